@@ -1,0 +1,56 @@
+// Application core: build identity, main window, main menu, fonts and the shared message dialogs.
+#pragma once
+
+#include "platform/platform.h"
+
+// Build identity, fixed by each program's entry before start-up and never written afterwards.
+extern int nInstrumentType;  // -4 Grad601, -2 EM61-LX2, -1 EM61-MK2, 0 EM31-MK2, 3 EM38, 4 EM34-3, 7 EM38-MK2, 8 EM38-4, 9 CS-21
+extern int bJixProduct;      // 1 logging line "Jix", 0 mapping line "Zanth"
+
+// Instrument type values.
+enum {
+    INSTRUMENT_GRAD601 = -4,
+    INSTRUMENT_EM61LX2 = -2,
+    INSTRUMENT_EM61MK2 = -1,
+    INSTRUMENT_EM31MK2 = 0,
+    INSTRUMENT_EM38 = 3,
+    INSTRUMENT_EM34 = 4,
+    INSTRUMENT_EM38MK2 = 7,
+    INSTRUMENT_EM384 = 8,
+    INSTRUMENT_CS21 = 9,
+};
+
+// Simulation switches: 0 in the eighteen programs; a test target or the development build option sets them.
+extern int bSimulateInstrument, bSimulateGps, bSimulatedReadings, bSimulateSentences, nEm384SimMode,
+    bEm38EventReader, bNoGpsRecords;
+
+// Main window and screens.
+extern HINSTANCE hInst;
+extern HWND hwndMain, hwndLog, hwndGpsMonitor;
+extern int bPortrait, nMainWidth, nMainHeight, nMainX, nMainY, nClientWidth, nClientHeight;
+extern int nTextHeight, nAveCharWidth, nLineHeight, nSideColumnWidth;
+extern int bLongUptime, nActiveScreen;
+extern HWND ahMenuButton[10];
+extern int nMenuButtonX, nMenuButtonY, nMenuButtonWidth, nMenuButtonHeight;
+extern int nHighlightedButton, nMenuKeyAction;
+
+// The ten fonts.
+extern HFONT hFontLight, hFontLarge, hFontSemibold24, hFontTitle, hFontNormal, hFontSmallBold, hFontBold,
+    hFontButton, hFontSummary, hFontItalic18;
+
+// Entry: fixes the build identity, starts the platform layer and runs the program; returns the exit code.
+int RunProgram(int instrumentType, int jixProduct, int argc, char **argv);
+int wWinMain(HINSTANCE inst, HINSTANCE prev, wchar_t *cmdLine, int show);
+int RegisterWindowClasses(HINSTANCE inst);
+HWND InitInstance(HINSTANCE inst, wchar_t *cmdLine, int show);
+const wchar_t *CaptionForBuild(int instrumentType, int jixProduct);  // nullptr when the type has no caption
+LRESULT MainWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT MainOnCommand(HWND, UINT, WPARAM, LPARAM);
+void LayoutMainButtons();
+
+// Message dialogs: callers fill the two buffers and open MESSAGEOK, MESSAGEOKCANCEL or MESSAGEYESNO.
+extern wchar_t szMessageText[256];
+extern wchar_t szMessageTitle[128];
+INT_PTR MessageDlgProc(HWND, UINT, WPARAM, LPARAM);
+// Fills the buffers (texts are cut to the buffers) and opens the template; returns 1 for OK/Yes, 0 otherwise.
+int ShowMessageDialog(HWND owner, const wchar_t *templateName, const wchar_t *title, const wchar_t *text);
