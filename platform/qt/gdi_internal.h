@@ -1,0 +1,85 @@
+// Drawing layer internals: device contexts, pens, brushes, fonts and bitmaps on retained QImages.
+//
+// The window code (GetDC, ReleaseDC, BeginPaint, EndPaint, class background erase, fonts of Qt controls) uses the
+// functions below. A context is a light state object; every drawing call opens a short-lived QPainter on the
+// target image, so contexts may be held for a long time and several may point at one image.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+
+// The object behind HPEN, HBRUSH, HFONT and HBITMAP.
+struct GdiObject {
+    enum Kind { Pen, Brush, Font, Bitmap };
+    Kind kind = Pen;
+    bool stock = false;          // never deleted
+    bool internal = false;       // made by the layer itself (not counted by GdiObjectCount)
+    bool deletePending = false;  // DeleteObject while selected: freed when the last context lets go of it
+    int selectedIn = 0;          // number of contexts that have it selected
+    // Pen and brush
+    int penStyle = PS_SOLID;     // PS_NULL for NULL_PEN
+    int penWidth = 1;
+    bool nullBrush = false;
+    COLORREF color = 0;
+    // Font
+    QFont font;
+    int fontWeight = FW_NORMAL;
+    int escapement = 0;          // tenths of a degree, counter-clockwise
+    // Bitmap
+    QImage image;
+};
+
+// The state behind HDC.
+struct DeviceContext {
+    QImage *surface = nullptr;   // where drawing lands (a window's retained image or the selected bitmap's image)
+    HWND owner = nullptr;        // window whose image this is (told of every change), nullptr otherwise
+    bool memory = false;         // made by CreateCompatibleDC / PlatformCreateMemorySurface
+    HBITMAP bitmap = nullptr;    // selected bitmap of a memory context
+    HBITMAP ownedBitmap = nullptr;  // surface made for PlatformCreateMemorySurface, freed with the context
+    HPEN pen = nullptr;
+    HBRUSH brush = nullptr;
+    HFONT font = nullptr;
+    COLORREF textColor = 0;
+    COLORREF bkColor = 0xFFFFFF;
+    int bkMode = OPAQUE;
+    UINT textAlign = TA_TOP | TA_LEFT;
+    POINT position{0, 0};
+    bool hasPaintClip = false;   // set by SetImageDCClip (BeginPaint), kept by SelectClipRgnNone
+    RECT paintClip{0, 0, 0, 0};
+    bool hasClip = false;        // set by IntersectClipRect
+    RECT clip{0, 0, 0, 0};
+};
+
+// A context drawing on `target` (a window's retained image; owner nullptr for a free-standing image). The image
+// must outlive the context or be detached with DetachImageDCs. Fresh state: black pen, white brush, the 16-pixel
+// system font, black text on white, opaque background, text aligned top-left, no clip.
+DeviceContext *NewImageDC(QImage *target, HWND owner);
+// Frees a context made by NewImageDC, releasing the objects selected into it.
+void FreeImageDC(DeviceContext *);
+// Clips everything the context draws to `clip` (BeginPaint: the invalid region). SelectClipRgnNone keeps it.
+void SetImageDCClip(DeviceContext *, const RECT &clip);
+// Every context still drawing on `target` stops drawing (call before the image is destroyed).
+void DetachImageDCs(const QImage *target);
+// The image a context draws on (nullptr when none), its owner window, and whether the handle is a live context.
+QImage *ImageDCSurface(DeviceContext *);
+HWND ImageDCOwner(DeviceContext *);
+bool IsLiveDC(HDC);
+
+// Defined by the window code: the image of `owner` was drawn on (schedule a repaint of the widget).
+void PlatformWindowImageChanged(HWND owner);
+
+// Fills [left, right) x [top, bottom) of `target` with the brush (class background erase). Accepts a brush
+// handle or a system colour index plus one cast to HBRUSH. A null brush paints nothing.
+void FillImageRect(QImage *target, const RECT &r, HBRUSH brush);
+// The Qt font of a font handle (the system font for nullptr or a stale handle).
+QFont QFontFromHandle(HFONT);
+// A white (or `fill`) image in the pixel format the drawing layer works in; use it for window images.
+QImage NewSurfaceImage(int w, int h, COLORREF fill = 0xFFFFFF);
+// COLORREF (0x00BBGGRR) to Qt and back.
+QColor QColorFromColorRef(COLORREF);
+COLORREF ColorRefFromQColor(const QColor &);
+// The colour of a brush handle (or system colour index plus one); false for a null brush or a stale handle.
+bool BrushColor(HBRUSH brush, COLORREF *color);
