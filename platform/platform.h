@@ -375,6 +375,11 @@ int MessageBeep(UINT);
 #define BLACKNESS 0x00000042u
 #define WHITENESS 0x00FF0062u
 
+#define CLR_INVALID 0xFFFFFFFFu  // GetPixel outside the surface; colour setters on a stale context
+#define GDI_ERROR 0xFFFFFFFFu    // SetTextAlign on a stale context
+#define NULLREGION 1             // IntersectClipRect / SelectClipRgnNone results (0 = error)
+#define SIMPLEREGION 2
+
 #define FW_NORMAL 400
 #define FW_BOLD 700
 #define ANSI_CHARSET 0

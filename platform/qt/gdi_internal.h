@@ -83,3 +83,23 @@ QColor QColorFromColorRef(COLORREF);
 COLORREF ColorRefFromQColor(const QColor &);
 // The colour of a brush handle (or system colour index plus one); false for a null brush or a stale handle.
 bool BrushColor(HBRUSH brush, COLORREF *color);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Shared by the drawing files only.
+// ---------------------------------------------------------------------------------------------------------------
+// The live object behind a handle (nullptr for a stale or foreign handle). Small values are system colour
+// brushes (index plus one) and resolve to the matching system colour brush.
+GdiObject *GdiLookup(HGDIOBJ);
+// The live context behind a handle with a drawable 32-bit surface, or nullptr.
+DeviceContext *DrawableDC(HDC);
+// Area drawing may touch: the surface bounds cut by the paint clip and the clip; empty when nothing may change.
+QRect DCClipRect(DeviceContext *);
+// Tells the owner window that its image changed.
+void DCChanged(DeviceContext *);
+// The pen, brush and font in use (stock defaults when none is selected).
+GdiObject *DCPen(DeviceContext *);
+GdiObject *DCBrush(DeviceContext *);
+GdiObject *DCFont(DeviceContext *);
+// Normalised [l, r) x [t, b) rectangle as a QRect (corners in either order).
+QRect NormalRect(int l, int t, int r, int b);
+inline QRgb QRgbFromColorRef(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
