@@ -1,0 +1,19 @@
+// Reading scales: per-type default ranges, pixels per unit, channel pen slots and the row of a value.
+#pragma once
+
+extern double dScale1PixPerUnit, dScale1PixPerUnitB;  // scale 1 on the curve height and on the bar height
+extern double dScale2PixPerUnit, dScale2PixPerUnitB;  // scale 2 likewise
+extern int nDisplayedChannels;                        // channels drawn in the bar and curve displays
+extern int anBarQPenSlot[6];                          // channel pen slot of each Q bar (scale 1)
+extern int anBarIPenSlot[4];                          // channel pen slot of each I bar (scale 2)
+extern int nEm34Channel;                              // EM34-3: the channel shown by the Q bar
+
+// Per-type default scales, channel count, pen slots and record length; derives pixels per unit and grid lists.
+void SetupReadingScales();
+// Rows of the current reading (dChannelValue, bChannelValid) for the curve and the two bar windows of the
+// conductivity meters (EM31-MK2, EM38, EM34-3, EM38-MK2); other types write nothing.
+void ChannelValuesToScreenY(int yCurve[8], int yBarQ[4], int yBarI[4]);
+// Grad601 swath bar width and edges from nSwathIndex, dSensorSeparation, nSensorsMinus1, dGpsOffsetX, nMapUnits.
+void UpdateSensorGeometryGrad();
+// Pixels per unit of a range on a height; 0 when the range is empty or reversed.
+double ScalePixelsPerUnit(int nHeight, double dMin, double dMax);
