@@ -38,19 +38,41 @@ extern int nHighlightedButton, nMenuKeyAction;
 extern HFONT hFontLight, hFontLarge, hFontSemibold24, hFontTitle, hFontNormal, hFontSmallBold, hFontBold,
     hFontButton, hFontSummary, hFontItalic18;
 
+// Temporary folder of background files (drive path), created at start.
+extern const wchar_t szTempFolder[];
+// Class background brush of the main window (system button-face colour); deleted when the main window ends.
+extern HBRUSH hbrMainBackground;
+
 // Entry: fixes the build identity, starts the platform layer and runs the program; returns the exit code.
 int RunProgram(int instrumentType, int jixProduct, int argc, char **argv);
+// Registers the classes, creates the main window and runs the message loop: 2 when a class cannot be registered,
+// 16 when the main window cannot be created, else the quit message's code.
 int wWinMain(HINSTANCE inst, HINSTANCE prev, wchar_t *cmdLine, int show);
-int RegisterWindowClasses(HINSTANCE inst);
-HWND InitInstance(HINSTANCE inst, wchar_t *cmdLine, int show);
+int RegisterWindowClasses(HINSTANCE inst);  // 0 success, 2 failure
+HWND InitInstance(HINSTANCE inst, wchar_t *cmdLine, int show);  // nullptr when no main window was made
+int ProgramMessageLoop();  // get, translate, dispatch until the quit message; returns its code
+int ReturnExitCode(HINSTANCE inst, int exitCode);
 const wchar_t *CaptionForBuild(int instrumentType, int jixProduct);  // nullptr when the type has no caption
 LRESULT MainWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT MainOnCreate(HWND, UINT, WPARAM, LPARAM);
+LRESULT MainOnSize(HWND, UINT, WPARAM, LPARAM);
+LRESULT MainOnDestroy(HWND, UINT, WPARAM, LPARAM);
 LRESULT MainOnCommand(HWND, UINT, WPARAM, LPARAM);
+LRESULT MainOnPaint(HWND, UINT, WPARAM, LPARAM);
 void LayoutMainButtons();
+// Label of main-menu button i (0..9) for the build's instrument.
+const wchar_t *MainMenuButtonLabel(int i);
+
+// The GPS monitor screen's class (acquisition): 0 success, 1 failure.
+int RegisterGpsMonitorClass(HINSTANCE inst);
+LRESULT MonitorGPSWndProc(HWND, UINT, WPARAM, LPARAM);
 
 // Message dialogs: callers fill the two buffers and open MESSAGEOK, MESSAGEOKCANCEL or MESSAGEYESNO.
 extern wchar_t szMessageText[256];
 extern wchar_t szMessageTitle[128];
 INT_PTR MessageDlgProc(HWND, UINT, WPARAM, LPARAM);
+// Opens MESSAGEOK, MESSAGEOKCANCEL or MESSAGEYESNO with the text already in the two buffers; returns 1 for OK/Yes,
+// 0 for Cancel/No/Escape/close box (and 0 when the template is unknown).
+int OpenMessageDialog(HWND owner, const wchar_t *templateName);
 // Fills the buffers (texts are cut to the buffers) and opens the template; returns 1 for OK/Yes, 0 otherwise.
 int ShowMessageDialog(HWND owner, const wchar_t *templateName, const wchar_t *title, const wchar_t *text);

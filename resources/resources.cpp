@@ -1,0 +1,11 @@
+// Registration of all resource tables at start.
+#include "resources/resources.h"
+
+void RegisterResources()
+{
+    static int bRegistered = 0;  // the tables are handed to the platform layer once per process
+    if (bRegistered)
+        return;
+    bRegistered = 1;
+    RegisterMessageDialogTemplates();
+}
