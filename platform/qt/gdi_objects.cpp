@@ -1,0 +1,473 @@
+// Drawing objects and device contexts: pens, brushes, fonts, bitmaps, stock objects, system colours, selection.
+#include "platform/qt/gdi_internal.h"
+
+#include <algorithm>
+#include <map>
+#include <unordered_set>
+
+namespace {
+
+std::unordered_set<GdiObject *> liveObjects;
+std::unordered_set<DeviceContext *> liveContexts;
+std::map<int, GdiObject *> stockObjects;
+std::map<int, GdiObject *> sysColorBrushes;
+GdiObject *defaultBitmap = nullptr;
+
+GdiObject *NewObject(GdiObject::Kind kind) {
+    GdiObject *o = new GdiObject;
+    o->kind = kind;
+    liveObjects.insert(o);
+    return o;
+}
+
+void FreeObject(GdiObject *o) {
+    liveObjects.erase(o);
+    delete o;
+}
+
+// A context lets go of an object; a deletion asked for while it was selected happens now.
+void Release(GdiObject *o) {
+    if (!o || liveObjects.count(o) == 0) return;
+    if (o->selectedIn > 0) o->selectedIn--;
+    if (o->selectedIn == 0 && o->deletePending && !o->stock) FreeObject(o);
+}
+
+void Hold(GdiObject *o) {
+    if (o) o->selectedIn++;
+}
+
+// Maps face names the program uses to the free faces the setup installs.
+QString MapFace(const wchar_t *face) {
+    QString f = face ? QString::fromWCharArray(face) : QString();
+    QString key = f.trimmed().toLower();
+    if (key.isEmpty() || key == "microsoft sans serif" || key == "ms sans serif" || key == "ms shell dlg" ||
+        key == "ms shell dlg 2" || key == "arial" || key == "tahoma" || key == "segoe ui" || key == "system")
+        return QStringLiteral("Liberation Sans");
+    if (key == "courier new" || key == "courier" || key == "lucida console" || key == "consolas")
+        return QStringLiteral("Liberation Mono");
+    if (key == "times new roman" || key == "times") return QStringLiteral("Liberation Serif");
+    return f;
+}
+
+QFont MakeQFont(const QString &family, int pixelHeight, int weight, bool italic, bool underline, bool strikeOut) {
+    QFont font(family);
+    font.setPixelSize(std::max(1, pixelHeight));
+    int w = weight <= 0 ? FW_NORMAL : std::clamp(weight, 100, 900);
+    font.setWeight(static_cast<QFont::Weight>(w));
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeOut);
+    // Aliased like the rest of the drawing; exact colours on every pixel of a glyph.
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::PreferMatch));
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setKerning(false);
+    return font;
+}
+
+GdiObject *MakeStock(int index) {
+    GdiObject *o = nullptr;
+    auto brush = [&](bool isNull, COLORREF c) {
+        o = NewObject(GdiObject::Brush);
+        o->nullBrush = isNull;
+        o->color = c;
+    };
+    auto pen = [&](int style, COLORREF c) {
+        o = NewObject(GdiObject::Pen);
+        o->penStyle = style;
+        o->penWidth = 1;
+        o->color = c;
+    };
+    switch (index) {
+    case WHITE_BRUSH: brush(false, RGB(255, 255, 255)); break;
+    case LTGRAY_BRUSH: brush(false, RGB(192, 192, 192)); break;
+    case GRAY_BRUSH: brush(false, RGB(128, 128, 128)); break;
+    case DKGRAY_BRUSH: brush(false, RGB(64, 64, 64)); break;
+    case BLACK_BRUSH: brush(false, RGB(0, 0, 0)); break;
+    case NULL_BRUSH: brush(true, 0); break;
+    case WHITE_PEN: pen(PS_SOLID, RGB(255, 255, 255)); break;
+    case BLACK_PEN: pen(PS_SOLID, RGB(0, 0, 0)); break;
+    case NULL_PEN: pen(PS_NULL, 0); break;
+    case SYSTEM_FONT:
+        o = NewObject(GdiObject::Font);
+        o->font = MakeQFont(QStringLiteral("Liberation Sans"), 16, FW_NORMAL, false, false, false);
+        break;
+    case DEFAULT_GUI_FONT:
+        o = NewObject(GdiObject::Font);
+        o->font = MakeQFont(QStringLiteral("Liberation Sans"), 11, FW_NORMAL, false, false, false);
+        break;
+    default: return nullptr;
+    }
+    o->stock = true;
+    return o;
+}
+
+GdiObject *DefaultBitmap() {
+    if (!defaultBitmap) {
+        defaultBitmap = NewObject(GdiObject::Bitmap);
+        defaultBitmap->stock = true;
+        defaultBitmap->image = NewSurfaceImage(1, 1);
+    }
+    return defaultBitmap;
+}
+
+DeviceContext *LiveContext(HDC dc) {
+    return dc && liveContexts.count(dc) ? dc : nullptr;
+}
+
+void ReleaseSelections(DeviceContext *dc) {
+    Release(dc->pen);
+    Release(dc->brush);
+    Release(dc->font);
+    Release(dc->bitmap);
+    dc->pen = dc->brush = dc->font = dc->bitmap = nullptr;
+    if (dc->ownedBitmap) {
+        GdiObject *b = dc->ownedBitmap;
+        dc->ownedBitmap = nullptr;
+        if (liveObjects.count(b)) {
+            if (b->selectedIn == 0) FreeObject(b);
+            else b->deletePending = true;
+        }
+    }
+}
+
+void InitState(DeviceContext *dc) {
+    dc->pen = GetStockObject(BLACK_PEN);
+    dc->brush = GetStockObject(WHITE_BRUSH);
+    dc->font = nullptr;  // the system font, made when first needed
+    Hold(dc->pen);
+    Hold(dc->brush);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------------
+// Colours
+// ---------------------------------------------------------------------------------------------------------------
+QColor QColorFromColorRef(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+COLORREF ColorRefFromQColor(const QColor &c) { return RGB(c.red(), c.green(), c.blue()); }
+
+DWORD GetSysColor(int index) {
+    switch (index) {
+    case COLOR_WINDOW: return RGB(255, 255, 255);
+    case COLOR_BTNFACE: return RGB(240, 240, 240);
+    case 1: return RGB(0, 0, 0);            // desktop
+    case 4: return RGB(240, 240, 240);      // menu
+    case 6: return RGB(100, 100, 100);      // window frame
+    case 7: return RGB(0, 0, 0);            // menu text
+    case 8: return RGB(0, 0, 0);            // window text
+    case 9: return RGB(0, 0, 0);            // caption text
+    case 13: return RGB(0, 120, 215);       // highlight
+    case 14: return RGB(255, 255, 255);     // highlight text
+    case 16: return RGB(160, 160, 160);     // button shadow
+    case 17: return RGB(109, 109, 109);     // grey text
+    case 18: return RGB(0, 0, 0);           // button text
+    case 20: return RGB(255, 255, 255);     // button highlight
+    case 21: return RGB(105, 105, 105);     // dark shadow
+    case 22: return RGB(227, 227, 227);     // light
+    case 23: return RGB(0, 0, 0);           // info text
+    case 24: return RGB(255, 255, 225);     // info background
+    default: return RGB(0, 0, 0);
+    }
+}
+
+HBRUSH GetSysColorBrush(int index) {
+    if (index < 0 || index > 40) return nullptr;
+    auto it = sysColorBrushes.find(index);
+    if (it != sysColorBrushes.end()) return it->second;
+    GdiObject *o = NewObject(GdiObject::Brush);
+    o->stock = true;
+    o->color = GetSysColor(index);
+    sysColorBrushes[index] = o;
+    return o;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Objects
+// ---------------------------------------------------------------------------------------------------------------
+GdiObject *GdiLookup(HGDIOBJ h) {
+    uintptr_t v = reinterpret_cast<uintptr_t>(h);
+    if (v == 0) return nullptr;
+    if (v <= 41) return GetSysColorBrush(static_cast<int>(v) - 1);  // (HBRUSH)(COLOR_xxx + 1)
+    return liveObjects.count(h) ? h : nullptr;
+}
+
+bool BrushColor(HBRUSH brush, COLORREF *color) {
+    GdiObject *o = GdiLookup(brush);
+    if (!o || o->kind != GdiObject::Brush || o->nullBrush) return false;
+    if (color) *color = o->color;
+    return true;
+}
+
+HPEN CreatePen(int style, int width, COLORREF color) {
+    GdiObject *o = NewObject(GdiObject::Pen);
+    o->penStyle = (style == PS_DASH || style == PS_DOT || style == PS_NULL) ? style : PS_SOLID;
+    o->penWidth = std::max(1, width);
+    o->color = color & 0xFFFFFF;
+    return o;
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) {
+    GdiObject *o = NewObject(GdiObject::Brush);
+    o->color = color & 0xFFFFFF;
+    return o;
+}
+
+HFONT CreateFont(int height, int /*width*/, int escapement, int /*orientation*/, int weight, DWORD italic,
+                 DWORD underline, DWORD strikeOut, DWORD /*charSet*/, DWORD /*outPrecision*/,
+                 DWORD /*clipPrecision*/, DWORD /*quality*/, DWORD /*pitchAndFamily*/, const wchar_t *face) {
+    int pixels = height < 0 ? -height : height;
+    if (pixels == 0) pixels = 16;
+    GdiObject *o = NewObject(GdiObject::Font);
+    o->font = MakeQFont(MapFace(face), pixels, weight, italic != 0, underline != 0, strikeOut != 0);
+    o->fontWeight = weight <= 0 ? FW_NORMAL : std::clamp(weight, 100, 900);
+    o->escapement = escapement;
+    return o;
+}
+
+HGDIOBJ GetStockObject(int index) {
+    auto it = stockObjects.find(index);
+    if (it != stockObjects.end()) return it->second;
+    GdiObject *o = MakeStock(index);
+    if (o) stockObjects[index] = o;
+    return o;
+}
+
+QFont QFontFromHandle(HFONT h) {
+    GdiObject *o = GdiLookup(h);
+    if (!o || o->kind != GdiObject::Font) o = GetStockObject(SYSTEM_FONT);
+    return o->font;
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
+    DeviceContext *dc = LiveContext(hdc);
+    GdiObject *o = GdiLookup(h);
+    if (!dc || !o) return nullptr;
+    HGDIOBJ *slot = nullptr;
+    switch (o->kind) {
+    case GdiObject::Pen: slot = &dc->pen; break;
+    case GdiObject::Brush: slot = &dc->brush; break;
+    case GdiObject::Font: slot = &dc->font; break;
+    case GdiObject::Bitmap:
+        if (!dc->memory) return nullptr;
+        slot = &dc->bitmap;
+        break;
+    }
+    GdiObject *previous = *slot;
+    if (previous == o) return previous;
+    Hold(o);
+    *slot = o;
+    if (o->kind == GdiObject::Bitmap) dc->surface = &o->image;
+    // The caller gets the previous object back to select it again later.
+    HGDIOBJ result = previous;
+    if (!result && o->kind == GdiObject::Font) result = GetStockObject(SYSTEM_FONT);
+    if (!result && o->kind == GdiObject::Bitmap) result = DefaultBitmap();
+    Release(previous);
+    return result;
+}
+
+BOOL DeleteObject(HGDIOBJ h) {
+    if (!h || reinterpret_cast<uintptr_t>(h) <= 41) return FALSE;
+    if (liveObjects.count(h) == 0) return FALSE;
+    GdiObject *o = h;
+    if (o->stock) return TRUE;  // stock objects live for the whole run
+    if (o->selectedIn > 0) {
+        o->deletePending = true;  // freed when the last context selects something else or is deleted
+        return TRUE;
+    }
+    FreeObject(o);
+    return TRUE;
+}
+
+int GdiObjectCount() {
+    int n = 0;
+    for (GdiObject *o : liveObjects)
+        if (!o->stock && !o->internal && !o->deletePending) n++;
+    return n;
+}
+
+HBITMAP CreateCompatibleBitmap(HDC, int w, int h) {
+    QImage image = NewSurfaceImage(std::max(1, w), std::max(1, h));
+    if (image.isNull()) return nullptr;
+    GdiObject *o = NewObject(GdiObject::Bitmap);
+    o->image = std::move(image);
+    return o;
+}
+
+QImage NewSurfaceImage(int w, int h, COLORREF fill) {
+    QImage image(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    if (!image.isNull()) image.fill(QRgbFromColorRef(fill));
+    return image;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Contexts
+// ---------------------------------------------------------------------------------------------------------------
+DeviceContext *NewImageDC(QImage *target, HWND owner) {
+    DeviceContext *dc = new DeviceContext;
+    dc->surface = target;
+    dc->owner = owner;
+    InitState(dc);
+    liveContexts.insert(dc);
+    return dc;
+}
+
+void FreeImageDC(DeviceContext *dc) {
+    if (!LiveContext(dc)) return;
+    liveContexts.erase(dc);
+    ReleaseSelections(dc);
+    delete dc;
+}
+
+void SetImageDCClip(DeviceContext *dc, const RECT &clip) {
+    if (!LiveContext(dc)) return;
+    dc->hasPaintClip = true;
+    dc->paintClip = clip;
+}
+
+void DetachImageDCs(const QImage *target) {
+    for (DeviceContext *dc : liveContexts)
+        if (dc->surface == target && !dc->memory) {
+            dc->surface = nullptr;
+            dc->owner = nullptr;
+        }
+}
+
+QImage *ImageDCSurface(DeviceContext *dc) { return LiveContext(dc) ? dc->surface : nullptr; }
+
+HWND ImageDCOwner(DeviceContext *dc) { return LiveContext(dc) ? dc->owner : nullptr; }
+
+bool IsLiveDC(HDC dc) { return LiveContext(dc) != nullptr; }
+
+HDC CreateCompatibleDC(HDC) {
+    DeviceContext *dc = new DeviceContext;
+    dc->memory = true;
+    InitState(dc);
+    dc->bitmap = DefaultBitmap();
+    Hold(dc->bitmap);
+    dc->surface = &dc->bitmap->image;
+    liveContexts.insert(dc);
+    return dc;
+}
+
+BOOL DeleteDC(HDC hdc) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc || !dc->memory) return FALSE;  // window contexts go back through ReleaseDC / EndPaint
+    FreeImageDC(dc);
+    return TRUE;
+}
+
+HDC PlatformCreateMemorySurface(int w, int h) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
+    if (!bmp) {
+        DeleteDC(dc);
+        return nullptr;
+    }
+    bmp->internal = true;
+    dc->ownedBitmap = bmp;
+    SelectObject(dc, bmp);
+    return dc;
+}
+
+bool PlatformSaveSurfacePng(HDC hdc, const std::string &path) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc || !dc->surface || dc->surface->isNull()) return false;
+    return dc->surface->save(QString::fromStdString(path), "PNG");
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Context state
+// ---------------------------------------------------------------------------------------------------------------
+GdiObject *DCPen(DeviceContext *dc) {
+    GdiObject *o = GdiLookup(dc->pen);
+    return o ? o : GetStockObject(BLACK_PEN);
+}
+
+GdiObject *DCBrush(DeviceContext *dc) {
+    GdiObject *o = GdiLookup(dc->brush);
+    return o ? o : GetStockObject(WHITE_BRUSH);
+}
+
+GdiObject *DCFont(DeviceContext *dc) {
+    GdiObject *o = GdiLookup(dc->font);
+    return o ? o : GetStockObject(SYSTEM_FONT);
+}
+
+DeviceContext *DrawableDC(HDC hdc) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc || !dc->surface || dc->surface->isNull()) return nullptr;
+    QImage::Format f = dc->surface->format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied)
+        *dc->surface = dc->surface->convertToFormat(QImage::Format_RGB32);
+    return dc;
+}
+
+QRect DCClipRect(DeviceContext *dc) {
+    QRect r = dc->surface ? dc->surface->rect() : QRect();
+    if (dc->hasPaintClip) r &= NormalRect(dc->paintClip.left, dc->paintClip.top, dc->paintClip.right,
+                                          dc->paintClip.bottom);
+    if (dc->hasClip) r &= NormalRect(dc->clip.left, dc->clip.top, dc->clip.right, dc->clip.bottom);
+    return r;
+}
+
+void DCChanged(DeviceContext *dc) {
+    if (dc->owner) PlatformWindowImageChanged(dc->owner);
+}
+
+QRect NormalRect(int l, int t, int r, int b) {
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    return QRect(l, t, r - l, b - t);
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF c) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc) return CLR_INVALID;
+    COLORREF old = dc->textColor;
+    dc->textColor = c & 0xFFFFFF;
+    return old;
+}
+
+COLORREF SetBkColor(HDC hdc, COLORREF c) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc) return CLR_INVALID;
+    COLORREF old = dc->bkColor;
+    dc->bkColor = c & 0xFFFFFF;
+    return old;
+}
+
+int SetBkMode(HDC hdc, int mode) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+    int old = dc->bkMode;
+    dc->bkMode = mode;
+    return old;
+}
+
+UINT SetTextAlign(HDC hdc, UINT align) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc) return GDI_ERROR;
+    UINT old = dc->textAlign;
+    dc->textAlign = align;
+    return old;
+}
+
+int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc) return 0;  // error
+    QRect want = NormalRect(l, t, r, b);
+    QRect now = dc->hasClip ? NormalRect(dc->clip.left, dc->clip.top, dc->clip.right, dc->clip.bottom) : want;
+    QRect cut = now & want;
+    dc->hasClip = true;
+    if (cut.isEmpty()) dc->clip = RECT{0, 0, 0, 0};
+    else dc->clip = RECT{cut.left(), cut.top(), cut.left() + cut.width(), cut.top() + cut.height()};
+    return DCClipRect(dc).isEmpty() ? NULLREGION : SIMPLEREGION;
+}
+
+int SelectClipRgnNone(HDC hdc) {
+    DeviceContext *dc = LiveContext(hdc);
+    if (!dc) return 0;  // error
+    dc->hasClip = false;
+    return SIMPLEREGION;
+}
