@@ -537,6 +537,10 @@ BOOL ChooseColor(CHOOSECOLOR *);
 #define ERROR_SEM_TIMEOUT 121
 #define ERROR_DISK_FULL 112
 #define ERROR_GEN_FAILURE 31
+#define ERROR_INVALID_FUNCTION 1      // e.g. a line setting on a device that is no terminal
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_NEGATIVE_SEEK 131
+#define ERROR_OPERATION_ABORTED 995   // a blocked port read or write ended by CloseHandle or CancelAllThreads
 
 DWORD GetLastError();
 void SetLastError(DWORD);
@@ -546,7 +550,8 @@ void SetLastError(DWORD);
 std::string MapDrivePath(const wchar_t *drivePath);
 std::string MapDrivePath(const char *drivePath);
 std::string PlatformRootFolder();
-// Creates <root>/ProgramData/Ulvane as an installer would (PlatformInit calls it).
+// Creates <root>/C/ProgramData/Ulvane (the mapping of C:\ProgramData\Ulvane) as an installer would (PlatformInit
+// calls it).
 void EnsureRootFolders();
 
 // Files. A file handle writes straight to the descriptor (no user-space buffer). Writes append at the end of the
