@@ -34,9 +34,16 @@ extern HWND ahMenuButton[10];
 extern int nMenuButtonX, nMenuButtonY, nMenuButtonWidth, nMenuButtonHeight;
 extern int nHighlightedButton, nMenuKeyAction;
 
+// A row of a window procedure's dispatch table: the first row whose message matches handles it.
+struct MessageHandlerEntry {
+    UINT message;
+    WNDPROC handler;
+};
+
 // The ten fonts.
 extern HFONT hFontLight, hFontLarge, hFontSemibold24, hFontTitle, hFontNormal, hFontSmallBold, hFontBold,
     hFontButton, hFontSummary, hFontItalic18;
+extern HFONT hFontMenuButton;  // the one of them given to the ten main-menu buttons
 
 // Temporary folder of background files (drive path), created at start.
 extern const wchar_t szTempFolder[];
