@@ -1,0 +1,406 @@
+// Instrument reader threads: frames, packets and sentences of every instrument handed to the logging screen.
+#include "acquisition/acquisition.h"
+#include "acquisition/framers.h"
+#include "acquisition/neighbour_calls.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "logscreen/logscreen.h"
+
+#include <cstring>
+
+std::atomic<int> nInstrumentRecordLength{12};
+std::atomic<int> nFrameCount{0};
+std::atomic<int> nFrameDecimation{1};
+std::atomic<int> nFramesPerSound{6};
+std::atomic<DWORD> dwInstrumentDataTick{0};
+std::atomic<int> nInstrumentThreadState{0}, nGpsThreadState{0}, nTiltThreadState{0};
+std::atomic<int> bInstrumentConnBreak{0}, bInstrumentIdle{1}, bConnLostNoticeShown{0};
+std::atomic<HANDLE> hTriggerEvent{nullptr};
+std::atomic<DWORD> dwTriggerWaitMs{55};
+HANDLE hInstrumentThread = INVALID_HANDLE_VALUE, hInstrumentThread2 = INVALID_HANDLE_VALUE;
+HANDLE hGpsThread = INVALID_HANDLE_VALUE, hTiltThread = INVALID_HANDLE_VALUE;
+int bDualEmFormat = 0;
+
+// One byte from the instrument port: 1 read, 0 none (time-out), -1 the port is closed.
+static int ReadInstrumentByte(unsigned char *pb)
+{
+    HANDLE hPort = hInstrumentPort;
+    if (hPort == INVALID_HANDLE_VALUE) return -1;
+    DWORD dwRead = 0;
+    if (!ReadFile(hPort, pb, 1, &dwRead, nullptr)) {
+        if (hInstrumentPort == INVALID_HANDLE_VALUE) return -1;
+        Sleep(1);  // closed under us; the handle global follows at once
+        return 0;
+    }
+    return dwRead == 1 ? 1 : 0;
+}
+
+static void PlayTickSound()
+{
+    PlaySound(L"SOUND_RESULT", hInst, SND_ASYNC | SND_RESOURCE | SND_NOSTOP | SND_NODEFAULT);
+}
+
+// Counts a frame; 1 when the count has reached (or passed) the decimation, the count then starting again.
+static int CountFrameForNotice()
+{
+    int nCount = ++nFrameCount;
+    if (nCount >= nFrameDecimation) {
+        nFrameCount = 0;
+        return 1;
+    }
+    return 0;
+}
+
+static void NotifyLogScreen(UINT message)
+{
+    if (hwndLog) SendMessage(hwndLog, message, 0, 0);
+}
+
+static void PostFrameToLogScreen(UINT message, const unsigned char *pFrame, int nLength, DWORD dwTick)
+{
+    if (hwndLog) PostMessageWithBytes(hwndLog, message, 0, 0, pFrame, (size_t)nLength, dwTick);
+}
+
+// A reader that sets "ended" on exit does so only when nobody reset its state meanwhile.
+static void MarkInstrumentReaderEnded()
+{
+    int nRunning = THREAD_RUNNING;
+    nInstrumentThreadState.compare_exchange_strong(nRunning, THREAD_ENDED);
+}
+
+static void CopyInstrumentRecord(const void *pFrame, int nLength)
+{
+    memcpy(szInstrumentRecord, pFrame, nLength);
+    szInstrumentRecord[nLength] = 0;
+}
+
+// Re-arm request of the link watch: the EM61 answers "H", "X" again after a lost link.
+static void ReArmInstrument()
+{
+    SendInstrumentCommand('H', 'X', 0);
+    Sleep(1000);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// EM61-MK2 and EM61-LX2 binary frames
+// ---------------------------------------------------------------------------------------------------------------
+DWORD ContinuousFrameReaderThread(void *)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abFrame[16];
+    int nSoundCount = 0;
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        if (bInstrumentConnBreak == 1) {
+            ReArmInstrument();
+            bInstrumentConnBreak = 0;
+            continue;
+        }
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        int bCloses = 0;
+        int nResult = StepEm61Frame(&acc, b, "TDEFMNPQ", abFrame, &bCloses);
+        if (nResult == FRAME_BAD_FIRST) {
+            bInstrumentConnBreak = 0;
+            continue;
+        }
+        if (nResult != FRAME_READY) continue;
+        DWORD dwTick = GetTickCount();
+        int bNotify = CountFrameForNotice();
+        CopyInstrumentRecord(abFrame, 14);
+        if (nRecordingState == 1 && bAudioTicks == 1 && nSurveyModePrev == 0 && ++nSoundCount >= 9) {
+            PlayTickSound();
+            nSoundCount = 0;
+        }
+        if (bNotify) {
+            adwFrameTick[0] = dwTick;
+            if (nInstrumentType == INSTRUMENT_EM61LX2) {
+                RepaintChannelLabelsAfterLostLink();
+                NotifyLogScreen(nSensorsMinus1 == 0 ? WM_EM61LX2_READING : WM_EM61LX2_DUAL_READING);
+            } else {
+                NotifyLogScreen(WM_EM61MK2_READING);
+            }
+        }
+        bInstrumentConnBreak = 0;
+        dwInstrumentDataTick = dwTick;
+    }
+    return 0;
+}
+
+DWORD TriggeredFrameReaderThread(void *)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    bInstrumentIdle = 1;
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abFrame[16];
+    int nSoundCount = 0;
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        HANDLE hEvent = hTriggerEvent;
+        if (hEvent)
+            WaitForSingleObject(hEvent, dwTriggerWaitMs);
+        else
+            Sleep(dwTriggerWaitMs);
+        if (hInstrumentPort == INVALID_HANDLE_VALUE) break;
+        if (bInstrumentConnBreak == 1) {
+            bInstrumentIdle = 0;
+            ReArmInstrument();
+            if (hEvent) ResetEvent(hEvent);
+            bInstrumentConnBreak = 0;
+            bInstrumentIdle = 1;
+            continue;
+        }
+        for (;;) {
+            unsigned char b;
+            if (ReadInstrumentByte(&b) <= 0) break;
+            int bCloses = 0;
+            int nResult = StepEm61Frame(&acc, b, "TDEFMNPQ", abFrame, &bCloses);
+            if (nResult == FRAME_DROPPED || nResult == FRAME_MARKER) break;
+            if (nResult == FRAME_BAD_FIRST) {
+                bInstrumentIdle = 1;
+                if (hEvent) ResetEvent(hEvent);
+                bInstrumentConnBreak = 0;
+                break;
+            }
+            if (nResult != FRAME_READY) continue;
+            CopyInstrumentRecord(abFrame, 14);
+            if (nRecordingState == 1 && bAudioTicks == 1 && nSurveyModePrev == 0 &&
+                ++nSoundCount >= nFramesPerSound) {
+                PlayTickSound();
+                nSoundCount = 0;
+            }
+            adwFrameTick[0] = GetTickCount();
+            NotifyLogScreen(WM_EM61MK2_READING);
+            bInstrumentIdle = 1;
+            if (hEvent) ResetEvent(hEvent);
+            bInstrumentConnBreak = 0;
+        }
+    }
+    nInstrumentThreadState = THREAD_ENDED;
+    return 0;
+}
+
+DWORD FrameReaderThreadJK(void *)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abFrame[16];
+    int nSoundCount = 0;
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        int bCloses = 0;
+        int nResult = StepEm61Frame(&acc, b, "TDEFMNPQJKjk", abFrame, &bCloses);
+        if (bCloses) dwInstrumentDataTick = GetTickCount();
+        if (nResult == FRAME_BAD_FIRST) {
+            bInstrumentIdle = 1;
+            continue;
+        }
+        if (nResult != FRAME_READY) continue;
+        CopyInstrumentRecord(abFrame, 14);
+        if (nRecordingState == 1 && bAudioTicks == 1 && ++nSoundCount >= nFramesPerSound) {
+            PlayTickSound();
+            nSoundCount = 0;
+        }
+        adwFrameTick[0] = GetTickCount();
+        NotifyLogScreen(WM_EM61MK2_READING);
+    }
+    nInstrumentThreadState = THREAD_ENDED;
+    return 0;
+}
+
+DWORD TextFrameReaderThreadB(void *)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abFrame[16];
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        if (bInstrumentConnBreak == 1) {
+            ReArmInstrument();
+            bInstrumentConnBreak = 0;
+            continue;
+        }
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        int nResult = StepTextFrame(&acc, b, 12, abFrame);
+        if (nResult == FRAME_BAD_FIRST) bInstrumentConnBreak = 0;
+        if (nResult != FRAME_READY) continue;
+        bInstrumentConnBreak = 0;
+        CopyInstrumentRecord(abFrame, 12);
+        adwFrameTick[0] = GetTickCount();
+        NotifyLogScreen(nInstrumentType == INSTRUMENT_EM61LX2 ? WM_EM61LX2_DUAL_READING : WM_EM61MK2_READING);
+        dwInstrumentDataTick = GetTickCount();
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// EM31-MK2, EM38 and EM34-3 text records (posted with a copy of the record and its tick)
+// ---------------------------------------------------------------------------------------------------------------
+static UINT TextReadingMessage()
+{
+    if (nInstrumentType == INSTRUMENT_EM38) return WM_EM38_READING;
+    if (nInstrumentType == INSTRUMENT_EM34) return WM_EM34_READING;
+    return WM_EM31MK2_READING;
+}
+
+static void RunTextFrameReader(int bEventReader)
+{
+    if (!bEventReader && nInstrumentType != INSTRUMENT_EM38) nInstrumentRecordLength = 12;
+    HANDLE hPort = hInstrumentPort;
+    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abFrame[128];
+    int nSoundCount = 0;
+    UINT message = bEventReader ? WM_EM38_READING : TextReadingMessage();
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        int nLength = nInstrumentRecordLength;
+        int nResult = StepTextFrame(&acc, b, nLength, abFrame);
+        if (nResult == FRAME_BAD_FIRST) {
+            CountFrameForNotice();  // still counts the frame
+            continue;
+        }
+        if (nResult != FRAME_READY) continue;
+        DWORD dwTick = GetTickCount();
+        adwFrameTick[0] = dwTick;
+        int bNotify = CountFrameForNotice();
+        if (!bEventReader) {
+            if (nRecordingState == 1 && bAudioTicks == 1 && nSurveyModePrev != 2 && ++nSoundCount >= 6) {
+                PlayTickSound();
+                nSoundCount = 0;
+            }
+            dwInstrumentDataTick = dwTick;
+        }
+        if (bNotify) PostFrameToLogScreen(message, abFrame, nLength, dwTick);
+    }
+}
+
+DWORD TextFrameReaderThread(void *)
+{
+    RunTextFrameReader(0);
+    return 0;
+}
+
+DWORD TextFrameEventReaderThread(void *)
+{
+    RunTextFrameReader(1);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// EM38-MK2 binary frames and EM38-4 packets
+// ---------------------------------------------------------------------------------------------------------------
+DWORD BinaryFrameReaderThread(void *)
+{
+    nInstrumentRecordLength = 14;
+    HANDLE hPort = hInstrumentPort;
+    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abFrame[16];
+    int nSoundCount = 0;
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        if (StepBinaryFrame(&acc, b, abFrame) != FRAME_READY) continue;
+        DWORD dwTick = GetTickCount();
+        adwFrameTick[0] = dwTick;
+        int bNotify = CountFrameForNotice();
+        CopyInstrumentRecord(abFrame, 14);
+        if (nRecordingState == 1 && bAudioTicks == 1 && ++nSoundCount >= 10) {
+            PlayTickSound();
+            nSoundCount = 0;
+        }
+        dwInstrumentDataTick = dwTick;
+        if (bNotify) NotifyLogScreen(WM_EM38MK2_READING);
+    }
+    return 0;
+}
+
+DWORD Em384PortThread(void *)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    nInstrumentRecordLength = 26;
+    HANDLE hPort = hInstrumentPort;
+    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    unsigned char abPacket[28];
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        if (StepEm384Packet(&acc, b, abPacket) != FRAME_READY) continue;
+        if (SoftMarkerIsDown() == 1) abPacket[1] = (unsigned char)(abPacket[1] + 8);
+        CopyInstrumentRecord(abPacket, 26);
+        adwFrameTick[0] = GetTickCount();
+        NotifyLogScreen(WM_EM384_READING);
+    }
+    nInstrumentThreadState = THREAD_ENDED;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// CS-21 and Grad601 sentences
+// ---------------------------------------------------------------------------------------------------------------
+// Hands a finished instrument sentence to the logging screen (tick, copy, lost-link repaint, message).
+static void HandOverSentence(const char *szSentence, UINT message)
+{
+    dwInstrumentDataTick = GetTickCount();
+    CopyInstrumentRecord(szSentence, (int)strlen(szSentence));
+    RepaintChannelLabelsAfterLostLink();
+    NotifyLogScreen(message);
+}
+
+static void RunSentenceReader(const char *pszHeader, UINT message)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    nInstrumentRecordLength = bDualEmFormat ? 7 : 9;
+    HANDLE hPort = hInstrumentPort;
+    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    SentenceAccumulator acc;
+    ResetSentenceAccumulator(&acc);
+    char szSentence[128];
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        if (StepInstrumentSentence(&acc, b, pszHeader, nInstrumentRecordLength, szSentence) != FRAME_READY)
+            continue;
+        HandOverSentence(szSentence, message);
+    }
+    MarkInstrumentReaderEnded();
+}
+
+DWORD DualEmPortThread(void *)
+{
+    RunSentenceReader("PDLM", WM_DUALEM_READING);
+    return 0;
+}
+
+DWORD GradPortReaderThread(void *)
+{
+    RunSentenceReader("PBAR", WM_GRAD601_READING);
+    return 0;
+}
+
+DWORD GradAltFormatReaderThread(void *)
+{
+    nInstrumentThreadState = THREAD_RUNNING;
+    FrameAccumulator acc;
+    ResetFrameAccumulator(&acc);
+    char szSentence[32];
+    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+        unsigned char b;
+        if (ReadInstrumentByte(&b) <= 0) continue;
+        if (StepGradAltLine(&acc, b, szSentence) != FRAME_READY) continue;
+        HandOverSentence(szSentence, WM_GRAD601_READING);
+        dwInstrumentDataTick = GetTickCount();
+    }
+    MarkInstrumentReaderEnded();
+    return 0;
+}
