@@ -213,3 +213,40 @@ void ApplyStartupDefaults();
 // Swath edges of the current instrument from nSwathIndex, nSensorSize / nSensorsMinus1, dGpsOffsetX and nMapUnits.
 // Used by the settings readers and by every dialog that changes one of these.
 void UpdateSwathEdges();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Line lists shared by the family readers and writers (one list per family serves both directions)
+// ---------------------------------------------------------------------------------------------------------------
+enum SettingsLineKind {
+    SL_FOLDER,          // wchar_t[261], at most 260 characters
+    SL_SURVEYLINE15,    // szSurveyLine, at most 15 characters
+    SL_SURVEYLINE14,    // szSurveyLine, at most 14 characters (15-byte work buffer)
+    SL_INT,             // int, "%d"
+    SL_LONG,            // int, "%ld"
+    SL_COLOR,           // COLORREF, "%ld"
+    SL_REAL,            // double, "%f"
+    SL_COLORMAPVIEW,    // nColorMapView: written as 0 on the Jix line, forced after reading
+    SL_YOFFSET_SAVED,   // writes dGpsOffsetYSaved; reads into dGpsOffsetY and dGpsOffsetYSaved
+    SL_YOFFSET,         // writes dGpsOffsetY; reads into dGpsOffsetY and dGpsOffsetYSaved
+};
+struct SettingsLine {
+    int kind;
+    void *value;
+    void (*after)();  // derivation run after the line is read (also when the file ended before it), or nullptr
+};
+// Writes or reads the lines in order; a file that ends early leaves the remaining settings as they are.
+void WriteSettingsLines(HANDLE hFile, const SettingsLine *aLines, int nLines);
+void ReadSettingsLines(HANDLE hFile, const SettingsLine *aLines, int nLines);
+// Derivations shared by the families.
+void SettingsAfterSurveyMode();
+void SettingsAfterSampleInterval();
+void SettingsAfterStartStation();
+void SettingsAfterPositionSize();
+void SettingsAfterCursorBand();
+// Scale-1 and scale-2 pixels per unit on the given heights; a reversed or empty range takes the defaults first.
+void SettingsCheckScale1();
+void SettingsCheckScale2();
+// Copy of the start-up defaults that out-of-range values in a file fall back to (ApplyStartupDefaults takes it).
+void SnapshotStartupDefaults();
+// Puts every setting back to the value it has before the start-up defaults (tests start each case from here).
+void RestoreInitialSettings();
