@@ -28,10 +28,10 @@ HANDLE OpenBytes(const std::string &bytes)
 {
     static int n = 0;
     std::string root = std::string(TEST_OUTPUT_DIR) + "/roots/text_routines";
-    std::filesystem::create_directories(root + "/ProgramData/Ulvane/Temp");
     setenv("ULVANE_ROOT", root.c_str(), 1);
     std::wstring drivePath = L"C:\\ProgramData\\Ulvane\\Temp\\lines" + std::to_wstring(++n) + L".txt";
     std::string path = MapDrivePath(drivePath.c_str());
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
     return CreateFile(drivePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct ChildResult {
     bool exited = false;     // ended normally (not by a signal or the time-out)
@@ -33,6 +34,8 @@ struct ProgramStart {
     // Classes that fail to register / windows of a class that fail to be created (platform test hooks).
     const wchar_t *failRegisterClass = nullptr;
     const wchar_t *failWindowClass = nullptr;
+    // Drive paths of folders made before the program starts (e.g. the settings folder C:\ProgramData\Ulvane\<caption>).
+    std::vector<std::wstring> makeFolders;
 };
 
 // A fresh empty folder under the build tree for one program start's files; returns its path.
