@@ -701,6 +701,11 @@ void PlatformPressDialogButton(HWND dialog, int id);
 void PlatformClickButton(HWND button);
 // File choosers: the next chooser returns this drive path (empty: cancel).
 void PlatformScriptFileChooser(const std::wstring &drivePath);
+// The next popup menu returns this id to its owner without being shown (0: dismissed). Every popup menu shown
+// is recorded in PlatformShownDialogs with the template name "MENU" and the menu's resource id as text.
+void PlatformScriptPopupMenu(int chosenId);
+// The next colour chooser returns this colour (ok) or is cancelled (!ok) without being shown.
+void PlatformScriptColorChooser(COLORREF color, bool ok = true);
 // Delivers a key press to the window that has the focus, as the window system would.
 void PlatformPressKey(int virtualKey);
 // Runs the event loop for `ms` milliseconds (or until `until` is true), serving posted and sent messages.

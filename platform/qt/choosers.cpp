@@ -1,0 +1,168 @@
+// File and colour choosers: Qt's own non-native dialogs, drive paths in and out, filters that ignore letter case.
+#include "platform/posix/kernel_internal.h"
+#include "platform/qt/gdi_internal.h"
+#include "platform/qt/window_internal.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <mutex>
+
+namespace {
+
+std::mutex colorLock;
+bool colorScripted = false;
+bool colorOk = true;
+COLORREF colorAnswer = 0;
+
+// "*.ext" matches "*.EXT", "*.Ext" ... : every letter becomes a bracket of both cases.
+QString CaseFreePattern(const QString &pattern)
+{
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += QStringLiteral("[") + c.toLower() + c.toUpper() + QStringLiteral("]");
+        else
+            out += c;
+    }
+    return out;
+}
+
+// "Description\0*.A;*.B\0...\0\0" to Qt name filters "Description (*.[aA] *.[bB])".
+QStringList NameFilters(const wchar_t *filter)
+{
+    QStringList list;
+    if (!filter) return list;
+    const wchar_t *p = filter;
+    while (*p) {
+        std::wstring desc = p;
+        p += desc.size() + 1;
+        if (!*p) break;
+        std::wstring pats = p;
+        p += pats.size() + 1;
+        QStringList parts;
+        for (const QString &s : QString::fromStdWString(pats).split(';', Qt::SkipEmptyParts))
+            parts << CaseFreePattern(s.trimmed());
+        QString d = QString::fromStdWString(desc);
+        int paren = d.indexOf('(');
+        if (paren > 0) d = d.left(paren).trimmed();
+        list << QStringLiteral("%1 (%2)").arg(d, parts.join(' '));
+    }
+    return list;
+}
+
+// A real path under the root folder back to its drive path (<root>/C/x/y to C:\x\y).
+std::wstring DrivePathFromReal(const QString &real)
+{
+    QString root = QDir::cleanPath(QString::fromStdString(PlatformRootFolder()));
+    QString path = QDir::cleanPath(real);
+    if (path.startsWith(root + '/')) {
+        QString rest = path.mid(root.size() + 1);
+        if (rest.size() >= 1 && rest[0].isLetter() && (rest.size() == 1 || rest[1] == '/')) {
+            QString drive = QString(rest[0].toUpper()) + QStringLiteral(":\\") + rest.mid(2);
+            drive.replace('/', '\\');
+            return drive.toStdWString();
+        }
+    }
+    return path.toStdWString();
+}
+
+QString RealPath(const wchar_t *drivePath)
+{
+    if (!drivePath || !*drivePath) return QString();
+    return QString::fromStdString(MapDrivePath(drivePath));
+}
+
+BOOL RunFileChooser(OPENFILENAME *ofn, bool save)
+{
+    if (!ofn || !ofn->lpstrFile || ofn->nMaxFile == 0) return FALSE;
+    std::wstring title = ofn->lpstrTitle ? ofn->lpstrTitle : (save ? L"Save As" : L"Open");
+    RecordShownDialog(L"", title, ofn->lpstrFile);
+    std::wstring result;
+    std::wstring scripted;
+    if (TakeScriptedFileChooser(&scripted)) {
+        if (scripted.empty()) return FALSE;
+        result = scripted;
+    } else {
+        QWidget *parent = IsLiveWindow(ofn->hwndOwner) && ofn->hwndOwner->widget ? ofn->hwndOwner->widget->window()
+                                                                                 : nullptr;
+        QFileDialog dlg(parent, QString::fromStdWString(title));
+        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+        dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (save) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        QStringList filters = NameFilters(ofn->lpstrFilter);
+        if (!filters.isEmpty()) dlg.setNameFilters(filters);
+        QString proposed = QString::fromStdWString(ofn->lpstrFile);
+        QString dir = RealPath(ofn->lpstrInitialDir);
+        if (proposed.contains('\\') || proposed.contains(':')) {
+            QFileInfo info(RealPath(ofn->lpstrFile));
+            dir = info.absolutePath();
+            proposed = info.fileName();
+        }
+        if (!dir.isEmpty()) dlg.setDirectory(dir);
+        if (!proposed.isEmpty()) dlg.selectFile(proposed);
+        EnterNestedLoop();
+        int ok = dlg.exec();
+        LeaveNestedLoop();
+        if (ok != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return FALSE;
+        result = DrivePathFromReal(dlg.selectedFiles().first());
+    }
+    if (ofn->lpstrDefExt && *ofn->lpstrDefExt) {
+        size_t slash = result.find_last_of(L"\\/");
+        size_t dot = result.find_last_of(L'.');
+        if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+            result += std::wstring(L".") + ofn->lpstrDefExt;
+    }
+    if (result.size() + 1 > ofn->nMaxFile) return FALSE;
+    std::wmemcpy(ofn->lpstrFile, result.c_str(), result.size() + 1);
+    return TRUE;
+}
+
+}  // namespace
+
+BOOL GetSaveFileName(OPENFILENAME *ofn)
+{
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)GetSaveFileName(ofn); });
+    return RunFileChooser(ofn, true);
+}
+
+BOOL GetOpenFileName(OPENFILENAME *ofn)
+{
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)GetOpenFileName(ofn); });
+    return RunFileChooser(ofn, false);
+}
+
+void PlatformScriptColorChooser(COLORREF color, bool ok)
+{
+    std::lock_guard<std::mutex> g(colorLock);
+    colorScripted = true;
+    colorOk = ok;
+    colorAnswer = color;
+}
+
+BOOL ChooseColor(CHOOSECOLOR *cc)
+{
+    if (!cc) return FALSE;
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)ChooseColor(cc); });
+    RecordShownDialog(L"", L"Color", L"");
+    {
+        std::lock_guard<std::mutex> g(colorLock);
+        if (colorScripted) {
+            colorScripted = false;
+            if (!colorOk) return FALSE;
+            cc->rgbResult = colorAnswer;
+            return TRUE;
+        }
+    }
+    QWidget *parent = IsLiveWindow(cc->hwndOwner) && cc->hwndOwner->widget ? cc->hwndOwner->widget->window() : nullptr;
+    EnterNestedLoop();
+    QColor c = QColorDialog::getColor(QColorFromColorRef(cc->rgbResult), parent, QString(),
+                                      QColorDialog::DontUseNativeDialog);
+    LeaveNestedLoop();
+    if (!c.isValid()) return FALSE;
+    cc->rgbResult = ColorRefFromQColor(c);
+    return TRUE;
+}

@@ -1,0 +1,140 @@
+// Window layer internals: window objects, their Qt widgets, message dispatch and the helpers shared by the Qt files.
+//
+// Frame of a top-level window: a caption band of 30 pixels at the top and a border of 4 pixels on the left, right
+// and bottom, so GetFrameSize() is 8 x 34 and the client area starts 4 pixels right of and 30 pixels below the outer
+// corner. Qt shows the client widget; the frame numbers are what the program sees.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+constexpr int kFrameBorder = 4;
+constexpr int kFrameCaption = 30;
+
+enum class WindowKind { Custom, Dialog, Button, Static, Edit, ListBox, ComboBox };
+
+struct WindowObject {
+    WindowKind kind = WindowKind::Custom;
+    std::wstring className;
+    WNDPROC proc = nullptr;
+    DLGPROC dlgProc = nullptr;
+    HBRUSH background = nullptr;
+    UINT classStyle = 0;
+    DWORD style = 0;
+    int id = 0;
+    HWND parent = nullptr;
+    std::vector<HWND> children;
+    QWidget *widget = nullptr;  // the client widget (own windows, dialogs, owner-drawn buttons) or the Qt control
+    QImage image;               // retained picture of the client area (own windows, dialogs, owner-drawn buttons)
+    bool hasImage = false;
+    QRegion invalid;
+    bool erasePending = false;
+    bool paintScheduled = false;
+    RECT rect{0, 0, 0, 0};      // outer rectangle in the parent's client coordinates (top level: screen)
+    bool visible = false;
+    bool enabled = true;
+    bool destroyed = false;
+    bool topLevel = false;
+    std::wstring text;
+    HFONT font = nullptr;
+    std::map<UINT_PTR, QTimer *> timers;
+    // Dialogs
+    const DialogTemplate *dialogTemplate = nullptr;
+    bool dialogEnded = false;
+    INT_PTR dialogResult = 0;
+    int defaultButtonId = IDOK;
+    QFont dialogFont;
+    // Buttons
+    DWORD buttonType = BS_PUSHBUTTON;
+    bool autoCheck = false;
+    int radioGroup = 0;         // radio buttons of one group share a number (0: none)
+    int editLimit = 0;
+    void *createParam = nullptr;
+};
+
+// Thread-safe: true while the handle names a window that has not been destroyed.
+bool IsLiveWindow(HWND);
+// Adds a new window to the set of live windows (CreateWindow and DialogBox do this).
+void RegisterLiveWindow(HWND);
+// The Qt widget that shows a window's retained image and turns Qt input into messages.
+QWidget *NewClientWidget(HWND w, QWidget *parentWidget);
+// Pixels between the outer edge and the client area of a child window (1 with WS_BORDER, else 0).
+int ClientInset(HWND);
+// Size of the client area.
+int ClientWidth(HWND);
+int ClientHeight(HWND);
+// Fresh retained image of the client size, filled with the class background.
+void ResetWindowImage(HWND);
+// Calls the window's procedure (or the control's built-in handling) on the user-interface thread.
+LRESULT CallWindowProcedure(HWND, UINT, WPARAM, LPARAM);
+// Default handling of dialogs for messages the dialog procedure left alone.
+LRESULT DefDialogProc(HWND, UINT, WPARAM, LPARAM);
+// Built-in handling of the control classes (BUTTON, STATIC, EDIT, LISTBOX, COMBOBOX).
+LRESULT ControlProcedure(HWND, UINT, WPARAM, LPARAM);
+// Creates the Qt widget of a control window (called by CreateWindow for the built-in classes).
+void CreateControlWidget(HWND w, QWidget *parentWidget);
+// The font a control shows (WM_SETFONT) is applied.
+void ApplyControlFont(HWND w);
+// The text of a window or control, as the program sees it.
+std::wstring WindowTextOf(HWND);
+void SetControlText(HWND, const std::wstring &);
+// Sends WM_COMMAND (id, code) with the control as lParam to the control's parent (a user action).
+void NotifyParent(HWND control, int code);
+// Paints an owner-drawn button through WM_DRAWITEM to its parent.
+void DrawOwnerButton(HWND button);
+
+// Schedules a Qt repaint of the widget that shows the window's image.
+void PlatformWindowImageChanged(HWND owner);
+
+// Runs `fn` on the user-interface thread: at once when called there, else queued (and not awaited).
+void RunOnUiThread(std::function<void()> fn);
+// Runs `fn` on the user-interface thread and waits for its result (served inside nested loops like SendMessage).
+LRESULT RunOnUiThreadAndWait(std::function<LRESULT()> fn);
+
+// Nested loop bookkeeping: modal dialogs, popup menus and PlatformPump run their loops inside these calls.
+void EnterNestedLoop();
+void LeaveNestedLoop();
+// True once PostQuitMessage was called (nested loops end early then).
+bool QuitRequested();
+// Processes Qt events once, waiting for the next one when `wait` is set (at most `maxMs`).
+void ProcessEventsOnce(bool wait, int maxMs);
+
+// Key translation between Qt and virtual-key codes.
+int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers mods);
+void QtKeyFromVirtualKey(int vk, int *qtKey, Qt::KeyboardModifiers *mods, QString *text);
+// Delivers a Qt key press to a window of ours as WM_KEYDOWN / WM_CHAR (custom windows) or dialog keys.
+void DeliverKeyDown(HWND w, int vk, const QString &text, bool repeat);
+void DeliverKeyUp(HWND w, int vk);
+
+// The modal dialogs open now, innermost last.
+std::vector<HWND> OpenDialogs();
+// Tracked keyboard focus (the window the program or the user focused last).
+void NoteFocus(HWND w);
+// The HWND of a widget of ours (walks up the widget parents); nullptr when none.
+HWND WindowFromWidget(QWidget *widget);
+// Template font of a dialog: Liberation Sans at the template's point size, pixel size at 96 dots per inch.
+QFont DialogTemplateFont(const DialogTemplate *t);
+// Records a shown dialog for the test hooks (templateName empty for choosers).
+void RecordShownDialog(const std::wstring &templateName, const std::wstring &caption, const std::wstring &text);
+// Runs the scripted answer for a dialog that has just opened, if one matches its template or caption.
+bool RunDialogScript(HWND dialog, const std::wstring &templateName, const std::wstring &caption);
+// Next scripted file chooser answer: true and the drive path when a script is waiting.
+bool TakeScriptedFileChooser(std::wstring *drivePath);
+// Generates the clips for the sound part (PlatformInit calls it).
+void InitSounds();
+// Test hook state read by RegisterClass and CreateWindow.
+bool WindowClassFails(const std::wstring &className);
+bool RegisterClassFails(const std::wstring &className);
+int ScreenWidthOverride();
+int ScreenHeightOverride();
