@@ -1,0 +1,242 @@
+// Data file handle: opening, closing, record building, whole-record writes, flush, failure report and scans.
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "core/core.h"
+#include "datafile/datafile.h"
+
+std::atomic<HANDLE> hDataFile{INVALID_HANDLE_VALUE};
+wchar_t szDataFilePath[261];
+char szDataFileName[264];
+int bLongFileName = 0;
+char szFileNameTail[16];
+std::atomic<int> bDataFileWriteFailed{0};
+
+// Serialises every write with the closing of the handle, so that a reader thread never writes to a handle that is
+// being closed. Scans (user-interface thread, like the closing) do not take it.
+static std::mutex g_dataFileLock;
+// 1 once the failure of the open file has been reported.
+static std::atomic<int> g_bFailureReported{0};
+// Hidden window of the data file that shows the failure box on the user-interface thread.
+static HWND g_hwndNotice = nullptr;
+
+static const wchar_t kFileErrorText[] = L"Cannot write to the data file.\r\nCheck the card or disk.\r\nRecording is paused.";
+
+int DataRecordBytes()
+{
+    int L = nDataRecordLength;
+    if (L < 2) L = 2;
+    if (L > DATA_RECORD_MAX) L = DATA_RECORD_MAX;
+    return L;
+}
+
+static int NewlineIndex()
+{
+    int L = DataRecordBytes();
+    int nl = nDataRecordNewline;
+    if (nl < 0 || nl >= L) nl = L - 1;
+    return nl;
+}
+
+int OpenDataFileHandle()
+{
+    CloseDataFile();
+    HANDLE h = CreateFile(szDataFilePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    {
+        std::lock_guard<std::mutex> g(g_dataFileLock);
+        hDataFile = h;
+        bDataFileWriteFailed = 0;
+        g_bFailureReported = 0;
+    }
+    return 1;
+}
+
+void CloseDataFile()
+{
+    HANDLE h;
+    {
+        std::lock_guard<std::mutex> g(g_dataFileLock);
+        h = hDataFile.exchange(INVALID_HANDLE_VALUE);
+    }
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+static void ShowFileErrorBox()
+{
+    HWND owner = hwndLog ? hwndLog : hwndMain;
+    ShowMessageDialog(owner, L"MESSAGEOK", L"FILE ERROR", kFileErrorText);
+    if (hwndLog) PostMessage(hwndLog, WM_DATAFILE_ERROR, 0, 0);
+}
+
+static LRESULT DataFileNoticeWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DATAFILE_ERROR) {
+        ShowFileErrorBox();
+        return 0;
+    }
+    return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+void CreateDataFileNoticeWindow()
+{
+    if (g_hwndNotice && IsWindow(g_hwndNotice)) return;
+    static int bRegistered = 0;
+    if (!bRegistered) {
+        WNDCLASS wc = {};
+        wc.lpfnWndProc = DataFileNoticeWndProc;
+        wc.hInstance = hInst;
+        wc.lpszClassName = L"DataFileNoticeWnd";
+        bRegistered = RegisterClass(&wc) ? 1 : 0;
+        if (!bRegistered) return;
+    }
+    g_hwndNotice = CreateWindow(L"DataFileNoticeWnd", L"", WS_POPUP, 0, 0, 1, 1, nullptr, 0, hInst, nullptr);
+}
+
+void ReportDataFileError()
+{
+    bDataFileWriteFailed = 1;
+    int expected = 0;
+    if (!g_bFailureReported.compare_exchange_strong(expected, 1)) return;
+    if (IsUserInterfaceThread()) {
+        ShowFileErrorBox();
+    } else if (g_hwndNotice) {
+        PostMessage(g_hwndNotice, WM_DATAFILE_ERROR, 0, 0);
+    } else if (hwndLog) {
+        // Without the notice window the session's own window learns of it; it shows nothing itself.
+        PostMessage(hwndLog, WM_DATAFILE_ERROR, 0, 0);
+    }
+}
+
+int FlushDataFile()
+{
+    std::unique_lock<std::mutex> g(g_dataFileLock);
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    BOOL ok = FlushFileBuffers(h);
+    g.unlock();
+    if (!ok || bDataFileWriteFailed) {
+        ReportDataFileError();
+        return 0;
+    }
+    return 1;
+}
+
+int WriteDataRecords(const char *pRecords, int nCount)
+{
+    if (nCount <= 0) return 0;
+    DWORD len = (DWORD)nCount * (DWORD)DataRecordBytes();
+    std::unique_lock<std::mutex> g(g_dataFileLock);
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, pRecords, len, &written, nullptr);
+    g.unlock();
+    if (!ok || written != len) {
+        ReportDataFileError();
+        return 0;
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Record building
+// ---------------------------------------------------------------------------------------------------------------
+void BeginRecord(char *szRecord, char fill)
+{
+    int L = DataRecordBytes();
+    memset(szRecord, fill, (size_t)L);
+    szRecord[NewlineIndex()] = '\n';
+    // Bytes after the line feed (a record length above the newline index + 1) stay filled.
+}
+
+void PutRecordText(char *szRecord, int nIndex, int nWidth, const char *szText)
+{
+    int nl = NewlineIndex();
+    if (nIndex < 0 || nWidth <= 0 || !szText) return;
+    for (int i = 0; i < nWidth && szText[i] != 0; i++) {
+        int pos = nIndex + i;
+        if (pos >= nl) break;
+        szRecord[pos] = szText[i];
+    }
+}
+
+void PutRecordField(char *szRecord, int nIndex, int nWidth, const char *szFormat, ...)
+{
+    char szText[128];
+    va_list ap;
+    va_start(ap, szFormat);
+    vsnprintf(szText, sizeof szText, szFormat, ap);
+    va_end(ap);
+    PutRecordText(szRecord, nIndex, nWidth, szText);
+}
+
+void PutRecordDigit(char *szRecord, int nIndex, int nValue, int nBlankBelow0)
+{
+    if (nBlankBelow0 && nValue < 0) {
+        PutRecordText(szRecord, nIndex, 1, " ");
+        return;
+    }
+    PutRecordField(szRecord, nIndex, 1, "%1d", nValue);
+}
+
+void PutRecordTick(char *szRecord, DWORD dwTick)
+{
+    PutRecordField(szRecord, NewlineIndex() - 10, 10, "%10lu", (unsigned long)dwTick);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Reading back
+// ---------------------------------------------------------------------------------------------------------------
+int ReadDataRecord(char *szRecord)
+{
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    DWORD L = (DWORD)DataRecordBytes();
+    DWORD got = 0;
+    if (!ReadFile(h, szRecord, L, &got, nullptr)) return 0;
+    if (got < L) {
+        szRecord[got] = 0;
+        return 0;
+    }
+    szRecord[NewlineIndex()] = 0;
+    return 1;
+}
+
+void BeginDataFileScan(DataFileScan *pScan)
+{
+    pScan->nFill = 0;
+    pScan->nPos = 0;
+    pScan->bEnd = 0;
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE || SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
+        pScan->bEnd = 1;
+}
+
+int NextScanRecord(DataFileScan *pScan, char *szRecord)
+{
+    DWORD L = (DWORD)DataRecordBytes();
+    while (pScan->nFill - pScan->nPos < L) {
+        if (pScan->bEnd) return 0;
+        // Keep the part record, refill behind it.
+        DWORD rest = pScan->nFill - pScan->nPos;
+        memmove(pScan->achBuffer, pScan->achBuffer + pScan->nPos, rest);
+        pScan->nFill = rest;
+        pScan->nPos = 0;
+        DWORD room = (DWORD)sizeof pScan->achBuffer - rest;
+        room -= room % L;
+        DWORD got = 0;
+        HANDLE h = hDataFile;
+        if (h == INVALID_HANDLE_VALUE || !ReadFile(h, pScan->achBuffer + rest, room, &got, nullptr) || got == 0) {
+            pScan->bEnd = 1;
+            return 0;
+        }
+        pScan->nFill += got;
+    }
+    memcpy(szRecord, pScan->achBuffer + pScan->nPos, L);
+    szRecord[NewlineIndex()] = 0;
+    pScan->nPos += L;
+    return 1;
+}

@@ -1,0 +1,31 @@
+// Map geometry, extents, tile ranges and position counters shared with the data files, and the tile arithmetic.
+#pragma once
+
+#include <atomic>
+
+// Origin of the map (map units) and its scale; tile bitmap size in pixels.
+extern double dMapOriginX, dMapOriginY;
+extern double dMapPixelsPerUnit;       // nTileWidth / nMapSize
+extern int nTileWidth, nTileHeight;    // map window size - 2
+extern int nTileMaxX, nTileMaxY;       // nTileWidth - 1, nTileHeight - 1
+
+// Bounding box of everything plotted (map units).
+extern double dExtentMinX, dExtentMaxX, dExtentMinY, dExtentMaxY;
+
+// Used tile range and usable tile range (3 .. 1996).
+extern int nTileColMin, nTileColMax, nTileRowMin, nTileRowMax;
+extern int nTileIndexMin, nTileIndexMax;
+
+// Position limit of one survey and the positions plotted so far (the GPS reader counts too).
+extern int nMaxGpsPositions;
+extern std::atomic<int> nGpsPositionCount;
+
+// 0 normal, 1 the position left the usable tile range, 2 set by the next pause.
+extern int nMapEdgeState;
+// UTM zone in force for the map.
+extern int nUtmZone;
+
+// Tile (index 1000 holds the origin; x grows right, y grows up) and in-tile pixel of a map pixel.
+void MapPixelToTile(int px, int py, int *pnCol, int *pnRow, int *pnOffX, int *pnOffY);
+// Advances the busy indicator of the map window during long scans.
+void StepBusyIndicator();
