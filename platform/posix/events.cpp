@@ -72,7 +72,7 @@ DWORD WaitForSingleObject(HANDLE h, DWORD ms) {
             if (!e->manualReset) e->signalled = false;
             return WAIT_OBJECT_0;
         }
-        if (programThread && CurrentThreadCancelled()) {
+        if (programThread && ThreadCancelPoint()) {
             SetLastError(ERROR_OPERATION_ABORTED);
             return WAIT_FAILED;
         }

@@ -70,10 +70,15 @@ DWORD ErrnoToError(int err);
 bool CurrentThreadIsProgramThread();
 // True when the calling program thread was cancelled by CancelAllThreads (false on other threads).
 bool CurrentThreadCancelled();
+// A cancellation point of a program thread cancelled by CancelAllThreads: the first time it returns true (the
+// caller fails its call, e.g. a port read); any later call ends the thread by unwinding its stack back to the
+// thread's start, so a reader that loops on failing reads still ends. False when not cancelled.
+bool ThreadCancelPoint();
 // The descriptor that becomes readable when the calling program thread is cancelled; -1 on other threads.
 int CurrentThreadCancelFd();
 // The thread gate: on a program thread, blocks while the thread is suspended. Returns false (the caller must give
-// up) when the thread was cancelled or `abortFlag` became true while waiting; true when the thread may go on.
+// up) when the thread was cancelled (a cancellation point) or `abortFlag` became true while waiting; true when the
+// thread may go on.
 bool WaitAtThreadGate(const std::atomic<bool> *abortFlag);
 // Wakes every thread waiting at its gate so that it re-checks its abort flag (a port was closed).
 void NotifyThreadGates();

@@ -189,7 +189,7 @@ BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
     }
     PortObject *p = ref.as<PortObject>();
     // A suspended reader parks here until resumed, its port closed or the program ends.
-    if (!WaitAtThreadGate(&p->isClosed) || CurrentThreadCancelled()) {
+    if (!WaitAtThreadGate(&p->isClosed)) {
         SetLastError(ERROR_OPERATION_ABORTED);
         return FALSE;
     }
@@ -223,7 +223,7 @@ BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
             lastByte = Clock::now();
         }
         if (got == len || immediate || (firstByteOnly && got > 0)) break;
-        if (p->isClosed.load() || CurrentThreadCancelled()) {
+        if (p->isClosed.load() || ThreadCancelPoint()) {
             if (read) *read = got;
             SetLastError(ERROR_OPERATION_ABORTED);
             return FALSE;
@@ -245,6 +245,7 @@ BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
         }
         if (r == 0) continue;  // the deadline is checked above
         if ((fds[1].revents & POLLIN) || (cancelFd >= 0 && (fds[2].revents & POLLIN))) {
+            ThreadCancelPoint();
             if (read) *read = got;
             SetLastError(ERROR_OPERATION_ABORTED);
             return FALSE;

@@ -46,6 +46,10 @@ std::condition_variable &GateChanged() {
 
 std::atomic<DWORD> gNextThreadId{1000};
 thread_local ThreadObject *tCurrent = nullptr;
+thread_local bool tCancelNoticed = false;
+
+// Thrown at a cancellation point of a thread that already failed one call after being cancelled.
+struct ThreadCancelledUnwind {};
 
 void ThreadMain(ThreadObject *t) {
     tCurrent = t;
@@ -55,7 +59,14 @@ void ThreadMain(ThreadObject *t) {
         GateChanged().wait(g, [t] { return !t->suspended.load() || t->cancelled.load(); });
         run = !t->cancelled.load();
     }
-    DWORD code = run ? t->proc(t->param) : 0;  // a thread cancelled before it ever ran runs none of its code
+    DWORD code = 0;  // a thread cancelled before it ever ran runs none of its code
+    if (run) {
+        try {
+            code = t->proc(t->param);
+        } catch (const ThreadCancelledUnwind &) {
+            code = 0;
+        }
+    }
     {
         std::lock_guard<std::mutex> g(t->endLock);
         t->exitCode.store(code);
@@ -72,14 +83,25 @@ bool CurrentThreadIsProgramThread() { return tCurrent != nullptr; }
 bool CurrentThreadCancelled() { return tCurrent != nullptr && tCurrent->cancelled.load(); }
 int CurrentThreadCancelFd() { return tCurrent ? tCurrent->cancelFd : -1; }
 
+bool ThreadCancelPoint() {
+    ThreadObject *t = tCurrent;
+    if (!t || !t->cancelled.load()) return false;
+    if (tCancelNoticed) throw ThreadCancelledUnwind{};
+    tCancelNoticed = true;
+    return true;
+}
+
 bool WaitAtThreadGate(const std::atomic<bool> *abortFlag) {
     ThreadObject *t = tCurrent;
     if (!t) return !(abortFlag && abortFlag->load());
-    std::unique_lock<std::mutex> g(GateLock());
-    GateChanged().wait(g, [t, abortFlag] {
-        return !t->suspended.load() || t->cancelled.load() || (abortFlag && abortFlag->load());
-    });
-    return !t->cancelled.load() && !(abortFlag && abortFlag->load());
+    {
+        std::unique_lock<std::mutex> g(GateLock());
+        GateChanged().wait(g, [t, abortFlag] {
+            return !t->suspended.load() || t->cancelled.load() || (abortFlag && abortFlag->load());
+        });
+    }
+    if (ThreadCancelPoint()) return false;
+    return !(abortFlag && abortFlag->load());
 }
 
 void NotifyThreadGates() {
@@ -165,7 +187,7 @@ DWORD WaitForThreadObject(KernelObject *obj, DWORD ms) {
     std::unique_lock<std::mutex> g(t->endLock);
     for (;;) {
         if (t->finished) return WAIT_OBJECT_0;
-        if (CurrentThreadCancelled()) {
+        if (ThreadCancelPoint()) {
             SetLastError(ERROR_OPERATION_ABORTED);
             return WAIT_FAILED;
         }
@@ -192,7 +214,7 @@ void Sleep(DWORD ms) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         GateChanged().wait_until(g, deadline, [t] { return t->cancelled.load(); });
     }
-    WaitAtThreadGate(nullptr);
+    WaitAtThreadGate(nullptr);  // parks here when suspended meanwhile
 }
 
 void CancelAllThreads() {
