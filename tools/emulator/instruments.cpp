@@ -396,7 +396,6 @@ public:
             double otherScale = conductivity ? (big ? -0.0288 : -0.00288) : (big ? -1.0 : -0.1);
             int idx = big ? 3 : 2;
             f += (dipoleV ? 32 : 0) + (conductivity ? 4 : 0) + idx;
-            if (battery) f |= 1;
             fields = field5(std::lround(main / scale));
             if (len == 12) fields += field5(std::lround((conductivity ? ip : c) / otherScale));
         } else {
@@ -442,8 +441,8 @@ private:
                 if (v == "auto") rangeIdx = -1;
                 else if (parseInt(v, n) && n >= 0 && n <= 7) rangeIdx = static_cast<int>(n);
                 else return "range wants auto or an index 0..7";
-            } else if (k == "battery") {
-                battery = v != "0";
+            } else if (k == "battery" && kind == EM31) {
+                battery = v != "0";   // the EM31-MK2 marks battery records by an odd flags byte
             } else if (k == "sep" && kind == EM34) {
                 if (v != "10" && v != "20" && v != "40") return "sep must be 10, 20 or 40";
                 sep = std::atoi(v.c_str());
