@@ -185,8 +185,7 @@ INT_PTR DialogBox(HINSTANCE inst, const wchar_t *templateName, HWND parent, DLGP
     if (IsLiveWindow(d) && !d->dialogEnded) {
         d->visible = true;
         d->widget->show();
-        d->widget->raise();
-        d->widget->activateWindow();
+        RaiseAndActivate(d->widget);
         UpdateWindow(d);
         std::wstring caption = d->text;
         RecordShownDialog(t->name ? t->name : L"", caption, ShownText(d));

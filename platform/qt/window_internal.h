@@ -94,6 +94,8 @@ void NotifyParent(HWND control, int code);
 // Paints an owner-drawn button through WM_DRAWITEM to its parent.
 void DrawOwnerButton(HWND button);
 
+// Brings a top-level widget to the front and activates it (quietly where the window system cannot raise).
+void RaiseAndActivate(QWidget *top);
 // Schedules a Qt repaint of the widget that shows the window's image.
 void PlatformWindowImageChanged(HWND owner);
 

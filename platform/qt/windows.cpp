@@ -303,6 +303,13 @@ void PlatformWindowImageChanged(HWND owner)
 
 void NoteFocus(HWND w) { focusWindow = w; }
 
+void RaiseAndActivate(QWidget *top)
+{
+    if (!top) return;
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) top->raise();
+    top->activateWindow();
+}
+
 HWND WindowFromWidget(QWidget *widget)
 {
     std::lock_guard<std::mutex> g(liveLock);
@@ -407,10 +414,7 @@ HWND CreateWindow(const wchar_t *className, const wchar_t *title, DWORD style, i
     if (o->widget) {
         if (o->visible) {
             o->widget->show();
-            if (o->topLevel) {
-                o->widget->raise();
-                o->widget->activateWindow();
-            }
+            if (o->topLevel) RaiseAndActivate(o->widget);
             if (o->hasImage) SchedulePaint(o);
         } else {
             o->widget->hide();
@@ -453,10 +457,7 @@ BOOL ShowWindow(HWND w, int cmd)
     w->visible = show;
     if (w->widget) {
         w->widget->setVisible(show);
-        if (show && w->topLevel) {
-            w->widget->raise();
-            w->widget->activateWindow();
-        }
+        if (show && w->topLevel) RaiseAndActivate(w->widget);
     }
     if (w->kind == WindowKind::Custom || w->kind == WindowKind::Dialog) CallWindowProcedure(w, WM_SHOWWINDOW, show, 0);
     if (show && w->hasImage) InvalidateRect(w, nullptr, TRUE);
