@@ -12,7 +12,6 @@ int nTileColMin = 0, nTileColMax = 1999, nTileRowMin = 0, nTileRowMax = 1999;
 int nTileIndexMin = 3, nTileIndexMax = 1996;
 
 int nMaxGpsPositions = 28800;
-std::atomic<int> nGpsPositionCount{0};
 
 int nMapEdgeState = 0;
 int nUtmZone = 0;

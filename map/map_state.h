@@ -1,7 +1,7 @@
 // Map geometry, extents, tile ranges and position counters shared with the data files, and the tile arithmetic.
 #pragma once
 
-#include <atomic>
+#include "acquisition/acquisition.h"
 
 // Origin of the map (map units) and its scale; tile bitmap size in pixels.
 extern double dMapOriginX, dMapOriginY;
@@ -16,9 +16,9 @@ extern double dExtentMinX, dExtentMaxX, dExtentMinY, dExtentMaxY;
 extern int nTileColMin, nTileColMax, nTileRowMin, nTileRowMax;
 extern int nTileIndexMin, nTileIndexMax;
 
-// Position limit of one survey and the positions plotted so far (the GPS reader counts too).
+// Position limit of one survey. The positions plotted so far, nGpsPositionCount, are counted with the GPS reader
+// (acquisition/acquisition.h).
 extern int nMaxGpsPositions;
-extern std::atomic<int> nGpsPositionCount;
 
 // 0 normal, 1 the position left the usable tile range, 2 set by the next pause.
 extern int nMapEdgeState;
