@@ -180,6 +180,7 @@ HWND InitInstance(HINSTANCE inst, wchar_t *cmdLine, int show)
         return nullptr;
     ShowWindow(hwndMain, show);
     UpdateWindow(hwndMain);
+    SetFocus(hwndMain);  // the shown main window takes the keys from the start
     return hwndMain;
 }
 
