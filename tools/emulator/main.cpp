@@ -415,7 +415,7 @@ struct Emulator {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: devemu --root DIR [--port COMn=DEVICE[:opt,opt=value...]]... [--seed N] [--no-stdin]\n"
+                 "usage: devemu [--root DIR] [--port COMn=DEVICE[:opt,opt=value...]]... [--seed N] [--no-stdin]\n"
                  "devices: %s\n"
                  "without --port: COM4=em61mk2 COM6=gps COM7=tilt (the default ports of the EM61-MK2 build)\n%s\n",
                  deviceKinds(), kHelp);
@@ -488,16 +488,16 @@ int main(int argc, char** argv) {
         }
     }
     if (root.empty()) {
+        // The program's own root folder: $ULVANE_ROOT, else $XDG_DATA_HOME/ulvane-root, else ~/.local/share/ulvane-root.
         const char* env = std::getenv("ULVANE_ROOT");
+        const char* xdg = std::getenv("XDG_DATA_HOME");
+        const char* home = std::getenv("HOME");
         if (env && *env) root = env;
-    }
-    if (root.empty()) {
-        std::fprintf(stderr, "devemu: --root DIR is required (or set ULVANE_ROOT)\n");
-        usage();
-        return 2;
+        else if (xdg && *xdg) root = std::string(xdg) + "/ulvane-root";
+        else root = std::string(home && *home ? home : "/tmp") + "/.local/share/ulvane-root";
     }
     bool defaults = specs.empty();
-    if (defaults) specs = {"COM4=em61mk2", "COM6=gps", "COM7=tilt:autostart"};
+    if (defaults) specs = {"COM4=em61mk2", "COM6=gps", "COM7=tilt"};
 
     signal(SIGINT, onSignal);
     signal(SIGTERM, onSignal);
