@@ -31,6 +31,17 @@ template <class Pred> bool Eventually(Pred pred, int ms = 5000) {
     return pred();
 }
 
+// Waits (bounded) until a counter has stopped moving: the thread reached its gate.
+bool SettlesDown(const std::atomic<long> &counter) {
+    auto end = Clock::now() + std::chrono::milliseconds(5000);
+    while (Clock::now() < end) {
+        long before = counter.load();
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        if (counter.load() == before) return true;
+    }
+    return false;
+}
+
 // A temporary root with a pseudo-terminal linked in as <root>/dev/COM<n>; the test holds the master end.
 class PlatformSerial : public ::testing::Test {
 protected:
@@ -352,7 +363,7 @@ TEST_F(PlatformSerial, SuspendedReaderParksBeforeItsReadAndCloseEndsIt) {
     ResumeThread(t);
     ASSERT_TRUE(Eventually([&] { return r.bytes.load() == 3; }));
     SuspendThread(t);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));  // let it reach the gate
+    ASSERT_TRUE(SettlesDown(r.reads));  // parked at the gate before its next read
     long parkedReads = r.reads.load();
     WriteMaster(m, "def");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -364,7 +375,7 @@ TEST_F(PlatformSerial, SuspendedReaderParksBeforeItsReadAndCloseEndsIt) {
     ASSERT_TRUE(Eventually([&] { return r.reads.load() > parkedReads + 2; }));
     EXPECT_EQ(r.bytes.load(), 3);
     SuspendThread(t);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    ASSERT_TRUE(SettlesDown(r.reads));
     EXPECT_TRUE(CloseHandle(r.port));  // the parked reader wakes and its read fails
     EXPECT_EQ(WaitForSingleObject(t, 5000), WAIT_OBJECT_0);
     CloseHandle(t);

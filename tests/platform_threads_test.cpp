@@ -25,6 +25,17 @@ template <class Pred> bool Eventually(Pred pred, int ms = 5000) {
     return pred();
 }
 
+// Waits (bounded) until a counter has stopped moving: the thread reached its gate.
+bool SettlesDown(const std::atomic<long> &counter) {
+    auto end = Clock::now() + std::chrono::milliseconds(5000);
+    while (Clock::now() < end) {
+        long before = counter.load();
+        std::this_thread::sleep_for(std::chrono::milliseconds(80));
+        if (counter.load() == before) return true;
+    }
+    return false;
+}
+
 TEST(PlatformEvents, ManualResetStaysSignalledUntilReset) {
     HANDLE e = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     ASSERT_NE(e, nullptr);
@@ -100,6 +111,7 @@ TEST(PlatformThreads, SuspendIsAGateNotACount) {
 struct Looper {
     std::atomic<bool> run{true};
     std::atomic<long> passes{0};
+    std::atomic<bool> done{false};
 };
 DWORD LoopWithSleeps(void *p) {
     auto *l = static_cast<Looper *>(p);
@@ -107,6 +119,7 @@ DWORD LoopWithSleeps(void *p) {
         l->passes++;
         Sleep(2);
     }
+    l->done = true;
     return 3;
 }
 
@@ -115,7 +128,7 @@ TEST(PlatformThreads, SuspendedThreadParksInSleepAndResumes) {
     HANDLE t = CreateThread(nullptr, 0, LoopWithSleeps, &l, 0, nullptr);
     ASSERT_TRUE(Eventually([&] { return l.passes.load() > 3; }));
     EXPECT_EQ(SuspendThread(t), 0u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(SettlesDown(l.passes));
     long parked = l.passes.load();
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     EXPECT_EQ(l.passes.load(), parked);
@@ -136,7 +149,7 @@ TEST(PlatformThreads, ClosingAThreadHandleDoesNotEndTheThread) {
     long before = l.passes.load();
     EXPECT_TRUE(Eventually([&] { return l.passes.load() > before + 2; }));
     l.run = false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(Eventually([&] { return l.done.load(); }));
 }
 
 TEST(PlatformThreads, SleepOutsideProgramThreadsJustSleeps) {

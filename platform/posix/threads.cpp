@@ -129,7 +129,18 @@ HANDLE CreateThread(void *, size_t, THREADPROC proc, void *param, DWORD flags, D
     HANDLE h = RegisterKernelObject(t);
     {
         std::lock_guard<std::mutex> g(Threads().lock);
-        Threads().threads.push_back(t);
+        auto &all = Threads().threads;
+        // Threads that ended need no cancelling any more.
+        for (size_t i = 0; i < all.size();) {
+            bool done;
+            {
+                std::lock_guard<std::mutex> e(all[i]->endLock);
+                done = all[i]->finished;
+            }
+            if (done) all.erase(all.begin() + (long)i);
+            else ++i;
+        }
+        all.push_back(t);
     }
     try {
         std::thread(ThreadMain, t).detach();
