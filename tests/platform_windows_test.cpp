@@ -532,3 +532,24 @@ TEST_F(WindowTest, WindowPictureIsSavedWithItsChildren)
     EXPECT_EQ(img.pixel(30, 30) & 0xFFFFFF, 0xFF0000u) << "child's picture at its place";
     EXPECT_EQ(img.pixel(5, 5) & 0xFFFFFF, 0x0000FFu) << "parent's background";
 }
+
+TEST_F(WindowTest, KeysReturnToTheFocusedWindowAfterAModalBoxClosed)
+{
+    HWND w = Make();
+    RegisterDialogTemplates(kBox, 1);
+    SetFocus(w);
+    std::vector<Seen> inBox;
+    PlatformScriptDialog(L"TESTBOX", [&](HWND) {
+        seen.clear();
+        PlatformPressKey('A');  // goes to the box, not to the window behind it
+        inBox = seen;
+        PlatformPressKey(VK_ESCAPE);
+    });
+    EXPECT_EQ(DialogBox(nullptr, L"TESTBOX", w, BoxProc), IDCANCEL);
+    EXPECT_TRUE(inBox.empty());
+    seen.clear();
+    PlatformPressKey('B');
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].msg, (UINT)WM_KEYDOWN);
+    EXPECT_EQ(seen[0].wp, (WPARAM)'B');
+}

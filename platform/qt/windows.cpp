@@ -825,7 +825,13 @@ void DeliverKeyDown(HWND w, int vk, const QString &text, bool repeat)
         if (vk == VK_ESCAPE) {
             CallWindowProcedure(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(w, IDCANCEL));
         } else if (vk == VK_RETURN) {
+            // Enter presses the push button that has the focus, else the default button.
             int id = w->defaultButtonId;
+            HWND focused = WindowFromWidget(QApplication::focusWidget());
+            if (!focused || focused->parent != w) focused = GetFocus();
+            if (focused && focused->parent == w && focused->kind == WindowKind::Button &&
+                (focused->buttonType == BS_PUSHBUTTON || focused->buttonType == BS_DEFPUSHBUTTON))
+                id = focused->id;
             HWND b = GetDlgItem(w, id);
             if (b && !b->enabled) return;
             CallWindowProcedure(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)b);

@@ -1,0 +1,322 @@
+// Dialog layer tests: templates and dialog units, Escape/Enter/close results, user-only notifications, missing
+// controls, scripted answers, popup menus, file choosers and the sound log.
+#include "platform/platform.h"
+#include "platform/qt/window_internal.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QWidget>
+
+namespace {
+
+class PlatformEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { PlatformInit(0, nullptr); }
+};
+const auto *env = ::testing::AddGlobalTestEnvironment(new PlatformEnvironment);
+
+const DialogControl kSetupControls[] = {
+    {550, DC_LTEXT, L"Initial", 5, 5, 100, 10, 0},
+    {101, DC_EDITTEXT, L"", 5, 20, 40, 12, 0},
+    {102, DC_CHECKBOX, L"Check", 5, 35, 60, 10, 0},
+    {103, DC_RADIOBUTTON, L"A1", 5, 50, 30, 10, 0},
+    {104, DC_RADIOBUTTON, L"A2", 40, 50, 30, 10, 0},
+    {105, DC_RADIOBUTTON, L"B1", 5, 65, 30, 10, WS_GROUP},
+    {106, DC_RADIOBUTTON, L"B2", 40, 65, 30, 10, 0},
+    {107, DC_COMBOBOX, L"", 5, 80, 80, 60, 0},
+    {108, DC_LISTBOX, L"", 100, 20, 60, 40, 0},
+    {109, DC_LTEXT, L"Hidden", 100, 70, 60, 10, DC_HIDDEN},
+    {110, DC_DEFPUSHBUTTON, L"Apply", 100, 100, 40, 14, 0},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 150, 100, 40, 14, 0},
+};
+const DialogControl kPlainControls[] = {
+    {550, DC_CTEXT, L"", 5, 5, 100, 10, 0},
+    {IDOK, DC_PUSHBUTTON, L"OK", 5, 20, 40, 14, 0},
+};
+const DialogTemplate kTemplates[] = {
+    {L"SETUPTEST", L"Setup test", 200, 120, 16, L"Microsoft Sans Serif", DS_MODALFRAME,
+     kSetupControls, (int)(sizeof kSetupControls / sizeof kSetupControls[0])},
+    {L"PLAINTEST", L"Plain test", 120, 40, 16, L"Microsoft Sans Serif", DS_MODALFRAME, kPlainControls, 2},
+};
+
+struct Command {
+    int id, code;
+};
+std::vector<Command> commands;
+bool initDone = false;
+
+INT_PTR SetupProc(HWND d, UINT msg, WPARAM wp, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        // Everything the program sets here must not notify.
+        SetDlgItemText(d, 101, L"12.5");
+        CheckDlgButton(d, 102, BST_CHECKED);
+        CheckDlgButton(d, 103, BST_CHECKED);
+        CheckDlgButton(d, 105, BST_CHECKED);
+        SendDlgItemMessage(d, 107, CB_ADDSTRING, 0, (LPARAM)L"one");
+        SendDlgItemMessage(d, 107, CB_ADDSTRING, 0, (LPARAM)L"two");
+        SendDlgItemMessage(d, 107, CB_ADDSTRING, 0, (LPARAM)L"three");
+        SendDlgItemMessage(d, 108, LB_ADDSTRING, 0, (LPARAM)L"first");
+        SendDlgItemMessage(d, 108, LB_ADDSTRING, 0, (LPARAM)L"second");
+        SendDlgItemMessage(d, 108, LB_SETCURSEL, 1, 0);
+        SetDlgItemText(d, 550, L"Shown text");
+        initDone = true;
+        return TRUE;
+    case WM_COMMAND:
+        commands.push_back(Command{LOWORD(wp), HIWORD(wp)});
+        if (LOWORD(wp) == 110 || LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) EndDialog(d, LOWORD(wp));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterDialogTemplates(kTemplates, 2);
+        commands.clear();
+        initDone = false;
+        PlatformClearDialogScripts();
+        PlatformClearShownDialogs();
+    }
+    void TearDown() override { PlatformPump(10); }
+};
+
+INT_PTR RunWith(const wchar_t *name, std::function<void(HWND)> script)
+{
+    PlatformScriptDialog(name, std::move(script));
+    return DialogBox(nullptr, name, nullptr, SetupProc);
+}
+
+}  // namespace
+
+TEST_F(DialogTest, UnknownTemplateGivesMinusOne)
+{
+    EXPECT_EQ(DialogBox(nullptr, L"NOSUCHTEMPLATE", nullptr, SetupProc), -1);
+    EXPECT_TRUE(PlatformShownDialogs().empty());
+}
+
+TEST_F(DialogTest, ControlsAreBuiltFromTheTemplateInDialogUnitsOfTheTemplateFont)
+{
+    RECT client{}, edit{}, list{};
+    bool hiddenVisible = true, defaultIsPush = false;
+    INT_PTR r = RunWith(L"SETUPTEST", [&](HWND d) {
+        GetClientRect(d, &client);
+        GetWindowRect(GetDlgItem(d, 101), &edit);
+        GetWindowRect(GetDlgItem(d, 108), &list);
+        hiddenVisible = IsWindowVisible(GetDlgItem(d, 109));
+        defaultIsPush = (GetWindowStyle(GetDlgItem(d, 110)) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+        PlatformPressDialogButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+    // Base units of the 16-point template font (21 pixels at 96 dpi) in Liberation Sans: the average width of
+    // the 52 letters and the line height.
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(21);
+    QFontMetrics fm(f);
+    int baseX = (fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    int baseY = fm.height();
+    EXPECT_GE(baseX, 8);
+    EXPECT_LE(baseX, 14);
+    EXPECT_GE(baseY, 20);
+    EXPECT_LE(baseY, 28);
+    EXPECT_NEAR(client.right, 200 * baseX / 4.0, 1);
+    EXPECT_NEAR(client.bottom, 120 * baseY / 8.0, 1);
+    EXPECT_NEAR(edit.right - edit.left, 40 * baseX / 4.0, 1);
+    EXPECT_NEAR(edit.bottom - edit.top, 12 * baseY / 8.0, 1);
+    EXPECT_NEAR(list.left - edit.left, 95 * baseX / 4.0, 1);
+    EXPECT_FALSE(hiddenVisible);
+    EXPECT_TRUE(defaultIsPush);
+}
+
+TEST_F(DialogTest, EscapeAndTheCloseBoxGiveTwoAndEnterPressesTheDefaultButton)
+{
+    EXPECT_EQ(RunWith(L"SETUPTEST", [](HWND) { PlatformPressKey(VK_ESCAPE); }), IDCANCEL);
+    EXPECT_EQ(RunWith(L"SETUPTEST", [](HWND d) { d->widget->close(); }), IDCANCEL);
+    // Enter with the focus in an edit box still presses the default button (id 110 here).
+    EXPECT_EQ(RunWith(L"SETUPTEST", [](HWND d) {
+                  SetFocus(GetDlgItem(d, 101));
+                  PlatformPressKey(VK_RETURN);
+              }),
+              110);
+    // Without a default push button Enter means id 1.
+    EXPECT_EQ(RunWith(L"PLAINTEST", [](HWND) { PlatformPressKey(VK_RETURN); }), IDOK);
+}
+
+TEST_F(DialogTest, EndDialogResultComesBackFromDialogBox)
+{
+    PlatformScriptDialog(L"PLAINTEST", [](HWND d) { EndDialog(d, 1234); });
+    EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), 1234);
+}
+
+TEST_F(DialogTest, OnlyUserActionsNotify)
+{
+    std::vector<Command> afterInit;
+    wchar_t editText[32] = {};
+    UINT checkAfterClick = 9, a1 = 9, a2 = 9, b1 = 9;
+    LRESULT comboSel = 9;
+    INT_PTR r = RunWith(L"SETUPTEST", [&](HWND d) {
+        afterInit = commands;  // nothing from WM_INITDIALOG
+        commands.clear();
+        PlatformPressDialogButton(d, 102);  // auto check box: the click toggles it
+        checkAfterClick = IsDlgButtonChecked(d, 102);
+        PlatformPressDialogButton(d, 104);  // radio A2: A1 clears, group B untouched
+        a1 = IsDlgButtonChecked(d, 103);
+        a2 = IsDlgButtonChecked(d, 104);
+        b1 = IsDlgButtonChecked(d, 105);
+        SetFocus(GetDlgItem(d, 101));
+        PlatformPressKey('7');  // typing into the edit box
+        GetDlgItemText(d, 101, editText, 32);
+        SetFocus(GetDlgItem(d, 107));
+        PlatformPressKey(VK_DOWN);  // the operator picks the next entry
+        comboSel = SendDlgItemMessage(d, 107, CB_GETCURSEL, 0, 0);
+        PlatformPressDialogButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+    EXPECT_TRUE(afterInit.empty()) << afterInit.size() << " notifications from values set by the program";
+    EXPECT_EQ(checkAfterClick, (UINT)BST_UNCHECKED);
+    EXPECT_EQ(a1, (UINT)BST_UNCHECKED);
+    EXPECT_EQ(a2, (UINT)BST_CHECKED);
+    EXPECT_EQ(b1, (UINT)BST_CHECKED);
+    EXPECT_EQ(std::wstring(editText).find(L'7') != std::wstring::npos, true) << "edit text after typing";
+    EXPECT_GE(comboSel, 0);
+    auto has = [&](int id, int code) {
+        for (const Command &c : commands)
+            if (c.id == id && c.code == code) return true;
+        return false;
+    };
+    EXPECT_TRUE(has(102, BN_CLICKED));
+    EXPECT_TRUE(has(104, BN_CLICKED));
+    EXPECT_TRUE(has(101, EN_CHANGE));
+    EXPECT_TRUE(has(107, CBN_SELCHANGE));
+    EXPECT_TRUE(has(IDCANCEL, BN_CLICKED));
+}
+
+TEST_F(DialogTest, MissingControlsReadEmptyAndAComboWithoutSelectionReadsCbErr)
+{
+    wchar_t text[16] = L"junk";
+    UINT checked = 9;
+    LRESULT missingSel = 9, comboSel = 0, listSel = 0, listCount = 0;
+    wchar_t listText[16] = {};
+    RunWith(L"SETUPTEST", [&](HWND d) {
+        GetDlgItemText(d, 999, text, 16);
+        checked = IsDlgButtonChecked(d, 998);
+        missingSel = SendDlgItemMessage(d, 997, CB_GETCURSEL, 0, 0);
+        comboSel = SendDlgItemMessage(d, 107, CB_GETCURSEL, 0, 0);
+        listSel = SendDlgItemMessage(d, 108, LB_GETCURSEL, 0, 0);
+        listCount = SendDlgItemMessage(d, 108, LB_GETCOUNT, 0, 0);
+        SendDlgItemMessage(d, 108, LB_GETTEXT, 1, (LPARAM)listText);
+        PlatformPressDialogButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(std::wstring(text), L"");
+    EXPECT_EQ(checked, (UINT)BST_UNCHECKED);
+    EXPECT_EQ(missingSel, 0);
+    EXPECT_EQ(comboSel, CB_ERR);
+    EXPECT_EQ(listSel, 1);
+    EXPECT_EQ(listCount, 2);
+    EXPECT_EQ(std::wstring(listText), L"second");
+}
+
+TEST_F(DialogTest, ShownDialogsAreRecordedWithCaptionAndMainText)
+{
+    PlatformAnswerDialog(L"Setup test", IDCANCEL);  // by caption
+    DialogBox(nullptr, L"SETUPTEST", nullptr, SetupProc);
+    PlatformAnswerDialog(L"PLAINTEST", IDOK);  // by template
+    EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), IDOK);
+    auto shown = PlatformShownDialogs();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].templateName, L"SETUPTEST");
+    EXPECT_EQ(shown[0].caption, L"Setup test");
+    EXPECT_EQ(shown[0].text, L"Shown text");
+    EXPECT_EQ(shown[1].templateName, L"PLAINTEST");
+}
+
+TEST_F(DialogTest, PersistentScriptsAnswerEveryTimeOthersOnce)
+{
+    PlatformAnswerDialog(L"PLAINTEST", IDOK, true);
+    EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), IDOK);
+    EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), IDOK);
+    PlatformClearDialogScripts();
+    PlatformAnswerDialog(L"PLAINTEST", IDOK);
+    PlatformAnswerDialog(L"PLAINTEST", IDCANCEL);
+    EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), IDOK);
+    EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), IDCANCEL);
+}
+
+namespace {
+std::vector<Command> ownerCommands;
+LRESULT OwnerProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_COMMAND) ownerCommands.push_back(Command{LOWORD(wp), HIWORD(wp)});
+    return DefWindowProc(w, msg, wp, lp);
+}
+const MenuItemTemplate kMenuItems[] = {{201, L"New line"}, {0, nullptr}, {202, L"Comment"}, {203, L"Exit"}};
+const MenuTemplate kMenus[] = {{77, kMenuItems, 4}};
+}  // namespace
+
+TEST_F(DialogTest, PopupMenuChoiceArrivesAsACommandAfterTheMenuClosed)
+{
+    WNDCLASS wc{};
+    wc.lpfnWndProc = OwnerProc;
+    wc.lpszClassName = L"MenuOwner";
+    RegisterClass(&wc);
+    HWND owner = CreateWindow(L"MenuOwner", L"", WS_VISIBLE, 0, 0, 200, 200, nullptr, 0, nullptr, nullptr);
+    RegisterMenuTemplates(kMenus, 1);
+    HMENU m = LoadMenu(nullptr, 77);
+    ASSERT_NE(m, nullptr);
+    ownerCommands.clear();
+    PlatformScriptPopupMenu(202);
+    TrackPopupMenuEx(m, 0, 10, 10, owner, nullptr);
+    EXPECT_TRUE(ownerCommands.empty()) << "posted, not sent from inside the menu";
+    PlatformPump(500, [] { return !ownerCommands.empty(); });
+    ASSERT_EQ(ownerCommands.size(), 1u);
+    EXPECT_EQ(ownerCommands[0].id, 202);
+    // A grayed item cannot be chosen.
+    ownerCommands.clear();
+    EXPECT_EQ(EnableMenuItem(m, 203, MF_GRAYED), (UINT)MF_ENABLED);
+    PlatformScriptPopupMenu(203);
+    TrackPopupMenuEx(m, 0, 10, 10, owner, nullptr);
+    PlatformPump(100);
+    EXPECT_TRUE(ownerCommands.empty());
+    DestroyMenu(m);
+    DestroyWindow(owner);
+}
+
+TEST_F(DialogTest, ScriptedFileChooserGivesTheDrivePathWithTheDefaultExtension)
+{
+    wchar_t file[260] = L"survey";
+    OPENFILENAME ofn{};
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 260;
+    ofn.lpstrFilter = L"Data files\0*.R61\0\0";
+    ofn.lpstrDefExt = L"R61";
+    PlatformScriptFileChooser(L"C:\\Data\\line1");
+    ASSERT_TRUE(GetSaveFileName(&ofn));
+    EXPECT_EQ(std::wstring(file), L"C:\\Data\\line1.R61");
+    PlatformScriptFileChooser(L"");
+    EXPECT_FALSE(GetOpenFileName(&ofn)) << "an empty answer is cancel";
+}
+
+TEST_F(DialogTest, SoundsAreLoggedAndSucceedWithoutAnAudioDevice)
+{
+    size_t before = PlatformSoundLog().size();
+    EXPECT_TRUE(PlaySound(L"SOUND_RING", nullptr, SND_ASYNC | SND_RESOURCE));
+    EXPECT_TRUE(PlaySound(nullptr, nullptr, 0));
+    EXPECT_FALSE(PlaySound(L"NOSUCHSOUND", nullptr, SND_ASYNC | SND_RESOURCE | SND_NODEFAULT));
+    auto log = PlatformSoundLog();
+    ASSERT_EQ(log.size(), before + 2);
+    EXPECT_EQ(log[before], L"SOUND_RING");
+}
+
+TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton)
+{
+    EXPECT_EQ(RunWith(L"SETUPTEST", [](HWND d) {
+                  SetFocus(GetDlgItem(d, IDCANCEL));
+                  PlatformPressKey(VK_RETURN);
+              }),
+              IDCANCEL);
+}
