@@ -542,8 +542,11 @@ TEST(EmulatorFaults, BadChecksumGarbageAndTornFrames) {
 TEST(EmulatorFaults, SilenceResumeCloseAndReopen) {
     emu::Emulator e(emu::MakeTempRoot("silence"), {"COM9=grad601:static,rate=2"});
     ASSERT_TRUE(e.ready()) << e.error();
+    EXPECT_EQ(e.command("COM9 state"), "OK idle");
+    EXPECT_FALSE(e.waitOpened("COM9", 100));
     Port p(e.linkPath("COM9"));
     ASSERT_GE(p.fd, 0);
+    EXPECT_TRUE(e.waitOpened("COM9"));
     EXPECT_FALSE(emu::ReadFor(p.fd, 300).empty());
     ASSERT_TRUE(e.ok("COM9 silence 1500"));
     emu::ReadFor(p.fd, 100);   // what was already on its way
@@ -566,6 +569,7 @@ TEST(EmulatorFaults, SilenceResumeCloseAndReopen) {
     EXPECT_NE(stat(e.linkPath("COM9").c_str(), &st), 0) << "the port is gone";
     EXPECT_EQ(lstat(e.linkPath("COM9").c_str(), &st), 0) << "its link stays, dangling";
     EXPECT_FALSE(e.ok("COM9 close"));
+    EXPECT_EQ(e.command("COM9 state"), "OK closed");
 
     ASSERT_TRUE(e.ok("COM9 reopen"));
     Port q(e.linkPath("COM9"));

@@ -166,6 +166,17 @@ std::string Emulator::received(const std::string& port) {
     return out;
 }
 
+bool Emulator::waitOpened(const std::string& port, int timeoutMs) {
+    long long end = nowMs() + timeoutMs;
+    do {
+        std::string d;
+        if (!ok(port + " state", &d)) return false;
+        if (d == "open") return true;
+        usleep(20000);
+    } while (nowMs() < end);
+    return false;
+}
+
 std::string Emulator::linkPath(const std::string& port) const { return root_ + "/dev/" + port; }
 
 int OpenPort(const std::string& path) {

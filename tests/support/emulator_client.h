@@ -49,6 +49,8 @@ public:
     long count(const std::string& port);
     // Bytes the program wrote to the port since the last call (decoded from the emulator's hex).
     std::string received(const std::string& port);
+    // Waits until some process (the program) has the port open; false after timeoutMs.
+    bool waitOpened(const std::string& port, int timeoutMs = 10000);
     // <root>/dev/COMn.
     std::string linkPath(const std::string& port) const;
 

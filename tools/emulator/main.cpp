@@ -226,7 +226,7 @@ std::vector<std::string> words(const std::string& line) {
 const char* kHelp =
     "commands: COMn silence MS | resume | garbage N [COUNT] [raw] | badsum | torn | close | reopen | rate X|max |\n"
     "          value ... | position LAT LON | walk HEADING SPEED [LINE [SPACING]] | count | send HEX | received |\n"
-    "          path ; list ; quit";
+    "          state | path ; list ; quit";
 
 struct Emulator {
     std::string root;
@@ -341,6 +341,11 @@ struct Emulator {
             std::string r = hex(p->received);
             p->received.clear();
             return r.empty() ? "OK" : "OK " + r;
+        }
+        if (c == "state") {
+            if (p->master < 0) return "OK closed";
+            service(*p, now);   // fresh news of whether the program has the port open
+            return p->hup ? "OK idle" : "OK open";
         }
         if (c == "path") return "OK " + p->link + " " + (p->master >= 0 ? p->slave : std::string("closed"));
         std::string e = p->dev->control(c, args);
