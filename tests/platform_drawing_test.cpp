@@ -170,6 +170,43 @@ TEST(PlatformDrawing, LineToMovesThePositionAndPolylineJoinsWithoutGaps) {
     EXPECT_EQ(p.At(8, 6), kWhite);
 }
 
+// Lines to points far off the surface (a zoomed-in map) draw their visible part, pixel for pixel the same as
+// the part of an unclipped line, and return at once.
+TEST(PlatformDrawing, ClippedAndFarOffLinesMatchTheUnclippedLine) {
+    Surface row(16, 8);
+    MoveToEx(row.dc, -1000000000, 5, nullptr);
+    LineTo(row.dc, 1000000000, 5);
+    EXPECT_EQ(row.Ink(), 16);
+    EXPECT_EQ(row.At(0, 5), kBlack);
+    EXPECT_EQ(row.At(15, 5), kBlack);
+
+    Surface diagonal(16, 16);
+    MoveToEx(diagonal.dc, -2000000000, -2000000000, nullptr);
+    LineTo(diagonal.dc, 2000000000, 2000000000);
+    EXPECT_EQ(diagonal.Ink(), 16);
+    for (int i = 0; i < 16; i++) EXPECT_EQ(diagonal.At(i, i), kBlack) << i;
+
+    // Shallow and steep lines in all directions, clipped by a box and by the surface edge.
+    const int lines[][4] = {{0, 0, 23, 9}, {23, 9, 0, 0}, {2, 21, 19, 1}, {19, 1, 2, 21}, {-7, 3, 30, 17},
+                            {5, -9, 12, 30}, {30, 20, -5, 2}};
+    for (const auto &l : lines) {
+        Surface whole(24, 24), clipped(24, 24);
+        MoveToEx(whole.dc, l[0], l[1], nullptr);
+        LineTo(whole.dc, l[2], l[3]);
+        IntersectClipRect(clipped.dc, 5, 4, 17, 15);
+        MoveToEx(clipped.dc, l[0], l[1], nullptr);
+        LineTo(clipped.dc, l[2], l[3]);
+        ASSERT_GT(whole.Ink(), 0);
+        for (int y = 0; y < 24; y++)
+            for (int x = 0; x < 24; x++) {
+                bool inside = x >= 5 && x < 17 && y >= 4 && y < 15;
+                COLORREF want = inside ? whole.At(x, y) : kWhite;
+                ASSERT_EQ(clipped.At(x, y), want) << l[0] << "," << l[1] << " -> " << l[2] << "," << l[3] << " at "
+                                                  << x << "," << y << "\n" << whole.Dump() << "\n" << clipped.Dump();
+            }
+    }
+}
+
 TEST(PlatformDrawing, WidePenDrawsADotForAZeroLengthSegment) {
     Surface s(21, 21);
     HPEN pen = CreatePen(PS_SOLID, 5, kRed);
@@ -426,6 +463,21 @@ TEST(PlatformDrawing, DrawTextAlignsInItsBoxAndMeasures) {
     SIZE two;
     GetTextExtentPoint32(s.dc, L"two two", 7, &two);
     EXPECT_EQ(calc.right, 10 + two.cx);
+}
+
+TEST(PlatformDrawing, DrawTextBreaksWordsToTheBoxWidth) {
+    Surface s(200, 100);
+    SIZE word, pair;
+    GetTextExtentPoint32(s.dc, L"alpha", 5, &word);
+    GetTextExtentPoint32(s.dc, L"alpha alpha", 11, &pair);
+    // Room for two words a line, not three: six words make three lines.
+    RECT box{0, 0, pair.cx + word.cx / 2, 0};
+    int h = DrawText(s.dc, L"alpha alpha alpha alpha alpha alpha", -1, &box, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_EQ(h, 3 * word.cy);
+    EXPECT_EQ(box.right, pair.cx);
+    RECT single{0, 0, 10, 0};
+    EXPECT_EQ(DrawText(s.dc, L"alpha alpha", -1, &single, DT_SINGLELINE | DT_CALCRECT), word.cy);
+    EXPECT_EQ(single.right, pair.cx);
 }
 
 TEST(PlatformDrawing, FontsFollowHeightWeightAndFace) {

@@ -5,6 +5,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -45,35 +47,58 @@ const std::vector<int> &DashPattern(int style) {
     return solid;
 }
 
-// One-pixel line from (x0, y0) to (x1, y1), last pixel left out. `step` carries the dash position across the
-// segments of one figure.
-void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int y0, int x1, int y1, int &step) {
+// One-pixel line from (x0, y0) to (x1, y1), last pixel left out. Step i along the major axis puts its pixel at
+// the minor offset round(i * minor / major). Only the steps whose pixels fall inside the clip are visited, so lines
+// to far-off points cost no more than the visible part. `step` carries the dash position across the segments of
+// one figure.
+void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int y0, int x1, int y1, int64_t &step) {
     QImage &image = *dc->surface;
     const std::vector<int> &pattern = DashPattern(pen->penStyle);
     int period = 0;
     for (int run : pattern) period += run;
-    QRgb ink = QRgbFromColorRef(pen->color);
-    QRgb gap = QRgbFromColorRef(dc->bkColor);
-    bool paintGaps = dc->bkMode == OPAQUE;
-    int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    int x = x0, y = y0;
-    while (x != x1 || y != y1) {
-        bool on = true;
-        if (period > 0) on = (step % period) < pattern[0];
+    const QRgb ink = QRgbFromColorRef(pen->color);
+    const QRgb gap = QRgbFromColorRef(dc->bkColor);
+    const bool paintGaps = dc->bkMode == OPAQUE;
+    const int64_t adx = std::llabs(int64_t(x1) - x0), ady = std::llabs(int64_t(y1) - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    const bool xMajor = adx >= ady;
+    const int64_t major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const int64_t firstStep = step;
+    step += major;
+    if (major == 0 || clip.isEmpty()) return;
+    // Major and minor coordinates of step i.
+    const int64_t ma0 = xMajor ? x0 : y0, mi0 = xMajor ? y0 : x0;
+    const int sMa = xMajor ? sx : sy, sMi = xMajor ? sy : sx;
+    auto minorOffset = [&](int64_t i) {
+        return int64_t((__int128(2) * i * minor + major) / (__int128(2) * major));  // spans beyond 2^31
+    };
+    // Steps whose major coordinate lies inside the clip.
+    const int64_t maLo = xMajor ? clip.left() : clip.top(), maHi = xMajor ? clip.right() : clip.bottom();
+    const int64_t miLo = xMajor ? clip.top() : clip.left(), miHi = xMajor ? clip.bottom() : clip.right();
+    int64_t iLo = sMa > 0 ? maLo - ma0 : ma0 - maHi;
+    int64_t iHi = sMa > 0 ? maHi - ma0 : ma0 - maLo;
+    iLo = std::max<int64_t>(iLo, 0);
+    iHi = std::min<int64_t>(iHi, major - 1);
+    if (iLo > iHi) return;
+    // The minor offset grows with i: narrow the range to the steps inside the clip's minor extent.
+    const int64_t offLo = sMi > 0 ? miLo - mi0 : mi0 - miHi;  // wanted offsets [offLo, offHi]
+    const int64_t offHi = sMi > 0 ? miHi - mi0 : mi0 - miLo;
+    auto firstAtLeast = [&](int64_t lo, int64_t hi, int64_t off) {  // first i in [lo, hi+1] with offset >= off
+        while (lo <= hi) {
+            int64_t mid = lo + (hi - lo) / 2;
+            if (minorOffset(mid) >= off) hi = mid - 1;
+            else lo = mid + 1;
+        }
+        return lo;
+    };
+    iLo = firstAtLeast(iLo, iHi, offLo);
+    iHi = firstAtLeast(iLo, iHi, offHi + 1) - 1;
+    for (int64_t i = iLo; i <= iHi; i++) {
+        int64_t ma = ma0 + sMa * i, mi = mi0 + sMi * minorOffset(i);
+        int x = int(xMajor ? ma : mi), y = int(xMajor ? mi : ma);
+        bool on = period == 0 || ((firstStep + i) % period) < pattern[0];
         if (on) PutPixel(image, clip, x, y, ink);
         else if (paintGaps) PutPixel(image, clip, x, y, gap);
-        step++;
-        int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
     }
 }
 
@@ -107,7 +132,7 @@ void StrokeFigure(DeviceContext *dc, const POINT *pts, int n, bool closed) {
     QRect clip = DCClipRect(dc);
     if (clip.isEmpty()) return;
     if (pen->penWidth <= 1) {
-        int step = 0;
+        int64_t step = 0;
         for (int i = 0; i + 1 < n; i++) ThinLine(dc, clip, pen, pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y, step);
         if (closed && n > 1) ThinLine(dc, clip, pen, pts[n - 1].x, pts[n - 1].y, pts[0].x, pts[0].y, step);
         return;
@@ -318,7 +343,8 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     } else {
         return FALSE;
     }
-    FillArea(*dc->surface, NormalRect(x, y, x + w, y + h) & DCClipRect(dc), c);
+    auto far = [](int64_t v) { return int(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    FillArea(*dc->surface, NormalRect(x, y, far(int64_t(x) + w), far(int64_t(y) + h)) & DCClipRect(dc), c);
     DCChanged(dc);
     return TRUE;
 }
@@ -340,7 +366,8 @@ BOOL BitBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int sx, int sy, DWOR
         h = -h;
     }
     // Destination pixels that may change and have a source pixel.
-    QRect area = QRect(x, y, w, h) & DCClipRect(dst);
+    QRect area = NormalRect(x, y, int(std::min<int64_t>(int64_t(x) + w, INT32_MAX)),
+                            int(std::min<int64_t>(int64_t(y) + h, INT32_MAX))) & DCClipRect(dst);
     area &= src->surface->rect().translated(x - sx, y - sy);
     if (area.isEmpty()) return TRUE;
     // The source block is copied out first, so a transfer within one surface behaves like a move.

@@ -416,6 +416,12 @@ void DCChanged(DeviceContext *dc) {
 }
 
 QRect NormalRect(int l, int t, int r, int b) {
+    // Far-off coordinates are pulled in to a range where widths cannot overflow; drawing there is clipped anyway.
+    constexpr int kFar = 1 << 28;
+    l = std::clamp(l, -kFar, kFar);
+    t = std::clamp(t, -kFar, kFar);
+    r = std::clamp(r, -kFar, kFar);
+    b = std::clamp(b, -kFar, kFar);
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     return QRect(l, t, r - l, b - t);
