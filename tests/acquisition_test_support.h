@@ -55,7 +55,9 @@ inline LRESULT RecordingLogWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
                         ? 14
                         : message == WM_EM384_READING ? 26 : (int)strlen(szInstrumentRecord);
             r.bytes.assign(szInstrumentRecord, (size_t)n);
-            r.tick = adwFrameTick[0];
+            // The sentence readers stamp dwInstrumentDataTick, the frame readers adwFrameTick[0].
+            r.tick = (message == WM_DUALEM_READING || message == WM_GRAD601_READING) ? dwInstrumentDataTick.load()
+                                                                                    : adwFrameTick[0].load();
         }
         ReceivedMessages().push_back(r);
         return 0;
