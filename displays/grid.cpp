@@ -6,6 +6,7 @@
 #include "displays/scales.h"
 #include "core/settings.h"
 #include "logscreen/logscreen.h"
+#include "map/pens.h"
 
 int anGridLineY1[10];
 int anGridLineY2[10];
@@ -14,6 +15,8 @@ int anGridLineY2B[10];
 int anCurveGridY[10];
 int nScale1RangeSign = 1, nScale2RangeSign = 1;
 int nGridLines1 = 0, nGridLines2 = 0;
+int nGraphBandWidth = 0;
+int nBarColumnWidth = 0;
 
 // Truncation toward zero that stays defined for rows far outside any window.
 static int TruncRow(double d)
@@ -92,4 +95,44 @@ void ComputeGridLines(int anGrid[10], int nHeight, double dMin, double dMax, dou
 void ComputeGridLinesMain(int)
 {
     ComputeGridLines(anCurveGridY, nCurveAreaHeightB, dScale1Min, dScale1Max, dScale1PixPerUnitB, &nScale1RangeSign);
+}
+
+// One behaviour for the four drawers: the first line in the zero-line pen when the range spans zero, the others in
+// the grid pen, each across the window from x = 0 to the right end.
+static void DrawGridList(HDC hdc, const int anGrid[10], int bSpansZero, int nRight)
+{
+    POINT pt[2];
+    int n = anGrid[0];
+    if (n < 1) return;
+    if (n > 9) n = 9;
+    SelectObject(hdc, bSpansZero ? hpenZeroLine : hpenGrid);
+    pt[0] = {0, anGrid[1]};
+    pt[1] = {nRight, anGrid[1]};
+    Polyline(hdc, pt, 2);
+    SelectObject(hdc, hpenGrid);
+    for (int i = 2; i <= n; i++) {
+        pt[0] = {0, anGrid[i]};
+        pt[1] = {nRight, anGrid[i]};
+        Polyline(hdc, pt, 2);
+    }
+}
+
+void DrawCurveGridLines(HDC hdc, const int anGrid[10], double dMin, double dMax)
+{
+    DrawGridList(hdc, anGrid, dMin < 0 && dMax > 0, nCurveWndWidth);
+}
+
+void DrawCurveGridLinesMain(HDC hdc)
+{
+    DrawGridList(hdc, anCurveGridY, dScale1Min < 0 && dScale1Max > 0, nBarColumnWidth);
+}
+
+void DrawCurveGridLinesB(HDC hdc, double dMin, double dMax)
+{
+    DrawGridList(hdc, anGridLineY1, dMin < 0 && dMax > 0, nGraphBandWidth);
+}
+
+void DrawCurveGridLinesC(HDC hdc, double dMin, double dMax)
+{
+    DrawGridList(hdc, anGridLineY2, dMin < 0 && dMax > 0, nGraphBandWidth);
 }
