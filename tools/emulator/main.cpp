@@ -36,7 +36,9 @@ Ms nowMs() {
 }
 
 constexpr Ms kForever = 1e300;
-constexpr size_t kMaxPending = 64 * 1024;   // bytes waiting for a slow reader before frames are dropped
+// Bytes kept for a reader that does not take them (the pseudo-terminal itself holds a few kilobytes more); beyond
+// that frames are dropped, as on a serial line, so that a purge after a pause does not bring back old frames.
+constexpr size_t kMaxPending = 512;
 constexpr size_t kMaxReceived = 64 * 1024;
 
 struct Port {
@@ -388,7 +390,7 @@ struct Emulator {
         // Periodic frames.
         Ms period = p.dev->periodMs() / p.rate;
         if (p.maxRate) {
-            while (!silent && !p.hup && p.dev->streaming(now) && p.pending.size() < 4096) {
+            while (!silent && !p.hup && p.dev->streaming(now) && p.pending.size() < kMaxPending) {
                 emitFrames(p, p.dev->nextFrames(std::exchange(p.badsum, false)));
                 flush(p);
             }
