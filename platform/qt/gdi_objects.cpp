@@ -3,10 +3,14 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 #include <unordered_set>
 
 namespace {
 
+// Contexts belong to the user-interface thread; objects may be made and deleted from any thread, so their
+// registry has a lock.
+std::recursive_mutex objectLock;
 std::unordered_set<GdiObject *> liveObjects;
 std::unordered_set<DeviceContext *> liveContexts;
 std::map<int, GdiObject *> stockObjects;
@@ -14,6 +18,7 @@ std::map<int, GdiObject *> sysColorBrushes;
 GdiObject *defaultBitmap = nullptr;
 
 GdiObject *NewObject(GdiObject::Kind kind) {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     GdiObject *o = new GdiObject;
     o->kind = kind;
     liveObjects.insert(o);
@@ -21,18 +26,21 @@ GdiObject *NewObject(GdiObject::Kind kind) {
 }
 
 void FreeObject(GdiObject *o) {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     liveObjects.erase(o);
     delete o;
 }
 
 // A context lets go of an object; a deletion asked for while it was selected happens now.
 void Release(GdiObject *o) {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     if (!o || liveObjects.count(o) == 0) return;
     if (o->selectedIn > 0) o->selectedIn--;
     if (o->selectedIn == 0 && o->deletePending && !o->stock) FreeObject(o);
 }
 
 void Hold(GdiObject *o) {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     if (o) o->selectedIn++;
 }
 
@@ -102,6 +110,7 @@ GdiObject *MakeStock(int index) {
 }
 
 GdiObject *DefaultBitmap() {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     if (!defaultBitmap) {
         defaultBitmap = NewObject(GdiObject::Bitmap);
         defaultBitmap->stock = true;
@@ -123,6 +132,7 @@ void ReleaseSelections(DeviceContext *dc) {
     if (dc->ownedBitmap) {
         GdiObject *b = dc->ownedBitmap;
         dc->ownedBitmap = nullptr;
+        std::lock_guard<std::recursive_mutex> lock(objectLock);
         if (liveObjects.count(b)) {
             if (b->selectedIn == 0) FreeObject(b);
             else b->deletePending = true;
@@ -173,6 +183,7 @@ DWORD GetSysColor(int index) {
 
 HBRUSH GetSysColorBrush(int index) {
     if (index < 0 || index > 40) return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     auto it = sysColorBrushes.find(index);
     if (it != sysColorBrushes.end()) return it->second;
     GdiObject *o = NewObject(GdiObject::Brush);
@@ -189,6 +200,7 @@ GdiObject *GdiLookup(HGDIOBJ h) {
     uintptr_t v = reinterpret_cast<uintptr_t>(h);
     if (v == 0) return nullptr;
     if (v <= 41) return GetSysColorBrush(static_cast<int>(v) - 1);  // (HBRUSH)(COLOR_xxx + 1)
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     return liveObjects.count(h) ? h : nullptr;
 }
 
@@ -226,6 +238,7 @@ HFONT CreateFont(int height, int /*width*/, int escapement, int /*orientation*/,
 }
 
 HGDIOBJ GetStockObject(int index) {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     auto it = stockObjects.find(index);
     if (it != stockObjects.end()) return it->second;
     GdiObject *o = MakeStock(index);
@@ -268,6 +281,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
 
 BOOL DeleteObject(HGDIOBJ h) {
     if (!h || reinterpret_cast<uintptr_t>(h) <= 41) return FALSE;
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     if (liveObjects.count(h) == 0) return FALSE;
     GdiObject *o = h;
     if (o->stock) return TRUE;  // stock objects live for the whole run
@@ -280,6 +294,7 @@ BOOL DeleteObject(HGDIOBJ h) {
 }
 
 int GdiObjectCount() {
+    std::lock_guard<std::recursive_mutex> lock(objectLock);
     int n = 0;
     for (GdiObject *o : liveObjects)
         if (!o->stock && !o->internal && !o->deletePending) n++;
