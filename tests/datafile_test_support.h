@@ -89,6 +89,7 @@ protected:
         bJixProduct = jix;
         RestoreInitialSettings();
         ApplyStartupDefaults();
+        wcscpy(szDataFolder, L"C:\\data\\");
         int L = 27;
         if (type == INSTRUMENT_EM31MK2 && jix) L = 24;
         if (type == INSTRUMENT_EM384) L = 47;
@@ -126,3 +127,53 @@ protected:
 
     std::string root;
 };
+
+#include "resources/resources.h"
+
+// The platform layer with the message templates and the data file's notice window; once per process. Every box is
+// answered with its first button unless a test scripts otherwise.
+inline void InitDataFilePlatform()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    hInst = PlatformInit(0, nullptr);
+    RegisterMessageDialogTemplates();
+    InitOpenFileRecord(nullptr);
+}
+
+inline std::vector<ShownDialog> MessageBoxesShown()
+{
+    std::vector<ShownDialog> boxes;
+    for (const ShownDialog &d : PlatformShownDialogs())
+        if (d.templateName.rfind(L"MESSAGE", 0) == 0) boxes.push_back(d);
+    return boxes;
+}
+
+// A data file and its dialogs: boxes answered OK, the recorded dialogs cleared.
+class DataFileDialogTest : public DataFileTest {
+protected:
+    void SetUp() override
+    {
+        InitDataFilePlatform();
+        DataFileTest::SetUp();
+        PlatformClearDialogScripts();
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformAnswerDialog(L"MESSAGEYESNO", 1, true);
+        wcscpy(szDataFolder, L"C:\\data\\");
+    }
+    void TearDown() override
+    {
+        PlatformClearDialogScripts();
+        DataFileTest::TearDown();
+    }
+};
+
+// One record of length L from its content (blank-padded, line feed last).
+inline std::string Rec(const std::string &content, int L = 27)
+{
+    std::string r = content.substr(0, (size_t)L - 1);
+    r.resize((size_t)L - 1, ' ');
+    return r + "\n";
+}
