@@ -147,10 +147,21 @@ TEST_F(PlatformFiles, ExistenceAndOpeningIgnoreLetterCase) {
     ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(std::string(buf, n), "abc");
     CloseHandle(h);
-    // Creating a new file keeps the exact name.
-    h = Open(L"C:\\ProgramData\\Ulvane\\line07.txt", GENERIC_WRITE, CREATE_NEW);
+    // A name that differs only in case names the same file when creating, too.
+    EXPECT_EQ(Open(L"C:\\ProgramData\\Ulvane\\line07.txt", GENERIC_WRITE, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_EXISTS);
+    h = Open(L"C:\\ProgramData\\Ulvane\\LINE07.TXT", GENERIC_WRITE, OPEN_ALWAYS);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+    WriteFile(h, "d", 1, nullptr, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(ReadWhole(root_ + "/C/ProgramData/Ulvane/Line07.TXT"), "abcd");
+    // A new name keeps its letters as given.
+    h = Open(L"C:\\ProgramData\\Ulvane\\NewName.Txt", GENERIC_WRITE, CREATE_NEW);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
+    struct stat st;
+    EXPECT_EQ(stat((root_ + "/C/ProgramData/Ulvane/NewName.Txt").c_str(), &st), 0);
 }
 
 TEST_F(PlatformFiles, WritesAppendWholeFromTwoThreadsWhileAThirdRewindsAndReads) {

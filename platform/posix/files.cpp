@@ -83,7 +83,8 @@ HANDLE CreateFile(const wchar_t *path, DWORD access, DWORD, void *, DWORD dispos
 
     struct stat st;
     bool existed = stat(p.c_str(), &st) == 0;
-    if (!existed && errno == ENOENT && (disposition == OPEN_EXISTING || disposition == OPEN_ALWAYS)) {
+    // A file whose name differs only in letter case is the same file to the program's users.
+    if (!existed && errno == ENOENT) {
         std::string other = FindIgnoringCase(p, false, false);
         if (!other.empty()) {
             p = other;
