@@ -6,14 +6,28 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QListView>
+#include <QTimer>
 #include <QWidget>
+
+#include <cstdlib>
 
 namespace {
 
 class PlatformEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { PlatformInit(0, nullptr); }
+    void SetUp() override
+    {
+        // A root folder of this test's own under the build tree.
+        std::string root = std::string(TEST_OUTPUT_DIR) + "/platform_dialogs_root";
+        setenv("ULVANE_ROOT", root.c_str(), 1);
+        PlatformInit(0, nullptr);
+    }
 };
 const auto *env = ::testing::AddGlobalTestEnvironment(new PlatformEnvironment);
 
@@ -319,4 +333,96 @@ TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton)
                   PlatformPressKey(VK_RETURN);
               }),
               IDCANCEL);
+}
+
+namespace {
+// Drives the real (non-native) file chooser the way an operator would: picks a name and accepts. Any second
+// modal box (an overwrite question) is counted and closed.
+struct ChooserDriver {
+    QString pick;
+    int extraBoxes = 0;
+    std::string extraName;
+    bool sawChooser = false;
+    QStringList listed;
+    void Arm()
+    {
+        QTimer::singleShot(100, qApp, [this] { Step(); });
+    }
+    void Step()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (auto *fd = qobject_cast<QFileDialog *>(top); fd && fd->isVisible()) modal = fd;
+        }
+        auto *fd = qobject_cast<QFileDialog *>(modal);
+        if (!fd) {
+            if (modal) {
+                ++extraBoxes;
+                modal->close();
+            }
+            if (!sawChooser) QTimer::singleShot(50, qApp, [this] { Step(); });
+            return;
+        }
+        sawChooser = true;
+        if (auto *view = fd->findChild<QListView *>(QStringLiteral("listView"))) {
+            for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
+                listed << view->model()->index(i, 0, view->rootIndex()).data().toString();
+        }
+        // The operator types the name into the chooser's name field.
+        if (auto *edit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) edit->setText(pick);
+        else fd->selectFile(pick);
+        extraName += "selected=" + fd->selectedFiles().join("|").toStdString() + " ";
+        static_cast<QDialog *>(fd)->accept();
+        QTimer::singleShot(100, qApp, [this] {
+            if (QWidget *m = QApplication::activeModalWidget()) {
+                extraName += m->metaObject()->className() + std::string(" ") + m->windowTitle().toStdString();
+                ++extraBoxes;
+                m->close();
+            }
+        });
+    }
+};
+}  // namespace
+
+TEST_F(DialogTest, RealSaveChooserTakesAnExistingFileWithoutAskingAndMatchesFiltersIgnoringCase)
+{
+    std::string dir = MapDrivePath(L"C:\\ChooserTest");
+    QDir().mkpath(QString::fromStdString(dir));
+    for (const char *name : {"/LINE1.R61", "/line2.r61", "/other.txt"}) {
+        QFile f(QString::fromStdString(dir + name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    ChooserDriver driver;
+    driver.pick = QStringLiteral("LINE1.R61");
+    driver.Arm();
+    wchar_t file[260] = L"";
+    OPENFILENAME ofn{};
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 260;
+    ofn.lpstrFilter = L"Data files (*.R61)\0*.R61\0\0";
+    ofn.lpstrInitialDir = L"C:\\ChooserTest";
+    ofn.lpstrDefExt = L"R61";
+    BOOL saved = GetSaveFileName(&ofn);
+    ASSERT_TRUE(saved) << driver.sawChooser << " " << driver.extraBoxes << " " << driver.listed.join(",").toStdString() << driver.extraName;
+    EXPECT_TRUE(driver.sawChooser);
+    EXPECT_EQ(driver.extraBoxes, 0) << "the save chooser must not ask about overwriting";
+    EXPECT_EQ(std::wstring(file), L"C:\\ChooserTest\\LINE1.R61");
+
+    PlatformPump(300);  // the first driver's last look at the screen
+    EXPECT_EQ(driver.extraBoxes, 0);
+
+    ChooserDriver open;
+    open.pick = QStringLiteral("line2.r61");
+    open.Arm();
+    file[0] = 0;
+    ASSERT_TRUE(GetOpenFileName(&ofn));
+    EXPECT_EQ(std::wstring(file), L"C:\\ChooserTest\\line2.r61");
+    PlatformPump(300);
+    ASSERT_FALSE(open.listed.isEmpty());
+    {
+        EXPECT_TRUE(open.listed.contains(QStringLiteral("LINE1.R61")));
+        EXPECT_TRUE(open.listed.contains(QStringLiteral("line2.r61")));
+        EXPECT_FALSE(open.listed.contains(QStringLiteral("other.txt")));
+    }
 }
