@@ -592,7 +592,10 @@ DWORD ResumeThread(HANDLE);
 BOOL GetExitCodeThread(HANDLE, DWORD *);
 #define STILL_ACTIVE 259u
 void Sleep(DWORD ms);
-// At exit every thread the program created, started or never resumed, is released so the process ends cleanly.
+// At exit every thread the program created, started or never resumed, is released so the process ends cleanly:
+// a thread never resumed returns without running its code; a parked or blocked one wakes and its port read (or
+// wait, or sleep) fails; a thread that still goes on is ended at its next port read, sleep or wait. Waits a
+// bounded time (3 s) for them all.
 void CancelAllThreads();
 
 // Serial ports: "COMn" resolves to <root>/dev/COMn when that path exists, else to /dev/ttyS<n-1>. The port is

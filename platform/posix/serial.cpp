@@ -54,6 +54,7 @@ struct PortObject : KernelObject {
     size_t TakeBuffered(uint8_t *out, size_t max) {
         std::lock_guard<std::mutex> g(bufLock);
         size_t n = std::min(max, inBuf.size() - inPos);
+        if (n == 0) return 0;
         memcpy(out, inBuf.data() + inPos, n);
         inPos += n;
         if (inPos == inBuf.size()) {

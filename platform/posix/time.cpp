@@ -9,7 +9,11 @@ std::atomic<std::function<DWORD()> *> gTickSource{nullptr};
 }  // namespace
 
 void PlatformSetTickSource(std::function<DWORD()> source) {
+    static std::mutex *lock = new std::mutex;
+    static std::vector<std::function<DWORD()> *> *retired = new std::vector<std::function<DWORD()> *>;
     std::function<DWORD()> *fresh = source ? new std::function<DWORD()>(std::move(source)) : nullptr;
+    std::lock_guard<std::mutex> g(*lock);
+    if (fresh) retired->push_back(fresh);  // kept: a caller may still be inside an older source
     gTickSource.store(fresh);
 }
 
