@@ -411,6 +411,11 @@ HWND CreateWindow(const wchar_t *className, const wchar_t *title, DWORD style, i
         return nullptr;
     }
     if (!IsLiveWindow(o)) return nullptr;
+    if (!builtIn) {
+        CallWindowProcedure(o, WM_SIZE, 0, PointParam(ClientWidth(o), ClientHeight(o)));
+        if (IsLiveWindow(o)) CallWindowProcedure(o, WM_MOVE, 0, PointParam(x, y));
+        if (!IsLiveWindow(o)) return nullptr;
+    }
     if (o->widget) {
         if (o->visible) {
             o->widget->show();
@@ -461,6 +466,8 @@ BOOL ShowWindow(HWND w, int cmd)
     }
     if (w->kind == WindowKind::Custom || w->kind == WindowKind::Dialog) CallWindowProcedure(w, WM_SHOWWINDOW, show, 0);
     if (show && w->hasImage) InvalidateRect(w, nullptr, TRUE);
+    // What the child covered is the parent's to paint again.
+    if (!show && w->parent && IsLiveWindow(w->parent)) InvalidateRect(w->parent, &w->rect, TRUE);
     return was;
 }
 
@@ -471,6 +478,8 @@ BOOL MoveWindow(HWND w, int x, int y, int width, int height, BOOL repaint)
     if (!IsLiveWindow(w)) return FALSE;
     bool resized = (w->rect.right - w->rect.left) != width || (w->rect.bottom - w->rect.top) != height;
     bool moved = w->rect.left != x || w->rect.top != y;
+    if ((moved || resized) && w->visible && w->parent && IsLiveWindow(w->parent))
+        InvalidateRect(w->parent, &w->rect, TRUE);
     w->rect = RECT{x, y, x + std::max(0, width), y + std::max(0, height)};
     PlaceWidget(w);
     if (w->hasImage && resized) ResetWindowImage(w);
