@@ -147,6 +147,11 @@ LRESULT MonitorGPSWndProc(HWND, UINT, WPARAM, LPARAM);
 DWORD GpsMonitorReaderThread(void *);
 void CloseGpsPort();
 LRESULT GpsMonitorCommand(HWND, UINT, WPARAM, LPARAM);
+LRESULT CreateGpsMonitorControls(HWND, UINT, WPARAM, LPARAM);
+LRESULT PaintGpsMonitor(HWND, UINT, WPARAM, LPARAM);
+LRESULT FocusGpsMonitor(HWND, UINT, WPARAM, LPARAM);
+LRESULT ListGpsMonitorLine(HWND, UINT, WPARAM, LPARAM);  // WM_GPS_MONITOR_LINE
+LRESULT RunHandedOverCall(HWND, UINT, WPARAM, LPARAM);   // WM_RUN_ON_UI_THREAD
 // Main-menu command 5 "GPS M&onitoring": opens the GPS port and starts the monitor reader (GPS enabled), then
 // shows the monitor in place of the main-menu buttons. Returns 1 when the monitor is shown.
 int StartGpsMonitoring();
