@@ -156,7 +156,8 @@ static IntRange aIntRanges[] = {
     {&nAlarmChannel, 0, 2, 0},      {&nAlarmAnomalyWidth, 0, 9, 0}, {&nBgDelimiter, 0, 3, 1},
     {&nBgCoordType, 0, 3, 1},       {&nBgDisplayType, 0, 9, 1},     {&bBgJoinPositions, 0, 2, 0},
     {&nBgColumnX, 0, 99, 1},        {&nBgColumnY, 0, 99, 0},        {&nBgColumnLabel, 0, 99, 2},
-    {&nInphaseUnits, 0, 1, 0},
+    {&nInphaseUnits, 0, 1, 0},      {&nEm384StoredInt4, 0, 2, 0},   {&nEm384StoredInt3, 0, 1, 0},
+    {&nEm384StoredInt1, 0, 4, 2},
 };
 static int anPenWidthDefault[16] = {2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4, 1};
 

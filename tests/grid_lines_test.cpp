@@ -151,6 +151,7 @@ TEST_F(GridDrawTest, SpanningScaleDrawsAThickZeroLine)
     for (int y : {25, 50, 75, 125, 150, 175}) EXPECT_TRUE(IsGrey(GetPixel(hdc, 120, y))) << y;
     // The lines end at the right end given by the window width.
     EXPECT_FALSE(IsGrey(GetPixel(hdc, 280, 50)));
+    DeleteDC(hdc);
 }
 
 TEST_F(GridDrawTest, OneSidedScaleDrawsThinLinesOnly)
@@ -162,6 +163,7 @@ TEST_F(GridDrawTest, OneSidedScaleDrawsThinLinesOnly)
     DrawCurveGridLinesB(hdc, 0, 500);
     std::vector<int> rows = GreyRows(hdc, 150, 281);
     EXPECT_EQ(rows, (std::vector<int>{55, 111, 167, 223}));
+    DeleteDC(hdc);
 }
 
 TEST_F(GridDrawTest, DecayGridDecidesThePenByScaleOne)
@@ -177,6 +179,7 @@ TEST_F(GridDrawTest, DecayGridDecidesThePenByScaleOne)
     std::vector<int> rows = GreyRows(hdc, 30, 200);
     EXPECT_EQ(rows.size(), 5u);
     EXPECT_FALSE(IsGrey(GetPixel(hdc, 70, 159)));
+    DeleteDC(hdc);
 }
 
 TEST_F(GridDrawTest, SecondScaleListAcrossTheGraphBand)
@@ -188,6 +191,7 @@ TEST_F(GridDrawTest, SecondScaleListAcrossTheGraphBand)
     nGraphBandWidth = 150;
     DrawCurveGridLinesC(hdc, 0, 10);
     EXPECT_EQ(GreyRows(hdc, 100, 100), (std::vector<int>{20, 60}));
+    DeleteDC(hdc);
 }
 
 }  // namespace
