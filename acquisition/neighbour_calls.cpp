@@ -5,9 +5,6 @@
 
 // Services of other subsystems that the acquisition code uses but that may be built after it: weak references,
 // so that a build without them still links (the calls are then skipped).
-int WriteTextRecord(const char *szText, DWORD dwTick, char chFirst, char chNext, char chEnd, char chFlag)
-    __attribute__((weak));
-int WriteTaggedRecord(const wchar_t *szLabel, char chKind) __attribute__((weak));
 extern HWND hwndNumbers __attribute__((weak));
 void DrawChannelLabels(HDC hdc) __attribute__((weak));
 extern int bInstrumentLinkUp __attribute__((weak));
@@ -19,13 +16,11 @@ void FillTiltAttitudeFieldsRed() __attribute__((weak));
 
 int CallWriteTextRecord(const char *szText, DWORD dwTick, char chFirst, char chNext, char chEnd, char chFlag)
 {
-    if (!WriteTextRecord) return 0;
     return WriteTextRecord(szText, dwTick, chFirst, chNext, chEnd, chFlag);
 }
 
 int CallWriteTaggedRecord(const wchar_t *szLabel, char chKind)
 {
-    if (!WriteTaggedRecord) return 0;
     return WriteTaggedRecord(szLabel, chKind);
 }
 

@@ -3,7 +3,7 @@
 
 #include "platform/platform.h"
 
-// GPS text records and event records (nothing is written while those writers are not part of the build).
+// GPS text records and event records of the data file.
 int CallWriteTextRecord(const char *szText, DWORD dwTick, char chFirst, char chNext, char chEnd, char chFlag);
 int CallWriteTaggedRecord(const wchar_t *szLabel, char chKind);
 // Session flags of the logging screen (0 while the logging screen is not part of the build).
