@@ -225,6 +225,33 @@ TEST_F(DataFileAppendTest, Em38BuildAppendsToAnEm38File)
     EXPECT_EQ(ReadFileBytes(DataPath("em38.T38")).substr(before.size(), 9), "zNT38   W");
 }
 
+// The EM34-3, EM38-4 and CS-21 have no append check; the extent check still wants a position to place the file.
+TEST_F(DataFileAppendTest, InstrumentsWithoutACheckNeedAValidPositionForTheExtent)
+{
+    Build(INSTRUMENT_EM384, 0);
+    bGpsEnabled = 1;
+    bGpsPositionValid = 0;
+    std::string before = Rec("ZNT384  W100GPS000011122", 47) + Rec("H261209_000  0.100     0", 47);
+    WriteFileBytes(DataPath("em384.38A"), before);
+    ExpectRefused("em384.38A", before,
+                  L"Valid GPS position must be \r\nreceived to append file.\r\nCheck settings and GPS performance.");
+}
+
+TEST_F(DataFileAppendTest, Em34FileIsAcceptedByItsTag)
+{
+    Build(INSTRUMENT_EM34, 0);
+    PlainLine();
+    bGpsEnabled = 1;
+    bGpsPositionValid = 1;
+    std::string before = Rec("ZNT343  W214GPS00000 1") + Rec("{a    500001.000") + Rec("{b   5400001.000") +
+                         Rec("{c    500001.000") + Rec("{d   5400001.000");
+    WriteFileBytes(DataPath("em34.T34"), before);
+    EXPECT_EQ(AppendTo("em34.T34"), DATAFILE_APPENDED);
+    EXPECT_EQ(nGpsPositionCount.load(), 1);
+    CloseDataFile();
+    EXPECT_EQ(ReadFileBytes(DataPath("em34.T34")).substr(before.size(), 9), "zNT343  W");
+}
+
 TEST_F(DataFileAppendTest, ForeignFileIsTakenOverAndTheOperatorTold)
 {
     std::string before = Rec("Some other program's text") + Rec("with two lines of it");
