@@ -687,7 +687,8 @@ void PlatformFailWindowClass(const wchar_t *className);
 void PlatformFailRegisterClass(const wchar_t *className);
 // The tick source (nullptr restores the system clock).
 void PlatformSetTickSource(std::function<DWORD()> source);
-// Every modal dialog the layer shows (message boxes, setup dialogs, choosers) is recorded.
+// Every modal dialog the layer shows (message boxes, setup dialogs, choosers) is recorded. Choosers are recorded
+// under the names "SAVEFILE" and "OPENFILE" (caption: the title, text: the proposed name) and "CHOOSECOLOR".
 struct ShownDialog { std::wstring templateName; std::wstring caption; std::wstring text; };
 std::vector<ShownDialog> PlatformShownDialogs();
 void PlatformClearShownDialogs();
@@ -704,8 +705,8 @@ void PlatformPressDialogButton(HWND dialog, int id);
 void PlatformClickButton(HWND button);
 // File choosers: the next chooser returns this drive path (empty: cancel).
 void PlatformScriptFileChooser(const std::wstring &drivePath);
-// The next popup menu returns this id to its owner without being shown (0: dismissed). Every popup menu shown
-// is recorded in PlatformShownDialogs with the template name "MENU" and the menu's resource id as text.
+// The next popup menu returns this id to its owner without being shown (0: dismissed; a grayed or unknown id
+// counts as dismissed).
 void PlatformScriptPopupMenu(int chosenId);
 // The next colour chooser returns this colour (ok) or is cancelled (!ok) without being shown.
 void PlatformScriptColorChooser(COLORREF color, bool ok = true);

@@ -79,7 +79,7 @@ BOOL RunFileChooser(OPENFILENAME *ofn, bool save)
 {
     if (!ofn || !ofn->lpstrFile || ofn->nMaxFile == 0) return FALSE;
     std::wstring title = ofn->lpstrTitle ? ofn->lpstrTitle : (save ? L"Save As" : L"Open");
-    RecordShownDialog(L"", title, ofn->lpstrFile);
+    RecordShownDialog(save ? L"SAVEFILE" : L"OPENFILE", title, ofn->lpstrFile);
     std::wstring result;
     std::wstring scripted;
     if (TakeScriptedFileChooser(&scripted)) {
@@ -147,7 +147,7 @@ BOOL ChooseColor(CHOOSECOLOR *cc)
 {
     if (!cc) return FALSE;
     if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)ChooseColor(cc); });
-    RecordShownDialog(L"", L"Color", L"");
+    RecordShownDialog(L"CHOOSECOLOR", L"Color", L"");
     {
         std::lock_guard<std::mutex> g(colorLock);
         if (colorScripted) {

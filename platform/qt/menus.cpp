@@ -96,7 +96,6 @@ BOOL TrackPopupMenuEx(HMENU m, UINT, int x, int y, HWND owner, void *)
     if (!IsUserInterfaceThread())
         return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)TrackPopupMenuEx(m, 0, x, y, owner, nullptr); });
     if (!m) return FALSE;
-    RecordShownDialog(L"MENU", L"", std::to_wstring(m->resourceId));
     int chosen = 0;
     bool scripted = false;
     {
