@@ -294,7 +294,9 @@ HWND GetFocus();
 BOOL SetWindowText(HWND, const wchar_t *);
 int GetWindowText(HWND, wchar_t *buf, int max);
 DWORD GetWindowStyle(HWND);
-SIZE GetFrameSize();  // width and height the caption frame takes from a top-level window's outer size
+// Width and height the caption frame takes from a top-level window's outer size: 8 x 34 (a 30-pixel caption band,
+// 4-pixel borders left, right and bottom; the client area starts at (4, 30) of the outer rectangle).
+SIZE GetFrameSize();
 
 LRESULT DefWindowProc(HWND, UINT, WPARAM, LPARAM);
 // From the user-interface thread: calls the procedure at once. From another thread: queues the call to the

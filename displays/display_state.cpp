@@ -1,0 +1,51 @@
+// Display state: trace and bar state of the live profiles, the decay window's frame flag, and the pixel clamps.
+#include "displays/displays.h"
+
+#include <cmath>
+
+int abCurveHasPrev[16];
+int anCurvePrevY[8];
+int anCurvePrevFlag[8];
+int anEm61PrevY[4];
+int anLx2PrevY[3];
+int anLx2PrevYLeft[3], anLx2PrevYRight[3];
+int anGradPrevY1[1], anGradPrevY2[1];
+
+int bGraphFrameDrawn = 0;
+int anBarLeft[8];
+int nChannelBarWidth = 15;
+int anBarEnd[8];
+int anBarTop[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+int nBarBase = 0;
+
+// Owned by the logging-screen arrangement and the reading handlers; these weak definitions stand in until those
+// are linked.
+__attribute__((weak)) RECT rcSidePanel = {0, 0, 110, 0};
+__attribute__((weak)) RECT rcSidePanelValues = {30, 7, 110, 0};
+__attribute__((weak)) int nTextMarginX = 10;
+__attribute__((weak)) int nSpeedBarWidth = 0;
+__attribute__((weak)) int nSpeedBarHeight = 8;
+__attribute__((weak)) int bChannelValid[16];
+__attribute__((weak)) int nEm61ProcedureState = 1;
+
+int ClampToPixel(double d, int nLow, int nHigh, int nNaN)
+{
+    if (std::isnan(d)) return nNaN;
+    if (d <= (double)nLow) return nLow;
+    if (d >= (double)nHigh) return nHigh;
+    return (int)d;
+}
+
+int ValueToRow(double dValue, double dMax, double dPixPerUnit, int nHeight)
+{
+    if (nHeight < 0) nHeight = 0;
+    // An infinite value times a zero scale gives NaN: that too is no reading.
+    return ClampToPixel((dMax - dValue) * dPixPerUnit, 0, nHeight, nHeight);
+}
+
+int ClampRow(int nRow)
+{
+    if (nRow < -nRowLimit) return -nRowLimit;
+    if (nRow > nRowLimit) return nRowLimit;
+    return nRow;
+}

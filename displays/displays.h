@@ -1,0 +1,55 @@
+// Display state: trace and bar state of the live profiles, frame flag of the decay window, pixel clamps.
+#pragma once
+
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------------------------
+// Trace state of the scrolling profiles
+// ---------------------------------------------------------------------------------------------------------------
+// Per trace: 1 when the trace has a previous point to join. The reading-scale and new-station dialogs, the
+// logging-screen commands, the link-lost timer step and the EM61-LX2 procedures clear all 16, so that the next
+// point starts a new run.
+extern int abCurveHasPrev[16];
+extern int anCurvePrevY[8];      // previous row of each channel of ScrollProfileGraph
+extern int anCurvePrevFlag[8];   // the channel's bChannelValid value when its run started (ScrollProfileGraph)
+extern int anEm61PrevY[4];       // previous rows of ScrollCurveWindow
+extern int anLx2PrevY[3];        // previous rows of ScrollStripChart2Ch
+extern int anLx2PrevYLeft[3], anLx2PrevYRight[3];  // previous rows of ScrollStripChart4Ch
+extern int anGradPrevY1[1], anGradPrevY2[1];       // previous rows of DrawProfileCurvesGrad
+
+// ---------------------------------------------------------------------------------------------------------------
+// Channel bars of the decay window (EM61-MK2, one-coil EM61-LX2, one-sensor Grad601)
+// ---------------------------------------------------------------------------------------------------------------
+extern int bGraphFrameDrawn;  // 0: clear the decay window and re-base the bars at the next reading
+extern int anBarLeft[8];      // left x of bar i (set by the arrangement)
+extern int nChannelBarWidth;  // width of every bar (set by the arrangement)
+extern int anBarEnd[8];       // row at which bar i currently ends
+extern int anBarTop[8];       // bar end clipped to 0..nCurveAreaHeightB for repainting; -1 = no bar
+extern int nBarBase;          // base row used by the last repaint
+
+// ---------------------------------------------------------------------------------------------------------------
+// Values the drawers read that the logging-screen arrangement and the reading handlers own. They are defined
+// weakly in display_state.cpp so that the drawers work before those parts are built; the owners' definitions take
+// their place when linked.
+// ---------------------------------------------------------------------------------------------------------------
+extern RECT rcSidePanel;        // the whole numbers panel
+extern RECT rcSidePanelValues;  // its value column: top = first text row, right = right end of the values
+extern int nTextMarginX;        // left margin of side-panel text (10)
+extern int nSpeedBarWidth;      // speed window width
+extern int nSpeedBarHeight;     // speed window height (8)
+extern int bChannelValid[16];   // validity of each decoded channel of the current reading
+extern int nEm61ProcedureState; // 1 normal, 0 normalisation, -1 nulling, -2/-3 filter calibration
+
+// ---------------------------------------------------------------------------------------------------------------
+// Pixel conversions. Every double that becomes a pixel position goes through these: a non-finite or far-off
+// value can never reach the integer conversion.
+// ---------------------------------------------------------------------------------------------------------------
+// Truncation toward zero limited to nLow..nHigh; NaN gives nNaN.
+int ClampToPixel(double d, int nLow, int nHigh, int nNaN);
+// Row of a reading on a window of nHeight rows: trunc((dMax - dValue) x dPixPerUnit), held to 0..nHeight so that a
+// value beyond the scale is drawn on the window's edge; NaN (no reading) gives the bottom edge nHeight.
+int ValueToRow(double dValue, double dMax, double dPixPerUnit, int nHeight);
+// Rows handed to the drawers are held to this band (far outside any window, so drawing looks the same, but with
+// no overflow in the drawers' arithmetic).
+constexpr int nRowLimit = 32000;
+int ClampRow(int nRow);

@@ -1,0 +1,223 @@
+// Scrolling profiles and channel bars: one new column per reading, bars that grow and shrink by their difference.
+#include "displays/profiles.h"
+
+#include "core/settings.h"
+#include "displays/displays.h"
+#include "displays/grid.h"
+#include "logscreen/logscreen.h"
+#include "map/pens.h"
+
+namespace {
+
+// Number of rows a grid list holds (element 0), kept to the list's size.
+int GridCount(const int anGrid[10])
+{
+    int n = anGrid[0];
+    if (n < 0) return 0;
+    return n > 9 ? 9 : n;
+}
+
+// Steps 1 to 3 of a scroll: move the picture 2 pixels left, clear the three newest columns and put the grid
+// pixels of the new column back. The first grid row is the zero line when the range spans zero.
+void ShiftProfile(HDC hdc, int w, int nCopyHeight, double dMin, double dMax)
+{
+    BitBlt(hdc, 0, 0, w - 1, nCopyHeight, hdc, 2, 0, SRCCOPY);
+    SelectObject(hdc, hpenWhite);
+    for (int x = w - 1; x <= w + 1; x++) {
+        MoveToEx(hdc, x, 0, nullptr);
+        LineTo(hdc, x, nCurveAreaHeight2);
+    }
+    const int n = GridCount(anGridLineY1);
+    for (int k = 1; k <= n; k++) {
+        SelectObject(hdc, (k == 1 && dMin < 0 && 0 < dMax) ? hpenZeroLine : hpenGrid);
+        POINT pt[2] = {{w - 1, anGridLineY1[k]}, {w + 1, anGridLineY1[k]}};
+        Polyline(hdc, pt, 2);
+    }
+}
+
+// Step 4 for one trace: a segment from the previous point (2 pixels left after the shift) to the new one, or a
+// single point that starts a new run. The segment leaves out its end pixel; the next reading starts there.
+void AdvanceTrace(HDC hdc, int w, int nPenSlot, int nRow, int *pnPrevY, int nFlagSlot, bool bJoin)
+{
+    nRow = ClampRow(nRow);
+    SelectObject(hdc, ahChannelPen[nPenSlot]);
+    POINT pt[2];
+    pt[1] = POINT{w, nRow};
+    if (bJoin) {
+        pt[0] = POINT{w - 2, ClampRow(*pnPrevY)};
+    } else {
+        pt[0] = pt[1];
+        abCurveHasPrev[nFlagSlot] = 1;
+    }
+    Polyline(hdc, pt, 2);
+    *pnPrevY = nRow;
+}
+
+// x of the newest point; 0 when the window is too narrow to scroll (not laid out yet).
+int NewestX()
+{
+    const int w = nCurveWndWidth - 10;
+    return w - 1 > 0 ? w : 0;
+}
+
+void FillBar(HDC hdc, int nSlot, int nLeft, int nWidth, int a, int b)
+{
+    SelectObject(hdc, ahChannelBrush[nSlot]);
+    SelectObject(hdc, ahChannelPenThin[nSlot]);
+    Rectangle(hdc, nLeft, a, nLeft + nWidth, b);
+}
+
+void EraseBar(HDC hdc, int nLeft, int nWidth, int a, int b)
+{
+    SelectObject(hdc, hbrWhite);
+    SelectObject(hdc, hpenWhite);
+    Rectangle(hdc, nLeft - 1, a, nLeft + nWidth + 1, b);
+}
+
+// Base row of the bars: the top edge when the scale lies below zero, the zero line when it spans zero, the
+// bottom edge when it lies above.
+int BarBaseRow(int nSign, int nZeroRow, int nHeight)
+{
+    if (nSign < 0) return 0;
+    if (nSign == 0) return nZeroRow;
+    return nHeight;
+}
+
+}  // namespace
+
+void ScrollProfileGraph(HDC hdc, const int yCurve[8])
+{
+    const int w = NewestX();
+    if (w == 0) return;
+    const bool bAlt = bAltGraphScale != 0;
+    ShiftProfile(hdc, w, nCurveAreaHeight2, bAlt ? dScale2Min : dScale1Min, bAlt ? dScale2Max : dScale1Max);
+    const int nCurves = nProfileCurves < 0 ? 0 : (nProfileCurves > 8 ? 8 : nProfileCurves);
+    for (int i = 0; i < nCurves; i++) {
+        if (bChannelValid[i] == 0) {
+            // A channel missing from this reading ends its run: its last point has moved on with the scroll, so
+            // its next point starts afresh instead of joining a row from readings ago.
+            abCurveHasPrev[i] = 0;
+            continue;
+        }
+        const bool bJoin = abCurveHasPrev[i] && anCurvePrevFlag[i] == bChannelValid[i];
+        if (!bJoin) anCurvePrevFlag[i] = bChannelValid[i];
+        AdvanceTrace(hdc, w, i, yCurve[i], &anCurvePrevY[i], i, bJoin);
+    }
+}
+
+void ScrollCurveWindow(HDC hdc, const int anRow[4])
+{
+    const int w = NewestX();
+    if (w == 0) return;
+    ShiftProfile(hdc, w, nCurveAreaHeight, dScale1Min, dScale1Max);
+    for (int i = 0; i < 4; i++) AdvanceTrace(hdc, w, i, anRow[i], &anEm61PrevY[i], i, abCurveHasPrev[i] != 0);
+}
+
+void ScrollStripChart2Ch(HDC hdc, const int anRow[3])
+{
+    const int w = NewestX();
+    if (w == 0) return;
+    ShiftProfile(hdc, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
+    for (int i = 0; i < 3; i++) AdvanceTrace(hdc, w, i, anRow[i], &anLx2PrevY[i], i, abCurveHasPrev[i] != 0);
+}
+
+void ScrollStripChart4Ch(HDC hdcLeft, HDC hdcRight, const int anRowLeft[3], const int anRowRight[3])
+{
+    const int w = NewestX();
+    if (w == 0) return;
+    ShiftProfile(hdcLeft, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
+    ShiftProfile(hdcRight, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
+    for (int i = 0; i < 3; i++)
+        AdvanceTrace(hdcLeft, w, i, anRowLeft[i], &anLx2PrevYLeft[i], i, abCurveHasPrev[i] != 0);
+    for (int i = 0; i < 3; i++)
+        AdvanceTrace(hdcRight, w, i, anRowRight[i], &anLx2PrevYRight[i], i + 3, abCurveHasPrev[i + 3] != 0);
+}
+
+void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anRow2[])
+{
+    const int w = NewestX();
+    if (w == 0) return;
+    ShiftProfile(hdc1, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
+    if (hdc2 != hdc1) ShiftProfile(hdc2, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
+    AdvanceTrace(hdc1, w, 0, anRow1[0], &anGradPrevY1[0], 0, abCurveHasPrev[0] != 0);
+    AdvanceTrace(hdc2, w, 1, anRow2[0], &anGradPrevY2[0], 3, abCurveHasPrev[3] != 0);
+}
+
+void DrawChannelBars(HDC hdc, const int anRow[], int nCount)
+{
+    if (nCount < 0) nCount = 0;
+    if (nCount > 8) nCount = 8;
+    const int H = nCurveAreaHeightB;
+    const int Z = anGridLineY1B[1];
+    const int W = nChannelBarWidth;
+    const int nSign = nScale1RangeSign;
+
+    DrawCurveGridLinesMain(hdc);
+    if (bGraphFrameDrawn == 0) {
+        bGraphFrameDrawn = 1;
+        SelectObject(hdc, hbrWhite);
+        SelectObject(hdc, hpenWhite);
+        Rectangle(hdc, 1, 1, nBarColumnWidth - 1, H);
+        for (int i = 0; i < nCount; i++) anBarEnd[i] = BarBaseRow(nSign, Z, H);
+    }
+    for (int i = 0; i < nCount; i++) {
+        const int r = ClampRow(anRow[i]);
+        const int p = ClampRow(anBarEnd[i]);
+        const int left = anBarLeft[i];
+        if (nSign < 0) {
+            if (r > p) FillBar(hdc, i, left, W, p, r);
+            else EraseBar(hdc, left, W, p, r);
+        } else if (nSign > 0) {
+            if (r < p) FillBar(hdc, i, left, W, r, p);
+            else EraseBar(hdc, left, W, p, r);
+        } else if (r <= Z) {
+            if (p < Z) {
+                if (r < p) FillBar(hdc, i, left, W, r, p);
+                else EraseBar(hdc, left, W, p, r);
+            } else {
+                EraseBar(hdc, left, W, H, Z);
+                FillBar(hdc, i, left, W, r, Z);
+            }
+        } else {
+            if (p < Z) {
+                EraseBar(hdc, left, W, p, Z);
+                FillBar(hdc, i, left, W, r, Z);
+            } else if (r > p) {
+                FillBar(hdc, i, left, W, p, r);
+            } else {
+                EraseBar(hdc, left, W, p, r);
+            }
+        }
+        anBarEnd[i] = r;
+        anBarTop[i] = r < 0 ? 0 : (r > H ? H : r);
+    }
+    DrawCurveGridLinesMain(hdc);
+}
+
+void DrawSmallBar(HDC hdc, int nCount)
+{
+    if (nCount < 0) nCount = 0;
+    if (nCount > 8) nCount = 8;
+    nBarBase = BarBaseRow(nScale1RangeSign, anGridLineY1B[1], nCurveAreaHeightB);
+    for (int i = 0; i < nCount; i++) {
+        if (anBarTop[i] < 0) continue;
+        FillBar(hdc, i, anBarLeft[i], nChannelBarWidth, anBarTop[i], nBarBase);
+    }
+}
+
+void DrawSensorBars(HDC hdc)
+{
+    nBarBase = BarBaseRow(nScale1RangeSign, anCurveGridY[1], nCurveAreaHeightB);
+    if (anBarTop[0] < 0) return;
+    FillBar(hdc, 0, anBarLeft[0], nChannelBarWidth, anBarTop[0], nBarBase);
+}
+
+void DrawPolylineWithPen(HWND hwnd, const POINT *apt, int nPoints, int nPenSlot)
+{
+    if (nPenSlot < 0 || nPenSlot > 15 || apt == nullptr || nPoints < 2) return;
+    HDC hdc = GetDC(hwnd);
+    if (!hdc) return;
+    SelectObject(hdc, ahChannelPen[nPenSlot]);
+    Polyline(hdc, apt, nPoints);
+    ReleaseDC(hwnd, hdc);
+}

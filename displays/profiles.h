@@ -1,0 +1,29 @@
+// Scrolling profiles and channel bars: one new column per reading, bars that grow and shrink by their difference.
+#pragma once
+
+#include "platform/platform.h"
+
+// The newest point of every trace is drawn at x = nCurveWndWidth - 10; each reading moves the profile 2 pixels
+// left. Rows come converted from the readings (ValueToRow); pens are selected into the caller's context and left
+// there.
+
+// Conductivity meters on hwndCurve1: channels 0..nProfileCurves - 1 whose bChannelValid is set.
+void ScrollProfileGraph(HDC hdc, const int yCurve[8]);
+// EM61-MK2 on hwndCurve1: always four channels.
+void ScrollCurveWindow(HDC hdc, const int anRow[4]);
+// One-coil EM61-LX2 on hwndCurve2: channels E, L, F.
+void ScrollStripChart2Ch(HDC hdc, const int anRow[3]);
+// Two-coil EM61-LX2: the left coil on hwndCurve2, the right coil on hwndCurve3.
+void ScrollStripChart4Ch(HDC hdcLeft, HDC hdcRight, const int anRowLeft[3], const int anRowRight[3]);
+// Grad601: sensor 1 in the first context, sensor 2 in the second (scrolled once when both are the same).
+void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anRow2[]);
+
+// Decay-window bars (EM61-MK2 4, one-coil EM61-LX2 3, one-sensor Grad601 1) on reading scale 1.
+void DrawChannelBars(HDC hdc, const int anRow[], int nCount);
+// Repaint of the stored decay-window bars.
+void DrawSmallBar(HDC hdc, int nCount);
+// Repaint of the one-sensor Grad601 bar.
+void DrawSensorBars(HDC hdc);
+
+// One polyline in the configured-width channel pen of the slot, on the window's own context.
+void DrawPolylineWithPen(HWND hwnd, const POINT *apt, int nPoints, int nPenSlot);
