@@ -15,6 +15,8 @@ int nDisplayedChannels = 4;
 int anBarQPenSlot[6] = {0, 1, 4, 5, 0, 0};
 int anBarIPenSlot[4] = {2, 3, 6, 7};
 int nEm34Channel = 0;
+double dChannelValue[16];
+int bChannelValid[16];
 
 double ScalePixelsPerUnit(int nHeight, double dMin, double dMax)
 {
@@ -152,5 +154,66 @@ void UpdateSensorGeometryGrad()
     if (nMapUnits > 0) {
         dSwathLeft = dSwathLeftM / 0.3048;
         dSwathRight = dSwathRightM / 0.3048;
+    }
+}
+
+// Row of a value: the range maximum maps to row 0; truncated toward zero, held within the int range.
+static int ValueToRow(double dMax, double dValue, double dPixPerUnit)
+{
+    double d = (dMax - dValue) * dPixPerUnit;
+    if (!(d > -1.0e9)) return d != d ? 0 : -1000000000;
+    if (d > 1.0e9) return 1000000000;
+    return (int)d;
+}
+
+void ChannelValuesToScreenY(int yCurve[8], int yBarQ[4], int yBarI[4])
+{
+    const double *ch = dChannelValue;
+    auto S1 = [](double v) { return ValueToRow(dScale1Max, v, dScale1PixPerUnit); };
+    auto S2 = [](double v) { return ValueToRow(dScale2Max, v, dScale2PixPerUnit); };
+    auto S1B = [](double v) { return ValueToRow(dScale1Max, v, dScale1PixPerUnitB); };
+    auto S2B = [](double v) { return ValueToRow(dScale2Max, v, dScale2PixPerUnitB); };
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+        yCurve[0] = S1(ch[0]);
+        yCurve[1] = S1(ch[1]);
+        yCurve[2] = S2(ch[2]);
+        yCurve[3] = S2(ch[3]);
+        yBarQ[0] = S1B(ch[0]);
+        yBarQ[1] = S1B(ch[1]);
+        yBarI[0] = S2B(ch[2]);
+        yBarI[1] = S2B(ch[3]);
+        break;
+    case INSTRUMENT_EM34:
+        for (int i = 0; i < 6; i++) yCurve[i] = S1(ch[i]);
+        for (int k = 0; k < 6; k++) {
+            if (bChannelValid[k]) {
+                yBarQ[0] = S1B(ch[k]);
+                nEm34Channel = k;
+                break;
+            }
+        }
+        break;
+    case INSTRUMENT_EM38MK2:
+        yCurve[0] = S1(ch[0]);
+        yCurve[1] = S1(ch[1]);
+        yCurve[2] = S2(ch[2]);
+        yCurve[3] = S2(ch[3]);
+        yCurve[4] = S1(ch[4]);
+        yCurve[5] = S1(ch[5]);
+        yCurve[6] = S2(ch[6]);
+        yCurve[7] = S2(ch[7]);
+        yBarQ[0] = S1B(ch[0]);
+        yBarQ[1] = S1B(ch[1]);
+        yBarQ[2] = S1B(ch[4]);
+        yBarQ[3] = S1B(ch[5]);
+        yBarI[0] = S2B(ch[2]);
+        yBarI[1] = S2B(ch[3]);
+        yBarI[2] = S2B(ch[6]);
+        yBarI[3] = S2B(ch[7]);
+        break;
+    default:
+        break;
     }
 }

@@ -8,6 +8,11 @@ extern int anBarQPenSlot[6];                          // channel pen slot of eac
 extern int anBarIPenSlot[4];                          // channel pen slot of each I bar (scale 2)
 extern int nEm34Channel;                              // EM34-3: the channel shown by the Q bar
 
+// Decoded channel values of the current reading, cleared before each decode and filled by the instrument's decoder
+// (reading handlers); read here and by the displays, the map colour cells and the record writers.
+extern double dChannelValue[16];
+extern int bChannelValid[16];
+
 // Per-type default scales, channel count, pen slots and record length; derives pixels per unit and grid lists.
 void SetupReadingScales();
 // Rows of the current reading (dChannelValue, bChannelValid) for the curve and the two bar windows of the

@@ -149,3 +149,83 @@ TEST(SensorGeometry, GradOneAndTwoSensors)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScreenMapping, RowsOfTheConductivityMeters)
+{
+    nInstrumentType = INSTRUMENT_EM38MK2;
+    dScale1Min = 0;
+    dScale1Max = 1000;
+    dScale2Min = 0;
+    dScale2Max = 1500;
+    dScale1PixPerUnit = 0.28;   // 280 pixels
+    dScale2PixPerUnit = 0.2;    // 300 pixels
+    dScale1PixPerUnitB = 0.18;  // 180 pixels
+    dScale2PixPerUnitB = 0.12;  // 180 pixels
+    const double values[8] = {1000, 500, 1500, 0, 1100, -100, 750, 10};
+    for (int i = 0; i < 8; i++) dChannelValue[i] = values[i];
+    int yCurve[8], yBarQ[4], yBarI[4];
+    ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
+    // The maximum maps to row 0, a value above it to a negative row, below the minimum beyond the bottom.
+    EXPECT_EQ(yCurve[0], 0);
+    EXPECT_EQ(yCurve[1], 140);
+    EXPECT_EQ(yCurve[2], 0);
+    EXPECT_EQ(yCurve[3], 300);
+    EXPECT_EQ(yCurve[4], -28);
+    EXPECT_EQ(yCurve[5], 308);
+    EXPECT_EQ(yCurve[6], 150);
+    EXPECT_EQ(yCurve[7], 298);
+    EXPECT_EQ(yBarQ[0], 0);
+    EXPECT_EQ(yBarQ[1], 90);
+    EXPECT_EQ(yBarQ[2], -18);
+    EXPECT_EQ(yBarQ[3], 198);
+    EXPECT_EQ(yBarI[0], 0);
+    EXPECT_EQ(yBarI[1], 180);
+    EXPECT_EQ(yBarI[2], 90);
+    EXPECT_EQ(yBarI[3], 178);
+}
+
+TEST(ScreenMapping, Em34BarShowsTheFirstValidChannel)
+{
+    nInstrumentType = INSTRUMENT_EM34;
+    dScale1Max = 500;
+    dScale1PixPerUnit = 0.5;
+    dScale1PixPerUnitB = 0.4;
+    for (int i = 0; i < 16; i++) {
+        dChannelValue[i] = 100.0 * i;
+        bChannelValid[i] = 0;
+    }
+    bChannelValid[3] = 1;
+    int yCurve[8] = {0}, yBarQ[4] = {-7, -7, -7, -7}, yBarI[4] = {-7, -7, -7, -7};
+    nEm34Channel = -1;
+    ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
+    EXPECT_EQ(nEm34Channel, 3);
+    EXPECT_EQ(yBarQ[0], 80);  // (500 - 300) x 0.4
+    EXPECT_EQ(yCurve[5], 0);
+    EXPECT_EQ(yBarI[0], -7);
+    // No channel valid: neither the bar row nor the channel is written.
+    bChannelValid[3] = 0;
+    yBarQ[0] = -7;
+    ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
+    EXPECT_EQ(yBarQ[0], -7);
+    EXPECT_EQ(nEm34Channel, 3);
+}
+
+TEST(ScreenMapping, OtherTypesWriteNothingAndHugeValuesStayDefined)
+{
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    int yCurve[8] = {5, 5, 5, 5, 5, 5, 5, 5}, yBarQ[4] = {5, 5, 5, 5}, yBarI[4] = {5, 5, 5, 5};
+    ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
+    for (int y : yCurve) EXPECT_EQ(y, 5);
+    nInstrumentType = INSTRUMENT_EM31MK2;
+    dScale1Max = 500;
+    dScale1PixPerUnit = 1;
+    dChannelValue[0] = -1e300;
+    dChannelValue[1] = 1e300;
+    ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
+    EXPECT_GT(yCurve[0], 100000);
+    EXPECT_LT(yCurve[1], -100000);
+}
+
+}  // namespace
