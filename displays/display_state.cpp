@@ -25,7 +25,6 @@ __attribute__((weak)) RECT rcSidePanelValues = {30, 7, 110, 0};
 __attribute__((weak)) int nTextMarginX = 10;
 __attribute__((weak)) int nSpeedBarWidth = 0;
 __attribute__((weak)) int nSpeedBarHeight = 8;
-__attribute__((weak)) int bChannelValid[16];
 __attribute__((weak)) int nEm61ProcedureState = 1;
 
 int ClampToPixel(double d, int nLow, int nHigh, int nNaN)
@@ -36,7 +35,7 @@ int ClampToPixel(double d, int nLow, int nHigh, int nNaN)
     return (int)d;
 }
 
-int ValueToRow(double dValue, double dMax, double dPixPerUnit, int nHeight)
+int ValueToWindowRow(double dValue, double dMax, double dPixPerUnit, int nHeight)
 {
     if (nHeight < 0) nHeight = 0;
     // An infinite value times a zero scale gives NaN: that too is no reading.

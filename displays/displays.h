@@ -30,14 +30,13 @@ extern int nBarBase;          // base row used by the last repaint
 // ---------------------------------------------------------------------------------------------------------------
 // Values the drawers read that the logging-screen arrangement and the reading handlers own. They are defined
 // weakly in display_state.cpp so that the drawers work before those parts are built; the owners' definitions take
-// their place when linked.
+// their place when linked. (bChannelValid, the validity of each decoded channel, is in displays/scales.h.)
 // ---------------------------------------------------------------------------------------------------------------
 extern RECT rcSidePanel;        // the whole numbers panel
 extern RECT rcSidePanelValues;  // its value column: top = first text row, right = right end of the values
 extern int nTextMarginX;        // left margin of side-panel text (10)
 extern int nSpeedBarWidth;      // speed window width
 extern int nSpeedBarHeight;     // speed window height (8)
-extern int bChannelValid[16];   // validity of each decoded channel of the current reading
 extern int nEm61ProcedureState; // 1 normal, 0 normalisation, -1 nulling, -2/-3 filter calibration
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -48,7 +47,7 @@ extern int nEm61ProcedureState; // 1 normal, 0 normalisation, -1 nulling, -2/-3 
 int ClampToPixel(double d, int nLow, int nHigh, int nNaN);
 // Row of a reading on a window of nHeight rows: trunc((dMax - dValue) x dPixPerUnit), held to 0..nHeight so that a
 // value beyond the scale is drawn on the window's edge; NaN (no reading) gives the bottom edge nHeight.
-int ValueToRow(double dValue, double dMax, double dPixPerUnit, int nHeight);
+int ValueToWindowRow(double dValue, double dMax, double dPixPerUnit, int nHeight);
 // Rows handed to the drawers are held to this band (far outside any window, so drawing looks the same, but with
 // no overflow in the drawers' arithmetic).
 constexpr int nRowLimit = 32000;

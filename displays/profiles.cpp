@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
+#include "displays/scales.h"
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 

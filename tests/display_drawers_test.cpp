@@ -14,6 +14,7 @@
 #include "displays/legend.h"
 #include "displays/numbers.h"
 #include "displays/profiles.h"
+#include "displays/scales.h"
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 #include "platform/platform.h"
@@ -276,7 +277,7 @@ TEST(ProfileScroll, WriteAPictureOfScrolledProfileSteps)
         if (n == 120) adValue[0] = kNaN;    // a broken reading: drawn on the bottom edge
         if (n == 121) adValue[1] = 1e300;   // far beyond the scale: drawn on the top edge
         int anRow[4];
-        for (int i = 0; i < 4; i++) anRow[i] = ValueToRow(adValue[i], dScale1Max, dPixPerUnit, 199);
+        for (int i = 0; i < 4; i++) anRow[i] = ValueToWindowRow(adValue[i], dScale1Max, dPixPerUnit, 199);
         ScrollCurveWindow(hdc, anRow);
     }
     EXPECT_TRUE(PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR) + "/em61mk2_profile_scroll.png"));
@@ -361,9 +362,9 @@ TEST(Clamps, ValuesBecomeRowsOnTheWindowAndNeverOverflow)
         {1000, 50}, {2000, 0}, {0, 100}, {1999.99, 0}, {-5, 100}, {2500, 0},
         {1e300, 0}, {-1e300, 100}, {kInf, 0}, {-kInf, 100}, {kNaN, 100},
     };
-    for (const Case &c : cases) EXPECT_EQ(ValueToRow(c.value, 2000, 0.05, 100), c.row) << c.value;
-    EXPECT_EQ(ValueToRow(500, 2000, kNaN, 100), 100);
-    EXPECT_EQ(ValueToRow(kInf, kInf, 0.05, 100), 100);  // inf - inf: no number
+    for (const Case &c : cases) EXPECT_EQ(ValueToWindowRow(c.value, 2000, 0.05, 100), c.row) << c.value;
+    EXPECT_EQ(ValueToWindowRow(500, 2000, kNaN, 100), 100);
+    EXPECT_EQ(ValueToWindowRow(kInf, kInf, 0.05, 100), 100);  // inf - inf: no number
     EXPECT_EQ(ClampToPixel(3.9, -10, 10, 0), 3);
     EXPECT_EQ(ClampToPixel(-3.9, -10, 10, 0), -3);
     EXPECT_EQ(ClampToPixel(kNaN, -10, 10, 7), 7);
@@ -378,9 +379,9 @@ TEST(Clamps, BadReadingsAreDrawnOnTheEdgeOfProfileAndBars)
     const double adGood[4] = {1000, 1000, 1000, 1000};
     const double adBad[4] = {kNaN, 1e300, 500, 1000};
     int anRow[4];
-    for (int i = 0; i < 4; i++) anRow[i] = ValueToRow(adGood[i], 2000, 0.05, 100);
+    for (int i = 0; i < 4; i++) anRow[i] = ValueToWindowRow(adGood[i], 2000, 0.05, 100);
     ScrollCurveWindow(hdc, anRow);
-    for (int i = 0; i < 4; i++) anRow[i] = ValueToRow(adBad[i], 2000, 0.05, 100);
+    for (int i = 0; i < 4; i++) anRow[i] = ValueToWindowRow(adBad[i], 2000, 0.05, 100);
     EXPECT_EQ(anRow[0], 100);
     EXPECT_EQ(anRow[1], 0);
     EXPECT_EQ(anRow[2], 75);
@@ -403,7 +404,7 @@ TEST(Clamps, BadReadingsAreDrawnOnTheEdgeOfProfileAndBars)
     EXPECT_EQ(anBarTop[0], 0);
     EXPECT_EQ(anBarTop[1], 100);
     // A NaN reading after a bar: the bar empties to its base.
-    const int anNaN[1] = {ValueToRow(kNaN, 2000, 0.05, 100)};
+    const int anNaN[1] = {ValueToWindowRow(kNaN, 2000, 0.05, 100)};
     DrawChannelBars(hdcBars, anNaN, 1);
     EXPECT_EQ(ColumnSpan(hdcBars, 15, 100, kBlue).first, -1);
     // Huge rows in the profile do not crash either.
