@@ -7,6 +7,7 @@
 
 #include "core/rates.h"
 #include "datafile/record_length.h"
+#include "dialogs/dialog_services.h"
 
 namespace {
 
@@ -582,6 +583,28 @@ TEST_F(SettingsRootTest, MarkerSizesAndCursorBandFollowTheirLines)
     LoadSaveSettingsFile(0);
     EXPECT_EQ(nSampleIntervalMs, 1000);
     EXPECT_EQ(nFramesPerReading, 18);  // 1000 / 55.078 + 0.5
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DialogServices, CursorMarkerSizeAndDriftReminder)
+{
+    const struct { int index, marker, half; } sizes[] = {{0, 7, 3}, {3, 13, 6}, {4, 15, 7}, {5, 19, 9}};
+    for (auto s : sizes) {
+        nPositionSize = s.index;
+        UpdateCursorMarkerSize();
+        EXPECT_EQ(nPositionMarkerSize, s.marker) << s.index;
+        EXPECT_EQ(nCrossHairHalf, s.half) << s.index;
+    }
+    nPositionSize = 6;  // a larger index changes nothing
+    UpdateCursorMarkerSize();
+    EXPECT_EQ(nPositionMarkerSize, 19);
+    EXPECT_EQ(nCrossHairHalf, 9);
+    const int seconds[8] = {900, 1800, 2700, 3600, 5400, 7200, 0, 0};
+    for (int i = 0; i < 8; i++) EXPECT_EQ(DriftReminderSeconds(i), seconds[i]) << i;
+    EXPECT_EQ(DriftReminderSeconds(-1), 0);
 }
 
 }  // namespace
