@@ -257,6 +257,64 @@ TEST(ProfileScroll, ConductivityProfileDrawsOnlyValidChannelsAndAChangedChannelS
     std::memset(bChannelValid, 0, sizeof bChannelValid);
 }
 
+TEST(ProfileScroll, TwoCoilAndGradiometerChartsScrollEachWindowOnceAndKeepTheirOwnRuns)
+{
+    SetUpCurveWindow();
+    HDC hdcLeft = PlatformCreateMemorySurface(110, 100);
+    HDC hdcRight = PlatformCreateMemorySurface(110, 100);
+    SetPixel(hdcLeft, 50, 5, kMark);
+    SetPixel(hdcRight, 50, 5, kMark);
+    const int anLeft1[3] = {10, 40, 70}, anRight1[3] = {20, 45, 80};
+    ScrollStripChart4Ch(hdcLeft, hdcRight, anLeft1, anRight1);
+    for (int i = 0; i < 6; i++) EXPECT_EQ(abCurveHasPrev[i], 1) << i;  // right coil runs in slots 3..5
+    abCurveHasPrev[3] = 0;  // the right coil's first channel starts again
+    const int anLeft2[3] = {12, 40, 70}, anRight2[3] = {60, 47, 80};
+    ScrollStripChart4Ch(hdcLeft, hdcRight, anLeft2, anRight2);
+    EXPECT_EQ(GetPixel(hdcLeft, 46, 5), kMark);  // each window moved once
+    EXPECT_EQ(GetPixel(hdcRight, 46, 5), kMark);
+    EXPECT_EQ(GetPixel(hdcLeft, 98, 10), kBlue);
+    EXPECT_EQ(GetPixel(hdcLeft, 98, 40), kGreen);
+    EXPECT_EQ(GetPixel(hdcRight, 98, 45), kGreen);
+    EXPECT_EQ(RowsOfColour(hdcRight, 90, 101, 100, kBlue).first, -1);  // no line from row 20 to row 60
+    EXPECT_EQ(RowsOfColour(hdcLeft, 0, 109, 100, kBlue).last, 11);     // the left coil's trace only
+    EXPECT_EQ(anLx2PrevYRight[0], 60);
+
+    // Grad601 with one sensor: both traces in one window, moved once.
+    std::memset(abCurveHasPrev, 0, sizeof abCurveHasPrev);
+    HDC hdc = PlatformCreateMemorySurface(110, 100);
+    SetPixel(hdc, 50, 5, kMark);
+    const int anSensor1[1] = {30}, anSensor2[1] = {60};
+    DrawProfileCurvesGrad(hdc, hdc, anSensor1, anSensor2);
+    const int anSensor1b[1] = {32}, anSensor2b[1] = {62};
+    DrawProfileCurvesGrad(hdc, hdc, anSensor1b, anSensor2b);
+    EXPECT_EQ(GetPixel(hdc, 46, 5), kMark);
+    EXPECT_EQ(GetPixel(hdc, 98, 30), kBlue);
+    EXPECT_EQ(GetPixel(hdc, 98, 60), kGreen);
+    EXPECT_EQ(abCurveHasPrev[3], 1);  // sensor 2 runs in slot 3
+    EXPECT_EQ(anGradPrevY2[0], 62);
+
+    // One-coil EM61-LX2: three channels.
+    std::memset(abCurveHasPrev, 0, sizeof abCurveHasPrev);
+    HDC hdc2 = PlatformCreateMemorySurface(110, 100);
+    const int anRows1[3] = {20, 40, 60}, anRows2[3] = {20, 40, 60};
+    ScrollStripChart2Ch(hdc2, anRows1);
+    ScrollStripChart2Ch(hdc2, anRows2);
+    EXPECT_EQ(GetPixel(hdc2, 98, 20), kBlue);
+    EXPECT_EQ(GetPixel(hdc2, 99, 40), kGreen);
+    EXPECT_EQ(GetPixel(hdc2, 99, 60), kRed);
+}
+
+TEST(ProfileScroll, AWindowNotYetLaidOutIsLeftAlone)
+{
+    SetUpCurveWindow();
+    nCurveWndWidth = 0;
+    HDC hdc = PlatformCreateMemorySurface(20, 20);
+    const int anRows[4] = {1, 2, 3, 4};
+    ScrollCurveWindow(hdc, anRows);
+    EXPECT_EQ(abCurveHasPrev[0], 0);
+    EXPECT_EQ(RowsOfColour(hdc, 0, 19, 20, kWhite).last, 19);
+}
+
 TEST(ProfileScroll, WriteAPictureOfScrolledProfileSteps)
 {
     MakeChannelPens(true);
@@ -354,6 +412,58 @@ TEST(ChannelBars, HangFromTheTopOnAScaleBelowZero)
     const int anRows2[2] = {10, 60};
     DrawChannelBars(hdc, anRows2, 2);
     EXPECT_EQ(ColumnSpan(hdc, 15, 100, kBlue), std::make_pair(0, 9));
+}
+
+TEST(ChannelBars, OneSensorRepaintStandsOnTheDecayWindowZeroRow)
+{
+    SetUpDecayWindow(-1000, 1000, 0, 50);
+    anCurveGridY[1] = 50;
+    anBarTop[0] = 20;
+    HDC hdc = PlatformCreateMemorySurface(100, 100);
+    DrawSensorBars(hdc);
+    EXPECT_EQ(nBarBase, 50);
+    EXPECT_EQ(ColumnSpan(hdc, 15, 100, kBlue), std::make_pair(20, 49));
+    anBarTop[0] = -1;
+    HDC hdc2 = PlatformCreateMemorySurface(100, 100);
+    DrawSensorBars(hdc2);
+    EXPECT_EQ(ColumnSpan(hdc2, 15, 100, kBlue).first, -1);
+}
+
+LRESULT LegendTestWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) return ColorBarWndOnPaint(hwnd, message, wParam, lParam);
+    return DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+TEST(ColorLegend, PaintHandlerDrawsTheLegendAndPolylinesUseTheSlotPen)
+{
+    WNDCLASS wc = {};
+    wc.lpfnWndProc = LegendTestWndProc;
+    wc.hInstance = hInst;
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = L"LegendTestWnd";
+    ASSERT_NE(RegisterClass(&wc), 0);
+    const SIZE f = GetFrameSize();
+    HWND hwnd = CreateWindow(L"LegendTestWnd", L"Legend", WS_VISIBLE, 0, 0, 300 + f.cx, 296 + f.cy, nullptr, 0,
+                             hInst, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    dScale1Min = 0;
+    dScale1Max = 500;
+    InvalidateRect(hwnd, nullptr, TRUE);
+    UpdateWindow(hwnd);
+    HDC hdc = GetDC(hwnd);
+    EXPECT_EQ(GetPixel(hdc, 85, 275), aclrColorScale[0]);
+    EXPECT_EQ(GetPixel(hdc, 85, 30), aclrColorScale[49]);
+    ReleaseDC(hwnd, hdc);
+
+    const POINT apt[3] = {{10, 10}, {40, 10}, {40, 40}};
+    DrawPolylineWithPen(hwnd, apt, 3, 2);
+    hdc = GetDC(hwnd);
+    EXPECT_EQ(GetPixel(hdc, 25, 10), kRed);
+    EXPECT_EQ(GetPixel(hdc, 40, 25), kRed);
+    ReleaseDC(hwnd, hdc);
+    DestroyWindow(hwnd);
 }
 
 TEST(Clamps, ValuesBecomeRowsOnTheWindowAndNeverOverflow)
