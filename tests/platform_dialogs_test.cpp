@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QTimer>
@@ -425,4 +426,79 @@ TEST_F(DialogTest, RealSaveChooserTakesAnExistingFileWithoutAskingAndMatchesFilt
         EXPECT_TRUE(open.listed.contains(QStringLiteral("line2.r61")));
         EXPECT_FALSE(open.listed.contains(QStringLiteral("other.txt")));
     }
+}
+
+namespace {
+const DialogControl kOwnerControls[] = {
+    {300, DC_OWNERDRAW, L"", 5, 5, 40, 20, 0},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 60, 5, 40, 14, 0},
+};
+const DialogTemplate kOwnerTemplate[] = {
+    {L"OWNERTEST", L"Owner test", 120, 40, 16, L"Microsoft Sans Serif", DS_MODALFRAME, kOwnerControls, 2},
+};
+int drawItems = 0;
+INT_PTR OwnerDialogProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_DRAWITEM: {
+        auto *dis = (DRAWITEMSTRUCT *)lp;
+        if (dis->CtlID == 300) {
+            ++drawItems;
+            HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+            FillRect(dis->hDC, &dis->rcItem, red);
+            DeleteObject(red);
+        }
+        return TRUE;
+    }
+    case WM_COMMAND:
+        commands.push_back(Command{LOWORD(wp), HIWORD(wp)});
+        if (LOWORD(wp) == IDCANCEL) EndDialog(d, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+}  // namespace
+
+TEST_F(DialogTest, OwnerDrawnButtonIsDrawnByTheDialogAndClicksLikeAButton)
+{
+    RegisterDialogTemplates(kOwnerTemplate, 1);
+    drawItems = 0;
+    bool saved = false;
+    PlatformScriptDialog(L"OWNERTEST", [&](HWND d) {
+        HWND b = GetDlgItem(d, 300);
+        PlatformClickButton(b);
+        InvalidateRect(b, nullptr, TRUE);
+        UpdateWindow(b);
+        saved = PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/platform_owner_drawn_dialog.png");
+        PlatformPressDialogButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(DialogBox(nullptr, L"OWNERTEST", nullptr, OwnerDialogProc), IDCANCEL);
+    EXPECT_GE(drawItems, 2) << "drawn when shown and again after InvalidateRect";
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands[0].id, 300);
+    EXPECT_EQ(commands[0].code, BN_CLICKED);
+    ASSERT_TRUE(saved);
+    QImage img(QString::fromStdString(std::string(TEST_OUTPUT_DIR) + "/platform_owner_drawn_dialog.png"));
+    ASSERT_FALSE(img.isNull());
+    // The button sits at (5, 5) dialog units; its middle is red.
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(21);
+    QFontMetrics fm(f);
+    int baseX = (fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    int baseY = fm.height();
+    EXPECT_EQ(img.pixel(25 * baseX / 4, 15 * baseY / 8) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(DialogTest, StaticTextTakesCarriageReturnLineFeedAsOneBreak)
+{
+    std::wstring shown;
+    PlatformScriptDialog(L"PLAINTEST", [&](HWND d) {
+        SetDlgItemText(d, 550, L"Line one\r\nLine two");
+        shown = static_cast<QLabel *>(GetDlgItem(d, 550)->widget)->text().toStdWString();
+        PlatformPressDialogButton(d, IDOK);
+    });
+    DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc);
+    EXPECT_EQ(shown, L"Line one\nLine two");
 }

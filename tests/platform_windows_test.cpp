@@ -553,3 +553,21 @@ TEST_F(WindowTest, KeysReturnToTheFocusedWindowAfterAModalBoxClosed)
     EXPECT_EQ(seen[0].msg, (UINT)WM_KEYDOWN);
     EXPECT_EQ(seen[0].wp, (WPARAM)'B');
 }
+
+TEST_F(WindowTest, WorkerMessagesReachTheProgramLoopInOrderAndSendsAreServedThere)
+{
+    HWND w = Make();
+    std::atomic<LRESULT> answer{0};
+    std::thread worker([&] {
+        for (int i = 0; i < 50; ++i) PostMessage(w, WM_TEST_PLAIN, (WPARAM)i, 0);
+        answer = SendMessage(w, WM_TEST_SENT, 0, 0);  // served while the loop waits in GetMessage
+        PostQuitMessage(3);
+    });
+    MSG msg{};
+    while (GetMessage(&msg, nullptr, 0, 0)) DispatchMessage(&msg);
+    worker.join();
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_EQ(answer.load(), 42);
+    ASSERT_EQ(seen.size(), 50u);
+    for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i].wp, i);
+}

@@ -64,6 +64,7 @@ QString LabelText(const std::wstring &text)
     QString out;
     QString in = QString::fromStdWString(text);
     for (int i = 0; i < in.size(); ++i) {
+        if (in[i] == '\r') continue;  // "\r\n" breaks a line like "\n"
         if (in[i] == '&') {
             if (i + 1 < in.size() && in[i + 1] == '&') {
                 out += '&';
