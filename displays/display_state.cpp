@@ -1,7 +1,5 @@
-// Display state: trace and bar state of the live profiles, the decay window's frame flag, and the pixel clamps.
+// Display state: trace and bar state of the live profiles, the decay window's frame flag, and the row clamp.
 #include "displays/displays.h"
-
-#include <cmath>
 
 int abCurveHasPrev[16];
 int anCurvePrevY[8];
@@ -26,21 +24,6 @@ __attribute__((weak)) int nTextMarginX = 10;
 __attribute__((weak)) int nSpeedBarWidth = 0;
 __attribute__((weak)) int nSpeedBarHeight = 8;
 __attribute__((weak)) int nEm61ProcedureState = 1;
-
-int ClampToPixel(double d, int nLow, int nHigh, int nNaN)
-{
-    if (std::isnan(d)) return nNaN;
-    if (d <= (double)nLow) return nLow;
-    if (d >= (double)nHigh) return nHigh;
-    return (int)d;
-}
-
-int ValueToWindowRow(double dValue, double dMax, double dPixPerUnit, int nHeight)
-{
-    if (nHeight < 0) nHeight = 0;
-    // An infinite value times a zero scale gives NaN: that too is no reading.
-    return ClampToPixel((dMax - dValue) * dPixPerUnit, 0, nHeight, nHeight);
-}
 
 int ClampRow(int nRow)
 {

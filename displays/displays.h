@@ -40,15 +40,8 @@ extern int nSpeedBarHeight;     // speed window height (8)
 extern int nEm61ProcedureState; // 1 normal, 0 normalisation, -1 nulling, -2/-3 filter calibration
 
 // ---------------------------------------------------------------------------------------------------------------
-// Pixel conversions. Every double that becomes a pixel position goes through these: a non-finite or far-off
-// value can never reach the integer conversion.
+// Rows handed to the drawers (converted from readings with ClampToInt, processing/em61mk2_decode.h) are held to
+// this band: far outside any window, so the picture is the same, but with no overflow in the drawers' arithmetic.
 // ---------------------------------------------------------------------------------------------------------------
-// Truncation toward zero limited to nLow..nHigh; NaN gives nNaN.
-int ClampToPixel(double d, int nLow, int nHigh, int nNaN);
-// Row of a reading on a window of nHeight rows: trunc((dMax - dValue) x dPixPerUnit), held to 0..nHeight so that a
-// value beyond the scale is drawn on the window's edge; NaN (no reading) gives the bottom edge nHeight.
-int ValueToWindowRow(double dValue, double dMax, double dPixPerUnit, int nHeight);
-// Rows handed to the drawers are held to this band (far outside any window, so drawing looks the same, but with
-// no overflow in the drawers' arithmetic).
 constexpr int nRowLimit = 32000;
 int ClampRow(int nRow);

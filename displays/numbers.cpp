@@ -9,6 +9,7 @@
 #include "displays/displays.h"
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
+#include "processing/em61mk2_decode.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void DrawChannelLabels(HDC hdc)
 
     if (nInstrumentType == INSTRUMENT_EM61MK2 && nColorMapView >= 1 && nEm61ProcedureState == 1 && bGpsEnabled > 0) {
         const int y = rcSidePanelValues.top +
-                      ClampToPixel((nColorMapView - 0.5) * nLineHeight, -nRowLimit, nRowLimit, 0) - 3;
+                      ClampToInt((nColorMapView - 0.5) * nLineHeight, -nRowLimit, nRowLimit) - 3;
         SelectObject(hdc, hbrGreen);
         SelectObject(hdc, hpenGreen);
         Ellipse(hdc, nTextMarginX - 7, y - 3, nTextMarginX - 1, y + 3);

@@ -18,6 +18,7 @@
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "processing/em61mk2_decode.h"
 
 namespace {
 
@@ -323,6 +324,7 @@ TEST(ProfileScroll, WriteAPictureOfScrolledProfileSteps)
     dScale1Min = 0;
     dScale1Max = 2000;
     double dPixPerUnit = 200 / 2000.0;
+    dScale1PixPerUnit = dScale1PixPerUnitB = dPixPerUnit;
     int nSign = 0;
     ComputeGridLines(anGridLineY1, 200, 0, 2000, dPixPerUnit, &nSign);
     std::memset(abCurveHasPrev, 0, sizeof abCurveHasPrev);
@@ -332,10 +334,10 @@ TEST(ProfileScroll, WriteAPictureOfScrolledProfileSteps)
         // A target passing under the coil: four channels decaying from early to late.
         double dPeak = 1500.0 * std::exp(-std::pow((n - 90) / 14.0, 2));
         double adValue[4] = {200 + dPeak, 150 + 0.6 * dPeak, 100 + 0.35 * dPeak, 60 + 0.15 * dPeak};
-        if (n == 120) adValue[0] = kNaN;    // a broken reading: drawn on the bottom edge
-        if (n == 121) adValue[1] = 1e300;   // far beyond the scale: drawn on the top edge
-        int anRow[4];
-        for (int i = 0; i < 4; i++) anRow[i] = ValueToWindowRow(adValue[i], dScale1Max, dPixPerUnit, 199);
+        if (n == 120) adValue[0] = -kInf;   // far below the scale: drawn to the bottom edge
+        if (n == 121) adValue[1] = kNaN;    // a broken reading: drawn to the top edge
+        int anRow[4], anDecay[4];
+        ChannelValuesToScreen(adValue, anRow, anDecay);
         ScrollCurveWindow(hdc, anRow);
     }
     EXPECT_TRUE(PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR) + "/em61mk2_profile_scroll.png"));
@@ -466,60 +468,79 @@ TEST(ColorLegend, PaintHandlerDrawsTheLegendAndPolylinesUseTheSlotPen)
     DestroyWindow(hwnd);
 }
 
-TEST(Clamps, ValuesBecomeRowsOnTheWindowAndNeverOverflow)
+TEST(Clamps, RowsReachTheDrawersHeldWithinTheBand)
 {
-    struct Case { double value; int row; } cases[] = {
-        {1000, 50}, {2000, 0}, {0, 100}, {1999.99, 0}, {-5, 100}, {2500, 0},
-        {1e300, 0}, {-1e300, 100}, {kInf, 0}, {-kInf, 100}, {kNaN, 100},
-    };
-    for (const Case &c : cases) EXPECT_EQ(ValueToWindowRow(c.value, 2000, 0.05, 100), c.row) << c.value;
-    EXPECT_EQ(ValueToWindowRow(500, 2000, kNaN, 100), 100);
-    EXPECT_EQ(ValueToWindowRow(kInf, kInf, 0.05, 100), 100);  // inf - inf: no number
-    EXPECT_EQ(ClampToPixel(3.9, -10, 10, 0), 3);
-    EXPECT_EQ(ClampToPixel(-3.9, -10, 10, 0), -3);
-    EXPECT_EQ(ClampToPixel(kNaN, -10, 10, 7), 7);
     EXPECT_EQ(ClampRow(2147483647), nRowLimit);
     EXPECT_EQ(ClampRow(-2147483647 - 1), -nRowLimit);
+    EXPECT_EQ(ClampRow(-5), -5);
+    EXPECT_EQ(ClampRow(123), 123);
 }
 
-TEST(Clamps, BadReadingsAreDrawnOnTheEdgeOfProfileAndBars)
+// Readings converted the way the EM61-MK2 handler converts them (ChannelValuesToScreen, clamped with ClampToInt).
+void RowsOfReadings(const double adValue[4], int anProfileY[4], int anDecayY[4])
+{
+    dScale1Min = 0;
+    dScale1Max = 2000;
+    dScale1PixPerUnit = dScale1PixPerUnitB = 0.05;  // 100 rows for 2000 units
+    ChannelValuesToScreen(adValue, anProfileY, anDecayY);
+}
+
+TEST(Clamps, BadReadingsAreDrawnToTheEdgeOfProfileAndBars)
 {
     SetUpCurveWindow();
-    HDC hdc = PlatformCreateMemorySurface(110, 101);  // the curve area spans rows 0..100
-    const double adGood[4] = {1000, 1000, 1000, 1000};
-    const double adBad[4] = {kNaN, 1e300, 500, 1000};
-    int anRow[4];
-    for (int i = 0; i < 4; i++) anRow[i] = ValueToWindowRow(adGood[i], 2000, 0.05, 100);
+    HDC hdc = PlatformCreateMemorySurface(110, 100);
+    const double adGood[4] = {1600, 1000, 400, 1000};
+    const double adBad[4] = {kNaN, 1000, -kInf, 1000};
+    int anRow[4], anDecay[4];
+    RowsOfReadings(adGood, anRow, anDecay);
+    EXPECT_EQ(anRow[0], 20);
+    EXPECT_EQ(anRow[2], 80);
     ScrollCurveWindow(hdc, anRow);
-    for (int i = 0; i < 4; i++) anRow[i] = ValueToWindowRow(adBad[i], 2000, 0.05, 100);
-    EXPECT_EQ(anRow[0], 100);
-    EXPECT_EQ(anRow[1], 0);
-    EXPECT_EQ(anRow[2], 75);
+    RowsOfReadings(adBad, anRow, anDecay);
     ScrollCurveWindow(hdc, anRow);
+    EXPECT_EQ(anEm61PrevY[0], -nRowLimit);
+    EXPECT_EQ(anEm61PrevY[2], nRowLimit);
+    // The NaN channel runs from row 20 to the top edge, the -inf one from row 80 to the bottom edge.
+    RowRun blue = RowsOfColour(hdc, 98, 101, 100, kBlue);
+    EXPECT_EQ(blue.first, 0);
+    EXPECT_EQ(blue.last, 20);
+    EXPECT_TRUE(blue.contiguous);
+    RowRun red = RowsOfColour(hdc, 98, 101, 100, kRed);
+    EXPECT_EQ(red.first, 80);
+    EXPECT_EQ(red.last, 99);
+    EXPECT_TRUE(red.contiguous);
+    // Staying beyond the scale, they go on outside the window: nothing in the new column.
     ScrollCurveWindow(hdc, anRow);
-    // The NaN channel runs along the bottom row, the far-off one along the top row.
-    EXPECT_EQ(GetPixel(hdc, 98, 100), kBlue);
-    EXPECT_EQ(GetPixel(hdc, 99, 100), kBlue);
-    EXPECT_EQ(GetPixel(hdc, 98, 0), kGreen);
-    EXPECT_EQ(GetPixel(hdc, 99, 0), kGreen);
-    EXPECT_EQ(GetPixel(hdc, 98, 50), kMagenta);
+    for (COLORREF c : {kBlue, kRed}) EXPECT_EQ(RowsOfColour(hdc, 98, 101, 100, c).first, -1) << c;
+    EXPECT_EQ(RowsOfColour(hdc, 96, 97, 100, kBlue).first, 0);  // the run to the edge moved left
+    EXPECT_EQ(RowsOfColour(hdc, 96, 97, 100, kRed).last, 99);
 
-    // Rows far outside the window reach the drawers clamped: no overflow, the bar fills the window.
+    // Bars of the same readings (and one far above the scale): full height above the scale and for NaN, empty
+    // below it.
+    const double adBars[4] = {kNaN, 1000, -kInf, 1e300};
+    RowsOfReadings(adBars, anRow, anDecay);
     SetUpDecayWindow(0, 2000, 1, 50);
     HDC hdcBars = PlatformCreateMemorySurface(100, 100);
+    DrawChannelBars(hdcBars, anDecay, 4);
+    EXPECT_EQ(ColumnSpan(hdcBars, 15, 100, kBlue), std::make_pair(0, 99));
+    EXPECT_EQ(ColumnSpan(hdcBars, 35, 100, kGreen), std::make_pair(50, 99));
+    EXPECT_EQ(ColumnSpan(hdcBars, 55, 100, kRed).first, -1);
+    EXPECT_EQ(ColumnSpan(hdcBars, 75, 100, kMagenta), std::make_pair(0, 99));
+    EXPECT_EQ(anBarTop[0], 0);
+    EXPECT_EQ(anBarTop[2], 100);
+    // And back to good readings: the bars shrink and grow with no remnant.
+    RowsOfReadings(adGood, anRow, anDecay);
+    DrawChannelBars(hdcBars, anDecay, 4);
+    const COLORREF aclr[4] = {kBlue, kGreen, kRed, kMagenta};
+    const int anTopRow[4] = {20, 50, 80, 50};
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(ColumnSpan(hdcBars, 15 + 20 * i, 100, aclr[i]), std::make_pair(anTopRow[i], 99)) << i;
+    // Rows at the ends of the int range do not overflow the drawers either.
     const int anHuge[2] = {-2147483647 - 1, 2147483647};
     DrawChannelBars(hdcBars, anHuge, 2);
     EXPECT_EQ(ColumnSpan(hdcBars, 15, 100, kBlue), std::make_pair(0, 99));
     EXPECT_EQ(ColumnSpan(hdcBars, 35, 100, kGreen).first, -1);
-    EXPECT_EQ(anBarTop[0], 0);
-    EXPECT_EQ(anBarTop[1], 100);
-    // A NaN reading after a bar: the bar empties to its base.
-    const int anNaN[1] = {ValueToWindowRow(kNaN, 2000, 0.05, 100)};
-    DrawChannelBars(hdcBars, anNaN, 1);
-    EXPECT_EQ(ColumnSpan(hdcBars, 15, 100, kBlue).first, -1);
-    // Huge rows in the profile do not crash either.
     const int anHugeRows[4] = {2147483647, -2147483647 - 1, 0, 100};
-    ScrollCurveWindow(hdc, anHugeRows);
     ScrollCurveWindow(hdc, anHugeRows);
     EXPECT_EQ(anEm61PrevY[0], nRowLimit);
 }
@@ -643,11 +664,12 @@ TEST(SpeedBar, FillMatchesTheOrdinate)
     dSpeedScaleMax = 5;
     const double dPixPerUnit = 200 / 5.0;
     const struct { double speed; int blueColumns; } cases[] = {
-        {2.0, 80}, {0.0, 0}, {5.0, 200}, {4.5, 180}, {4.99, 200}, {7.5, 200}, {-1.0, 0}, {kNaN, 0}, {1e300, 200}, {-kInf, 0},
+        {2.0, 80}, {0.0, 0}, {5.0, 200}, {4.5, 180}, {4.99, 200}, {7.5, 200}, {-1.0, 0}, {1e300, 200}, {-kInf, 0},
     };
     for (const auto &c : cases) {
         HDC hdc = PlatformCreateMemorySurface(200, 8);
-        int nEmpty = ClampToPixel((dSpeedScaleMax - c.speed) * dPixPerUnit, 0, nSpeedBarWidth, nSpeedBarWidth);
+        // The ordinate as the position handler computes it.
+        int nEmpty = ClampToInt((dSpeedScaleMax - c.speed) * dPixPerUnit, -SCREEN_ROW_LIMIT, SCREEN_ROW_LIMIT);
         DrawSpeedBar(hdc, nEmpty);
         for (int y : {0, 4, 7}) {
             if (c.blueColumns > 0) {
