@@ -412,8 +412,12 @@ void AdvanceGpsTrack(GpsPositionFix *pFix)
     double dTime = bSimulateGps ? dGpsPrevTime + 1.0 : pFix->dTimeOfDay;
     if (dTime >= 0.0 && dGpsPrevTime >= 0.0) {
         double dElapsed = dTime - dGpsPrevTime;
-        // The day turned at UTC midnight: a late time followed by an early one.
-        if (dElapsed < 0.0 && dGpsPrevTime >= 43200.0 && dTime < 43200.0) dElapsed += 86400.0;
+        // The day turned at UTC midnight: a late time followed by an early one. A time that went back by more
+        // than that (out of order) gives no speed.
+        if (dElapsed < 0.0) {
+            dElapsed += 86400.0;
+            if (dElapsed > 43200.0) dElapsed = 0.0;
+        }
         if (dElapsed > 0.0) {
             dGpsSpeed = pFix->dDistance / dElapsed;
             pFix->bSpeedKnown = 1;
