@@ -86,6 +86,10 @@ DWORD Em384PortThread(void *);
 DWORD DualEmPortThread(void *);
 DWORD GradPortReaderThread(void *);
 DWORD GradAltFormatReaderThread(void *);
+// Closes the instrument port (the value becomes invalid), sets the trigger event and resumes hInstrumentThread and
+// hInstrumentThread2, so that every instrument reader ends, also one suspended or never resumed. The thread
+// handles stay as they are (the caller closes them).
+void StopInstrumentReaders();
 
 // ---------------------------------------------------------------------------------------------------------------
 // GPS reader and connection break
@@ -121,6 +125,8 @@ extern double dTiltCorrectionRoll, dTiltCorrectionPitch;
 
 int SetTiltOutputRate(int nRateIndex);
 DWORD TiltReaderThread(void *);
+// Closes the tilt port and resumes hTiltThread, so that the tilt reader ends in every state.
+void StopTiltReader();
 LRESULT ProcessTiltSentence(HWND, UINT, WPARAM, LPARAM);
 int WriteRawLineRecord(const char *szText, char chKind);
 

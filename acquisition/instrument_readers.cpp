@@ -404,3 +404,29 @@ DWORD GradAltFormatReaderThread(void *)
     MarkInstrumentReaderEnded();
     return 0;
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Stopping
+// ---------------------------------------------------------------------------------------------------------------
+static void ResumeToEnd(HANDLE hThread)
+{
+    if (hThread && hThread != INVALID_HANDLE_VALUE) ResumeThread(hThread);
+}
+
+void StopInstrumentReaders()
+{
+    HANDLE hPort = hInstrumentPort.exchange(INVALID_HANDLE_VALUE);
+    if (hPort != INVALID_HANDLE_VALUE) CloseHandle(hPort);
+    HANDLE hEvent = hTriggerEvent;
+    if (hEvent) SetEvent(hEvent);
+    // A reader that was suspended or never resumed runs once more, finds its port closed and ends.
+    ResumeToEnd(hInstrumentThread);
+    ResumeToEnd(hInstrumentThread2);
+}
+
+void StopTiltReader()
+{
+    HANDLE hPort = hTiltPort.exchange(INVALID_HANDLE_VALUE);
+    if (hPort != INVALID_HANDLE_VALUE) CloseHandle(hPort);
+    ResumeToEnd(hTiltThread);
+}

@@ -63,6 +63,8 @@ static int ReadTiltByte(unsigned char *pb)
     if (hPort == INVALID_HANDLE_VALUE) return -1;
     DWORD dwRead = 0;
     if (!ReadFile(hPort, pb, 1, &dwRead, nullptr)) {
+        // Closed: the loop ends at once (no sleep, where a suspended reader would park).
+        if (hTiltPort == INVALID_HANDLE_VALUE) return -1;
         Sleep(1);
         return -1;
     }
