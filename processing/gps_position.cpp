@@ -15,6 +15,7 @@
 #include "core/utm.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
+#include "displays/legend.h"
 #include "logscreen/logscreen.h"
 #include "map/map_state.h"
 #include "map/pens.h"
@@ -49,11 +50,10 @@ extern HWND ahMonitorButton[] __attribute__((weak));
 extern HWND ahSideButton[] __attribute__((weak));
 extern HWND ahLogExtraButton[] __attribute__((weak));
 
-// Stand-ins for the map and the speed bar until the map and the displays define them (a strong definition
-// elsewhere takes their place when linked).
+// Stand-ins for the map's position drawing until the map defines it (a strong definition elsewhere takes their
+// place when linked).
 __attribute__((weak)) void UpdateMapDisplay(HWND, int, double, double, double) {}
 __attribute__((weak)) void UpdateMapDisplayMode2(HWND, int, double, double, double) {}
-__attribute__((weak)) void DrawSpeedBar(HDC, int) {}
 
 // Map units per metre of the grid values, by nMapUnits.
 static double GridToMapFactor()
@@ -437,7 +437,7 @@ void AdvanceGpsTrack(GpsPositionFix *pFix)
     if (pFix->bSpeedKnown) {
         SetBox(pFix, GPS_BOX_SPEED, 0, GPS_BOX_BG_FACE, L"%ls", szSpeed);
         double dPixPerUnit = &dSpeedPixPerUnit ? dSpeedPixPerUnit : 0.0;
-        pFix->nSpeedBarY =
+        pFix->nSpeedBarEmptyWidth =
             ClampToInt((dSpeedScaleMax - pFix->dSpeedShown) * dPixPerUnit, -SCREEN_ROW_LIMIT, SCREEN_ROW_LIMIT);
     }
     dGpsPrevX = pFix->dX;
@@ -608,8 +608,10 @@ LRESULT OnGpsPositionMsg(HWND hwnd, UINT, WPARAM, LPARAM)
             DrawBoxText(hdc, GPS_BOX_SPEED, fix.aszBox[GPS_BOX_SPEED], 0, GPS_BOX_BG_FACE);
             HWND hwndSpeedBar = &hwndSpeed ? hwndSpeed : nullptr;
             HDC hdcSpeed = hwndSpeedBar ? GetDC(hwndSpeedBar) : nullptr;
-            DrawSpeedBar(hdcSpeed, fix.nSpeedBarY);
-            if (hdcSpeed) ReleaseDC(hwndSpeedBar, hdcSpeed);
+            if (hdcSpeed) {
+                DrawSpeedBar(hdcSpeed, fix.nSpeedBarEmptyWidth);
+                ReleaseDC(hwndSpeedBar, hdcSpeed);
+            }
         }
         int bUpdatesOn = &bMapUpdatesOn ? bMapUpdatesOn : 1;
         if (bUpdatesOn == 1) {

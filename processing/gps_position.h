@@ -54,7 +54,7 @@ struct GpsPositionFix {
     double dDistance;   // from the previous position, map units (0 at the first fix)
     int bSpeedKnown;    // a speed was worked out from this position
     double dSpeedShown; // in the speed units
-    int nSpeedBarY;     // ordinate of the speed bar
+    int nSpeedBarEmptyWidth; // empty part of the speed bar, pixels
     // Box texts: abBoxSet[box] 1 when the sentence writes the box.
     int abBoxSet[GPS_BOX_COUNT];
     int abBoxBold[GPS_BOX_COUNT];
@@ -96,8 +96,9 @@ int InterpretGpsDopSentence(const char *szSentence, wchar_t *szText, size_t nSiz
 LRESULT OnGpsPositionMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT OnGpsDopMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Map and speed-bar services the position handler calls. Until the map and the displays provide them, the
-// definitions in processing/gps_position.cpp stand in and do nothing; a definition elsewhere replaces them.
+// Map services the position handler calls: draw one position (northing, easting in map units; distance from the
+// previous position, 0 for a position that must not be drawn), plot the handed-over swath and write the map-point
+// records. Until the map provides them, the definitions in processing/gps_position.cpp stand in and do nothing;
+// the map's definitions replace them (delete the stand-ins then).
 void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);
 void UpdateMapDisplayMode2(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);
-void DrawSpeedBar(HDC hdc, int nOrdinate);
