@@ -15,6 +15,7 @@
 #include "datafile/datafile_state.h"
 #include "logscreen/logscreen.h"
 #include "map/map_state.h"
+#include "map/pens.h"
 #include "processing/gps_formats.h"
 #include "processing/gps_position.h"
 
@@ -611,11 +612,21 @@ TEST_F(GpsPositionTest, SatelliteSentenceDop)
     EXPECT_DOUBLE_EQ(dGpsDop, 2.5);
 }
 
-TEST_F(GpsPositionTest, HandlerTakesTheFirstFixAndFlipsTheLamps)
+// Starts the platform layer and makes the program's brushes once for the handler tests.
+void StartPlatformOnce()
 {
+    static bool started = false;
+    if (started) return;
+    started = true;
     static char arg0[] = "gps-position-test";
     static char *argv[] = {arg0, nullptr};
     hInst = PlatformInit(1, argv);
+    CreateFixedPensAndBrushes();
+}
+
+TEST_F(GpsPositionTest, HandlerTakesTheFirstFixAndFlipsTheLamps)
+{
+    StartPlatformOnce();
     nRecordingState = 0;
     nSurveyModePrev = 0;
     bGpsMaskAudio = 0;
@@ -649,6 +660,76 @@ TEST_F(GpsPositionTest, HandlerTakesTheFirstFixAndFlipsTheLamps)
     OnGpsPositionMsg(nullptr, WM_GPS_POSITION, 0, 0);
     EXPECT_EQ(bGpsPositionValid, 1);
     nSurveyModePrev = 0;
+}
+
+LRESULT PlainScreenProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProc(w, msg, wp, lp);
+}
+
+HWND MakeScreen()
+{
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        WNDCLASS wc{};
+        wc.lpfnWndProc = PlainScreenProc;
+        wc.hbrBackground = CreateSolidBrush(RGB(0, 0, 0));
+        wc.lpszClassName = L"GpsPositionTestScreen";
+        RegisterClass(&wc);
+    }
+    HWND hwnd = CreateWindow(L"GpsPositionTestScreen", L"Log", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                             0, nullptr, nullptr);
+    EXPECT_NE(hwnd, nullptr);
+    return hwnd;
+}
+
+TEST_F(GpsPositionTest, LampsTakeTurnsShowingTheMask)
+{
+    StartPlatformOnce();
+    HWND screen = MakeScreen();
+    ASSERT_NE(screen, nullptr);
+    for (RECT &rc : arcGpsBox) rc = RECT{0, 0, 0, 0};
+    arcGpsBox[GPS_BOX_LAMP1] = RECT{10, 10, 40, 40};
+    arcGpsBox[GPS_BOX_LAMP2] = RECT{10, 50, 40, 80};
+    arcGpsBox[GPS_BOX_DOP] = RECT{100, 10, 200, 30};
+    nRecordingState = 0;
+    nSurveyModePrev = 0;
+    bGpsMaskAudio = 0;
+    const COLORREF red = RGB(255, 0, 0), green = RGB(0, 255, 0), white = RGB(255, 255, 255);
+
+    // 11 satellites against a minimum of 12: the mask fails.
+    nGpsMinSatellites = 12;
+    std::string s = Nmea(kSampleGga);
+    strcpy(szGpsSentence, s.c_str());
+    ASSERT_EQ(chGpsBlink, '\\');
+    OnGpsPositionMsg(screen, WM_GPS_POSITION, 0, 0);
+    HDC dc = GetDC(screen);
+    EXPECT_EQ(GetPixel(dc, 25, 25), red);
+    EXPECT_EQ(GetPixel(dc, 25, 65), white);
+    ReleaseDC(screen, dc);
+
+    // Passing: the other lamp shows it, in green.
+    nGpsMinSatellites = 5;
+    OnGpsPositionMsg(screen, WM_GPS_POSITION, 0, 0);
+    dc = GetDC(screen);
+    EXPECT_EQ(GetPixel(dc, 25, 25), white);
+    EXPECT_EQ(GetPixel(dc, 25, 65), green);
+    ReleaseDC(screen, dc);
+
+    // Pseudo GGA: the two-digit value 0 is shown on red.
+    bPseudoGga = 1;
+    Format(7);
+    std::vector<std::string> f = {"$GPGGA", "133524", "4829876.540", "N", "612345.670", "E", "1",
+                                  "00",     "1.25",   "",            "",  "-2.5",       "",  "300"};
+    s = Nmea(f);
+    strcpy(szGpsSentence, s.c_str());
+    OnGpsPositionMsg(screen, WM_GPS_POSITION, 0, 0);
+    dc = GetDC(screen);
+    EXPECT_EQ(GetPixel(dc, 195, 25), red);
+    ReleaseDC(screen, dc);
+    for (RECT &rc : arcGpsBox) rc = RECT{0, 0, 0, 0};
+    DestroyWindow(screen);
 }
 
 }  // namespace
