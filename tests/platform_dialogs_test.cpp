@@ -502,3 +502,18 @@ TEST_F(DialogTest, StaticTextTakesCarriageReturnLineFeedAsOneBreak)
     DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc);
     EXPECT_EQ(shown, L"Line one\nLine two");
 }
+
+TEST_F(DialogTest, ScriptedColourChooserAnswersOrCancels)
+{
+    CHOOSECOLOR cc{};
+    cc.rgbResult = RGB(1, 2, 3);
+    PlatformScriptColorChooser(RGB(10, 20, 30));
+    ASSERT_TRUE(ChooseColor(&cc));
+    EXPECT_EQ(cc.rgbResult, RGB(10, 20, 30));
+    PlatformScriptColorChooser(RGB(99, 99, 99), false);
+    EXPECT_FALSE(ChooseColor(&cc));
+    EXPECT_EQ(cc.rgbResult, RGB(10, 20, 30)) << "a cancelled chooser leaves the colour";
+    auto shown = PlatformShownDialogs();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].templateName, L"CHOOSECOLOR");
+}
