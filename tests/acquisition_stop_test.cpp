@@ -143,7 +143,7 @@ TEST_F(StoppingReaders, TiltReaderEndsWhenItsPortIsClosed)
         PlatformPump(30);
         if (state == SUSPENDED) SuspendThread(hThread);
         if (state == BLOCKED_IN_SEND) {
-            ASSERT_TRUE(WriteBytes(m, "$PTILT,1*05\r\n"));
+            ASSERT_TRUE(WriteBytes(m, "$PTILT,1*48\r\n"));
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
         }
         if (state == NEVER_RESUMED) {
