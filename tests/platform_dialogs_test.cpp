@@ -517,3 +517,14 @@ TEST_F(DialogTest, ScriptedColourChooserAnswersOrCancels)
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].templateName, L"CHOOSECOLOR");
 }
+
+TEST_F(DialogTest, ClosedDialogsLeaveNoWidgetsBehind)
+{
+    PlatformAnswerDialog(L"SETUPTEST", IDCANCEL, true);
+    DialogBox(nullptr, L"SETUPTEST", nullptr, SetupProc);
+    PlatformPump(50);
+    size_t before = QApplication::allWidgets().size();
+    for (int i = 0; i < 5; ++i) DialogBox(nullptr, L"SETUPTEST", nullptr, SetupProc);
+    PlatformPump(50);
+    EXPECT_LE(QApplication::allWidgets().size(), before);
+}
