@@ -115,5 +115,7 @@ void ApplyStartupDefaults()
         break;
     }
     dGpsOffsetYSaved = dGpsOffsetY;
+    // The swath edges of the defaults, for a start without a readable file.
+    UpdateSwathEdges();
     SnapshotStartupDefaults();
 }

@@ -492,6 +492,26 @@ TEST_F(SettingsRootTest, SwathEdgesAfterLoading)
     }
 }
 
+// Without a file the swath edges follow the start-up defaults too.
+TEST_F(SettingsRootTest, FirstStartSwathEdgesFollowTheDefaults)
+{
+    struct { int type; double left, right; } cases[] = {
+        {INSTRUMENT_EM31MK2, 0.2, 0.8},    // 1 m, antenna 0.3 m to the left
+        {INSTRUMENT_EM38, -0.05, 0.55},    // 0.5 m, the antenna beyond its left edge
+        {INSTRUMENT_EM61MK2, 0.5, 0.5},    // 100 % of a 1 m coil
+        {INSTRUMENT_EM61LX2, 1.03, 1.03},  // two coils, 100 %
+        {INSTRUMENT_GRAD601, 1.0, 1.0},    // two sensors 1 m apart
+    };
+    for (auto c : cases) {
+        SCOPED_TRACE(c.type);
+        dSwathLeft = dSwathRight = -99;
+        StartBuild(c.type, 0);
+        LoadSaveSettingsFile(0);  // no file: written from memory
+        EXPECT_NEAR(dSwathLeft, c.left, 1e-9);
+        EXPECT_NEAR(dSwathRight, c.right, 1e-9);
+    }
+}
+
 TEST_F(SettingsRootTest, Em61Lx2FilterFactorsGiveRatios)
 {
     StartBuild(INSTRUMENT_EM61LX2, 0);
