@@ -282,7 +282,7 @@ LRESULT MainOnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return -1;  // creation fails: the window is destroyed and start-up ends with exit code 16
     }
 
-    // 12-15.
+    // The logging screen's map flag (bGpsActive) is to be set from bGpsEnabled here once the GPS settings carry it.
     LayoutMainButtons();
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
