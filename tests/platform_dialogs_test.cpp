@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -527,4 +528,23 @@ TEST_F(DialogTest, ClosedDialogsLeaveNoWidgetsBehind)
     for (int i = 0; i < 5; ++i) DialogBox(nullptr, L"SETUPTEST", nullptr, SetupProc);
     PlatformPump(50);
     EXPECT_LE(QApplication::allWidgets().size(), before);
+}
+
+TEST_F(DialogTest, AReaderThreadCanSetAndReadDialogTextWhileTheDialogIsOpen)
+{
+    std::thread worker;
+    std::wstring read;
+    PlatformScriptDialog(L"SETUPTEST", [&](HWND d) {
+        worker = std::thread([&, d] {
+            SetDlgItemText(d, 101, L"from the reader");
+            wchar_t buf[64];
+            GetDlgItemText(d, 101, buf, 64);
+            read = buf;
+            PlatformPressDialogButton(d, IDCANCEL);
+        });
+    });
+    EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, SetupProc), IDCANCEL);
+    worker.join();
+    EXPECT_EQ(read, L"from the reader");
+    for (const Command &c : commands) EXPECT_NE(c.id, 101) << "text set by the program does not notify";
 }

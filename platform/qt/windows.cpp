@@ -446,6 +446,7 @@ BOOL IsWindow(HWND w) { return IsLiveWindow(w) ? TRUE : FALSE; }
 
 BOOL IsWindowVisible(HWND w)
 {
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([w] { return (LRESULT)IsWindowVisible(w); });
     for (HWND p = w; p; p = p->parent) {
         if (!IsLiveWindow(p) || !p->visible) return FALSE;
     }
@@ -508,10 +509,15 @@ BOOL EnableWindow(HWND w, BOOL enable)
     return wasDisabled;
 }
 
-BOOL IsWindowEnabled(HWND w) { return IsLiveWindow(w) && w->enabled ? TRUE : FALSE; }
+BOOL IsWindowEnabled(HWND w)
+{
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([w] { return (LRESULT)IsWindowEnabled(w); });
+    return IsLiveWindow(w) && w->enabled ? TRUE : FALSE;
+}
 
 BOOL GetClientRect(HWND w, RECT *r)
 {
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)GetClientRect(w, r); });
     if (!r || !IsLiveWindow(w)) return FALSE;
     *r = RECT{0, 0, ClientWidth(w), ClientHeight(w)};
     return TRUE;
@@ -519,6 +525,7 @@ BOOL GetClientRect(HWND w, RECT *r)
 
 BOOL GetWindowRect(HWND w, RECT *r)
 {
+    if (!IsUserInterfaceThread()) return (BOOL)RunOnUiThreadAndWait([=] { return (LRESULT)GetWindowRect(w, r); });
     if (!r || !IsLiveWindow(w)) return FALSE;
     int dx = 0, dy = 0;
     for (HWND p = w->parent; p; p = p->parent) {
@@ -538,6 +545,8 @@ HWND GetParent(HWND w) { return IsLiveWindow(w) ? w->parent : nullptr; }
 
 HWND GetDlgItem(HWND parent, int id)
 {
+    // Children change on the user-interface thread only; other threads ask there.
+    if (!IsUserInterfaceThread()) return (HWND)RunOnUiThreadAndWait([=] { return (LRESULT)GetDlgItem(parent, id); });
     if (!IsLiveWindow(parent)) return nullptr;
     for (HWND c : parent->children)
         if (c->id == id && IsLiveWindow(c)) return c;
@@ -568,7 +577,11 @@ HWND SetFocus(HWND w)
     return prev;
 }
 
-HWND GetFocus() { return IsLiveWindow(focusWindow) ? focusWindow : nullptr; }
+HWND GetFocus()
+{
+    if (!IsUserInterfaceThread()) return (HWND)RunOnUiThreadAndWait([] { return (LRESULT)GetFocus(); });
+    return IsLiveWindow(focusWindow) ? focusWindow : nullptr;
+}
 
 BOOL SetWindowText(HWND w, const wchar_t *text)
 {
@@ -587,6 +600,7 @@ int GetWindowText(HWND w, wchar_t *buf, int max)
 
 DWORD GetWindowStyle(HWND w)
 {
+    if (!IsUserInterfaceThread()) return (DWORD)RunOnUiThreadAndWait([w] { return (LRESULT)GetWindowStyle(w); });
     if (!IsLiveWindow(w)) return 0;
     DWORD s = w->style & ~(WS_VISIBLE | WS_DISABLED);
     if (w->visible) s |= WS_VISIBLE;
