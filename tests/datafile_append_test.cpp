@@ -126,6 +126,8 @@ struct Mismatch {
     const wchar_t *text;
 };
 
+void PrintTo(const Mismatch &m, std::ostream *os) { *os << m.name; }
+
 void NoChange(FileParts &) {}
 void NoSettings() {}
 
@@ -295,6 +297,8 @@ struct ZoneCase {
     int fileZone, currentZone;
     bool appended;
 };
+
+void PrintTo(const ZoneCase &c, std::ostream *os) { *os << "file " << c.fileZone << ", current " << c.currentZone; }
 
 class DataFileZoneTest : public DataFileAppendTest, public ::testing::WithParamInterface<ZoneCase> {};
 

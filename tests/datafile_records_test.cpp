@@ -169,6 +169,8 @@ struct KindsCase {
     const char *fixture;
 };
 
+void PrintTo(const KindsCase &c, std::ostream *os) { *os << c.fixture; }
+
 class DataFileRecordKindsTest : public DataFileTest, public ::testing::WithParamInterface<KindsCase> {};
 
 TEST_P(DataFileRecordKindsTest, EveryKindAtItsLength)
