@@ -30,6 +30,7 @@ extern HWND hwndMain, hwndLog, hwndGpsMonitor;
 extern int bPortrait, nMainWidth, nMainHeight, nMainX, nMainY, nClientWidth, nClientHeight;
 extern int nTextHeight, nAveCharWidth, nLineHeight, nSideColumnWidth;
 extern int bLongUptime, nActiveScreen;
+extern int bGpsActive;  // GPS input in use this session (from bGpsEnabled at start)
 extern HWND ahMenuButton[10];
 extern int nMenuButtonX, nMenuButtonY, nMenuButtonWidth, nMenuButtonHeight;
 extern int nHighlightedButton, nMenuKeyAction;

@@ -20,6 +20,7 @@ HWND hwndMain = nullptr, hwndLog = nullptr, hwndGpsMonitor = nullptr;
 int bPortrait = 0, nMainWidth = 0, nMainHeight = 0, nMainX = 0, nMainY = 0, nClientWidth = 0, nClientHeight = 0;
 int nTextHeight = 0, nAveCharWidth = 0, nLineHeight = 0, nSideColumnWidth = 140;
 int bLongUptime = 0, nActiveScreen = 0;
+int bGpsActive = 0;
 HWND ahMenuButton[10];
 int nMenuButtonX = 0, nMenuButtonY = 0, nMenuButtonWidth = 0, nMenuButtonHeight = 0;
 
@@ -282,7 +283,7 @@ LRESULT MainOnCreate(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return -1;  // creation fails: the window is destroyed and start-up ends with exit code 16
     }
 
-    // The logging screen's map flag (bGpsActive) is to be set from bGpsEnabled here once the GPS settings carry it.
+    bGpsActive = bGpsEnabled != 0 ? 1 : 0;
     LayoutMainButtons();
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
