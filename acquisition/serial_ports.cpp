@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <condition_variable>
 #include <mutex>
 
 std::atomic<HANDLE> hGpsPort{INVALID_HANDLE_VALUE};
@@ -12,18 +13,29 @@ std::atomic<HANDLE> hInstrumentPort{INVALID_HANDLE_VALUE};
 std::atomic<HANDLE> hTiltPort{INVALID_HANDLE_VALUE};
 
 // One exchange lock per device: a command and the wait for its answer never interleave with another.
-static std::timed_mutex amtxPortExchange[3];
+static std::mutex mtxPortExchange;
+static std::condition_variable cvPortExchange;
+static bool abPortExchangeBusy[3];
 
 int LockPortExchange(int nDevice, DWORD dwWaitMs)
 {
     if (nDevice < 0 || nDevice > 2) return 0;
-    return amtxPortExchange[nDevice].try_lock_for(std::chrono::milliseconds(dwWaitMs)) ? 1 : 0;
+    std::unique_lock<std::mutex> lock(mtxPortExchange);
+    if (!cvPortExchange.wait_for(lock, std::chrono::milliseconds(dwWaitMs),
+                                 [nDevice] { return !abPortExchangeBusy[nDevice]; }))
+        return 0;
+    abPortExchangeBusy[nDevice] = true;
+    return 1;
 }
 
 void UnlockPortExchange(int nDevice)
 {
     if (nDevice < 0 || nDevice > 2) return;
-    amtxPortExchange[nDevice].unlock();
+    {
+        std::lock_guard<std::mutex> lock(mtxPortExchange);
+        abPortExchangeBusy[nDevice] = false;
+    }
+    cvPortExchange.notify_all();
 }
 
 void FormatComPortName(int nPortIndex, wchar_t *szName, size_t nSize)
