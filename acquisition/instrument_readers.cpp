@@ -2,6 +2,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/framers.h"
 #include "acquisition/neighbour_calls.h"
+#include "acquisition/reader_common.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "logscreen/logscreen.h"
@@ -41,7 +42,7 @@ static void PlayTickSound()
 }
 
 // Counts a frame; 1 when the count has reached (or passed) the decimation, the count then starting again.
-static int CountFrameForNotice()
+int CountFrameForNotice()
 {
     int nCount = ++nFrameCount;
     if (nCount >= nFrameDecimation) {
@@ -51,7 +52,7 @@ static int CountFrameForNotice()
     return 0;
 }
 
-static void NotifyLogScreen(UINT message)
+void NotifyLogScreen(UINT message)
 {
     if (hwndLog) SendMessage(hwndLog, message, 0, 0);
 }
@@ -349,7 +350,7 @@ DWORD Em384PortThread(void *)
 // CS-21 and Grad601 sentences
 // ---------------------------------------------------------------------------------------------------------------
 // Hands a finished instrument sentence to the logging screen (tick, copy, lost-link repaint, message).
-static void HandOverSentence(const char *szSentence, UINT message)
+void HandOverInstrumentSentence(const char *szSentence, UINT message)
 {
     dwInstrumentDataTick = GetTickCount();
     CopyInstrumentRecord(szSentence, (int)strlen(szSentence));
@@ -371,7 +372,7 @@ static void RunSentenceReader(const char *pszHeader, UINT message)
         if (ReadInstrumentByte(&b) <= 0) continue;
         if (StepInstrumentSentence(&acc, b, pszHeader, nInstrumentRecordLength, szSentence) != FRAME_READY)
             continue;
-        HandOverSentence(szSentence, message);
+        HandOverInstrumentSentence(szSentence, message);
     }
     MarkInstrumentReaderEnded();
 }
@@ -398,7 +399,7 @@ DWORD GradAltFormatReaderThread(void *)
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         if (StepGradAltLine(&acc, b, szSentence) != FRAME_READY) continue;
-        HandOverSentence(szSentence, WM_GRAD601_READING);
+        HandOverInstrumentSentence(szSentence, WM_GRAD601_READING);
         dwInstrumentDataTick = GetTickCount();
     }
     MarkInstrumentReaderEnded();
