@@ -103,6 +103,16 @@ TEST_F(InstrumentReaders, Em61Mk2ContinuousSendsEveryThirdFrame)
     EXPECT_NE(dwInstrumentDataTick.load(), 0u);
 }
 
+TEST_F(InstrumentReaders, CountBeyondALoweredDecimationStillNotifies)
+{
+    // The count had run past the decimation (lowered meanwhile): the next frame is handed on, not the 2^31st.
+    nFrameCount = 7;
+    nFrameDecimation = 3;
+    std::vector<Received> got = RunReader(INSTRUMENT_EM61MK2, ContinuousFrameReaderThread, Em61Frame('T', 1), 1);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(nFrameCount.load(), 0);
+}
+
 TEST_F(InstrumentReaders, Em61Lx2SingleAndDualSensorMessages)
 {
     std::string f = Em61Frame('T', 3);

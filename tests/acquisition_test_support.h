@@ -92,7 +92,6 @@ inline void InitAcquisitionTestWindows()
     wc.lpszClassName = L"AcqTestLogWnd";
     RegisterClass(&wc);
     hwndMain = CreateWindow(L"AcqTestLogWnd", L"Main", WS_OVERLAPPED, 0, 0, 800, 600, nullptr, 0, hInst, nullptr);
-    ShowWindow(hwndMain, SW_SHOW);
     hwndLog = CreateWindow(L"AcqTestLogWnd", L"Log", WS_CHILD, 0, 0, 800, 600, hwndMain, 4, hInst, nullptr);
     nClientWidth = 800;
     nClientHeight = 600;

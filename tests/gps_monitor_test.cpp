@@ -14,6 +14,7 @@ protected:
     void SetUp() override
     {
         InitAcquisitionTestWindows();
+        ShowWindow(hwndMain, SW_SHOW);  // the monitor is a child of the shown main window
         PlatformClearShownDialogs();
         PlatformAnswerDialog(L"MESSAGEOK", 1, true);
         bGpsEnabled = 1;
