@@ -16,15 +16,6 @@ int anBarEnd[8];
 int anBarTop[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
 int nBarBase = 0;
 
-// Owned by the logging-screen arrangement and the reading handlers; these weak definitions stand in until those
-// are linked.
-__attribute__((weak)) RECT rcSidePanel = {0, 0, 110, 0};
-__attribute__((weak)) RECT rcSidePanelValues = {30, 7, 110, 0};
-__attribute__((weak)) int nTextMarginX = 10;
-__attribute__((weak)) int nSpeedBarWidth = 0;
-__attribute__((weak)) int nSpeedBarHeight = 8;
-__attribute__((weak)) int nEm61ProcedureState = 1;
-
 int ClampRow(int nRow)
 {
     if (nRow < -nRowLimit) return -nRowLimit;

@@ -1,7 +1,9 @@
 // Display state: trace and bar state of the live profiles, frame flag of the decay window, pixel clamps.
 #pragma once
 
+#include "logscreen/logscreen.h"
 #include "platform/platform.h"
+#include "processing/em61mk2_decode.h"
 
 // ---------------------------------------------------------------------------------------------------------------
 // Trace state of the scrolling profiles
@@ -27,17 +29,8 @@ extern int anBarEnd[8];       // row at which bar i currently ends
 extern int anBarTop[8];       // bar end clipped to 0..nCurveAreaHeightB for repainting; -1 = no bar
 extern int nBarBase;          // base row used by the last repaint
 
-// ---------------------------------------------------------------------------------------------------------------
-// Values the drawers read that the logging-screen arrangement and the reading handlers own. They are defined
-// weakly in display_state.cpp so that the drawers work before those parts are built; the owners' definitions take
-// their place when linked. (bChannelValid, the validity of each decoded channel, is in displays/scales.h.)
-// ---------------------------------------------------------------------------------------------------------------
-extern RECT rcSidePanel;        // the whole numbers panel
-extern RECT rcSidePanelValues;  // its value column: top = first text row, right = right end of the values
-extern int nTextMarginX;        // left margin of side-panel text (10)
-extern int nSpeedBarWidth;      // speed window width
-extern int nSpeedBarHeight;     // speed window height (8)
-extern int nEm61ProcedureState; // 1 normal, 0 normalisation, -1 nulling, -2/-3 filter calibration
+// The side panel, margins and speed bar come from the logging screen (logscreen/logscreen.h); the EM61 procedure
+// state from the decoder (processing/em61mk2_decode.h).
 
 // ---------------------------------------------------------------------------------------------------------------
 // Rows handed to the drawers (converted from readings with ClampToInt, processing/em61mk2_decode.h) are held to

@@ -3,7 +3,7 @@
 #include "logscreen/logscreen.h"
 
 int nRecordingState = -2;
-int nCurveAreaHeight = 0, nCurveAreaHeight2 = 0, nCurveAreaHeight3 = 0, nCurveAreaHeightB = 0, nCurveWndWidth = 0;
+int nCurveAreaHeight = 0, nCurveAreaHeight2 = 0, nCurveAreaHeight3 = 0, nCurveAreaHeightB = 180, nCurveWndWidth = 0;
 
 namespace {
 

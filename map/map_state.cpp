@@ -40,3 +40,11 @@ void StepBusyIndicator()
 {
     // Drawn by the map window; nothing to show until it exists.
 }
+
+int rgColorGrid[2][SWATH_CELLS_PER_ROW];
+int nSwathRow = 0, nSwathCellCount = 0, bSwathSampling = 0, nSwathState = 0;
+int nSwathPlotRow = 0, nSwathPlotLastCell = -1, bSwathHasCells = 0;
+int bMapReviewMode = 0;
+
+void UpdateMapDisplay(HWND, int, double, double, double) {}
+void UpdateMapDisplayMode2(HWND, int, double, double, double) {}

@@ -29,3 +29,20 @@ extern int nUtmZone;
 void MapPixelToTile(int px, int py, int *pnCol, int *pnRow, int *pnOffX, int *pnOffY);
 // Advances the busy indicator of the map window during long scans.
 void StepBusyIndicator();
+
+// Colour cells collected by the reading handlers between two positions: two rows of 500 cells; the handlers append
+// at row nSwathRow, column nSwathCellCount while bSwathSampling is 1. The position handler hands a closed row to
+// the map through nSwathPlotRow, nSwathPlotLastCell and bSwathHasCells.
+enum { SWATH_CELLS_PER_ROW = 500 };
+extern int rgColorGrid[2][SWATH_CELLS_PER_ROW];
+extern int nSwathRow, nSwathCellCount, bSwathSampling, nSwathState;
+extern int nSwathPlotRow, nSwathPlotLastCell, bSwathHasCells;
+
+// 1 while the operator reviews the map (positions are then not drawn).
+extern int bMapReviewMode;
+
+// Draws one GPS position on the map (northing, easting in map units; distance from the previous position, 0 for a
+// position that must not be drawn), plots the handed-over swath and writes the map-point records. The tile map
+// that draws them is not built yet: both take the position and draw nothing.
+void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);
+void UpdateMapDisplayMode2(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);

@@ -16,6 +16,7 @@ double dCurrentSum = 0.0;
 double dCurrentMean = 0.0;
 double dCurrentNormFactor = 1.0;
 int bReferenceReady = 0;
+int nEm61ProcedureState = 1;
 int nEm61Mk2AltMode = 0;
 const double adCurrentFactor[3] = {0.0018780699, 0.0058, 0.0058988159};
 

@@ -11,7 +11,9 @@ extern int nReferenceRingPos;     // next slot
 extern double dCurrentSum;        // running sum of the ring
 extern double dCurrentMean;       // sum / length
 extern double dCurrentNormFactor; // last normalisation factor (1.0 at start)
-extern int bReferenceReady;       // 1 once the normalisation phase has filled the ring
+extern int bReferenceReady;
+// EM61 procedure state: 1 normal, 0 normalisation, -1 nulling, -2 and -3 the EM61-LX2 filter calibration parts.
+extern int nEm61ProcedureState;       // 1 once the normalisation phase has filled the ring
 
 // Build switch recorded in the data-file header: 0 in every build.
 extern int nEm61Mk2AltMode;

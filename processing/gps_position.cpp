@@ -32,29 +32,6 @@ double dGpsPrevTime = -1.0;
 char chGpsBlink = '\\';
 RECT arcGpsBox[GPS_BOX_COUNT];
 
-// Logging-screen, display and map globals this handler reads or hands over to the map; resolved when those
-// subsystems are linked in (a missing one is skipped, or read as its neutral value).
-extern HWND hwndMap __attribute__((weak));
-extern HWND hwndSpeed __attribute__((weak));
-extern int bMapUpdatesOn __attribute__((weak));
-extern int bMapReviewMode __attribute__((weak));
-extern double dSpeedPixPerUnit __attribute__((weak));
-extern int nSwathState __attribute__((weak));
-extern int bSwathSampling __attribute__((weak));
-extern int nSwathRow __attribute__((weak));
-extern int nSwathCellCount __attribute__((weak));
-extern int nSwathPlotRow __attribute__((weak));
-extern int nSwathPlotLastCell __attribute__((weak));
-extern int bSwathHasCells __attribute__((weak));
-extern HWND ahMonitorButton[] __attribute__((weak));
-extern HWND ahSideButton[] __attribute__((weak));
-extern HWND ahLogExtraButton[] __attribute__((weak));
-
-// Stand-ins for the map's position drawing until the map defines it (a strong definition elsewhere takes their
-// place when linked).
-__attribute__((weak)) void UpdateMapDisplay(HWND, int, double, double, double) {}
-__attribute__((weak)) void UpdateMapDisplayMode2(HWND, int, double, double, double) {}
-
 // Map units per metre of the grid values, by nMapUnits.
 static double GridToMapFactor()
 {
@@ -436,7 +413,7 @@ void AdvanceGpsTrack(GpsPositionFix *pFix)
     }
     if (pFix->bSpeedKnown) {
         SetBox(pFix, GPS_BOX_SPEED, 0, GPS_BOX_BG_FACE, L"%ls", szSpeed);
-        double dPixPerUnit = &dSpeedPixPerUnit ? dSpeedPixPerUnit : 0.0;
+        double dPixPerUnit = dSpeedPixPerUnit;
         pFix->nSpeedBarEmptyWidth =
             ClampToInt((dSpeedScaleMax - pFix->dSpeedShown) * dPixPerUnit, -SCREEN_ROW_LIMIT, SCREEN_ROW_LIMIT);
     }
@@ -508,16 +485,13 @@ static void DrawGpsLamps(HDC hdc, int bMaskFails)
 // The logging-screen buttons that wait for the first valid position.
 static void EnableButtonsAtFirstFix()
 {
-    if (ahMonitorButton) {
-        static const int anButton[3] = {0, 1, 3};
-        for (int i : anButton)
-            if (ahMonitorButton[i]) EnableWindow(ahMonitorButton[i], TRUE);
-    }
+    static const int anButton[3] = {0, 1, 3};
+    for (int i : anButton)
+        if (ahMonitorButton[i]) EnableWindow(ahMonitorButton[i], TRUE);
     int nSide = nInstrumentType == INSTRUMENT_EM61LX2 ? 3 : nInstrumentType == INSTRUMENT_EM384 ? 8 : 4;
-    if (ahSideButton)
-        for (int i = 0; i < nSide; ++i)
+    for (int i = 0; i < nSide; ++i)
             if (ahSideButton[i]) EnableWindow(ahSideButton[i], TRUE);
-    if (nInstrumentType == INSTRUMENT_EM61LX2 && ahLogExtraButton)
+    if (nInstrumentType == INSTRUMENT_EM61LX2)
         for (int i = 0; i < 3; ++i)
             if (ahLogExtraButton[i]) EnableWindow(ahLogExtraButton[i], TRUE);
 }
@@ -525,7 +499,7 @@ static void EnableButtonsAtFirstFix()
 // Lets the map draw a position (northing, easting in map units).
 static void DrawMapPosition(double dNorthing, double dEasting, double dDistance)
 {
-    HWND hwndMapWindow = &hwndMap ? hwndMap : nullptr;
+    HWND hwndMapWindow = hwndMap;
     if (nSurveyModePrev == 2)
         UpdateMapDisplayMode2(hwndMapWindow, nRecordingState, dNorthing, dEasting, dDistance);
     else
@@ -536,9 +510,6 @@ static void DrawMapPosition(double dNorthing, double dEasting, double dDistance)
 static void HandOverSwathRow()
 {
     if (nColorMapView < 1) return;
-    if (!&nSwathState || !&bSwathSampling || !&nSwathRow || !&nSwathCellCount || !&nSwathPlotRow ||
-        !&nSwathPlotLastCell || !&bSwathHasCells)
-        return;
     if (nSwathState == 0) {
         if (nRecordingState == 1) {
             nSwathState = 1;
@@ -568,7 +539,7 @@ static void EndSurveyAtPositionLimit(HWND hwnd)
         if (hInstrumentThread) SuspendThread(hInstrumentThread);
     }
     nRecordingState = 0;
-    if (&bMapUpdatesOn) bMapUpdatesOn = 0;
+    bMapUpdatesOn = 0;
     if (hDataFile != INVALID_HANDLE_VALUE) FlushDataFile();
     ShowMessageDialog(hwnd, L"MESSAGEOK", L"INFORMATION",
                       L"Maximum number of GPS positions reached.\r\nCurrent data file is saved.\r\n"
@@ -606,18 +577,16 @@ LRESULT OnGpsPositionMsg(HWND hwnd, UINT, WPARAM, LPARAM)
             DrawMapPosition(fix.dY, fix.dX, 0.0);
         } else if (fix.bSpeedKnown) {
             DrawBoxText(hdc, GPS_BOX_SPEED, fix.aszBox[GPS_BOX_SPEED], 0, GPS_BOX_BG_FACE);
-            HWND hwndSpeedBar = &hwndSpeed ? hwndSpeed : nullptr;
+            HWND hwndSpeedBar = hwndSpeed;
             HDC hdcSpeed = hwndSpeedBar ? GetDC(hwndSpeedBar) : nullptr;
             if (hdcSpeed) {
                 DrawSpeedBar(hdcSpeed, fix.nSpeedBarEmptyWidth);
                 ReleaseDC(hwndSpeedBar, hdcSpeed);
             }
         }
-        int bUpdatesOn = &bMapUpdatesOn ? bMapUpdatesOn : 1;
-        if (bUpdatesOn == 1) {
+        if (bMapUpdatesOn == 1) {
             HandOverSwathRow();
-            int bReview = &bMapReviewMode ? bMapReviewMode : 0;
-            if (!bReview) DrawMapPosition(fix.dY, fix.dX, fix.dDistance);
+            if (!bMapReviewMode) DrawMapPosition(fix.dY, fix.dX, fix.dDistance);
         }
         if (bNoGpsRecords == 0 && nRecordingState == 1) {
             if (InstrumentLinkIsUp() == 1 && nSurveyModePrev != 2) ++nGpsPositionCount;

@@ -95,10 +95,3 @@ int InterpretGpsDopSentence(const char *szSentence, wchar_t *szText, size_t nSiz
 // Handlers of WM_GPS_POSITION and WM_GPS_DOP on the logging screen; both return 0.
 LRESULT OnGpsPositionMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT OnGpsDopMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Map services the position handler calls: draw one position (northing, easting in map units; distance from the
-// previous position, 0 for a position that must not be drawn), plot the handed-over swath and write the map-point
-// records. Until the map provides them, the definitions in processing/gps_position.cpp stand in and do nothing;
-// the map's definitions replace them (delete the stand-ins then).
-void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);
-void UpdateMapDisplayMode2(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);
