@@ -135,7 +135,7 @@ double ProcessCpuSeconds()
 }
 
 struct DeviceCase {
-    const char *device;  // emulator port spec after "COM4="
+    const char *device;  // emulator device and options after "COM4="
     int instrumentType;
     THREADPROC reader;
     UINT message;

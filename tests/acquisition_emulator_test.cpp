@@ -53,7 +53,7 @@ protected:
 };
 
 struct EmulatedReader {
-    const char *spec;
+    const char *device;  // emulator device and options
     int instrumentType;
     THREADPROC reader;
     UINT message;
@@ -77,10 +77,10 @@ TEST_F(EmulatedDevices, EveryInstrumentReaderTakesEveryFrameThroughGarbageAndTor
         {"grad601", INSTRUMENT_GRAD601, GradPortReaderThread, WM_GRAD601_READING, 9, 0, '$'},
     };
     for (const EmulatedReader &c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.device);
         ReceivedMessages().clear();
-        std::string root = emu::MakeTempRoot(std::string("acq_") + c.spec);
-        emu::Emulator dev(root, {std::string("COM4=") + c.spec + (strchr(c.spec, ':') ? "," : ":") + "rate=5"});
+        std::string root = emu::MakeTempRoot(std::string("acq_") + c.device);
+        emu::Emulator dev(root, {std::string("COM4=") + c.device + (strchr(c.device, ':') ? "," : ":") + "rate=5"});
         ASSERT_TRUE(dev.ready()) << dev.error();
         setenv("ULVANE_ROOT", root.c_str(), 1);
         nInstrumentType = c.instrumentType;
