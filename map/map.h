@@ -1,0 +1,103 @@
+// The map: tile store, view, plot primitives, the update per GPS position, the replot from the data file and the map window.
+#pragma once
+
+#include "platform/platform.h"
+#include "map/map_state.h"
+
+// Sent once per logging run to the logging screen when the used tiles leave the usable range (no handler; the
+// effect is nMapEdgeState = 1).
+#define WM_MAP_NEAR_EDGE (WM_USER + 18)
+
+// Map window class: registration (0 success, 1 failure) and window procedure. WM_PAINT only validates the window;
+// the map draws through the window's device context.
+int RegisterMapWnd(HINSTANCE inst);
+LRESULT MapWndProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT MapWndOnPaint(HWND, UINT, WPARAM, LPARAM);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Geometry and view
+// ---------------------------------------------------------------------------------------------------------------
+extern int nMapWndHeight;  // client height of the square map window
+
+// Live view: the view-origin tile shown at the window's top-left and the in-tile pixel shown at window (0, 0);
+// the view's edges in map pixels; the window position of the current position; the previous position's pixel.
+extern int nViewTileCol, nViewTileRow, nViewTileOffsetX, nViewTileOffsetY;
+extern int nViewLeft, nViewRight, nViewTop, nViewBottom;
+extern int nCursorWndX, nCursorWndY;
+extern int nLastPosPixelX, nLastPosPixelY;
+extern int bMapViewPlaced;  // 0 until the first position placed the view (reset when logging starts)
+extern int bRecentreMap;    // the next position re-centres the view around the cursor
+
+// Guide grid derived by ComputeMapDirection: 0 square grid, 1 / -1 slanted lines, 2 north-south lines.
+extern int nGridKind;
+extern double dGridSlope, dGridSpacingPixels;
+
+// Footprint state of the update per position.
+extern int nMapTrackState;    // 0 nothing drawn yet, 1 first footprint position, 2 second, 3 later
+extern int nGpsOffsetSign;    // sign of dGpsOffsetY; 1 selects the path-following set-back
+extern int nTrackPointCount;  // entries of the path history in use
+extern int bMapSegmentPending;
+
+// Busy indicator of the map window: five dot rectangles (element 4 leftmost) and their bounding rectangle.
+extern int nBusyStep;
+extern RECT arcBusyDot[5];
+extern RECT rcBusyIndicator;
+extern int nBackgroundDotRadius;  // 1
+
+// Tile store: number of tiles holding bitmaps (both layers) and the bytes one layer takes.
+int MapTileCount();
+size_t MapTileLayerBytes();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Tile store and geometry
+// ---------------------------------------------------------------------------------------------------------------
+void WorldToMapPixels(int *px1, int *py1, int *px2, int *py2, double x1, double y1, double x2, double y2);
+void MapPixelToTileOffset(int px, int py, int col, int row, int *pnOffX, int *pnOffY);
+int CompareTileIndex(int a, int b);
+// Makes the tile's bitmaps if missing and selects one into the memory context: layer 0 base, else survey.
+// Returns 0 (nothing selected) for indices outside 0..1999.
+int SelectMapTileBitmap(HDC hdcMem, int col, int row, int nLayer);
+// Deletes every tile bitmap and collapses the used range to the view-origin tile.
+void FreeMapTiles();
+// 0: grid redrawn, survey kept; 1: survey cleared; 2: both.
+void CreateMapTiles(int nMode);
+void DrawTileGrid(HDC hdc, int col, int row);
+void ComputeMapDirection();
+void BlitMapView(int col, int row, int offX, int offY);
+void ClearMapWindow(HWND hwnd);
+
+// View set-up at logging start: view edges, position limit 28800, pixels per unit, speed scale, set-back sign.
+void InitMapView();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Plot primitives
+// ---------------------------------------------------------------------------------------------------------------
+void DrawDot(HDC hdc, int x, int y, int r, HPEN pen, HBRUSH brush);
+void DrawPolylineSegment(HDC hdc, int x1, int y1, int x2, int y2, HPEN pen);
+void PlotDotOnTilesFilled(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush);
+void DrawSegmentAcrossTiles(HDC hdc, int col1, int row1, int col2, int row2, int x1, int y1, int x2, int y2, int dx,
+                            int dy, HPEN pen);
+// A segment between two map pixels, split over the tiles it crosses (any distance).
+void DrawMapPixelSegment(HDC hdc, int px1, int py1, int px2, int py2, HPEN pen);
+void PlotTrackPoint(HDC hdc, int px1, int py1, int px2, int py2);
+void PlotMidpointDot(HDC hdc, int px1, int py1, int px2, int py2, HPEN pen, HBRUSH brush);
+void PlotTrackSegment(HDC hdc, int px1, int py1, int px2, int py2);
+void PlotTrackSegmentStyled(HDC hdc, int px1, int py1, int px2, int py2, HPEN pen);
+// Colour swath between the old footprint (ol, or) and the new one (nl, nr), from the cells rgColorGrid
+// [nSwathPlotRow][0 .. nSwathPlotLastCell]; nothing unless bSwathHasCells is 1.
+void PlotColourSwath(HDC hdc, int nlx, int nly, int nrx, int nry, int olx, int oly, int orx, int ory);
+void PlotColourSwathTable(HDC hdc, int nlx, int nly, int nrx, int nry, int olx, int oly, int orx, int ory);
+// The one routine that spreads a row of nCells cells over a segment (both painters and the rebuild use it);
+// bTwoSensors splits each cell into two six-bit colours. Draws nothing for no cells or a segment of no length.
+void SpreadSwathCells(HDC hdc, const int *pnCells, int nCells, int bTwoSensors, int nlx, int nly, int nrx, int nry,
+                      int olx, int oly, int orx, int ory);
+void DrawCrossHair(HDC hdc, int x, int y);
+void ShowPleaseWait();
+void ShowWaitingForGps();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Replot from the data file
+// ---------------------------------------------------------------------------------------------------------------
+// EM61-MK2: rebuilds the survey layer from the open data file (track or colour swath by nColorMapView); leaves
+// the file positioned at its end. The caller prepares the tiles and shows the view afterwards.
+void ReplotMapEm61Mk2();
