@@ -1,0 +1,48 @@
+// EM61-MK2 reading handler: normalisation phase, nulling, reading records, colour cells and the live displays.
+#pragma once
+
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------------------------
+// Nulling data
+// ---------------------------------------------------------------------------------------------------------------
+// adOffset (core/settings.h) holds the offsets in force, adPrevOffset (datafile/datafile_state.h) those before the
+// nulling in progress.
+extern double adSavedOffset[4];   // offsets before part 1 of the EM61-LX2 filter calibration
+extern double adNullSum[4];       // sums of AccumulateNullReadings
+extern double adNullSumB[4];      // sums of AccumulateReferenceReadings
+extern int nProcedureCount;       // readings counted in the procedure step; 0 = not started
+extern int nNullingReadingsMk2;   // 50: readings averaged by an EM61-MK2 nulling
+extern int nNullingReadings;      // 100: readings averaged by AccumulateReferenceReadings
+
+// Elapsed recording time of the session as the handlers show it.
+extern DWORD dwElapsedTotalMs;
+extern int anTotalElapsedHms[3];  // hours, minutes, seconds
+
+// ---------------------------------------------------------------------------------------------------------------
+// Session state the handlers read and write (owned by the logging session; declared here so the handlers compile
+// on their own).
+// ---------------------------------------------------------------------------------------------------------------
+extern int nRecordTrigger;        // 1 when the current reading is recorded; -1 while a marker run is held
+extern int bStationStarted;       // 1 once a reading of the line advanced the station
+extern int nLineReadingCount, nTotalReadingCount;
+extern DWORD dwRecordStartTick;   // tick of the last start
+extern int nTotalElapsedMs;       // elapsed recording time of earlier runs
+
+// Status boxes of the logging screen the handler writes into (empty boxes draw nothing).
+extern RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcStatusStation, rcStatusCount,
+    rcStatusTime;
+
+// ---------------------------------------------------------------------------------------------------------------
+// Handler and nulling accumulators
+// ---------------------------------------------------------------------------------------------------------------
+// WM_EM61MK2_READING: one step of the active procedure on the frame in szInstrumentRecord; returns 0.
+LRESULT OnInstrumentReadingMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// EM61-MK2 nulling: the first call starts it (offsets to 0), the next nNullingReadingsMk2 are averaged into
+// adOffset; then the state returns to 1, offset records are written in stand-by and the buttons are enabled.
+void AccumulateNullReadings(double dCh1, double dCh2, double dCh3, double dCh4);
+// Its EM61-LX2 twin over nNullingReadings (nulling, and part 1 of the filter calibration in state -2).
+int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dCh4);
+
+// Elapsed recording time at tick dwNow into dwElapsedTotalMs and anTotalElapsedHms.
+void UpdateElapsedTime(DWORD dwNow);
