@@ -60,6 +60,12 @@ TEST_F(GpsMonitor, LiveSentencesAreListed)
     EXPECT_EQ(Line(1), L"$GPGSA,A,3*30");
 }
 
+TEST_F(GpsMonitor, SilentReceiverShowsNoData)
+{
+    ASSERT_TRUE(WaitUntil([&] { return Lines() >= 1; }, 9000));
+    EXPECT_EQ(Line(0), L"NO DATA");
+}
+
 TEST_F(GpsMonitor, ListKeepsTheMostRecentLines)
 {
     nGpsMonitorMaxLines = 3;
