@@ -143,6 +143,38 @@ TEST_F(EmulatedDevices, InstrumentCommandAnswers)
     }
 }
 
+TEST_F(EmulatedDevices, TriggeredEm61Mk2SendsOneFramePerTrigger)
+{
+    std::string root = emu::MakeTempRoot("acq_triggered");
+    emu::Emulator dev(root, {"COM4=em61mk2:answer=OK"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    setenv("ULVANE_ROOT", root.c_str(), 1);
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    ASSERT_EQ(OpenInstrumentPort(1), 1);
+    ASSERT_EQ(SendInstrumentCommand('H', 'X', 0), 1);
+    ASSERT_EQ(nInstrumentCmdReply, 1);
+    HANDLE hEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    hTriggerEvent = hEvent;
+    hInstrumentThread = CreateThread(nullptr, 0, TriggeredFrameReaderThread, nullptr, 0, nullptr);
+    // What the logging screen's timer does for each reading: the trigger character, then the event.
+    for (int i = 1; i <= 5; ++i) {
+        ASSERT_TRUE(WaitUntil([] { return bInstrumentIdle == 1; }, 2000));
+        DWORD dwWritten = 0;
+        WriteFile(hInstrumentPort, "A", 1, &dwWritten, nullptr);
+        SetEvent(hEvent);
+        ASSERT_TRUE(WaitUntil([&] { return ReceivedMessages().size() >= (size_t)i; }, 2000)) << "trigger " << i;
+    }
+    PlatformPump(200);
+    EXPECT_EQ(ReceivedMessages().size(), 5u);
+    EXPECT_EQ(dev.count("COM4"), 5);
+    StopInstrumentReaders();
+    EXPECT_TRUE(ThreadEnds(hInstrumentThread));
+    CloseHandle(hInstrumentThread);
+    hInstrumentThread = INVALID_HANDLE_VALUE;
+    hTriggerEvent = nullptr;
+    CloseHandle(hEvent);
+}
+
 TEST_F(EmulatedDevices, GpsReaderDropsBadChecksumsAndRecoversABrokenLink)
 {
     std::string root = emu::MakeTempRoot("acq_gps");
