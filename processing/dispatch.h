@@ -1,0 +1,7 @@
+// Per-instrument dispatch of the map rebuild and the profile redraw from the data file.
+#pragma once
+
+// Rebuilds the map from the open data file with the build's instrument's replot.
+void RebuildMapForInstrument();
+// Clears the first profile window and redraws the build's instrument's profile from the open data file.
+void RedrawProfileForInstrument();

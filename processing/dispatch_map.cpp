@@ -1,0 +1,17 @@
+// Per-instrument dispatch of the map rebuild from the data file.
+#include "processing/dispatch.h"
+
+#include "core/core.h"
+#include "map/map.h"
+
+void RebuildMapForInstrument()
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM61MK2:
+        ReplotMapEm61Mk2();
+        break;
+    default:
+        // The other instruments' replots come with their decoders.
+        break;
+    }
+}
