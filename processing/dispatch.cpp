@@ -2,6 +2,7 @@
 #include "processing/dispatch.h"
 
 #include "core/core.h"
+#include "core/settings.h"
 #include "displays/profile_redraw.h"
 #include "logscreen/logscreen.h"
 
@@ -18,5 +19,27 @@ void RedrawProfileForInstrument()
     default:
         // The other instruments' redraws come with their decoders.
         break;
+    }
+}
+
+void UpdateInstrumentModeFlags()
+{
+    const int t = nInstrumentType;
+    if (nSurveyMode != 2) {
+        if (t == INSTRUMENT_EM31MK2 && nComponent == 1) bAltGraphScale = 1;
+        if (t == INSTRUMENT_EM38) {
+            if (nComponent == 2) bAltGraphScale = 0;
+            else if (nComponent == 1) bAltGraphScale = 1;
+        }
+        return;
+    }
+    if (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM38MK2) {
+        if (nDipoleMode == 2) nEm34Configuration = 2;
+    } else if (t == INSTRUMENT_EM38) {
+        if (nComponent != 0 && nDipoleMode == 2) nEm34Configuration = 2;
+        else if (nComponent == 0 && nDipoleMode != 2) nEm34Configuration = 2;
+        else if (nComponent == 0 && nDipoleMode == 2) nEm34Configuration = 4;
+    } else if (t == INSTRUMENT_EM34) {
+        nEm34Configuration = nDipoleMode + 1;
     }
 }
