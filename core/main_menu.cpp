@@ -1,5 +1,7 @@
 // Main menu: keyboard focus, the highlighted button, keys and letters, and the commands of the ten buttons.
+#include "acquisition/acquisition.h"
 #include "core/core.h"
+#include "core/logging_command.h"
 #include "core/settings.h"
 #include "core/text.h"
 
@@ -76,6 +78,12 @@ LRESULT MainOnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
 
     switch (nCommand) {
+    case 0:
+        MainOnLoggingCommand(hwnd);
+        break;
+    case 5:
+        StartGpsMonitoring();
+        break;
     case 8:
         ResetToDefault(hwnd);
         break;
@@ -83,7 +91,7 @@ LRESULT MainOnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         SendMessage(hwnd, WM_CLOSE, 0, 0);
         break;
     default:
-        // Logging, the setup dialogs and the GPS monitor arrive with their screens and dialogs.
+        // The setup dialogs arrive with their dialogs.
         break;
     }
     return 0;
