@@ -36,15 +36,7 @@ void MapPixelToTile(int px, int py, int *pnCol, int *pnRow, int *pnOffX, int *pn
     *pnOffY = (h - 1) - (py - (row - 1000) * h);
 }
 
-void StepBusyIndicator()
-{
-    // Drawn by the map window; nothing to show until it exists.
-}
-
 int rgColorGrid[2][SWATH_CELLS_PER_ROW];
 int nSwathRow = 0, nSwathCellCount = 0, bSwathSampling = 0, nSwathState = 0;
 int nSwathPlotRow = 0, nSwathPlotLastCell = -1, bSwathHasCells = 0;
 int bMapReviewMode = 0;
-
-void UpdateMapDisplay(HWND, int, double, double, double) {}
-void UpdateMapDisplayMode2(HWND, int, double, double, double) {}

@@ -1,0 +1,248 @@
+// Plot primitives of the map: marks and segments drawn into the tiles, the colour swath between two footprints,
+// the cross-hair, the busy indicator and the texts of the map window.
+#include <algorithm>
+#include <cmath>
+
+#include "core/core.h"
+#include "core/settings.h"
+#include "logscreen/logscreen.h"
+#include "map/map.h"
+#include "map/pens.h"
+
+int nBusyStep = 0;
+RECT arcBusyDot[5] = {};
+RECT rcBusyIndicator = {};
+int nBackgroundDotRadius = 1;
+
+void DrawDot(HDC hdc, int x, int y, int r, HPEN pen, HBRUSH brush)
+{
+    SelectObject(hdc, pen);
+    SelectObject(hdc, brush);
+    Ellipse(hdc, x - r - 1, y - r - 1, x + r + 1, y + r + 1);
+}
+
+void DrawPolylineSegment(HDC hdc, int x1, int y1, int x2, int y2, HPEN pen)
+{
+    SelectObject(hdc, pen);
+    POINT apt[2] = {{x1, y1}, {x2, y2}};
+    Polyline(hdc, apt, 2);
+}
+
+// A mark of reach r in its own tile and again in the edge neighbours it reaches into (survey layer).
+void PlotDotOnTilesFilled(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush)
+{
+    int r = nCursorSize;
+    if (SelectMapTileBitmap(hdc, col, row, 1)) DrawDot(hdc, x, y, r, pen, brush);
+    if (x <= r && SelectMapTileBitmap(hdc, col - 1, row, 1)) DrawDot(hdc, x + nTileWidth, y, r, pen, brush);
+    if (x + r + 1 > nTileMaxX && SelectMapTileBitmap(hdc, col + 1, row, 1))
+        DrawDot(hdc, x - nTileWidth, y, r, pen, brush);
+    if (y <= r && SelectMapTileBitmap(hdc, col, row + 1, 1)) DrawDot(hdc, x, y + nTileHeight, r, pen, brush);
+    if (y + r + 1 > nTileMaxY && SelectMapTileBitmap(hdc, col, row - 1, 1))
+        DrawDot(hdc, x, y - nTileHeight, r, pen, brush);
+}
+
+// Does the segment come within the margin of the tile's in-tile rectangle? (Liang-Barsky clip.)
+static bool SegmentTouchesRect(double x1, double y1, double x2, double y2, double xmin, double ymin, double xmax,
+                               double ymax)
+{
+    double t0 = 0.0, t1 = 1.0, dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - xmin, xmax - x1, y1 - ymin, ymax - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+        } else {
+            double t = q[i] / p[i];
+            if (p[i] < 0.0) {
+                if (t > t1) return false;
+                if (t > t0) t0 = t;
+            } else {
+                if (t < t0) return false;
+                if (t < t1) t1 = t;
+            }
+        }
+    }
+    return true;
+}
+
+void DrawMapPixelSegment(HDC hdc, int px1, int py1, int px2, int py2, HPEN pen)
+{
+    int col1, row1, ox1, oy1, col2, row2, ox2, oy2;
+    MapPixelToTile(px1, py1, &col1, &row1, &ox1, &oy1);
+    MapPixelToTile(px2, py2, &col2, &row2, &ox2, &oy2);
+    if (col1 == col2 && row1 == row2) {
+        if (SelectMapTileBitmap(hdc, col1, row1, 1)) DrawPolylineSegment(hdc, ox1, oy1, ox2, oy2, pen);
+        return;
+    }
+    // The same segment in every tile it crosses, each in that tile's own pixels; a tile's bitmap clips its part.
+    int cMin = std::min(col1, col2), cMax = std::max(col1, col2);
+    int rMin = std::min(row1, row2), rMax = std::max(row1, row2);
+    if ((long)(cMax - cMin + 1) * (rMax - rMin + 1) > 64) return;  // longer than any footprint or step
+    const double m = 3.0;  // pen width and the end pixel
+    for (int c = cMin; c <= cMax; ++c) {
+        for (int r = rMin; r <= rMax; ++r) {
+            int ax, ay, bx, by;
+            MapPixelToTileOffset(px1, py1, c, r, &ax, &ay);
+            MapPixelToTileOffset(px2, py2, c, r, &bx, &by);
+            if (!SegmentTouchesRect(ax, ay, bx, by, -m, -m, nTileMaxX + m, nTileMaxY + m)) continue;
+            if (SelectMapTileBitmap(hdc, c, r, 1)) DrawPolylineSegment(hdc, ax, ay, bx, by, pen);
+        }
+    }
+}
+
+void DrawSegmentAcrossTiles(HDC hdc, int col1, int row1, int, int, int x1, int y1, int, int, int dx, int dy,
+                            HPEN pen)
+{
+    // Back to map pixels from the first end, then drawn in every tile the segment crosses.
+    int px1 = x1 + 1 + (col1 - 1001) * nTileWidth;
+    int py1 = (row1 - 999) * nTileHeight - 1 - y1;
+    DrawMapPixelSegment(hdc, px1, py1, px1 + dx, py1 + dy, pen);
+}
+
+void PlotTrackPoint(HDC hdc, int px1, int py1, int px2, int py2)
+{
+    if (nCursorSize == 4 || nCursorSize == 5) {
+        DrawMapPixelSegment(hdc, px1, py1, px2, py2, nCursorSize == 4 ? hpenPosition : hpenPosition2);
+        return;
+    }
+    double mx = (px1 + px2) / 2.0, my = (py1 + py2) / 2.0;
+    int col, row, ox, oy;
+    if (nSensorsMinus1 == 1) {
+        double qx = (px2 - px1) / 4.0, qy = (py2 - py1) / 4.0;
+        MapPixelToTile((int)(mx - qx), (int)(my - qy), &col, &row, &ox, &oy);
+        PlotDotOnTilesFilled(hdc, col, row, ox, oy, hpenPosition, hbrPosition);
+        MapPixelToTile((int)(mx + qx), (int)(my + qy), &col, &row, &ox, &oy);
+        PlotDotOnTilesFilled(hdc, col, row, ox, oy, hpenPosition, hbrPosition);
+    } else {
+        MapPixelToTile((int)mx, (int)my, &col, &row, &ox, &oy);
+        PlotDotOnTilesFilled(hdc, col, row, ox, oy, hpenPosition, hbrPosition);
+    }
+}
+
+void PlotMidpointDot(HDC hdc, int px1, int py1, int px2, int py2, HPEN pen, HBRUSH brush)
+{
+    int col, row, ox, oy;
+    MapPixelToTile((int)((px1 + px2) / 2.0), (int)((py1 + py2) / 2.0), &col, &row, &ox, &oy);
+    PlotDotOnTilesFilled(hdc, col, row, ox, oy, pen, brush);
+}
+
+void PlotTrackSegment(HDC hdc, int px1, int py1, int px2, int py2)
+{
+    if (nCursorSize == 4 || nCursorSize == 5)
+        DrawMapPixelSegment(hdc, px1, py1, px2, py2, nCursorSize == 4 ? hpenPosition : hpenPosition2);
+}
+
+void PlotTrackSegmentStyled(HDC hdc, int px1, int py1, int px2, int py2, HPEN pen)
+{
+    DrawMapPixelSegment(hdc, px1, py1, px2, py2, pen);
+}
+
+static HPEN ColorScalePen(int nIndex)
+{
+    if (nIndex < 0) nIndex = 0;
+    if (nIndex > 50) nIndex = 50;
+    return ahColorScalePen[nIndex];
+}
+
+void SpreadSwathCells(HDC hdc, const int *pnCells, int nCells, int bTwoSensors, int nlx, int nly, int nrx, int nry,
+                      int olx, int oly, int orx, int ory)
+{
+    if (!pnCells || nCells <= 0) return;
+    if (nCells > SWATH_CELLS_PER_ROW) nCells = SWATH_CELLS_PER_ROW;
+    double dLeft = std::hypot((double)(nlx - olx), (double)(nly - oly));
+    double dRight = std::hypot((double)(nrx - orx), (double)(nry - ory));
+    int n = std::max((int)dLeft, (int)dRight);
+    if (n <= 0) return;  // no movement: nothing to spread the cells over
+    int nLastCell = nCells - 1;
+    double c = (double)nLastCell / n;
+    double eLx = (double)(nlx - olx) / n, eLy = (double)(nly - oly) / n;
+    double eRx = (double)(nrx - orx) / n, eRy = (double)(nry - ory) / n;
+    for (int i = 0; i < n; ++i) {
+        int lx = (int)(olx + i * eLx), ly = (int)(oly + i * eLy);
+        int rx = (int)(orx + i * eRx), ry = (int)(ory + i * eRy);
+        int k = (int)(i * c);
+        if (k > nLastCell) k = nLastCell;
+        int v = pnCells[k];
+        if (bTwoSensors) {
+            int hi = v / 64, lo = v - hi * 64;
+            int mx = (lx + rx) / 2, my = (ly + ry) / 2;
+            DrawMapPixelSegment(hdc, lx, ly, mx, my, ColorScalePen(lo));
+            DrawMapPixelSegment(hdc, mx, my, rx, ry, ColorScalePen(hi));
+        } else {
+            DrawMapPixelSegment(hdc, lx, ly, rx, ry, ColorScalePen(v));
+        }
+    }
+}
+
+static void PaintSwathRow(HDC hdc, int bTwoSensors, int nlx, int nly, int nrx, int nry, int olx, int oly, int orx,
+                          int ory)
+{
+    if (bSwathHasCells != 1) return;
+    int nRow = nSwathPlotRow == 1 ? 1 : 0;
+    SpreadSwathCells(hdc, rgColorGrid[nRow], nSwathPlotLastCell + 1, bTwoSensors, nlx, nly, nrx, nry, olx, oly, orx,
+                     ory);
+}
+
+void PlotColourSwath(HDC hdc, int nlx, int nly, int nrx, int nry, int olx, int oly, int orx, int ory)
+{
+    PaintSwathRow(hdc, 0, nlx, nly, nrx, nry, olx, oly, orx, ory);
+}
+
+void PlotColourSwathTable(HDC hdc, int nlx, int nly, int nrx, int nry, int olx, int oly, int orx, int ory)
+{
+    PaintSwathRow(hdc, 1, nlx, nly, nrx, nry, olx, oly, orx, ory);
+}
+
+void DrawCrossHair(HDC hdc, int x, int y)
+{
+    int h = nCrossHairHalf;
+    SelectObject(hdc, hpenCursor);
+    MoveToEx(hdc, x - h, y, nullptr);
+    LineTo(hdc, x + h + 1, y);
+    MoveToEx(hdc, x, y - h, nullptr);
+    LineTo(hdc, x, y + h + 1);
+}
+
+void StepBusyIndicator()
+{
+    if (!hwndMap) return;
+    HDC hdc = GetDC(hwndMap);
+    if (!hdc) return;
+    SetBkMode(hdc, TRANSPARENT);
+    SelectObject(hdc, hFontLarge);
+    SetTextColor(hdc, RGB(160, 160, 160));
+    FillRect(hdc, &rcBusyIndicator, hbrWhite);
+    SelectObject(hdc, hbrMidGrey);
+    SelectObject(hdc, hpenMidGrey);
+    int nElement = 4 - nBusyStep;
+    const RECT &rc = arcBusyDot[nElement];
+    Ellipse(hdc, rc.left, rc.top + 1, rc.right, rc.bottom);
+    nBusyStep = nBusyStep >= 4 ? 0 : nBusyStep + 1;
+    SetTextColor(hdc, RGB(0, 0, 0));
+    ReleaseDC(hwndMap, hdc);
+}
+
+static void ShowMapText(const wchar_t *szText)
+{
+    if (!hwndMap) return;
+    ClearMapWindow(hwndMap);
+    HDC hdc = GetDC(hwndMap);
+    if (!hdc) return;
+    SetBkMode(hdc, TRANSPARENT);
+    HGDIOBJ hOldFont = SelectObject(hdc, hFontLarge);
+    SetTextColor(hdc, RGB(160, 160, 160));
+    int nLen = (int)wcslen(szText);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32(hdc, szText, nLen, &size);
+    TextOut(hdc, nTileMaxX / 2 - size.cx / 2, nTileMaxY / 2, szText, nLen);
+    SetTextColor(hdc, RGB(0, 0, 0));
+    if (hOldFont) SelectObject(hdc, hOldFont);
+    ReleaseDC(hwndMap, hdc);
+}
+
+void ShowPleaseWait()
+{
+    if (bGpsActive != 0) ShowMapText(L"Please Wait");
+}
+
+void ShowWaitingForGps() { ShowMapText(L"Waiting for the first valid GPS position"); }

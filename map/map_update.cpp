@@ -1,0 +1,385 @@
+// Map update per GPS position: view placement and scrolling, the sensor footprint, the map-point records, the
+// swath or track between two footprints and the copy of the view into the map window.
+#include <cmath>
+#include <cstdio>
+
+#include "acquisition/acquisition.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "logscreen/logscreen.h"
+#include "map/map.h"
+#include "map/pens.h"
+
+int nMapTrackState = 0;
+int nGpsOffsetSign = 0;
+int nTrackPointCount = 0;
+int bMapSegmentPending = 1;
+
+namespace {
+
+// Previous drawn position (map units), its footprint (map pixels: left x, y, right x, y) and the tilt snapshot.
+double dPrevPosX = 0.0, dPrevPosY = 0.0;
+int anPrevFoot[4] = {0, 0, 0, 0};
+double dPrevRoll = 0.0, dPrevPitch = 0.0;
+
+// Path history of the path-following set-back.
+enum { TRACK_HISTORY = 200, TRACK_TRIM_AFTER = 40, TRACK_KEEP_FROM = 11 };
+double adTrackX[TRACK_HISTORY], adTrackY[TRACK_HISTORY], adTrackDist[TRACK_HISTORY];
+double adTrackRoll[TRACK_HISTORY], adTrackPitch[TRACK_HISTORY];
+double dTrackTotal = 0.0;
+
+int PixelOf(double d, double dOrigin) { return (int)((d - dOrigin) * dMapPixelsPerUnit + 0.5); }
+
+// The entries from nFirst on move to the front, path distances rebased on the new first entry.
+void MoveTrackToFront(int nFirst)
+{
+    if (nFirst <= 0 || nFirst >= nTrackPointCount) return;
+    double dBase = adTrackDist[nFirst];
+    int n = nTrackPointCount - nFirst;
+    for (int i = 0; i < n; ++i) {
+        adTrackX[i] = adTrackX[i + nFirst];
+        adTrackY[i] = adTrackY[i + nFirst];
+        adTrackDist[i] = adTrackDist[i + nFirst] - dBase;
+        adTrackRoll[i] = adTrackRoll[i + nFirst];
+        adTrackPitch[i] = adTrackPitch[i + nFirst];
+    }
+    nTrackPointCount = n;
+    dTrackTotal = adTrackDist[n - 1];
+}
+
+// Footprint ends of a sample point S across the direction (dx, dy) (unit length): left, then right.
+void FootprintEnds(double sx, double sy, double dx, double dy, double dLeft, double dRight, double *pdEnds)
+{
+    pdEnds[0] = sx + dLeft * -dy;
+    pdEnds[1] = sy + dLeft * dx;
+    pdEnds[2] = sx + dRight * dy;
+    pdEnds[3] = sy + dRight * -dx;
+}
+
+// Draws the survey from the previous footprint to the new one (pixels), or the footprint marks.
+void DrawFootprints(HDC hdcMem, const int *anNew, int bFirstPair)
+{
+    if (nColorMapView != 0) {
+        if (nSensorsMinus1 == 1)
+            PlotColourSwathTable(hdcMem, anNew[0], anNew[1], anNew[2], anNew[3], anPrevFoot[0], anPrevFoot[1],
+                                 anPrevFoot[2], anPrevFoot[3]);
+        else
+            PlotColourSwath(hdcMem, anNew[0], anNew[1], anNew[2], anNew[3], anPrevFoot[0], anPrevFoot[1],
+                            anPrevFoot[2], anPrevFoot[3]);
+        return;
+    }
+    if (bFirstPair) {
+        if (nCursorSize < 4)
+            PlotTrackPoint(hdcMem, anPrevFoot[0], anPrevFoot[1], anPrevFoot[2], anPrevFoot[3]);
+        else
+            PlotTrackSegment(hdcMem, anPrevFoot[0], anPrevFoot[1], anPrevFoot[2], anPrevFoot[3]);
+    }
+    if (nCursorSize < 4)
+        PlotTrackPoint(hdcMem, anNew[0], anNew[1], anNew[2], anNew[3]);
+    else
+        PlotTrackSegment(hdcMem, anNew[0], anNew[1], anNew[2], anNew[3]);
+}
+
+// Pixels of a footprint as the map-point records hold it (three decimals), so that a rebuild from the file puts
+// every end on the same pixel.
+void FootprintToPixels(const double *pdEnds, int *anPix)
+{
+    double adStored[4];
+    for (int i = 0; i < 4; ++i) {
+        char szText[40];
+        snprintf(szText, sizeof szText, "%.3f", pdEnds[i]);
+        adStored[i] = TextToDouble(szText);
+    }
+    WorldToMapPixels(&anPix[0], &anPix[1], &anPix[2], &anPix[3], adStored[0], adStored[1], adStored[2], adStored[3]);
+}
+
+// Straight set-back: the footprints of the previous and the new position, across the direction of travel.
+void FootprintStepStraight(HDC hdcMem, double x, double y)
+{
+    double r = dTiltCorrectionRoll, p = dTiltCorrectionPitch;
+    if (nMapTrackState == 0) {
+        dPrevPosX = x;
+        dPrevPosY = y;
+        dPrevRoll = r;
+        dPrevPitch = p;
+        WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
+        nMapTrackState = 1;
+        return;
+    }
+    double L = std::hypot(x - dPrevPosX, y - dPrevPosY);
+    if (!(L > 0.0)) return;  // no direction of travel: nothing to draw
+    double ux = (x - dPrevPosX) / L, uy = (y - dPrevPosY) / L;
+    double dBack = dGpsOffsetY + p;
+    double adNew[4], adOld[4];
+    FootprintEnds(x - dBack * ux, y - dBack * uy, ux, uy, dSwathLeft + r, dSwathRight - r, adNew);
+    FootprintEnds(dPrevPosX - dBack * ux, dPrevPosY - dBack * uy, ux, uy, dSwathLeft + r, dSwathRight - r, adOld);
+    int bFirstPair = nMapTrackState == 1;
+    if (bFirstPair) WriteMarkerRecords('{', 1, adOld[0], adOld[1], adOld[2], adOld[3]);
+    WriteMarkerRecords('{', 2, adNew[0], adNew[1], adNew[2], adNew[3]);
+    nMapTrackState = bFirstPair ? 2 : 3;
+    int anNew[4];
+    FootprintToPixels(adNew, anNew);
+    if (bFirstPair) FootprintToPixels(adOld, anPrevFoot);
+    DrawFootprints(hdcMem, anNew, bFirstPair);
+    dPrevPosX = x;
+    dPrevPosY = y;
+    for (int i = 0; i < 4; ++i) anPrevFoot[i] = anNew[i];
+    dPrevRoll = r;
+    dPrevPitch = p;
+}
+
+// Path-following set-back: the sensors follow the antenna's path dGpsOffsetY behind it.
+void FootprintStepPath(HDC hdcMem, double x, double y)
+{
+    double r = dTiltCorrectionRoll, p = dTiltCorrectionPitch;
+    if (nTrackPointCount == 0) {
+        adTrackX[0] = x;
+        adTrackY[0] = y;
+        adTrackDist[0] = 0.0;
+        adTrackRoll[0] = r;
+        adTrackPitch[0] = p;
+        nTrackPointCount = 1;
+        dTrackTotal = 0.0;
+        dPrevRoll = r;
+        dPrevPitch = p;
+        WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
+        nMapTrackState = 1;
+        return;
+    }
+    int k = nTrackPointCount - 1;
+    double dStep = std::hypot(x - adTrackX[k], y - adTrackY[k]);
+    if (!(dStep > 0.0)) return;  // the same position again: no direction, nothing stored or drawn
+    adTrackX[k + 1] = x;
+    adTrackY[k + 1] = y;
+    adTrackDist[k + 1] = adTrackDist[k] + dStep;
+    adTrackRoll[k + 1] = r;
+    adTrackPitch[k + 1] = p;
+    nTrackPointCount = k + 2;
+    dTrackTotal = adTrackDist[k + 1];
+
+    if (nTrackPointCount == 2) {
+        double ux = (x - adTrackX[0]) / dStep, uy = (y - adTrackY[0]) / dStep;
+        // Each position shifted along the travel by its pitch correction and across it by its roll correction.
+        double qx = adTrackX[0] + adTrackPitch[0] * ux + adTrackRoll[0] * uy;
+        double qy = adTrackY[0] + adTrackPitch[0] * uy - adTrackRoll[0] * ux;
+        double px = x + p * ux + r * uy, py = y + p * uy - r * ux;
+        double adNew[4], adOld[4];
+        FootprintEnds(px - dGpsOffsetY * ux, py - dGpsOffsetY * uy, ux, uy, dSwathLeft, dSwathRight, adNew);
+        FootprintEnds(qx - dGpsOffsetY * ux, qy - dGpsOffsetY * uy, ux, uy, dSwathLeft, dSwathRight, adOld);
+        WriteMarkerRecords('{', 1, adOld[0], adOld[1], adOld[2], adOld[3]);
+        WriteMarkerRecords('{', 2, adNew[0], adNew[1], adNew[2], adNew[3]);
+        nMapTrackState = 2;
+        int anNew[4];
+        FootprintToPixels(adNew, anNew);
+        FootprintToPixels(adOld, anPrevFoot);
+        DrawFootprints(hdcMem, anNew, 1);
+        for (int i = 0; i < 4; ++i) anPrevFoot[i] = anNew[i];
+    } else {
+        if (nTrackPointCount > TRACK_TRIM_AFTER) MoveTrackToFront(TRACK_KEEP_FROM);
+        double sx, sy, dx, dy;
+        int m = -1;
+        if (dGpsOffsetY >= dTrackTotal) {
+            // Behind the first entry: extend the first step backwards.
+            double ax = adTrackX[0], ay = adTrackY[0];
+            double bx = adTrackX[1], by = adTrackY[1];
+            double l = std::hypot(bx - ax, by - ay);
+            if (!(l > 0.0)) return;
+            dx = (bx - ax) / l;
+            dy = (by - ay) / l;
+            sx = ax - (dGpsOffsetY - dTrackTotal) * dx;
+            sy = ay - (dGpsOffsetY - dTrackTotal) * dy;
+        } else {
+            // First entry (never the very first, so entry m - 1 exists) within the set-back of the newest one.
+            m = 1;
+            while (m < nTrackPointCount - 1 && dTrackTotal - adTrackDist[m] > dGpsOffsetY) ++m;
+            double e = dGpsOffsetY - (dTrackTotal - adTrackDist[m]);
+            double ex = adTrackX[m] - adTrackX[m - 1], ey = adTrackY[m] - adTrackY[m - 1];
+            double l = std::hypot(ex, ey);
+            if (!(l > 0.0)) return;
+            dx = ex / l;
+            dy = ey / l;
+            sx = adTrackX[m] - (e / l) * ex;
+            sy = adTrackY[m] - (e / l) * ey;
+        }
+        double adNew[4];
+        FootprintEnds(sx, sy, dx, dy, dSwathLeft, dSwathRight, adNew);
+        WriteMarkerRecords('{', 2, adNew[0], adNew[1], adNew[2], adNew[3]);
+        int anNew[4];
+        FootprintToPixels(adNew, anNew);
+        DrawFootprints(hdcMem, anNew, 0);
+        for (int i = 0; i < 4; ++i) anPrevFoot[i] = anNew[i];
+        nMapTrackState = 3;
+        if (m > TRACK_KEEP_FROM) MoveTrackToFront(m - 1);
+    }
+    dPrevPosX = x;
+    dPrevPosY = y;
+    dPrevRoll = r;
+    dPrevPitch = p;
+}
+
+// Widens the used range to the 2 x 2 view block (its tiles are made when something is drawn into them).
+void TakeViewBlock()
+{
+    const int aCol[2] = {nViewTileCol, nViewTileCol + 1};
+    const int aRow[2] = {nViewTileRow, nViewTileRow - 1};
+    for (int c : aCol) {
+        for (int r : aRow) {
+            if (c < 0 || c > 1999 || r < 0 || r > 1999) continue;
+            if (c < nTileColMin) nTileColMin = c;
+            if (c > nTileColMax) nTileColMax = c;
+            if (r < nTileRowMin) nTileRowMin = r;
+            if (r > nTileRowMax) nTileRowMax = r;
+        }
+    }
+}
+
+void ShowViewWithCursor(HWND hwndMapWindow)
+{
+    BlitMapView(nViewTileCol, nViewTileRow, nViewTileOffsetX, nViewTileOffsetY);
+    HWND hwnd = hwndMapWindow ? hwndMapWindow : hwndMap;
+    if (!hwnd) return;
+    HDC hdc = GetDC(hwnd);
+    if (!hdc) return;
+    DrawCrossHair(hdc, nCursorWndX, nCursorWndY);
+    ReleaseDC(hwnd, hdc);
+}
+
+}  // namespace
+
+void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance)
+{
+    int px = PixelOf(dEasting, dMapOriginX), py = PixelOf(dNorthing, dMapOriginY);
+    if (dEasting < dExtentMinX) dExtentMinX = dEasting;
+    if (dEasting > dExtentMaxX) dExtentMaxX = dEasting;
+    if (dNorthing < dExtentMinY) dExtentMinY = dNorthing;
+    if (dNorthing > dExtentMaxY) dExtentMaxY = dNorthing;
+
+    if (!bMapViewPlaced) {
+        nViewLeft = -nTileWidth / 2 + 1;
+        nViewRight = nTileWidth / 2;
+        nViewTop = -nTileHeight / 2 + 1;
+        nViewBottom = nTileHeight / 2;
+        nViewTileOffsetX = nTileWidth / 2;
+        nViewTileOffsetY = nTileHeight / 2;
+        nViewTileCol = 1000;
+        nViewTileRow = 1000;
+        ClearMapWindow(hwndMapWindow ? hwndMapWindow : hwndMap);
+        nCursorWndX = px - nViewLeft;
+        nCursorWndY = nViewBottom - py - 1;
+        nLastPosPixelX = px;
+        nLastPosPixelY = py;
+        nTileColMin = 1000;
+        nTileColMax = 1001;
+        nTileRowMin = 999;
+        nTileRowMax = 1000;
+        ShowViewWithCursor(hwndMapWindow);
+        bMapViewPlaced = 1;
+        return;
+    }
+
+    int col, row, ox, oy;
+    MapPixelToTile(px, py, &col, &row, &ox, &oy);
+    int nOldCol = nViewTileCol, nOldRow = nViewTileRow;
+    if (bRecentreMap) {
+        nViewLeft = px - nCursorWndX;
+        nViewRight = nViewLeft + nTileWidth;
+        nViewBottom = py + nCursorWndY;
+        nViewTop = nViewBottom - nTileHeight;
+        int a = nCursorWndX - ox;
+        if (a < 0) {
+            nViewTileCol = col;
+            nViewTileOffsetX = -a;
+        } else {
+            nViewTileCol = col - 1;
+            nViewTileOffsetX = nTileWidth - a;
+        }
+        int b = nCursorWndY - oy;
+        if (b < 0) {
+            nViewTileRow = row;
+            nViewTileOffsetY = -b;
+        } else {
+            nViewTileRow = row + 1;
+            nViewTileOffsetY = nTileHeight - b;
+        }
+        bRecentreMap = 0;
+    } else {
+        int margin = nCursorBandPixels;
+        bool bHorizontal = px > nLastPosPixelX ? px > nViewRight - margin : px < nViewLeft + margin;
+        bool bVertical = py > nLastPosPixelY ? py > nViewBottom - margin : py < nViewTop + margin;
+        if (bHorizontal || bVertical) {
+            int dx = px - nLastPosPixelX, dy = py - nLastPosPixelY;
+            nViewLeft += dx;
+            nViewRight += dx;
+            nViewTop += dy;
+            nViewBottom += dy;
+            nViewTileOffsetX += dx;
+            nViewTileOffsetY -= dy;
+            bool bMoved = false;
+            if (nViewTileRow < row) {
+                nViewTileRow = row;
+                nViewTileOffsetY += nTileHeight;
+                bMoved = true;
+            }
+            if (row < nViewTileRow - 1) {
+                nViewTileRow = row + 1;
+                nViewTileOffsetY -= nTileHeight;
+                bMoved = true;
+            }
+            if (col < nViewTileCol) {
+                nViewTileCol = col;
+                nViewTileOffsetX += nTileWidth;
+                bMoved = true;
+            }
+            if (nViewTileCol + 1 < col) {
+                nViewTileCol = col - 1;
+                nViewTileOffsetX -= nTileWidth;
+                bMoved = true;
+            }
+            if (!bMoved) {
+                if (nViewTileOffsetY < 0) {
+                    nViewTileRow += 1;
+                    nViewTileOffsetY += nTileHeight;
+                } else if (nViewTileOffsetY > nTileHeight) {
+                    nViewTileRow -= 1;
+                    nViewTileOffsetY -= nTileHeight;
+                }
+                if (nViewTileOffsetX < 0) {
+                    nViewTileCol -= 1;
+                    nViewTileOffsetX += nTileWidth;
+                } else if (nViewTileOffsetX > nTileWidth) {
+                    nViewTileCol += 1;
+                    nViewTileOffsetX -= nTileWidth;
+                }
+            }
+        }
+    }
+    if (nViewTileCol != nOldCol || nViewTileRow != nOldRow) TakeViewBlock();
+    nCursorWndX = px - nViewLeft;
+    nCursorWndY = nViewBottom - py - 1;
+
+    if (nRecState == 1 && dDistance > 0.0) {
+        HDC hdcMem = CreateCompatibleDC(nullptr);
+        if (hdcMem) {
+            if (nGpsOffsetSign == 1)
+                FootprintStepPath(hdcMem, dEasting, dNorthing);
+            else
+                FootprintStepStraight(hdcMem, dEasting, dNorthing);
+            DeleteDC(hdcMem);
+        }
+    }
+
+    if (bGpsActive == 1) ShowViewWithCursor(hwndMapWindow);
+
+    if ((nTileColMin < nTileIndexMin || nTileRowMin < nTileIndexMin || nTileColMax > nTileIndexMax ||
+         nTileRowMax > nTileIndexMax) &&
+        nMapEdgeState == 0) {
+        nMapEdgeState = 1;
+        if (hwndLog) SendMessage(hwndLog, WM_MAP_NEAR_EDGE, 0, 0);
+    }
+    nLastPosPixelX = px;
+    nLastPosPixelY = py;
+}
+
+// Station mode: the stations are not drawn on the map yet, so a position in survey mode 2 draws nothing.
+void UpdateMapDisplayMode2(HWND, int, double, double, double) {}
