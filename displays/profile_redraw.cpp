@@ -9,15 +9,6 @@
 #include "logscreen/logscreen.h"
 #include "processing/em61mk2_decode.h"
 
-wchar_t awProfileRecordKinds[12] = {L'D', L'E', L'F', L'M', L'N', L'P', L'Q', L'T', L'S', L'Z', L'O', L'X'};
-
-int InitProfileRecordKinds()
-{
-    static const wchar_t awKinds[12] = {L'D', L'E', L'F', L'M', L'N', L'P', L'Q', L'T', L'S', L'Z', L'O', L'X'};
-    for (int i = 0; i < 12; i++) awProfileRecordKinds[i] = awKinds[i];
-    return 2;
-}
-
 namespace {
 
 constexpr int kProfilePoints = 600;

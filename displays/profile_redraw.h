@@ -3,9 +3,9 @@
 
 #include "platform/platform.h"
 
-// Record kinds the EM61 redraw knows (readings D E F M N P Q T, then S Z O X), filled at start-up.
+// Record kinds the EM61 redraw knows (readings D E F M N P Q T, then S Z O X), filled at start-up by
+// InitProfileRecordKinds (the logging screen's).
 extern wchar_t awProfileRecordKinds[12];
-// Fills awProfileRecordKinds; returns 2.
 int InitProfileRecordKinds();
 
 // EM61-MK2: rebuilds the four-channel profile in the window from the readings of the current line (back to its
