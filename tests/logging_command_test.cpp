@@ -1,0 +1,304 @@
+// "&Logging" from the real main menu against the device emulator: the EM61-MK2's answer chooses the reader and
+// timer 1, a silent instrument and port conflicts are refused with ports closed, and a stopped run starts again.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "acquisition/acquisition.h"
+#include "background/background_state.h"
+#include "core/core.h"
+#include "core/logging_command.h"
+#include "core/settings.h"
+#include "datafile/record_length.h"
+#include "logscreen/logscreen.h"
+#include "processing/em61mk2_decode.h"
+#include "support/emulator_client.h"
+#include "support/program_runner.h"
+
+namespace {
+
+bool IsOpenHandle(HANDLE h)
+{
+    return h != nullptr && h != INVALID_HANDLE_VALUE;
+}
+
+// Periods of the repeating timers that run now (timer 1 of the logging screen is the program's only window timer).
+std::vector<int> ActiveTimerPeriods()
+{
+    std::vector<int> v;
+    for (QTimer *t : qApp->findChildren<QTimer *>())
+        if (t->isActive() && !t->isSingleShot())
+            v.push_back(t->interval());
+    return v;
+}
+
+bool HasTimer(int ms)
+{
+    for (int p : ActiveTimerPeriods())
+        if (p == ms)
+            return true;
+    return false;
+}
+
+// The default build's ports (COM4 instrument, COM6 GPS, COM7 tilt meter), GPS input off.
+void UseEmulatorPorts()
+{
+    nInstrumentPort = 3;
+    nGpsPort = 5;
+    nTiltPort = 6;
+    bGpsEnabled = 0;
+    bInstrumentEnabled = 1;
+    bTiltMeterOn = 0;
+}
+
+bool MenuShown()
+{
+    for (int i = 0; i < 10; i++)
+        if (!IsWindowVisible(ahMenuButton[i]))
+            return false;
+    return true;
+}
+
+bool ShownWith(const std::wstring &caption, const std::wstring &text)
+{
+    for (const ShownDialog &d : PlatformShownDialogs())
+        if (d.caption == caption && d.text == text)
+            return true;
+    return false;
+}
+
+// Frames that reached the handler (the reader stamps adwFrameTick[0] with each frame it hands over).
+bool FramesArrive(int ms)
+{
+    adwFrameTick[0] = 0;
+    return PlatformWaitFor([] { return adwFrameTick[0] != 0; }, ms);
+}
+
+void CloseProgram()
+{
+    PostMessage(hwndMain, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+TEST(LoggingCommand, StreamingAnswerStartsTheContinuousReaderAndA300MsTimer)
+{
+    std::string root = emu::MakeTempRoot("logging_ov");
+    emu::Emulator dev(root, {"COM4=em61mk2:answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ProgramStart start;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, [&dev]() {
+        UseEmulatorPorts();
+        nBackgroundFileCount = 3;
+        wcscpy(aszBackgroundFileName[2], L"old.asc");
+        PlatformClearShownDialogs();
+        PlatformPressKey('L');
+        CHILD_CHECK(PlatformShownDialogs().empty());
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(IsWindowVisible(hwndLog));
+        CHILD_CHECK(!IsWindowVisible(ahMenuButton[0]));
+        CHILD_CHECK(nRecordingState == 0);
+        CHILD_CHECK(nInstrumentCmdReply == 0);
+        CHILD_CHECK(nEm61ProcedureState == 0 || nEm61ProcedureState == 1);
+        CHILD_CHECK(IsOpenHandle(hInstrumentPort));
+        CHILD_CHECK(IsOpenHandle(hInstrumentThread));
+        CHILD_CHECK(IsOpenHandle(hInstrumentThread2));  // the wheel reader, made suspended
+        CHILD_CHECK(!IsOpenHandle(hGpsPort));
+        CHILD_CHECK(nBackgroundFileCount == 0 && aszBackgroundFileName[2][0] == 0);
+        CHILD_CHECK(HasTimer(300));
+        CHILD_CHECK(!HasTimer(500));  // the reader's first period is replaced
+        CHILD_CHECK(!HasTimer(100));
+        CHILD_CHECK(nDataRecordNewline == 26 && nDataRecordMarkPos == 25 && nDataRecordBlankPos == 24);
+        CHILD_CHECK(dwTriggerWaitMs == 111);
+        // The continuous reader takes the streamed frames without any trigger.
+        CHILD_CHECK(FramesArrive(3000));
+        std::string sent = dev.received("COM4");
+        CHILD_CHECK(sent.find("HX") != std::string::npos);
+        CHILD_CHECK(sent.find('A') == std::string::npos);
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(LoggingCommand, TriggeredAnswerStartsTheTriggeredReaderAndA100MsTimer)
+{
+    std::string root = emu::MakeTempRoot("logging_ok");
+    emu::Emulator dev(root, {"COM4=em61mk2:answer=OK"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ProgramStart start;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, [&dev]() {
+        UseEmulatorPorts();
+        PlatformClearShownDialogs();
+        PlatformPressKey('L');
+        CHILD_CHECK(PlatformShownDialogs().empty());
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(nInstrumentCmdReply == 1);
+        CHILD_CHECK(hTriggerEvent.load() != nullptr);
+        CHILD_CHECK(IsOpenHandle(hInstrumentThread));
+        CHILD_CHECK(IsOpenHandle(hInstrumentThread2));
+        CHILD_CHECK(HasTimer(100));
+        CHILD_CHECK(!HasTimer(300));
+        dev.received("COM4");  // the "H" "X" command
+        // One trigger per tick while the instrument is idle: about ten in a second, each answered by a frame.
+        PlatformPump(1500);
+        std::string sent = dev.received("COM4");
+        size_t triggers = 0;
+        for (char c : sent)
+            triggers += c == 'A';
+        CHILD_CHECK(triggers >= 4);
+        CHILD_CHECK(triggers <= 30);
+        CHILD_CHECK(FramesArrive(2000));
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(LoggingCommand, SilentInstrumentGivesConnectionIssueWithThePortsClosed)
+{
+    std::string root = emu::MakeTempRoot("logging_silent");
+    emu::Emulator dev(root, {"COM4=em61mk2:answer=none", "COM6=gps:format=1"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ProgramStart start;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, [&dev]() {
+        UseEmulatorPorts();
+        bGpsEnabled = 1;  // the GPS port opened by the command is closed again too
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"Connection Issue", 1);
+        PlatformPressKey('L');
+        CHILD_CHECK(ShownWith(L"Connection Issue", L"Instrument OFF or Disconnected, or wrong COM port selected"));
+        CHILD_CHECK(PlatformShownDialogs().size() == 1);
+        CHILD_CHECK(nActiveScreen == 0);
+        CHILD_CHECK(!IsWindowVisible(hwndLog));
+        CHILD_CHECK(MenuShown());
+        CHILD_CHECK(nRecordingState == -2);
+        CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+        CHILD_CHECK(!IsOpenHandle(hGpsPort));
+        CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
+        CHILD_CHECK(!IsOpenHandle(hGpsThread));
+        CHILD_CHECK(ActiveTimerPeriods().empty());
+        CHILD_CHECK(dev.command("COM4 state") == "OK idle");
+        CHILD_CHECK(dev.command("COM6 state") == "OK idle");
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(LoggingCommand, EachPortConflictIsRefusedWithItsTextAndNoPortOpened)
+{
+    struct Conflict {
+        int instrumentPort, gpsPort, tiltPort, gpsOn, instrumentOn, tiltOn;
+        const wchar_t *caption;
+        const wchar_t *text;
+    };
+    const Conflict cases[] = {
+        {2, 2, 6, 1, 1, 0, L"Serial Port Issue",
+         L"Serial Port COM3 Assigned to Instrument and GPS, please change port selection."},
+        {3, 4, 4, 1, 1, 1, L"Serial Port Issue",
+         L"Serial Port COM5 Assigned to GPS and Tilt Meter, please change port selection."},
+        {7, 5, 7, 0, 1, 1, L"Serial Port Issue",
+         L"Serial Port COM8 Assigned to Instrument and Tilt Meter, please change port selection."},
+        // The instrument port shared with the tilt meter is named even with the GPS off.
+        {0, 0, 0, 0, 1, 1, L"Serial Port Issue",
+         L"Serial Port COM1 Assigned to Instrument and Tilt Meter, please change port selection."},
+        {3, 5, 6, 0, 0, 0, L"EM AND GPS DISABLED", L"Instrument Disabled and GPS Disabled"},
+    };
+    ChildResult r = RunProgramInChild(ProgramStart(), [&cases]() {
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        for (const Conflict &c : cases) {
+            nInstrumentPort = c.instrumentPort;
+            nGpsPort = c.gpsPort;
+            nTiltPort = c.tiltPort;
+            bGpsEnabled = c.gpsOn;
+            bInstrumentEnabled = c.instrumentOn;
+            bTiltMeterOn = c.tiltOn;
+            PlatformClearShownDialogs();
+            PlatformPressKey('L');
+            CHILD_CHECK(PlatformShownDialogs().size() == 1);
+            CHILD_CHECK(ShownWith(c.caption, c.text));
+            CHILD_CHECK(nActiveScreen == 0);
+            CHILD_CHECK(MenuShown());
+            CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+            CHILD_CHECK(!IsOpenHandle(hGpsPort));
+            CHILD_CHECK(!IsOpenHandle(hTiltPort));
+            CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
+        }
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(LoggingCommand, AfterStopLoggingStartsAgain)
+{
+    std::string root = emu::MakeTempRoot("logging_again");
+    emu::Emulator dev(root, {"COM4=em61mk2:answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ProgramStart start;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, []() {
+        UseEmulatorPorts();
+        PlatformClearShownDialogs();
+        for (int run = 0; run < 2; run++) {
+            PlatformPressKey('L');
+            CHILD_CHECK(PlatformShownDialogs().empty());
+            CHILD_CHECK(nActiveScreen == 1);
+            CHILD_CHECK(IsWindowVisible(hwndLog));
+            CHILD_CHECK(HasTimer(300));
+            CHILD_CHECK(FramesArrive(3000));
+            StopLoggingStep();  // monitoring: no question
+            CHILD_CHECK(nRecordingState == -2);
+            CHILD_CHECK(!IsWindowVisible(hwndLog));
+            CHILD_CHECK(nActiveScreen == 0);
+            CHILD_CHECK(MenuShown());
+            CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+            CHILD_CHECK(ActiveTimerPeriods().empty());
+            PlatformPump(100);
+        }
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+// A failed EM34-3 start leaves the GPS Y offset as it was: repeated failures never shift it.
+TEST(LoggingCommand, FailedEm34StartsNeverShiftTheGpsYOffset)
+{
+    std::string root = emu::MakeTempRoot("logging_em34");
+    ProgramStart start;
+    start.instrumentType = INSTRUMENT_EM34;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, []() {
+        UseEmulatorPorts();  // nothing on COM4: the port cannot be opened
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        nSurveyMode = 0;
+        nSurveyModePrev = 0;
+        nEm34Separation = 20;
+        for (int ref = 0; ref < 3; ref++) {
+            nReference = ref;
+            dGpsOffsetY = 1.5;
+            for (int attempt = 0; attempt < 3; attempt++) {
+                PlatformPressKey('L');
+                CHILD_CHECK(nActiveScreen == 0);
+                CHILD_CHECK(dGpsOffsetY == 1.5);
+            }
+        }
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
