@@ -47,6 +47,8 @@ extern int nBackgroundDotRadius;  // 1
 // Tile store: number of tiles holding bitmaps (both layers) and the bytes one layer takes.
 int MapTileCount();
 size_t MapTileLayerBytes();
+// 1 when the tile holds bitmaps (something was drawn into it).
+int MapTileExists(int col, int row);
 
 // ---------------------------------------------------------------------------------------------------------------
 // Tile store and geometry

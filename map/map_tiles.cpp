@@ -95,6 +95,13 @@ void SelectGridPicture(HDC hdcMem, int col, int row)
 
 int MapTileCount() { return (int)mapTiles.size(); }
 
+int MapTileExists(int col, int row)
+{
+    if (!TileInTable(col, row)) return 0;
+    auto it = mapTiles.find(TileKey(col, row));
+    return it != mapTiles.end() && it->second.hBlank ? 1 : 0;
+}
+
 size_t MapTileLayerBytes() { return (size_t)(nTileWidth > 0 ? nTileWidth : 1) * (nTileHeight > 0 ? nTileHeight : 1) * 4; }
 
 // Add one half, then truncate toward zero.

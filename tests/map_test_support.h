@@ -1,0 +1,160 @@
+// Shared set-up of the map tests: platform, pens, a map window of known size, a data file and the walk helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "datafile/record_length.h"
+#include "logscreen/logscreen.h"
+#include "map/map.h"
+#include "map/pens.h"
+#include "platform/platform.h"
+
+// Messages the test's logging screen received.
+inline std::vector<UINT> &MapTestScreenMessages()
+{
+    static std::vector<UINT> messages;
+    return messages;
+}
+
+inline LRESULT MapTestScreenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message >= WM_USER) MapTestScreenMessages().push_back(message);
+    return DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+// The platform, the program's pens and a logging screen with a map window of (tile + 2) pixels; once.
+inline void StartMapPlatform(int nTile)
+{
+    static bool started = false;
+    static HWND screen = nullptr;
+    if (!started) {
+        started = true;
+        static char arg0[] = "map-test";
+        static char *argv[] = {arg0, nullptr};
+        hInst = PlatformInit(1, argv);
+        CreateFixedPensAndBrushes();
+        CreateTrackPens(0);
+        CreateChannelPens(0);
+        CreateColorScalePens();
+        WNDCLASS wc{};
+        wc.lpfnWndProc = MapTestScreenProc;
+        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+        wc.lpszClassName = L"MapTestScreen";
+        RegisterClass(&wc);
+        EXPECT_EQ(RegisterMapWnd(hInst), 0);
+        screen = CreateWindow(L"MapTestScreen", L"Log", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 900, 900, nullptr, 0,
+                              hInst, nullptr);
+        hwndLog = screen;
+    }
+    if (hwndMap) DestroyWindow(hwndMap);
+    hwndMap = CreateWindow(L"MapWnd", L"", WS_CHILD | WS_VISIBLE, 10, 10, nTile + 2, nTile + 2, screen, 652, hInst,
+                           nullptr);
+    RECT rc;
+    GetClientRect(hwndMap, &rc);
+    nMapViewPixels = rc.right;
+    nMapWndHeight = rc.bottom;
+    nTileWidth = nMapViewPixels - 2;
+    nTileHeight = nMapWndHeight - 2;
+    nTileMaxX = nTileWidth - 1;
+    nTileMaxY = nTileHeight - 1;
+}
+
+// A root folder of its own and an open data file C:\data\<name> of 27-byte records.
+class MapTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string base = std::string(TEST_OUTPUT_DIR) + "/map-XXXXXX";
+        std::vector<char> buf(base.begin(), base.end());
+        buf.push_back(0);
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        root = buf.data();
+        setenv("ULVANE_ROOT", root.c_str(), 1);
+        std::filesystem::create_directories(root + "/C/data");
+        nInstrumentType = INSTRUMENT_EM61MK2;
+        bJixProduct = 0;
+        RestoreInitialSettings();
+        ApplyStartupDefaults();
+        SetDataRecordLength(27);
+        StartMapPlatform(400);
+        MapTestScreenMessages().clear();
+        CloseDataFile();
+    }
+    void TearDown() override { CloseDataFile(); }
+
+    std::string OpenFile(const wchar_t *name)
+    {
+        swprintf(szDataFilePath, 261, L"C:\\data\\%ls", name);
+        EXPECT_EQ(OpenDataFileHandle(), 1);
+        return MapDrivePath(szDataFilePath);
+    }
+
+    // The state of a logging start: map size 40 (10 pixels a metre), grid far apart, origin at the first fix.
+    void StartLogging(double dOriginX, double dOriginY)
+    {
+        nMapSize = 40;
+        dGridInterval = 1000.0;
+        nGridMode = 0;
+        nCursorBandPixels = 76;
+        nCrossHairHalf = 6;
+        bGpsActive = 1;
+        nTileIndexMin = 3;
+        nTileIndexMax = 1996;
+        nMapEdgeState = 0;
+        bMapViewPlaced = 0;
+        bRecentreMap = 0;
+        nViewTileCol = nViewTileRow = 1000;
+        FreeMapTiles();
+        InitMapView();
+        ComputeMapDirection();
+        nMapTrackState = 0;
+        nTrackPointCount = 0;
+        dMapOriginX = dOriginX;
+        dMapOriginY = dOriginY;
+        dExtentMinX = dExtentMaxX = dOriginX;
+        dExtentMinY = dExtentMaxY = dOriginY;
+        nSwathRow = 0;
+        nSwathCellCount = 0;
+        bSwathHasCells = 0;
+    }
+
+    // Hands a row of n cells of one value to the painter, as the position handler does.
+    void HandOver(int nCells, int nValue)
+    {
+        for (int i = 0; i < nCells && i < SWATH_CELLS_PER_ROW; ++i) rgColorGrid[nSwathRow][i] = nValue;
+        nSwathPlotRow = nSwathRow;
+        nSwathPlotLastCell = (nCells < SWATH_CELLS_PER_ROW ? nCells : SWATH_CELLS_PER_ROW) - 1;
+        bSwathHasCells = nCells > 0 ? 1 : 0;
+        nSwathRow = 1 - nSwathRow;
+    }
+
+    std::string root;
+};
+
+inline std::string ReadWholeFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The map-point records of a file ("{" first), in order.
+inline std::vector<std::string> MapPointRecords(const std::string &bytes, int nLength = 27)
+{
+    std::vector<std::string> records;
+    for (size_t i = 0; i + nLength <= bytes.size(); i += nLength)
+        if (bytes[i] == '{') records.push_back(bytes.substr(i, nLength));
+    return records;
+}
