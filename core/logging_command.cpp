@@ -772,6 +772,8 @@ LRESULT MainOnLoggingCommand(HWND hwnd)
     if (hwndLog) {
         InvalidateRect(hwndLog, nullptr, TRUE);
         UpdateWindow(hwndLog);
+        // Keys go to the logging screen from now on.
+        SetFocus(hwndLog);
     }
     RefreshReadingWindows();
 
