@@ -1,0 +1,366 @@
+// EM61-MK2 profile redraw from the data file: the redrawn window against a picture the test computes from the
+// file's own bytes (readings decoded by hand, offsets of the offset blocks, breaks at stations, the line start).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "displays/child_windows.h"
+#include "displays/grid.h"
+#include "displays/profile_redraw.h"
+#include "displays/scales.h"
+#include "logscreen/logscreen.h"
+#include "map/pens.h"
+#include "platform/platform.h"
+#include "processing/dispatch.h"
+#include "processing/em61mk2_decode.h"
+
+namespace {
+
+constexpr int kWidth = 210;   // newest point at x = 200: 101 reading columns
+constexpr int kHeight = 100;  // 0..2000 on 100 rows: 0.05 pixels per unit
+
+std::string gRoot;
+
+LRESULT ParentProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
+{
+    return DefWindowProc(hwnd, m, w, l);
+}
+
+class RedrawEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        std::string base = std::string(TEST_OUTPUT_DIR) + "/profile-redraw-XXXXXX";
+        std::vector<char> buf(base.begin(), base.end());
+        buf.push_back(0);
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        gRoot = buf.data();
+        setenv("ULVANE_ROOT", gRoot.c_str(), 1);
+        static char arg0[] = "profile-redraw-test";
+        static char *argv[] = {arg0, nullptr};
+        hInst = PlatformInit(1, argv);
+        std::filesystem::create_directories(gRoot + "/C/data");
+        nInstrumentType = INSTRUMENT_EM61MK2;
+        CreateFixedPensAndBrushes();
+        CreateTrackPens(0);
+        for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
+        CreateChannelPens(0);
+        InitProfileRecordKinds();
+
+        WNDCLASS wc = {};
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = hInst;
+        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+        wc.lpszClassName = L"RedrawTestParent";
+        ASSERT_NE(RegisterClass(&wc), 0);
+        ASSERT_EQ(RegisterCurveWnd(hInst), 0);
+        HWND parent = CreateWindow(L"RedrawTestParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst,
+                                   nullptr);
+        ASSERT_NE(parent, nullptr);
+        ShowWindow(parent, SW_SHOW);
+        hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600,
+                                  hInst, nullptr);
+        ASSERT_NE(hwndCurve1, nullptr);
+    }
+};
+const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new RedrawEnvironment);
+
+// One 27-byte record: kind, text from byte 1, blanks, line feed.
+std::string TextRecord(const std::string &text)
+{
+    std::string r(27, ' ');
+    for (size_t i = 0; i < text.size() && i < 26; i++) r[i] = text[i];
+    r[26] = '\n';
+    return r;
+}
+
+// A reading record as the handler stores it: mode letter, gain code 0, four words, the mean current 3000.00 (or
+// the given whole and hundredths), raw current and battery, tick.
+std::string ReadingRecord(char chMode, const int anWord[4], int nMeanWhole = 3000, int nHundredths = 0)
+{
+    std::string r(27, ' ');
+    r[0] = chMode;
+    r[1] = 0;
+    for (int k = 0; k < 4; k++) {
+        r[2 + 2 * k] = (char)((anWord[k] >> 8) & 0xFF);
+        r[3 + 2 * k] = (char)(anWord[k] & 0xFF);
+    }
+    r[10] = (char)((nMeanWhole >> 8) & 0xFF);
+    r[11] = (char)(nMeanWhole & 0xFF);
+    r[12] = (char)nHundredths;
+    r[13] = 0x0B;
+    r[14] = (char)0xB8;
+    r[15] = 81;
+    const char *tick = "      1234";
+    for (int i = 0; i < 10; i++) r[16 + i] = tick[i];
+    r[26] = '\n';
+    return r;
+}
+
+std::string OffsetBlock(const double adNew[4], const double adOld[4])
+{
+    std::string s;
+    for (int k = 0; k < 4; k++) {
+        char sz[32];
+        snprintf(sz, sizeof sz, "O%9.2f %9.2f", adNew[k], adOld[k]);
+        s += TextRecord(sz);
+    }
+    return s;
+}
+
+int Word(int i, int k)
+{
+    return 20 + ((i * 7 + k * 13) % 180);  // 20..199 counts: values up to about 1924
+}
+
+int SignedWord(const std::string &r, int at)
+{
+    return (short)(((unsigned char)r[at] << 8) | (unsigned char)r[at + 1]);
+}
+
+// The expected picture, computed from the file's bytes: newest reading at x = 200, two pixels per reading,
+// value = word x 4.8333 x 2 (gain 1, mode T, Standard type) x 3000 / stored current - offset; an offset block
+// gives older readings its previous offsets; a station breaks every trace; the line's 'Z' record ends the scan.
+void DrawExpected(HDC hdc, const std::string &file, const double adOffsetNow[4])
+{
+    DrawCurveGridLinesB(hdc, dScale1Min, dScale1Max);
+    double off[4] = {adOffsetNow[0], adOffsetNow[1], adOffsetNow[2], adOffsetNow[3]};
+    std::vector<POINT> trace[4];
+    auto flush = [&]() {
+        for (int k = 0; k < 4; k++) {
+            if (trace[k].size() >= 2) {
+                SelectObject(hdc, ahChannelPen[k]);
+                Polyline(hdc, trace[k].data(), (int)trace[k].size());
+            }
+            trace[k].clear();
+        }
+    };
+    int x = kWidth - 10;
+    long n = (long)file.size() / 27;
+    for (long i = n - 1; i >= 0 && x >= 0; i--) {
+        const std::string r = file.substr(27 * i, 27);
+        if (r[0] == 'T') {
+            double dCurrent = SignedWord(r, 10) + (signed char)r[12] / 100.0;
+            for (int k = 0; k < 4; k++) {
+                double v = SignedWord(r, 2 + 2 * k) * 4.8333 * 2.0 * (3000.0 / dCurrent) - off[k];
+                trace[k].push_back(POINT{x, (int)((2000.0 - v) * 0.05)});
+            }
+            x -= 2;
+        } else if (r[0] == 'O') {
+            for (int k = 3; k >= 0; k--) {
+                const std::string o = file.substr(27 * i, 27);
+                off[k] = atof(o.substr(11, 9).c_str());
+                if (k > 0) i--;
+            }
+        } else if (r[0] == 'S') {
+            x -= 2;
+            flush();
+        } else if (r[0] == 'Z') {
+            break;
+        }
+    }
+    flush();
+}
+
+class ProfileRedrawTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetDataRecordLength(27);
+        nEm61Type = 0;
+        nEm61TypeSaved = 0;
+        nSensorSize = 2;
+        nScaleType = 0;
+        nEm61Mk2AltMode = 0;
+        bInstrumentEnabled = 1;
+        bAltGraphScale = 0;
+        nCurveWndWidth = kWidth;
+        nCurveAreaHeight = kHeight;
+        dScale1Min = 0.0;
+        dScale1Max = 2000.0;
+        dScale1PixPerUnit = 0.05;
+        dScale1PixPerUnitB = 0.05;
+        nGraphBandWidth = kWidth;
+        int nSign = 0;
+        ComputeGridLines(anGridLineY1, kHeight, 0.0, 2000.0, 0.05, &nSign);
+        for (double &d : adOffset) d = 0.0;
+        static int nFile = 0;
+        CloseDataFile();
+        swprintf(szDataFilePath, 261, L"C:\\data\\redraw%03d.T61", nFile++);
+        path = MapDrivePath(szDataFilePath);
+        std::filesystem::remove(path);
+    }
+    void TearDown() override { CloseDataFile(); }
+
+    void WriteFile(const std::string &bytes)
+    {
+        CloseDataFile();
+        ASSERT_EQ(OpenDataFileHandle(), 1);
+        ASSERT_EQ(WriteDataRecords(bytes.data(), (int)(bytes.size() / 27)), 1);
+    }
+
+    // Pixels of the window that differ from the expected picture.
+    int DifferingPixels(const std::string &name)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        HDC hdcExpected = PlatformCreateMemorySurface(kWidth, kHeight);
+        DrawExpected(hdcExpected, ss.str(), adOffset);
+        HDC hdc = GetDC(hwndCurve1);
+        int nDiff = 0;
+        for (int y = 0; y < kHeight; y++)
+            for (int x = 0; x < kWidth; x++) nDiff += GetPixel(hdc, x, y) != GetPixel(hdcExpected, x, y);
+        PlatformSaveWindowPng(hwndCurve1, std::string(TEST_OUTPUT_DIR) + "/profile_redraw_" + name + ".png");
+        PlatformSaveSurfacePng(hdcExpected, std::string(TEST_OUTPUT_DIR) + "/profile_redraw_" + name + "_expected.png");
+        ReleaseDC(hwndCurve1, hdc);
+        DeleteDC(hdcExpected);
+        return nDiff;
+    }
+
+    // Pixels of a channel colour in the window.
+    int ColouredPixels(COLORREF clr)
+    {
+        HDC hdc = GetDC(hwndCurve1);
+        int n = 0;
+        for (int y = 0; y < kHeight; y++)
+            for (int x = 0; x < kWidth; x++) n += GetPixel(hdc, x, y) == clr;
+        ReleaseDC(hwndCurve1, hdc);
+        return n;
+    }
+
+    std::string path;
+};
+
+std::string HeaderAndLine()
+{
+    const double adZero[4] = {0, 0, 0, 0};
+    return TextRecord("HZNTMK2  W") + OffsetBlock(adZero, adZero) + TextRecord("Z10/12/26") +
+           TextRecord("X$STARTED        1000");
+}
+
+TEST_F(ProfileRedrawTest, OneLineRedrawsTheRecordedReadingsRightAligned)
+{
+    std::string file;
+    // An earlier line whose readings must not show.
+    file += HeaderAndLine();
+    for (int i = 0; i < 30; i++) {
+        const int w[4] = {1900, 1900, 1900, 1900};
+        file += ReadingRecord('T', w);
+    }
+    file += TextRecord("Z10/12/26") + TextRecord("L2") + TextRecord("X$STARTED        2000");
+    for (int i = 0; i < 60; i++) {
+        const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+        file += ReadingRecord('T', w);
+    }
+    WriteFile(file);
+    const DWORD dwBefore = SetFilePointer(hDataFile, 0, nullptr, FILE_CURRENT);
+
+    RedrawProfileForInstrument();
+
+    EXPECT_EQ(DifferingPixels("one_line"), 0);
+    EXPECT_GT(ColouredPixels(aclrChannel[0]), 60);
+    // Nothing left of the line's 60 columns: x below 200 - 2 x 59 = 82 stays free of traces.
+    HDC hdc = GetDC(hwndCurve1);
+    for (int x = 0; x < 80; x++)
+        for (int y = 0; y < kHeight; y++) {
+            COLORREF c = GetPixel(hdc, x, y);
+            for (int k = 0; k < 4; k++) ASSERT_NE(c, aclrChannel[k]) << x << "," << y;
+        }
+    ReleaseDC(hwndCurve1, hdc);
+    // The file's read position is as it was, and the next record lands at the end.
+    EXPECT_EQ(SetFilePointer(hDataFile, 0, nullptr, FILE_CURRENT), dwBefore);
+    const std::string next = TextRecord("X  PAUSED        3000");
+    ASSERT_EQ(WriteDataRecord(next.data()), 1);
+    EXPECT_EQ(GetFileSize(hDataFile, nullptr), (DWORD)(file.size() + 27));
+}
+
+TEST_F(ProfileRedrawTest, FullWindowShowsTheNewestReadings)
+{
+    std::string file = HeaderAndLine();
+    for (int i = 0; i < 250; i++) {
+        const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+        file += ReadingRecord('T', w, 2990 + i % 20, i % 100);
+    }
+    WriteFile(file);
+    RedrawProfileForInstrument();
+    EXPECT_EQ(DifferingPixels("full_window"), 0);
+}
+
+TEST_F(ProfileRedrawTest, ReadingsBeforeANullingUseTheOffsetsOfTheirTime)
+{
+    std::string file = HeaderAndLine();
+    for (int i = 0; i < 30; i++) {
+        const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+        file += ReadingRecord('T', w);
+    }
+    const double adNew[4] = {300.0, 400.0, 500.0, 600.0};
+    const double adOld[4] = {10.0, -20.0, 30.0, -40.0};
+    file += OffsetBlock(adNew, adOld);
+    for (int i = 30; i < 60; i++) {
+        const int w[4] = {Word(i, 0) + 60, Word(i, 1) + 80, Word(i, 2) + 100, Word(i, 3) + 120};
+        file += ReadingRecord('T', w);
+    }
+    for (int k = 0; k < 4; k++) adOffset[k] = adNew[k];
+    WriteFile(file);
+    RedrawProfileForInstrument();
+    EXPECT_EQ(DifferingPixels("offset_change"), 0);
+}
+
+TEST_F(ProfileRedrawTest, StationRecordLeavesAGapInEveryTrace)
+{
+    std::string file = HeaderAndLine();
+    const int w[4] = {100, 120, 140, 160};
+    for (int i = 0; i < 20; i++) file += ReadingRecord('T', w);
+    file += TextRecord("S     12.00");
+    for (int i = 0; i < 20; i++) file += ReadingRecord('T', w);
+    WriteFile(file);
+    RedrawProfileForInstrument();
+    EXPECT_EQ(DifferingPixels("station_gap"), 0);
+    // The newest 20 readings run from x = 200 down to 162 (a polyline leaves out its last pixel); the station takes
+    // x = 160; the older ones start at 158.
+    const int yCh1 = (int)((2000.0 - 100 * 4.8333 * 2.0) * 0.05);
+    HDC hdc = GetDC(hwndCurve1);
+    EXPECT_EQ(GetPixel(hdc, 163, yCh1), aclrChannel[0]);
+    EXPECT_NE(GetPixel(hdc, 161, yCh1), aclrChannel[0]);
+    EXPECT_NE(GetPixel(hdc, 160, yCh1), aclrChannel[0]);
+    EXPECT_NE(GetPixel(hdc, 159, yCh1), aclrChannel[0]);
+    EXPECT_EQ(GetPixel(hdc, 158, yCh1), aclrChannel[0]);
+    ReleaseDC(hwndCurve1, hdc);
+}
+
+TEST_F(ProfileRedrawTest, NoDataFileDrawsNoTraces)
+{
+    CloseDataFile();
+    RedrawProfileForInstrument();
+    for (int k = 0; k < 4; k++) EXPECT_EQ(ColouredPixels(aclrChannel[k]), 0);
+}
+
+TEST_F(ProfileRedrawTest, FileWithoutLineRecordEndsAtItsStart)
+{
+    std::string file;
+    for (int i = 0; i < 10; i++) {
+        const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+        file += ReadingRecord('T', w);
+    }
+    file += std::string(5, 'T');  // a torn tail is no record
+    CloseDataFile();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << file;
+    }
+    ASSERT_EQ(OpenDataFileHandle(), 1);
+    RedrawProfileForInstrument();
+    EXPECT_GT(ColouredPixels(aclrChannel[0]), 0);
+}
+
+}  // namespace
