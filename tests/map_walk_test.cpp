@@ -1,0 +1,268 @@
+// A survey walked along a line straight through the map update: the swath in the colour of the readings, the
+// map-point records, the view following the walk, and the rebuild from the data file matching the live map.
+#include "map_test_support.h"
+
+#include <cmath>
+
+#include "processing/em61mk2_decode.h"
+
+namespace {
+
+// A stored EM61-MK2 reading record: mode 'T', gain 0, channel words and the mean current 1350.00.
+std::string ReadingRecord(int nWord1)
+{
+    char rec[DATA_RECORD_MAX];
+    BeginRecord(rec);
+    const int words[5] = {nWord1, nWord1, 0, 0, 1350};
+    rec[0] = 'T';
+    rec[1] = 0;
+    for (int k = 0; k < 5; ++k) {
+        rec[2 + 2 * k] = (char)((words[k] >> 8) & 0xFF);
+        rec[3 + 2 * k] = (char)(words[k] & 0xFF);
+    }
+    rec[12] = 0;
+    PutRecordTick(rec, 1234);
+    return std::string(rec, 27);
+}
+
+// Pixels of the survey layer of every tile that holds one, keyed by tile.
+struct LayerPicture {
+    std::vector<int> tiles;  // col x 2000 + row
+    std::vector<COLORREF> pixels;
+};
+
+LayerPicture SurveyLayer()
+{
+    LayerPicture picture;
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    for (int col = nTileColMin; col <= nTileColMax; ++col) {
+        for (int row = nTileRowMin; row <= nTileRowMax; ++row) {
+            if (!MapTileExists(col, row)) continue;
+            picture.tiles.push_back(col * 2000 + row);
+            SelectMapTileBitmap(hdcMem, col, row, 1);
+            for (int y = 0; y < nTileHeight; ++y)
+                for (int x = 0; x < nTileWidth; ++x) picture.pixels.push_back(GetPixel(hdcMem, x, y));
+        }
+    }
+    DeleteDC(hdcMem);
+    return picture;
+}
+
+COLORREF SurveyPixel(int px, int py)
+{
+    int col, row, ox, oy;
+    MapPixelToTile(px, py, &col, &row, &ox, &oy);
+    if (!MapTileExists(col, row)) return RGB(255, 255, 255);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    SelectMapTileBitmap(hdcMem, col, row, 1);
+    COLORREF c = GetPixel(hdcMem, ox, oy);
+    DeleteDC(hdcMem);
+    return c;
+}
+
+class MapWalkTest : public MapTest {
+protected:
+    // Readings of segment i (from position i - 1 to i): count and channel word.
+    static void SegmentReadings(int i, int *pnFirst, int *pnWordFirst, int *pnSecond, int *pnWordSecond)
+    {
+        *pnFirst = 5;
+        *pnWordFirst = kWordA;
+        *pnSecond = 0;
+        *pnWordSecond = kWordA;
+        if (i >= 31 && i <= 33) *pnFirst = 0;  // no readings: nothing drawn
+        if (i >= 34 && i <= 50) *pnWordFirst = kWordB;
+        if (i == 51) {  // more readings than a row holds: the first 500 count
+            *pnFirst = 500;
+            *pnWordFirst = kWordB;
+            *pnSecond = 100;
+        }
+    }
+
+    // Walks east along the origin's northing, one metre per position, to metre nLast.
+    void Walk(int nLast)
+    {
+        WriteDataRecord(HeaderStart().c_str());
+        UpdateMapDisplay(hwndMap, 1, kNorth, kEast, 0.0);
+        for (int i = 1; i <= nLast; ++i) {
+            int nFirst, nWordFirst, nSecond, nWordSecond;
+            SegmentReadings(i, &nFirst, &nWordFirst, &nSecond, &nWordSecond);
+            if (i == 1) nFirst = nSecond = 0;  // before the segment start: not drawn
+            for (int k = 0; k < nFirst; ++k) WriteDataRecord(ReadingRecord(nWordFirst).c_str());
+            for (int k = 0; k < nSecond; ++k) WriteDataRecord(ReadingRecord(nWordSecond).c_str());
+            // The handler keeps the first 500 cells of a row.
+            HandOver(nFirst + nSecond > 500 ? 500 : nFirst + nSecond, nWordFirst == kWordA ? 25 : nIndexB);
+            UpdateMapDisplay(hwndMap, 1, kNorth, kEast + i, 1.0);
+        }
+        FlushDataFile();
+    }
+
+    static std::string HeaderStart()
+    {
+        char rec[DATA_RECORD_MAX];
+        BeginRecord(rec);
+        memcpy(rec, "X$STARTED", 9);
+        return std::string(rec, 27);
+    }
+
+    void SetUpSurvey()
+    {
+        nEm61Type = 1;
+        nEm61TypeSaved = 1;
+        nSensorSize = 0;
+        nScaleType = 0;
+        // The scale puts reading A in the middle of class 25; reading B falls in a lower class.
+        double adChannel[4], adZero[4] = {0, 0, 0, 0};
+        int nMode = 0;
+        DecodeInstrumentFrameWithOffsets(ReadingRecord(kWordA).c_str(), adChannel, adZero, &nMode);
+        ASSERT_GT(adChannel[0], 0.0);
+        dScale1Min = 0.0;
+        dScale1Max = adChannel[0] * 50.0 / 25.5;
+        ComputeColorStep(dScale1Min, dScale1Max);
+        DecodeInstrumentFrameWithOffsets(ReadingRecord(kWordB).c_str(), adChannel, adZero, &nMode);
+        nIndexB = ColorScaleIndex(adChannel[0], dScale1Min);
+        ASSERT_GT(nIndexB, 0);
+        ASSERT_LT(nIndexB, 20);
+        nColorMapView = 1;
+        nSensorsMinus1 = 0;
+        dGpsOffsetY = 0.0;
+        dSwathLeft = 0.5;
+        dSwathRight = 0.5;
+        StartLogging(kEast, kNorth);
+        nRecordingState = 1;
+    }
+
+    static constexpr double kEast = 500000.0, kNorth = 5000000.0;
+    static constexpr int kWordA = 1000, kWordB = 400;
+    int nIndexB = 0;
+};
+
+TEST_F(MapWalkTest, SwathOfKnownReadingsRecordsAndScrolling)
+{
+    std::string path = OpenFile(L"walk.T61");
+    SetUpSurvey();
+    const int nInitialViewLeft = -nTileWidth / 2 + 1;
+    Walk(70);
+
+    // The view followed the walk east: 700 pixels in a window of 400.
+    EXPECT_GT(nViewLeft, nInitialViewLeft + 300);
+    EXPECT_EQ(nCursorWndX, 700 - nViewLeft);
+    EXPECT_GT(nCursorWndX, 0);
+    EXPECT_LT(nCursorWndX, nMapViewPixels);
+    ASSERT_TRUE(PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR) + "/map_swath_walk.png"));
+
+    // Along the track behind the cursor: index 25 of the colour scale, the colour 0x00FF40.
+    EXPECT_EQ(aclrColorScale[25], (COLORREF)0x00FF40);
+    HDC hdc = GetDC(hwndMap);
+    for (int back = 30; back <= 150; back += 15) {
+        EXPECT_EQ(GetPixel(hdc, nCursorWndX - back, nCursorWndY - 3), aclrColorScale[25]) << back;
+        EXPECT_EQ(GetPixel(hdc, nCursorWndX - back, nCursorWndY + 3), aclrColorScale[25]) << back;
+        // Beyond the footprint (half a metre each side): white.
+        EXPECT_EQ(GetPixel(hdc, nCursorWndX - back, nCursorWndY - 20), RGB(255, 255, 255)) << back;
+    }
+    ReleaseDC(hwndMap, hdc);
+
+    // The survey layer: segments 34..51 in reading B's class, the segments without readings white.
+    EXPECT_EQ(SurveyPixel(405, 3), aclrColorScale[nIndexB]);
+    EXPECT_EQ(SurveyPixel(505, -3), aclrColorScale[nIndexB]);
+    EXPECT_EQ(SurveyPixel(315, 3), RGB(255, 255, 255));
+    EXPECT_EQ(SurveyPixel(325, -3), RGB(255, 255, 255));
+    EXPECT_EQ(SurveyPixel(205, 3), aclrColorScale[25]);
+
+    // Map-point records: segment start at metre 1, the first pair, then one footprint per position.
+    std::vector<std::string> recs = MapPointRecords(ReadWholeFile(path));
+    ASSERT_EQ(recs.size(), 1u + 8u + 4u * 68u);
+    EXPECT_EQ(recs[0].substr(0, 16), "{0         0.000");
+    EXPECT_EQ(recs[1].substr(0, 16), "{a    500001.000");
+    EXPECT_EQ(recs[2].substr(0, 16), "{b   5000000.500");
+    EXPECT_EQ(recs[3].substr(0, 16), "{c    500001.000");
+    EXPECT_EQ(recs[4].substr(0, 16), "{d   4999999.500");
+    // Position at metre 40: its footprint across the track, left end north of it going east.
+    size_t k = 9 + 4 * (40 - 3);
+    EXPECT_EQ(recs[k].substr(0, 16), "{e    500040.000");
+    EXPECT_EQ(recs[k + 1].substr(0, 16), "{f   5000000.500");
+    EXPECT_EQ(recs[k + 2].substr(0, 16), "{g    500040.000");
+    EXPECT_EQ(recs[k + 3].substr(0, 16), "{h   4999999.500");
+}
+
+TEST_F(MapWalkTest, RebuildFromTheFileEqualsTheLiveSurveyLayerAndChangesNoSetting)
+{
+    OpenFile(L"rebuild.T61");
+    SetUpSurvey();
+    adOffset[0] = 12.5;
+    Walk(70);
+    LayerPicture live = SurveyLayer();
+    ASSERT_GT(live.tiles.size(), 1u);
+
+    // What a rebuild must leave alone: settings, calibration and the live handlers' cells.
+    const double dStep = dColorStep, dMin = dScale1Min, dMax = dScale1Max, dOff = adOffset[0];
+    const double dPpu = dMapPixelsPerUnit, dOx = dMapOriginX, dOy = dMapOriginY;
+    const int nView = nColorMapView, nSize = nMapSize, nPlotRow = nSwathPlotRow, nLast = nSwathPlotLastCell;
+    const int bHas = bSwathHasCells, nRow = nSwathRow, nCount = nSwathCellCount;
+    std::vector<int> cells(&rgColorGrid[0][0], &rgColorGrid[0][0] + 2 * SWATH_CELLS_PER_ROW);
+    for (int &c : rgColorGrid[nSwathRow]) c = 7;  // the row the handlers are filling
+    cells.assign(&rgColorGrid[0][0], &rgColorGrid[0][0] + 2 * SWATH_CELLS_PER_ROW);
+
+    CreateMapTiles(1);
+    EXPECT_EQ(SurveyPixel(205, 3), RGB(255, 255, 255));  // cleared
+    ReplotMapEm61Mk2();
+    LayerPicture rebuilt = SurveyLayer();
+    EXPECT_EQ(rebuilt.tiles, live.tiles);
+    ASSERT_EQ(rebuilt.pixels.size(), live.pixels.size());
+    size_t nDiffer = 0;
+    for (size_t i = 0; i < live.pixels.size(); ++i) {
+        if (live.pixels[i] != rebuilt.pixels[i] && nDiffer++ < 5) {
+            size_t t = i / (nTileWidth * nTileHeight), p = i % (nTileWidth * nTileHeight);
+            ADD_FAILURE() << "tile " << live.tiles[t] << " x " << p % nTileWidth << " y " << p / nTileWidth << " live "
+                          << std::hex << live.pixels[i] << " rebuilt " << rebuilt.pixels[i] << std::dec;
+        }
+    }
+    EXPECT_EQ(nDiffer, 0u);
+
+    EXPECT_EQ(dColorStep, dStep);
+    EXPECT_EQ(dScale1Min, dMin);
+    EXPECT_EQ(dScale1Max, dMax);
+    EXPECT_EQ(adOffset[0], dOff);
+    EXPECT_EQ(dMapPixelsPerUnit, dPpu);
+    EXPECT_EQ(dMapOriginX, dOx);
+    EXPECT_EQ(dMapOriginY, dOy);
+    EXPECT_EQ(nColorMapView, nView);
+    EXPECT_EQ(nMapSize, nSize);
+    EXPECT_EQ(nSwathPlotRow, nPlotRow);
+    EXPECT_EQ(nSwathPlotLastCell, nLast);
+    EXPECT_EQ(bSwathHasCells, bHas);
+    EXPECT_EQ(nSwathRow, nRow);
+    EXPECT_EQ(nSwathCellCount, nCount);
+    EXPECT_TRUE(std::equal(cells.begin(), cells.end(), &rgColorGrid[0][0]));
+
+    // The file is left at its end: logging appends after the last record.
+    char rec[DATA_RECORD_MAX];
+    EXPECT_EQ(ReadDataRecord(rec), 0);
+}
+
+TEST_F(MapWalkTest, TrackRebuildDrawsTheFootprintsAgain)
+{
+    OpenFile(L"track.T61");
+    SetUpSurvey();
+    nColorMapView = 0;
+    nCursorSize = 4;
+    Walk(30);
+    LayerPicture live = SurveyLayer();
+    EXPECT_EQ(SurveyPixel(150, 2), clrPosition);
+    CreateMapTiles(1);
+    ReplotMapEm61Mk2();
+    LayerPicture rebuilt = SurveyLayer();
+    EXPECT_EQ(rebuilt.tiles, live.tiles);
+    EXPECT_TRUE(rebuilt.pixels == live.pixels);
+}
+
+TEST_F(MapWalkTest, EmptyFileRebuildsNothingAndEndsAtTheEnd)
+{
+    OpenFile(L"empty.T61");
+    SetUpSurvey();
+    ReplotMapEm61Mk2();
+    EXPECT_EQ(MapTileCount(), 0);
+    char rec[DATA_RECORD_MAX];
+    EXPECT_EQ(ReadDataRecord(rec), 0);
+}
+
+}  // namespace
