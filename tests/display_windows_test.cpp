@@ -1,0 +1,198 @@
+// Display child windows: class registration, the common repaint (scale lines, stored bars, labels, empty speed
+// bar; nothing but the speed bar without an instrument), the reading-window refresh and the colour legend.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "core/core.h"
+#include "core/settings.h"
+#include "displays/child_windows.h"
+#include "displays/displays.h"
+#include "displays/grid.h"
+#include "displays/reading_windows.h"
+#include "displays/scales.h"
+#include "logscreen/logscreen.h"
+#include "map/pens.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr COLORREF kWhite = 0xFFFFFF;
+HWND gParent;
+
+LRESULT ParentProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
+{
+    return DefWindowProc(hwnd, m, w, l);
+}
+
+class WindowsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static char arg0[] = "display-windows-test";
+        static char *argv[] = {arg0, nullptr};
+        hInst = PlatformInit(1, argv);
+        nInstrumentType = INSTRUMENT_EM61MK2;
+        hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+        hFontBold = CreateFont(16, 0, 0, 0, 700, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+        nLineHeight = 18;
+        CreateFixedPensAndBrushes();
+        CreateTrackPens(0);
+        CreateChannelPens(0);
+        CreateColorScalePens();
+        ASSERT_EQ(RegisterDecayWnd(hInst), 0);
+        ASSERT_EQ(RegisterBarQWnd(hInst), 0);
+        ASSERT_EQ(RegisterBarIWnd(hInst), 0);
+        ASSERT_EQ(RegisterCurveWnd(hInst), 0);
+        ASSERT_EQ(RegisterNumbersWnd(hInst), 0);
+        ASSERT_EQ(RegisterSpeedWnd(hInst), 0);
+        ASSERT_EQ(RegisterColorBarWnd(hInst), 0);
+
+        WNDCLASS wc = {};
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = hInst;
+        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+        wc.lpszClassName = L"DisplayTestParent";
+        ASSERT_NE(RegisterClass(&wc), 0);
+        gParent = CreateWindow(L"DisplayTestParent", L"Displays", WS_OVERLAPPED, 0, 0, 800, 600, nullptr, 0, hInst,
+                               nullptr);
+        ShowWindow(gParent, SW_SHOW);
+        const DWORD style = WS_CHILD | WS_VISIBLE;
+        hwndCurve1 = CreateWindow(L"CurveWnd", L"", style, 0, 0, 300, 120, gParent, 600, hInst, nullptr);
+        hwndDecay = CreateWindow(L"DecayWnd", L"", style, 310, 0, 120, 120, gParent, 610, hInst, nullptr);
+        hwndNumbers = CreateWindow(L"NumbersWnd", L"", style, 440, 0, 150, 120, gParent, 650, hInst, nullptr);
+        hwndSpeed = CreateWindow(L"SpeedWnd", L"", style, 0, 130, 200, 10, gParent, 651, hInst, nullptr);
+        ASSERT_TRUE(hwndCurve1 && hwndDecay && hwndNumbers && hwndSpeed);
+    }
+};
+const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new WindowsEnvironment);
+
+int PixelsNotWhite(HWND hwnd, int w, int h)
+{
+    HDC hdc = GetDC(hwnd);
+    int n = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) n += GetPixel(hdc, x, y) != kWhite;
+    ReleaseDC(hwnd, hdc);
+    return n;
+}
+
+int PixelsOf(HWND hwnd, int w, int h, COLORREF clr)
+{
+    HDC hdc = GetDC(hwnd);
+    int n = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) n += GetPixel(hdc, x, y) == clr;
+    ReleaseDC(hwnd, hdc);
+    return n;
+}
+
+// Scribbles black over a window, so that a repaint shows what it restores.
+void Scribble(HWND hwnd, int w, int h)
+{
+    HDC hdc = GetDC(hwnd);
+    RECT rc = {0, 0, w, h};
+    FillRect(hdc, &rc, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    ReleaseDC(hwnd, hdc);
+}
+
+class DisplayWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        nInstrumentType = INSTRUMENT_EM61MK2;
+        bInstrumentEnabled = 1;
+        bAltGraphScale = 0;
+        nRecordingState = 0;
+        nCurveWndWidth = 300;
+        nGraphBandWidth = 300;
+        nCurveAreaHeight = 120;
+        nCurveAreaHeightB = 120;
+        nBarColumnWidth = 120;
+        dScale1Min = 0.0;
+        dScale1Max = 2000.0;
+        dScale1PixPerUnit = 120.0 / 2000.0;
+        dScale1PixPerUnitB = 120.0 / 2000.0;
+        int nSign = 0;
+        ComputeGridLines(anGridLineY1, 120, 0.0, 2000.0, dScale1PixPerUnit, &nSign);
+        ComputeGridLines(anGridLineY1B, 120, 0.0, 2000.0, dScale1PixPerUnitB, &nScale1RangeSign);
+        ComputeGridLinesMain(0);
+        nSpeedBarWidth = 200;
+        nSpeedBarHeight = 10;
+        rcSidePanel = RECT{0, 0, 150, 120};
+        rcSidePanelValues = RECT{30, 7, 150, 120};
+        for (int i = 0; i < 4; i++) anBarLeft[i] = 10 + 25 * i;
+        nChannelBarWidth = 15;
+    }
+};
+
+TEST_F(DisplayWindowsTest, ARegistrationFailureIsReported)
+{
+    PlatformFailRegisterClass(L"BarIWnd");
+    EXPECT_EQ(RegisterBarIWnd(hInst), 1);
+    PlatformFailRegisterClass(nullptr);
+}
+
+TEST_F(DisplayWindowsTest, RepaintRestoresScaleLinesLabelsAndAnEmptySpeedBar)
+{
+    Scribble(hwndCurve1, 300, 120);
+    Scribble(hwndNumbers, 150, 120);
+    Scribble(hwndSpeed, 200, 10);
+    InvalidateRect(hwndCurve1, nullptr, TRUE);
+    InvalidateRect(hwndNumbers, nullptr, TRUE);
+    InvalidateRect(hwndSpeed, nullptr, TRUE);
+    // One paint message repaints every invalid child.
+    UpdateWindow(hwndSpeed);
+    EXPECT_EQ(PixelsOf(hwndCurve1, 300, 120, 0), 0);
+    HDC hdc = GetDC(hwndCurve1);
+    // The four fixed lines of a 0..2000 scale: rows trunc(120 - 121 x f), f = 0.2 .. 0.8.
+    for (int row : {95, 71, 47, 23}) EXPECT_NE(GetPixel(hdc, 150, row), kWhite) << row;
+    EXPECT_EQ(GetPixel(hdc, 150, 60), kWhite);
+    ReleaseDC(hwndCurve1, hdc);
+    EXPECT_GT(PixelsOf(hwndNumbers, 150, 120, RGB(0, 0, 255)), 20);  // blue channel labels
+    EXPECT_EQ(PixelsNotWhite(hwndSpeed, 200, 10), 0);                // empty bar
+}
+
+TEST_F(DisplayWindowsTest, WithoutInstrumentOnlyTheSpeedBarIsDrawn)
+{
+    bInstrumentEnabled = 0;
+    Scribble(hwndCurve1, 300, 120);
+    Scribble(hwndNumbers, 150, 120);
+    Scribble(hwndDecay, 120, 120);
+    InvalidateRect(hwndCurve1, nullptr, TRUE);
+    InvalidateRect(hwndNumbers, nullptr, TRUE);
+    InvalidateRect(hwndDecay, nullptr, TRUE);
+    UpdateWindow(hwndCurve1);
+    EXPECT_EQ(PixelsNotWhite(hwndCurve1, 300, 120), 0);
+    EXPECT_EQ(PixelsNotWhite(hwndNumbers, 150, 120), 0);
+    EXPECT_EQ(PixelsNotWhite(hwndDecay, 120, 120), 0);
+}
+
+TEST_F(DisplayWindowsTest, RefreshRedrawsStoredBarsOnlyOnceTheirFrameIsDrawn)
+{
+    for (int i = 0; i < 4; i++) anBarTop[i] = 40;
+    bGraphFrameDrawn = 1;
+    Scribble(hwndDecay, 120, 120);
+    RefreshReadingWindows();
+    EXPECT_GT(PixelsOf(hwndDecay, 120, 120, aclrChannel[0]), 15 * 60);
+    EXPECT_EQ(PixelsOf(hwndDecay, 120, 120, 0), 0);
+
+    bGraphFrameDrawn = 0;
+    RefreshReadingWindows();
+    EXPECT_EQ(PixelsOf(hwndDecay, 120, 120, aclrChannel[0]), 0);
+    EXPECT_GT(PixelsNotWhite(hwndDecay, 120, 120), 0);  // its scale lines
+}
+
+TEST_F(DisplayWindowsTest, ColourLegendPaintsWhenCreated)
+{
+    HWND hwnd = CreateWindow(L"ColorBarWnd", L"", WS_CHILD | WS_VISIBLE, 600, 0, 60, 296, gParent, 653, hInst,
+                             nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    PlatformPump(20);
+    EXPECT_GT(PixelsNotWhite(hwnd, 60, 296), 100);
+    DestroyWindow(hwnd);
+}
+
+}  // namespace
