@@ -15,6 +15,7 @@
 #include "datafile/record_length.h"
 #include "logscreen/logscreen.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/gps_position.h"
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
 
@@ -300,6 +301,61 @@ TEST(LoggingCommand, FailedEm34StartsNeverShiftTheGpsYOffset)
                 CHILD_CHECK(dGpsOffsetY == 1.5);
             }
         }
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+// GPS only: no instrument port, no reader and no timer 1; the GPS reader, made suspended, runs once the screen is
+// shown and positions arrive; the colour map view is 0.
+TEST(LoggingCommand, GpsOnlyRunsTheGpsReaderWithoutInstrumentReaderOrTimer)
+{
+    std::string root = emu::MakeTempRoot("logging_gps_only");
+    emu::Emulator dev(root, {"COM6=gps:format=1"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ProgramStart start;
+    start.jixProduct = 0;  // the mapping line keeps a colour map view of its own
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, []() {
+        UseEmulatorPorts();
+        bInstrumentEnabled = 0;
+        bGpsEnabled = 1;
+        nColorMapView = 1;
+        nGpsSatellites = 3;  // left from an earlier run: the fix state starts afresh
+        PlatformClearShownDialogs();
+        PlatformPressKey('L');
+        CHILD_CHECK(PlatformShownDialogs().empty());
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(IsWindowVisible(hwndLog));
+        CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+        CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
+        CHILD_CHECK(ActiveTimerPeriods().empty());
+        CHILD_CHECK(nColorMapView == 0);
+        CHILD_CHECK(bGpsActive == 1);
+        CHILD_CHECK(IsOpenHandle(hGpsPort));
+        CHILD_CHECK(IsOpenHandle(hGpsThread));
+        CHILD_CHECK(nGpsSatellites == 20 || bGpsPositionValid == 1);
+        CHILD_CHECK(PlatformWaitFor([] { return nGpsThreadState == THREAD_RUNNING; }, 2000));
+        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1; }, 5000));
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+// "GPS M&onitoring" (key O) from the main menu shows the monitor in place of the menu.
+TEST(LoggingCommand, KeyOShowsTheGpsMonitor)
+{
+    ChildResult r = RunProgramInChild(ProgramStart(), []() {
+        bGpsEnabled = 0;
+        PlatformPressKey('O');
+        CHILD_CHECK(nActiveScreen == 2);
+        CHILD_CHECK(IsWindowVisible(hwndGpsMonitor));
+        CHILD_CHECK(!IsWindowVisible(ahMenuButton[0]));
+        CHILD_CHECK(!IsWindowVisible(hwndLog));
         CloseProgram();
         return 0;
     });
