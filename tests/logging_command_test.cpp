@@ -362,3 +362,80 @@ TEST(LoggingCommand, KeyOShowsTheGpsMonitor)
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
 }
+
+// Every instrument through the real menu: the reader starts, data arrive and timer 1 ends at 300 ms; the EM38
+// measures its record length first.
+TEST(LoggingCommand, EveryInstrumentStartsItsReaderAndTimer)
+{
+    struct Case {
+        int type;
+        const char *device;
+        int recordLength;  // expected nInstrumentRecordLength, 0: not checked
+    };
+    const Case cases[] = {
+        {INSTRUMENT_EM31MK2, "COM4=em31mk2", 0},  {INSTRUMENT_EM38, "COM4=em38:len=7", 7},
+        {INSTRUMENT_EM38, "COM4=em38:len=12", 12}, {INSTRUMENT_EM34, "COM4=em34", 0},
+        {INSTRUMENT_EM38MK2, "COM4=em38mk2", 14},  {INSTRUMENT_EM384, "COM4=em384", 26},
+        {INSTRUMENT_CS21, "COM4=cs21", 0},         {INSTRUMENT_GRAD601, "COM4=grad601", 0},
+        {INSTRUMENT_EM61LX2, "COM4=em61lx2:answer=OV", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.device);
+        std::string root = emu::MakeTempRoot("logging_each");
+        emu::Emulator dev(root, {c.device});
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ProgramStart start;
+        start.instrumentType = c.type;
+        start.rootFolder = root;
+        ChildResult r = RunProgramInChild(start, [c]() {
+            UseEmulatorPorts();
+            PlatformClearShownDialogs();
+            PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+            PlatformPressKey('L');
+            CHILD_CHECK(PlatformShownDialogs().empty());
+            CHILD_CHECK(nActiveScreen == 1);
+            CHILD_CHECK(IsWindowVisible(hwndLog));
+            CHILD_CHECK(IsOpenHandle(hInstrumentThread));
+            CHILD_CHECK(HasTimer(300));
+            CHILD_CHECK(ActiveTimerPeriods().size() == 1);
+            if (c.recordLength) CHILD_CHECK(nInstrumentRecordLength == c.recordLength);
+            CHILD_CHECK(PlatformWaitFor(
+                [] { return dwInstrumentDataTick != 0 && GetTickCount() - dwInstrumentDataTick < 200; }, 3000));
+            CloseProgram();
+            return 0;
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0);
+    }
+}
+
+// A silent conductivity meter: no first frame within about a second gives "Connection Issue", ports closed.
+TEST(LoggingCommand, SilentEm31GivesConnectionIssueAfterTheFirstFrameCheck)
+{
+    std::string root = emu::MakeTempRoot("logging_em31_silent");
+    emu::Emulator dev(root, {"COM4=em31mk2"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 silence 0"));
+    ProgramStart start;
+    start.instrumentType = INSTRUMENT_EM31MK2;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, [&dev]() {
+        UseEmulatorPorts();
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"Connection Issue", 1);
+        DWORD dwStart = GetTickCount();
+        PlatformPressKey('L');
+        CHILD_CHECK(GetTickCount() - dwStart >= 900);
+        CHILD_CHECK(ShownWith(L"Connection Issue", L"Instrument OFF or Disconnected, or wrong COM port selected"));
+        CHILD_CHECK(nActiveScreen == 0);
+        CHILD_CHECK(MenuShown());
+        CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+        CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
+        CHILD_CHECK(ActiveTimerPeriods().empty());
+        CHILD_CHECK(dev.command("COM4 state") == "OK idle");
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
