@@ -15,21 +15,65 @@ LRESULT ScreenLogWndProc(HWND, UINT, WPARAM, LPARAM);
 // Stops monitoring or logging; with forced 1 never asks. Returns 1 when stopped, 0 when the operator chose No.
 int StopLogging(int forced);
 
+// Message handlers of the logging screen.
+LRESULT OnScreenLogCreate(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnScreenLogSize(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnScreenLogCommand(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnScreenLogKeyUp(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnScreenLogPaint(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnScreenLogTimer(HWND, UINT, WPARAM, LPARAM);
+LRESULT OnScreenLogDataFileError(HWND, UINT, WPARAM, LPARAM);  // WM_DATAFILE_ERROR
+// Fills awProfileRecordKinds; returns 2.
+int InitProfileRecordKinds();
+// Record kinds the backward profile readers accept: D E F M N P Q T S Z O X.
+extern wchar_t awProfileRecordKinds[12];
+
+// ---------------------------------------------------------------------------------------------------------------
+// Child windows and buttons
+// ---------------------------------------------------------------------------------------------------------------
 // Display child windows of the logging screen (control ids 600 to 653).
 extern HWND hwndCurve1, hwndCurve2, hwndCurve3, hwndDecay, hwndBarQ, hwndBarI, hwndNumbers, hwndSpeed, hwndMap,
     hwndColorBar;
 
-// Screen buttons: shown while no data file is open, shown while one is, the map-channel buttons of the side
-// panel and the further buttons of the screen.
-extern HWND ahMonitorButton[4], ahRecordButton[4], ahSideButton[8], ahLogExtraButton[8];
+// Screen buttons: the first row ("&File", "N&ull" or "Map &Size", "E&xit", "&Menu", ids 460..463) shown in
+// monitoring; the second row ("&Go", "&QLine", "E&xit", "&Menu", the same ids) shown in stand-by; "P A U S E"
+// (id 460) shown while logging; the nine map view buttons (ids 470..478); the colour-map channel boxes (ids 480..)
+// and the three second-coil boxes of the EM61-LX2 (ids 480..482).
+extern HWND hwndLogButtons[4], hwndLogButtonsAlt[4], hwndPauseButton, hwndMapViewButtons[9], hwndChannelBoxes[8],
+    hwndChannelBoxes2[3];
+// The same windows under the names the reading and position handlers use.
+extern HWND (&ahMonitorButton)[4];
+extern HWND (&ahRecordButton)[4];
+extern HWND (&ahSideButton)[8];
+extern HWND (&ahLogExtraButton)[3];
 
 // 1 while the instrument link is active (GPS records are written only then); 1 while the soft marker key is held.
 extern int bInstrumentLinkUp, bSoftMarkerDown;
 // The map takes positions only while this is 1; every logging-screen command clears it while it runs.
 extern int bMapUpdatesOn;
 
-// Status-panel boxes the handlers fill directly, and the side-panel geometry.
+// ---------------------------------------------------------------------------------------------------------------
+// Layout of the logging screen (pixels of its client area), set at creation and by the arrangement
+// ---------------------------------------------------------------------------------------------------------------
+extern int nGraphBandHeight, nButtonRowHeight, nLayoutMarginX, nLayoutMarginY, nSidePanelWidth, nStatusPanelX,
+    nStatusPanelHeight, nStatusPanelTop, nPanelGap, nBarColumnX, nBarColumnY, nCurveWndX, nCurveWndTop, nMapWndX,
+    nMapWndY, nSpeedBarX, nSpeedBarY, nBarWidth, nBarWndWidth, nBarWndHeight, nScaleStripX, nScaleStripWidth,
+    nButtonColumnX, nButtonColumnTop, nButtonWidth, nButtonHeight, nButtonGap, nBottomMargin, nMapButtonHeight,
+    nSpeedBarYGpsOn, nBarColumnHeightGpsOn, nSpeedBarYGpsOff, nBarColumnHeightGpsOff, nLowerBandTop;
+extern RECT rcPauseHintArea;
+// Landscape and portrait arrangement of every child window and button for the instrument and the map flag.
+void ArrangeLogScreen();
+void ArrangeLogScreenTall();
+// Shows (1) or hides (0) the colour-map channel boxes and sets the chosen one.
+void ShowChannelCheckBoxes(int show);
+
+// Status-panel boxes the handlers fill directly, and the side-panel geometry. Until the status panel is laid out
+// they are empty, so writes into them draw nothing.
 extern RECT rcSidePanel, rcSidePanelValues, rcTiltRollValue, rcTiltPitchValue;
+extern RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcStatusStation, rcStatusCount,
+    rcStatusTime, rcHintLine, rcProcedureMessage, rcLamp1, rcLamp2, rcSpeedValue, rcFileNameText, rcStatusLineText;
+extern RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
+extern RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
 extern int nTextMarginX;
 // Speed bar size and scale (pixels per speed unit).
 extern int nSpeedBarWidth, nSpeedBarHeight;
@@ -38,3 +82,60 @@ extern double dSpeedPixPerUnit;
 // Paint the GPS status boxes or the tilt value boxes red (a lost GPS link, a lost tilt meter).
 void FillGpsStatusFieldsRed();
 void FillTiltAttitudeFieldsRed();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Logging session
+// ---------------------------------------------------------------------------------------------------------------
+// Session counters and timers.
+extern int nLineReadingCount, nTotalReadingCount, nLineCounter;
+extern double dLineAccum1, dLineAccum2;
+extern int nLineElapsedMs, nTotalElapsedMs;
+extern DWORD dwRecordStartTick;
+// Fixed timer period of the triggered EM61-MK2 (100 ms).
+extern int nFixedTimerMs;
+
+// Per-reading record switch of survey mode 2 (1 pressed, -1 held, 0 released).
+extern int nRecordTrigger;
+// Dialog-open flags the link watch respects.
+extern int bProcedureDialogOpen, bStationConfirmOpen, bEm384DialogOpen;
+// 1 after a start whose wheel command was not answered: readings come from the main reader (see StartLogging).
+extern int bWheelStartFailed;
+
+// The session steps the screen buttons and keys run; each returns the new nRecordingState.
+int CreateDataFileStep();  // monitoring: data-file dialog and its completion
+int StartLogging();        // stand-by: start or resume
+int PauseLogging();        // logging: pause (flush)
+int QuickLine();           // stand-by or logging: next line after the question
+int StopLoggingStep();     // any: stop (asks while a file is open)
+// Drops a recording session to stand-by after the data file reported a write or flush failure.
+void DropToStandByAfterFileError();
+// Settings save that keeps the antenna offsets and colour view of the configuration file while a GPS-only data
+// file runs with them zeroed.
+void SaveSettingsKeepingConfiguration();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Commands
+// ---------------------------------------------------------------------------------------------------------------
+// Popup-menu handles: set while menu mode lasts (keys D, L, R get their menu meanings).
+extern HMENU hPopupMenu, hPopupSubMenu;
+// Button of the visible row that carries the default style (Tab moves it, Enter presses it).
+extern int nDefaultButton;
+// Decoding of one WM_COMMAND, WM_KEYDOWN or WM_DEADCHAR into a button index (0..3, -99 none) and a command code
+// (101..149, -99 none); no side effects but the soft marker and the Tab default move.
+struct ScreenLogInput {
+    int nButton;
+    int nCode;
+};
+ScreenLogInput DecodeScreenLogInput(UINT message, WPARAM wParam);
+// Runs a screen-button action (0..3) and a command code.
+void RunScreenButton(int nButton);
+void RunScreenLogCommandCode(int nCode);
+// Popup-menu resource for the instrument and state.
+int PopupMenuResourceFor(int nInstrument, int nState);
+// Nulling (command 104).
+void StartNullingCommand();
+
+// ---------------------------------------------------------------------------------------------------------------
+// Link watch
+// ---------------------------------------------------------------------------------------------------------------
+void ShowLostConnectionNotice(RECT rcBox);

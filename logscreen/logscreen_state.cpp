@@ -7,7 +7,12 @@
 
 HWND hwndCurve1, hwndCurve2, hwndCurve3, hwndDecay, hwndBarQ, hwndBarI, hwndNumbers, hwndSpeed, hwndMap,
     hwndColorBar;
-HWND ahMonitorButton[4], ahRecordButton[4], ahSideButton[8], ahLogExtraButton[8];
+HWND hwndLogButtons[4], hwndLogButtonsAlt[4], hwndPauseButton, hwndMapViewButtons[9], hwndChannelBoxes[8],
+    hwndChannelBoxes2[3];
+HWND (&ahMonitorButton)[4] = hwndLogButtons;
+HWND (&ahRecordButton)[4] = hwndLogButtonsAlt;
+HWND (&ahSideButton)[8] = hwndChannelBoxes;
+HWND (&ahLogExtraButton)[3] = hwndChannelBoxes2;
 
 int bInstrumentLinkUp = 0, bSoftMarkerDown = 0;
 int bMapUpdatesOn = 1;
@@ -16,6 +21,10 @@ int bMapUpdatesOn = 1;
 RECT rcSidePanel = {0, 0, 110, 0};
 RECT rcSidePanelValues = {30, 7, 110, 0};
 RECT rcTiltRollValue = {0, 0, 0, 0}, rcTiltPitchValue = {0, 0, 0, 0};
+RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcStatusStation, rcStatusCount, rcStatusTime,
+    rcHintLine, rcProcedureMessage, rcLamp1, rcLamp2, rcSpeedValue, rcFileNameText, rcStatusLineText;
+RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
+RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
 int nTextMarginX = 10;
 int nSpeedBarWidth = 0, nSpeedBarHeight = 8;
 double dSpeedPixPerUnit = 0.0;

@@ -1,6 +1,8 @@
 // Registration of all resource tables at start.
 #include "resources/resources.h"
 
+void RegisterLogScreenMenus();  // menus_logscreen.cpp: popup menus 490 to 498
+
 void RegisterResources()
 {
     static int bRegistered = 0;  // the tables are handed to the platform layer once per process
@@ -8,4 +10,5 @@ void RegisterResources()
         return;
     bRegistered = 1;
     RegisterMessageDialogTemplates();
+    RegisterLogScreenMenus();
 }

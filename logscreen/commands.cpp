@@ -1,0 +1,250 @@
+// Logging-screen commands: buttons, keys and popup menu decoded into screen-button actions and command codes.
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "displays/displays.h"
+#include "logscreen/logscreen.h"
+#include "map/map.h"
+#include "processing/dispatch.h"
+#include "processing/em61mk2_decode.h"
+#include "processing/em61mk2_handler.h"
+
+HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
+int nDefaultButton = 0;
+
+namespace {
+
+const int kNone = -99;
+
+int IsOpen(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+
+// The row of buttons the operator sees: the first in monitoring, the second otherwise.
+HWND *VisibleRow() { return nRecordingState == 0 ? hwndLogButtons : hwndLogButtonsAlt; }
+
+void MoveDefaultButton()
+{
+    HWND *aRow = VisibleRow();
+    nDefaultButton = (nDefaultButton + 1) % 4;
+    for (int i = 0; i < 4; i++)
+        if (aRow[i]) SendMessage(aRow[i], BM_SETSTYLE, i == nDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+int MenuMode() { return hPopupMenu != nullptr || hPopupSubMenu != nullptr; }
+
+// Key map outside logging: a button index (0..3) or a command code (101..149), or kNone.
+int KeyResult(int k)
+{
+    const int bReview = bMapReviewMode != 0;
+    const int bStandBy = nRecordingState == -1;
+    switch (k) {
+    case VK_RETURN: return nDefaultButton;
+    case 0x25: return MenuMode() ? kNone : 113;
+    case 'L': return MenuMode() ? (bReview ? kNone : 128) : 113;
+    case 0x26:
+    case 'P': return 115;
+    case 0x27: return MenuMode() ? kNone : 114;
+    case 'R': return MenuMode() ? (bReview ? kNone : 129) : 114;
+    case 0x28: return MenuMode() ? kNone : 116;
+    case 'D': return MenuMode() ? (bReview ? kNone : 126) : 116;
+    case 0x2B:
+    case 0x3D: return bReview ? 117 : kNone;
+    case 0x2D:
+    case 0x5F: return bReview ? 118 : kNone;
+    case 'A': return bReview ? kNone : 105;
+    case 'B': return bReview ? kNone : 106;
+    case 'C': return (bStandBy && !bReview) ? 103 : kNone;
+    case 'E': return bReview ? 121 : (bStandBy ? 101 : kNone);
+    case 'F': return bReview ? 119 : (nRecordingState == 0 ? 0 : kNone);
+    case 'G':
+    case 0x71: return (bStandBy && !bReview) ? 0 : kNone;
+    case 'I': return bReview ? kNone : 120;
+    case 'M':
+    case 0x72: return bReview ? kNone : 3;
+    case 'N': return (bStandBy && !bReview) ? 102 : kNone;
+    case 'O': return bReview ? kNone : 107;
+    case 'Q': return (bStandBy && !bReview) ? 1 : kNone;
+    case 'S': return bReview ? kNone : 110;
+    case 'T': return bReview ? kNone : 127;
+    case 'U': return bReview ? kNone : 104;
+    case 'V': return bReview ? kNone : 130;
+    case 'W': return bReview ? kNone : 112;
+    case 'X': return 2;
+    case 'Y': return bReview ? kNone : 111;
+    default: return kNone;
+    }
+}
+
+// While logging only the pause key counts.
+int PauseKeyPressed(int k)
+{
+    switch (nPauseKey) {
+    case 0:
+        if (nInstrumentType == INSTRUMENT_EM61LX2 && ((k >= 0x25 && k <= 0x28) || (k >= 0x30 && k <= 0x39))) {
+            if (nSoftMarkerKey == 1 && bSoftMarkerDown == 0) bSoftMarkerDown = 1;
+            return 0;
+        }
+        return 1;
+    case 1: return k == VK_RETURN;
+    case 2: return k == VK_SPACE;
+    case 3: return k == 'P';
+    default: return 1;
+    }
+}
+
+void Refuse(const wchar_t *szText)
+{
+    ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION", szText);
+    if (hwndLog) {
+        InvalidateRect(hwndLog, nullptr, TRUE);
+        UpdateWindow(hwndLog);
+    }
+}
+
+void ShowPopupMenu()
+{
+    bMapUpdatesOn = 0;
+    int nResource = PopupMenuResourceFor(nInstrumentType, nRecordingState);
+    hPopupMenu = LoadMenu(hInst, nResource);
+    hPopupSubMenu = hPopupMenu;
+    if (hPopupSubMenu) {
+        TrackPopupMenuEx(hPopupSubMenu, 0, nMainX + 190, nMainY + 120, hwndLog, nullptr);
+        DestroyMenu(hPopupMenu);
+    }
+    // The handles keep their values: menu mode lasts until a command clears it.
+    if (hwndLog) SetFocus(hwndLog);
+}
+
+void ClearMenuMode()
+{
+    hPopupMenu = nullptr;
+    hPopupSubMenu = nullptr;
+}
+
+}  // namespace
+
+int PopupMenuResourceFor(int nInstrument, int nState)
+{
+    const int bFile = nState != 0;
+    switch (nInstrument) {
+    case INSTRUMENT_EM61LX2: return bFile ? 492 : 491;
+    case INSTRUMENT_EM61MK2: return bFile ? 494 : 493;
+    case INSTRUMENT_EM38MK2: return bFile ? 498 : 497;
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21: return bFile ? 490 : 497;
+    default: return bFile ? 496 : 495;  // Grad601, EM31-MK2, EM38, EM34-3
+    }
+}
+
+ScreenLogInput DecodeScreenLogInput(UINT message, WPARAM wParam)
+{
+    ScreenLogInput in = {kNone, kNone};
+    if (message == WM_COMMAND) {
+        const int id = LOWORD(wParam), note = HIWORD(wParam);
+        if (nActiveScreen == 1) {
+            static const int anMenuCode[21] = {101, 102, 103, 104, 105, 106, 107, 108, 110, 111, 109,
+                                               112, 132, 126, 127, 128, 129, 130, 131, 141, 140};
+            if (id >= 501 && id <= 521) in.nCode = anMenuCode[id - 501];
+        }
+        if (note == 0 && id >= 460 && id <= 463) in.nButton = id - 460;
+        const int nLastBox = (nInstrumentType == INSTRUMENT_EM384 || nInstrumentType == INSTRUMENT_CS21) ? 487 : 484;
+        if (id >= 480 && id <= nLastBox) in.nCode = id - 338;
+        if (id >= 470 && id <= 478) in.nCode = id - 357;
+        return in;
+    }
+    if ((message == WM_KEYDOWN || message == WM_DEADCHAR) && nActiveScreen == 1) {
+        const int k = (int)wParam;
+        if (nRecordingState == 1) {
+            if (PauseKeyPressed(k)) in.nButton = 0;
+            return in;
+        }
+        if (k == VK_TAB) {
+            MoveDefaultButton();
+            return in;
+        }
+        int r = KeyResult(k);
+        if (r >= 0 && r <= 3) in.nButton = r;
+        else if (r >= 101 && r <= 149) in.nCode = r;
+    }
+    return in;
+}
+
+void StartNullingCommand()
+{
+    ClearMenuMode();
+    if (nInstrumentType != INSTRUMENT_EM61MK2 && nInstrumentType != INSTRUMENT_EM61LX2) return;
+    if (!bInstrumentEnabled) {
+        Refuse(L"Option avaiable only when Instrument is enabled");
+        return;
+    }
+    if (nEm61ProcedureState != 1) return;
+    int bAsked = 0;
+    if (nRecordingState == -1) {
+        bAsked = 1;
+        if (!ShowMessageDialog(hwndLog, L"MESSAGEYESNO", L"NULLING", L"DO YOU WANT TO PERFORM NULLING")) {
+            if (hwndLog) {
+                InvalidateRect(hwndLog, nullptr, TRUE);
+                UpdateWindow(hwndLog);
+            }
+            return;
+        }
+    }
+    nEm61ProcedureState = -1;
+    nProcedureCount = 0;
+    for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
+    if (!bAsked) {
+        static const int anButton[3] = {0, 1, 3};
+        for (int i : anButton)
+            if (hwndLogButtons[i]) EnableWindow(hwndLogButtons[i], FALSE);
+        for (int i = 0; i < 8; i++)
+            if (hwndChannelBoxes[i]) EnableWindow(hwndChannelBoxes[i], FALSE);
+    }
+    if (IsOpen(hDataFile)) RedrawProfileForInstrument();
+}
+
+void RunScreenButton(int nButton)
+{
+    switch (nButton) {
+    case 0:
+        if (nRecordingState == 0) CreateDataFileStep();
+        else if (nRecordingState == -1) StartLogging();
+        else if (nRecordingState == 1) PauseLogging();
+        break;
+    case 1:
+        if (!bInstrumentEnabled) {
+            Refuse(L"Option avaiable only when Instrument is enabled");
+        } else if (nRecordingState == 0) {
+            const int bEm61 = nInstrumentType == INSTRUMENT_EM61MK2 || nInstrumentType == INSTRUMENT_EM61LX2;
+            RunScreenLogCommandCode(bEm61 ? 104 : 110);
+        } else if (nRecordingState == -1 || nRecordingState == 1) {
+            QuickLine();
+        }
+        break;
+    case 2: StopLoggingStep(); break;
+    case 3: ShowPopupMenu(); break;
+    default: break;
+    }
+}
+
+void RunScreenLogCommandCode(int nCode)
+{
+    switch (nCode) {
+    case 104:
+        bMapUpdatesOn = 0;
+        StartNullingCommand();
+        bMapUpdatesOn = 1;
+        if (hwndLog) SetFocus(hwndLog);
+        break;
+    default:
+        // The other commands open dialogs and procedures that this screen does not offer yet.
+        break;
+    }
+}
+
+LRESULT OnScreenLogCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+{
+    SetFocus(hwnd);
+    ScreenLogInput in = DecodeScreenLogInput(message, wParam);
+    if (in.nButton != kNone) RunScreenButton(in.nButton);
+    if (in.nCode != kNone) RunScreenLogCommandCode(in.nCode);
+    return 0;
+}
