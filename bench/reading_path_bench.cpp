@@ -1,0 +1,136 @@
+// Reading path of the EM61-MK2 per reading: decode, normalise, profile scroll, numbers, bars, status and record write.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "acquisition/acquisition.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "displays/child_windows.h"
+#include "displays/displays.h"
+#include "displays/grid.h"
+#include "displays/scales.h"
+#include "logscreen/logscreen.h"
+#include "map/map_state.h"
+#include "map/pens.h"
+#include "platform/platform.h"
+#include "processing/em61mk2_decode.h"
+#include "processing/em61mk2_handler.h"
+
+namespace {
+
+LRESULT ParentProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
+{
+    return DefWindowProc(hwnd, m, w, l);
+}
+
+// A logging screen's display children on a 1024 x 600 screen, a data file in a private root, logging state.
+void SetUpOnce()
+{
+    static bool bDone = false;
+    if (bDone) return;
+    bDone = true;
+    char szRoot[] = "/tmp/reading-path-bench-XXXXXX";
+    if (!mkdtemp(szRoot)) abort();
+    setenv("ULVANE_ROOT", szRoot, 1);
+    static char arg0[] = "reading-path-bench";
+    static char *argv[] = {arg0, nullptr};
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    hInst = PlatformInit(1, argv);
+    std::filesystem::create_directories(std::string(szRoot) + "/C/data");
+
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+    hFontBold = CreateFont(16, 0, 0, 0, 700, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+    nLineHeight = 18;
+    CreateFixedPensAndBrushes();
+    CreateTrackPens(0);
+    CreateChannelPens(0);
+    CreateColorScalePens();
+    RegisterCurveWnd(hInst);
+    RegisterDecayWnd(hInst);
+    RegisterNumbersWnd(hInst);
+    WNDCLASS wc = {};
+    wc.lpfnWndProc = ParentProc;
+    wc.hInstance = hInst;
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = L"BenchLog";
+    RegisterClass(&wc);
+    hwndLog = CreateWindow(L"BenchLog", L"Log", WS_OVERLAPPED, 0, 0, 1024, 600, nullptr, 0, hInst, nullptr);
+    ShowWindow(hwndLog, SW_SHOW);
+    const DWORD style = WS_CHILD | WS_VISIBLE;
+    hwndCurve1 = CreateWindow(L"CurveWnd", L"", style, 0, 40, 700, 300, hwndLog, 600, hInst, nullptr);
+    hwndDecay = CreateWindow(L"DecayWnd", L"", style, 710, 40, 140, 180, hwndLog, 610, hInst, nullptr);
+    hwndNumbers = CreateWindow(L"NumbersWnd", L"", style, 860, 40, 160, 180, hwndLog, 650, hInst, nullptr);
+
+    nCurveWndWidth = 700;
+    nGraphBandWidth = 700;
+    nCurveAreaHeight = nCurveAreaHeight2 = 300;
+    nCurveAreaHeightB = 180;
+    nBarColumnWidth = 140;
+    dScale1Min = 0;
+    dScale1Max = 2000;
+    dScale1PixPerUnit = 300.0 / 2000.0;
+    dScale1PixPerUnitB = 180.0 / 2000.0;
+    int nSign = 0;
+    ComputeGridLines(anGridLineY1, 300, 0, 2000, dScale1PixPerUnit, &nSign);
+    ComputeGridLines(anGridLineY1B, 180, 0, 2000, dScale1PixPerUnitB, &nScale1RangeSign);
+    ComputeGridLinesMain(0);
+    for (int i = 0; i < 4; i++) anBarLeft[i] = 10 + 30 * i;
+    rcSidePanel = RECT{0, 0, 160, 180};
+    rcSidePanelValues = RECT{30, 7, 160, 180};
+
+    SetDataRecordLength(27);
+    wcscpy(szDataFilePath, L"C:\\data\\bench.T61");
+    OpenDataFileHandle();
+
+    nEm61Type = 0;
+    nEm61TypeSaved = 0;
+    nInstrumentCmdReply = 1;
+    nReferenceRingLength = 98;
+    for (int i = 0; i < 98; i++) adCurrentRing[i] = 3000;
+    dCurrentSum = 98 * 3000.0;
+    bReferenceReady = 1;
+    nEm61ProcedureState = 1;
+    nRecordingState = 1;
+    dwRecordingStartTick = 0;
+    nColorMapView = 1;
+    bSwathSampling = 1;
+    dColorStep = 40;
+}
+
+void PutFrame(int i)
+{
+    const int w[4] = {1000 + (i % 200) * 3, 800 + (i % 170) * 2, 600 + (i % 150), 400 + (i % 90)};
+    szInstrumentRecord[0] = (i % 40) == 0 ? 'M' : 'T';
+    szInstrumentRecord[1] = 0;
+    for (int k = 0; k < 4; k++) {
+        szInstrumentRecord[2 + 2 * k] = (char)((w[k] >> 8) & 0xFF);
+        szInstrumentRecord[3 + 2 * k] = (char)(w[k] & 0xFF);
+    }
+    szInstrumentRecord[10] = 0x0B;
+    szInstrumentRecord[11] = (char)0xB8;
+    szInstrumentRecord[12] = 81;
+    szInstrumentRecord[13] = 0x7F;
+    dwInstrumentDataTick = GetTickCount();
+}
+
+void BM_Em61Mk2ReadingPath(benchmark::State &state)
+{
+    SetUpOnce();
+    int i = 0;
+    for (auto _ : state) {
+        PutFrame(i++);
+        nSwathCellCount = 0;
+        OnInstrumentReadingMsg(hwndLog, WM_EM61MK2_READING, 0, 0);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Em61Mk2ReadingPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+}  // namespace
