@@ -1,18 +1,9 @@
-// Calls from the readers into the logging screen, the displays and the data-file writers, resolved when linked.
+// Calls from the readers into the logging screen, the displays and the data-file writers.
 #include "acquisition/neighbour_calls.h"
 #include "acquisition/acquisition.h"
 #include "datafile/datafile.h"
-
-// Services of other subsystems that the acquisition code uses but that may be built after it: weak references,
-// so that a build without them still links (the calls are then skipped).
-extern HWND hwndNumbers __attribute__((weak));
-void DrawChannelLabels(HDC hdc) __attribute__((weak));
-extern int bInstrumentLinkUp __attribute__((weak));
-extern int bSoftMarkerDown __attribute__((weak));
-extern RECT rcTiltRollValue __attribute__((weak));
-extern RECT rcTiltPitchValue __attribute__((weak));
-void FillGpsStatusFieldsRed() __attribute__((weak));
-void FillTiltAttitudeFieldsRed() __attribute__((weak));
+#include "displays/numbers.h"
+#include "logscreen/logscreen.h"
 
 int CallWriteTextRecord(const char *szText, DWORD dwTick, char chFirst, char chNext, char chEnd, char chFlag)
 {
@@ -26,17 +17,17 @@ int CallWriteTaggedRecord(const wchar_t *szLabel, char chKind)
 
 int InstrumentLinkIsUp()
 {
-    return &bInstrumentLinkUp ? bInstrumentLinkUp : 0;
+    return bInstrumentLinkUp;
 }
 
 int SoftMarkerIsDown()
 {
-    return &bSoftMarkerDown ? bSoftMarkerDown : 0;
+    return bSoftMarkerDown;
 }
 
 static void DrawChannelLabelsOnUi(LPARAM)
 {
-    if (!DrawChannelLabels || !&hwndNumbers || !hwndNumbers) return;
+    if (!hwndNumbers) return;
     HDC hdc = GetDC(hwndNumbers);
     DrawChannelLabels(hdc);
     ReleaseDC(hwndNumbers, hdc);
@@ -51,34 +42,30 @@ void RepaintChannelLabelsAfterLostLink()
 
 static void FillGpsFieldsOnUi(LPARAM)
 {
-    if (FillGpsStatusFieldsRed) FillGpsStatusFieldsRed();
+    FillGpsStatusFieldsRed();
 }
 
 static void FillTiltFieldsOnUi(LPARAM)
 {
-    if (FillTiltAttitudeFieldsRed) FillTiltAttitudeFieldsRed();
+    FillTiltAttitudeFieldsRed();
 }
 
 void PaintGpsFieldsRed()
 {
-    if (FillGpsStatusFieldsRed) RunOnUserInterfaceThread(FillGpsFieldsOnUi, 0);
+    RunOnUserInterfaceThread(FillGpsFieldsOnUi, 0);
 }
 
 void PaintTiltFieldsRed()
 {
-    if (FillTiltAttitudeFieldsRed) RunOnUserInterfaceThread(FillTiltFieldsOnUi, 0);
+    RunOnUserInterfaceThread(FillTiltFieldsOnUi, 0);
 }
 
 RECT TiltRollValueRect()
 {
-    RECT rc = {0, 0, 0, 0};
-    if (&rcTiltRollValue) rc = rcTiltRollValue;
-    return rc;
+    return rcTiltRollValue;
 }
 
 RECT TiltPitchValueRect()
 {
-    RECT rc = {0, 0, 0, 0};
-    if (&rcTiltPitchValue) rc = rcTiltPitchValue;
-    return rc;
+    return rcTiltPitchValue;
 }
