@@ -27,22 +27,6 @@ int nNullingReadings = 100;
 DWORD dwElapsedTotalMs = 0;
 int anTotalElapsedHms[3];
 
-// Session counters and status boxes belong to the logging session and the status panel; these weak definitions
-// stand in until those define them, so that both can be built in any order.
-__attribute__((weak)) int nRecordTrigger = 0;
-__attribute__((weak)) int bStationStarted = 0;
-__attribute__((weak)) int nLineReadingCount = 0;
-__attribute__((weak)) int nTotalReadingCount = 0;
-__attribute__((weak)) DWORD dwRecordStartTick = 0;
-__attribute__((weak)) int nTotalElapsedMs = 0;
-__attribute__((weak)) RECT rcStatusMarker = {0, 0, 0, 0};
-__attribute__((weak)) RECT rcStatusVoltage = {0, 0, 0, 0};
-__attribute__((weak)) RECT rcStatusCurrent = {0, 0, 0, 0};
-__attribute__((weak)) RECT rcStatusMode = {0, 0, 0, 0};
-__attribute__((weak)) RECT rcStatusStation = {0, 0, 0, 0};
-__attribute__((weak)) RECT rcStatusCount = {0, 0, 0, 0};
-__attribute__((weak)) RECT rcStatusTime = {0, 0, 0, 0};
-
 namespace {
 
 bool IsMarkerLetter(int c)

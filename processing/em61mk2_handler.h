@@ -19,19 +19,9 @@ extern int nNullingReadings;      // 100: readings averaged by AccumulateReferen
 extern DWORD dwElapsedTotalMs;
 extern int anTotalElapsedHms[3];  // hours, minutes, seconds
 
-// ---------------------------------------------------------------------------------------------------------------
-// Session state the handlers read and write (owned by the logging session; declared here so the handlers compile
-// on their own).
-// ---------------------------------------------------------------------------------------------------------------
-extern int nRecordTrigger;        // 1 when the current reading is recorded; -1 while a marker run is held
-extern int bStationStarted;       // 1 once a reading of the line advanced the station
-extern int nLineReadingCount, nTotalReadingCount;
-extern DWORD dwRecordStartTick;   // tick of the last start
-extern int nTotalElapsedMs;       // elapsed recording time of earlier runs
-
-// Status boxes of the logging screen the handler writes into (empty boxes draw nothing).
-extern RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcStatusStation, rcStatusCount,
-    rcStatusTime;
+// Set by the logging session (logscreen/session.cpp, which holds the other session counters and the status boxes
+// of logscreen/logscreen.h): 1 once a reading of the line advanced the station.
+extern int bStationStarted;
 
 // ---------------------------------------------------------------------------------------------------------------
 // Handler and nulling accumulators
