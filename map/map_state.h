@@ -42,7 +42,7 @@ extern int nSwathPlotRow, nSwathPlotLastCell, bSwathHasCells;
 extern int bMapReviewMode;
 
 // Draws one GPS position on the map (northing, easting in map units; distance from the previous position, 0 for a
-// position that must not be drawn), plots the handed-over swath and writes the map-point records. The tile map
-// that draws them is not built yet: both take the position and draw nothing.
+// position that must not be drawn), plots the handed-over swath and writes the map-point records (map/map.h has
+// the rest of the map). UpdateMapDisplayMode2 is the station-mode twin.
 void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);
 void UpdateMapDisplayMode2(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance);

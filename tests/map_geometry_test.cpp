@@ -308,3 +308,67 @@ TEST_F(MapTest, BusyIndicatorVisitsEachPlaceOnce)
 }
 
 }  // namespace
+
+namespace {
+
+COLORREF LayerPixel(int px, int py)
+{
+    int col, row, ox, oy;
+    MapPixelToTile(px, py, &col, &row, &ox, &oy);
+    if (!MapTileExists(col, row)) return RGB(255, 255, 255);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    SelectMapTileBitmap(hdcMem, col, row, 1);
+    COLORREF c = GetPixel(hdcMem, ox, oy);
+    DeleteDC(hdcMem);
+    return c;
+}
+
+// Footprints 10 pixels apart: 10 lines, the first on the old footprint, line i from cell trunc(i x last / 10).
+TEST_F(MapTest, SwathSpreadsTheCellsOverTheSegment)
+{
+    StartLogging(500000.0, 5000000.0);
+    for (int i = 0; i < 50; ++i) rgColorGrid[0][i] = i;
+    nSwathPlotRow = 0;
+    nSwathPlotLastCell = 49;
+    bSwathHasCells = 1;
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    PlotColourSwath(hdcMem, 110, 5, 110, -5, 100, 5, 100, -5);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(LayerPixel(100 + i, 0), aclrColorScale[i * 49 / 10]) << "line " << i;
+    EXPECT_EQ(LayerPixel(99, 0), RGB(255, 255, 255));
+    EXPECT_EQ(LayerPixel(100, 8), RGB(255, 255, 255));
+    // The same footprint again: a segment of no length draws nothing (and makes no tile).
+    FreeMapTiles();
+    PlotColourSwath(hdcMem, 100, 5, 100, -5, 100, 5, 100, -5);
+    EXPECT_EQ(MapTileCount(), 0);
+    // No cells handed over: nothing drawn.
+    bSwathHasCells = 0;
+    PlotColourSwath(hdcMem, 110, 5, 110, -5, 100, 5, 100, -5);
+    EXPECT_EQ(MapTileCount(), 0);
+    // Two sensors: 131 = 2 x 64 + 3 paints the first half in colour 3 and the second in colour 2.
+    bSwathHasCells = 1;
+    nSwathPlotLastCell = 0;
+    rgColorGrid[0][0] = 131;
+    PlotColourSwathTable(hdcMem, 210, 10, 210, -10, 200, 10, 200, -10);
+    EXPECT_EQ(LayerPixel(204, 6), aclrColorScale[3]);
+    EXPECT_EQ(LayerPixel(204, -6), aclrColorScale[2]);
+    DeleteDC(hdcMem);
+}
+
+// A segment from tile (1000, 1000) into the diagonal tile (1001, 1001) is drawn in the three tiles it crosses,
+// and is continuous across the borders.
+TEST_F(MapTest, SegmentsAcrossTileBorders)
+{
+    StartLogging(500000.0, 5000000.0);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    // From map pixel (-10, 380) to (30, 420): crosses x = 0/1 and y = 399/400.
+    DrawMapPixelSegment(hdcMem, -10, 380, 30, 420, hpenBlack);
+    EXPECT_EQ(MapTileExists(1000, 1000), 1);
+    EXPECT_EQ(MapTileExists(1001, 1000), 1);
+    EXPECT_EQ(MapTileExists(1001, 1001), 1);
+    EXPECT_EQ(MapTileExists(1000, 1001), 0);  // the line passes the corner below-right of it
+    for (int x = -10; x < 30; ++x) EXPECT_EQ(LayerPixel(x, 380 + (x + 10)), RGB(0, 0, 0)) << x;
+    DeleteDC(hdcMem);
+}
+
+}  // namespace
