@@ -93,28 +93,30 @@ void CloseGpsPortHandle()
     if (IsOpen(hPort)) CloseHandle(hPort);
 }
 
-// Waits (bounded) for a reader thread to end, then closes its handle.
-void EndReaderThread(HANDLE *phThread)
+// Waits up to dwWaitMs for a reader thread to end, then closes its handle. A reader started by this command may be
+// waiting for this (the user-interface) thread to take its reading; it ends on its own right after, so the
+// command's own failure paths do not wait for it.
+void EndReaderThread(HANDLE *phThread, DWORD dwWaitMs)
 {
     HANDLE hThread = *phThread;
     if (!IsOpen(hThread)) {
         *phThread = INVALID_HANDLE_VALUE;
         return;
     }
-    WaitForSingleObject(hThread, OLD_READER_WAIT_MS);
+    if (dwWaitMs > 0) WaitForSingleObject(hThread, dwWaitMs);
     CloseHandle(hThread);
     *phThread = INVALID_HANDLE_VALUE;
 }
 
 // Ends the instrument readers this command (or an earlier run) started: the port closed, the trigger event set
 // and a suspended reader let run, so that each finds its port closed and leaves.
-void EndInstrumentReaders()
+void EndInstrumentReaders(DWORD dwWaitMs)
 {
     bInstrumentSimulatorRun = 0;
     bTextSimulatorRun = 0;
     StopInstrumentReaders();
-    EndReaderThread(&hInstrumentThread);
-    EndReaderThread(&hInstrumentThread2);
+    EndReaderThread(&hInstrumentThread, dwWaitMs);
+    EndReaderThread(&hInstrumentThread2, dwWaitMs);
     nInstrumentThreadState = THREAD_NONE;
 }
 
@@ -123,14 +125,14 @@ void EndStartedDevices(int bWaits)
 {
     bInstrumentSimulatorRun = 0;
     StopInstrumentReaders();
-    EndReaderThread(&hInstrumentThread);
+    EndReaderThread(&hInstrumentThread, 0);
     if (bWaits) WaitMilliseconds(200);
-    EndReaderThread(&hInstrumentThread2);
+    EndReaderThread(&hInstrumentThread2, 0);
     nInstrumentThreadState = THREAD_NONE;
     if (bWaits) WaitMilliseconds(200);
     if (IsOpen(hGpsThread)) {
         StopGpsNmeaReader();
-        EndReaderThread(&hGpsThread);
+        EndReaderThread(&hGpsThread, 0);
     }
     CloseGpsPortHandle();
     nGpsThreadState = THREAD_NONE;
@@ -401,7 +403,7 @@ int OpenInstrumentPortForRun()
     // A port and readers left by an earlier run: the readers end on the closed port before it opens again, so
     // that no old reader takes bytes from the new port.
     CloseInstrumentPortHandle();
-    EndInstrumentReaders();
+    EndInstrumentReaders(OLD_READER_WAIT_MS);
     if (!OpenInstrumentPortWithRetries()) return 0;
     nInstrumentThreadState = THREAD_ENDED;
     return 1;
@@ -443,7 +445,7 @@ int StartTiltMeter(HWND hwnd)
 // Closes what the command opened after a refused start-up: readers, instrument port, GPS port.
 void CloseAfterConnectionIssue(int bGpsOpenedHere)
 {
-    EndInstrumentReaders();
+    EndInstrumentReaders(0);
     if (bGpsOpenedHere) {
         CloseGpsPortHandle();
         nGpsThreadState = THREAD_NONE;

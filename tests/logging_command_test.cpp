@@ -439,3 +439,94 @@ TEST(LoggingCommand, SilentEm31GivesConnectionIssueAfterTheFirstFrameCheck)
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
 }
+
+// EM61-MK2 with the tilt meter: a tilt meter that takes the output rate gets its reader; one that is silent or
+// missing ends everything the command started, with its message.
+TEST(LoggingCommand, TiltMeterStartsItsReaderOrEndsWhatWasStarted)
+{
+    struct Case {
+        bool tiltPresent, tiltSilent;
+        const wchar_t *caption;  // nullptr: the start succeeds
+        const wchar_t *text;
+    };
+    const Case cases[] = {
+        {true, false, nullptr, nullptr},
+        {true, true, L"Connection Issue", L"Tilt Meter OFF or Disconnected, or wrong COM port selected"},
+        {false, false, L"Serial Port Issue", L"Cannot open Tilt port COM7"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.tiltPresent ? (c.tiltSilent ? "silent" : "answering") : "missing");
+        std::string root = emu::MakeTempRoot("logging_tilt");
+        std::vector<std::string> ports = {"COM4=em61mk2:answer=OV"};
+        if (c.tiltPresent) ports.push_back("COM7=tilt");
+        emu::Emulator dev(root, ports);
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        if (c.tiltSilent) ASSERT_TRUE(dev.ok("COM7 silence 0"));
+        ProgramStart start;
+        start.rootFolder = root;
+        ChildResult r = RunProgramInChild(start, [&c, &dev]() {
+            UseEmulatorPorts();
+            bTiltMeterOn = 1;
+            nTiltMeterState = 2;
+            PlatformClearShownDialogs();
+            PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+            PlatformPressKey('L');
+            if (!c.caption) {
+                CHILD_CHECK(PlatformShownDialogs().empty());
+                CHILD_CHECK(nActiveScreen == 1);
+                CHILD_CHECK(IsOpenHandle(hTiltPort));
+                CHILD_CHECK(IsOpenHandle(hTiltThread));
+                CHILD_CHECK(dev.received("COM7").find("[1D5\r") != std::string::npos);
+            } else {
+                CHILD_CHECK(PlatformShownDialogs().size() == 1);
+                CHILD_CHECK(ShownWith(c.caption, c.text));
+                CHILD_CHECK(nActiveScreen == 0);
+                CHILD_CHECK(MenuShown());
+                CHILD_CHECK(!IsOpenHandle(hTiltPort));
+                CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+                CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
+                CHILD_CHECK(!IsOpenHandle(hInstrumentThread2));
+                CHILD_CHECK(ActiveTimerPeriods().empty());
+                CHILD_CHECK(dev.command("COM4 state") == "OK idle");
+            }
+            CloseProgram();
+            return 0;
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0);
+    }
+}
+
+// A second "&Logging" while the readers of the first run still run (their port open): the port is closed and
+// opened again and the new run gets frames, with no "port busy" report.
+TEST(LoggingCommand, SecondStartOverRunningReadersReopensThePort)
+{
+    std::string root = emu::MakeTempRoot("logging_over_running");
+    emu::Emulator dev(root, {"COM4=em61mk2:answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ProgramStart start;
+    start.rootFolder = root;
+    ChildResult r = RunProgramInChild(start, []() {
+        UseEmulatorPorts();
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(FramesArrive(3000));
+        CHILD_CHECK(nInstrumentThreadState == THREAD_RUNNING);
+        // Back to the menu without stopping: the readers and the port stay.
+        ShowWindow(hwndLog, SW_HIDE);
+        nActiveScreen = 0;
+        nRecordingState = -2;
+        PlatformClickButton(ahMenuButton[0]);
+        CHILD_CHECK(PlatformShownDialogs().empty());
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(IsOpenHandle(hInstrumentPort));
+        CHILD_CHECK(FramesArrive(3000));
+        CHILD_CHECK(ActiveTimerPeriods().size() == 1);
+        CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
