@@ -265,4 +265,100 @@ TEST_F(MapWalkTest, EmptyFileRebuildsNothingAndEndsAtTheEnd)
     EXPECT_EQ(ReadDataRecord(rec), 0);
 }
 
+// A record of text (the rest blanks, the line feed last).
+std::string TextRecord(const std::string &text)
+{
+    char rec[DATA_RECORD_MAX];
+    BeginRecord(rec);
+    memcpy(rec, text.data(), text.size() < 26 ? text.size() : 26);
+    return std::string(rec, 27);
+}
+
+void WriteText(const std::string &text) { WriteDataRecord(TextRecord(text).c_str()); }
+
+// The footprint of metre m east of the origin, as a set of four map-point records.
+void WriteFootprint(int m, bool bFirst)
+{
+    char sz[40];
+    const double v[4] = {500000.0 + m, 5000000.5, 500000.0 + m, 4999999.5};
+    for (int i = 0; i < 4; ++i) {
+        snprintf(sz, sizeof sz, "{%c%14.3f", (bFirst ? 'a' : 'e') + i, v[i]);
+        WriteText(sz);
+    }
+}
+
+void WriteOffsets(double d1)
+{
+    char sz[40];
+    const double v[4] = {d1, 0.0, 0.0, 0.0};
+    for (double d : v) {
+        snprintf(sz, sizeof sz, "O%9.2f %9.2f", d, 0.0);
+        WriteText(sz);
+    }
+}
+
+// Offsets written by a nulling during the survey apply to the readings after them; a comment ends the collection
+// until the next segment start; the live handlers' cells are never used.
+TEST_F(MapWalkTest, RebuildTakesNewOffsetsAndStopsCollectingAtAComment)
+{
+    OpenFile(L"offsets.T61");
+    SetUpSurvey();
+    double adA[4], adB[4], adZero[4] = {0, 0, 0, 0};
+    int nMode = 0;
+    DecodeInstrumentFrameWithOffsets(ReadingRecord(kWordA).c_str(), adA, adZero, &nMode);
+    DecodeInstrumentFrameWithOffsets(ReadingRecord(kWordB).c_str(), adB, adZero, &nMode);
+    for (int &c : rgColorGrid[0]) c = 40;  // whatever the live rows hold plays no part
+    for (int &c : rgColorGrid[1]) c = 40;
+
+    WriteText("ZNTMK2  W");
+    WriteOffsets(0.0);
+    WriteText("X$STARTED");
+    WriteText("{0         0.000");
+    for (int k = 0; k < 5; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(1, true);
+    WriteFootprint(2, false);                      // segment 1..2: A
+    WriteOffsets(adA[0] - adB[0]);                 // a nulling: A now reads as B
+    for (int k = 0; k < 5; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(3, false);                      // segment 2..3: B
+    for (int k = 0; k < 2; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteText("CA COMMENT");
+    for (int k = 0; k < 3; ++k) WriteDataRecord(ReadingRecord(0).c_str());
+    WriteFootprint(4, false);                      // segment 3..4: the two readings before the comment
+    for (int k = 0; k < 3; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(5, false);                      // segment 4..5: nothing collected, nothing drawn
+    WriteText("{0         0.000");
+    for (int k = 0; k < 3; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(6, true);
+    for (int k = 0; k < 3; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(7, false);                      // segment 6..7: collecting again (offsets still in force)
+    FlushDataFile();
+
+    ReplotMapEm61Mk2();
+    EXPECT_EQ(SurveyPixel(15, 2), aclrColorScale[25]);
+    EXPECT_EQ(SurveyPixel(25, 2), aclrColorScale[nIndexB]);
+    EXPECT_EQ(SurveyPixel(35, 2), aclrColorScale[nIndexB]);
+    EXPECT_EQ(SurveyPixel(45, 2), RGB(255, 255, 255));
+    EXPECT_EQ(SurveyPixel(55, 2), RGB(255, 255, 255));
+    EXPECT_EQ(SurveyPixel(65, 2), aclrColorScale[nIndexB]);
+}
+
+// Without a start event in the first 300 records the rebuild starts at record 301.
+TEST_F(MapWalkTest, RebuildWithoutStartEventBeginsAtRecord301)
+{
+    for (int nJunk : {299, 300}) {
+        OpenFile(nJunk == 299 ? L"nostart299.T61" : L"nostart300.T61");
+        SetUpSurvey();
+        for (int k = 0; k < nJunk; ++k) WriteText("Z HEADER");
+        WriteText("{0         0.000");
+        for (int k = 0; k < 5; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+        WriteFootprint(1, true);
+        WriteFootprint(2, false);
+        FlushDataFile();
+        ReplotMapEm61Mk2();
+        // With 299 records before it the segment start is the 300th record, skipped with the header.
+        EXPECT_EQ(SurveyPixel(15, 2), nJunk == 300 ? aclrColorScale[25] : RGB(255, 255, 255)) << nJunk;
+        CloseDataFile();
+    }
+}
+
 }  // namespace
