@@ -530,3 +530,38 @@ TEST(LoggingCommand, SecondStartOverRunningReadersReopensThePort)
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
 }
+
+// Portrait and landscape screens of both product lines: the command lays the screen out and shows it.
+TEST(LoggingCommand, StartsOnPortraitAndLandscapeScreensOfBothLines)
+{
+    struct Case {
+        int width, height, jix;
+    };
+    for (const Case &c : {Case{1920, 1080, 1}, Case{600, 1024, 1}, Case{1280, 800, 0}, Case{768, 1024, 0}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.jix ? " Jix" : " Zanth"));
+        std::string root = emu::MakeTempRoot("logging_screens");
+        emu::Emulator dev(root, {"COM4=em61mk2:answer=OV"});
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ProgramStart start;
+        start.rootFolder = root;
+        start.screenWidth = c.width;
+        start.screenHeight = c.height;
+        start.jixProduct = c.jix;
+        ChildResult r = RunProgramInChild(start, [c]() {
+            CHILD_CHECK(bPortrait == (c.height > c.width ? 1 : 0));
+            UseEmulatorPorts();
+            PlatformClearShownDialogs();
+            PlatformPressKey('L');
+            CHILD_CHECK(PlatformShownDialogs().empty());
+            CHILD_CHECK(nActiveScreen == 1);
+            CHILD_CHECK(IsWindowVisible(hwndLog));
+            CHILD_CHECK(IsWindowVisible(hwndCurve1));
+            CHILD_CHECK(nCurveAreaHeight > 0);
+            CHILD_CHECK(FramesArrive(3000));
+            CloseProgram();
+            return 0;
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0);
+    }
+}
