@@ -104,10 +104,14 @@ int MapTileExists(int col, int row)
 
 size_t MapTileLayerBytes() { return (size_t)(nTileWidth > 0 ? nTileWidth : 1) * (nTileHeight > 0 ? nTileHeight : 1) * 4; }
 
-// Add one half, then truncate toward zero.
+// Add one half, then truncate toward zero; a position absurdly far from the origin is held far outside the tile
+// table instead of overflowing.
 static int MapUnitsToPixel(double d, double dOrigin)
 {
-    return (int)((d - dOrigin) * dMapPixelsPerUnit + 0.5);
+    double v = (d - dOrigin) * dMapPixelsPerUnit + 0.5;
+    if (!(v > -1e9)) return -1000000000;
+    if (v > 1e9) return 1000000000;
+    return (int)v;
 }
 
 void WorldToMapPixels(int *px1, int *py1, int *px2, int *py2, double x1, double y1, double x2, double y2)

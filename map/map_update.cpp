@@ -29,8 +29,6 @@ double adTrackX[TRACK_HISTORY], adTrackY[TRACK_HISTORY], adTrackDist[TRACK_HISTO
 double adTrackRoll[TRACK_HISTORY], adTrackPitch[TRACK_HISTORY];
 double dTrackTotal = 0.0;
 
-int PixelOf(double d, double dOrigin) { return (int)((d - dOrigin) * dMapPixelsPerUnit + 0.5); }
-
 // The entries from nFirst on move to the front, path distances rebased on the new first entry.
 void MoveTrackToFront(int nFirst)
 {
@@ -225,7 +223,9 @@ void TakeViewBlock()
     const int aRow[2] = {nViewTileRow, nViewTileRow - 1};
     for (int c : aCol) {
         for (int r : aRow) {
-            if (c < 0 || c > 1999 || r < 0 || r > 1999) continue;
+            // A block beyond the table's edge takes the range to that edge (and so raises the near-edge state).
+            c = c < 0 ? 0 : (c > 1999 ? 1999 : c);
+            r = r < 0 ? 0 : (r > 1999 ? 1999 : r);
             if (c < nTileColMin) nTileColMin = c;
             if (c > nTileColMax) nTileColMax = c;
             if (r < nTileRowMin) nTileRowMin = r;
@@ -249,7 +249,8 @@ void ShowViewWithCursor(HWND hwndMapWindow)
 
 void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance)
 {
-    int px = PixelOf(dEasting, dMapOriginX), py = PixelOf(dNorthing, dMapOriginY);
+    int px, py, pxSame, pySame;
+    WorldToMapPixels(&px, &py, &pxSame, &pySame, dEasting, dNorthing, dEasting, dNorthing);
     if (dEasting < dExtentMinX) dExtentMinX = dEasting;
     if (dEasting > dExtentMaxX) dExtentMaxX = dEasting;
     if (dNorthing < dExtentMinY) dExtentMinY = dNorthing;

@@ -372,3 +372,54 @@ TEST_F(MapTest, SegmentsAcrossTileBorders)
 }
 
 }  // namespace
+
+namespace {
+
+bool WindowHasGrey(int y0, int y1)
+{
+    HDC hdc = GetDC(hwndMap);
+    bool found = false;
+    for (int y = y0; y < y1 && !found; ++y)
+        for (int x = 0; x < nMapViewPixels && !found; ++x)
+            found = GetPixel(hdc, x, y) == RGB(160, 160, 160);
+    ReleaseDC(hwndMap, hdc);
+    return found;
+}
+
+TEST_F(MapTest, WaitingAndPleaseWaitTexts)
+{
+    StartLogging(500000.0, 5000000.0);
+    ShowWaitingForGps();
+    EXPECT_TRUE(WindowHasGrey(nTileMaxY / 2, nTileMaxY / 2 + 30));
+    EXPECT_FALSE(WindowHasGrey(0, nTileMaxY / 2));
+    // "Please Wait" only while GPS is in use: otherwise the window is left as it is.
+    ClearMapWindow(hwndMap);
+    bGpsActive = 0;
+    ShowPleaseWait();
+    EXPECT_FALSE(WindowHasGrey(nTileMaxY / 2, nTileMaxY / 2 + 30));
+    bGpsActive = 1;
+    ShowPleaseWait();
+    EXPECT_TRUE(WindowHasGrey(nTileMaxY / 2, nTileMaxY / 2 + 30));
+}
+
+// A position absurdly far away: nothing is made outside the tile table and nothing overflows.
+TEST_F(MapTest, PositionFarOutsideTheTableDrawsNothingOutsideIt)
+{
+    StartLogging(500000.0, 5000000.0);
+    nMapSize = 1;
+    InitMapView();
+    nColorMapView = 0;
+    UpdateMapDisplay(hwndMap, 1, 5000000.0, 500000.0, 0.0);
+    UpdateMapDisplay(hwndMap, 1, 9000000.0, 8000000.0, 0.0);
+    UpdateMapDisplay(hwndMap, 1, 9000000.0, 8000000.0, 1.0);
+    UpdateMapDisplay(hwndMap, 1, 9000001.0, 8000001.0, 1.0);
+    UpdateMapDisplay(hwndMap, 1, 9000002.0, 8000002.0, 1.0);
+    EXPECT_EQ(nMapEdgeState, 1);
+    EXPECT_EQ(MapTileCount(), 0);  // every footprint lies outside the table
+    EXPECT_GE(nTileColMin, 0);
+    EXPECT_LE(nTileColMax, 1999);
+    EXPECT_GE(nTileRowMin, 0);
+    EXPECT_LE(nTileRowMax, 1999);
+}
+
+}  // namespace
