@@ -33,12 +33,11 @@ double dReadingRate = 5.0;
 // ---------------------------------------------------------------------------------------------------------------
 // Values and calls of the logging screen, the displays and the map that this command sets or makes. Until their
 // owners provide them, the values live here (an owner's definition takes their place) and a missing call is
-// skipped.
+// skipped. The status-panel layout calls must come from the panel's header once it exists: a weak reference alone
+// does not bring their object file into the program.
 // ---------------------------------------------------------------------------------------------------------------
 #define NEIGHBOUR_VALUE __attribute__((weak))
-int nFixedTimerMs NEIGHBOUR_VALUE = 100;
 int anLineElapsedHms[3] NEIGHBOUR_VALUE = {0, 0, 0};
-int anTotalElapsedHms[3] NEIGHBOUR_VALUE = {0, 0, 0};
 int nReadingInStation NEIGHBOUR_VALUE = 0;
 int bBarIFrameDrawn NEIGHBOUR_VALUE = 0;
 int bBarQFrameDrawn NEIGHBOUR_VALUE = 0;
