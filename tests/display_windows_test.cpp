@@ -16,6 +16,10 @@
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "processing/em61mk2_decode.h"
+#include "processing/em61mk2_handler.h"
+#include "acquisition/acquisition.h"
+#include "datafile/datafile.h"
 
 namespace {
 
@@ -108,7 +112,7 @@ protected:
         nRecordingState = 0;
         nCurveWndWidth = 300;
         nGraphBandWidth = 300;
-        nCurveAreaHeight = 120;
+        nCurveAreaHeight = nCurveAreaHeight2 = 120;
         nCurveAreaHeightB = 120;
         nBarColumnWidth = 120;
         dScale1Min = 0.0;
@@ -193,6 +197,52 @@ TEST_F(DisplayWindowsTest, ColourLegendPaintsWhenCreated)
     PlatformPump(20);
     EXPECT_GT(PixelsNotWhite(hwnd, 60, 296), 100);
     DestroyWindow(hwnd);
+}
+
+TEST_F(DisplayWindowsTest, ReadingsScrollTheProfileFillTheBarsAndShowTheValues)
+{
+    // Standard type, "OK" answer, ring full of 3000: channel k of mode T = word x 4.8333 x 2.
+    CloseDataFile();
+    nEm61Type = 0;
+    nEm61TypeSaved = 0;
+    nInstrumentCmdReply = 1;
+    nScaleType = 0;
+    for (double &d : adOffset) d = 0.0;
+    nReferenceRingLength = 98;
+    for (int i = 0; i < 98; i++) adCurrentRing[i] = 3000.0;
+    dCurrentSum = 98 * 3000.0;
+    bReferenceReady = 1;
+    nEm61ProcedureState = 1;
+    nRecordingState = 1;
+    nSurveyMode = 0;
+    bGraphFrameDrawn = 0;
+    for (double &d : adOffset) d = 0.0;
+    RECT rc = {0, 0, 300, 120};
+    HDC hdc = GetDC(hwndCurve1);
+    FillRect(hdc, &rc, hbrWhite);
+    ReleaseDC(hwndCurve1, hdc);
+    for (int i = 0; i < 40; i++) {
+        const int w[4] = {150 + i, 100 + i, 60 + i, 20 + i};  // rows about 36, 60, 84 and 104 of 120
+        szInstrumentRecord[0] = 'T';
+        szInstrumentRecord[1] = 0;
+        for (int k = 0; k < 4; k++) {
+            szInstrumentRecord[2 + 2 * k] = (char)(w[k] >> 8);
+            szInstrumentRecord[3 + 2 * k] = (char)(w[k] & 0xFF);
+        }
+        szInstrumentRecord[10] = 0x0B;
+        szInstrumentRecord[11] = (char)0xB8;
+        szInstrumentRecord[12] = 81;
+        OnInstrumentReadingMsg(nullptr, WM_EM61MK2_READING, 0, 0);
+    }
+    for (int k = 0; k < 4; k++) {
+        EXPECT_GT(PixelsOf(hwndCurve1, 300, 120, aclrChannel[k]), 40) << "profile channel " << k + 1;
+        EXPECT_GT(PixelsOf(hwndDecay, 120, 120, aclrChannel[k]), 15 * 10) << "bar " << k + 1;
+    }
+    // The value column of the numbers window is green while logging and holds the values' text.
+    EXPECT_GT(PixelsOf(hwndNumbers, 150, 120, RGB(0, 255, 0)), 100);
+    EXPECT_GT(PixelsOf(hwndNumbers, 150, 120, RGB(0, 0, 0)), 20);
+    PlatformSaveWindowPng(gParent, std::string(TEST_OUTPUT_DIR) + "/em61mk2_live_displays.png");
+    nRecordingState = 0;
 }
 
 }  // namespace
