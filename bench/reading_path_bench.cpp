@@ -84,6 +84,10 @@ void SetUpOnce()
     for (int i = 0; i < 4; i++) anBarLeft[i] = 10 + 30 * i;
     rcSidePanel = RECT{0, 0, 160, 180};
     rcSidePanelValues = RECT{30, 7, 160, 180};
+    // Status boxes along the top of the screen, as the status panel lays them out.
+    RECT *aprc[7] = {&rcStatusMarker, &rcStatusVoltage, &rcStatusCurrent, &rcStatusMode, &rcStatusStation,
+                     &rcStatusCount, &rcStatusTime};
+    for (int i = 0; i < 7; i++) *aprc[i] = RECT{10 + 100 * i, 2, 100 + 100 * i, 20};
 
     SetDataRecordLength(27);
     wcscpy(szDataFilePath, L"C:\\data\\bench.T61");
