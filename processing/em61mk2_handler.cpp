@@ -305,7 +305,8 @@ int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dC
 
 LRESULT OnInstrumentReadingMsg(HWND, UINT, WPARAM, LPARAM)
 {
-    char achRecord[64];
+    // Room for the longest record of any build, so that the record length can never reach past the buffer.
+    char achRecord[DATA_RECORD_MAX + 1 > 64 ? DATA_RECORD_MAX + 1 : 64];
     memset(achRecord, 0, sizeof achRecord);
     memcpy(achRecord, szInstrumentRecord, 16);
     achRecord[16] = 0;
