@@ -423,3 +423,59 @@ TEST_F(MapTest, PositionFarOutsideTheTableDrawsNothingOutsideIt)
 }
 
 }  // namespace
+
+namespace {
+
+// Lines of a base-layer tile: columns grey from top to bottom (bRows 0) or rows grey from left to right (bRows 1).
+std::vector<int> GridLines(int col, int row, bool bRows)
+{
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    SelectMapTileBitmap(hdcMem, col, row, 0);
+    std::vector<int> v;
+    int nOuter = bRows ? nTileHeight : nTileWidth, nInner = bRows ? nTileWidth : nTileHeight;
+    for (int i = 0; i < nOuter; ++i) {
+        bool bLine = true;
+        for (int k = 0; k < nInner && bLine; ++k)
+            bLine = (bRows ? GetPixel(hdcMem, k, i) : GetPixel(hdcMem, i, k)) != RGB(255, 255, 255);
+        if (bLine) v.push_back(i);
+    }
+    DeleteDC(hdcMem);
+    return v;
+}
+
+// Square grid and north-south lines join up across tile borders in every quadrant around the origin, a whole
+// number of spacings from the origin.
+TEST_F(MapTest, GridLinesJoinAcrossTileBorders)
+{
+    for (int mode : {0, 1}) {
+        StartLogging(500000.0, 5000000.0);
+        nGridMode = mode;
+        dLinesAngle = 0.0;
+        dGridInterval = 3.3;  // 33 pixels: lines fall anywhere in a tile
+        ComputeMapDirection();
+        for (int col = 999; col <= 1001; ++col) {
+            for (int row = 999; row <= 1001; ++row) {
+                std::vector<int> columns = GridLines(col, row, false);
+                EXPECT_EQ(columns.size(), 12u + (columns.size() == 13u)) << col << "," << row;
+                EXPECT_EQ(columns, GridLines(col, row + 1, false)) << mode << " " << col << "," << row;
+                for (int x : columns) {
+                    int px = x + 1 + (col - 1001) * nTileWidth;  // map pixel of the in-tile column
+                    EXPECT_EQ(((px % 33) + 33) % 33, 0) << px;
+                }
+                std::vector<int> rows = GridLines(col, row, true);
+                if (mode == 0) {
+                    EXPECT_FALSE(rows.empty());
+                    EXPECT_EQ(rows, GridLines(col + 1, row, true)) << col << "," << row;
+                    for (int y : rows) {
+                        int py = (row - 999) * nTileHeight - 1 - y;
+                        EXPECT_EQ(((py % 33) + 33) % 33, 0) << py;
+                    }
+                } else {
+                    EXPECT_TRUE(rows.empty());  // north-south lines only
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
