@@ -1,6 +1,8 @@
 // Registration of all resource tables at start.
 #include "resources/resources.h"
 
+#include "dialogs/gps_message_dialog.h"
+
 void RegisterLogScreenMenus();  // menus_logscreen.cpp: popup menus 490 to 498
 
 void RegisterResources()
@@ -11,4 +13,5 @@ void RegisterResources()
     bRegistered = 1;
     RegisterMessageDialogTemplates();
     RegisterLogScreenMenus();
+    RegisterGpsMessageDialogTemplates();
 }
