@@ -5,6 +5,7 @@
 
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "displays/displays.h"
 #include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
 #include "processing/em61mk2_decode.h"
@@ -111,10 +112,10 @@ void RedrawProfileFromFile(HWND hwnd)
                 t.pt4[0] = last[3];
                 t.nCount = 1;
             }
-            t.pt1[t.nCount] = POINT{x, pix[0]};
-            t.pt2[t.nCount] = POINT{x, pix[1]};
-            t.pt3[t.nCount] = POINT{x, pix[2]};
-            t.pt4[t.nCount] = POINT{x, pix[3]};
+            t.pt1[t.nCount] = POINT{x, ClampRow(pix[0])};
+            t.pt2[t.nCount] = POINT{x, ClampRow(pix[1])};
+            t.pt3[t.nCount] = POINT{x, ClampRow(pix[2])};
+            t.pt4[t.nCount] = POINT{x, ClampRow(pix[3])};
             t.nCount++;
             x -= 2;
         } else if (c == 'O') {

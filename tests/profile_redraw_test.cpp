@@ -338,6 +338,32 @@ TEST_F(ProfileRedrawTest, StationRecordLeavesAGapInEveryTrace)
     ReleaseDC(hwndCurve1, hdc);
 }
 
+TEST_F(ProfileRedrawTest, ExtremeStoredCurrentsStayOnTheWindowEdges)
+{
+    std::string file = HeaderAndLine();
+    const int w[4] = {100, 120, 140, 160};
+    for (int i = 0; i < 10; i++) file += ReadingRecord('T', w);
+    // A stored mean of 0.01 makes the values about 300000 times larger: far above the scale, row 0 and beyond.
+    const int wBig[4] = {32767, 120, -32768, 160};
+    file += ReadingRecord('T', wBig, 0, 1);
+    file += ReadingRecord('T', wBig, 0, 0);  // a stored mean of 0 reads with factor 1
+    for (int i = 0; i < 10; i++) file += ReadingRecord('T', w);
+    WriteFile(file);
+    RedrawProfileForInstrument();
+    // Channel 1 climbs from its row to beyond the top edge and comes back: its column reaches row 0; channel 3
+    // falls beyond the bottom edge.
+    HDC hdc = GetDC(hwndCurve1);
+    int nTop = 0, nBottom = 0;
+    for (int x = 150; x <= 200; x++) {
+        nTop += GetPixel(hdc, x, 0) == aclrChannel[0];
+        nBottom += GetPixel(hdc, x, kHeight - 1) == aclrChannel[2];
+    }
+    ReleaseDC(hwndCurve1, hdc);
+    EXPECT_GT(nTop, 0);
+    EXPECT_GT(nBottom, 0);
+    EXPECT_GT(ColouredPixels(aclrChannel[0]), 20);
+}
+
 TEST_F(ProfileRedrawTest, NoDataFileDrawsNoTraces)
 {
     CloseDataFile();
