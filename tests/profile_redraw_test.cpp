@@ -130,7 +130,7 @@ int SignedWord(const std::string &r, int at)
 // The expected picture, computed from the file's bytes: newest reading at x = 200, two pixels per reading,
 // value = word x 4.8333 x 2 (gain 1, mode T, Standard type) x 3000 / stored current - offset; an offset block
 // gives older readings its previous offsets; a station breaks every trace; the line's 'Z' record ends the scan.
-void DrawExpected(HDC hdc, const std::string &file, const double adOffsetNow[4])
+void DrawExpected(HDC hdc, const std::string &file, const double adOffsetNow[4], int nWidth = kWidth)
 {
     DrawCurveGridLinesB(hdc, dScale1Min, dScale1Max);
     double off[4] = {adOffsetNow[0], adOffsetNow[1], adOffsetNow[2], adOffsetNow[3]};
@@ -144,7 +144,7 @@ void DrawExpected(HDC hdc, const std::string &file, const double adOffsetNow[4])
             trace[k].clear();
         }
     };
-    int x = kWidth - 10;
+    int x = nWidth - 10;
     long n = (long)file.size() / 27;
     for (long i = n - 1; i >= 0 && x >= 0; i--) {
         const std::string r = file.substr(27 * i, 27);
@@ -206,6 +206,14 @@ protected:
         CloseDataFile();
         ASSERT_EQ(OpenDataFileHandle(), 1);
         ASSERT_EQ(WriteDataRecords(bytes.data(), (int)(bytes.size() / 27)), 1);
+    }
+
+    std::string ReadBack()
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
     }
 
     // Pixels of the window that differ from the expected picture.
@@ -362,6 +370,46 @@ TEST_F(ProfileRedrawTest, ExtremeStoredCurrentsStayOnTheWindowEdges)
     EXPECT_GT(nTop, 0);
     EXPECT_GT(nBottom, 0);
     EXPECT_GT(ColouredPixels(aclrChannel[0]), 20);
+}
+
+TEST_F(ProfileRedrawTest, WideWindowDrawsMoreThanSixHundredPointsWithoutABreak)
+{
+    // 1500 pixels: (1500 - 10) / 2 + 1 = 746 reading columns, more than one point array holds.
+    constexpr int kWide = 1500;
+    HWND hwndWide = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWide, kHeight,
+                                 GetParent(hwndCurve1), 601, hInst, nullptr);
+    ASSERT_NE(hwndWide, nullptr);
+    nCurveWndWidth = kWide;
+    std::string file = HeaderAndLine();
+    for (int i = 0; i < 800; i++) {
+        const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+        file += ReadingRecord('T', w);
+    }
+    WriteFile(file);
+    HDC hdc = GetDC(hwndWide);
+    RECT rc = {0, 0, kWide, kHeight};
+    FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    DrawCurveGridLinesB(hdc, dScale1Min, dScale1Max);
+    ReleaseDC(hwndWide, hdc);
+    RedrawProfileFromFile(hwndWide);
+
+    HDC hdcExpected = PlatformCreateMemorySurface(kWide, kHeight);
+    DrawExpected(hdcExpected, ReadBack(), adOffset, kWide);
+    hdc = GetDC(hwndWide);
+    // The traces are drawn in two stretches that meet at the 600th point (x = 1490 - 2 x 599 = 292): there only,
+    // which channel lies on top where two cross may differ from one drawing in a go.
+    int nDiff = 0, nDiffAway = 0;
+    for (int y = 0; y < kHeight; y++)
+        for (int x = 0; x < kWide; x++)
+            if (GetPixel(hdc, x, y) != GetPixel(hdcExpected, x, y)) {
+                nDiff++;
+                if (x < 290 || x > 294) nDiffAway++;
+            }
+    ReleaseDC(hwndWide, hdc);
+    DeleteDC(hdcExpected);
+    EXPECT_EQ(nDiffAway, 0);
+    EXPECT_LE(nDiff, 8);
+    DestroyWindow(hwndWide);
 }
 
 TEST_F(ProfileRedrawTest, NoDataFileDrawsNoTraces)
