@@ -330,6 +330,36 @@ TEST_F(Em61Mk2HandlerTest, NullingWhileMonitoringWritesNoOffsetRecords)
     EXPECT_NEAR(adOffset[3], HandValue(40), 1e-6);
 }
 
+TEST_F(Em61Mk2HandlerTest, ReferenceReadingsOfTheFilterCalibrationKeepItsState)
+{
+    // Part 1 of the two-coil filter calibration: 100 readings averaged, the offsets in force saved aside, the state
+    // left for part 2, no records.
+    adOffset[0] = 5.0;
+    nRecordingState = -1;
+    nEm61ProcedureState = -2;
+    nProcedureCount = 0;
+    EXPECT_EQ(AccumulateReferenceReadings(99, 99, 99, 99), 0);
+    for (int i = 0; i < 99; i++) EXPECT_EQ(AccumulateReferenceReadings(1, 2, 3, 4), 0);
+    EXPECT_EQ(AccumulateReferenceReadings(3, 4, 5, 6), 1);
+    EXPECT_EQ(nEm61ProcedureState, -2);
+    EXPECT_EQ(nProcedureCount, 101);
+    EXPECT_DOUBLE_EQ(adSavedOffset[0], 5.0);
+    EXPECT_NEAR(adOffset[0], (99 * 1 + 3) / 100.0, 1e-12);
+    EXPECT_NEAR(adOffset[3], (99 * 4 + 6) / 100.0, 1e-12);
+    EXPECT_EQ(FileBytes().size(), 0u);
+
+    // Nulling with it (state -1) ends in state 1 and writes the four offset lines in stand-by.
+    nEm61ProcedureState = -1;
+    nProcedureCount = 0;
+    AccumulateReferenceReadings(0, 0, 0, 0);
+    for (int i = 0; i < 100; i++) AccumulateReferenceReadings(2, 2, 2, 2);
+    EXPECT_EQ(nEm61ProcedureState, 1);
+    EXPECT_DOUBLE_EQ(adOffset[2], 2.0);
+    const std::string bytes = FileBytes();
+    ASSERT_EQ(bytes.size(), 4u * 27u);
+    for (int k = 0; k < 4; k++) EXPECT_EQ(bytes[27 * k], 'O');
+}
+
 TEST_F(Em61Mk2HandlerTest, ColourCellPerRecordedReadingOfTheMappedChannel)
 {
     bSwathSampling = 1;
