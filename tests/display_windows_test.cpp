@@ -245,4 +245,65 @@ TEST_F(DisplayWindowsTest, ReadingsScrollTheProfileFillTheBarsAndShowTheValues)
     nRecordingState = 0;
 }
 
+// One reading through the handler: mode letter, gain 0, channel words 100, 80, 60, 40, current 3000, battery 81.
+void HandleReading(char chMode)
+{
+    const int w[4] = {100, 80, 60, 40};
+    szInstrumentRecord[0] = chMode;
+    szInstrumentRecord[1] = 0;
+    for (int k = 0; k < 4; k++) {
+        szInstrumentRecord[2 + 2 * k] = (char)(w[k] >> 8);
+        szInstrumentRecord[3 + 2 * k] = (char)(w[k] & 0xFF);
+    }
+    szInstrumentRecord[10] = 0x0B;
+    szInstrumentRecord[11] = (char)0xB8;
+    szInstrumentRecord[12] = 81;
+    OnInstrumentReadingMsg(nullptr, WM_EM61MK2_READING, 0, 0);
+}
+
+int TextPixelsIn(HWND hwnd, const RECT &rc)
+{
+    HDC hdc = GetDC(hwnd);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; y++)
+        for (int x = rc.left; x < rc.right; x++) n += GetPixel(hdc, x, y) == 0;
+    ReleaseDC(hwnd, hdc);
+    return n;
+}
+
+TEST_F(DisplayWindowsTest, StatusBoxesShowMarkerBatteryCurrentAndMode)
+{
+    CloseDataFile();
+    nEm61Type = 0;
+    nEm61TypeSaved = 0;
+    nInstrumentCmdReply = 1;
+    nReferenceRingLength = 98;
+    for (int i = 0; i < 98; i++) adCurrentRing[i] = 3000.0;
+    dCurrentSum = 98 * 3000.0;
+    bReferenceReady = 1;
+    nEm61ProcedureState = 1;
+    nRecordingState = 0;
+    bAudioTicks = 0;
+    hwndLog = gParent;
+    rcStatusMarker = RECT{10, 200, 110, 220};
+    rcStatusVoltage = RECT{10, 230, 110, 250};
+    rcStatusCurrent = RECT{10, 260, 110, 280};
+    rcStatusMode = RECT{10, 290, 60, 310};
+
+    nSurveyMode = 0;
+    HandleReading('M');
+    EXPECT_GT(TextPixelsIn(gParent, rcStatusMarker), 10);  // "MARKER"
+    EXPECT_GT(TextPixelsIn(gParent, rcStatusVoltage), 10);  // "12.1 V"
+    EXPECT_GT(TextPixelsIn(gParent, rcStatusCurrent), 10);  // " 5.6 A"
+    EXPECT_GT(TextPixelsIn(gParent, rcStatusMode), 3);      // "4"
+    HandleReading('T');
+    EXPECT_EQ(TextPixelsIn(gParent, rcStatusMarker), 0);
+    nSurveyMode = 2;  // MANUAL: a marker rings instead of showing
+    HandleReading('M');
+    EXPECT_EQ(TextPixelsIn(gParent, rcStatusMarker), 0);
+    nSurveyMode = 0;
+    hwndLog = nullptr;
+    for (RECT *prc : {&rcStatusMarker, &rcStatusVoltage, &rcStatusCurrent, &rcStatusMode}) *prc = RECT{0, 0, 0, 0};
+}
+
 }  // namespace
