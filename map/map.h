@@ -75,6 +75,17 @@ void InitMapView();
 // Plot primitives
 // ---------------------------------------------------------------------------------------------------------------
 void DrawDot(HDC hdc, int x, int y, int r, HPEN pen, HBRUSH brush);
+// Kinds 0..2 circle, 3..5 square, 6..8 filled triangle of half size h; other kinds nothing.
+void DrawSymbol(HDC hdc, int x, int y, int h, HPEN pen, HBRUSH brush, int nKind);
+// Background dot of radius nBackgroundDotRadius in the base layer, repeated in the edge neighbours.
+void PlotDotOnTiles(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush);
+// Background symbol of the kind with an optional label (at most 7 characters) in the base layer, repeated in every
+// neighbour (edge or diagonal) the symbol or the label reaches into.
+void PlotLabelOnTile(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush, int nLabelLength,
+                     const char *szLabel, int nKind);
+// Preview marker of the map display options, styles -2..5, drawn straight into a window's context.
+void DrawPointMarker(HDC hdc, int x, int y, int x2, int y2, int nStyle, HPEN pen, HPEN pen2, HBRUSH brush,
+                     COLORREF clr);
 void DrawPolylineSegment(HDC hdc, int x1, int y1, int x2, int y2, HPEN pen);
 void PlotDotOnTilesFilled(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush);
 void DrawSegmentAcrossTiles(HDC hdc, int col1, int row1, int col2, int row2, int x1, int y1, int x2, int y2, int dx,

@@ -6,6 +6,7 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 #include "map/pens.h"
@@ -263,3 +264,129 @@ void ShowPleaseWait()
 }
 
 void ShowWaitingForGps() { ShowMapText(L"Waiting for the first valid GPS position"); }
+
+void DrawSymbol(HDC hdc, int x, int y, int h, HPEN pen, HBRUSH brush, int nKind)
+{
+    SelectObject(hdc, pen);
+    SelectObject(hdc, brush);
+    if (nKind >= 0 && nKind <= 2) {
+        Ellipse(hdc, x - h - 1, y - h - 1, x + h + 1, y + h + 1);
+    } else if (nKind >= 3 && nKind <= 5) {
+        Rectangle(hdc, x - h, y - h, x + h, y + h);
+    } else if (nKind >= 6 && nKind <= 8) {
+        POINT apt[3] = {{x - h, y + h}, {x, y - h}, {x + h, y + h}};
+        Polygon(hdc, apt, 3);
+    }
+}
+
+void PlotDotOnTiles(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush)
+{
+    int r = nBackgroundDotRadius;
+    if (SelectMapTileBitmap(hdc, col, row, 0)) DrawDot(hdc, x, y, r, pen, brush);
+    if (x <= r && SelectMapTileBitmap(hdc, col - 1, row, 0)) DrawDot(hdc, x + nTileWidth, y, r, pen, brush);
+    if (x + r + 1 > nTileMaxX && SelectMapTileBitmap(hdc, col + 1, row, 0))
+        DrawDot(hdc, x - nTileWidth, y, r, pen, brush);
+    if (y <= r && SelectMapTileBitmap(hdc, col, row + 1, 0)) DrawDot(hdc, x, y + nTileHeight, r, pen, brush);
+    if (y + r + 1 > nTileMaxY && SelectMapTileBitmap(hdc, col, row - 1, 0))
+        DrawDot(hdc, x, y - nTileHeight, r, pen, brush);
+}
+
+void PlotLabelOnTile(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush, int nLabelLength,
+                     const char *szLabel, int nKind)
+{
+    static const int anSize[9] = {0, 1, 2, 1, 2, 3, 1, 2, 3};
+    static const int anLabelDx[9] = {1, 2, 3, 1, 2, 3, 1, 2, 3};
+    int r = nBackgroundDotRadius;
+    bool bKnown = nKind >= 0 && nKind <= 8;
+    int h = r + (bKnown ? anSize[nKind] : 0);
+    int nLabelX = x + (bKnown ? anLabelDx[nKind] : 1);
+
+    // The symbol in its tile and in the neighbours it reaches, diagonals included.
+    int nLeft = x <= h ? -1 : 0, nRight = x + h + 1 > nTileMaxX ? 1 : 0;
+    int nUp = y <= h ? 1 : 0, nDown = y + h + 1 > nTileMaxY ? -1 : 0;
+    for (int dc = -1; dc <= 1; ++dc) {
+        if ((dc == -1 && !nLeft) || (dc == 1 && !nRight)) continue;
+        for (int dr = -1; dr <= 1; ++dr) {
+            if ((dr == 1 && !nUp) || (dr == -1 && !nDown)) continue;
+            if (!SelectMapTileBitmap(hdc, col + dc, row + dr, 0)) continue;
+            SelectObject(hdc, hbrButtonFace);
+            DrawSymbol(hdc, x - dc * nTileWidth, y + dr * nTileHeight, h, pen, brush, nKind);
+        }
+    }
+    if (nLabelLength == 0 || !szLabel) return;
+
+    // The label: at most 7 characters, drawn where its box reaches.
+    char szNarrow[8];
+    int n = 0;
+    for (; n < 7 && n < nLabelLength && szLabel[n]; ++n) szNarrow[n] = szLabel[n];
+    szNarrow[n] = 0;
+    wchar_t szWide[8];
+    NarrowToWide(szNarrow, szWide);
+    if (!SelectMapTileBitmap(hdc, col, row, 0)) return;
+    HGDIOBJ hOldFont = SelectObject(hdc, hFontNormal);
+    SetBkMode(hdc, TRANSPARENT);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32(hdc, szWide, n, &size);
+    bool bLeftN = nLabelX < 0, bRightN = nLabelX + size.cx > nTileMaxX;
+    bool bUpN = y < 0, bDownN = y + size.cy > nTileMaxY;
+    for (int dc = -1; dc <= 1; ++dc) {
+        if ((dc == -1 && !bLeftN) || (dc == 1 && !bRightN)) continue;
+        for (int dr = -1; dr <= 1; ++dr) {
+            if ((dr == 1 && !bUpN) || (dr == -1 && !bDownN)) continue;
+            if (!SelectMapTileBitmap(hdc, col + dc, row + dr, 0)) continue;
+            SelectObject(hdc, hFontNormal);
+            SetBkMode(hdc, TRANSPARENT);
+            TextOut(hdc, nLabelX - dc * nTileWidth, y + dr * nTileHeight, szWide, n);
+        }
+    }
+    if (hOldFont) SelectObject(hdc, hOldFont);
+}
+
+void DrawPointMarker(HDC hdc, int x, int y, int x2, int y2, int nStyle, HPEN pen, HPEN pen2, HBRUSH brush,
+                     COLORREF clr)
+{
+    if (nStyle < -2 || nStyle > 5) return;
+    SelectObject(hdc, pen);
+    SelectObject(hdc, brush);
+    auto line = [hdc](int ax, int ay, int bx, int by) {
+        POINT apt[2] = {{ax, ay}, {bx, by}};
+        Polyline(hdc, apt, 2);
+    };
+    switch (nStyle) {
+    case -2:
+        SetPixel(hdc, x, y, clr);
+        break;
+    case -1:
+        line(x, y - 1, x, y + 1);
+        line(x - 1, y, x + 1, y);
+        break;
+    case 0:
+        Rectangle(hdc, x - 1, y - 1, x + 1, y + 1);
+        break;
+    case 1:
+        line(x, y - 2, x, y + 2);
+        line(x - 2, y, x + 2, y);
+        Rectangle(hdc, x - 1, y - 1, x + 1, y + 1);
+        break;
+    case 2:
+        Rectangle(hdc, x - 2, y - 2, x + 2, y + 2);
+        break;
+    case 3:
+        line(x, y - 3, x, y + 3);
+        line(x - 3, y, x + 3, y);
+        Rectangle(hdc, x - 2, y - 2, x + 2, y + 2);
+        break;
+    case 4:
+        line(x, y, x2, y2);
+        Rectangle(hdc, x - 1, y - 1, x + 1, y + 1);
+        Rectangle(hdc, x2 - 1, y2 - 1, x2 + 1, y2 + 1);
+        break;
+    case 5:
+        SelectObject(hdc, pen2);
+        line(x, y, x2, y2);
+        SelectObject(hdc, pen);
+        Rectangle(hdc, x - 2, y - 2, x + 2, y + 2);
+        Rectangle(hdc, x2 - 2, y2 - 2, x2 + 2, y2 + 2);
+        break;
+    }
+}

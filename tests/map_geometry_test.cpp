@@ -311,6 +311,7 @@ TEST_F(MapTest, BusyIndicatorVisitsEachPlaceOnce)
 
 namespace {
 
+COLORREF SurveyPixelAt(int px, int py);
 COLORREF LayerPixel(int px, int py)
 {
     int col, row, ox, oy;
@@ -322,6 +323,8 @@ COLORREF LayerPixel(int px, int py)
     DeleteDC(hdcMem);
     return c;
 }
+
+COLORREF SurveyPixelAt(int px, int py) { return LayerPixel(px, py); }
 
 // Footprints 10 pixels apart: 10 lines, the first on the old footprint, line i from cell trunc(i x last / 10).
 TEST_F(MapTest, SwathSpreadsTheCellsOverTheSegment)
@@ -476,6 +479,86 @@ TEST_F(MapTest, GridLinesJoinAcrossTileBorders)
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+COLORREF BasePixel(int col, int row, int x, int y)
+{
+    if (!MapTileExists(col, row)) return RGB(255, 255, 255);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    SelectMapTileBitmap(hdcMem, col, row, 0);
+    COLORREF c = GetPixel(hdcMem, x, y);
+    DeleteDC(hdcMem);
+    return c;
+}
+
+// Marks near a tile's corner are repeated in the neighbours they reach, at the same map pixels.
+TEST_F(MapTest, MarksRepeatInTheNeighboursTheyReach)
+{
+    StartLogging(500000.0, 5000000.0);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    // A dot of radius 2 at in-tile x = 1 reaches the left neighbour at x + tile width.
+    nCursorSize = 2;
+    PlotDotOnTilesFilled(hdcMem, 1000, 1000, 1, 200, hpenBlack, hbrRed);
+    EXPECT_EQ(MapTileExists(999, 1000), 1);
+    EXPECT_EQ(MapTileExists(1000, 1001), 0);
+    HDC hdcTile = CreateCompatibleDC(nullptr);
+    SelectMapTileBitmap(hdcTile, 999, 1000, 1);
+    EXPECT_NE(GetPixel(hdcTile, nTileWidth - 1, 200), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(hdcTile, nTileWidth - 5, 200), RGB(255, 255, 255));
+    DeleteDC(hdcTile);
+
+    // A labelled square near the lower-left corner: this tile, the one to the left, below and below-left only.
+    FreeMapTiles();
+    PlotLabelOnTile(hdcMem, 1000, 1000, 1, nTileMaxY - 1, hpenBlack, hbrRed, 3, "A12", 4);
+    EXPECT_EQ(MapTileExists(1000, 1000), 1);
+    EXPECT_EQ(MapTileExists(999, 1000), 1);
+    EXPECT_EQ(MapTileExists(1000, 999), 1);
+    EXPECT_EQ(MapTileExists(999, 999), 1);
+    EXPECT_EQ(MapTileCount(), 4);
+    // The square at the same map pixels in the tile below (its lower outline) and below-left.
+    EXPECT_EQ(BasePixel(1000, 1000, 1, nTileMaxY - 1), RGB(255, 0, 0));
+    EXPECT_EQ(BasePixel(1000, 999, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(BasePixel(1000, 999, 1, 1), RGB(255, 255, 255));
+    EXPECT_EQ(BasePixel(999, 999, nTileWidth - 1, 0), RGB(0, 0, 0));
+    DeleteDC(hdcMem);
+}
+
+TEST_F(MapTest, CreateMapTilesKeepsWhatItsModeKeeps)
+{
+    StartLogging(500000.0, 5000000.0);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    DrawMapPixelSegment(hdcMem, 10, 10, 20, 10, hpenBlack);      // survey layer
+    PlotDotOnTiles(hdcMem, 1001, 1000, 50, 50, hpenBlack, hbrRed);  // base layer (background point)
+    DeleteDC(hdcMem);
+    auto survey = [] { return SurveyPixelAt(15, 10); };
+    CreateMapTiles(0);  // grid redrawn, survey kept
+    EXPECT_EQ(survey(), RGB(0, 0, 0));
+    EXPECT_EQ(BasePixel(1001, 1000, 50, 50), RGB(255, 255, 255));
+    PlotDotOnTiles(hdcMem = CreateCompatibleDC(nullptr), 1001, 1000, 50, 50, hpenBlack, hbrRed);
+    DeleteDC(hdcMem);
+    CreateMapTiles(1);  // survey cleared, background kept
+    EXPECT_EQ(survey(), RGB(255, 255, 255));
+    EXPECT_EQ(BasePixel(1001, 1000, 50, 50), RGB(255, 0, 0));
+    CreateMapTiles(7);  // no such mode: nothing
+    EXPECT_EQ(BasePixel(1001, 1000, 50, 50), RGB(255, 0, 0));
+    CreateMapTiles(2);
+    EXPECT_EQ(BasePixel(1001, 1000, 50, 50), RGB(255, 255, 255));
+}
+
+TEST_F(MapTest, PointMarkerStyles)
+{
+    HDC hdc = PlatformCreateMemorySurface(40, 40);
+    DrawPointMarker(hdc, 10, 10, 30, 10, -2, hpenBlack, hpenBlack, hbrRed, RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(hdc, 10, 10), RGB(0, 0, 255));
+    DrawPointMarker(hdc, 10, 20, 30, 20, 4, hpenBlack, hpenBlack, hbrRed, 0);
+    EXPECT_EQ(GetPixel(hdc, 20, 20), RGB(0, 0, 0));  // the line between the two ends
+    DrawPointMarker(hdc, 10, 30, 30, 30, 9, hpenBlack, hpenBlack, hbrRed, 0);
+    EXPECT_EQ(GetPixel(hdc, 20, 30), RGB(255, 255, 255));  // unknown style: nothing
+    DeleteDC(hdc);
 }
 
 }  // namespace
