@@ -1,0 +1,149 @@
+// Test support: shared steps of the end-to-end survey and map tests (ports, timers, dialogs, data-file records).
+#include "support/survey_harness.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "acquisition/acquisition.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile_state.h"
+#include "processing/em61mk2_decode.h"
+
+namespace survey {
+
+void UseEmulatorPorts(bool bGps)
+{
+    nInstrumentPort = 3;
+    nGpsPort = 5;
+    nTiltPort = 6;
+    bGpsEnabled = bGps ? 1 : 0;
+    bInstrumentEnabled = 1;
+    bTiltMeterOn = 0;
+}
+
+bool IsOpenHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+
+std::vector<int> ActiveTimerPeriods()
+{
+    std::vector<int> v;
+    if (!qApp) return v;
+    for (QTimer *t : qApp->findChildren<QTimer *>())
+        if (t->isActive() && !t->isSingleShot()) v.push_back(t->interval());
+    return v;
+}
+
+bool HasTimer(int ms)
+{
+    for (int p : ActiveTimerPeriods())
+        if (p == ms) return true;
+    return false;
+}
+
+bool ShownWith(const std::wstring &caption, const std::wstring &text)
+{
+    for (const ShownDialog &d : PlatformShownDialogs())
+        if (d.caption == caption && (text.empty() || d.text == text)) return true;
+    return false;
+}
+
+bool WaitNormalOperation(int ms)
+{
+    return PlatformWaitFor([] { return nEm61ProcedureState == 1; }, ms);
+}
+
+bool FramesArrive(int ms)
+{
+    adwFrameTick[0] = 0;
+    return PlatformWaitFor([] { return adwFrameTick[0] != 0; }, ms);
+}
+
+int SoundCount(const std::wstring &name)
+{
+    int n = 0;
+    for (const std::wstring &s : PlatformSoundLog()) n += s == name;
+    return n;
+}
+
+int CountColourInWindow(HWND hwnd, unsigned rgb, const std::string &pngPath)
+{
+    if (!PlatformSaveWindowPng(hwnd, pngPath)) return -1;
+    QImage img(QString::fromStdString(pngPath));
+    if (img.isNull()) return -1;
+    int n = 0;
+    for (int y = 0; y < img.height(); y++)
+        for (int x = 0; x < img.width(); x++)
+            if ((img.pixel(x, y) & 0xFFFFFFu) == rgb) n++;
+    return n;
+}
+
+long long Facts::Get(const std::string &key, long long fallback) const
+{
+    auto it = values.find(key);
+    return it == values.end() ? fallback : it->second;
+}
+
+bool Facts::Save(const std::string &path) const
+{
+    std::ofstream out(path);
+    for (const auto &kv : values) out << kv.first << ' ' << kv.second << '\n';
+    return (bool)out;
+}
+
+Facts Facts::Load(const std::string &path)
+{
+    Facts f;
+    std::ifstream in(path);
+    std::string key;
+    long long value;
+    while (in >> key >> value) f.values[key] = value;
+    return f;
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+long long Record::Tick() const
+{
+    if (bytes.size() < 12) return -1;
+    std::string field = bytes.substr(bytes.size() - 11, 10);
+    size_t i = 0;
+    while (i < field.size() && field[i] == ' ') i++;
+    if (i == field.size()) return -1;
+    for (size_t j = i; j < field.size(); j++)
+        if (field[j] < '0' || field[j] > '9') return -1;
+    return std::atoll(field.c_str() + i);
+}
+
+std::vector<Record> SplitRecords(const std::string &bytes, size_t length, size_t *tail)
+{
+    std::vector<Record> out;
+    size_t i = 0;
+    for (; i + length <= bytes.size(); i += length) {
+        Record r;
+        r.index = out.size();
+        r.bytes = bytes.substr(i, length);
+        out.push_back(r);
+    }
+    if (tail) *tail = bytes.size() - i;
+    return out;
+}
+
+bool IsEm61Mk2Reading(const Record &r)
+{
+    if (r.bytes.size() != 27 || r.bytes[26] != '\n') return false;
+    if (std::string("TDEFMNPQJKjk").find(r.bytes[0]) == std::string::npos) return false;
+    return r.Tick() >= 0;
+}
+
+}  // namespace survey

@@ -1,0 +1,54 @@
+// Test support: shared steps of the end-to-end survey and map tests (ports, timers, dialogs, data-file records).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace survey {
+
+// The default build's emulator ports (instrument COM4, GPS COM6, tilt meter COM7); GPS input on or off, no tilt.
+void UseEmulatorPorts(bool bGps);
+bool IsOpenHandle(HANDLE h);
+// Periods of the repeating timers that run now (timer 1 of the logging screen is the only window timer).
+std::vector<int> ActiveTimerPeriods();
+bool HasTimer(int ms);
+// A message dialog with this caption (and text, when given) was shown.
+bool ShownWith(const std::wstring &caption, const std::wstring &text = L"");
+// The logging screen's procedure state reached normal operation (normalisation done) within ms.
+bool WaitNormalOperation(int ms);
+// Frames reach the reading handler again (the reader stamps adwFrameTick[0] with each one it hands over).
+bool FramesArrive(int ms);
+// Sounds of this name asked for so far.
+int SoundCount(const std::wstring &name);
+// Saves a picture of the window and returns how many of its pixels have exactly this RGB colour (0xRRGGBB).
+int CountColourInWindow(HWND hwnd, unsigned rgb, const std::string &pngPath);
+
+// Key/value facts the program's process hands to the test process (a text file in the start's root).
+struct Facts {
+    std::map<std::string, long long> values;
+    void Set(const std::string &key, long long value) { values[key] = value; }
+    long long Get(const std::string &key, long long fallback = -1) const;
+    bool Save(const std::string &path) const;
+    static Facts Load(const std::string &path);
+};
+
+std::string ReadFileBytes(const std::string &path);
+
+// One record of a data file as written (line feed included).
+struct Record {
+    size_t index = 0;
+    std::string bytes;
+    char Kind() const { return bytes.empty() ? 0 : bytes[0]; }
+    bool StartsWith(const std::string &prefix) const { return bytes.compare(0, prefix.size(), prefix) == 0; }
+    // The "%10lu" tick just before the line feed of a record of this length; -1 when the field is no such number.
+    long long Tick() const;
+};
+// Splits a data file into records of `length` bytes; *tail gets the count of bytes after the last whole record.
+std::vector<Record> SplitRecords(const std::string &bytes, size_t length, size_t *tail = nullptr);
+// True for an EM61-MK2 reading record: a mode letter, the tick field and the line feed in place.
+bool IsEm61Mk2Reading(const Record &r);
+
+}  // namespace survey
