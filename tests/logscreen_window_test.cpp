@@ -1,0 +1,190 @@
+// Logging-screen window: its children and buttons at creation, the popup menu reaching nulling, and the link watch of
+// the triggered EM61-MK2 on a pseudo-terminal: one 'A' per idle tick, the lost-link notice, ring and break record.
+#include "acquisition_test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "datafile/record_length.h"
+#include "logscreen/logscreen.h"
+#include "processing/em61mk2_decode.h"
+
+namespace {
+
+class LogScreenWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        hInst = PlatformInit(0, nullptr);
+        RegisterResources();
+        nInstrumentType = INSTRUMENT_EM61MK2;
+        bJixProduct = 1;
+        nClientWidth = 1272;
+        nClientHeight = 728;
+        nLineHeight = 18;
+        nTextHeight = 16;
+        ASSERT_EQ(RegisterScreenLogClasses(hInst), 0);
+        hwndLog = CreateWindow(L"ScreenLogWnd", L"Log", 0, 0, 0, 1280, 762, nullptr, 4, hInst, nullptr);
+        ASSERT_NE(hwndLog, nullptr);
+    }
+
+    void SetUp() override
+    {
+        std::filesystem::create_directories(ports.root() + "/C/data");
+        PlatformClearDialogScripts();
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformAnswerDialog(L"MESSAGEYESNO", 1, true);
+        nActiveScreen = 1;
+        bInstrumentEnabled = 1;
+        bGpsEnabled = 0;
+        bGpsActive = 0;
+    }
+    void TearDown() override
+    {
+        PlatformClearDialogScripts();
+        CloseDataFile();
+        nRecordingState = 0;
+    }
+
+    acqtest::PortRoot ports;
+};
+
+TEST_F(LogScreenWindowTest, CreationMakesEveryChildAndTheFirstButtonRowOnly)
+{
+    for (HWND h : {hwndCurve1, hwndCurve2, hwndCurve3, hwndDecay, hwndBarQ, hwndBarI, hwndNumbers, hwndMap,
+                   hwndColorBar, hwndSpeed})
+        EXPECT_TRUE(IsWindow(h));
+    wchar_t sz[32];
+    const wchar_t *aszFirst[4] = {L"&File", L"N&ull", L"E&xit", L"&Menu"};
+    const wchar_t *aszSecond[4] = {L"&Go", L"&QLine", L"E&xit", L"&Menu"};
+    for (int i = 0; i < 4; i++) {
+        GetWindowText(hwndLogButtons[i], sz, 32);
+        EXPECT_STREQ(sz, aszFirst[i]);
+        EXPECT_TRUE(GetWindowStyle(hwndLogButtons[i]) & WS_VISIBLE);
+        GetWindowText(hwndLogButtonsAlt[i], sz, 32);
+        EXPECT_STREQ(sz, aszSecond[i]);
+        EXPECT_FALSE(GetWindowStyle(hwndLogButtonsAlt[i]) & WS_VISIBLE);
+        EXPECT_EQ(GetDlgCtrlID(hwndLogButtons[i]), 460 + i);
+    }
+    GetWindowText(hwndPauseButton, sz, 32);
+    EXPECT_STREQ(sz, L"P A U S E");
+    for (int i = 0; i < 4; i++) EXPECT_EQ(GetDlgCtrlID(hwndChannelBoxes[i]), 480 + i);
+    EXPECT_EQ(hwndChannelBoxes[4], nullptr);
+    EXPECT_EQ(awProfileRecordKinds[0], L'D');
+    EXPECT_EQ(awProfileRecordKinds[11], L'X');
+}
+
+TEST_F(LogScreenWindowTest, MenuButtonOpensTheMenuAndItsNullingItemStartsNulling)
+{
+    // With a file open the menu (494) offers nulling; the question is answered Yes.
+    nRecordingState = -1;
+    nEm61ProcedureState = 1;
+    PlatformScriptPopupMenu(504);
+    SendMessage(hwndLog, WM_COMMAND, MAKEWPARAM(463, 0), 0);
+    EXPECT_NE(hPopupMenu, nullptr);  // menu mode lasts after the menu closed
+    EXPECT_TRUE(PlatformWaitFor([] { return nEm61ProcedureState == -1; }, 2000));
+    EXPECT_EQ(hPopupMenu, nullptr);  // nulling ends menu mode
+    nEm61ProcedureState = 1;
+    nRecordingState = 0;
+}
+
+TEST_F(LogScreenWindowTest, NullButtonInMonitoringDisablesTheButtonsUntilDone)
+{
+    nRecordingState = 0;
+    nEm61ProcedureState = 1;
+    for (int i = 0; i < 4; i++) EnableWindow(hwndLogButtons[i], TRUE);
+    SendMessage(hwndLog, WM_COMMAND, MAKEWPARAM(461, 0), 0);
+    EXPECT_EQ(nEm61ProcedureState, -1);
+    EXPECT_FALSE(IsWindowEnabled(hwndLogButtons[0]));
+    EXPECT_FALSE(IsWindowEnabled(hwndLogButtons[1]));
+    EXPECT_TRUE(IsWindowEnabled(hwndLogButtons[2]));
+    EXPECT_FALSE(IsWindowEnabled(hwndLogButtons[3]));
+    nEm61ProcedureState = 1;
+    for (int i = 0; i < 4; i++) EnableWindow(hwndLogButtons[i], TRUE);
+}
+
+TEST_F(LogScreenWindowTest, NullingInStandByAsksFirst)
+{
+    nRecordingState = -1;
+    nEm61ProcedureState = 1;
+    PlatformClearDialogScripts();
+    PlatformAnswerDialog(L"MESSAGEYESNO", 2, false);
+    PlatformClearShownDialogs();
+    SendMessage(hwndLog, WM_KEYDOWN, 'U', 0);
+    EXPECT_EQ(nEm61ProcedureState, 1);
+    std::vector<ShownDialog> shown = PlatformShownDialogs();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back().caption, L"NULLING");
+    EXPECT_EQ(shown.back().text, L"DO YOU WANT TO PERFORM NULLING");
+    PlatformAnswerDialog(L"MESSAGEYESNO", 1, false);
+    SendMessage(hwndLog, WM_KEYDOWN, 'U', 0);
+    EXPECT_EQ(nEm61ProcedureState, -1);
+    // With the question asked the buttons stay enabled.
+    EXPECT_TRUE(IsWindowEnabled(hwndLogButtons[0]));
+    nEm61ProcedureState = 1;
+    nRecordingState = 0;
+}
+
+TEST_F(LogScreenWindowTest, TriggeredLinkWatchPollsNoticesRingsAndRecords)
+{
+    int m = ports.AddPty(3);
+    ASSERT_GE(m, 0);
+    hInstrumentPort = OpenSerialPort(L"COM3");
+    ASSERT_NE(hInstrumentPort.load(), INVALID_HANDLE_VALUE);
+    hTriggerEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+    nInstrumentCmdReply = 1;
+    nSurveyModeSaved = 0;
+    dwInstrumentTimeoutMs = 200;
+    bDisconnectAlarm = 1;
+    bInstrumentConnBreak = 0;
+    bConnLostNoticeShown = 0;
+
+    // Idle: one 'A' and the event per tick.
+    bInstrumentIdle = 1;
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    EXPECT_EQ(acqtest::ReadMaster(m, 1, 1000), "A");
+    EXPECT_EQ(WaitForSingleObject(hTriggerEvent, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(bInstrumentIdle.load(), 0);
+    ResetEvent(hTriggerEvent);
+
+    // Awaiting a reading within the time-out: nothing sent, nothing raised.
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    EXPECT_EQ(acqtest::ReadMaster(m, 1, 200), "");
+    EXPECT_EQ(bInstrumentConnBreak.load(), 0);
+
+    // Silent for longer than the time-out: the break flag, the notice and the ring.
+    SetDataRecordLength(27);
+    wcscpy(szDataFilePath, L"C:\\data\\link.T61");
+    ASSERT_EQ(OpenDataFileHandle(), 1);
+    nRecordingState = 1;
+    size_t nSoundsBefore = PlatformSoundLog().size();
+    dwInstrumentDataTick = GetTickCount() - 1000;
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    EXPECT_EQ(bInstrumentConnBreak.load(), 1);
+    EXPECT_EQ(bConnLostNoticeShown.load(), 1);
+    std::vector<std::wstring> sounds = PlatformSoundLog();
+    ASSERT_GT(sounds.size(), nSoundsBefore);
+    EXPECT_EQ(sounds.back(), L"SOUND_RING");
+    // The next tick, still logging with the flag up, writes the break record.
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    CloseDataFile();
+    std::ifstream in(MapDrivePath(L"C:\\data\\link.T61"), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string bytes = ss.str();
+    ASSERT_GE(bytes.size(), 27u);
+    EXPECT_EQ(bytes.substr(0, 12), "X1CONN BRK 1");
+    EXPECT_EQ(bytes.size() % 27, 0u);
+
+    nRecordingState = 0;
+    bInstrumentConnBreak = 0;
+    HANDLE hPort = hInstrumentPort.exchange(INVALID_HANDLE_VALUE);
+    CloseHandle(hPort);
+    CloseHandle(hTriggerEvent.exchange(nullptr));
+    nInstrumentCmdReply = -1;
+}
+
+}  // namespace
