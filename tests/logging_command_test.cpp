@@ -409,35 +409,51 @@ TEST(LoggingCommand, EveryInstrumentStartsItsReaderAndTimer)
     }
 }
 
-// A silent conductivity meter: no first frame within about a second gives "Connection Issue", ports closed.
-TEST(LoggingCommand, SilentEm31GivesConnectionIssueAfterTheFirstFrameCheck)
+// A silent instrument of each start-up check (first frame within about a second; the EM38's record-length probe;
+// the EM61's command) gives "Connection Issue" with the ports closed and the menu still shown.
+TEST(LoggingCommand, SilentInstrumentsOfEveryCheckGiveConnectionIssue)
 {
-    std::string root = emu::MakeTempRoot("logging_em31_silent");
-    emu::Emulator dev(root, {"COM4=em31mk2"});
-    ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 silence 0"));
-    ProgramStart start;
-    start.instrumentType = INSTRUMENT_EM31MK2;
-    start.rootFolder = root;
-    ChildResult r = RunProgramInChild(start, [&dev]() {
-        UseEmulatorPorts();
-        PlatformClearShownDialogs();
-        PlatformAnswerDialog(L"Connection Issue", 1);
-        DWORD dwStart = GetTickCount();
-        PlatformPressKey('L');
-        CHILD_CHECK(GetTickCount() - dwStart >= 900);
-        CHILD_CHECK(ShownWith(L"Connection Issue", L"Instrument OFF or Disconnected, or wrong COM port selected"));
-        CHILD_CHECK(nActiveScreen == 0);
-        CHILD_CHECK(MenuShown());
-        CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
-        CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
-        CHILD_CHECK(ActiveTimerPeriods().empty());
-        CHILD_CHECK(dev.command("COM4 state") == "OK idle");
-        CloseProgram();
-        return 0;
-    });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
+    struct Case {
+        int type;
+        const char *device;
+        DWORD minMs;  // the check's own time limit
+    };
+    const Case cases[] = {
+        {INSTRUMENT_EM31MK2, "COM4=em31mk2", 900}, {INSTRUMENT_EM34, "COM4=em34", 900},
+        {INSTRUMENT_EM38MK2, "COM4=em38mk2", 900}, {INSTRUMENT_EM384, "COM4=em384", 900},
+        {INSTRUMENT_EM38, "COM4=em38:len=7", 1900}, {INSTRUMENT_EM61LX2, "COM4=em61lx2:answer=none", 2900},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.device);
+        std::string root = emu::MakeTempRoot("logging_silent_each");
+        emu::Emulator dev(root, {c.device});
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ASSERT_TRUE(dev.ok("COM4 silence 0"));
+        ProgramStart start;
+        start.instrumentType = c.type;
+        start.rootFolder = root;
+        ChildResult r = RunProgramInChild(start, [&dev, c]() {
+            UseEmulatorPorts();
+            PlatformClearShownDialogs();
+            PlatformAnswerDialog(L"Connection Issue", 1);
+            DWORD dwStart = GetTickCount();
+            PlatformPressKey('L');
+            CHILD_CHECK(GetTickCount() - dwStart >= c.minMs);
+            CHILD_CHECK(PlatformShownDialogs().size() == 1);
+            CHILD_CHECK(ShownWith(L"Connection Issue", L"Instrument OFF or Disconnected, or wrong COM port selected"));
+            CHILD_CHECK(nActiveScreen == 0);
+            CHILD_CHECK(MenuShown());
+            CHILD_CHECK(!IsWindowVisible(hwndLog));
+            CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
+            CHILD_CHECK(!IsOpenHandle(hInstrumentThread));
+            CHILD_CHECK(ActiveTimerPeriods().empty());
+            CHILD_CHECK(dev.command("COM4 state") == "OK idle");
+            CloseProgram();
+            return 0;
+        });
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0);
+    }
 }
 
 // EM61-MK2 with the tilt meter: a tilt meter that takes the output rate gets its reader; one that is silent or
