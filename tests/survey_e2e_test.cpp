@@ -379,3 +379,311 @@ INSTANTIATE_TEST_SUITE_P(BothLines, SurveyRun, ::testing::Values(kJix, kZanth),
                          [](const ::testing::TestParamInfo<ProductLine> &info) {
                              return std::string(info.param.jix ? "Jix" : "Zanth");
                          });
+
+// ---------------------------------------------------------------------------------------------------------------
+// Nulling, link watch, wheel mode
+// ---------------------------------------------------------------------------------------------------------------
+
+namespace {
+
+// Mean row of the pixels of one colour in the right-most columns of a picture; -1 when there are none.
+double MeanRowOfColour(const QImage &img, unsigned rgb, int columns)
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = 0; y < img.height(); y++)
+        for (int x = std::max(0, img.width() - columns); x < img.width(); x++)
+            if ((img.pixel(x, y) & 0xFFFFFFu) == rgb) {
+                sum += y;
+                n++;
+            }
+    return n ? sum / n : -1;
+}
+
+const unsigned kBlue = 0x0000FF, kGreen = 0x00FF00, kRed = 0xFF0000, kMagenta = 0xFF00FF;  // as RGB
+
+// Monitoring with the normalisation done and the mean current settled, then a data file (key F): stand-by.
+void MonitorThenCreateFile(const wchar_t *file)
+{
+    PlatformPressKey('L');
+    CHILD_CHECK(nActiveScreen == 1);
+    CHILD_CHECK(WaitNormalOperation(15000));
+    PlatformPump(2500);
+    PlatformScriptFileChooser(file);
+    PlatformPressKey('F');
+    CHILD_CHECK(nRecordingState == -1);
+}
+
+// Pause by any key (when logging) and "E&xit" confirmed.
+void PauseAndStop()
+{
+    if (nRecordingState == 1) PlatformPressKey(kKeySpace);
+    CHILD_CHECK(nRecordingState == -1);
+    PlatformAnswerDialog(L"Confirm Exit", 1);
+    PlatformPressKey('X');
+    CHILD_CHECK(nRecordingState == -2);
+}
+
+}  // namespace
+
+// Nulling in stand-by (key U, "NULLING" answered Yes) averages 50 readings into the offsets, writes the four offset
+// records with the new and the previous offsets, and later readings are shown less the offsets: the four profile
+// traces sit at the nulled values in channel order.
+TEST(SurveyNulling, FiftyReadingsGiveTheOffsetsTheirRecordsAndNulledProfiles)
+{
+    std::string root = emu::MakeTempRoot("survey_nulling");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    // Words of 103 with gain 1, letter T, Standard type: 103 x 4.8333 x 2 = 995.66 per channel.
+    ASSERT_TRUE(dev.ok("COM4 value raw=103,103,103,103 gain=0 letter=T current=3141"));
+    ASSERT_TRUE(dev.ok("COM4 rate 5"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev, &root]() {
+        UseEmulatorPorts(false);
+        nEm61Type = 0;
+        nScaleType = 0;
+        dScale1Min = 0;
+        dScale1Max = 500;
+        nNullApply = 1;  // the offsets of the configuration stay in force
+        adOffset[0] = 1.5, adOffset[1] = 2.5, adOffset[2] = 3.5, adOffset[3] = 4.5;
+        MonitorThenCreateFile(L"C:\\data\\nulling.P61");
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"NULLING", 1);
+        PlatformPressKey('U');
+        CHILD_CHECK(ShownWith(L"NULLING", L"DO YOU WANT TO PERFORM NULLING"));
+        CHILD_CHECK(PlatformWaitFor([] { return nEm61ProcedureState == 1; }, 15000));
+        CHILD_CHECK(nProcedureCount == 50);
+        Facts facts;
+        for (int c = 0; c < 4; c++) facts.Set("offset" + std::to_string(c), std::llround(adOffset[c] * 1000));
+        // Later readings: words 129, 118, 113, 108 are 26, 15, 10, 5 words above the nulled ones.
+        CHILD_CHECK(dev.ok("COM4 value raw=129,118,113,108 gain=0 letter=T current=3141"));
+        PlatformPump(500);
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        PlatformPump(2500);
+        std::string png = std::string(TEST_OUTPUT_DIR) + "/logscreen_nulled_profile.png";
+        CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, png));
+        QImage img(QString::fromStdString(png));
+        CHILD_CHECK(!img.isNull());
+        double yBlue = MeanRowOfColour(img, kBlue, 40), yGreen = MeanRowOfColour(img, kGreen, 40),
+               yRed = MeanRowOfColour(img, kRed, 40), yMagenta = MeanRowOfColour(img, kMagenta, 40);
+        facts.Set("yBlue", (long long)yBlue);
+        facts.Set("yGreen", (long long)yGreen);
+        facts.Set("yRed", (long long)yRed);
+        facts.Set("yMagenta", (long long)yMagenta);
+        facts.Set("height", img.height());
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    for (int c = 0; c < 4; c++) EXPECT_NEAR(facts.Get("offset" + std::to_string(c)), 995660, 50) << "channel " << c;
+
+    // Offset records of the nulling: after the line block's time record, before the start.
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(root + "/C/data/nulling.P61"), 27);
+    size_t firstTime = 0;
+    while (firstTime < recs.size() && recs[firstTime].Kind() != '*') firstTime++;
+    ASSERT_LT(firstTime + 4, recs.size());
+    const char *previous[4] = {"     1.50", "     2.50", "     3.50", "     4.50"};
+    for (int c = 0; c < 4; c++) {
+        const Record &rec = recs[firstTime + 1 + c];
+        EXPECT_EQ(rec.bytes, std::string("O   995.66 ") + previous[c] + std::string(6, ' ') + "\n") << "channel " << c;
+    }
+    EXPECT_TRUE(IsEvent(recs[firstTime + 5], "$STARTED"));
+
+    // Shown values 251.3, 145.0, 96.7 and 48.3 on a 0..500 scale: the traces lie in the window, channel 1 highest.
+    long long h = facts.Get("height");
+    long long yBlue = facts.Get("yBlue"), yGreen = facts.Get("yGreen"), yRed = facts.Get("yRed"),
+              yMagenta = facts.Get("yMagenta");
+    EXPECT_GT(yBlue, 0);
+    EXPECT_LT(yBlue, yGreen);
+    EXPECT_LT(yGreen, yRed);
+    EXPECT_LT(yRed, yMagenta);
+    EXPECT_LT(yMagenta, h);
+    // Rows in proportion: channel 1 at about half the height, channel 4 at about nine tenths.
+    EXPECT_NEAR((double)yBlue / h, 1 - 251.3 / 500, 0.1);
+    EXPECT_NEAR((double)yMagenta / h, 1 - 48.3 / 500, 0.1);
+}
+
+// The instrument falls silent while logging: the link watch writes the connection-break record, rings, and the
+// reader sends the re-arm command "H" "X"; when the instrument speaks again readings are recorded again.
+TEST(SurveyLinkWatch, SilenceWritesTheBreakRecordRingsAndReArms)
+{
+    std::string root = emu::MakeTempRoot("survey_link_watch");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value raw=1000,2000,-1000,0 gain=0 letter=T current=3141"));
+    ASSERT_TRUE(dev.ok("COM4 rate 3"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev, &root]() {
+        UseEmulatorPorts(false);
+        bDisconnectAlarm = 1;
+        MonitorThenCreateFile(L"C:\\data\\link.P61");
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        PlatformPump(1000);
+        dev.received("COM4");
+        int rings = SoundCount(L"SOUND_RING");
+        CHILD_CHECK(dev.ok("COM4 silence 700"));
+        CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 1; }, 3000));
+        // The reader re-arms the instrument and readings come back.
+        std::string sent;
+        CHILD_CHECK(PlatformWaitFor(
+            [&dev, &sent] {
+                sent += dev.received("COM4");
+                return sent.find("HX") != std::string::npos;
+            },
+            4000));
+        CHILD_CHECK(PlatformWaitFor([] { return bInstrumentConnBreak == 0; }, 4000));
+        CHILD_CHECK(FramesArrive(4000));
+        PlatformPump(1500);
+        Facts facts;
+        facts.Set("rings", SoundCount(L"SOUND_RING") - rings);
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_GE(facts.Get("rings"), 1);
+
+    size_t tail = 0;
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(root + "/C/data/link.P61"), 27, &tail);
+    EXPECT_EQ(tail, 0u);
+    std::vector<size_t> breaks;
+    size_t paused = 0, started = 0;
+    for (const Record &rec : recs) {
+        if (IsEvent(rec, "1CONN BRK 1")) breaks.push_back(rec.index);
+        if (IsEvent(rec, "$STARTED")) started = rec.index;
+        if (IsEvent(rec, "PAUSED")) paused = rec.index;
+    }
+    ASSERT_GE(breaks.size(), 1u);
+    RecordProperty("breakRecords", (int)breaks.size());
+    // One break: its records (one per watch tick while the re-arm is pending) follow each other, no reading
+    // between them, and none comes once readings are back.
+    for (size_t b = 1; b < breaks.size(); b++) EXPECT_EQ(breaks[b], breaks[b - 1] + 1) << "break records apart";
+    EXPECT_GT(breaks.front(), started);
+    EXPECT_LT(breaks.back(), paused);
+    // Readings before the break and again after it.
+    int before = 0, after = 0;
+    for (size_t j = started + 1; j < paused; j++) {
+        if (!IsEm61Mk2Reading(recs[j])) continue;
+        (j < breaks.front() ? before : after)++;
+    }
+    EXPECT_GT(before, 3);
+    EXPECT_GT(after, 3);
+}
+
+// Wheel mode: a start whose wheel command the instrument does not answer stays in stand-by with a message and
+// its readings keep coming from the main reader; a later answered start records readings.
+TEST(SurveyWheel, UnansweredStartThenAnsweredStartGivesReadings)
+{
+    std::string root = emu::MakeTempRoot("survey_wheel");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value raw=1000,2000,-1000,0 gain=0 letter=T current=3141"));
+    ASSERT_TRUE(dev.ok("COM4 rate 3"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev, &root]() {
+        UseEmulatorPorts(false);
+        nSurveyMode = 1;
+        MonitorThenCreateFile(L"C:\\data\\wheel.P61");
+        Facts facts;
+        // First start: the instrument does not answer "H" "W".
+        CHILD_CHECK(dev.ok("COM4 value answer=none"));
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformPressKey('G');
+        PlatformPump(500);
+        facts.Set("firstState", nRecordingState);
+        facts.Set("firstDialogs", (long long)PlatformShownDialogs().size());
+        facts.Set("firstConnectionIssue",
+                  ShownWith(L"Connection Issue", L"Instrument OFF or Disconnected, or wrong COM port selected"));
+        if (nRecordingState == 1) PlatformPressKey(kKeySpace);
+        // The instrument answers again: once its readings are back (the main reader took them over), the next
+        // start is answered.
+        CHILD_CHECK(dev.ok("COM4 value answer=OV"));
+        CHILD_CHECK(FramesArrive(8000));
+        PlatformPump(300);
+        dev.received("COM4");
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(dev.received("COM4").find("HW") != std::string::npos);
+        CHILD_CHECK(FramesArrive(5000));
+        PlatformPump(2000);
+        facts.Set("readings", nTotalReadingCount);
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        // The pause gives the instrument back to the main reader.
+        CHILD_CHECK(FramesArrive(5000));
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("firstState"), -1) << "an unanswered wheel start stays in stand-by";
+    EXPECT_EQ(facts.Get("firstDialogs"), 1);
+    EXPECT_EQ(facts.Get("firstConnectionIssue"), 1) << "the operator is told the instrument did not answer";
+    EXPECT_GT(facts.Get("readings"), 5);
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(root + "/C/data/wheel.P61"), 27);
+    size_t lastStart = 0;
+    for (const Record &rec : recs)
+        if (IsEvent(rec, "$STARTED")) lastStart = rec.index;
+    ASSERT_GT(lastStart, 0u);
+    int readings = 0;
+    for (size_t j = lastStart + 1; j < recs.size(); j++) readings += IsEm61Mk2Reading(recs[j]);
+    EXPECT_GT(readings, 5);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Pictures of the logging screen during a survey
+// ---------------------------------------------------------------------------------------------------------------
+
+// Landscape and portrait screens: the logging screen while logging, saved as a PNG; the profile window holds the
+// four channel colours (blue, green, red, magenta) of readings inside the 0..500 scale.
+TEST(SurveyPictures, LoggingScreenOnLandscapeAndPortraitShowsTheFourChannelColours)
+{
+    struct Screen {
+        const char *name;
+        int width, height;
+    };
+    for (const Screen s : {Screen{"landscape", 1280, 800}, Screen{"portrait", 768, 1024}}) {
+        SCOPED_TRACE(s.name);
+        std::string root = emu::MakeTempRoot(std::string("survey_pictures_") + s.name);
+        emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ASSERT_TRUE(dev.ok("COM4 value 400 300 200 100 letter=T"));
+        ASSERT_TRUE(dev.ok("COM4 rate 5"));
+        ChildResult r = RunProgramInChild(StartIn(root, 1, s.width, s.height), [&root, s]() {
+            UseEmulatorPorts(false);
+            nScaleType = 0;
+            adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
+            MonitorThenCreateFile(L"C:\\data\\pictures.P61");
+            PlatformPressKey('G');
+            CHILD_CHECK(nRecordingState == 1);
+            PlatformPump(3000);
+            std::string dir = std::string(TEST_OUTPUT_DIR) + "/";
+            CHILD_CHECK(PlatformSaveWindowPng(hwndLog, dir + "logscreen_survey_" + s.name + ".png"));
+            std::string curve = dir + "logscreen_survey_" + s.name + "_profile.png";
+            Facts facts;
+            facts.Set("blue", CountColourInWindow(hwndCurve1, kBlue, curve));
+            facts.Set("green", CountColourInWindow(hwndCurve1, kGreen, curve));
+            facts.Set("red", CountColourInWindow(hwndCurve1, kRed, curve));
+            facts.Set("magenta", CountColourInWindow(hwndCurve1, kMagenta, curve));
+            PauseAndStop();
+            CHILD_CHECK(facts.Save(FactsPath(root)));
+            CloseProgram();
+            return 0;
+        }, 120);
+        ASSERT_TRUE(r.exited);
+        ASSERT_EQ(r.exitCode, 0);
+        Facts facts = Facts::Load(FactsPath(root));
+        for (const char *colour : {"blue", "green", "red", "magenta"})
+            EXPECT_GT(facts.Get(colour), 20) << colour << " pixels in the profile window";
+    }
+}
