@@ -398,7 +398,9 @@ TEST(LoggingCommand, EveryInstrumentStartsItsReaderAndTimer)
             CHILD_CHECK(IsOpenHandle(hInstrumentThread));
             CHILD_CHECK(HasTimer(300));
             CHILD_CHECK(ActiveTimerPeriods().size() == 1);
-            if (c.recordLength) CHILD_CHECK(nInstrumentRecordLength == c.recordLength);
+            if (c.recordLength) {
+                CHILD_CHECK(nInstrumentRecordLength == c.recordLength);
+            }
             CHILD_CHECK(PlatformWaitFor(
                 [] { return dwInstrumentDataTick != 0 && GetTickCount() - dwInstrumentDataTick < 200; }, 3000));
             CloseProgram();
@@ -477,7 +479,9 @@ TEST(LoggingCommand, TiltMeterStartsItsReaderOrEndsWhatWasStarted)
         if (c.tiltPresent) ports.push_back("COM7=tilt");
         emu::Emulator dev(root, ports);
         ASSERT_TRUE(dev.ready()) << dev.error();
-        if (c.tiltSilent) ASSERT_TRUE(dev.ok("COM7 silence 0"));
+        if (c.tiltSilent) {
+            ASSERT_TRUE(dev.ok("COM7 silence 0"));
+        }
         ProgramStart start;
         start.rootFolder = root;
         ChildResult r = RunProgramInChild(start, [&c, &dev]() {
