@@ -110,6 +110,16 @@ void RedrawLabels()
     ReleaseDC(hwndNumbers, hdc);
 }
 
+// Parks a reader for a command of the session: a re-arm exchange the reader has under way ends first, so that the
+// reader never stops while it holds the port's exchange, and no new re-arm is asked for.
+void ParkReaderForCommand(HANDLE hThread)
+{
+    bInstrumentConnBreak = 0;
+    int bLocked = LockPortExchange(1, 3600);
+    if (IsOpen(hThread)) SuspendThread(hThread);
+    if (bLocked) UnlockPortExchange(1);
+}
+
 void PurgeInstrumentPort()
 {
     HANDLE hPort = hInstrumentPort;
@@ -163,7 +173,7 @@ void PauseReaderAndScreen()
         }
         break;
     case 1:
-        if (IsOpen(hInstrumentThread2)) SuspendThread(hInstrumentThread2);
+        ParkReaderForCommand(hInstrumentThread2);
         PurgeInstrumentPort();
         SendInstrumentCommand('H', 'X', 0);
         WaitMilliseconds(100);
@@ -346,7 +356,7 @@ int StartLogging()
         int bAnswered = 1;
         if (nInstrumentType < 0) {
             if (nInstrumentCmdReply == 1 && hTriggerEvent.load()) SetEvent(hTriggerEvent);
-            if (IsOpen(hInstrumentThread)) SuspendThread(hInstrumentThread);
+            ParkReaderForCommand(hInstrumentThread);
             PurgeInstrumentPort();
             bAnswered = SendInstrumentCommand('H', 'W', 0);
             if (bAnswered) {

@@ -152,12 +152,19 @@ TEST(LogScreenArrangement, EverySizeStaysPositiveOverAllWindowSizes)
                                 Screen(w - frame.cx, h - frame.cy, L, r.portrait, gps);
                                 nSensorsMinus1 = sensors;
                                 Arrange();
-                                for (const LayoutValue &v : Sizes())
+                                // Without the map a landscape screen leaves the map's values as they were.
+                                const bool bMapPlaced = gps || r.portrait;
+                                for (const LayoutValue &v : Sizes()) {
+                                    const std::string name = v.name;
+                                    if (!bMapPlaced && (name.rfind("nMapView", 0) == 0 || name.rfind("nMapWnd", 0) == 0 ||
+                                                        name.find("Tile") != std::string::npos))
+                                        continue;
                                     if (v.value <= 0 && nFailures++ < 20)
                                         ADD_FAILURE() << v.name << " = " << v.value << " at " << w << "x" << h
                                                       << (r.portrait ? " portrait" : " landscape") << " L " << L
                                                       << " type " << type << " gps " << gps << " sensors "
                                                       << sensors;
+                                }
                             }
     EXPECT_EQ(nFailures, 0);
 }
