@@ -687,3 +687,36 @@ TEST(SurveyPictures, LoggingScreenOnLandscapeAndPortraitShowsTheFourChannelColou
             EXPECT_GT(facts.Get(colour), 20) << colour << " pixels in the profile window";
     }
 }
+
+// Wheel mode: the instrument comes back and the operator presses "&Go" at once. The failed start handed the
+// instrument back to the main reader, whose link watch keeps re-arming the silent instrument ("H" "X"); the wheel
+// start must still get its "H" "W" through to the instrument and record readings.
+TEST(SurveyWheel, StartRightAfterTheInstrumentAnswersAgainGivesReadings)
+{
+    std::string root = emu::MakeTempRoot("survey_wheel_at_once");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value raw=1000,2000,-1000,0 gain=0 letter=T current=3141"));
+    ASSERT_TRUE(dev.ok("COM4 rate 3"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev]() {
+        UseEmulatorPorts(false);
+        nSurveyMode = 1;
+        MonitorThenCreateFile(L"C:\\data\\wheel2.P61");
+        CHILD_CHECK(dev.ok("COM4 value answer=none"));
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformPump(500);
+        CHILD_CHECK(dev.ok("COM4 value answer=OV"));
+        PlatformClearShownDialogs();
+        PlatformPressKey('G');
+        CHILD_CHECK(PlatformShownDialogs().empty());
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(FramesArrive(5000));
+        PauseAndStop();
+        CloseProgram();
+        return 0;
+    }, 120);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
