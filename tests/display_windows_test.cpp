@@ -159,6 +159,16 @@ TEST_F(DisplayWindowsTest, RepaintRestoresScaleLinesLabelsAndAnEmptySpeedBar)
     EXPECT_EQ(PixelsNotWhite(hwndSpeed, 200, 10), 0);                // empty bar
 }
 
+TEST_F(DisplayWindowsTest, ChildrenWithoutAnInvalidRegionStayAsTheyAre)
+{
+    Scribble(hwndCurve1, 300, 120);
+    Scribble(hwndSpeed, 200, 10);
+    InvalidateRect(hwndSpeed, nullptr, TRUE);
+    UpdateWindow(hwndSpeed);
+    EXPECT_EQ(PixelsNotWhite(hwndSpeed, 200, 10), 0);
+    EXPECT_EQ(PixelsOf(hwndCurve1, 300, 120, 0), 300 * 120);
+}
+
 TEST_F(DisplayWindowsTest, WithoutInstrumentOnlyTheSpeedBarIsDrawn)
 {
     bInstrumentEnabled = 0;
