@@ -8,7 +8,7 @@
 // ---------------------------------------------------------------------------------------------------------------
 // adOffset (core/settings.h) holds the offsets in force, adPrevOffset (datafile/datafile_state.h) those before the
 // nulling in progress.
-extern double adSavedOffset[4];   // offsets before part 1 of the EM61-LX2 filter calibration
+extern double adSavedOffset[4];   // offsets before the first step of the EM61-LX2 filter calibration
 extern double adNullSum[4];       // sums of AccumulateNullReadings
 extern double adNullSumB[4];      // sums of AccumulateReferenceReadings
 extern int nProcedureCount;       // readings counted in the procedure step; 0 = not started
@@ -31,7 +31,7 @@ LRESULT OnInstrumentReadingMsg(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 // EM61-MK2 nulling: the first call starts it (offsets to 0), the next nNullingReadingsMk2 are averaged into
 // adOffset; then the state returns to 1, offset records are written in stand-by and the buttons are enabled.
 void AccumulateNullReadings(double dCh1, double dCh2, double dCh3, double dCh4);
-// Its EM61-LX2 twin over nNullingReadings (nulling, and part 1 of the filter calibration in state -2).
+// Its EM61-LX2 twin over nNullingReadings (nulling, and the first step of the filter calibration in state -2).
 int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dCh4);
 
 // Elapsed recording time at tick dwNow into dwElapsedTotalMs and anTotalElapsedHms.

@@ -332,8 +332,8 @@ TEST_F(Em61Mk2HandlerTest, NullingWhileMonitoringWritesNoOffsetRecords)
 
 TEST_F(Em61Mk2HandlerTest, ReferenceReadingsOfTheFilterCalibrationKeepItsState)
 {
-    // Part 1 of the two-coil filter calibration: 100 readings averaged, the offsets in force saved aside, the state
-    // left for part 2, no records.
+    // First step of the two-coil filter calibration: 100 readings averaged, the offsets in force saved aside, the state
+    // left for the second step, no records.
     adOffset[0] = 5.0;
     nRecordingState = -1;
     nEm61ProcedureState = -2;
