@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "acquisition/acquisition.h"
+#include "background/background_state.h"
 #include "core/core.h"
 #include "core/rates.h"
 #include "core/settings.h"
@@ -507,6 +508,8 @@ int StopLoggingStep()
     bMapUpdatesOn = 0;
     int nResult = StopLogging(0);
     if (nResult == 1) {
+        // The background files of the session are let go (their slots emptied).
+        ClearBackgroundSlots();
         if (bMapReviewMode) {
             bMapReviewMode = 0;
             Show(hwndMapViewButtons[8], 0);
