@@ -395,6 +395,18 @@ TEST_F(Em61Mk2HandlerTest, ColourCellsStopAtTheEndOfTheRow)
     EXPECT_EQ(FileBytes().size(), (size_t)(SWATH_CELLS_PER_ROW + 20) * 27u);
 }
 
+TEST_F(Em61Mk2HandlerTest, ColourCellsOfValuesFarOutsideTheScaleTakeTheEndClasses)
+{
+    bSwathSampling = 1;
+    const int anWords[4] = {32767, -32768, 0, 0};  // about 316744 and -316754
+    nColorMapView = 1;
+    Reading('T', anWords);
+    nColorMapView = 2;
+    Reading('T', anWords);
+    EXPECT_EQ(rgColorGrid[0][0], 49);
+    EXPECT_EQ(rgColorGrid[0][1], 0);
+}
+
 TEST_F(Em61Mk2HandlerTest, ZeroColourStepGivesTheFirstClass)
 {
     bSwathSampling = 1;
