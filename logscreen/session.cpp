@@ -355,7 +355,7 @@ int StartLogging()
         nSurveyModeSaved = nSurveyMode;
         if (hwndLog) KillTimer(hwndLog, kTimerId);
         int bAnswered = 1;
-        if (nInstrumentType < 0) {
+        if (nInstrumentType < 0 && bInstrumentEnabled) {
             if (nInstrumentCmdReply == 1 && hTriggerEvent.load()) SetEvent(hTriggerEvent);
             ParkReaderForCommand(hInstrumentThread);
             PurgeInstrumentPort();
@@ -363,7 +363,11 @@ int StartLogging()
             if (bAnswered) {
                 WaitMilliseconds(1300);
                 PurgeInstrumentPort();
-                if (IsOpen(hInstrumentThread2)) ResumeThread(hInstrumentThread2);
+                // Only the EM61-MK2 has a wheel reader; without one the main reader goes on.
+                if (IsOpen(hInstrumentThread2))
+                    ResumeThread(hInstrumentThread2);
+                else if (IsOpen(hInstrumentThread))
+                    ResumeThread(hInstrumentThread);
             }
         }
         if (!bAnswered) {
