@@ -187,4 +187,28 @@ TEST_F(LogScreenWindowTest, TriggeredLinkWatchPollsNoticesRingsAndRecords)
     nInstrumentCmdReply = -1;
 }
 
+TEST_F(LogScreenWindowTest, LandscapeArrangementWithTheMapPlacesEveryWindowInside)
+{
+    bGpsEnabled = 1;
+    bGpsActive = 1;
+    ArrangeLogScreen();
+    ShowWindow(hwndLog, SW_SHOW);
+    RECT rcLog;
+    GetClientRect(hwndLog, &rcLog);
+    for (HWND h : {hwndMap, hwndCurve1, hwndDecay, hwndNumbers, hwndSpeed, hwndLogButtons[0], hwndLogButtons[3],
+                   hwndMapViewButtons[0], hwndMapViewButtons[3]}) {
+        RECT r;
+        GetWindowRect(h, &r);
+        RECT rp;
+        GetWindowRect(hwndLog, &rp);
+        EXPECT_GT(r.right, r.left);
+        EXPECT_GT(r.bottom, r.top);
+        EXPECT_LE(r.right - rp.left, rp.right - rp.left + 1);
+    }
+    EXPECT_TRUE(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/logscreen_arranged_landscape_map.png"));
+    ShowWindow(hwndLog, SW_HIDE);
+    bGpsEnabled = 0;
+    bGpsActive = 0;
+}
+
 }  // namespace
