@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -109,6 +110,7 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
         PlatformPump(6000);
         facts.Set("viewLeftAfter", ViewLeftPixel());
         facts.Set("tileWidth", nTileWidth);
+        facts.Set("swathAcrossMm", std::llround((dSwathLeft + dSwathRight) * 1000));
         facts.Set("edgeState", nMapEdgeState);
         std::string png = std::string(TEST_OUTPUT_DIR) + "/map_walk_swath.png";
         CHILD_CHECK(PlatformSaveWindowPng(hwndMap, png));
@@ -149,6 +151,11 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
     EXPECT_EQ(tail, 0u);
     int ggaFirst = 0, textEnd = 0, segmentStarts = 0, readings = 0;
     std::vector<double> eastings;
+    // Footprints of the walk east: "{e".."{h" hold left x, left y, right x, right y; the bar lies across the
+    // track (north-south), its left end north of its right end by the swath's width.
+    std::vector<double> set;
+    int footprints = 0;
+    const double across = facts.Get("swathAcrossMm") / 1000.0;
     for (const Record &rec : recs) {
         if (rec.Kind() == '@' && rec.bytes.find("GGA") != std::string::npos) ggaFirst++;
         if (rec.Kind() == '!') textEnd++;
@@ -159,11 +166,21 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
         // Sets 1 and 2 ("{a".."{h"): the first and third values are eastings.
         if (MapPointValue(rec, &letter, &value) && (letter == 'a' || letter == 'c' || letter == 'e' || letter == 'g'))
             eastings.push_back(value);
+        if (MapPointValue(rec, &letter, &value) && letter >= 'e' && letter <= 'h') {
+            set.push_back(value);
+            if (letter == 'h' && set.size() == 4) {
+                footprints++;
+                EXPECT_NEAR(set[0], set[2], 0.1) << "footprint " << footprints << " across an eastward track";
+                EXPECT_NEAR(set[1] - set[3], across, 0.1) << "footprint " << footprints << ": left end north";
+            }
+            if (letter == 'h') set.clear();
+        }
     }
     EXPECT_GT(ggaFirst, 10) << "GGA sentences as text records";
     EXPECT_GE(textEnd, ggaFirst);
     EXPECT_GE(segmentStarts, 1);
     EXPECT_GT(readings, 20);
+    EXPECT_GE(footprints, 3);
     ASSERT_GE(eastings.size(), 8u) << "map-point coordinate records";
     // Walking east: the footprint's eastings grow by about 8 m/s over the walk.
     EXPECT_GT(eastings.back() - eastings.front(), 20.0);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ struct ProductLine {
     const char *tag;        // file tag and format number of header record 1
     int headerGpsRecords;   // "G" records of the header block
 };
+void PrintTo(const ProductLine &line, std::ostream *os) { *os << line.name; }
 const ProductLine kJix = {1, "jix", L"C:\\data\\survey.P61", "survey.P61", "JIXMK2  W225", 1};
 const ProductLine kZanth = {0, "zanth", L"C:\\data\\survey.T61", "survey.T61", "ZNTMK2  W228", 3};
 
