@@ -22,6 +22,7 @@
 #include "processing/em61mk2_handler.h"
 #include "processing/gps_formats.h"
 #include "processing/gps_position.h"
+#include "processing/handler_state.h"
 
 #include <cmath>
 
@@ -29,33 +30,6 @@ int nModeCode = 0;
 char cDipoleMode = 'V';
 int bManualSampleSeries = 0;
 double dReadingRate = 5.0;
-
-// ---------------------------------------------------------------------------------------------------------------
-// Values and calls of the logging screen, the displays and the map that this command sets or makes. Until their
-// owners provide them, the values live here (an owner's definition takes their place) and a missing call is
-// skipped. The status-panel layout calls must come from the panel's header once it exists: a weak reference alone
-// does not bring their object file into the program.
-// ---------------------------------------------------------------------------------------------------------------
-#define NEIGHBOUR_VALUE __attribute__((weak))
-int anLineElapsedHms[3] NEIGHBOUR_VALUE = {0, 0, 0};
-int nReadingInStation NEIGHBOUR_VALUE = 0;
-int bBarIFrameDrawn NEIGHBOUR_VALUE = 0;
-int bBarQFrameDrawn NEIGHBOUR_VALUE = 0;
-double dEm34Offset10 NEIGHBOUR_VALUE = 0.0;
-double dEm34Offset20 NEIGHBOUR_VALUE = 0.0;
-double dEm34Offset40 NEIGHBOUR_VALUE = 0.0;
-int nEm34PrevChannel NEIGHBOUR_VALUE = 0;
-int bEm34StationStarted NEIGHBOUR_VALUE = 0;
-int nMapSizeSaved NEIGHBOUR_VALUE = 0;
-double dSavedMapPixelsPerUnit NEIGHBOUR_VALUE = 0.0;
-int nEm384AverageState NEIGHBOUR_VALUE = -1;
-
-#define NEIGHBOUR_CALL __attribute__((weak))
-void LayoutStatusPanelRects(HWND) NEIGHBOUR_CALL;
-void LayoutGpsPanelRows(HWND) NEIGHBOUR_CALL;
-void LayoutGpsPanelRectsSmall(HWND) NEIGHBOUR_CALL;
-void LayoutGpsPanelRectsLarge(HWND) NEIGHBOUR_CALL;
-void LayoutTiltPanelRects(HWND) NEIGHBOUR_CALL;
 
 namespace {
 
@@ -333,14 +307,8 @@ void PrepareLoggingRun()
     else
         ArrangeLogScreen();
     ComputeMapDirection();
-    if (LayoutStatusPanelRects) LayoutStatusPanelRects(hwndLog);
-    if (LayoutGpsPanelRows) LayoutGpsPanelRows(hwndLog);
-    if (nCurveWndWidth > 300) {
-        if (LayoutGpsPanelRectsLarge) LayoutGpsPanelRectsLarge(hwndLog);
-    } else {
-        if (LayoutGpsPanelRectsSmall) LayoutGpsPanelRectsSmall(hwndLog);
-    }
-    if (LayoutTiltPanelRects) LayoutTiltPanelRects(hwndLog);
+    // The status panel's boxes (status, GPS rows, tilt) are measured here once the status panel is built; until
+    // then they stay empty and writes into them draw nothing.
     SelectGpsSentenceFields();
 
     DeriveGraphScales();

@@ -10,6 +10,7 @@ int anLx2PrevYLeft[3], anLx2PrevYRight[3];
 int anGradPrevY1[1], anGradPrevY2[1];
 
 int bGraphFrameDrawn = 0;
+int bBarQFrameDrawn = 0, bBarIFrameDrawn = 0;
 int anBarLeft[8];
 int nChannelBarWidth = 15;
 int anBarEnd[8];

@@ -22,7 +22,8 @@ extern int anGradPrevY1[1], anGradPrevY2[1];       // previous rows of DrawProfi
 // ---------------------------------------------------------------------------------------------------------------
 // Channel bars of the decay window (EM61-MK2, one-coil EM61-LX2, one-sensor Grad601)
 // ---------------------------------------------------------------------------------------------------------------
-extern int bGraphFrameDrawn;  // 0: clear the decay window and re-base the bars at the next reading
+extern int bGraphFrameDrawn;
+extern int bBarQFrameDrawn, bBarIFrameDrawn;  // 0: redraw the Q / I bar window frame at the next update  // 0: clear the decay window and re-base the bars at the next reading
 extern int anBarLeft[8];      // left x of bar i (set by the arrangement)
 extern int nChannelBarWidth;  // width of every bar (set by the arrangement)
 extern int anBarEnd[8];       // row at which bar i currently ends

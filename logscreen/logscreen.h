@@ -139,3 +139,7 @@ void StartNullingCommand();
 // Link watch
 // ---------------------------------------------------------------------------------------------------------------
 void ShowLostConnectionNotice(RECT rcBox);
+
+// Elapsed recording time of the current line (hours, minutes, seconds) and the readings taken at this station.
+extern int anLineElapsedHms[3];
+extern int nReadingInStation;

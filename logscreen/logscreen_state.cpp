@@ -50,3 +50,6 @@ void FillTiltAttitudeFieldsRed()
     const RECT arc[2] = {rcTiltRollValue, rcTiltPitchValue};
     FillBoxesRed(arc, 2);
 }
+
+int anLineElapsedHms[3] = {0, 0, 0};
+int nReadingInStation = 0;

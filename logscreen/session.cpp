@@ -28,12 +28,6 @@ int bStationStarted = 0;
 int bProcedureDialogOpen = 0, bStationConfirmOpen = 0, bEm384DialogOpen = 0;
 int bWheelStartFailed = 0;
 
-// Frame flags of the bar windows (their painters re-draw the frames when 0).
-extern int bBarQFrameDrawn, bBarIFrameDrawn;
-
-// Status line and pause hint of the status panel: drawn once the panel is built.
-void DrawStatusLine(unsigned kind) __attribute__((weak));
-void DrawPauseHint(int state) __attribute__((weak));
 
 namespace {
 
@@ -51,14 +45,9 @@ void Show(HWND h, int bShow)
     if (h) ShowWindow(h, bShow ? SW_SHOW : SW_HIDE);
 }
 
-void StatusLine(unsigned kind)
-{
-    if (DrawStatusLine) DrawStatusLine(kind);
-}
-void PauseHint(int state)
-{
-    if (DrawPauseHint) DrawPauseHint(state);
-}
+// The status line and the pause hint belong to the status panel, which is not built yet: nothing is drawn.
+void StatusLine(unsigned) {}
+void PauseHint(int) {}
 
 void Repaint()
 {

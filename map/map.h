@@ -114,3 +114,7 @@ void ShowWaitingForGps();
 // EM61-MK2: rebuilds the survey layer from the open data file (track or colour swath by nColorMapView); leaves
 // the file positioned at its end. The caller prepares the tiles and shows the view afterwards.
 void ReplotMapEm61Mk2();
+
+// Map size and scale kept at the start of a run, restored when a map review ends.
+extern int nMapSizeSaved;
+extern double dSavedMapPixelsPerUnit;

@@ -40,3 +40,6 @@ int rgColorGrid[2][SWATH_CELLS_PER_ROW];
 int nSwathRow = 0, nSwathCellCount = 0, bSwathSampling = 0, nSwathState = 0;
 int nSwathPlotRow = 0, nSwathPlotLastCell = -1, bSwathHasCells = 0;
 int bMapReviewMode = 0;
+
+int nMapSizeSaved = 0;
+double dSavedMapPixelsPerUnit = 0.0;

@@ -369,6 +369,19 @@ TEST_F(WindowTest, KeysGoToTheWindowTheProgramFocusedNotAnother)
     EXPECT_EQ(GetFocus(), b);
 }
 
+TEST_F(WindowTest, HidingTheFocusedScreenGivesTheKeyboardToItsParent)
+{
+    HWND top = Make();
+    HWND screen = Make(top, 4, 100, 100);
+    HWND inner = Make(screen, 600, 50, 50);
+    SetFocus(inner);
+    ShowWindow(screen, SW_HIDE);
+    EXPECT_EQ(GetFocus(), top);
+    seen.clear();
+    PlatformPressKey('X');
+    EXPECT_FALSE(seen.empty());  // the key still reaches a window, the parent
+}
+
 TEST_F(WindowTest, AutoRepeatArrivesAsRepeatedKeyDowns)
 {
     HWND w = Make();

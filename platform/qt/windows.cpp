@@ -469,6 +469,15 @@ BOOL ShowWindow(HWND w, int cmd)
     if (show && w->hasImage) InvalidateRect(w, nullptr, TRUE);
     // What the child covered is the parent's to paint again.
     if (!show && w->parent && IsLiveWindow(w->parent)) InvalidateRect(w->parent, &w->rect, TRUE);
+    // A hidden window cannot keep the keyboard: the focus goes to the hidden window's parent.
+    if (!show && w->parent && IsLiveWindow(w->parent)) {
+        for (HWND f = IsLiveWindow(focusWindow) ? focusWindow : nullptr; f; f = f->parent) {
+            if (f == w) {
+                SetFocus(w->parent);
+                break;
+            }
+        }
+    }
     return was;
 }
 
