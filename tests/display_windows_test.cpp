@@ -161,6 +161,7 @@ TEST_F(DisplayWindowsTest, RepaintRestoresScaleLinesLabelsAndAnEmptySpeedBar)
 
 TEST_F(DisplayWindowsTest, ChildrenWithoutAnInvalidRegionStayAsTheyAre)
 {
+    UpdateWindow(hwndCurve1);  // the profile window was invalid since its creation; now it is not
     Scribble(hwndCurve1, 300, 120);
     Scribble(hwndSpeed, 200, 10);
     InvalidateRect(hwndSpeed, nullptr, TRUE);
