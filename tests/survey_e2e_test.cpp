@@ -722,3 +722,113 @@ TEST(SurveyWheel, StartRightAfterTheInstrumentAnswersAgainGivesReadings)
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
 }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Profile redraw from the data file
+// ---------------------------------------------------------------------------------------------------------------
+
+namespace {
+
+// Rows of one colour per column of a picture: for each column the lowest and highest row (-1 when none).
+struct ColumnRows {
+    std::vector<int> top, bottom;
+};
+ColumnRows RowsOfColour(const QImage &img, unsigned rgb)
+{
+    ColumnRows c;
+    c.top.assign(img.width(), -1);
+    c.bottom.assign(img.width(), -1);
+    for (int x = 0; x < img.width(); x++)
+        for (int y = 0; y < img.height(); y++)
+            if ((img.pixel(x, y) & 0xFFFFFFu) == rgb) {
+                if (c.top[x] < 0) c.top[x] = y;
+                c.bottom[x] = y;
+            }
+    return c;
+}
+
+}  // namespace
+
+// One line logged with varying readings, all of it inside the profile window; after the pause the quick-line
+// question is answered No, which redraws the profile from the data file: every channel's trace lies where the live
+// trace was: every column of each trace has a column of the other, at most one pixel across, whose rows meet it
+// (within a pixel; a wide pen's line end may add a few rows to one side of a step).
+TEST(SurveyProfileRedraw, RedrawFromTheFileLiesOnTheLiveTraces)
+{
+    std::string root = emu::MakeTempRoot("survey_profile_redraw");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 400 250 150 50 letter=T"));
+    ASSERT_TRUE(dev.ok("COM4 rate 4"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&root, &dev]() {
+        UseEmulatorPorts(false);
+        nScaleType = 0;
+        nNullApply = 1;
+        adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
+        dScale1Min = 0;
+        dScale1Max = 500;
+        MonitorThenCreateFile(L"C:\\data\\redraw.P61");
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        // Steps of the four values, so that the traces climb and fall without crossing each other.
+        for (int step = 0; step < 10; step++) {
+            int d = (step % 4) * 40 - 60;
+            CHILD_CHECK(dev.ok("COM4 value " + std::to_string(400 + d) + " " + std::to_string(250 - d / 2) + " " +
+                               std::to_string(150 + d / 2) + " " + std::to_string(50 - d / 3)));
+            PlatformPump(250);
+        }
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformPump(300);
+        std::string dir = std::string(TEST_OUTPUT_DIR) + "/";
+        CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, dir + "profile_live.png"));
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"Quick Line", 2);
+        PlatformPressKey('Q');
+        CHILD_CHECK(ShownWith(L"Quick Line"));
+        PlatformPump(300);
+        CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, dir + "profile_redrawn.png"));
+        QImage live(QString::fromStdString(dir + "profile_live.png"));
+        QImage redrawn(QString::fromStdString(dir + "profile_redrawn.png"));
+        CHILD_CHECK(!live.isNull() && live.size() == redrawn.size());
+        Facts facts;
+        const unsigned colours[4] = {kBlue, kGreen, kRed, kMagenta};
+        for (int c = 0; c < 4; c++) {
+            ColumnRows a = RowsOfColour(live, colours[c]), b = RowsOfColour(redrawn, colours[c]);
+            const int slack = 1;
+            // Each column of either trace has a column of the other within one pixel whose rows agree.
+            auto near = [&](const ColumnRows &p, const ColumnRows &q, int x) {
+                for (int dx = -1; dx <= 1; dx++) {
+                    int x2 = x + dx;
+                    if (x2 < 0 || x2 >= (int)q.top.size() || q.top[x2] < 0) continue;
+                    // Rows overlap: a wide pen's line end may add a few rows to one side of a step.
+                    if (p.top[x] <= q.bottom[x2] + slack && q.top[x2] <= p.bottom[x] + slack) return true;
+                }
+                return false;
+            };
+            int columns = 0, apart = 0;
+            for (int x = 0; x < live.width(); x++) {
+                if (a.top[x] < 0 && b.top[x] < 0) continue;
+                columns++;
+                if ((a.top[x] >= 0 && !near(a, b, x)) || (b.top[x] >= 0 && !near(b, a, x))) apart++;
+            }
+            facts.Set("columns" + std::to_string(c), columns);
+            facts.Set("apart" + std::to_string(c), apart);
+        }
+        facts.Set("width", live.width());
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    for (int c = 0; c < 4; c++) {
+        long long columns = facts.Get("columns" + std::to_string(c)), apart = facts.Get("apart" + std::to_string(c));
+        EXPECT_GT(columns, 40) << "channel " << c + 1 << " trace too short";
+        EXPECT_LT(columns, facts.Get("width")) << "the line must lie inside the window";
+        // The first reading of the run may be drawn by the live profile only (its frame predates the start).
+        EXPECT_LE(apart, 4) << "channel " << c + 1 << ": " << apart << " of " << columns << " columns apart";
+    }
+}
