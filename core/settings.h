@@ -237,6 +237,27 @@ struct SettingsLine {
 // Writes or reads the lines in order; a file that ends early leaves the remaining settings as they are.
 void WriteSettingsLines(HANDLE hFile, const SettingsLine *aLines, int nLines);
 void ReadSettingsLines(HANDLE hFile, const SettingsLine *aLines, int nLines);
+// Builds a family's list (at most SETTINGS_LINES_MAX lines) and writes or reads it.
+enum { SETTINGS_LINES_MAX = 200 };
+void WriteSettingsList(HANDLE hFile, int (*pfnBuildLines)(SettingsLine *aLines));
+void ReadSettingsList(HANDLE hFile, int (*pfnBuildLines)(SettingsLine *aLines));
+// Blocks of lines the families share: each appends its lines at aLines[n] and returns the new count.
+// Sensor size, units, instrument port, audio and alarm switches, pause key and colour-map view.
+int AddInstrumentLines(SettingsLine *aLines, int n);
+// Pen width of each channel, then the colour of each channel.
+int AddChannelPenLines(SettingsLine *aLines, int n, int nChannels);
+// GPS port, speed scale and antenna offsets; the Y offset line is SL_YOFFSET or SL_YOFFSET_SAVED.
+int AddGpsPortLines(SettingsLine *aLines, int n, int nYOffsetKind);
+// Automatic, wheel and manual station increments, then the sample interval.
+int AddStationIncrementLines(SettingsLine *aLines, int n, double *pAuto, double *pWheel, double *pManual);
+// Survey line name (SL_SURVEYLINE15 or SL_SURVEYLINE14), line increment, line mode and line direction.
+int AddSurveyLineLines(SettingsLine *aLines, int n, int nSurveyLineKind);
+// Map: position and cursor marks, grid, map size, lines angle, cursor band and coordinate units.
+int AddMapLines(SettingsLine *aLines, int n);
+// GPS quality mask, then the stored real that follows it (with the family's derivation, or nullptr).
+int AddGpsMaskLines(SettingsLine *aLines, int n, void (*pfnAfterStoredReal)());
+// Background file: joining, display, coordinates, columns and delimiter.
+int AddBackgroundFileLines(SettingsLine *aLines, int n);
 // Derivations shared by the families.
 void SettingsAfterSurveyMode();
 void SettingsAfterSampleInterval();
@@ -246,6 +267,8 @@ void SettingsAfterCursorBand();
 // Scale-1 and scale-2 pixels per unit on the given heights; a reversed or empty range takes the defaults first.
 void SettingsCheckScale1();
 void SettingsCheckScale2();
+// Scale 1 checked, then its pixels per unit and grid lines on the curve area and on the B area.
+void SettingsAfterScale1();
 // Copy of the start-up defaults that out-of-range values in a file fall back to (ApplyStartupDefaults takes it).
 void SnapshotStartupDefaults();
 // Puts every setting back to the value it has before the start-up defaults (tests start each case from here).

@@ -7,17 +7,6 @@
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
 
-static void EmAfterScale1()
-{
-    SettingsCheckScale1();
-    dScale1PixPerUnit = ScalePixelsPerUnit(nCurveAreaHeight, dScale1Min, dScale1Max);
-    dScale1PixPerUnitB = ScalePixelsPerUnit(nCurveAreaHeightB, dScale1Min, dScale1Max);
-    ComputeGridLines(anGridLineY1, nCurveAreaHeight, dScale1Min, dScale1Max, dScale1PixPerUnit, &nScale1RangeSign);
-    ComputeGridLines(anGridLineY1B, nCurveAreaHeightB, dScale1Min, dScale1Max, dScale1PixPerUnitB,
-                     &nScale1RangeSign);
-    nGridLines1 = anGridLineY1B[0];
-}
-
 static void EmAfterScale2()
 {
     SettingsCheckScale2();
@@ -50,75 +39,31 @@ static int BuildEmFamilyLines(SettingsLine *a)
     a[n++] = {SL_FOLDER, szDataFolder, nullptr};
     a[n++] = {SL_FOLDER, szBackgroundFolder, nullptr};
     a[n++] = {SL_INT, &bInstrumentEnabled, nullptr};
-    a[n++] = {SL_INT, &nSensorSize, nullptr};
-    a[n++] = {SL_INT, &nMapUnits, nullptr};
-    a[n++] = {SL_INT, &nSpeedUnits, nullptr};
-    a[n++] = {SL_INT, &nInstrumentPort, nullptr};
-    a[n++] = {SL_INT, &bAudioTicks, nullptr};
-    a[n++] = {SL_INT, &bDisconnectAlarm, nullptr};
-    a[n++] = {SL_INT, &bGpsMaskAudio, nullptr};
-    a[n++] = {SL_INT, &nPauseKey, nullptr};
-    a[n++] = {SL_COLORMAPVIEW, &nColorMapView, nullptr};
+    n = AddInstrumentLines(a, n);
     a[n++] = {SL_INT, bEm38Mk2 ? &nEm38Mk2Type : &nEm31Type, nullptr};
-    for (int i = 0; i < 8; i++) a[n++] = {SL_INT, &anChannelPenWidth[i], nullptr};
-    for (int i = 0; i < 8; i++) a[n++] = {SL_COLOR, &aclrChannel[i], nullptr};
+    n = AddChannelPenLines(a, n, 8);
     a[n++] = {SL_INT, &nScaleType, nullptr};
     a[n++] = {SL_REAL, &dScale1Min, nullptr};
-    a[n++] = {SL_REAL, &dScale1Max, EmAfterScale1};
+    a[n++] = {SL_REAL, &dScale1Max, SettingsAfterScale1};
     a[n++] = {SL_REAL, &dScale2Min, nullptr};
     a[n++] = {SL_REAL, &dScale2Max, EmAfterScale2};
-    a[n++] = {SL_INT, &bGpsEnabled, nullptr};
-    a[n++] = {SL_INT, &nGpsFormat, nullptr};
-    a[n++] = {SL_INT, &nGpsPort, nullptr};
-    a[n++] = {SL_INT, &nGpsBaud, nullptr};
-    a[n++] = {SL_INT, &nGpsDataBits, nullptr};
-    a[n++] = {SL_INT, &nGpsParity, nullptr};
-    a[n++] = {SL_INT, &nGpsStopBits, nullptr};
-    a[n++] = {SL_REAL, &dSpeedScaleMax, nullptr};
-    a[n++] = {SL_INT, &nGeometryUnits, nullptr};
-    a[n++] = {SL_REAL, &dGpsOffsetX, nullptr};
-    a[n++] = {SL_YOFFSET_SAVED, &dGpsOffsetYSaved, nullptr};
+    n = AddGpsPortLines(a, n, SL_YOFFSET_SAVED);
     if (bEm34) a[n++] = {SL_INT, &nReference, nullptr};
     a[n++] = {SL_INT, &nSurveyMode, SettingsAfterSurveyMode};
     a[n++] = {SL_INT, &nComponent, nullptr};
     a[n++] = {SL_INT, &nDipoleMode, nullptr};
     if (bEm34) a[n++] = {SL_INT, &nReadingsPerStation, Em34AfterReadingsPerStation};
     a[n++] = {SL_INT, &nSwathIndex, nullptr};
-    a[n++] = {SL_REAL, &dStationIncrementAuto, nullptr};
-    a[n++] = {SL_REAL, &dStationIncrementWheel, nullptr};
-    a[n++] = {SL_REAL, &dStationIncrementManual, nullptr};
-    a[n++] = {SL_REAL, &dSampleInterval, SettingsAfterSampleInterval};
-    a[n++] = {SL_SURVEYLINE15, szSurveyLine, nullptr};
-    a[n++] = {SL_REAL, &dLineIncrement, nullptr};
-    a[n++] = {SL_INT, &nLineMode, nullptr};
-    a[n++] = {SL_INT, &nLineDirection, nullptr};
+    n = AddStationIncrementLines(a, n, &dStationIncrementAuto, &dStationIncrementWheel, &dStationIncrementManual);
+    n = AddSurveyLineLines(a, n, SL_SURVEYLINE15);
     a[n++] = {SL_REAL, &dStartStation, SettingsAfterStartStation};
-    a[n++] = {SL_INT, &nPositionSize, SettingsAfterPositionSize};
-    a[n++] = {SL_INT, &nCursorSize, nullptr};
-    a[n++] = {SL_COLOR, &clrCursor, nullptr};
-    a[n++] = {SL_COLOR, &clrPosition, nullptr};
-    a[n++] = {SL_REAL, &dGridInterval, nullptr};
-    a[n++] = {SL_LONG, &nMapSize, nullptr};
-    a[n++] = {SL_INT, &nGridMode, nullptr};
-    a[n++] = {SL_REAL, &dLinesAngle, nullptr};
-    a[n++] = {SL_INT, &nCursorBand, SettingsAfterCursorBand};
-    a[n++] = {SL_INT, &nCoordUnits, nullptr};
-    a[n++] = {SL_INT, &bGpsMaskEnabled, nullptr};
-    a[n++] = {SL_INT, &nGpsMinQuality, nullptr};
-    a[n++] = {SL_INT, &nGpsMinSatellites, nullptr};
-    a[n++] = {SL_REAL, &dGpsMaxDop, nullptr};
-    a[n++] = {SL_REAL, &dStoredReal1, nullptr};
+    n = AddMapLines(a, n);
+    n = AddGpsMaskLines(a, n, nullptr);
     if (bEm38Mk2) {
         static const int anOrder[6] = {10, 8, 2, 0, 6, 4};
         for (int i = 0; i < 6; i++) a[n++] = {SL_REAL, &adCalibration[anOrder[i]], nullptr};
     }
-    a[n++] = {SL_INT, &bBgJoinPositions, nullptr};
-    a[n++] = {SL_INT, &nBgDisplayType, nullptr};
-    a[n++] = {SL_INT, &nBgCoordType, nullptr};
-    a[n++] = {SL_INT, &nBgColumnY, nullptr};
-    a[n++] = {SL_INT, &nBgColumnX, nullptr};
-    a[n++] = {SL_INT, &nBgColumnLabel, nullptr};
-    a[n++] = {SL_INT, &nBgDelimiter, nullptr};
+    n = AddBackgroundFileLines(a, n);
     a[n++] = {SL_INT, &bPseudoGga, nullptr};
     a[n++] = {SL_INT, &nRtsUnits, UpdateSwathEdges};
     return n;
@@ -126,12 +71,10 @@ static int BuildEmFamilyLines(SettingsLine *a)
 
 void WriteSettingsEmFamily(HANDLE hFile)
 {
-    SettingsLine aLines[100];
-    WriteSettingsLines(hFile, aLines, BuildEmFamilyLines(aLines));
+    WriteSettingsList(hFile, BuildEmFamilyLines);
 }
 
 void ReadSettingsEmFamily(HANDLE hFile)
 {
-    SettingsLine aLines[100];
-    ReadSettingsLines(hFile, aLines, BuildEmFamilyLines(aLines));
+    ReadSettingsList(hFile, BuildEmFamilyLines);
 }

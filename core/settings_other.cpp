@@ -7,17 +7,6 @@
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
 
-static void MultiAfterScale1()
-{
-    SettingsCheckScale1();
-    dScale1PixPerUnit = ScalePixelsPerUnit(nCurveAreaHeight, dScale1Min, dScale1Max);
-    dScale1PixPerUnitB = ScalePixelsPerUnit(nCurveAreaHeightB, dScale1Min, dScale1Max);
-    ComputeGridLines(anGridLineY1, nCurveAreaHeight, dScale1Min, dScale1Max, dScale1PixPerUnit, &nScale1RangeSign);
-    ComputeGridLines(anGridLineY1B, nCurveAreaHeightB, dScale1Min, dScale1Max, dScale1PixPerUnitB,
-                     &nScale1RangeSign);
-    nGridLines1 = anGridLineY1B[0];
-}
-
 static void MultiAfterScale2()
 {
     SettingsCheckScale2();
@@ -67,34 +56,15 @@ static int BuildMultiCoilLines(SettingsLine *a)
     a[n++] = {SL_FOLDER, szDataFolder, nullptr};
     a[n++] = {SL_FOLDER, szBackgroundFolder, nullptr};
     a[n++] = {SL_INT, &bInstrumentEnabled, nullptr};
-    a[n++] = {SL_INT, &nSensorSize, nullptr};
-    a[n++] = {SL_INT, &nMapUnits, nullptr};
-    a[n++] = {SL_INT, &nSpeedUnits, nullptr};
-    a[n++] = {SL_INT, &nInstrumentPort, nullptr};
-    a[n++] = {SL_INT, &bAudioTicks, nullptr};
-    a[n++] = {SL_INT, &bDisconnectAlarm, nullptr};
-    a[n++] = {SL_INT, &bGpsMaskAudio, nullptr};
-    a[n++] = {SL_INT, &nPauseKey, nullptr};
-    a[n++] = {SL_COLORMAPVIEW, &nColorMapView, nullptr};
+    n = AddInstrumentLines(a, n);
     for (int i = 0; i < 16; i++) a[n++] = {SL_INT, &anChannelFlag[i], nullptr};
-    for (int i = 0; i < 16; i++) a[n++] = {SL_INT, &anChannelPenWidth[i], nullptr};
-    for (int i = 0; i < 16; i++) a[n++] = {SL_COLOR, &aclrChannel[i], nullptr};
+    n = AddChannelPenLines(a, n, 16);
     a[n++] = {SL_INT, &bAltGraphScale, nullptr};
     a[n++] = {SL_REAL, &dScale1Min, nullptr};
-    a[n++] = {SL_REAL, &dScale1Max, MultiAfterScale1};
+    a[n++] = {SL_REAL, &dScale1Max, SettingsAfterScale1};
     a[n++] = {SL_REAL, &dScale2Min, nullptr};
     a[n++] = {SL_REAL, &dScale2Max, MultiAfterScale2};
-    a[n++] = {SL_INT, &bGpsEnabled, nullptr};
-    a[n++] = {SL_INT, &nGpsFormat, nullptr};
-    a[n++] = {SL_INT, &nGpsPort, nullptr};
-    a[n++] = {SL_INT, &nGpsBaud, nullptr};
-    a[n++] = {SL_INT, &nGpsDataBits, nullptr};
-    a[n++] = {SL_INT, &nGpsParity, nullptr};
-    a[n++] = {SL_INT, &nGpsStopBits, nullptr};
-    a[n++] = {SL_REAL, &dSpeedScaleMax, nullptr};
-    a[n++] = {SL_INT, &nGeometryUnits, nullptr};
-    a[n++] = {SL_REAL, &dGpsOffsetX, nullptr};
-    a[n++] = {SL_YOFFSET, &dGpsOffsetY, nullptr};
+    n = AddGpsPortLines(a, n, SL_YOFFSET);
     a[n++] = {SL_INT, &nSurveyMode, SettingsAfterSurveyMode};
     a[n++] = {SL_INT, &nComponent, nullptr};
     a[n++] = {SL_INT, &nDipoleMode, nullptr};
@@ -102,30 +72,11 @@ static int BuildMultiCoilLines(SettingsLine *a)
     a[n++] = {SL_INT, &nEm384StoredInt2, nullptr};
     a[n++] = {SL_INT, &nRateChoice, nullptr};
     a[n++] = {SL_INT, &nSwathIndex, nullptr};
-    a[n++] = {SL_REAL, &dStationIncrementAuto, nullptr};
-    a[n++] = {SL_REAL, &dStationIncrementWheel, nullptr};
-    a[n++] = {SL_REAL, &dStationIncrementManual, nullptr};
-    a[n++] = {SL_REAL, &dSampleInterval, SettingsAfterSampleInterval};
-    a[n++] = {SL_SURVEYLINE14, szSurveyLine, nullptr};
-    a[n++] = {SL_REAL, &dLineIncrement, nullptr};
-    a[n++] = {SL_INT, &nLineMode, nullptr};
-    a[n++] = {SL_INT, &nLineDirection, nullptr};
+    n = AddStationIncrementLines(a, n, &dStationIncrementAuto, &dStationIncrementWheel, &dStationIncrementManual);
+    n = AddSurveyLineLines(a, n, SL_SURVEYLINE14);
     a[n++] = {SL_REAL, &dStartStation, nullptr};
-    a[n++] = {SL_INT, &nPositionSize, SettingsAfterPositionSize};
-    a[n++] = {SL_INT, &nCursorSize, nullptr};
-    a[n++] = {SL_COLOR, &clrCursor, nullptr};
-    a[n++] = {SL_COLOR, &clrPosition, nullptr};
-    a[n++] = {SL_REAL, &dGridInterval, nullptr};
-    a[n++] = {SL_LONG, &nMapSize, nullptr};
-    a[n++] = {SL_INT, &nGridMode, nullptr};
-    a[n++] = {SL_REAL, &dLinesAngle, nullptr};
-    a[n++] = {SL_INT, &nCursorBand, SettingsAfterCursorBand};
-    a[n++] = {SL_INT, &nCoordUnits, nullptr};
-    a[n++] = {SL_INT, &bGpsMaskEnabled, nullptr};
-    a[n++] = {SL_INT, &nGpsMinQuality, nullptr};
-    a[n++] = {SL_INT, &nGpsMinSatellites, nullptr};
-    a[n++] = {SL_REAL, &dGpsMaxDop, nullptr};
-    a[n++] = {SL_REAL, &dStoredReal1, SettingsAfterStartStation};
+    n = AddMapLines(a, n);
+    n = AddGpsMaskLines(a, n, SettingsAfterStartStation);
     a[n++] = {SL_REAL, &dLowBatteryVolts, nullptr};
     a[n++] = {SL_INT, &nEm384DisplayMode, nullptr};
     a[n++] = {SL_INT, &nEm384StoredInt1, nullptr};
@@ -146,13 +97,7 @@ static int BuildMultiCoilLines(SettingsLine *a)
     a[n++] = {SL_REAL, &dEm384StoredReal7, nullptr};
     a[n++] = {SL_REAL, &dEm384StoredReal8, nullptr};
     a[n++] = {SL_REAL, &dEm384StoredReal9, MultiAfterStoredReals};
-    a[n++] = {SL_INT, &bBgJoinPositions, nullptr};
-    a[n++] = {SL_INT, &nBgDisplayType, nullptr};
-    a[n++] = {SL_INT, &nBgCoordType, nullptr};
-    a[n++] = {SL_INT, &nBgColumnY, nullptr};
-    a[n++] = {SL_INT, &nBgColumnX, nullptr};
-    a[n++] = {SL_INT, &nBgColumnLabel, nullptr};
-    a[n++] = {SL_INT, &nBgDelimiter, nullptr};
+    n = AddBackgroundFileLines(a, n);
     a[n++] = {SL_INT, &bPseudoGga, nullptr};
     a[n++] = {SL_INT, &nRtsUnits, nullptr};
     a[n++] = {SL_INT, &nDriftReminder, MultiAfterDriftReminder};
@@ -161,26 +106,22 @@ static int BuildMultiCoilLines(SettingsLine *a)
 
 void WriteEm384SettingsFile(HANDLE hFile)
 {
-    SettingsLine aLines[170];
-    WriteSettingsLines(hFile, aLines, BuildMultiCoilLines(aLines));
+    WriteSettingsList(hFile, BuildMultiCoilLines);
 }
 
 void ReadEm384SettingsFile(HANDLE hFile)
 {
-    SettingsLine aLines[170];
-    ReadSettingsLines(hFile, aLines, BuildMultiCoilLines(aLines));
+    ReadSettingsList(hFile, BuildMultiCoilLines);
 }
 
 void WriteDualEmSettingsFile(HANDLE hFile)
 {
-    SettingsLine aLines[170];
-    WriteSettingsLines(hFile, aLines, BuildMultiCoilLines(aLines));
+    WriteSettingsList(hFile, BuildMultiCoilLines);
 }
 
 void ReadDualEmSettingsFile(HANDLE hFile)
 {
-    SettingsLine aLines[170];
-    ReadSettingsLines(hFile, aLines, BuildMultiCoilLines(aLines));
+    ReadSettingsList(hFile, BuildMultiCoilLines);
 }
 
 // Grad601 ------------------------------------------------------------------------------------------------------
@@ -199,72 +140,29 @@ static int BuildGradLines(SettingsLine *a)
     a[n++] = {SL_INT, &nSensorsMinus1, nullptr};
     a[n++] = {SL_INT, &nSwathIndex, nullptr};
     a[n++] = {SL_REAL, &dSensorSeparation, nullptr};
-    a[n++] = {SL_INT, &nSensorSize, nullptr};
-    a[n++] = {SL_INT, &nMapUnits, nullptr};
-    a[n++] = {SL_INT, &nSpeedUnits, nullptr};
-    a[n++] = {SL_INT, &nInstrumentPort, nullptr};
-    a[n++] = {SL_INT, &bAudioTicks, nullptr};
-    a[n++] = {SL_INT, &bDisconnectAlarm, nullptr};
-    a[n++] = {SL_INT, &bGpsMaskAudio, nullptr};
-    a[n++] = {SL_INT, &nPauseKey, nullptr};
-    a[n++] = {SL_COLORMAPVIEW, &nColorMapView, nullptr};
-    for (int i = 0; i < 2; i++) a[n++] = {SL_INT, &anChannelPenWidth[i], nullptr};
-    for (int i = 0; i < 2; i++) a[n++] = {SL_COLOR, &aclrChannel[i], nullptr};
+    n = AddInstrumentLines(a, n);
+    n = AddChannelPenLines(a, n, 2);
     a[n++] = {SL_REAL, &dScale1Min, nullptr};
-    a[n++] = {SL_REAL, &dScale1Max, MultiAfterScale1};
-    a[n++] = {SL_INT, &bGpsEnabled, nullptr};
-    a[n++] = {SL_INT, &nGpsFormat, nullptr};
-    a[n++] = {SL_INT, &nGpsPort, nullptr};
-    a[n++] = {SL_INT, &nGpsBaud, nullptr};
-    a[n++] = {SL_INT, &nGpsDataBits, nullptr};
-    a[n++] = {SL_INT, &nGpsParity, nullptr};
-    a[n++] = {SL_INT, &nGpsStopBits, nullptr};
-    a[n++] = {SL_REAL, &dSpeedScaleMax, nullptr};
-    a[n++] = {SL_INT, &nGeometryUnits, nullptr};
-    a[n++] = {SL_REAL, &dGpsOffsetX, nullptr};
-    a[n++] = {SL_YOFFSET_SAVED, &dGpsOffsetYSaved, nullptr};
+    a[n++] = {SL_REAL, &dScale1Max, SettingsAfterScale1};
+    n = AddGpsPortLines(a, n, SL_YOFFSET_SAVED);
     a[n++] = {SL_INT, &nSurveyMode, SettingsAfterSurveyMode};
     a[n++] = {SL_INT, &nSwathIndex, nullptr};
     a[n++] = {SL_REAL, &dStationIncrementAuto, SetReadingRateFactors};
-    a[n++] = {SL_SURVEYLINE15, szSurveyLine, nullptr};
-    a[n++] = {SL_REAL, &dLineIncrement, nullptr};
-    a[n++] = {SL_INT, &nLineMode, nullptr};
-    a[n++] = {SL_INT, &nLineDirection, nullptr};
+    n = AddSurveyLineLines(a, n, SL_SURVEYLINE15);
     a[n++] = {SL_REAL, &dStartStation, GradAfterStartStation};
-    a[n++] = {SL_INT, &nPositionSize, SettingsAfterPositionSize};
-    a[n++] = {SL_INT, &nCursorSize, nullptr};
-    a[n++] = {SL_COLOR, &clrCursor, nullptr};
-    a[n++] = {SL_COLOR, &clrPosition, nullptr};
-    a[n++] = {SL_REAL, &dGridInterval, nullptr};
-    a[n++] = {SL_LONG, &nMapSize, nullptr};
-    a[n++] = {SL_INT, &nGridMode, nullptr};
-    a[n++] = {SL_REAL, &dLinesAngle, nullptr};
-    a[n++] = {SL_INT, &nCursorBand, SettingsAfterCursorBand};
-    a[n++] = {SL_INT, &nCoordUnits, nullptr};
-    a[n++] = {SL_INT, &bGpsMaskEnabled, nullptr};
-    a[n++] = {SL_INT, &nGpsMinQuality, nullptr};
-    a[n++] = {SL_INT, &nGpsMinSatellites, nullptr};
-    a[n++] = {SL_REAL, &dGpsMaxDop, nullptr};
-    a[n++] = {SL_REAL, &dStoredReal1, nullptr};
-    a[n++] = {SL_INT, &bBgJoinPositions, nullptr};
-    a[n++] = {SL_INT, &nBgDisplayType, nullptr};
-    a[n++] = {SL_INT, &nBgCoordType, nullptr};
-    a[n++] = {SL_INT, &nBgColumnY, nullptr};
-    a[n++] = {SL_INT, &nBgColumnX, nullptr};
-    a[n++] = {SL_INT, &nBgColumnLabel, nullptr};
-    a[n++] = {SL_INT, &nBgDelimiter, nullptr};
+    n = AddMapLines(a, n);
+    n = AddGpsMaskLines(a, n, nullptr);
+    n = AddBackgroundFileLines(a, n);
     a[n++] = {SL_INT, &nSoftMarkerKey, UpdateSensorGeometryGrad};
     return n;
 }
 
 void SaveSettingsGrad(HANDLE hFile)
 {
-    SettingsLine aLines[80];
-    WriteSettingsLines(hFile, aLines, BuildGradLines(aLines));
+    WriteSettingsList(hFile, BuildGradLines);
 }
 
 void LoadSettingsGrad(HANDLE hFile)
 {
-    SettingsLine aLines[80];
-    ReadSettingsLines(hFile, aLines, BuildGradLines(aLines));
+    ReadSettingsList(hFile, BuildGradLines);
 }
