@@ -419,6 +419,14 @@ void CloseAfterConnectionIssue(int bGpsOpenedHere)
     }
 }
 
+// A refused start-up: the operator is told, what the command opened is closed; gives 0.
+int RefuseStartup(HWND hwnd, int bGpsOpenedHere)
+{
+    ShowConnectionIssue(hwnd);
+    CloseAfterConnectionIssue(bGpsOpenedHere);
+    return 0;
+}
+
 void ReplaceTriggerEvent()
 {
     HANDLE hOld = hTriggerEvent.exchange(nullptr);
@@ -461,11 +469,7 @@ int StartInstrumentReaders(HWND hwnd, int bGpsOpenedHere)
             nInstrumentCmdReply = 0;
             hInstrumentThread = StartReader(TextFrameReaderThreadB, 0);
         } else {
-            if (!SendInstrumentCommand('H', 'X', 0)) {
-                ShowConnectionIssue(hwnd);
-                CloseAfterConnectionIssue(bGpsOpenedHere);
-                return 0;
-            }
+            if (!SendInstrumentCommand('H', 'X', 0)) return RefuseStartup(hwnd, bGpsOpenedHere);
             hInstrumentThread = StartReader(ContinuousFrameReaderThread, 0);
         }
         dwInstrumentDataTick = GetTickCount();
@@ -487,11 +491,7 @@ int StartInstrumentReaders(HWND hwnd, int bGpsOpenedHere)
             dwInstrumentDataTick = GetTickCount();
             nEm61ProcedureState = 0;
         } else {
-            if (!SendInstrumentCommand('H', 'X', 0)) {
-                ShowConnectionIssue(hwnd);
-                CloseAfterConnectionIssue(bGpsOpenedHere);
-                return 0;
-            }
+            if (!SendInstrumentCommand('H', 'X', 0)) return RefuseStartup(hwnd, bGpsOpenedHere);
             WaitMilliseconds(100);
             if (nInstrumentCmdReply == 1) {
                 ReplaceTriggerEvent();
@@ -520,11 +520,7 @@ int StartInstrumentReaders(HWND hwnd, int bGpsOpenedHere)
         if (nInstrumentType == INSTRUMENT_EM31MK2 && nComponent == 1 && bJixProduct == 0) nColorMapView = 2;
         PrepareStartupCheck();
         hInstrumentThread = StartReader(TextFrameReaderThread, 0);
-        if (!FirstFrameArrived()) {
-            ShowConnectionIssue(hwnd);
-            CloseAfterConnectionIssue(bGpsOpenedHere);
-            return 0;
-        }
+        if (!FirstFrameArrived()) return RefuseStartup(hwnd, bGpsOpenedHere);
         dwInstrumentDataTick = GetTickCount();
         nEm61ProcedureState = 1;
         SetLinkTimer(300);
@@ -548,11 +544,7 @@ int StartInstrumentReaders(HWND hwnd, int bGpsOpenedHere)
     case INSTRUMENT_EM38MK2:
         PrepareStartupCheck();
         hInstrumentThread = StartReader(BinaryFrameReaderThread, 0);
-        if (!FirstFrameArrived()) {
-            ShowConnectionIssue(hwnd);
-            CloseAfterConnectionIssue(bGpsOpenedHere);
-            return 0;
-        }
+        if (!FirstFrameArrived()) return RefuseStartup(hwnd, bGpsOpenedHere);
         dwInstrumentDataTick = GetTickCount();
         WaitMilliseconds(50);
         nEm61ProcedureState = 1;
@@ -565,11 +557,7 @@ int StartInstrumentReaders(HWND hwnd, int bGpsOpenedHere)
         hInstrumentThread = StartReader(nEm384SimMode == 2 ? Em384SimulatorThread : Em384PortThread, 0);
         nEm384AverageState = -1;
         WaitMilliseconds(200);
-        if (!FirstFrameArrived()) {
-            ShowConnectionIssue(hwnd);
-            CloseAfterConnectionIssue(bGpsOpenedHere);
-            return 0;
-        }
+        if (!FirstFrameArrived()) return RefuseStartup(hwnd, bGpsOpenedHere);
         dwInstrumentDataTick = GetTickCount();
         WaitMilliseconds(50);
         nEm61ProcedureState = 1;
