@@ -293,6 +293,14 @@ TEST_P(SurveyRun, WholeSurveyByKeysAndButtons)
         CHILD_CHECK(!IsOpenHandle(hInstrumentPort));
         CHILD_CHECK(IsWindowVisible(ahMenuButton[0]));
         CHILD_CHECK(facts.Save(FactsPath(root)));
+        // After a survey, "&Logging" (its menu button) starts monitoring again.
+        PlatformClearShownDialogs();
+        PlatformClickButton(ahMenuButton[0]);
+        CHILD_CHECK(PlatformShownDialogs().empty());
+        CHILD_CHECK(nActiveScreen == 1 && nRecordingState == 0);
+        CHILD_CHECK(FramesArrive(5000));
+        PlatformPressKey('X');
+        CHILD_CHECK(nRecordingState == -2);
         CloseProgram();
         return 0;
     }, 120);
@@ -831,4 +839,32 @@ TEST(SurveyProfileRedraw, RedrawFromTheFileLiesOnTheLiveTraces)
         // The first reading of the run may be drawn by the live profile only (its frame predates the start).
         EXPECT_LE(apart, 4) << "channel " << c + 1 << ": " << apart << " of " << columns << " columns apart";
     }
+}
+
+// After a survey stopped with "E&xit" and "Yes", the main menu's keys work again: key L starts monitoring.
+// DISABLED: fails: after the "Confirm Exit" box the keyboard focus is back on the hidden logging screen
+// (GetFocus() == hwndLog), so the key never reaches the main menu (monitoring stops without a box work).
+TEST(SurveyLogging, DISABLED_MenuKeysWorkAfterASurveyIsStopped)
+{
+    std::string root = emu::MakeTempRoot("survey_keys_after_stop");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 rate 5"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), []() {
+        UseEmulatorPorts(false);
+        MonitorThenCreateFile(L"C:\\data\\keys.P61");
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        PlatformPump(500);
+        PauseAndStop();
+        CHILD_CHECK(nActiveScreen == 0);
+        CHILD_CHECK(GetFocus() != hwndLog);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1 && nRecordingState == 0);
+        PlatformPressKey('X');
+        CloseProgram();
+        return 0;
+    }, 120);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
 }
