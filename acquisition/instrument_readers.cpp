@@ -41,6 +41,23 @@ static void PlayTickSound()
     PlaySound(L"SOUND_RESULT", hInst, SND_ASYNC | SND_RESOURCE | SND_NOSTOP | SND_NODEFAULT);
 }
 
+// Counts a frame while recording with audio ticks on (and the survey mode allows ticks); every nEvery-th plays
+// the tick.
+static void CountTickSound(int *pnCount, int nEvery, int bModeTicks)
+{
+    if (nRecordingState == 1 && bAudioTicks == 1 && bModeTicks && ++*pnCount >= nEvery) {
+        PlayTickSound();
+        *pnCount = 0;
+    }
+}
+
+// Empties both directions of the instrument port before a reader starts.
+static void PurgeInstrumentPort()
+{
+    HANDLE hPort = hInstrumentPort;
+    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
+
 // Counts a frame; 1 when the count has reached (or passed) the decimation, the count then starting again.
 int CountFrameForNotice()
 {
@@ -110,10 +127,7 @@ DWORD ContinuousFrameReaderThread(void *)
         DWORD dwTick = GetTickCount();
         int bNotify = CountFrameForNotice();
         CopyInstrumentRecord(abFrame, 14);
-        if (nRecordingState == 1 && bAudioTicks == 1 && nSurveyModePrev == 0 && ++nSoundCount >= 9) {
-            PlayTickSound();
-            nSoundCount = 0;
-        }
+        CountTickSound(&nSoundCount, 9, nSurveyModePrev == 0);
         if (bNotify) {
             adwFrameTick[0] = dwTick;
             if (nInstrumentType == INSTRUMENT_EM61LX2) {
@@ -166,11 +180,7 @@ DWORD TriggeredFrameReaderThread(void *)
             }
             if (nResult != FRAME_READY) continue;
             CopyInstrumentRecord(abFrame, 14);
-            if (nRecordingState == 1 && bAudioTicks == 1 && nSurveyModePrev == 0 &&
-                ++nSoundCount >= nFramesPerSound) {
-                PlayTickSound();
-                nSoundCount = 0;
-            }
+            CountTickSound(&nSoundCount, nFramesPerSound, nSurveyModePrev == 0);
             adwFrameTick[0] = GetTickCount();
             NotifyLogScreen(WM_EM61MK2_READING);
             bInstrumentIdle = 1;
@@ -201,10 +211,7 @@ DWORD FrameReaderThreadJK(void *)
         }
         if (nResult != FRAME_READY) continue;
         CopyInstrumentRecord(abFrame, 14);
-        if (nRecordingState == 1 && bAudioTicks == 1 && ++nSoundCount >= nFramesPerSound) {
-            PlayTickSound();
-            nSoundCount = 0;
-        }
+        CountTickSound(&nSoundCount, nFramesPerSound, 1);
         adwFrameTick[0] = GetTickCount();
         NotifyLogScreen(WM_EM61MK2_READING);
     }
@@ -251,8 +258,7 @@ static UINT TextReadingMessage()
 static void RunTextFrameReader(int bEventReader)
 {
     if (!bEventReader && nInstrumentType != INSTRUMENT_EM38) nInstrumentRecordLength = 12;
-    HANDLE hPort = hInstrumentPort;
-    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    PurgeInstrumentPort();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[128];
@@ -272,10 +278,7 @@ static void RunTextFrameReader(int bEventReader)
         adwFrameTick[0] = dwTick;
         int bNotify = CountFrameForNotice();
         if (!bEventReader) {
-            if (nRecordingState == 1 && bAudioTicks == 1 && nSurveyModePrev != 2 && ++nSoundCount >= 6) {
-                PlayTickSound();
-                nSoundCount = 0;
-            }
+            CountTickSound(&nSoundCount, 6, nSurveyModePrev != 2);
             dwInstrumentDataTick = dwTick;
         }
         if (bNotify) PostFrameToLogScreen(message, abFrame, nLength, dwTick);
@@ -300,8 +303,7 @@ DWORD TextFrameEventReaderThread(void *)
 DWORD BinaryFrameReaderThread(void *)
 {
     nInstrumentRecordLength = 14;
-    HANDLE hPort = hInstrumentPort;
-    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    PurgeInstrumentPort();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
@@ -314,10 +316,7 @@ DWORD BinaryFrameReaderThread(void *)
         adwFrameTick[0] = dwTick;
         int bNotify = CountFrameForNotice();
         CopyInstrumentRecord(abFrame, 14);
-        if (nRecordingState == 1 && bAudioTicks == 1 && ++nSoundCount >= 10) {
-            PlayTickSound();
-            nSoundCount = 0;
-        }
+        CountTickSound(&nSoundCount, 10, 1);
         dwInstrumentDataTick = dwTick;
         if (bNotify) NotifyLogScreen(WM_EM38MK2_READING);
     }
@@ -328,8 +327,7 @@ DWORD Em384PortThread(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
     nInstrumentRecordLength = 26;
-    HANDLE hPort = hInstrumentPort;
-    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    PurgeInstrumentPort();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abPacket[28];
@@ -362,8 +360,7 @@ static void RunSentenceReader(const char *pszHeader, UINT message)
 {
     nInstrumentThreadState = THREAD_RUNNING;
     nInstrumentRecordLength = bDualEmFormat ? 7 : 9;
-    HANDLE hPort = hInstrumentPort;
-    if (hPort != INVALID_HANDLE_VALUE) PurgeComm(hPort, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    PurgeInstrumentPort();
     SentenceAccumulator acc;
     ResetSentenceAccumulator(&acc);
     char szSentence[128];
