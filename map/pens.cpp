@@ -157,6 +157,14 @@ void RearrangeSlots(GdiObject **aSlots, const int anSource[16])
     }
 }
 
+// The same rearrangement for the channel pens, thin pens and brushes.
+void RearrangeChannelSlots(const int anSource[16])
+{
+    RearrangeSlots(ahChannelPen, anSource);
+    RearrangeSlots(ahChannelPenThin, anSource);
+    RearrangeSlots(ahChannelBrush, anSource);
+}
+
 }  // namespace
 
 void CreateChannelPens(int bRecreate)
@@ -174,18 +182,14 @@ void CreateChannelPens(int bRecreate)
     if (nInstrumentType == INSTRUMENT_EM384) {
         // Channels 0..3 serve the even slots in pairs; the odd slots 1, 3, 5, 7 keep their own channels.
         static const int anSource[16] = {0, 1, 0, 3, 1, 5, 1, 7, 2, -1, 2, -1, 3, -1, 3, -1};
-        RearrangeSlots(ahChannelPen, anSource);
-        RearrangeSlots(ahChannelPenThin, anSource);
-        RearrangeSlots(ahChannelBrush, anSource);
+        RearrangeChannelSlots(anSource);
         for (int i = 0; i < 4; i++) {
             anBarQPenSlot[i] = 4 * i;
             anBarIPenSlot[i] = 4 * i + 2;
         }
     } else if (nInstrumentType == INSTRUMENT_CS21) {
         static const int anSource[16] = {0, 1, 2, 3, 0, 1, 2, 3, -1, -1, -1, -1, -1, -1, -1, -1};
-        RearrangeSlots(ahChannelPen, anSource);
-        RearrangeSlots(ahChannelPenThin, anSource);
-        RearrangeSlots(ahChannelBrush, anSource);
+        RearrangeChannelSlots(anSource);
         for (int i = 0; i < 4; i++) {
             anBarQPenSlot[i] = i;
             anBarIPenSlot[i] = i;
