@@ -27,14 +27,23 @@ void WriteBreakRecord()
     WriteTaggedRecord(szLabel, 'X');
 }
 
+// 1 once the current break has been recorded and rung for; cleared when the instrument speaks again. A break is
+// one event: one record in the data file and one ring, however many ticks the re-arm takes.
+int bBreakAnnounced = 0;
+
 // The waiting half of the EM61-MK2 watch (a reading is awaited).
 void WatchEm61Mk2Link()
 {
-    if (nRecordingState == 1 && bInstrumentConnBreak) WriteBreakRecord();
-    if (Silent()) {
-        bInstrumentConnBreak = 1;
-        ShowLostConnectionNotice(rcSidePanelValues);
-        bConnLostNoticeShown = 1;
+    if (!Silent()) {
+        bBreakAnnounced = 0;
+        return;
+    }
+    bInstrumentConnBreak = 1;
+    ShowLostConnectionNotice(rcSidePanelValues);
+    bConnLostNoticeShown = 1;
+    if (!bBreakAnnounced) {
+        bBreakAnnounced = 1;
+        if (nRecordingState == 1) WriteBreakRecord();
         RingForLostLink();
     }
 }

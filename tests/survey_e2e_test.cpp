@@ -558,7 +558,7 @@ TEST(SurveyLinkWatch, SilenceWritesTheBreakRecordRingsAndReArms)
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
     Facts facts = Facts::Load(FactsPath(root));
-    EXPECT_GE(facts.Get("rings"), 1);
+    EXPECT_EQ(facts.Get("rings"), 1);
 
     size_t tail = 0;
     std::vector<Record> recs = SplitRecords(ReadFileBytes(root + "/C/data/link.P61"), 27, &tail);
@@ -570,11 +570,8 @@ TEST(SurveyLinkWatch, SilenceWritesTheBreakRecordRingsAndReArms)
         if (IsEvent(rec, "$STARTED")) started = rec.index;
         if (IsEvent(rec, "PAUSED")) paused = rec.index;
     }
-    ASSERT_GE(breaks.size(), 1u);
-    RecordProperty("breakRecords", (int)breaks.size());
-    // One break: its records (one per watch tick while the re-arm is pending) follow each other, no reading
-    // between them, and none comes once readings are back.
-    for (size_t b = 1; b < breaks.size(); b++) EXPECT_EQ(breaks[b], breaks[b - 1] + 1) << "break records apart";
+    // One break: one record, between the start and the pause.
+    ASSERT_EQ(breaks.size(), 1u);
     EXPECT_GT(breaks.front(), started);
     EXPECT_LT(breaks.back(), paused);
     // Readings before the break and again after it.
