@@ -171,15 +171,9 @@ bool TakeScriptedFileChooser(std::wstring *drivePath)
     return true;
 }
 
-void PlatformPressKey(int vk)
+// The widget a key goes to now: an open popup, else the focus inside the top modal dialog, else the focused window.
+static QWidget *KeyTarget()
 {
-    if (!IsUserInterfaceThread()) {
-        RunOnUiThreadAndWait([=] {
-            PlatformPressKey(vk);
-            return (LRESULT)0;
-        });
-        return;
-    }
     QWidget *target = nullptr;
     if (QWidget *popup = QApplication::activePopupWidget()) {
         target = popup;
@@ -197,6 +191,19 @@ void PlatformPressKey(int vk)
             target = f && f->widget ? f->widget : QApplication::focusWidget();
         }
     }
+    return target;
+}
+
+void PlatformPressKey(int vk)
+{
+    if (!IsUserInterfaceThread()) {
+        RunOnUiThreadAndWait([=] {
+            PlatformPressKey(vk);
+            return (LRESULT)0;
+        });
+        return;
+    }
+    QWidget *target = KeyTarget();
     if (!target) return;
     int key;
     Qt::KeyboardModifiers mods;
@@ -205,6 +212,9 @@ void PlatformPressKey(int vk)
     if (!key) return;
     QKeyEvent press(QEvent::KeyPress, key, mods, text);
     QApplication::sendEvent(target, &press);
+    // The release goes where the focus is when the key comes up: the press may have closed or hidden its window.
+    target = KeyTarget();
+    if (!target) return;
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(target, &release);
 }
