@@ -26,34 +26,8 @@ using namespace survey;
 
 namespace {
 
-constexpr int kKeySpace = 0x20;
-
-ProgramStart StartIn(const std::string &root, int jix)
-{
-    ProgramStart start;
-    start.rootFolder = root;
-    start.jixProduct = jix;
-    start.screenWidth = 1280;
-    start.screenHeight = 800;
-    start.makeFolders = {L"C:\\data", jix ? L"C:\\ProgramData\\Ulvane\\Jix61MK2" : L"C:\\ProgramData\\Ulvane\\Zanth61MK2"};
-    return start;
-}
-
-std::string FactsPath(const std::string &root) { return root + "/facts.txt"; }
-
-void CloseProgram() { PostMessage(hwndMain, WM_CLOSE, 0, 0); }
-
 // The view's left edge in map pixels (tile column and in-tile offset).
 long long ViewLeftPixel() { return (long long)nViewTileCol * nTileWidth + nViewTileOffsetX; }
-
-void PauseAndStop()
-{
-    if (nRecordingState == 1) PlatformPressKey(kKeySpace);
-    CHILD_CHECK(nRecordingState == -1);
-    PlatformAnswerDialog(L"Confirm Exit", 1);
-    PlatformPressKey('X');
-    CHILD_CHECK(nRecordingState == -2);
-}
 
 // A map-point coordinate record "{a".."{l": the letter and a "%14.3f" value.
 bool MapPointValue(const Record &r, char *letter, double *value)

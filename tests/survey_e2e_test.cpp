@@ -30,8 +30,6 @@ using namespace survey;
 
 namespace {
 
-constexpr int kKeySpace = 0x20;
-
 struct ProductLine {
     int jix;
     const char *name;       // for messages and files
@@ -43,22 +41,6 @@ struct ProductLine {
 void PrintTo(const ProductLine &line, std::ostream *os) { *os << line.name; }
 const ProductLine kJix = {1, "jix", L"C:\\data\\survey.P61", "survey.P61", "JIXMK2  W225", 1};
 const ProductLine kZanth = {0, "zanth", L"C:\\data\\survey.T61", "survey.T61", "ZNTMK2  W228", 3};
-
-// A start of the program in the emulator's root with the data folder and the build's settings folder made.
-ProgramStart StartIn(const std::string &root, int jix, int width = 1280, int height = 800)
-{
-    ProgramStart start;
-    start.rootFolder = root;
-    start.jixProduct = jix;
-    start.screenWidth = width;
-    start.screenHeight = height;
-    start.makeFolders = {L"C:\\data", jix ? L"C:\\ProgramData\\Ulvane\\Jix61MK2" : L"C:\\ProgramData\\Ulvane\\Zanth61MK2"};
-    return start;
-}
-
-std::string FactsPath(const std::string &root) { return root + "/facts.txt"; }
-
-void CloseProgram() { PostMessage(hwndMain, WM_CLOSE, 0, 0); }
 
 // Fixed raw frames: letter T, gain code 0, channel words 1000, 2000, -1000, 0, current word 3141 ("OV" answer).
 const unsigned char kRawFrame[10] = {'T', 0, 0x03, 0xE8, 0x07, 0xD0, 0xFC, 0x18, 0x00, 0x00};
@@ -422,16 +404,6 @@ void MonitorThenCreateFile(const wchar_t *file)
     PlatformScriptFileChooser(file);
     PlatformPressKey('F');
     CHILD_CHECK(nRecordingState == -1);
-}
-
-// Pause by any key (when logging) and "E&xit" confirmed.
-void PauseAndStop()
-{
-    if (nRecordingState == 1) PlatformPressKey(kKeySpace);
-    CHILD_CHECK(nRecordingState == -1);
-    PlatformAnswerDialog(L"Confirm Exit", 1);
-    PlatformPressKey('X');
-    CHILD_CHECK(nRecordingState == -2);
 }
 
 }  // namespace

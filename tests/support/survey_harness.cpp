@@ -13,9 +13,34 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile_state.h"
+#include "logscreen/logscreen.h"
 #include "processing/em61mk2_decode.h"
 
 namespace survey {
+
+ProgramStart StartIn(const std::string &root, int jix, int width, int height)
+{
+    ProgramStart start;
+    start.rootFolder = root;
+    start.jixProduct = jix;
+    start.screenWidth = width;
+    start.screenHeight = height;
+    start.makeFolders = {L"C:\\data", jix ? L"C:\\ProgramData\\Ulvane\\Jix61MK2" : L"C:\\ProgramData\\Ulvane\\Zanth61MK2"};
+    return start;
+}
+
+std::string FactsPath(const std::string &root) { return root + "/facts.txt"; }
+
+void CloseProgram() { PostMessage(hwndMain, WM_CLOSE, 0, 0); }
+
+void PauseAndStop()
+{
+    if (nRecordingState == 1) PlatformPressKey(kKeySpace);
+    CHILD_CHECK(nRecordingState == -1);
+    PlatformAnswerDialog(L"Confirm Exit", 1);
+    PlatformPressKey('X');
+    CHILD_CHECK(nRecordingState == -2);
+}
 
 void UseEmulatorPorts(bool bGps)
 {

@@ -6,8 +6,20 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/program_runner.h"
 
 namespace survey {
+
+constexpr int kKeySpace = 0x20;
+
+// A start of the program in the emulator's root with the data folder and the build's settings folder made.
+ProgramStart StartIn(const std::string &root, int jix, int width = 1280, int height = 800);
+// Where a start's child process leaves its Facts for the test.
+std::string FactsPath(const std::string &root);
+// Asks the main window to close, which ends the child's message loop.
+void CloseProgram();
+// Pause by any key (when logging) and "E&xit" confirmed.
+void PauseAndStop();
 
 // The default build's emulator ports (instrument COM4, GPS COM6, tilt meter COM7); GPS input on or off, no tilt.
 void UseEmulatorPorts(bool bGps);
