@@ -2,8 +2,6 @@
 // timer 1, a silent instrument and port conflicts are refused with ports closed, and a stopped run starts again.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -18,42 +16,11 @@
 #include "processing/gps_position.h"
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
+#include "support/survey_harness.h"
+
+using namespace survey;
 
 namespace {
-
-bool IsOpenHandle(HANDLE h)
-{
-    return h != nullptr && h != INVALID_HANDLE_VALUE;
-}
-
-// Periods of the repeating timers that run now (timer 1 of the logging screen is the program's only window timer).
-std::vector<int> ActiveTimerPeriods()
-{
-    std::vector<int> v;
-    for (QTimer *t : qApp->findChildren<QTimer *>())
-        if (t->isActive() && !t->isSingleShot())
-            v.push_back(t->interval());
-    return v;
-}
-
-bool HasTimer(int ms)
-{
-    for (int p : ActiveTimerPeriods())
-        if (p == ms)
-            return true;
-    return false;
-}
-
-// The default build's ports (COM4 instrument, COM6 GPS, COM7 tilt meter), GPS input off.
-void UseEmulatorPorts()
-{
-    nInstrumentPort = 3;
-    nGpsPort = 5;
-    nTiltPort = 6;
-    bGpsEnabled = 0;
-    bInstrumentEnabled = 1;
-    bTiltMeterOn = 0;
-}
 
 bool MenuShown()
 {
@@ -63,30 +30,10 @@ bool MenuShown()
     return true;
 }
 
-bool ShownWith(const std::wstring &caption, const std::wstring &text)
-{
-    for (const ShownDialog &d : PlatformShownDialogs())
-        if (d.caption == caption && d.text == text)
-            return true;
-    return false;
-}
-
-// Frames that reached the handler (the reader stamps adwFrameTick[0] with each frame it hands over).
-bool FramesArrive(int ms)
-{
-    adwFrameTick[0] = 0;
-    return PlatformWaitFor([] { return adwFrameTick[0] != 0; }, ms);
-}
-
 // The emulator sees the port closed (a reader inside a port read lets go of it within one read time-out).
 bool PortClosedByProgram(emu::Emulator &dev, const std::string &port)
 {
     return PlatformWaitFor([&] { return dev.command(port + " state") == "OK idle"; }, 2000);
-}
-
-void CloseProgram()
-{
-    PostMessage(hwndMain, WM_CLOSE, 0, 0);
 }
 
 }  // namespace
@@ -99,7 +46,7 @@ TEST(LoggingCommand, StreamingAnswerStartsTheContinuousReaderAndA300MsTimer)
     ProgramStart start;
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, [&dev]() {
-        UseEmulatorPorts();
+        UseEmulatorPorts(false);
         nBackgroundFileCount = 3;
         wcscpy(aszBackgroundFileName[2], L"old.asc");
         PlatformClearShownDialogs();
@@ -141,7 +88,7 @@ TEST(LoggingCommand, TriggeredAnswerStartsTheTriggeredReaderAndA100MsTimer)
     ProgramStart start;
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, [&dev]() {
-        UseEmulatorPorts();
+        UseEmulatorPorts(false);
         PlatformClearShownDialogs();
         PlatformPressKey('L');
         CHILD_CHECK(PlatformShownDialogs().empty());
@@ -177,7 +124,7 @@ TEST(LoggingCommand, SilentInstrumentGivesConnectionIssueWithThePortsClosed)
     ProgramStart start;
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, [&dev]() {
-        UseEmulatorPorts();
+        UseEmulatorPorts(false);
         bGpsEnabled = 1;  // the GPS port opened by the command is closed again too
         PlatformClearShownDialogs();
         PlatformAnswerDialog(L"Connection Issue", 1);
@@ -256,7 +203,7 @@ TEST(LoggingCommand, AfterStopLoggingStartsAgain)
     ProgramStart start;
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, []() {
-        UseEmulatorPorts();
+        UseEmulatorPorts(false);
         PlatformClearShownDialogs();
         for (int run = 0; run < 2; run++) {
             // The key the first time, the button after the stop.
@@ -293,7 +240,7 @@ TEST(LoggingCommand, FailedEm34StartsNeverShiftTheGpsYOffset)
     start.instrumentType = INSTRUMENT_EM34;
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, []() {
-        UseEmulatorPorts();  // nothing on COM4: the port cannot be opened
+        UseEmulatorPorts(false);  // nothing on COM4: the port cannot be opened
         PlatformAnswerDialog(L"MESSAGEOK", 1, true);
         nSurveyMode = 0;
         nSurveyModePrev = 0;
@@ -325,7 +272,7 @@ TEST(LoggingCommand, GpsOnlyRunsTheGpsReaderWithoutInstrumentReaderOrTimer)
     start.jixProduct = 0;  // the mapping line keeps a colour map view of its own
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, []() {
-        UseEmulatorPorts();
+        UseEmulatorPorts(false);
         bInstrumentEnabled = 0;
         bGpsEnabled = 1;
         nColorMapView = 1;
@@ -394,7 +341,7 @@ TEST(LoggingCommand, EveryInstrumentStartsItsReaderAndTimer)
         start.instrumentType = c.type;
         start.rootFolder = root;
         ChildResult r = RunProgramInChild(start, [c]() {
-            UseEmulatorPorts();
+            UseEmulatorPorts(false);
             PlatformClearShownDialogs();
             PlatformAnswerDialog(L"MESSAGEOK", 1, true);
             PlatformPressKey('L');
@@ -441,7 +388,7 @@ TEST(LoggingCommand, SilentInstrumentsOfEveryCheckGiveConnectionIssue)
         start.instrumentType = c.type;
         start.rootFolder = root;
         ChildResult r = RunProgramInChild(start, [&dev, c]() {
-            UseEmulatorPorts();
+            UseEmulatorPorts(false);
             PlatformClearShownDialogs();
             PlatformAnswerDialog(L"Connection Issue", 1);
             DWORD dwStart = GetTickCount();
@@ -491,7 +438,7 @@ TEST(LoggingCommand, TiltMeterStartsItsReaderOrEndsWhatWasStarted)
         ProgramStart start;
         start.rootFolder = root;
         ChildResult r = RunProgramInChild(start, [&c, &dev]() {
-            UseEmulatorPorts();
+            UseEmulatorPorts(false);
             bTiltMeterOn = 1;
             nTiltMeterState = 2;
             PlatformClearShownDialogs();
@@ -533,7 +480,7 @@ TEST(LoggingCommand, SecondStartOverRunningReadersReopensThePort)
     ProgramStart start;
     start.rootFolder = root;
     ChildResult r = RunProgramInChild(start, []() {
-        UseEmulatorPorts();
+        UseEmulatorPorts(false);
         PlatformClearShownDialogs();
         PlatformAnswerDialog(L"MESSAGEOK", 1, true);
         PlatformPressKey('L');
@@ -575,7 +522,7 @@ TEST(LoggingCommand, StartsOnPortraitAndLandscapeScreensOfBothLines)
         start.jixProduct = c.jix;
         ChildResult r = RunProgramInChild(start, [c]() {
             CHILD_CHECK(bPortrait == (c.height > c.width ? 1 : 0));
-            UseEmulatorPorts();
+            UseEmulatorPorts(false);
             PlatformClearShownDialogs();
             PlatformPressKey('L');
             CHILD_CHECK(PlatformShownDialogs().empty());
