@@ -25,6 +25,8 @@
 extern "C" const char *__tsan_default_suppressions()
 {
     return "race:QMetaObject::invokeMethodImpl\n"
+           "race:QtPrivate::QFunctorSlotObject\n"
+           "race:QtPrivate::FunctorCall\n"
            "race:libpulse\n";
 }
 #endif
