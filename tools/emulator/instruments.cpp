@@ -97,6 +97,15 @@ protected:
         }
         return "";
     }
+    // Splits a value command into numbers and keys, applies the common keys and checks the count of numbers.
+    std::string parseValues(const std::vector<std::string>& args, size_t maxNums, const char* tooMany,
+                            ValueArgs& va) {
+        va = splitValueArgs(args);
+        if (!va.err.empty()) return va.err;
+        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
+        if (va.nums.size() > maxNums) return tooMany;
+        return "";
+    }
     static std::string unknownKeys(const Options& keys) {
         if (keys.empty()) return "";
         return "unknown setting '" + keys.begin()->first + "'";
@@ -253,10 +262,8 @@ public:
     }
 
     std::string setValues(const std::vector<std::string>& args) override {
-        ValueArgs va = splitValueArgs(args);
-        if (!va.err.empty()) return va.err;
-        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
-        if (va.nums.size() > 4) return "at most four channel values";
+        ValueArgs va;
+        if (std::string e = parseValues(args, 4, "at most four channel values", va); !e.empty()) return e;
         for (size_t i = 0; i < va.nums.size(); ++i) ch[i] = va.nums[i];
         if (!va.nums.empty()) {
             useRaw = false;
@@ -417,11 +424,12 @@ public:
     }
 
     std::string setValues(const std::vector<std::string>& args) override {
-        ValueArgs va = splitValueArgs(args);
-        if (!va.err.empty()) return va.err;
-        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
-        size_t maxNums = kind == EM34 ? 1 : 2;
-        if (va.nums.size() > maxNums) return kind == EM34 ? "one value: conductivity" : "two values: conductivity, in-phase";
+        ValueArgs va;
+        if (std::string e = parseValues(args, kind == EM34 ? 1 : 2,
+                                        kind == EM34 ? "one value: conductivity" : "two values: conductivity, in-phase",
+                                        va);
+            !e.empty())
+            return e;
         if (va.nums.size() >= 1) cond = va.nums[0];
         if (va.nums.size() >= 2) inphase = va.nums[1];
         if (!va.nums.empty() && !va.keys.count("anim")) animate = false;
@@ -510,10 +518,8 @@ public:
     }
 
     std::string setValues(const std::vector<std::string>& args) override {
-        ValueArgs va = splitValueArgs(args);
-        if (!va.err.empty()) return va.err;
-        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
-        if (va.nums.size() > 4) return "at most four values: p q r s";
+        ValueArgs va;
+        if (std::string e = parseValues(args, 4, "at most four values: p q r s", va); !e.empty()) return e;
         double* dst[4] = {&p, &q, &r, &s};
         for (size_t i = 0; i < va.nums.size(); ++i) *dst[i] = va.nums[i];
         if (!va.nums.empty() && !va.keys.count("anim")) animate = false;
@@ -577,10 +583,8 @@ public:
     }
 
     std::string setValues(const std::vector<std::string>& args) override {
-        ValueArgs va = splitValueArgs(args);
-        if (!va.err.empty()) return va.err;
-        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
-        if (va.nums.size() > 8) return "at most eight values: C1 I1 C2 I2 C3 I3 C4 I4";
+        ValueArgs va;
+        if (std::string e = parseValues(args, 8, "at most eight values: C1 I1 C2 I2 C3 I3 C4 I4", va); !e.empty()) return e;
         for (size_t i = 0; i < va.nums.size(); ++i) (i % 2 == 0 ? cond : inph)[i / 2] = va.nums[i];
         if (!va.nums.empty() && !va.keys.count("anim")) animate = false;
         for (auto it = va.keys.begin(); it != va.keys.end();) {
@@ -642,10 +646,8 @@ public:
     }
 
     std::string setValues(const std::vector<std::string>& args) override {
-        ValueArgs va = splitValueArgs(args);
-        if (!va.err.empty()) return va.err;
-        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
-        if (va.nums.size() > 8) return "at most eight values: PDLM1 F1..F4, PDLM2 F1..F4";
+        ValueArgs va;
+        if (std::string e = parseValues(args, 8, "at most eight values: PDLM1 F1..F4, PDLM2 F1..F4", va); !e.empty()) return e;
         for (size_t i = 0; i < va.nums.size(); ++i) (i < 4 ? m1 : m2)[i % 4] = va.nums[i];
         if (!va.nums.empty() && !va.keys.count("anim")) animate = false;
         return unknownKeys(va.keys);
@@ -689,10 +691,8 @@ public:
     }
 
     std::string setValues(const std::vector<std::string>& args) override {
-        ValueArgs va = splitValueArgs(args);
-        if (!va.err.empty()) return va.err;
-        if (std::string e = commonKeys(va.keys); !e.empty()) return e;
-        if (va.nums.size() > 2) return "at most two values: sensor 1, sensor 2";
+        ValueArgs va;
+        if (std::string e = parseValues(args, 2, "at most two values: sensor 1, sensor 2", va); !e.empty()) return e;
         if (va.nums.size() >= 1) s1 = va.nums[0];
         if (va.nums.size() >= 2) s2 = va.nums[1];
         if (!va.nums.empty() && !va.keys.count("anim")) animate = false;
