@@ -97,17 +97,15 @@ int FindLostPort()
     }
     if (!OpenInstrumentPort(0)) return 1;
     bInstrumentPortLost = 0;
-    // The instrument is armed again: the EM61 readers send their command, every reader starts a fresh silence.
+    // The instrument is armed again (the EM61 readers send their command); the break lasts until data returns.
     if (nInstrumentType < 0) bInstrumentConnBreak = 1;
-    const DWORD dwNow = GetTickCount();
-    dwInstrumentDataTick = dwNow;
-    adwFrameTick[0] = dwNow;
     return 0;
 }
 
 // EM34-3 in the manual mode: a silence is the instrument's battery save; the operator is offered a reconnection.
 void OfferEm34Reconnection(HWND hwnd)
 {
+    bInstrumentPortLost = 0;
     bInstrumentLinkUp = 0;
     KillTimer(hwnd, kTimerId);
     HANDLE hOld = hInstrumentPort.exchange(INVALID_HANDLE_VALUE);
@@ -200,6 +198,8 @@ LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)
             }
             if (hTriggerEvent.load()) SetEvent(hTriggerEvent);
             bInstrumentIdle = 0;
+            // The reader's last frame answered the last request: the link is live.
+            if (!SilentSince(adwFrameTick[0], dwInstrumentTimeoutMs)) OnLiveTick();
             dwInstrumentDataTick = GetTickCount();
             break;
         }

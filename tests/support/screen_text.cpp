@@ -5,7 +5,8 @@ namespace screentext {
 
 namespace {
 
-bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 110; }
+// Text ink: dark in every channel (a red or blue fill is no ink).
+bool Dark(COLORREF c) { return GetRValue(c) < 110 && GetGValue(c) < 110 && GetBValue(c) < 110; }
 
 }  // namespace
 
