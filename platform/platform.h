@@ -207,6 +207,8 @@ typedef DWORD (*THREADPROC)(void *);
 #define VK_NUMPAD9 0x69
 #define VK_MULTIPLY 0x6A
 #define VK_ADD 0x6B
+#define VK_OEM_PLUS 0xBB   // the plus/equals key of the main block
+#define VK_OEM_MINUS 0xBD  // the minus/underscore key of the main block
 #define VK_SUBTRACT 0x6D
 #define VK_DECIMAL 0x6E
 #define VK_DIVIDE 0x6F
