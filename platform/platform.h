@@ -410,6 +410,10 @@ int ReleaseDC(HWND, HDC);
 HDC CreateCompatibleDC(HDC);  // a memory context; select a bitmap into it to draw on the bitmap
 BOOL DeleteDC(HDC);
 HBITMAP CreateCompatibleBitmap(HDC, int w, int h);  // white-filled image
+// A bitmap's pixels as 32-bit values, rows top to bottom without padding: copies at most `bytes` bytes out of or
+// into the bitmap and returns the count copied (0 for a stale handle). A store of bitmaps packs and unpacks them.
+int32_t GetBitmapBits(HBITMAP, int32_t bytes, void *bits);
+int32_t SetBitmapBits(HBITMAP, int32_t bytes, const void *bits);
 
 COLORREF SetTextColor(HDC, COLORREF);
 COLORREF SetBkColor(HDC, COLORREF);
