@@ -74,6 +74,12 @@ extern RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcSt
     rcStatusTime, rcHintLine, rcProcedureMessage, rcLamp1, rcLamp2, rcSpeedValue, rcFileNameText, rcStatusLineText;
 extern RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
 extern RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
+// EM61-LX2 alarm indicator: the target-lamp outlines (five points each, closed), the two alarm-letter boxes and
+// the area that holds them all.
+extern POINT aptLampOutline1[5], aptLampOutline2[5], aptLampOutline3[5];
+extern RECT rcModeLetterBox1, rcModeLetterBox2, rcModeIndicatorArea;
+// Title-line boxes: the mapped channel's title and the map-size text.
+extern RECT rcMapChannelTitle, rcMapSizeText;
 extern int nTextMarginX;
 // Speed bar size and scale (pixels per speed unit).
 extern int nSpeedBarWidth, nSpeedBarHeight;

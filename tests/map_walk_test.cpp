@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "map/map_replot.h"
 #include "processing/em61mk2_decode.h"
 
 namespace {
@@ -361,4 +362,53 @@ TEST_F(MapWalkTest, RebuildWithoutStartEventBeginsAtRecord301)
     }
 }
 
+// A member of two sensors hands cells of two six-bit indices (second x 64 + first): the rebuild paints the first
+// sensor's index over the half of the swath at the footprint's first point, the second sensor's over the other.
+int TwoSensorCell(const char *, int *pnCell)
+{
+    *pnCell = 3 * 64 + 10;
+    return 1;
+}
+
+TEST_F(MapWalkTest, TwoSensorRebuildPaintsEachSensorOverItsHalfOfTheSwath)
+{
+    OpenFile(L"twosensors.T61");
+    SetUpSurvey();
+    WriteText("X$STARTED");
+    WriteText("{0         0.000");
+    for (int k = 0; k < 5; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(1, true);
+    WriteFootprint(4, false);
+    FlushDataFile();
+    const ReplotMember member = {nullptr, TwoSensorCell, "T", 1, 1};
+    ReplotFromDataFile(member);
+    // The footprint runs from its first point 0.5 m north of the walk (map pixel row 5) to 0.5 m south (row -5).
+    EXPECT_EQ(SurveyPixel(25, 3), aclrColorScale[10]);
+    EXPECT_EQ(SurveyPixel(25, -3), aclrColorScale[3]);
+    char rec[DATA_RECORD_MAX];
+    EXPECT_EQ(ReadDataRecord(rec), 0);  // left at the file's end
+}
+
 }  // namespace
+
+// The same walk with only four tile layers kept as bitmaps: every layer is packed and unpacked many times on the
+// way, the store holds far less than its bitmaps would, and the rebuild still equals the live map pixel for pixel.
+TEST_F(MapWalkTest, RebuildEqualsTheLiveMapWhenTilesArePackedOutOfUse)
+{
+    const size_t nSavedBudget = nTileLayerBudgetBytes;
+    nTileLayerBudgetBytes = 0;
+    OpenFile(L"packed.T61");
+    SetUpSurvey();
+    Walk(70);
+    EXPECT_LT(MapTileStoreBytes(), (size_t)MapTileCount() * 2 * MapTileLayerBytes());
+    LayerPicture live = SurveyLayer();
+    ASSERT_GT(live.tiles.size(), 3u);
+    CreateMapTiles(1);
+    ReplotMapEm61Mk2();
+    LayerPicture rebuilt = SurveyLayer();
+    nTileLayerBudgetBytes = nSavedBudget;
+    EXPECT_EQ(rebuilt.tiles, live.tiles);
+    EXPECT_TRUE(rebuilt.pixels == live.pixels);
+    // Reading the tiles back above left every layer as it was drawn: the colour of the first segments is there.
+    EXPECT_EQ(SurveyPixel(205, 3), aclrColorScale[25]);
+}
