@@ -235,6 +235,7 @@ void PlaceWidget(HWND w)
         // A drop-down list's height in the program is the height of the open list; closed it is one line.
         if (w->kind == WindowKind::ComboBox) height = std::min(height, w->widget->sizeHint().height());
         w->widget->setGeometry(w->rect.left + inset, w->rect.top + inset, width, height);
+        FitControlFace(w);
     }
 }
 
