@@ -703,6 +703,8 @@ void PlatformSetTickSource(std::function<DWORD()> source);
 struct ShownDialog { std::wstring templateName; std::wstring caption; std::wstring text; };
 std::vector<ShownDialog> PlatformShownDialogs();
 void PlatformClearShownDialogs();
+// Window objects allocated and not yet freed (live windows and destroyed ones not yet freed).
+long PlatformWindowObjectCount();
 // Scripted answers: when a dialog whose template name or caption equals `key` opens, the handler is called after
 // WM_INITDIALOG inside the dialog's loop; it may set controls and press a button (PlatformPressDialogButton).
 // Without a matching script a dialog waits for real input. Scripts are used once each in the order added, unless
