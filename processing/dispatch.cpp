@@ -41,5 +41,7 @@ void UpdateInstrumentModeFlags()
         else if (nComponent == 0 && nDipoleMode == 2) nEm34Configuration = 4;
     } else if (t == INSTRUMENT_EM34) {
         nEm34Configuration = nDipoleMode + 1;
+        if (nEm34Configuration < 1) nEm34Configuration = 1;
+        if (nEm34Configuration > 6) nEm34Configuration = 6;  // one dialog row per reading
     }
 }
