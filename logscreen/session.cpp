@@ -14,6 +14,7 @@
 #include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
@@ -307,6 +308,7 @@ int StartLogging()
         return nRecordingState;
     }
     bStationConfirmOpen = 0;
+    bEm34Sep10Shown = bEm34Sep20Shown = bEm34Sep40Shown = 0;
     bWriteGpsWithReading = 0;
     bInstrumentLinkUp = 1;
     nSwathCellCount = 0;
@@ -383,6 +385,7 @@ int StartLogging()
     default:
         nFrameCount = 0;
         nFrameDecimation = 1;
+        if (nInstrumentType == INSTRUMENT_EM34) ShowEm34ReadingOfStation(1, nReadingInStation);
         break;
     }
 
@@ -407,6 +410,8 @@ int StartLogging()
 int PauseLogging()
 {
     nRecordingState = -1;
+    if (nInstrumentType == INSTRUMENT_EM34 && nSurveyModePrev == 2 && nEm34Configuration > 1)
+        ShowEm34ReadingOfStation(0, 0);
     RedrawLabels();
     PauseHint(-1);
     bMapUpdatesOn = 0;

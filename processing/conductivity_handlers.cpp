@@ -154,8 +154,7 @@ void WriteBoldBox(const RECT &rc, const wchar_t *szText)
 
 void ShowReadingOfStation(int nReading)
 {
-    wchar_t sz[32];
-    if (swprintf(sz, 32, L"Rdg: %1d of %1d", nReading, nEm34Configuration) > 0) WriteBoldBox(rcStatusCurrent, sz);
+    ShowEm34ReadingOfStation(1, nReading);
 }
 
 // The EM31-MK2 and EM38 handlers: twins but for the colour cell and the battery record.
@@ -464,6 +463,15 @@ void StepCalibration(double p, double q, double r, double s, char chDipole)
 }
 
 }  // namespace
+
+void ShowEm34ReadingOfStation(int bShow, int nReading)
+{
+    WindowDc log(hwndLog);
+    if (!log.hdc) return;
+    wchar_t sz[32];
+    if (!bShow || swprintf(sz, 32, L"Rdg: %1d of %1d", nReading, nEm34Configuration) <= 0) sz[0] = 0;
+    WriteStatusBox(log.hdc, rcStatusCurrent, hFontBold, sz);
+}
 
 void FormatSeriesField(double dMean, char szField[6])
 {

@@ -37,6 +37,9 @@ INT_PTR ConfirmStationDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPa
 int StartEm38Mk2Calibration();
 int RemoveEm38Mk2Calibration();
 
+// The station's reading box of the status panel: "Rdg: n of m" in bold (bShow 1), or cleared (bShow 0).
+void ShowEm34ReadingOfStation(int bShow, int nReading);
+
 // The five characters of a series mean written into a record field: "%+05d" from -9999 to 9999, "%05d" above,
 // "-9999" / "99999" beyond the field. szField gets 5 characters and a zero.
 void FormatSeriesField(double dMean, char szField[6]);

@@ -16,6 +16,12 @@ void RedrawProfileForInstrument()
     case INSTRUMENT_EM61MK2:
         if (hwndCurve1) RedrawProfileFromFile(hwndCurve1);
         break;
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM34:
+    case INSTRUMENT_EM38MK2:
+        if (hwndCurve1) RedrawProfileFromDataFile(hwndCurve1);
+        break;
     default:
         // The other instruments' redraws come with their decoders.
         break;
