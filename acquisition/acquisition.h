@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <atomic>
+#include <mutex>
 
 // szInstrumentRecord, adwFrameTick, nGpsSentenceCount and nInstrumentCmdReply are declared (and defined) with
 // the data-file state for now.
@@ -107,6 +108,9 @@ extern char szGpsSentence[256];
 extern char szGpsPosition[256], szGpsSatellites[256];
 extern std::atomic<int> bGpsPositionHeld, bGpsSatellitesHeld, bGpsHoldBusy, bWriteGpsWithReading;
 extern std::atomic<DWORD> dwGpsPositionTick, dwGpsSatellitesTick;
+// Guards the held sentences (szGpsPosition, szGpsSatellites, their ticks and held flags) between the GPS reader,
+// which refreshes them, and the screen, which writes them when a manual station is accepted.
+extern std::mutex mtxGpsHeld;
 extern std::atomic<int> bGpsNoChecksum;
 extern std::atomic<DWORD> dwGpsSentenceStartTick, dwGpsSentenceTick, dwGpsDataTick, dwGpsLastAcceptedTick;
 extern int nGpsIntervalMs;  // 910

@@ -119,6 +119,8 @@ int WriteTimeRecord();
 int WriteMarkerRecords(char chKind, int nSet, double dValue1, double dValue2, double dValue3, double dValue4);
 int WriteEm38Mk2OffsetLines();
 int WriteEmRawRecord();
+// The same for a frame and tick the caller holds (the copy a posted reading carries).
+int WriteEmRawRecordOf(const char *pFrame, DWORD dwTick);
 int WriteEm34RawRecords();
 int WriteEm38Mk2RawRecord(const char *pFrame);
 

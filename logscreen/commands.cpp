@@ -5,6 +5,7 @@
 #include "dialogs/survey_line_dialogs.h"
 #include "displays/displays.h"
 #include "core/logging_command.h"
+#include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
@@ -12,6 +13,7 @@
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/conductivity_handlers.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -392,6 +394,25 @@ void RunScreenLogCommandCode(int nCode)
         RedrawProfileForInstrument();
         break;
     }
+    case 128:
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            ClearMenuMode();
+            StartEm38Mk2Calibration();
+        }
+        break;
+    case 129:
+        ClearMenuMode();
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            RemoveEm38Mk2Calibration();
+            for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
+            if (hwndLog) {
+                InvalidateRect(hwndLog, nullptr, TRUE);
+                UpdateWindow(hwndLog);
+            }
+            RedrawProfileForInstrument();
+            RefreshReadingWindows();
+        }
+        break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.
         break;

@@ -26,29 +26,6 @@ std::string ReadingRecord(int nWord1)
     return std::string(rec, 27);
 }
 
-// Pixels of the survey layer of every tile that holds one, keyed by tile.
-struct LayerPicture {
-    std::vector<int> tiles;  // col x 2000 + row
-    std::vector<COLORREF> pixels;
-};
-
-LayerPicture SurveyLayer()
-{
-    LayerPicture picture;
-    HDC hdcMem = CreateCompatibleDC(nullptr);
-    for (int col = nTileColMin; col <= nTileColMax; ++col) {
-        for (int row = nTileRowMin; row <= nTileRowMax; ++row) {
-            if (!MapTileExists(col, row)) continue;
-            picture.tiles.push_back(col * 2000 + row);
-            SelectMapTileBitmap(hdcMem, col, row, 1);
-            for (int y = 0; y < nTileHeight; ++y)
-                for (int x = 0; x < nTileWidth; ++x) picture.pixels.push_back(GetPixel(hdcMem, x, y));
-        }
-    }
-    DeleteDC(hdcMem);
-    return picture;
-}
-
 COLORREF SurveyPixel(int px, int py)
 {
     int col, row, ox, oy;
