@@ -7,7 +7,10 @@
 #include "map/map.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/em61lx2_handler.h"
 #include "processing/em61mk2_handler.h"
+#include "dialogs/alarm_dialog.h"
+#include "acquisition/acquisition.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -201,6 +204,26 @@ void StartNullingCommand()
     if (IsOpen(hDataFile)) RedrawProfileForInstrument();
 }
 
+void StartFilterCalibrationCommand()
+{
+    if (!ShowMessageDialog(hwndLog, L"MESSAGEOKCANCEL", L"Filter Calibration Part 1",
+                           L"Lift coil(s) in the air and\r\nhold them for about 5 seconds (until the beep)\r\n"
+                           L"Press OK when you are ready to start\r\n"))
+        return;
+    nProcedureCount = 0;
+    dFilterRatioLeftPrev = dFilterRatioLeft;
+    dFilterRatioRightPrev = dFilterRatioRight;
+    nFrameDecimation = 1;
+    nEm61ProcedureState = -2;
+    static const int anButton[3] = {0, 1, 3};
+    for (int i : anButton)
+        if (hwndLogButtons[i]) EnableWindow(hwndLogButtons[i], FALSE);
+    for (int i = 0; i < 3; i++) {
+        if (hwndChannelBoxes[i]) EnableWindow(hwndChannelBoxes[i], FALSE);
+        if (hwndChannelBoxes2[i]) EnableWindow(hwndChannelBoxes2[i], FALSE);
+    }
+}
+
 void RunScreenButton(int nButton)
 {
     switch (nButton) {
@@ -231,6 +254,19 @@ void RunScreenLogCommandCode(int nCode)
     case 104:
         bMapUpdatesOn = 0;
         StartNullingCommand();
+        bMapUpdatesOn = 1;
+        if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 128:
+        bMapUpdatesOn = 0;
+        if (nInstrumentType == INSTRUMENT_EM61LX2) StartFilterCalibrationCommand();
+        bMapUpdatesOn = 1;
+        if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 132:
+        bMapUpdatesOn = 0;
+        OpenAlarmLx2Dialog(hwndLog);
+        RedrawProfileForInstrument();
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);
         break;

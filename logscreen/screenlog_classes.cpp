@@ -8,6 +8,7 @@
 #include "displays/grid.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "processing/em61lx2_handler.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/gps_position.h"
 
@@ -29,6 +30,8 @@ const MessageHandlerEntry aScreenLogHandlers[] = {
     {WM_GPS_POSITION, OnGpsPositionMsg},
     {WM_GPS_DOP, OnGpsDopMsg},
     {WM_EM61MK2_READING, OnInstrumentReadingMsg},
+    {WM_EM61LX2_READING, OnEm61Lx2ReadingMsg},
+    {WM_EM61LX2_DUAL_READING, OnEm61Lx2DualReadingMsg},
     {WM_TILT_SENTENCE, ProcessTiltSentence},
     // A failed write or flush of the data file ends recording.
     {WM_DATAFILE_ERROR, OnScreenLogDataFileError},

@@ -35,11 +35,8 @@ bool IsMarkerLetter(int c)
     return c != 'T' && c != 'D' && c != 'E' && c != 'F';
 }
 
-// A device context of a display window for one drawing step; nothing when the window does not exist.
-struct WindowDc {
-    HWND hwnd;
-    HDC hdc;
-};
+}  // namespace
+
 WindowDc TakeDc(HWND hwnd)
 {
     if (!hwnd) return {nullptr, nullptr};
@@ -51,10 +48,10 @@ void GiveDc(const WindowDc &w)
 }
 
 // Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
-void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText)
+void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText, HBRUSH hbrFill)
 {
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
-    FillRect(hdc, &rc, hbrButtonFace);
+    FillRect(hdc, &rc, hbrFill ? hbrFill : hbrButtonFace);
     if (!szText || !szText[0]) return;
     if (hFont) SelectObject(hdc, hFont);
     RECT r = rc;
@@ -76,6 +73,8 @@ void ClearSidePanel(HDC hdc)
     if (hbrWhite) FillRect(hdc, &rcSidePanel, hbrWhite);
 }
 
+namespace {
+
 void ShowNullingProgress()
 {
     WindowDc w = TakeDc(hwndNumbers);
@@ -94,6 +93,8 @@ void ShowNullingProgress()
     }
     GiveDc(w);
 }
+
+}  // namespace
 
 void RunNormalisationStep()
 {
@@ -129,15 +130,25 @@ void RunNormalisationStep()
     GiveDc(w);
 }
 
+void StoreSwathCell(int nCell)
+{
+    if (bSwathSampling != 1) return;
+    if (nSwathRow < 0 || nSwathRow > 1) return;
+    if (nSwathCellCount < 0 || nSwathCellCount >= SWATH_CELLS_PER_ROW) return;
+    rgColorGrid[nSwathRow][nSwathCellCount] = nCell;
+    nSwathCellCount++;
+}
+
+namespace {
+
 // Colour cell of a recorded reading; a full row takes no more cells until the next position starts a new one.
 void StoreColourCell(const double adShown[4])
 {
-    if (nColorMapView <= 0 || nColorMapView > 4 || bSwathSampling != 1) return;
-    if (nSwathRow < 0 || nSwathRow > 1) return;
-    if (nSwathCellCount < 0 || nSwathCellCount >= SWATH_CELLS_PER_ROW) return;
-    rgColorGrid[nSwathRow][nSwathCellCount] = ColorScaleIndex(adShown[nColorMapView - 1], dScale1Min);
-    nSwathCellCount++;
+    if (nColorMapView <= 0 || nColorMapView > 4) return;
+    StoreSwathCell(ColorScaleIndex(adShown[nColorMapView - 1], dScale1Min));
 }
+
+}  // namespace
 
 // The 27-byte reading record: the rewritten frame, the frame's tick and the line feed.
 void WriteReadingRecord(char *pRecord, DWORD dwTick)
@@ -165,6 +176,8 @@ void ShowRecordingStatus(HDC hdc)
     swprintf(sz, 32, L"%02d:%02d:%02d", anTotalElapsedHms[0], anTotalElapsedHms[1], anTotalElapsedHms[2]);
     WriteStatusBox(hdc, rcStatusTime, hFontNormal, sz);
 }
+
+namespace {
 
 void RunNormalStep(char *pRecord, DWORD dwTick)
 {

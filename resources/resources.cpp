@@ -14,4 +14,5 @@ void RegisterResources()
     RegisterMessageDialogTemplates();
     RegisterLogScreenMenus();
     RegisterGpsMessageDialogTemplates();
+    RegisterAlarmDialogTemplates();
 }

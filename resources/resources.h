@@ -8,6 +8,7 @@ void RegisterResources();
 
 // One registration function per resource file (see resources/README.md).
 void RegisterMessageDialogTemplates();  // dialogs_message.cpp: MESSAGEOK, MESSAGEOKCANCEL, MESSAGEYESNO
+void RegisterAlarmDialogTemplates();    // dialogs_alarm.cpp: ALARMLX2
 
 // Control ids of the message dialogs: the message text and the hidden line above it.
 enum { IDC_MESSAGE_TEXT = 550, IDC_MESSAGE_HIDDEN = 551 };
