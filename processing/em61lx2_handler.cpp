@@ -262,8 +262,8 @@ void RunCalibrationPart2(HWND hwnd, int bDual, const Lx2Frame &f)
         // before it restores the right ones.
         WriteOffsetLines(0, 1, adOffset[0], adOffset[1], adOffset[2], adOffset[3], adSavedOffset[0],
                          adSavedOffset[1], adSavedOffset[2], adSavedOffset[3]);
-        WriteOffsetLines(1, 1, dFilterFactorLeft, bDual ? dFilterFactorRight : 0.0, dFilterFactorLeftPrev,
-                         dFilterFactorRightPrev, 0, 0, 0, 0);
+        WriteOffsetLines(1, 1, dFilterFactorLeft, bDual ? dFilterFactorRight : 0.0, 0, 0, dFilterFactorLeftPrev,
+                         dFilterFactorRightPrev, 0, 0);
         if (!bDual) RestartTraces();
     }
     EndProcedure();
