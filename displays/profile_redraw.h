@@ -47,3 +47,7 @@ int InitProfileRecordKinds();
 // 'Z' record or until the window is full), each decoded with the offsets in force when it was written. Leaves the
 // file's read position as it was; draws nothing when no data file is open.
 void RedrawProfileFromFile(HWND hwnd);
+// EM61-LX2: rebuilds the E, L and F traces of the current line, the first coil in the first window and, with two
+// coils, the second coil in the second window; each reading decoded with the offsets in force when it was written
+// and the filter ratios in use. Leaves the file's read position as it was; draws nothing when no file is open.
+void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond);

@@ -114,6 +114,9 @@ void ShowWaitingForGps();
 // EM61-MK2: rebuilds the survey layer from the open data file (track or colour swath by nColorMapView); leaves
 // the file positioned at its end. The caller prepares the tiles and shows the view afterwards.
 void ReplotMapEm61Mk2();
+// EM61-LX2: the same with the filter-factor records; two coils give cells of two six-bit colours (coil 2 x 64 +
+// coil 1), each painted over its half of the swath.
+void ReplotMapEm61Lx2();
 
 // Map size and scale kept at the start of a run, restored when a map review ends.
 extern int nMapSizeSaved;

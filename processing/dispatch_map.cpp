@@ -10,6 +10,9 @@ void RebuildMapForInstrument()
     case INSTRUMENT_EM61MK2:
         ReplotMapEm61Mk2();
         break;
+    case INSTRUMENT_EM61LX2:
+        ReplotMapEm61Lx2();
+        break;
     default:
         // The other instruments' replots come with their decoders.
         break;

@@ -264,7 +264,9 @@ void RunCalibrationPart2(HWND hwnd, int bDual, const Lx2Frame &f)
                          adSavedOffset[1], adSavedOffset[2], adSavedOffset[3]);
         WriteOffsetLines(1, 1, dFilterFactorLeft, bDual ? dFilterFactorRight : 0.0, 0, 0, dFilterFactorLeftPrev,
                          dFilterFactorRightPrev, 0, 0);
-        if (!bDual) RestartTraces();
+        // Both twins start the traces anew, so that the readings on the two sides of the change are not joined
+        // (the redraw from the file breaks the traces there as well).
+        RestartTraces();
     }
     EndProcedure();
 }

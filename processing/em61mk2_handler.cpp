@@ -306,7 +306,9 @@ int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dC
         for (int k = 0; k < 4; k++) adOffset[k] = adNullSumB[k] / N;
         if (nEm61ProcedureState != -2) {
             nEm61ProcedureState = 1;
-            if (nRecordingState == -1)
+            // Written while logging too, so that the readings before the change are redrawn and mapped again with
+            // the offsets of their time.
+            if (nRecordingState == -1 || nRecordingState == 1)
                 WriteOffsetLines(0, 1, adOffset[0], adOffset[1], adOffset[2], adOffset[3], adPrevOffset[0],
                                  adPrevOffset[1], adPrevOffset[2], adPrevOffset[3]);
         }
