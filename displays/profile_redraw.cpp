@@ -8,6 +8,7 @@
 #include "displays/displays.h"
 #include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
+#include "map/pens.h"
 #include "processing/em61lx2_decode.h"
 #include "processing/em61lx2_display.h"
 #include "processing/em61mk2_decode.h"
@@ -211,13 +212,29 @@ struct TwoCoilTraces {
     int nCount;
 };
 
+// One coil's traces as the live strip chart draws them: from the oldest point to the newest, one segment per
+// reading and trace in the order E, L, F, so that line ends and crossings fall on the same pixels.
+void DrawCoilSegments(HWND hwnd, const CoilTraces &c, int nCount)
+{
+    if (!hwnd || nCount <= 0) return;
+    HDC hdc = GetDC(hwnd);
+    if (!hdc) return;
+    const POINT *const aapt[3] = {c.ptE, c.ptL, c.ptF};
+    for (int j = nCount - 1; j >= 1; j--) {
+        for (int k = 0; k < 3; k++) {
+            if (!ahChannelPen[k]) continue;
+            SelectObject(hdc, ahChannelPen[k]);
+            const POINT pt[2] = {aapt[k][j], aapt[k][j - 1]};
+            Polyline(hdc, pt, 2);
+        }
+    }
+    ReleaseDC(hwnd, hdc);
+}
+
 void DrawCoilTraces(HWND hwndFirst, HWND hwndSecond, int bTwoCoils, TwoCoilTraces *t)
 {
-    if (t->nCount > 0) {
-        DrawThreeChannelPolylines(hwndFirst, t->coil[0].ptE, t->coil[0].ptL, t->coil[0].ptF, t->nCount);
-        if (bTwoCoils && hwndSecond)
-            DrawThreeChannelPolylines(hwndSecond, t->coil[1].ptE, t->coil[1].ptL, t->coil[1].ptF, t->nCount);
-    }
+    DrawCoilSegments(hwndFirst, t->coil[0], t->nCount);
+    if (bTwoCoils) DrawCoilSegments(hwndSecond, t->coil[1], t->nCount);
     t->nCount = 0;
 }
 
