@@ -387,5 +387,29 @@ void BM_ConductivityReadingPath(benchmark::State &state)
     nInstrumentType = INSTRUMENT_EM61MK2;
 }
 BENCHMARK(BM_ConductivityReadingPath)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+// The EM61-LX2 rebuild over the same million records, two coils in the filtered view (two-sensor cells).
+void BM_RebuildMillionRecordsEm61Lx2(benchmark::State &state)
+{
+    StartOnce();
+    std::string path = MillionRecordFile();
+    CloseDataFile();
+    swprintf(szDataFilePath, 261, L"C:\\data\\million.T61");
+    OpenDataFileHandle();
+    StartSurvey();
+    const int nSensorsBefore = nSensorsMinus1;
+    nSensorsMinus1 = 1;
+    nColorMapView = 3;
+    nCursorSize = 4;
+    dScale1Min = 0.0;
+    dScale1Max = 40000.0;
+    ComputeColorStep(dScale1Min, dScale1Max);
+    for (auto _ : state) {
+        ReplotMapEm61Lx2();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000000);
+    nSensorsMinus1 = nSensorsBefore;
+    CloseDataFile();
+}
+BENCHMARK(BM_RebuildMillionRecordsEm61Lx2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -20,6 +20,9 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/em61lx2_alarm.h"
+#include "processing/em61lx2_decode.h"
+#include "processing/em61lx2_handler.h"
 #include "processing/em61mk2_handler.h"
 
 namespace {
@@ -136,5 +139,63 @@ void BM_Em61Mk2ReadingPath(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Em61Mk2ReadingPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+// The two-coil EM61-LX2 reading path with the enhanced alarm: decode, alarm and numbers panel with the lamps,
+// both strip charts, status, colour cell and record write.
+void SetUpLx2Once()
+{
+    static bool bDone = false;
+    if (bDone) return;
+    bDone = true;
+    SetUpOnce();
+    nInstrumentType = INSTRUMENT_EM61LX2;
+    nSensorsMinus1 = 1;
+    const DWORD style = WS_CHILD | WS_VISIBLE;
+    hwndCurve2 = CreateWindow(L"CurveWnd", L"", style, 0, 40, 700, 150, hwndLog, 600, hInst, nullptr);
+    hwndCurve3 = CreateWindow(L"CurveWnd", L"", style, 0, 195, 700, 150, hwndLog, 600, hInst, nullptr);
+    RECT *aprcRow[6] = {&rcLx2Row1, &rcLx2Row2, &rcLx2Row3, &rcLx2Row4, &rcLx2Row5, &rcLx2Row6};
+    for (int i = 0; i < 6; i++) *aprcRow[i] = RECT{40, 7 + 18 * i, 160, 25 + 18 * i};
+    rcTargetLampLeft = RECT{720, 250, 740, 270};
+    rcTargetLampMiddle = RECT{745, 250, 765, 270};
+    rcTargetLampRight = RECT{770, 250, 790, 270};
+    bNoCurrentNorm = 0;
+    nAlarmType = 2;
+    nAlarmAudio = 1;
+    nAlarmChannel = 2;
+    dAlarmMinLevel = 50;
+    dAlarmMaxLevel = 100000;
+    nColorMapView = 3;
+}
+
+void PutLx2Frame(int i)
+{
+    // A target every 40 readings under the left coil: a peak the enhanced alarm takes.
+    const int nPeak = (i % 40) < 5 ? (2 - std::abs((i % 40) - 2)) * 400 : 0;
+    const int w[4] = {300 + nPeak + (i % 17), 100 + (i % 11), 200 + (i % 13), 80 + (i % 7)};
+    szInstrumentRecord[0] = 'E';
+    szInstrumentRecord[1] = 0;
+    for (int k = 0; k < 4; k++) {
+        szInstrumentRecord[2 + 2 * k] = (char)((w[k] >> 8) & 0xFF);
+        szInstrumentRecord[3 + 2 * k] = (char)(w[k] & 0xFF);
+    }
+    szInstrumentRecord[10] = (char)(3171 >> 8);
+    szInstrumentRecord[11] = (char)(3171 & 0xFF);
+    szInstrumentRecord[12] = 80;
+    szInstrumentRecord[13] = 0;
+    dwInstrumentDataTick = GetTickCount();
+}
+
+void BM_Em61Lx2DualReadingPath(benchmark::State &state)
+{
+    SetUpLx2Once();
+    int i = 0;
+    for (auto _ : state) {
+        PutLx2Frame(i++);
+        nSwathCellCount = 0;
+        HandleEm61Lx2DualReading(hwndLog);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Em61Lx2DualReadingPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "core/logging_command.h"
 #include "core/settings.h"
 #include "core/text.h"
+#include "dialogs/alarm_dialog.h"
 
 int nHighlightedButton = 0;
 int nMenuKeyAction = -99;
@@ -80,6 +81,9 @@ LRESULT MainOnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     switch (nCommand) {
     case 0:
         MainOnLoggingCommand(hwnd);
+        break;
+    case 3:
+        if (nInstrumentType == INSTRUMENT_EM61LX2) OpenAlarmLx2Dialog(hwnd);
         break;
     case 5:
         StartGpsMonitoring();

@@ -12,7 +12,11 @@
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
 #include "processing/conductivity_decode.h"
+#include "map/pens.h"
+#include "processing/em61lx2_decode.h"
+#include "processing/em61lx2_display.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/filter_factor.h"
 
 namespace {
 
@@ -37,6 +41,22 @@ double PreviousOffsetOf(const char *nnn)
     memcpy(rob2, nnn + 11, 9);
     rob2[9] = 0;
     return TextToDouble(rob2);
+}
+
+// The newest of four offset records (channel 4) was just read: each of the four holds the offset in force before
+// the change, and they become the current offsets. The scan goes on before the oldest of them.
+void ReadOffsetBlock(ProfileScan *pScan, const char *nnn, double adCurrentOffset[4])
+{
+    adCurrentOffset[3] = PreviousOffsetOf(nnn);
+    for (int k = 2; k >= 0; k--) {
+        char rec[DATA_RECORD_MAX + 1];
+        if (!PreviousProfileRecord(pScan, rec)) break;
+        if (rec[0] != 'O') {
+            UnreadProfileRecord(pScan);
+            break;
+        }
+        adCurrentOffset[k] = PreviousOffsetOf(rec);
+    }
 }
 
 struct Traces {
@@ -173,17 +193,7 @@ void RedrawProfileFromFile(HWND hwnd)
             t.nCount++;
             x -= 2;
         } else if (c == 'O') {
-            // The newest of four offset records (channel 4): each holds the offset in force before the change.
-            adCurrentOffset[3] = PreviousOffsetOf(nnn);
-            for (int k = 2; k >= 0; k--) {
-                char rec[DATA_RECORD_MAX + 1];
-                if (!PreviousProfileRecord(&s, rec)) break;
-                if (rec[0] != 'O') {
-                    UnreadProfileRecord(&s);
-                    break;
-                }
-                adCurrentOffset[k] = PreviousOffsetOf(rec);
-            }
+            ReadOffsetBlock(&s, nnn, adCurrentOffset);
         } else if (c == 'S' || (c == 'X' && nnn[1] == '1' && nnn[11] == '1')) {
             x -= 2;
             DrawTraces(hwnd, &t);
@@ -311,4 +321,129 @@ void RedrawProfileFromDataFile(HWND hwnd)
     }
     EndProfileScan(&s);
     flushAll(8);
+}
+
+namespace {
+
+// The three traces of each coil of the EM61-LX2: E, L and F.
+struct CoilTraces {
+    POINT ptE[kProfilePoints], ptL[kProfilePoints], ptF[kProfilePoints];
+};
+struct TwoCoilTraces {
+    CoilTraces coil[2];
+    int nCount;
+};
+
+// One coil's traces as the live strip chart draws them: from the oldest point to the newest, one segment per
+// reading and trace in the order E, L, F, so that line ends and crossings fall on the same pixels.
+void DrawCoilSegments(HWND hwnd, const CoilTraces &c, int nCount)
+{
+    if (!hwnd || nCount <= 0) return;
+    HDC hdc = GetDC(hwnd);
+    if (!hdc) return;
+    const POINT *const aapt[3] = {c.ptE, c.ptL, c.ptF};
+    for (int j = nCount - 1; j >= 1; j--) {
+        for (int k = 0; k < 3; k++) {
+            if (!ahChannelPen[k]) continue;
+            SelectObject(hdc, ahChannelPen[k]);
+            const POINT pt[2] = {aapt[k][j], aapt[k][j - 1]};
+            Polyline(hdc, pt, 2);
+        }
+    }
+    ReleaseDC(hwnd, hdc);
+}
+
+void DrawCoilTraces(HWND hwndFirst, HWND hwndSecond, int bTwoCoils, TwoCoilTraces *t)
+{
+    DrawCoilSegments(hwndFirst, t->coil[0], t->nCount);
+    if (bTwoCoils) DrawCoilSegments(hwndSecond, t->coil[1], t->nCount);
+    t->nCount = 0;
+}
+
+}  // namespace
+
+void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond)
+{
+    static ProfileScan s;  // 64 KB block: kept off the stack
+    if (!BeginProfileScan(&s)) return;
+    if (s.nLength >= 30) {  // longer records are no EM61 records
+        EndProfileScan(&s);
+        return;
+    }
+    const int bTwoCoils = nSensorsMinus1 == 1;
+    static TwoCoilTraces t;  // 14 KB: kept off the stack
+    t.nCount = 0;
+    double adCurrentOffset[4] = {adOffset[0], adOffset[1], adOffset[2], adOffset[3]};
+    double dRatioLeft = dFilterRatioLeft, dRatioRight = dFilterRatioRight;
+    int x = nCurveWndWidth - 10;
+    char nnn[DATA_RECORD_MAX + 1];
+    char rob[30];
+
+    while (x >= 0 && PreviousProfileRecord(&s, nnn)) {
+        const char c = nnn[0];
+        if (c == 'I') {
+            // The newer of two filter-factor records (right coil) was just read: the previous factors they hold
+            // give the ratios of the older readings. The live traces started anew at the change: so do these.
+            dRatioRight = ConvertFilterFactor(PreviousOffsetOf(nnn), 1);
+            char rec[DATA_RECORD_MAX + 1];
+            if (PreviousProfileRecord(&s, rec)) {
+                if (rec[0] == 'I') dRatioLeft = ConvertFilterFactor(PreviousOffsetOf(rec), 1);
+                else UnreadProfileRecord(&s);
+            }
+            DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+            continue;
+        }
+        if (!IsProfileRecordKind(c)) continue;
+        if (IsReadingKind(c)) {
+            memcpy(rob, nnn, 13);
+            rob[13] = 0;
+            int mk = 0;
+            int pixS[2][3], pixbS[2][3];
+            if (bTwoCoils) {
+                double e1, l1, e2, l2;
+                DecodeReading4Ch(rob, adCurrentOffset[0], adCurrentOffset[1], adCurrentOffset[2], adCurrentOffset[3],
+                                 &e1, &l1, &e2, &l2, &mk);
+                Em61Lx2DualValuesToScreenY(e1, l1, e2, l2, e1 - dRatioLeft * l1, e2 - dRatioRight * l2,
+                                           pixS[0], pixbS[0], pixS[1], pixbS[1]);
+            } else {
+                double e1, l1;
+                DecodeReading2Ch(rob, adCurrentOffset[0], adCurrentOffset[1], &e1, &l1, &mk);
+                Em61Lx2ValuesToScreenY(e1, l1, e1 - dRatioLeft * l1, pixS[0], pixbS[0]);
+            }
+            if (t.nCount == kProfilePoints) {
+                // A full stretch is drawn and carried on from its last point.
+                POINT last[2][3];
+                for (int k = 0; k < 2; k++) {
+                    last[k][0] = t.coil[k].ptE[t.nCount - 1];
+                    last[k][1] = t.coil[k].ptL[t.nCount - 1];
+                    last[k][2] = t.coil[k].ptF[t.nCount - 1];
+                }
+                DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+                for (int k = 0; k < 2; k++) {
+                    t.coil[k].ptE[0] = last[k][0];
+                    t.coil[k].ptL[0] = last[k][1];
+                    t.coil[k].ptF[0] = last[k][2];
+                }
+                t.nCount = 1;
+            }
+            for (int k = 0; k < (bTwoCoils ? 2 : 1); k++) {
+                t.coil[k].ptE[t.nCount] = POINT{x, ClampRow(pixS[k][0])};
+                t.coil[k].ptL[t.nCount] = POINT{x, ClampRow(pixS[k][1])};
+                t.coil[k].ptF[t.nCount] = POINT{x, ClampRow(pixS[k][2])};
+            }
+            t.nCount++;
+            x -= 2;
+        } else if (c == 'O') {
+            // A nulling or calibration: the live traces started anew there.
+            ReadOffsetBlock(&s, nnn, adCurrentOffset);
+            DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+        } else if (c == 'S' || (c == 'X' && nnn[1] == '1' && nnn[11] == '1')) {
+            x -= 2;
+            DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+        } else if (c == 'Z') {
+            break;
+        }
+    }
+    EndProfileScan(&s);
+    DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
 }

@@ -52,3 +52,7 @@ void RedrawProfileFromFile(HWND hwnd);
 // station readings sharing the column of their first reading, EM38-MK2 readings decoded with the offsets in force
 // when they were written. A channel missing from a reading, a station record and a pause leave gaps.
 void RedrawProfileFromDataFile(HWND hwnd);
+// EM61-LX2: rebuilds the E, L and F traces of the current line, the first coil in the first window and, with two
+// coils, the second coil in the second window; each reading decoded with the offsets in force when it was written
+// and the filter ratios in use. Leaves the file's read position as it was; draws nothing when no file is open.
+void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond);

@@ -12,8 +12,11 @@
 #include "map/map_state.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/em61lx2_handler.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/conductivity_handlers.h"
+#include "dialogs/alarm_dialog.h"
+#include "acquisition/acquisition.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -273,6 +276,26 @@ void StartNullingCommand()
     if (IsOpen(hDataFile)) RedrawProfileForInstrument();
 }
 
+void StartFilterCalibrationCommand()
+{
+    if (!ShowMessageDialog(hwndLog, L"MESSAGEOKCANCEL", L"Filter Calibration Part 1",
+                           L"Lift coil(s) in the air and\r\nhold them for about 5 seconds (until the beep)\r\n"
+                           L"Press OK when you are ready to start\r\n"))
+        return;
+    nProcedureCount = 0;
+    dFilterRatioLeftPrev = dFilterRatioLeft;
+    dFilterRatioRightPrev = dFilterRatioRight;
+    nFrameDecimation = 1;
+    nEm61ProcedureState = -2;
+    static const int anButton[3] = {0, 1, 3};
+    for (int i : anButton)
+        if (hwndLogButtons[i]) EnableWindow(hwndLogButtons[i], FALSE);
+    for (int i = 0; i < 3; i++) {
+        if (hwndChannelBoxes[i]) EnableWindow(hwndChannelBoxes[i], FALSE);
+        if (hwndChannelBoxes2[i]) EnableWindow(hwndChannelBoxes2[i], FALSE);
+    }
+}
+
 void RunScreenButton(int nButton)
 {
     // After the instrument link was given up no reader runs: nothing can start or change line.
@@ -398,6 +421,11 @@ void RunScreenLogCommandCode(int nCode)
         if (nInstrumentType == INSTRUMENT_EM38MK2) {
             ClearMenuMode();
             StartEm38Mk2Calibration();
+        } else if (nInstrumentType == INSTRUMENT_EM61LX2) {
+            bMapUpdatesOn = 0;
+            StartFilterCalibrationCommand();
+            bMapUpdatesOn = 1;
+            if (hwndLog) SetFocus(hwndLog);
         }
         break;
     case 129:
@@ -412,6 +440,13 @@ void RunScreenLogCommandCode(int nCode)
             RedrawProfileForInstrument();
             RefreshReadingWindows();
         }
+        break;
+    case 132:
+        bMapUpdatesOn = 0;
+        OpenAlarmLx2Dialog(hwndLog);
+        RedrawProfileForInstrument();
+        bMapUpdatesOn = 1;
+        if (hwndLog) SetFocus(hwndLog);
         break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.

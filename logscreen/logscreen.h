@@ -115,6 +115,11 @@ int StartLogging();        // stand-by: start or resume
 int PauseLogging();        // logging: pause (flush)
 int QuickLine();           // stand-by or logging: next line after the question
 int StopLoggingStep();     // any: stop (asks while a file is open)
+// Parks a reader for a command of the session: a re-arm exchange the reader has under way ends first, so that the
+// reader never stops while it holds the port's exchange, and no new re-arm is asked for.
+void ParkReaderForCommand(HANDLE hThread);
+// Purges the instrument port's transmit buffer, then its receive buffer (nothing when the port is closed).
+void PurgeInstrumentPortForCommand();
 // Drops a recording session to stand-by after the data file reported a write or flush failure.
 void DropToStandByAfterFileError();
 // Settings save that keeps the antenna offsets and colour view of the configuration file while a GPS-only data
@@ -142,6 +147,8 @@ void RunScreenLogCommandCode(int nCode);
 int PopupMenuResourceFor(int nInstrument, int nState);
 // Nulling (command 104).
 void StartNullingCommand();
+// EM61-LX2 filter calibration (command 128): the first box, then the first part starts with the coils in the air.
+void StartFilterCalibrationCommand();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Link watch

@@ -9,6 +9,7 @@
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 #include "processing/conductivity_handlers.h"
+#include "processing/em61lx2_handler.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/gps_position.h"
 
@@ -34,6 +35,8 @@ const MessageHandlerEntry aScreenLogHandlers[] = {
     {WM_EM38_READING, HandleEm38Reading},
     {WM_EM34_READING, HandleEm34Reading},
     {WM_EM38MK2_READING, HandleEm38Mk2Reading},
+    {WM_EM61LX2_READING, OnEm61Lx2ReadingMsg},
+    {WM_EM61LX2_DUAL_READING, OnEm61Lx2DualReadingMsg},
     {WM_TILT_SENTENCE, ProcessTiltSentence},
     // A failed write or flush of the data file ends recording.
     {WM_DATAFILE_ERROR, OnScreenLogDataFileError},

@@ -99,8 +99,8 @@ void RedrawLabels()
     ReleaseDC(hwndNumbers, hdc);
 }
 
-// Parks a reader for a command of the session: a re-arm exchange the reader has under way ends first, so that the
-// reader never stops while it holds the port's exchange, and no new re-arm is asked for.
+}  // namespace
+
 void ParkReaderForCommand(HANDLE hThread)
 {
     bInstrumentConnBreak = 0;
@@ -109,13 +109,15 @@ void ParkReaderForCommand(HANDLE hThread)
     if (bLocked) UnlockPortExchange(1);
 }
 
-void PurgeInstrumentPort()
+void PurgeInstrumentPortForCommand()
 {
     HANDLE hPort = hInstrumentPort;
     if (!IsOpen(hPort)) return;
     PurgeComm(hPort, PURGE_TXCLEAR);
     PurgeComm(hPort, PURGE_RXCLEAR);
 }
+
+namespace {
 
 void EnableReviewFreeMapButtons()
 {
@@ -163,7 +165,7 @@ void PauseReaderAndScreen()
         break;
     case 1:
         ParkReaderForCommand(hInstrumentThread2);
-        PurgeInstrumentPort();
+        PurgeInstrumentPortForCommand();
         SendInstrumentCommand('H', 'X', 0);
         WaitMilliseconds(100);
         ReturnToMainReader();
@@ -356,11 +358,11 @@ int StartLogging()
         if (nInstrumentType < 0 && bInstrumentEnabled) {
             if (nInstrumentCmdReply == 1 && hTriggerEvent.load()) SetEvent(hTriggerEvent);
             ParkReaderForCommand(hInstrumentThread);
-            PurgeInstrumentPort();
+            PurgeInstrumentPortForCommand();
             bAnswered = SendInstrumentCommand('H', 'W', 0);
             if (bAnswered) {
                 WaitMilliseconds(1300);
-                PurgeInstrumentPort();
+                PurgeInstrumentPortForCommand();
                 // Only the EM61-MK2 has a wheel reader; without one the main reader goes on.
                 if (IsOpen(hInstrumentThread2))
                     ResumeThread(hInstrumentThread2);

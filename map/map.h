@@ -136,6 +136,9 @@ void ReplotMapEm38();
 void ReplotMapEm38Mk2();
 // EM34-3 in the manual mode: the station marks, one per coil separation, on the track only.
 void ReplotMapEm34();
+// EM61-LX2: the same with the filter-factor records; two coils give cells of two six-bit colours (coil 2 x 64 +
+// coil 1), each painted over its half of the swath.
+void ReplotMapEm61Lx2();
 
 // Map size and scale kept at the start of a run, restored when a map review ends.
 extern int nMapSizeSaved;

@@ -12,7 +12,9 @@
 #include "map/pens.h"
 #include "core/logging_command.h"
 #include "processing/conductivity_decode.h"
+#include "processing/em61lx2_decode.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/filter_factor.h"
 
 namespace {
 
@@ -46,12 +48,60 @@ int ReadOffsetRun(DataFileScan *pScan, const char *szFirst, char *szLast, double
 double adEm61Offset[4];
 double dEm61LastValue;
 
-int Em61ExtraRecords(DataFileScan *pScan, char *szRecord)
+// An 'O' record starts a run of four offsets: 1 when they were read into adOffset, -1 at the end of the file, 0
+// for any other record.
+int OffsetRecords(DataFileScan *pScan, char *szRecord, double adOffset[4])
 {
     if (szRecord[0] != 'O') return 0;
     char szFirst[DATA_RECORD_MAX];
     memcpy(szFirst, szRecord, sizeof szFirst);
-    return ReadOffsetRun(pScan, szFirst, szRecord, adEm61Offset) ? 1 : -1;
+    return ReadOffsetRun(pScan, szFirst, szRecord, adOffset) ? 1 : -1;
+}
+
+int Em61ExtraRecords(DataFileScan *pScan, char *szRecord)
+{
+    return OffsetRecords(pScan, szRecord, adEm61Offset);
+}
+
+// State of the EM61-LX2 member during one rebuild: offsets, the coils' filter coefficients, the last values.
+double adLx2Offset[4];
+double adLx2Coefficient[2];
+double adLx2LastValue[2];
+
+// Offsets, and an 'I' record with the one after it: the two coils' filter factors turned back into coefficients.
+int Lx2ExtraRecords(DataFileScan *pScan, char *szRecord)
+{
+    if (szRecord[0] != 'I') return OffsetRecords(pScan, szRecord, adLx2Offset);
+    const double dFirst = ConvertFilterFactor(OffsetValue(szRecord), 1);
+    if (!NextScanRecord(pScan, szRecord)) return -1;
+    adLx2Coefficient[0] = dFirst;
+    adLx2Coefficient[1] = ConvertFilterFactor(OffsetValue(szRecord), 1);
+    return 1;
+}
+
+// Colour cell of one coil or, with two coils, coil 2's index x 64 + coil 1's.
+int Lx2ReadingCell(const char *szRecord, int *pnCell)
+{
+    char szFrame[14];
+    memcpy(szFrame, szRecord, 13);
+    szFrame[13] = 0;
+    const int bTwoCoils = nSensorsMinus1 == 1;
+    double ad[4] = {0, 0, 0, 0};
+    int nMode = 0;
+    if (bTwoCoils)
+        DecodeReading4Ch(szFrame, adLx2Offset[0], adLx2Offset[1], adLx2Offset[2], adLx2Offset[3], &ad[0], &ad[1],
+                         &ad[2], &ad[3], &nMode);
+    else
+        DecodeReading2Ch(szFrame, adLx2Offset[0], adLx2Offset[1], &ad[0], &ad[1], &nMode);
+    for (int c = 0; c < (bTwoCoils ? 2 : 1); c++) {
+        const double dE = ad[2 * c], dL = ad[2 * c + 1];
+        if (nColorMapView == 1) adLx2LastValue[c] = dE;
+        else if (nColorMapView == 2) adLx2LastValue[c] = dL;
+        else if (nColorMapView == 3) adLx2LastValue[c] = dE - adLx2Coefficient[c] * dL;
+    }
+    const int nFirst = ColorScaleIndex(adLx2LastValue[0], dScale1Min);
+    *pnCell = bTwoCoils ? ColorScaleIndex(adLx2LastValue[1], dScale1Min) * 64 + nFirst : nFirst;
+    return 1;
 }
 
 int Em61ReadingCell(const char *szRecord, int *pnCell)
@@ -312,5 +362,14 @@ void ReplotMapEm38Mk2()
     for (double &d : adEm38Mk2Offset) d = 0.0;
     const ReplotMember member = {Em38Mk2ExtraRecords, Em38Mk2ReadingCell, "23456Tt", 0,
                                  nColorMapView == 2 || nColorMapView == 4 ? 2 : 1, nullptr};
+    ReplotFromDataFile(member);
+}
+
+void ReplotMapEm61Lx2()
+{
+    for (double &d : adLx2Offset) d = 0.0;
+    for (double &d : adLx2Coefficient) d = 0.0;
+    for (double &d : adLx2LastValue) d = 0.0;
+    const ReplotMember member = {Lx2ExtraRecords, Lx2ReadingCell, "DEFMNPQT", nSensorsMinus1 == 1 ? 1 : 0, 1};
     ReplotFromDataFile(member);
 }

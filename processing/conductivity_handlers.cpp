@@ -42,19 +42,19 @@ double adCalibrationBackup[12];
 namespace {
 
 // A device context of a window for one handler step; nothing when the window does not exist.
-struct WindowDc {
+struct ScopedWindowDc {
     HWND hwnd = nullptr;
     HDC hdc = nullptr;
-    explicit WindowDc(HWND h) : hwnd(h), hdc(h ? GetDC(h) : nullptr)
+    explicit ScopedWindowDc(HWND h) : hwnd(h), hdc(h ? GetDC(h) : nullptr)
     {
         if (hdc) SetBkMode(hdc, TRANSPARENT);
     }
-    ~WindowDc()
+    ~ScopedWindowDc()
     {
         if (hdc) ReleaseDC(hwnd, hdc);
     }
-    WindowDc(const WindowDc &) = delete;
-    WindowDc &operator=(const WindowDc &) = delete;
+    ScopedWindowDc(const ScopedWindowDc &) = delete;
+    ScopedWindowDc &operator=(const ScopedWindowDc &) = delete;
 };
 
 // The record switch: one recorded reading per press in survey mode 2, every reading otherwise.
@@ -130,17 +130,17 @@ void AdvanceStationAndShow(const int yCurve[8])
     bStationStarted = 1;
     nReadingInStation = 0;
     {
-        WindowDc log(hwndLog);
+        ScopedWindowDc log(hwndLog);
         if (log.hdc) ShowRecordingStatus(log.hdc);
         else UpdateElapsedTime(GetTickCount());
     }
-    WindowDc curve(hwndCurve1);
+    ScopedWindowDc curve(hwndCurve1);
     if (curve.hdc) ScrollProfileGraph(curve.hdc, yCurve);
 }
 
 void ShowMarkerLamp(bool bMarker)
 {
-    WindowDc log(hwndLog);
+    ScopedWindowDc log(hwndLog);
     if (!log.hdc) return;
     const bool bShow = bMarker && !(nSurveyMode == 2 && nRecordingState == 1);
     WriteStatusBox(log.hdc, rcStatusMarker, hFontBold, bShow ? L"Marker" : L" ");
@@ -148,7 +148,7 @@ void ShowMarkerLamp(bool bMarker)
 
 void WriteBoldBox(const RECT &rc, const wchar_t *szText)
 {
-    WindowDc log(hwndLog);
+    ScopedWindowDc log(hwndLog);
     if (log.hdc) WriteStatusBox(log.hdc, rc, hFontBold, szText);
 }
 
@@ -251,7 +251,7 @@ void AcceptStation()
     nTotalReadingCount++;
     bStationStarted = 1;
     {
-        WindowDc log(hwndLog);
+        ScopedWindowDc log(hwndLog);
         if (log.hdc) {
             wchar_t sz[32];
             if (swprintf(sz, 32, L"%-7d", nTotalReadingCount) > 0) WriteStatusBox(log.hdc, rcStatusCount, hFontNormal, sz);
@@ -267,7 +267,7 @@ void AcceptStation()
     if (abStationValid[2] || abStationValid[5]) bEm34Sep40Shown = 1;
     int yCurve[8] = {0}, yBarQ[4] = {0}, yBarI[4] = {0};
     ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
-    WindowDc curve(hwndCurve1);
+    ScopedWindowDc curve(hwndCurve1);
     if (curve.hdc) ScrollProfileGraph(curve.hdc, yCurve);
 }
 
@@ -310,7 +310,7 @@ const int kCalOffsetElements[6] = {0, 2, 4, 6, 8, 10};
 
 void ShowProcedurePrompt(const wchar_t *szText)
 {
-    WindowDc log(hwndLog);
+    ScopedWindowDc log(hwndLog);
     if (!log.hdc || rcProcedureMessage.right <= rcProcedureMessage.left) return;
     FillRect(log.hdc, &rcProcedureMessage, hbrButtonFace);
     if (hFontBold) SelectObject(log.hdc, hFontBold);
@@ -466,7 +466,7 @@ void StepCalibration(double p, double q, double r, double s, char chDipole)
 
 void ShowEm34ReadingOfStation(int bShow, int nReading)
 {
-    WindowDc log(hwndLog);
+    ScopedWindowDc log(hwndLog);
     if (!log.hdc) return;
     wchar_t sz[32];
     if (!bShow || swprintf(sz, 32, L"Rdg: %1d of %1d", nReading, nEm34Configuration) <= 0) sz[0] = 0;
@@ -570,7 +570,7 @@ LRESULT HandleEm34Reading(HWND, UINT, WPARAM, LPARAM)
             }
         }
         if (bManualSampleSeries != 1) {
-            WindowDc log(hwndLog);
+            ScopedWindowDc log(hwndLog);
             if (log.hdc) {
                 const bool bShow = bSwitch && !(nSurveyMode == 2 && nRecordingState == 1);
                 WriteStatusBox(log.hdc, rcStatusMarker, hFontBold, bShow ? L"Marker" : L" ");

@@ -22,6 +22,9 @@ void RedrawProfileForInstrument()
     case INSTRUMENT_EM38MK2:
         if (hwndCurve1) RedrawProfileFromDataFile(hwndCurve1);
         break;
+    case INSTRUMENT_EM61LX2:
+        if (hwndCurve2) RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
+        break;
     default:
         // The other instruments' redraws come with their decoders.
         break;

@@ -24,6 +24,9 @@ void RebuildMapForInstrument()
     case INSTRUMENT_EM38MK2:
         ReplotMapEm38Mk2();
         break;
+    case INSTRUMENT_EM61LX2:
+        ReplotMapEm61Lx2();
+        break;
     default:
         // The other instruments' replots come with their decoders.
         break;

@@ -35,11 +35,8 @@ bool IsMarkerLetter(int c)
     return c != 'T' && c != 'D' && c != 'E' && c != 'F';
 }
 
-// A device context of a display window for one drawing step; nothing when the window does not exist.
-struct WindowDc {
-    HWND hwnd;
-    HDC hdc;
-};
+}  // namespace
+
 WindowDc TakeDc(HWND hwnd)
 {
     if (!hwnd) return {nullptr, nullptr};
@@ -50,19 +47,16 @@ void GiveDc(const WindowDc &w)
     if (w.hdc) ReleaseDC(w.hwnd, w.hdc);
 }
 
-}  // namespace
-
-void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText)
+// Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
+void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText, HBRUSH hbrFill)
 {
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
-    FillRect(hdc, &rc, hbrButtonFace);
+    FillRect(hdc, &rc, hbrFill ? hbrFill : hbrButtonFace);
     if (!szText || !szText[0]) return;
     if (hFont) SelectObject(hdc, hFont);
     RECT r = rc;
     DrawText(hdc, szText, -1, &r, DT_LEFT | DT_SINGLELINE);
 }
-
-namespace {
 
 void EnableProcedureButtons()
 {
@@ -78,6 +72,8 @@ void ClearSidePanel(HDC hdc)
 {
     if (hbrWhite) FillRect(hdc, &rcSidePanel, hbrWhite);
 }
+
+namespace {
 
 void ShowNullingProgress()
 {
@@ -97,6 +93,8 @@ void ShowNullingProgress()
     }
     GiveDc(w);
 }
+
+}  // namespace
 
 void RunNormalisationStep()
 {
@@ -132,15 +130,25 @@ void RunNormalisationStep()
     GiveDc(w);
 }
 
+void StoreSwathCell(int nCell)
+{
+    if (bSwathSampling != 1) return;
+    if (nSwathRow < 0 || nSwathRow > 1) return;
+    if (nSwathCellCount < 0 || nSwathCellCount >= SWATH_CELLS_PER_ROW) return;
+    rgColorGrid[nSwathRow][nSwathCellCount] = nCell;
+    nSwathCellCount++;
+}
+
+namespace {
+
 // Colour cell of a recorded reading; a full row takes no more cells until the next position starts a new one.
 void StoreColourCell(const double adShown[4])
 {
-    if (nColorMapView <= 0 || nColorMapView > 4 || bSwathSampling != 1) return;
-    if (nSwathRow < 0 || nSwathRow > 1) return;
-    if (nSwathCellCount < 0 || nSwathCellCount >= SWATH_CELLS_PER_ROW) return;
-    rgColorGrid[nSwathRow][nSwathCellCount] = ColorScaleIndex(adShown[nColorMapView - 1], dScale1Min);
-    nSwathCellCount++;
+    if (nColorMapView <= 0 || nColorMapView > 4) return;
+    StoreSwathCell(ColorScaleIndex(adShown[nColorMapView - 1], dScale1Min));
 }
+
+}  // namespace
 
 // The 27-byte reading record: the rewritten frame, the frame's tick and the line feed.
 void WriteReadingRecord(char *pRecord, DWORD dwTick)
@@ -156,8 +164,6 @@ void WriteReadingRecord(char *pRecord, DWORD dwTick)
     pRecord[L] = 0;
     WriteDataRecord(pRecord);
 }
-
-}  // namespace
 
 void ShowRecordingStatus(HDC hdc)
 {
@@ -300,7 +306,9 @@ int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dC
         for (int k = 0; k < 4; k++) adOffset[k] = adNullSumB[k] / N;
         if (nEm61ProcedureState != -2) {
             nEm61ProcedureState = 1;
-            if (nRecordingState == -1)
+            // Written while logging too, so that the readings before the change are redrawn and mapped again with
+            // the offsets of their time.
+            if (nRecordingState == -1 || nRecordingState == 1)
                 WriteOffsetLines(0, 1, adOffset[0], adOffset[1], adOffset[2], adOffset[3], adPrevOffset[0],
                                  adPrevOffset[1], adPrevOffset[2], adPrevOffset[3]);
         }

@@ -34,13 +34,31 @@ void AccumulateNullReadings(double dCh1, double dCh2, double dCh3, double dCh4);
 // Its EM61-LX2 twin over nNullingReadings (nulling, and the first step of the filter calibration in state -2).
 int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dCh4);
 
+// ---------------------------------------------------------------------------------------------------------------
+// Steps the EM61 handlers share
+// ---------------------------------------------------------------------------------------------------------------
+// A device context of a display window for one drawing step; nothing when the window does not exist.
+struct WindowDc {
+    HWND hwnd;
+    HDC hdc;
+};
+WindowDc TakeDc(HWND hwnd);
+void GiveDc(const WindowDc &w);
+// Clears a status box (with the button face unless another brush is given) and writes the text clipped to it; an
+// empty box draws nothing.
+void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText, HBRUSH hbrFill = nullptr);
+// The first row's buttons 0, 1, 3 (or the second row's while a file is open) and the channel boxes enabled again.
+void EnableProcedureButtons();
+// The side panel of the numbers window filled white.
+void ClearSidePanel(HDC hdc);
+// Normalisation phase: the frame's current into the ring, "Normalization:" with its percentage; state 1 once full.
+void RunNormalisationStep();
+// A colour cell at the next place of the current swath row while swath sampling is on; a full row takes no more.
+void StoreSwathCell(int nCell);
+// Writes the reading record: the rewritten frame (bytes 0..15), the frame's tick "%10lu" and the line feed.
+void WriteReadingRecord(char *pRecord, DWORD dwTick);
+// Station, reading count and elapsed time into the status panel.
+void ShowRecordingStatus(HDC hdc);
+
 // Elapsed recording time at tick dwNow into dwElapsedTotalMs and anTotalElapsedHms.
 void UpdateElapsedTime(DWORD dwNow);
-
-// ---------------------------------------------------------------------------------------------------------------
-// Status panel steps every reading handler shares
-// ---------------------------------------------------------------------------------------------------------------
-// Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
-void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText);
-// A recorded reading: the station "%-11.2f" (bold), the total readings "%-7d" and the elapsed time "%02d:%02d:%02d".
-void ShowRecordingStatus(HDC hdc);

@@ -16,4 +16,5 @@ void RegisterResources()
     RegisterGpsMessageDialogTemplates();
     RegisterSurveyLineDialogTemplates();
     RegisterStationDialogTemplates();
+    RegisterAlarmDialogTemplates();
 }

@@ -366,6 +366,58 @@ TEST_F(MapWalkTest, TwoSensorRebuildPaintsEachSensorOverItsHalfOfTheSwath)
     EXPECT_EQ(ReadDataRecord(rec), 0);  // left at the file's end
 }
 
+// A two-coil EM61-LX2 record of four channel words, stored current 0 (no normalisation).
+std::string Lx2Record(int nE1, int nL1, int nE2, int nL2)
+{
+    char rec[DATA_RECORD_MAX];
+    BeginRecord(rec);
+    const int words[4] = {nE1, nL1, nE2, nL2};
+    rec[0] = 'E';
+    rec[1] = 0;
+    for (int k = 0; k < 4; ++k) {
+        rec[2 + 2 * k] = (char)((words[k] >> 8) & 0xFF);
+        rec[3 + 2 * k] = (char)(words[k] & 0xFF);
+    }
+    rec[10] = rec[11] = rec[12] = rec[13] = 0;
+    PutRecordTick(rec, 1234);
+    return std::string(rec, 27);
+}
+
+// Two coils in view 3 (filtered): the offsets and the filter factors of the file give coil 1 class 10 and coil 2
+// class 3, stored as 3 x 64 + 10 = 202 and painted in two colours.
+TEST_F(MapWalkTest, TwoCoilEm61Lx2RebuildTakesOffsetsAndFilterFactors)
+{
+    OpenFile(L"lx2twocoils.RX2");
+    SetUpSurvey();
+    nSensorsMinus1 = 1;
+    nColorMapView = 3;
+    dScale1Min = 0.0;
+    dScale1Max = 500.0;  // 10 per class
+    WriteText("ZNTLX2  W");
+    char sz[40];
+    const double adOff[4] = {0.0, 0.0, 10.0, 0.0};
+    for (double d : adOff) {
+        snprintf(sz, sizeof sz, "O%9.2f %9.2f", d, 0.0);
+        WriteText(sz);
+    }
+    WriteText("I   234.00    310.00");  // coil 1: ratio 2
+    WriteText("I   126.00    310.00");  // coil 2: ratio 1
+    WriteText("X$STARTED");
+    WriteText("{0         0.000");
+    // Coil 1: 300 - 2 x 100 = 100 (class 10); coil 2: (100 - 10) - 60 = 30 (class 3).
+    for (int k = 0; k < 5; ++k) WriteDataRecord(Lx2Record(15, 5, 5, 3).c_str());
+    WriteFootprint(1, true);
+    WriteFootprint(4, false);
+    FlushDataFile();
+    ReplotMapEm61Lx2();
+    EXPECT_EQ(SurveyPixel(25, 3), aclrColorScale[10]);
+    EXPECT_EQ(SurveyPixel(25, -3), aclrColorScale[3]);
+    // One coil of the same file: coil 1 only, over the whole swath.
+    nSensorsMinus1 = 0;
+    ReplotMapEm61Lx2();
+    EXPECT_EQ(SurveyPixel(25, -3), aclrColorScale[10]);
+}
+
 }  // namespace
 
 // The same walk with only four tile layers kept as bitmaps: every layer is packed and unpacked many times on the
