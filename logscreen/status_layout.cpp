@@ -11,11 +11,9 @@
 #include "map/map.h"
 #include "processing/gps_position.h"
 
-RECT rcActiveComponent, rcMapSizeText, rcCalibText, rcDipoleModeText, rcMapChannelTitle, rcNavigationLabel,
-    rcGradientLabel, rcTopValue1, rcTopValue2;
+RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel, rcGradientLabel, rcTopValue1,
+    rcTopValue2;
 RECT arcTargetLampBox[3];
-POINT aptTargetLampOutline[3][5];
-RECT rcModeLetterLeft, rcModeLetterRight, rcModeIndicatorArea;
 RECT arcInversionBox[5];
 RECT rcDualEmCh1Values, rcDualEmCh2Values;
 RECT rcBatteryLabel, rcCurrentLabel;
@@ -309,7 +307,7 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
     CopyGrid(&p, gps.anRowY, anColumn, g1, g2, g3);
 
     const int wl = ModeLabelWidth(m);
-    if (bPortraitLarge)
+    if (bPortrait)
         PlaceSetModeRows(m, &p, nStatusPanelX, nBarColumnY, -1, 0, 0);
     else if (bLarge)
         PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOn + 15, -1, nCurveWndX + 60,
@@ -375,34 +373,34 @@ void FiveCorners(const RECT &rc, POINT apt[5])
 
 void LayoutTargetLamps(Measure &m)
 {
+    POINT *aptOutline[3] = {aptLampOutline1, aptLampOutline2, aptLampOutline3};
+    RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
     for (int i = 0; i < 3; i++) {
-        arcTargetLampBox[i] = RECT{0, 0, 0, 0};
-        for (POINT &pt : aptTargetLampOutline[i]) pt = POINT{0, 0};
+        arcTargetLampBox[i] = *aprcFill[i] = RECT{0, 0, 0, 0};
+        for (int k = 0; k < 5; k++) aptOutline[i][k] = POINT{0, 0};
     }
-    rcTargetLampLeft = rcTargetLampMiddle = rcTargetLampRight = RECT{0, 0, 0, 0};
-    rcModeLetterLeft = rcModeLetterRight = rcModeIndicatorArea = RECT{0, 0, 0, 0};
+    rcModeLetterBox1 = rcModeLetterBox2 = rcModeIndicatorArea = RECT{0, 0, 0, 0};
     if (!IsLx2()) return;
     const int c = nMapWndX + nMapViewPixels / 2;
+    int nLast = 0;
     if (nSensorsMinus1 == 1) {
         arcTargetLampBox[0] = RECT{c - 52, 1, c - 12, 18};
         arcTargetLampBox[2] = RECT{c + 12, 1, c + 52, 18};
         arcTargetLampBox[1] = RECT{arcTargetLampBox[0].right + 3, 1, arcTargetLampBox[2].left - 3, 18};
+        nLast = 2;
     } else {
-        arcTargetLampBox[1] = RECT{c - 32, 1, c + 32, 18};
+        arcTargetLampBox[0] = RECT{c - 32, 1, c + 32, 18};
     }
-    RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
-    for (int i = 0; i < 3; i++) {
+    for (int i = 0; i <= nLast; i++) {
         const RECT &b = arcTargetLampBox[i];
-        if (b.right <= b.left) continue;
-        FiveCorners(b, aptTargetLampOutline[i]);
+        FiveCorners(b, aptOutline[i]);
         *aprcFill[i] = RECT{b.left + 1, b.top + 1, b.right, b.bottom};
     }
     const SIZE e = m.Of(hFontNormal, L"E");
-    const RECT &rcFirst = arcTargetLampBox[0].right > arcTargetLampBox[0].left ? arcTargetLampBox[0] : arcTargetLampBox[1];
-    const RECT &rcLast = arcTargetLampBox[2].right > arcTargetLampBox[2].left ? arcTargetLampBox[2] : arcTargetLampBox[1];
-    rcModeLetterLeft = RECT{rcFirst.left - 1 - (e.cx + 2), 1, rcFirst.left - 1, 1 + std::max(17, (int)e.cy)};
-    rcModeLetterRight = RECT{rcLast.right + 3, 1, rcLast.right + 3 + e.cx + 1, 1 + std::max(17, (int)e.cy)};
-    rcModeIndicatorArea = RECT{rcModeLetterLeft.left, 0, rcModeLetterRight.right, rcModeLetterLeft.bottom + 1};
+    const int nBottom = 1 + std::max(17, (int)e.cy);
+    rcModeLetterBox1 = RECT{arcTargetLampBox[0].left - 1 - (e.cx + 2), 1, arcTargetLampBox[0].left - 1, nBottom};
+    rcModeLetterBox2 = RECT{arcTargetLampBox[nLast].right + 3, 1, arcTargetLampBox[nLast].right + 3 + e.cx + 1, nBottom};
+    rcModeIndicatorArea = RECT{rcModeLetterBox1.left, 0, rcModeLetterBox2.right, nBottom + 1};
 }
 
 }  // namespace
@@ -521,8 +519,12 @@ void LayoutGpsPanelRows(HWND hwnd)
     PlaceSpeed(m, nBarX, nBarW, nSpeedBarYGpsOff, &p);
     CopyGrid(&p, anRowY, anColumn, anColumn[0], anColumn[1], anColumn[2]);
     const int xBattery = nLayoutMarginX + (2 * nGraphBandWidth) / 3;
-    PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOff + 15, -1, xBattery,
-                     xBattery + ModeLabelWidth(m) + 70);
+    // In portrait the mode rows stand in the right-hand column above the numbers window.
+    if (bPortrait)
+        PlaceSetModeRows(m, &p, nStatusPanelX, nBarColumnY, -1, 0, 0);
+    else
+        PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOff + 15, -1, xBattery,
+                         xBattery + ModeLabelWidth(m) + 70);
     PlaceGradientLabel(m, &p.rcGradient);
 }
 
@@ -562,11 +564,18 @@ void LayoutTiltPanelRects(HWND hwnd)
     // EM61-MK2: the tilt-meter row under the profiles.
     rcTiltMeterLabel = rcTiltRollLabel = rcTiltPitchLabel = rcTiltRollValue = rcTiltPitchValue = RECT{0, 0, 0, 0};
     if (nInstrumentType == INSTRUMENT_EM61MK2) {
-        const int y = nBarColumnY + nCurveAreaHeightB + 3, h = nLineHeight + 2;
+        // Under the profile window beside the map; without the map (or in portrait) under the profile's left
+        // end, clear of the buttons.
+        const int h = nLineHeight + 2;
+        int y = nBarColumnY + nCurveAreaHeightB + 3;
+        int xr = nMapWndX + nMapViewPixels + 10;
+        if (!(bGpsActive == 1 && !bPortrait)) {
+            xr = nCurveWndX;
+            y = bPortrait ? nButtonColumnTop - h - 2 : nCurveWndTop + nCurveAreaHeight2 + 2;
+        }
         const wchar_t *szTitle = bTiltMeterOn == 1 ? L"Tilt Meter:" : L"Tilt Meter: Disabled";
         wchar_t szValue[32];
         if (swprintf(szValue, 32, L"%+0.2f", -8888.88) < 0) wcscpy(szValue, L"-8888.88");
-        int xr = nMapWndX + nMapViewPixels + 10;
         rcTiltMeterLabel = Box(xr, y, m.W(hFontNormal, szTitle), h);
         if (bTiltMeterOn == 1) {
             rcTiltRollLabel = Box(rcTiltMeterLabel.right + 10, y, m.W(hFontNormal, L"Roll:"), h);
@@ -586,4 +595,14 @@ void LayoutStatusPanel(HWND hwnd)
     else
         LayoutGpsPanelRectsSmall(hwnd);
     LayoutTiltPanelRects(hwnd);
+}
+
+void ArrangeAndLayOutLogScreen()
+{
+    if (bPortrait == 1)
+        ArrangeLogScreenTall();
+    else
+        ArrangeLogScreen();
+    ComputeMapDirection();
+    if (hwndLog) LayoutStatusPanel(hwndLog);
 }
