@@ -115,11 +115,13 @@ void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
     const int rh = RowHeight(m), wl = ModeLabelWidth(m), wv = m.W(hFontNormal, L"12.9 V") + 3;
     p->rcBatteryLabel = Box(xBattery, 2, wl, rh);
     p->rcVoltage = Box(p->rcBatteryLabel.right, 2, wv, rh);
-    if (xCurrent < p->rcVoltage.right + 10) xCurrent = p->rcVoltage.right + 10;
-    p->rcCurrentLabel = Box(xCurrent, p->rcVoltage.bottom, wl, rh);
-    p->rcCurrent = Box(p->rcCurrentLabel.right, p->rcVoltage.bottom, wv, rh);
-    p->rcLamp1 = Box(p->rcVoltage.right + 10, 2, 13, 13);
-    p->rcLamp2 = Box(p->rcVoltage.right + 10, 2 + (nLineHeight - 4), 13, 13);
+    if (xCurrent < p->rcVoltage.right + 40) xCurrent = p->rcVoltage.right + 40;
+    // The title row is the only row above the profiles: current and both lamps stay on it, where a row lower
+    // would lie under the profile window.
+    p->rcCurrentLabel = Box(xCurrent, 2, wl, rh);
+    p->rcCurrent = Box(p->rcCurrentLabel.right, 2, wv, rh);
+    p->rcLamp1 = Box(p->rcVoltage.right + 2, 3, 13, 13);
+    p->rcLamp2 = Box(p->rcLamp1.right + 2, 3, 13, 13);
 }
 
 // The mode rows of a set: the mode row at (x, top); for the other instruments the two label boxes start at
