@@ -45,12 +45,7 @@ HWND SetUpOnce()
     bGpsEnabled = bGpsActive = 1;
     bInstrumentEnabled = 1;
     nRecordingState = 0;
-    if (bPortrait == 1)
-        ArrangeLogScreenTall();
-    else
-        ArrangeLogScreen();
-    ComputeMapDirection();
-    LayoutStatusPanel(hwndLog);
+    ArrangeAndLayOutLogScreen();
     DeriveGraphScales();
     for (HWND h : ahMenuButton)
         if (h) ShowWindow(h, SW_HIDE);

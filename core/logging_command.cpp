@@ -307,12 +307,7 @@ void PrepareLoggingRun()
 
     dwTriggerWaitMs = (DWORD)(nFixedTimerMs * 1.1 + 1);
 
-    if (bPortrait == 1)
-        ArrangeLogScreenTall();
-    else
-        ArrangeLogScreen();
-    ComputeMapDirection();
-    if (hwndLog) LayoutStatusPanel(hwndLog);
+    ArrangeAndLayOutLogScreen();
     SelectGpsSentenceFields();
 
     DeriveGraphScales();

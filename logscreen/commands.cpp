@@ -331,13 +331,8 @@ void ToggleMapView()
     if (!bInstrumentEnabled) Refuse(L"Option avaiable only when Instrument is enabled");
     if (!bGpsEnabled) Refuse(L"Option avaiable only when GPS is enabled");
     if (bInstrumentEnabled && bGpsEnabled) bGpsActive = bGpsActive ? 0 : 1;
-    if (bPortrait == 1)
-        ArrangeLogScreenTall();
-    else
-        ArrangeLogScreen();
-    ComputeMapDirection();
+    ArrangeAndLayOutLogScreen();
     DeriveGraphScales();
-    if (hwndLog) LayoutStatusPanel(hwndLog);
     const int bFileOpen = IsOpen(hDataFile);
     if (bGpsActive == 1) {
         Repaint();

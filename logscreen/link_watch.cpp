@@ -203,8 +203,13 @@ LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)
             dwInstrumentDataTick = GetTickCount();
             break;
         }
-        if (bSilent) bInstrumentConnBreak = 1;
-        WatchSilence(bSilent, rcSidePanelValues);
+        if (bSilent) {
+            bInstrumentConnBreak = 1;
+            OnSilentTick(rcSidePanelValues);
+        } else if (nInstrumentCmdReply != 1 || !SilentSince(adwFrameTick[0], dwInstrumentTimeoutMs)) {
+            // In triggered mode the timer stamps the data tick with each request: only a frame ends a break.
+            OnLiveTick();
+        }
         break;
     case INSTRUMENT_EM61LX2:
         if (nSurveyModeSaved != 0 || bProcedureDialogOpen) break;

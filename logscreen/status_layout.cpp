@@ -11,8 +11,9 @@
 #include "map/map.h"
 #include "processing/gps_position.h"
 
-RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel,
-    rcGradientLabel, rcTopValue1, rcTopValue2;
+RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel, rcGradientLabel, rcTopValue1,
+    rcTopValue2;
+RECT arcTargetLampBox[3];
 RECT arcInversionBox[5];
 RECT rcDualEmCh1Values, rcDualEmCh2Values;
 RECT rcBatteryLabel, rcCurrentLabel;
@@ -114,11 +115,13 @@ void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
     const int rh = RowHeight(m), wl = ModeLabelWidth(m), wv = m.W(hFontNormal, L"12.9 V") + 3;
     p->rcBatteryLabel = Box(xBattery, 2, wl, rh);
     p->rcVoltage = Box(p->rcBatteryLabel.right, 2, wv, rh);
-    if (xCurrent < p->rcVoltage.right + 10) xCurrent = p->rcVoltage.right + 10;
-    p->rcCurrentLabel = Box(xCurrent, p->rcVoltage.bottom, wl, rh);
-    p->rcCurrent = Box(p->rcCurrentLabel.right, p->rcVoltage.bottom, wv, rh);
-    p->rcLamp1 = Box(p->rcVoltage.right + 10, 2, 13, 13);
-    p->rcLamp2 = Box(p->rcVoltage.right + 10, 2 + (nLineHeight - 4), 13, 13);
+    if (xCurrent < p->rcVoltage.right + 40) xCurrent = p->rcVoltage.right + 40;
+    // The title row is the only row above the profiles: current and both lamps stay on it, where a row lower
+    // would lie under the profile window.
+    p->rcCurrentLabel = Box(xCurrent, 2, wl, rh);
+    p->rcCurrent = Box(p->rcCurrentLabel.right, 2, wv, rh);
+    p->rcLamp1 = Box(p->rcVoltage.right + 2, 3, 13, 13);
+    p->rcLamp2 = Box(p->rcLamp1.right + 2, 3, 13, 13);
 }
 
 // The mode rows of a set: the mode row at (x, top); for the other instruments the two label boxes start at
@@ -306,7 +309,7 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
     CopyGrid(&p, gps.anRowY, anColumn, g1, g2, g3);
 
     const int wl = ModeLabelWidth(m);
-    if (bPortraitLarge)
+    if (bPortrait)
         PlaceSetModeRows(m, &p, nStatusPanelX, nBarColumnY, -1, 0, 0);
     else if (bLarge)
         PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOn + 15, -1, nCurveWndX + 60,
@@ -372,37 +375,34 @@ void FiveCorners(const RECT &rc, POINT apt[5])
 
 void LayoutTargetLamps(Measure &m)
 {
-    // Outer boxes of the three lamps (left, middle, right); the fills lie one pixel inside.
-    RECT arcTargetLampBox[3];
-    POINT *aptTargetLampOutline[3] = {aptLampOutline1, aptLampOutline2, aptLampOutline3};
+    POINT *aptOutline[3] = {aptLampOutline1, aptLampOutline2, aptLampOutline3};
+    RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
     for (int i = 0; i < 3; i++) {
-        arcTargetLampBox[i] = RECT{0, 0, 0, 0};
-        for (int k = 0; k < 5; k++) aptTargetLampOutline[i][k] = POINT{0, 0};
+        arcTargetLampBox[i] = *aprcFill[i] = RECT{0, 0, 0, 0};
+        for (int k = 0; k < 5; k++) aptOutline[i][k] = POINT{0, 0};
     }
-    rcTargetLampLeft = rcTargetLampMiddle = rcTargetLampRight = RECT{0, 0, 0, 0};
     rcModeLetterBox1 = rcModeLetterBox2 = rcModeIndicatorArea = RECT{0, 0, 0, 0};
     if (!IsLx2()) return;
     const int c = nMapWndX + nMapViewPixels / 2;
+    int nLast = 0;
     if (nSensorsMinus1 == 1) {
         arcTargetLampBox[0] = RECT{c - 52, 1, c - 12, 18};
         arcTargetLampBox[2] = RECT{c + 12, 1, c + 52, 18};
         arcTargetLampBox[1] = RECT{arcTargetLampBox[0].right + 3, 1, arcTargetLampBox[2].left - 3, 18};
+        nLast = 2;
     } else {
-        arcTargetLampBox[1] = RECT{c - 32, 1, c + 32, 18};
+        arcTargetLampBox[0] = RECT{c - 32, 1, c + 32, 18};
     }
-    RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
-    for (int i = 0; i < 3; i++) {
+    for (int i = 0; i <= nLast; i++) {
         const RECT &b = arcTargetLampBox[i];
-        if (b.right <= b.left) continue;
-        FiveCorners(b, aptTargetLampOutline[i]);
+        FiveCorners(b, aptOutline[i]);
         *aprcFill[i] = RECT{b.left + 1, b.top + 1, b.right, b.bottom};
     }
     const SIZE e = m.Of(hFontNormal, L"E");
-    const RECT &rcFirst = arcTargetLampBox[0].right > arcTargetLampBox[0].left ? arcTargetLampBox[0] : arcTargetLampBox[1];
-    const RECT &rcLast = arcTargetLampBox[2].right > arcTargetLampBox[2].left ? arcTargetLampBox[2] : arcTargetLampBox[1];
-    rcModeLetterBox1 = RECT{rcFirst.left - 1 - (e.cx + 2), 1, rcFirst.left - 1, 1 + std::max(17, (int)e.cy)};
-    rcModeLetterBox2 = RECT{rcLast.right + 3, 1, rcLast.right + 3 + e.cx + 1, 1 + std::max(17, (int)e.cy)};
-    rcModeIndicatorArea = RECT{rcModeLetterBox1.left, 0, rcModeLetterBox2.right, rcModeLetterBox1.bottom + 1};
+    const int nBottom = 1 + std::max(17, (int)e.cy);
+    rcModeLetterBox1 = RECT{arcTargetLampBox[0].left - 1 - (e.cx + 2), 1, arcTargetLampBox[0].left - 1, nBottom};
+    rcModeLetterBox2 = RECT{arcTargetLampBox[nLast].right + 3, 1, arcTargetLampBox[nLast].right + 3 + e.cx + 1, nBottom};
+    rcModeIndicatorArea = RECT{rcModeLetterBox1.left, 0, rcModeLetterBox2.right, nBottom + 1};
 }
 
 }  // namespace
@@ -521,8 +521,12 @@ void LayoutGpsPanelRows(HWND hwnd)
     PlaceSpeed(m, nBarX, nBarW, nSpeedBarYGpsOff, &p);
     CopyGrid(&p, anRowY, anColumn, anColumn[0], anColumn[1], anColumn[2]);
     const int xBattery = nLayoutMarginX + (2 * nGraphBandWidth) / 3;
-    PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOff + 15, -1, xBattery,
-                     xBattery + ModeLabelWidth(m) + 70);
+    // In portrait the mode rows stand in the right-hand column above the numbers window.
+    if (bPortrait)
+        PlaceSetModeRows(m, &p, nStatusPanelX, nBarColumnY, -1, 0, 0);
+    else
+        PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOff + 15, -1, xBattery,
+                         xBattery + ModeLabelWidth(m) + 70);
     PlaceGradientLabel(m, &p.rcGradient);
 }
 
@@ -562,11 +566,18 @@ void LayoutTiltPanelRects(HWND hwnd)
     // EM61-MK2: the tilt-meter row under the profiles.
     rcTiltMeterLabel = rcTiltRollLabel = rcTiltPitchLabel = rcTiltRollValue = rcTiltPitchValue = RECT{0, 0, 0, 0};
     if (nInstrumentType == INSTRUMENT_EM61MK2) {
-        const int y = nBarColumnY + nCurveAreaHeightB + 3, h = nLineHeight + 2;
+        // Under the profile window beside the map; without the map (or in portrait) under the profile's left
+        // end, clear of the buttons.
+        const int h = nLineHeight + 2;
+        int y = nBarColumnY + nCurveAreaHeightB + 3;
+        int xr = nMapWndX + nMapViewPixels + 10;
+        if (!(bGpsActive == 1 && !bPortrait)) {
+            xr = nCurveWndX;
+            y = bPortrait ? nButtonColumnTop - h - 2 : nCurveWndTop + nCurveAreaHeight2 + 2;
+        }
         const wchar_t *szTitle = bTiltMeterOn == 1 ? L"Tilt Meter:" : L"Tilt Meter: Disabled";
         wchar_t szValue[32];
         if (swprintf(szValue, 32, L"%+0.2f", -8888.88) < 0) wcscpy(szValue, L"-8888.88");
-        int xr = nMapWndX + nMapViewPixels + 10;
         rcTiltMeterLabel = Box(xr, y, m.W(hFontNormal, szTitle), h);
         if (bTiltMeterOn == 1) {
             rcTiltRollLabel = Box(rcTiltMeterLabel.right + 10, y, m.W(hFontNormal, L"Roll:"), h);
@@ -586,4 +597,14 @@ void LayoutStatusPanel(HWND hwnd)
     else
         LayoutGpsPanelRectsSmall(hwnd);
     LayoutTiltPanelRects(hwnd);
+}
+
+void ArrangeAndLayOutLogScreen()
+{
+    if (bPortrait == 1)
+        ArrangeLogScreenTall();
+    else
+        ArrangeLogScreen();
+    ComputeMapDirection();
+    if (hwndLog) LayoutStatusPanel(hwndLog);
 }

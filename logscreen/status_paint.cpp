@@ -7,6 +7,8 @@
 #include "datafile/datafile.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
+#include "displays/legend.h"
+#include "displays/numbers.h"
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
@@ -409,7 +411,7 @@ LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     }
     // 3. The map channel title in the light font.
     SelectObject(hdc, hFontLight);
-    // DrawMapChannelTitle(hdc): the colour legend's routine draws the title here once it exists.
+    DrawMapChannelTitle(hdc);
     SelectObject(hdc, hFontNormal);
     SelectObject(hdc, hbrButtonFace);
     // 4. Tilt line labels in the pseudo-GGA mode.
@@ -424,7 +426,8 @@ LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     // 5. Grad601: the gradient label.
     if (nInstrumentType == INSTRUMENT_GRAD601)
         Text(hdc, rcGradientLabel.left, nStatusPanelTop + (int)(nStatusPanelHeight * 0.7), L"Gradient [nT/m]");
-    // 6. EM61-LX2 with an alarm: DrawModeIndicator(hdc) draws the target lamps here once it exists.
+    // 6. EM61-LX2 with an alarm: the target lamps and the alarm letters.
+    if (nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0) DrawModeIndicator(hdc);
     // 7. Frame lines and their corner circles.
     const int B = H - nBottomMargin;
     SelectObject(hdc, hpenDarkGrey);

@@ -8,10 +8,11 @@
 // handlers write into the live boxes between paints; the station value, total readings and total time are
 // rcStatusStation, rcStatusCount and rcStatusTime, the marker rcStatusMarker, the GPS value boxes arcGpsBox.
 // ---------------------------------------------------------------------------------------------------------------
-extern RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel,
-    rcGradientLabel, rcTopValue1, rcTopValue2;
-// EM61-LX2 target lamps, their outlines and mode letters: rcTargetLamp*, aptLampOutline1-3, rcModeLetterBox1/2 and
-// rcModeIndicatorArea (logscreen.h).
+extern RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel, rcGradientLabel, rcTopValue1,
+    rcTopValue2;
+// EM61-LX2 target lamps: the left (or only), middle and right lamp boxes; their outlines, fill rectangles and the
+// mode-letter boxes are declared with the logging screen.
+extern RECT arcTargetLampBox[3];
 // EM38-4 inversion row: the "INV" box, three value boxes and the iteration box.
 extern RECT arcInversionBox[5];
 // CS-21 value halves of the numbers window (numbers-window coordinates).
@@ -36,6 +37,8 @@ void LayoutGpsPanelRectsLarge(HWND hwnd);
 void LayoutGpsPanelRectsSmall(HWND hwnd);
 void LayoutTiltPanelRects(HWND hwnd);
 void LayoutStatusPanel(HWND hwnd);
+// The logging screen arranged for the screen (portrait or landscape), the map direction, then every status box.
+void ArrangeAndLayOutLogScreen();
 
 // Status line: kind 0 file name, 1 monitoring, 2 stand-by, 3 logging (any other kind draws nothing).
 int DrawStatusLine(unsigned kind);

@@ -47,6 +47,15 @@ bool HintShows(const std::wstring &second)
                                  rcPauseHintArea.top + 2 * nStep, hFont, second);
 }
 
+// "&Logging" with GPS: normal operation and the first valid fix.
+void MonitorUntilFirstFix()
+{
+    PlatformPressKey('L');
+    CHILD_CHECK(nActiveScreen == 1);
+    CHILD_CHECK(WaitNormalOperation(15000));
+    CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1; }, 10000));
+}
+
 // Battery 12.0 V, letter T (mode "4"), receiver standing at 52.5 N 13.25 E with 9 satellites and PDOP 1.7 (GGA
 // with GSA): the boxes show those values; the state line and the pause hint change with monitoring, stand-by,
 // logging and the pause.
@@ -65,10 +74,7 @@ TEST(StatusPanelSurvey, BoxesShowTheEmulatorsValuesAndTheLinesFollowTheState)
         nCoordUnits = 0;
         nPauseKey = 2;
         nSurveyMode = 0;
-        PlatformPressKey('L');
-        CHILD_CHECK(nActiveScreen == 1);
-        CHILD_CHECK(WaitNormalOperation(15000));
-        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1; }, 10000));
+        MonitorUntilFirstFix();
         PlatformPump(2500);
         CHILD_CHECK(BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Monitoring (Auto)"));
         CHILD_CHECK(BoxShows(hwndLog, rcStatusVoltage, hFontNormal, L"12.0 V"));
@@ -119,10 +125,7 @@ TEST(StatusPanelSurvey, ManualEm61Mk2SurveyDrawsItsTrackAndWritesMapPoints)
         // MANUAL, as the settings file gives it at start.
         nSurveyMode = 2;
         nSurveyModePrev = 2;
-        PlatformPressKey('L');
-        CHILD_CHECK(nActiveScreen == 1);
-        CHILD_CHECK(WaitNormalOperation(15000));
-        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1; }, 10000));
+        MonitorUntilFirstFix();
         PlatformScriptFileChooser(L"C:\\data\\manual.P61");
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);

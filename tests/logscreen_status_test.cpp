@@ -36,12 +36,7 @@ struct Build {
 // The logging command's layout steps, then the screen shown as the command shows it.
 void LayOut()
 {
-    if (bPortrait == 1)
-        ArrangeLogScreenTall();
-    else
-        ArrangeLogScreen();
-    ComputeMapDirection();
-    LayoutStatusPanel(hwndLog);
+    ArrangeAndLayOutLogScreen();
     DeriveGraphScales();
 }
 
@@ -104,6 +99,8 @@ std::vector<Sample> Samples()
     };
     if (nInstrumentType == INSTRUMENT_EM61MK2 || nInstrumentType == INSTRUMENT_EM61LX2)
         v.push_back({"mode", &rcStatusMode, &hFontNormal, L"D"});
+    if (nInstrumentType == INSTRUMENT_EM61MK2)
+        v.push_back({"tilt meter", &rcTiltMeterLabel, &hFontNormal, L"Tilt Meter: Disabled"});
     if (nInstrumentType == INSTRUMENT_EM384) {
         v.push_back({"calibration", &rcCalibText, &hFontBold, L"Calib/Offset: ON"});
         v.push_back({"dipole mode", &rcDipoleModeText, &hFontNormal, L"Dipole Mode: Horizontal"});
