@@ -71,7 +71,7 @@ int DataRecordBytes();
 void BeginRecord(char *szRecord, char fill = ' ');
 // Places up to nWidth characters of szText at nIndex (a shorter text leaves the rest of the field as it was).
 void PutRecordText(char *szRecord, int nIndex, int nWidth, const char *szText);
-// Formats (printf) and places the result as PutRecordText does.
+// Formats (printf) and places the result as PutRecordText does; a text that cannot be formatted is not placed.
 void PutRecordField(char *szRecord, int nIndex, int nWidth, const char *szFormat, ...)
     __attribute__((format(printf, 4, 5)));
 // A one-digit setting: "%1d" of the value, cut to one character; nBlankBelow0 1 writes a blank for a negative value.
@@ -87,6 +87,11 @@ inline int WriteDataRecord(const char *szRecord) { return WriteDataRecords(szRec
 // Reads the next whole record at the read offset of the open file into szRecord (nDataRecordLength bytes, a zero
 // at nDataRecordNewline). Returns 1 for a whole record, 0 at the end (a short read).
 int ReadDataRecord(char *szRecord);
+
+// The coordinate of a map-point record ('{', its letter, the number "%14.3f" in characters 2..15): 1 with *pdValue
+// set when the field holds a plain decimal number and the record holds nothing but blanks after it up to the line
+// feed; 0 for anything else (a damaged record). Every reader of map-point records reads them through this.
+int ReadMapPointValue(const char *szRecord, double *pdValue);
 
 // Buffered sequential scan of the open file from its start; uses the file's read offset, never its writers.
 struct DataFileScan {
@@ -114,6 +119,8 @@ int WriteTimeRecord();
 int WriteMarkerRecords(char chKind, int nSet, double dValue1, double dValue2, double dValue3, double dValue4);
 int WriteEm38Mk2OffsetLines();
 int WriteEmRawRecord();
+// The same for a frame and tick the caller holds (the copy a posted reading carries).
+int WriteEmRawRecordOf(const char *pFrame, DWORD dwTick);
 int WriteEm34RawRecords();
 int WriteEm38Mk2RawRecord(const char *pFrame);
 

@@ -168,8 +168,10 @@ void PutRecordField(char *szRecord, int nIndex, int nWidth, const char *szFormat
     char szText[128];
     va_list ap;
     va_start(ap, szFormat);
-    vsnprintf(szText, sizeof szText, szFormat, ap);
+    int n = vsnprintf(szText, sizeof szText, szFormat, ap);
     va_end(ap);
+    // A text that could not be formatted leaves the field as it was.
+    if (n < 0) return;
     PutRecordText(szRecord, nIndex, nWidth, szText);
 }
 
@@ -179,7 +181,9 @@ void PutRecordDigit(char *szRecord, int nIndex, int nValue, int nBlankBelow0)
         PutRecordText(szRecord, nIndex, 1, " ");
         return;
     }
-    PutRecordField(szRecord, nIndex, 1, "%1d", nValue);
+    char szDigit[16];
+    int n = snprintf(szDigit, sizeof szDigit, "%1d", nValue);
+    if (n > 0 && n < (int)sizeof szDigit) PutRecordText(szRecord, nIndex, 1, szDigit);
 }
 
 void PutRecordTick(char *szRecord, DWORD dwTick)
@@ -202,6 +206,38 @@ int ReadDataRecord(char *szRecord)
         return 0;
     }
     szRecord[NewlineIndex()] = 0;
+    return 1;
+}
+
+int ReadMapPointValue(const char *szRecord, double *pdValue)
+{
+    const int nFirst = 2, nWidth = 14, nl = NewlineIndex();
+    if (!szRecord || nl < nFirst + nWidth) return 0;
+    // Leading blanks, a sign, digits with at most one point, and nothing but blanks after the number: first to the
+    // end of the field, then up to the line feed.
+    int i = nFirst;
+    const int nEnd = nFirst + nWidth;
+    while (i < nEnd && szRecord[i] == ' ') ++i;
+    const int nStart = i;
+    if (i < nEnd && (szRecord[i] == '+' || szRecord[i] == '-')) ++i;
+    int nDigits = 0, nPoints = 0;
+    for (; i < nEnd; ++i) {
+        char c = szRecord[i];
+        if (c >= '0' && c <= '9')
+            ++nDigits;
+        else if (c == '.' && nPoints == 0)
+            ++nPoints;
+        else
+            break;
+    }
+    if (nDigits == 0) return 0;
+    const int nStop = i;
+    for (; i < nl; ++i)
+        if (szRecord[i] != ' ') return 0;
+    char szNumber[16];
+    memcpy(szNumber, szRecord + nStart, (size_t)(nStop - nStart));
+    szNumber[nStop - nStart] = 0;
+    if (pdValue) *pdValue = TextToDouble(szNumber);
     return 1;
 }
 

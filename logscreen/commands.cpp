@@ -4,12 +4,16 @@
 #include "datafile/datafile.h"
 #include "dialogs/survey_line_dialogs.h"
 #include "displays/displays.h"
+#include "core/logging_command.h"
+#include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_state.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/conductivity_handlers.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -31,6 +35,13 @@ void MoveDefaultButton()
         if (aRow[i]) SendMessage(aRow[i], BM_SETSTYLE, i == nDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
+void Repaint()
+{
+    if (!hwndLog) return;
+    InvalidateRect(hwndLog, nullptr, TRUE);
+    UpdateWindow(hwndLog);
+}
+
 int MenuMode() { return hPopupMenu != nullptr || hPopupSubMenu != nullptr; }
 
 // Key map outside logging: a button index (0..3) or a command code (101..149), or kNone.
@@ -48,10 +59,10 @@ int KeyResult(int k)
     case 'R': return MenuMode() ? (bReview ? kNone : 129) : 114;
     case 0x28: return MenuMode() ? kNone : 116;
     case 'D': return MenuMode() ? (bReview ? kNone : 126) : 116;
-    case 0x2B:
-    case 0x3D: return bReview ? 117 : kNone;
-    case 0x2D:
-    case 0x5F: return bReview ? 118 : kNone;
+    case VK_OEM_PLUS:
+    case VK_ADD: return bReview ? 117 : kNone;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT: return bReview ? 118 : kNone;
     case 'A': return bReview ? kNone : 105;
     case 'B': return bReview ? kNone : 106;
     case 'C': return (bStandBy && !bReview) ? 103 : kNone;
@@ -96,10 +107,7 @@ int PauseKeyPressed(int k)
 void Refuse(const wchar_t *szText)
 {
     ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION", szText);
-    if (hwndLog) {
-        InvalidateRect(hwndLog, nullptr, TRUE);
-        UpdateWindow(hwndLog);
-    }
+    Repaint();
 }
 
 void ShowPopupMenu()
@@ -267,6 +275,8 @@ void StartNullingCommand()
 
 void RunScreenButton(int nButton)
 {
+    // After the instrument link was given up no reader runs: nothing can start or change line.
+    if (bInstrumentLinkGivenUp && nRecordingState == -1 && (nButton == 0 || nButton == 1)) return;
     switch (nButton) {
     case 0:
         if (nRecordingState == 0) CreateDataFileStep();
@@ -289,6 +299,44 @@ void RunScreenButton(int nButton)
     }
 }
 
+namespace {
+
+// Code 109: the map view on or off, the screen arranged again and every status box measured again.
+void ToggleMapView()
+{
+    bMapUpdatesOn = 0;
+    if (!bInstrumentEnabled) Refuse(L"Option avaiable only when Instrument is enabled");
+    if (!bGpsEnabled) Refuse(L"Option avaiable only when GPS is enabled");
+    if (bInstrumentEnabled && bGpsEnabled) bGpsActive = bGpsActive ? 0 : 1;
+    if (bPortrait == 1)
+        ArrangeLogScreenTall();
+    else
+        ArrangeLogScreen();
+    ComputeMapDirection();
+    DeriveGraphScales();
+    if (hwndLog) LayoutStatusPanel(hwndLog);
+    const int bFileOpen = IsOpen(hDataFile);
+    if (bGpsActive == 1) {
+        Repaint();
+        ShowPleaseWait();
+        if (bFileOpen)
+            for (int i = 0; i < 9; i++)
+                if (hwndMapViewButtons[i] && (bMapReviewMode || i < 4)) EnableWindow(hwndMapViewButtons[i], TRUE);
+        ShowChannelCheckBoxes(1);
+    } else {
+        Repaint();
+        for (int i = 0; i < 9; i++)
+            if (hwndMapViewButtons[i]) EnableWindow(hwndMapViewButtons[i], FALSE);
+        ShowChannelCheckBoxes(0);
+    }
+    bBarQFrameDrawn = 0;
+    RedrawProfileForInstrument();
+    if (hwndLog) SetFocus(hwndLog);
+    bMapUpdatesOn = 1;
+}
+
+}  // namespace
+
 void RunScreenLogCommandCode(int nCode)
 {
     // Every command runs with the map's position updates off and ends with the focus on the logging screen.
@@ -301,6 +349,7 @@ void RunScreenLogCommandCode(int nCode)
         }
     };
     switch (nCode) {
+    case 109: ToggleMapView(); break;
     case 101: {
         CommandFrame frame;
         if (!NewLineCommand()) RedrawProfileForInstrument();
@@ -345,6 +394,25 @@ void RunScreenLogCommandCode(int nCode)
         RedrawProfileForInstrument();
         break;
     }
+    case 128:
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            ClearMenuMode();
+            StartEm38Mk2Calibration();
+        }
+        break;
+    case 129:
+        ClearMenuMode();
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            RemoveEm38Mk2Calibration();
+            for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
+            if (hwndLog) {
+                InvalidateRect(hwndLog, nullptr, TRUE);
+                UpdateWindow(hwndLog);
+            }
+            RedrawProfileForInstrument();
+            RefreshReadingWindows();
+        }
+        break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.
         break;

@@ -147,6 +147,12 @@ void StartNullingCommand();
 // Link watch
 // ---------------------------------------------------------------------------------------------------------------
 void ShowLostConnectionNotice(RECT rcBox);
+// The longest silence of the EM38-4, measured from its last frame (1000 ms).
+extern int dwEm384TimeoutMs;
+// The operator gave up the instrument link (EM34-3 battery save answered No): "$CONN END" unless monitoring, then
+// monitoring or stand-by with no reader; "&Go" and "&QLine" stay disabled until the session stops.
+void GiveUpInstrumentLink();
+extern int bInstrumentLinkGivenUp;
 
 // Elapsed recording time of the current line (hours, minutes, seconds) and the readings taken at this station.
 extern int anLineElapsedHms[3];

@@ -207,6 +207,8 @@ typedef DWORD (*THREADPROC)(void *);
 #define VK_NUMPAD9 0x69
 #define VK_MULTIPLY 0x6A
 #define VK_ADD 0x6B
+#define VK_OEM_PLUS 0xBB   // the plus/equals key of the main block
+#define VK_OEM_MINUS 0xBD  // the minus/underscore key of the main block
 #define VK_SUBTRACT 0x6D
 #define VK_DECIMAL 0x6E
 #define VK_DIVIDE 0x6F
@@ -408,6 +410,10 @@ int ReleaseDC(HWND, HDC);
 HDC CreateCompatibleDC(HDC);  // a memory context; select a bitmap into it to draw on the bitmap
 BOOL DeleteDC(HDC);
 HBITMAP CreateCompatibleBitmap(HDC, int w, int h);  // white-filled image
+// A bitmap's pixels as 32-bit values, rows top to bottom without padding: copies at most `bytes` bytes out of or
+// into the bitmap and returns the count copied (0 for a stale handle). A store of bitmaps packs and unpacks them.
+int32_t GetBitmapBits(HBITMAP, int32_t bytes, void *bits);
+int32_t SetBitmapBits(HBITMAP, int32_t bytes, const void *bits);
 
 COLORREF SetTextColor(HDC, COLORREF);
 COLORREF SetBkColor(HDC, COLORREF);
@@ -697,6 +703,8 @@ void PlatformSetTickSource(std::function<DWORD()> source);
 struct ShownDialog { std::wstring templateName; std::wstring caption; std::wstring text; };
 std::vector<ShownDialog> PlatformShownDialogs();
 void PlatformClearShownDialogs();
+// Window objects allocated and not yet freed (live windows and destroyed ones not yet freed).
+long PlatformWindowObjectCount();
 // Scripted answers: when a dialog whose template name or caption equals `key` opens, the handler is called after
 // WM_INITDIALOG inside the dialog's loop; it may set controls and press a button (PlatformPressDialogButton).
 // Without a matching script a dialog waits for real input. Scripts are used once each in the order added, unless

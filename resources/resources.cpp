@@ -15,4 +15,5 @@ void RegisterResources()
     RegisterLogScreenMenus();
     RegisterGpsMessageDialogTemplates();
     RegisterSurveyLineDialogTemplates();
+    RegisterStationDialogTemplates();
 }

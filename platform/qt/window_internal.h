@@ -25,6 +25,10 @@ constexpr int kFrameCaption = 30;
 enum class WindowKind { Custom, Dialog, Button, Static, Edit, ListBox, ComboBox };
 
 struct WindowObject {
+    WindowObject();
+    ~WindowObject();
+    WindowObject(const WindowObject &) = delete;
+    WindowObject &operator=(const WindowObject &) = delete;
     WindowKind kind = WindowKind::Custom;
     std::wstring className;
     WNDPROC proc = nullptr;
@@ -68,6 +72,15 @@ struct WindowObject {
 
 // Thread-safe: true while the handle names a window that has not been destroyed.
 bool IsLiveWindow(HWND);
+// A destroyed window's object is kept (retired) until no message can reach it any more: its widget is gone, the
+// user-interface thread is back in its outermost loop and outside every window procedure, and the newest retired
+// objects stay a while longer so that a stale handle is not at once the handle of a new window. Then the posted
+// messages still queued for it are dropped and the object is freed. Called by the outermost loops.
+void FreeRetiredWindows();
+// Window procedures running on the user-interface thread (a retired window is never freed under one).
+extern int nWindowProcedureDepth;
+// Drops the posted messages queued for a window (its object is about to be freed).
+void DropPostedMessagesFor(HWND);
 // Adds a new window to the set of live windows (CreateWindow and DialogBox do this).
 void RegisterLiveWindow(HWND);
 // The Qt widget that shows a window's retained image and turns Qt input into messages.
