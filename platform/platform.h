@@ -746,6 +746,9 @@ void PlatformScriptFileChooser(const std::wstring &drivePath);
 // The next popup menu returns this id to its owner without being shown (0: dismissed; a grayed or unknown id
 // counts as dismissed).
 void PlatformScriptPopupMenu(int chosenId);
+// The items of the last popup menu shown (or answered by script), in order: id (0 a separator), text, enabled.
+struct ShownMenuItem { int id; std::wstring text; bool enabled; };
+std::vector<ShownMenuItem> PlatformLastPopupMenu();
 // The next colour chooser returns this colour (ok) or is cancelled (!ok) without being shown.
 void PlatformScriptColorChooser(COLORREF color, bool ok = true);
 // Delivers a key press to the window that has the focus, as the window system would.

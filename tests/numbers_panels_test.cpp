@@ -9,7 +9,9 @@
 #include "core/core.h"
 #include "core/logging_command.h"
 #include "core/settings.h"
+#include "displays/legend.h"
 #include "displays/numbers.h"
+#include "map/map_state.h"
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 #include "platform/platform.h"
@@ -57,6 +59,17 @@ COLORREF PixelOf(HWND hwnd, int x, int y)
     const COLORREF c = GetPixel(hdc, x, y);
     ReleaseDC(hwnd, hdc);
     return c;
+}
+
+// Blue (label) pixels of the numbers window inside the rectangle.
+int BlueIn(const RECT &rc)
+{
+    HDC hdc = GetDC(hwndNumbers);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; y++)
+        for (int x = rc.left; x < rc.right; x++) n += GetPixel(hdc, x, y) == 0xFF0000u;
+    ReleaseDC(hwndNumbers, hdc);
+    return n;
 }
 
 struct Row {
@@ -215,26 +228,16 @@ TEST(NumbersPanels, ChannelValuesLeaveTheLabelsWhole)
         ASSERT_FALSE(labels.empty());
         ASSERT_FALSE(values.empty());
         for (const DrawnText &l : labels) {
-            // Every label pixel still blue after the values were drawn.
-            int nBlue = 0;
-            HDC hdcRead = GetDC(hwndNumbers);
-            for (int y = l.cell.top; y < l.cell.bottom; y++)
-                for (int x = l.cell.left; x < l.cell.right; x++) nBlue += GetPixel(hdcRead, x, y) == 0xFF0000u;
-            ReleaseDC(hwndNumbers, hdcRead);
-            EXPECT_GT(nBlue, 10) << "label drawn";
+            // Every label still blue after the values were drawn.
+            EXPECT_GT(BlueIn(l.cell), 10) << "label drawn";
             for (const DrawnText &v : values)
                 EXPECT_TRUE(v.cell.left >= l.cell.right || v.cell.top >= l.cell.bottom || v.cell.bottom <= l.cell.top)
                     << "a value covers a label";
         }
         // The label's last character is not painted over by the value column's fill.
-        const DrawnText &first = labels.front();
-        int nBlueInLastColumns = 0;
-        HDC hdcRead = GetDC(hwndNumbers);
-        for (int y = first.cell.top; y < first.cell.bottom; y++)
-            for (int x = first.cell.right - 5; x < first.cell.right; x++)
-                nBlueInLastColumns += GetPixel(hdcRead, x, y) == 0xFF0000u;
-        ReleaseDC(hwndNumbers, hdcRead);
-        EXPECT_GT(nBlueInLastColumns, 0);
+        const RECT rcLastColumns = {labels.front().cell.right - 5, labels.front().cell.top, labels.front().cell.right,
+                                    labels.front().cell.bottom};
+        EXPECT_GT(BlueIn(rcLastColumns), 0);
     }
     nRecordingState = 0;
 }
@@ -290,6 +293,77 @@ TEST(NumbersPanels, Em61Lx2AlarmIndicatorShowsTheAlarmChannelLetterOrIsCleared)
         EXPECT_EQ(PixelOf(hwndLog, 160, 10), 0x000000u) << "left outline";
         EXPECT_EQ(PixelOf(hwndLog, 250, 10), c.bRightLamps ? kWhite : 0x000000u) << "right lamp";
         EXPECT_EQ(PixelOf(hwndLog, 285, 17), gButtonFace) << "letter box";
+    }
+}
+
+TEST(MapChannelTitle, LiveAndReviewTitlesPerInstrumentAndChannel)
+{
+    const wchar_t *const kBlank = L"            ";
+    const struct {
+        int nType, nView, bReview, nComp, nDipole;
+        const wchar_t *title;
+    } aCase[] = {
+        {INSTRUMENT_GRAD601, 3, 0, 0, 0, kBlank},
+        {INSTRUMENT_GRAD601, 3, 1, 0, 0, L"Review"},
+        {INSTRUMENT_EM61LX2, 2, 0, 0, 0, L"Ch L"},
+        {INSTRUMENT_EM61LX2, 3, 1, 0, 0, L"Review ChF"},
+        {INSTRUMENT_EM61MK2, 0, 0, 0, 0, kBlank},
+        {INSTRUMENT_EM61MK2, 4, 0, 0, 0, L"Channel 4/T"},
+        {INSTRUMENT_EM61MK2, 4, 1, 0, 0, L"Review Ch4/T"},
+        {INSTRUMENT_EM61MK2, 5, 0, 0, 0, L""},
+        {INSTRUMENT_EM31MK2, 2, 0, 0, 0, L"Inphase"},
+        {INSTRUMENT_EM31MK2, 1, 1, 0, 0, L"Review Conductivity"},
+        {INSTRUMENT_EM38, 1, 0, 0, 0, L"Conductivity VDM"},
+        {INSTRUMENT_EM38, 1, 0, 1, 1, L"Inphase HDM"},
+        {INSTRUMENT_EM38, 2, 1, 0, 0, L"Review Inphase"},
+        {INSTRUMENT_EM34, 0, 0, 0, 0, kBlank},
+        {INSTRUMENT_EM34, 1, 0, 0, 0, L""},
+        {INSTRUMENT_EM38MK2, 3, 0, 0, 0, L"Conductivity 0.5 m"},
+        {INSTRUMENT_EM38MK2, 4, 1, 0, 0, L"Review Inphase 0.5 m"},
+        // EM38-4: the review titles follow the live order (conductivity and in-phase coil by coil).
+        {INSTRUMENT_EM384, 2, 0, 0, 0, L"Coil1 Inphase"},
+        {INSTRUMENT_EM384, 2, 1, 0, 0, L"Review Coil1 Inphase"},
+        {INSTRUMENT_EM384, 5, 1, 0, 0, L"Review Coil3 Conductivity"},
+        {INSTRUMENT_EM384, 8, 1, 0, 0, L"Review Coil4 Inphase"},
+        {INSTRUMENT_CS21, 1, 0, 0, 0, L""},
+        {INSTRUMENT_CS21, 0, 1, 0, 0, L""},
+    };
+    for (const auto &c : aCase) {
+        SCOPED_TRACE(std::to_string(c.nType) + " view " + std::to_string(c.nView) + " review " +
+                     std::to_string(c.bReview));
+        EXPECT_EQ(std::wstring(MapChannelTitleText(c.nType, c.nView, c.bReview, c.nComp, c.nDipole)), c.title);
+    }
+}
+
+TEST(MapChannelTitle, WrittenCentredOnlyWhileGpsIsInUse)
+{
+    hFontLight = CreateFont(20, 0, 0, 0, 200, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    nColorMapView = 2;
+    bMapReviewMode = 0;
+    rcStatusLineText = RECT{10, 2, 100, 20};
+    rcMapSizeText = RECT{300, 2, 390, 20};
+    rcMapChannelTitle = RECT{150, 0, 250, 20};
+    for (int bActive : {1, 0}) {
+        SCOPED_TRACE(bActive);
+        bGpsActive = bActive;
+        PlatformClearDrawnTexts();
+        HDC hdc = GetDC(hwndLog);
+        DrawMapChannelTitle(hdc);
+        ReleaseDC(hwndLog, hdc);
+        std::vector<DrawnText> texts;
+        for (const DrawnText &t : PlatformDrawnTexts())
+            if (t.window == hwndLog) texts.push_back(t);
+        if (!bActive) {
+            EXPECT_TRUE(texts.empty());
+            EXPECT_EQ(PixelOf(hwndLog, 200, 10), gButtonFace) << "the box is cleared";
+            continue;
+        }
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].text, L"Channel 2");
+        // Centred between the status line's right edge and the map-size text's left edge.
+        EXPECT_NEAR((texts[0].cell.left + texts[0].cell.right) / 2, 200, 1);
+        EXPECT_EQ(rcMapChannelTitle.left, texts[0].cell.left);
     }
 }
 

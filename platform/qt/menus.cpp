@@ -30,6 +30,7 @@ std::map<int, const MenuTemplate *> &MenuTemplates()
 std::mutex scriptLock;
 bool popupScripted = false;
 int popupAnswer = 0;
+std::vector<ShownMenuItem> lastPopup;
 
 MenuObject::Item *FindItem(HMENU m, UINT id)
 {
@@ -100,6 +101,8 @@ BOOL TrackPopupMenuEx(HMENU m, UINT, int x, int y, HWND owner, void *)
     bool scripted = false;
     {
         std::lock_guard<std::mutex> g(scriptLock);
+        lastPopup.clear();
+        for (const auto &item : m->items) lastPopup.push_back(ShownMenuItem{item.id, item.text, !item.grayed});
         if (popupScripted) {
             scripted = true;
             chosen = popupAnswer;
@@ -132,4 +135,10 @@ BOOL TrackPopupMenuEx(HMENU m, UINT, int x, int y, HWND owner, void *)
     }
     if (chosen && IsLiveWindow(owner)) PostMessage(owner, WM_COMMAND, MAKEWPARAM((unsigned)chosen, 0), 0);
     return TRUE;
+}
+
+std::vector<ShownMenuItem> PlatformLastPopupMenu()
+{
+    std::lock_guard<std::mutex> g(scriptLock);
+    return lastPopup;
 }
