@@ -129,6 +129,13 @@ int MapFootprintBreaks(const double *pdOld, const double *pdNew);
 // EM61-MK2: rebuilds the survey layer from the open data file (track or colour swath by nColorMapView); leaves
 // the file positioned at its end. The caller prepares the tiles and shows the view afterwards.
 void ReplotMapEm61Mk2();
+// EM31-MK2 (and EM34-3 outside the manual mode), EM38, EM38-MK2: the same from their stored readings; the colour
+// of a rebuilt reading is the colour its live handler gave it.
+void ReplotMapEm31();
+void ReplotMapEm38();
+void ReplotMapEm38Mk2();
+// EM34-3 in the manual mode: the station marks, one per coil separation, on the track only.
+void ReplotMapEm34();
 
 // Map size and scale kept at the start of a run, restored when a map review ends.
 extern int nMapSizeSaved;
