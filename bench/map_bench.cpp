@@ -197,12 +197,13 @@ std::string MillionRecordFileOf(const wchar_t *szName, std::string (*frame)(long
 {
     std::string path = MapDrivePath((std::wstring(L"C:\\data\\") + szName).c_str());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    // Readings carry their tick; map-point records hold nothing after their field, as the program writes them.
     auto record = [&](const char *text, size_t len) {
         char rec[27];
         memset(rec, ' ', 26);
         rec[26] = '\n';
         memcpy(rec, text, len < 16 ? len : 16);
-        memcpy(rec + 16, "  12345678", 10);
+        if (text[0] != '{') memcpy(rec + 16, "  12345678", 10);
         out.write(rec, 27);
     };
     record("X$STARTED", 9);

@@ -34,17 +34,14 @@ int CheckDataFileFitsMap(HWND hwndOwner)
 
     double minX = dMapOriginX, maxX = dMapOriginX, minY = dMapOriginY, maxY = dMapOriginY;
     long count = 0;
-    DWORD dwNoted = GetTickCount();
+    BusyPacer pacer;
+    BeginBusyPacer(&pacer);
 
     static DataFileScan scan;  // large; the scan runs on the user-interface thread only
     BeginDataFileScan(&scan);
     char rec[DATA_RECORD_MAX + 1];
     while (NextScanRecord(&scan, rec)) {
-        DWORD now = GetTickCount();
-        if ((int32_t)(now - dwNoted) > 750) {
-            StepBusyIndicator();
-            dwNoted = now;
-        }
+        PaceBusyIndicator(&pacer);
         if (rec[0] != '{') continue;
         double dValue = 0.0;
         switch (rec[1]) {

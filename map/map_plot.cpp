@@ -244,6 +244,22 @@ void StepBusyIndicator()
     ReleaseDC(hwndMap, hdc);
 }
 
+void BeginBusyPacer(BusyPacer *pPacer)
+{
+    pPacer->dwLastStep = GetTickCount();
+    pPacer->nRecords = 0;
+}
+
+void StepBusyIndicatorWhenDue(BusyPacer *pPacer)
+{
+    const DWORD BUSY_STEP_MS = 750;
+    DWORD dwNow = GetTickCount();
+    if (dwNow - pPacer->dwLastStep > BUSY_STEP_MS) {
+        StepBusyIndicator();
+        pPacer->dwLastStep = dwNow;
+    }
+}
+
 static void ShowMapText(const wchar_t *szText)
 {
     if (!hwndMap) return;

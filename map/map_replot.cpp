@@ -19,7 +19,6 @@
 namespace {
 
 const int HEADER_SKIP_RECORDS = 300;
-const DWORD BUSY_STEP_MS = 750;
 
 // EM61 zero offsets of an 'O' record, characters 1..9.
 double OffsetValue(const char *szRecord)
@@ -155,7 +154,8 @@ void ReplotFromDataFile(const ReplotMember &member)
 
     HDC hdcWindow = hwndMap ? GetDC(hwndMap) : nullptr;
     HDC hdcMem = CreateCompatibleDC(hdcWindow);
-    DWORD dwBusyTick = GetTickCount();
+    BusyPacer pacer;
+    BeginBusyPacer(&pacer);
     const bool bColour = nColorMapView != 0;
     double dSavedColorStep = dColorStep;
     if (member.nColorStepScale == 2) ComputeColorStep(dScale2Min, dScale2Max);
@@ -176,11 +176,7 @@ void ReplotFromDataFile(const ReplotMember &member)
 
     while (!bEnd && hdcMem) {
         if (!NextScanRecord(pScan, szRecord)) break;
-        DWORD dwNow = GetTickCount();
-        if (dwNow - dwBusyTick > BUSY_STEP_MS) {
-            StepBusyIndicator();
-            dwBusyTick = dwNow;
-        }
+        PaceBusyIndicator(&pacer);
         char c = szRecord[0];
         if (c == '{') {
             char chLetter = szRecord[1];

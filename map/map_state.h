@@ -29,6 +29,19 @@ extern int nUtmZone;
 void MapPixelToTile(int px, int py, int *pnCol, int *pnRow, int *pnOffX, int *pnOffY);
 // Advances the busy indicator of the map window during long scans.
 void StepBusyIndicator();
+// Paces the busy indicator of a scan of the data file: PaceBusyIndicator is called once per record and asks the
+// clock every BUSY_PACE_RECORDS records; the dot moves when more than 750 ms passed since it last moved.
+enum { BUSY_PACE_RECORDS = 4096 };
+struct BusyPacer {
+    DWORD dwLastStep;
+    unsigned nRecords;
+};
+void BeginBusyPacer(BusyPacer *pPacer);
+void StepBusyIndicatorWhenDue(BusyPacer *pPacer);
+inline void PaceBusyIndicator(BusyPacer *pPacer)
+{
+    if (++pPacer->nRecords % BUSY_PACE_RECORDS == 0) StepBusyIndicatorWhenDue(pPacer);
+}
 
 // Colour cells collected by the reading handlers between two positions: two rows of 500 cells; the handlers append
 // at row nSwathRow, column nSwathCellCount while bSwathSampling is 1. The position handler hands a closed row to

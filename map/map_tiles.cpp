@@ -191,8 +191,10 @@ void MakeRoomForLayer()
     }
 }
 
-HBITMAP TakeBitmap(int nWidth, int nHeight)
+// A bitmap of the size: a spare one, or a new one (*pbWhite set: it is white already).
+HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
 {
+    *pbWhite = false;
     for (size_t i = spareBitmaps.size(); i-- > 0;) {
         SpareBitmap spare = spareBitmaps[i];
         spareBitmaps[i] = spareBitmaps.back();
@@ -200,6 +202,7 @@ HBITMAP TakeBitmap(int nWidth, int nHeight)
         if (spare.nWidth == nWidth && spare.nHeight == nHeight) return spare.hBitmap;
         DeleteObject(spare.hBitmap);  // of a size no longer in use
     }
+    *pbWhite = true;
     return CreateCompatibleBitmap(StoreContext(), nWidth, nHeight);
 }
 
@@ -209,7 +212,8 @@ bool UseLayer(TileLayer &layer)
     layer.nLastUse = ++nUseClock;
     if (layer.hBitmap) return true;
     MakeRoomForLayer();
-    HBITMAP h = TakeBitmap(layer.nWidth, layer.nHeight);
+    bool bWhite = false;
+    HBITMAP h = TakeBitmap(layer.nWidth, layer.nHeight, &bWhite);
     if (!h) return false;
     bool bRestored = true;
     if (layer.bPlain) {
@@ -217,7 +221,7 @@ bool UseLayer(TileLayer &layer)
         SelectObject(hdc, h);
         if (layer.nLayer == 0)
             DrawTileGrid(hdc, layer.col, layer.row);
-        else
+        else if (!bWhite)
             PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
     } else {
         size_t nBytes = LayerBytes(layer);
@@ -343,10 +347,18 @@ void FreeMapTiles()
         DeleteDC(hdcStore);
         hdcStore = nullptr;
     }
-    for (TileLayer *layer : hotLayers) DeleteObject(layer->hBitmap);
+    // The bitmaps in use wait as spares for the tiles made next (a rebuild follows at once); those of another
+    // size than the tiles have now are freed.
+    for (TileLayer *layer : hotLayers) spareBitmaps.push_back({layer->hBitmap, layer->nWidth, layer->nHeight});
     hotLayers.clear();
-    for (SpareBitmap &spare : spareBitmaps) DeleteObject(spare.hBitmap);
-    spareBitmaps.clear();
+    size_t nKept = 0, nLimit = HotLayerLimit();
+    for (SpareBitmap &spare : spareBitmaps) {
+        if (spare.nWidth == nTileWidth && spare.nHeight == nTileHeight && nKept < nLimit)
+            spareBitmaps[nKept++] = spare;
+        else
+            DeleteObject(spare.hBitmap);
+    }
+    spareBitmaps.resize(nKept);
     mapTiles.clear();
     std::vector<unsigned char>().swap(scratchPixels);
     std::vector<unsigned char>().swap(scratchPacked);

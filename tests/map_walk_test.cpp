@@ -582,3 +582,41 @@ TEST_F(MapTest, SwathEdgesLongerThanAnySegmentDrawNothing)
 }
 
 }  // namespace
+
+namespace {
+
+// The rebuild and the extent check ask the clock once every few thousand records, not for every record, and the
+// busy dot still moves when the clock says more than 750 ms have passed.
+TEST_F(MapWalkTest, LongScansAskTheClockEveryFewThousandRecords)
+{
+    OpenFile(L"long.T61");
+    SetUpSurvey();
+    const int nRecords = 30000;
+    std::string block = HeaderStart() + PaddedRecord("{0         0.000");
+    std::string reading = ReadingRecord(kWordA);
+    for (int i = 0; i < nRecords; ++i) block += reading;
+    ASSERT_EQ(WriteDataRecords(block.data(), nRecords + 2), 1);
+    FlushDataFile();
+    int nAsked = 0;
+    DWORD dwNow = 0;
+    PlatformSetTickSource([&] {
+        ++nAsked;
+        return dwNow += 1000;  // a second passes between two looks at the clock
+    });
+    const int nBusyBefore = nBusyStep;
+    ReplotMapEm61Mk2();
+    const int nAskedByRebuild = nAsked;
+    nAsked = 0;
+    bGpsPositionValid = 1;
+    PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+    CheckDataFileFitsMap(nullptr);
+    const int nAskedByCheck = nAsked;
+    PlatformSetTickSource(nullptr);
+    EXPECT_LE(nAskedByRebuild, nRecords / BUSY_PACE_RECORDS + 3);
+    EXPECT_LE(nAskedByCheck, nRecords / BUSY_PACE_RECORDS + 3);
+    EXPECT_GE(nAskedByRebuild, nRecords / BUSY_PACE_RECORDS);
+    // The dot moved at each look: seven looks, the step goes round the five places.
+    EXPECT_EQ(nBusyStep, (nBusyBefore + nRecords / BUSY_PACE_RECORDS * 2) % 5);
+}
+
+}  // namespace

@@ -207,6 +207,43 @@ TEST(PlatformDrawing, ClippedAndFarOffLinesMatchTheUnclippedLine) {
     }
 }
 
+// Lines whose spans pass 2^31 and 2^32 / 2 at every slope: each visible pixel sits at the minor offset
+// round(i x minor / major) of its step i, worked out here in 128 bits.
+TEST(PlatformDrawing, VeryLongLinesKeepTheirExactPixels) {
+    struct Line {
+        int x0, y0, x1, y1;
+    };
+    const Line lines[] = {{-2147483647, -3, 2147483647, 40},   {-2147483000, 50, 2147483600, -9},
+                          {2147483647, 17, -2147483648, 30},   {-1999999999, -1234567, 2000000001, 1234601},
+                          {-2147483648, -2147483648, 2147483647, 2147483647}, {-5, -2147483000, 30, 2147483000},
+                          {-1000000000, 7, 1000000000, 8}};
+    for (const Line &l : lines) {
+        Surface s(40, 40);
+        MoveToEx(s.dc, l.x0, l.y0, nullptr);
+        LineTo(s.dc, l.x1, l.y1);
+        const int64_t adx = std::llabs(int64_t(l.x1) - l.x0), ady = std::llabs(int64_t(l.y1) - l.y0);
+        const bool xMajor = adx >= ady;
+        const int64_t major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+        const int sx = l.x0 < l.x1 ? 1 : -1, sy = l.y0 < l.y1 ? 1 : -1;
+        int nExpected = 0;
+        for (int m = 0; m < 40; m++) {
+            // Step i of the major axis that lands on column or row m, and its pixel.
+            int64_t i = xMajor ? (sx > 0 ? m - int64_t(l.x0) : int64_t(l.x0) - m)
+                               : (sy > 0 ? m - int64_t(l.y0) : int64_t(l.y0) - m);
+            if (i < 0 || i >= major) continue;
+            int64_t off = int64_t((__int128(2) * i * minor + major) / (__int128(2) * major));
+            int64_t other = xMajor ? l.y0 + sy * off : l.x0 + sx * off;
+            if (other < 0 || other >= 40) continue;
+            int x = xMajor ? m : int(other), y = xMajor ? int(other) : m;
+            EXPECT_EQ(s.At(x, y), kBlack) << l.x0 << "," << l.y0 << " -> " << l.x1 << "," << l.y1 << " at " << x
+                                          << "," << y;
+            nExpected++;
+        }
+        EXPECT_GT(nExpected, 0) << l.x0 << "," << l.y0;
+        EXPECT_EQ(s.Ink(), nExpected) << l.x0 << "," << l.y0 << " -> " << l.x1 << "," << l.y1 << "\n" << s.Dump();
+    }
+}
+
 TEST(PlatformDrawing, WidePenDrawsADotForAZeroLengthSegment) {
     Surface s(21, 21);
     HPEN pen = CreatePen(PS_SOLID, 5, kRed);

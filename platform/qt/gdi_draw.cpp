@@ -47,6 +47,17 @@ const std::vector<int> &DashPattern(int style) {
     return solid;
 }
 
+// Minor offset of step i of a line, floor((2 i minor + major) / (2 major)), and the remainder of that division;
+// exact in 64 bits for 0 <= i < major and 0 <= minor <= major < 2^32: i is taken in two halves of 16 bits so that
+// no product passes 2^51.
+void MinorOffsetAt(int64_t i, int64_t minor, int64_t major, int64_t *offset, int64_t *remainder) {
+    const int64_t a = 2 * minor, d = 2 * major;
+    const int64_t high = (i >> 16) * a;
+    const int64_t rest = (high % d) * 65536 + (i & 0xFFFF) * a + major;
+    *offset = (high / d) * 65536 + rest / d;
+    *remainder = rest % d;
+}
+
 // One-pixel line from (x0, y0) to (x1, y1), last pixel left out. Step i along the major axis puts its pixel at
 // the minor offset round(i * minor / major). Only the steps whose pixels fall inside the clip are visited, so lines
 // to far-off points cost no more than the visible part. `step` carries the dash position across the segments of
@@ -70,7 +81,9 @@ void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int 
     const int64_t ma0 = xMajor ? x0 : y0, mi0 = xMajor ? y0 : x0;
     const int sMa = xMajor ? sx : sy, sMi = xMajor ? sy : sx;
     auto minorOffset = [&](int64_t i) {
-        return int64_t((__int128(2) * i * minor + major) / (__int128(2) * major));  // spans beyond 2^31
+        int64_t offset, remainder;
+        MinorOffsetAt(i, minor, major, &offset, &remainder);
+        return offset;
     };
     // Steps whose major coordinate lies inside the clip.
     const int64_t maLo = xMajor ? clip.left() : clip.top(), maHi = xMajor ? clip.right() : clip.bottom();
@@ -93,12 +106,21 @@ void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int 
     };
     iLo = firstAtLeast(iLo, iHi, offLo);
     iHi = firstAtLeast(iLo, iHi, offHi + 1) - 1;
+    // The offset of the first visible step, then one addition per step.
+    int64_t offset, remainder;
+    if (iLo <= iHi) MinorOffsetAt(iLo, minor, major, &offset, &remainder);
+    const int64_t twiceMinor = 2 * minor, twiceMajor = 2 * major;
     for (int64_t i = iLo; i <= iHi; i++) {
-        int64_t ma = ma0 + sMa * i, mi = mi0 + sMi * minorOffset(i);
+        int64_t ma = ma0 + sMa * i, mi = mi0 + sMi * offset;
         int x = int(xMajor ? ma : mi), y = int(xMajor ? mi : ma);
         bool on = period == 0 || ((firstStep + i) % period) < pattern[0];
         if (on) PutPixel(image, clip, x, y, ink);
         else if (paintGaps) PutPixel(image, clip, x, y, gap);
+        remainder += twiceMinor;
+        if (remainder >= twiceMajor) {
+            remainder -= twiceMajor;
+            offset++;
+        }
     }
 }
 
