@@ -61,6 +61,10 @@ void UnlockPortExchange(int nDevice);
 // ---------------------------------------------------------------------------------------------------------------
 // nInstrumentCmdReply: -1 no answer yet, 1 "OK" (triggered), 0 "OV" (streaming).
 int SendInstrumentCommand(char c1, char c2, int bReopen);
+// A re-arm of a running instrument: the same exchange, but only the confirmation that chose the decoding mode at
+// the start of the run (nInstrumentCmdReply) confirms; the other one is a failed try, like no answer, and never
+// changes the mode. Returns 1 when confirmed.
+int SendInstrumentReArm(char c1, char c2);
 
 // ---------------------------------------------------------------------------------------------------------------
 // Instrument readers

@@ -186,7 +186,8 @@ DWORD GpsNmeaReaderThread(void *)
 int HandleGpsConnectionBreak()
 {
     if (nRecordingState == 1) CallWriteTaggedRecord(L"GPS CONN BRK", 'X');
-    if (bDisconnectAlarm == 1) PlaySound(L"SOUND_RING", hInst, SND_ASYNC | SND_RESOURCE | SND_NOSTOP | SND_NODEFAULT);
+    // An alarm is never skipped for another sound that is playing.
+    if (bDisconnectAlarm == 1) PlaySound(L"SOUND_RING", hInst, SND_ASYNC | SND_RESOURCE | SND_NODEFAULT);
     PaintGpsFieldsRed();
     CloseGpsPortHandle();
     int nResult = 0;

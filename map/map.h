@@ -118,6 +118,14 @@ void DrawCrossHair(HDC hdc, int x, int y);
 void ShowPleaseWait();
 void ShowWaitingForGps();
 
+// Segments of the survey: the longest move between two fixes that is drawn as one segment (map units, from the
+// longest walk between two fixes, the swath edges and the set-back); 1 when a move of (dx, dy) map units is longer;
+// 1 when a footprint (left x, y, right x, y in map units) is wider than that or either end moved farther from the
+// previous footprint (pdOld, may be nullptr). The live map and the rebuild break the track and the swath there.
+double MapSegmentLimit();
+int MapMoveBreaks(double dx, double dy);
+int MapFootprintBreaks(const double *pdOld, const double *pdNew);
+
 // ---------------------------------------------------------------------------------------------------------------
 // Replot from the data file
 // ---------------------------------------------------------------------------------------------------------------

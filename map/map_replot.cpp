@@ -19,15 +19,6 @@ namespace {
 const int HEADER_SKIP_RECORDS = 300;
 const DWORD BUSY_STEP_MS = 750;
 
-// The number of a map-point record, characters 2..15.
-double MapPointValue(const char *szRecord)
-{
-    char szNumber[15];
-    memcpy(szNumber, szRecord + 2, 14);
-    szNumber[14] = 0;
-    return TextToDouble(szNumber);
-}
-
 // EM61 zero offsets of an 'O' record, characters 1..9.
 double OffsetValue(const char *szRecord)
 {
@@ -124,7 +115,10 @@ void ReplotFromDataFile(const ReplotMember &member)
     int anCells[SWATH_CELLS_PER_ROW];
     int nCells = 0;
     bool bCollect = false;
-    double adSet[4] = {0, 0, 0, 0};
+    // The set being read (four coordinates, a bit for each read whole) and the previous edge (none after a break).
+    double adSet[4] = {0, 0, 0, 0}, adPrevEdge[4] = {0, 0, 0, 0};
+    int nSetItems = 0;
+    bool bPrevEdge = false;
     int anPrevEdge[4] = {0, 0, 0, 0}, anEdge[4];
 
     // Station marks are drawn only on the track; with a colour view such a rebuild draws nothing.
@@ -147,19 +141,32 @@ void ReplotFromDataFile(const ReplotMember &member)
             }
             if (chLetter < 'a' || chLetter > (member.pfnPlotSet ? 'l' : 'h')) continue;
             int nItem = (chLetter - 'a') % 4;
-            adSet[nItem] = MapPointValue(szRecord);
+            if (nItem == 0) nSetItems = 0;
+            if (ReadMapPointValue(szRecord, &adSet[nItem])) nSetItems |= 1 << nItem;
             if (nItem != 3) continue;
+            // A set with a damaged record, or a footprint wider than any can be, breaks the track and the swath.
+            if (nSetItems != 0xF || MapFootprintBreaks(nullptr, adSet)) {
+                bPrevEdge = false;
+                nCells = 0;
+                continue;
+            }
             WorldToMapPixels(&anEdge[0], &anEdge[1], &anEdge[2], &anEdge[3], adSet[0], adSet[1], adSet[2], adSet[3]);
             if (member.pfnPlotSet) {
                 member.pfnPlotSet(hdcMem, (chLetter - 'a') / 4, anEdge);
             } else if (!bColour) {
                 PlotTrackPoint(hdcMem, anEdge[0], anEdge[1], anEdge[2], anEdge[3]);
             } else if (chLetter == 'h') {
-                SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
-                                 anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
+                // Nothing is filled across a jump farther than any walk between two fixes.
+                if (bPrevEdge && !MapFootprintBreaks(adPrevEdge, adSet))
+                    SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1],
+                                     anEdge[2], anEdge[3], anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
                 nCells = 0;
             }
-            for (int i = 0; i < 4; ++i) anPrevEdge[i] = anEdge[i];
+            for (int i = 0; i < 4; ++i) {
+                anPrevEdge[i] = anEdge[i];
+                adPrevEdge[i] = adSet[i];
+            }
+            bPrevEdge = true;
             continue;
         }
         if (!bColour) continue;
