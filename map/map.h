@@ -111,6 +111,9 @@ void PlotColourSwathTable(HDC hdc, int nlx, int nly, int nrx, int nry, int olx, 
 // bTwoSensors splits each cell into two six-bit colours. Draws nothing for no cells or a segment of no length.
 void SpreadSwathCells(HDC hdc, const int *pnCells, int nCells, int bTwoSensors, int nlx, int nly, int nrx, int nry,
                       int olx, int oly, int orx, int ory);
+// EM34-3 station mode: the footprint mark of one coil separation (0 10 m blue, 1 20 m red, 2 40 m dark green):
+// a bar with the 1- or 2-pixel pen for styles 4 and 5, a dot at its middle otherwise.
+void PlotSeparationMark(HDC hdc, int nSeparation, const int anEdge[4]);
 void DrawCrossHair(HDC hdc, int x, int y);
 void ShowPleaseWait();
 void ShowWaitingForGps();

@@ -319,18 +319,6 @@ int Em38Mk2ReadingCell(const char *szRecord, int *pnCell)
     return 1;
 }
 
-// EM34-3 stations: one mark per coil separation (10 m blue, 20 m red, 40 m dark green) by the plot style.
-void PlotStationSet(HDC hdc, int nSet, const int anEdge[4])
-{
-    HPEN ahPen[3] = {hpenBlue, hpenRed, hpenDarkGreen};
-    HPEN ahPen2[3] = {hpenBlue2, hpenRed2, hpenDarkGreen2};
-    HBRUSH ahBrush[3] = {hbrBlue, hbrRed, hbrDarkGreen};
-    if (nSet < 0 || nSet > 2) return;
-    if (nCursorSize == 4) PlotTrackSegmentStyled(hdc, anEdge[0], anEdge[1], anEdge[2], anEdge[3], ahPen[nSet]);
-    else if (nCursorSize == 5) PlotTrackSegmentStyled(hdc, anEdge[0], anEdge[1], anEdge[2], anEdge[3], ahPen2[nSet]);
-    else PlotMidpointDot(hdc, anEdge[0], anEdge[1], anEdge[2], anEdge[3], ahPen[nSet], ahBrush[nSet]);
-}
-
 }  // namespace
 
 void ReplotMapEm31()
@@ -349,7 +337,7 @@ void ReplotMapEm38()
 
 void ReplotMapEm34()
 {
-    const ReplotMember member = {nullptr, nullptr, "", 0, 1, PlotStationSet};
+    const ReplotMember member = {nullptr, nullptr, "", 0, 1, PlotSeparationMark};
     ReplotFromDataFile(member);
 }
 

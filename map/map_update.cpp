@@ -10,6 +10,8 @@
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 #include "map/pens.h"
+#include "processing/conductivity_handlers.h"
+#include "processing/handler_state.h"
 
 int nMapTrackState = 0;
 int nGpsOffsetSign = 0;
@@ -326,7 +328,11 @@ void ShowViewWithCursor(HWND hwndMapWindow)
 
 }  // namespace
 
-void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance)
+namespace {
+
+// The view part of a position update (extent, first placement, re-centring, automatic scrolling, cursor): false
+// when the position only placed the view.
+bool PlaceViewAtPosition(HWND hwndMapWindow, double dNorthing, double dEasting, int *pnPx, int *pnPy)
 {
     int px, py, pxSame, pySame;
     WorldToMapPixels(&px, &py, &pxSame, &pySame, dEasting, dNorthing, dEasting, dNorthing);
@@ -355,7 +361,7 @@ void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, doubl
         nTileRowMax = 1000;
         ShowViewWithCursor(hwndMapWindow);
         bMapViewPlaced = 1;
-        return;
+        return false;
     }
 
     int col, row, ox, oy;
@@ -442,18 +448,14 @@ void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, doubl
     if (nViewTileCol != nOldCol || nViewTileRow != nOldRow) TakeViewBlock();
     nCursorWndX = px - nViewLeft;
     nCursorWndY = nViewBottom - py - 1;
+    *pnPx = px;
+    *pnPy = py;
+    return true;
+}
 
-    if (nRecState == 1 && dDistance > 0.0) {
-        HDC hdcMem = CreateCompatibleDC(nullptr);
-        if (hdcMem) {
-            if (nGpsOffsetSign == 1)
-                FootprintStepPath(hdcMem, dEasting, dNorthing);
-            else
-                FootprintStepStraight(hdcMem, dEasting, dNorthing);
-            DeleteDC(hdcMem);
-        }
-    }
-
+// The end of a position update: view and cursor shown, the near-edge check, the last position's pixel.
+void FinishPositionUpdate(HWND hwndMapWindow, int px, int py)
+{
     if (bGpsActive == 1) ShowViewWithCursor(hwndMapWindow);
 
     if ((nTileColMin < nTileIndexMin || nTileRowMin < nTileIndexMin || nTileColMax > nTileIndexMax ||
@@ -466,5 +468,112 @@ void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, doubl
     nLastPosPixelY = py;
 }
 
-// Station mode: the stations are not drawn on the map yet, so a position in survey mode 2 draws nothing.
-void UpdateMapDisplayMode2(HWND, int, double, double, double) {}
+}  // namespace
+
+void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance)
+{
+    int px = 0, py = 0;
+    if (!PlaceViewAtPosition(hwndMapWindow, dNorthing, dEasting, &px, &py)) return;
+
+    if (nRecState == 1 && dDistance > 0.0) {
+        HDC hdcMem = CreateCompatibleDC(nullptr);
+        if (hdcMem) {
+            if (nGpsOffsetSign == 1)
+                FootprintStepPath(hdcMem, dEasting, dNorthing);
+            else
+                FootprintStepStraight(hdcMem, dEasting, dNorthing);
+            DeleteDC(hdcMem);
+        }
+    }
+    FinishPositionUpdate(hwndMapWindow, px, py);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Station mode (EM34-3, manual stations): one footprint per coil separation, each set back by its own offset
+// ---------------------------------------------------------------------------------------------------------------
+namespace {
+
+double dStationPrevX = 0.0, dStationPrevY = 0.0;
+int anStationPrevFoot[3][4];
+int abStationPrevShown[3];
+
+}  // namespace
+
+void PlotSeparationMark(HDC hdc, int k, const int an[4])
+{
+    if (k < 0 || k > 2) return;
+    HPEN ahPen[3] = {hpenBlue, hpenRed, hpenDarkGreen};
+    HPEN ahPen2[3] = {hpenBlue2, hpenRed2, hpenDarkGreen2};
+    HBRUSH ahBrush[3] = {hbrBlue, hbrRed, hbrDarkGreen};
+    if (nCursorSize == 4) PlotTrackSegmentStyled(hdc, an[0], an[1], an[2], an[3], ahPen[k]);
+    else if (nCursorSize == 5) PlotTrackSegmentStyled(hdc, an[0], an[1], an[2], an[3], ahPen2[k]);
+    else PlotMidpointDot(hdc, an[0], an[1], an[2], an[3], ahPen[k], ahBrush[k]);
+}
+
+namespace {
+
+void StationFootprintStep(HDC hdcMem, double x, double y)
+{
+    const int abShown[3] = {bEm34Sep10Shown, bEm34Sep20Shown, bEm34Sep40Shown};
+    if (nMapTrackState == 0) {
+        dStationPrevX = x;
+        dStationPrevY = y;
+        for (int k = 0; k < 3; ++k) abStationPrevShown[k] = abShown[k];
+        WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
+        nMapTrackState = 1;
+        return;
+    }
+    const double L = std::hypot(x - dStationPrevX, y - dStationPrevY);
+    if (!(L > 0.0)) return;
+    const double ux = (x - dStationPrevX) / L, uy = (y - dStationPrevY) / L;
+    const double adOffset[3] = {dEm34Offset10, dEm34Offset20, dEm34Offset40};
+    const int bFirstPair = nMapTrackState == 1;
+    int anNew[3][4];
+    for (int k = 0; k < 3; ++k) {
+        double adNew[4], adOld[4];
+        const double o = adOffset[k];
+        FootprintEnds(x - o * ux, y - o * uy, ux, uy, dSwathLeft, dSwathRight, adNew);
+        FootprintEnds(dStationPrevX - o * ux, dStationPrevY - o * uy, ux, uy, dSwathLeft, dSwathRight, adOld);
+        FootprintToPixels(adNew, anNew[k]);
+        if (bFirstPair) {
+            FootprintToPixels(adOld, anStationPrevFoot[k]);
+            if (abStationPrevShown[k]) WriteMarkerRecords('{', k + 1, adOld[0], adOld[1], adOld[2], adOld[3]);
+        }
+        if (abShown[k]) WriteMarkerRecords('{', k + 1, adNew[0], adNew[1], adNew[2], adNew[3]);
+    }
+    if (nColorMapView != 0) {
+        const int *o = anStationPrevFoot[0];
+        PlotColourSwath(hdcMem, anNew[0][0], anNew[0][1], anNew[0][2], anNew[0][3], o[0], o[1], o[2], o[3]);
+    } else {
+        for (int k = 0; k < 3; ++k) {
+            if (bFirstPair && abStationPrevShown[k]) PlotSeparationMark(hdcMem, k, anStationPrevFoot[k]);
+            if (abShown[k]) PlotSeparationMark(hdcMem, k, anNew[k]);
+        }
+    }
+    nMapTrackState = bFirstPair ? 2 : 3;
+    dStationPrevX = x;
+    dStationPrevY = y;
+    for (int k = 0; k < 3; ++k) {
+        abStationPrevShown[k] = abShown[k];
+        for (int i = 0; i < 4; ++i) anStationPrevFoot[k][i] = anNew[k][i];
+    }
+}
+
+}  // namespace
+
+void UpdateMapDisplayMode2(HWND hwndMapWindow, int nRecState, double dNorthing, double dEasting, double dDistance)
+{
+    int px = 0, py = 0;
+    if (PlaceViewAtPosition(hwndMapWindow, dNorthing, dEasting, &px, &py)) {
+        if (nRecState == 1 && dDistance > 0.0 && bMapSegmentPending == 1) {
+            HDC hdcMem = CreateCompatibleDC(nullptr);
+            if (hdcMem) {
+                StationFootprintStep(hdcMem, dEasting, dNorthing);
+                DeleteDC(hdcMem);
+            }
+        }
+        FinishPositionUpdate(hwndMapWindow, px, py);
+    }
+    // Each recorded station draws one segment.
+    if (nInstrumentType == INSTRUMENT_EM34 && nSurveyModePrev == 2) bMapSegmentPending = 0;
+}

@@ -12,7 +12,9 @@
 #include "core/logging_command.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "displays/bar_windows.h"
 #include "displays/displays.h"
+#include "displays/numbers.h"
 #include "displays/profiles.h"
 #include "displays/reading_windows.h"
 #include "displays/scales.h"
@@ -146,6 +148,18 @@ void ShowMarkerLamp(bool bMarker)
     WriteStatusBox(log.hdc, rcStatusMarker, hFontBold, bShow ? L"Marker" : L" ");
 }
 
+// The bar windows' step of this reading (the EM34-3 has no I bar).
+void StepBars(const int yBarQ[4], const int yBarI[4], bool bIBar)
+{
+    {
+        WindowDc q(hwndBarQ);
+        if (q.hdc) UpdateBarQBars(q.hdc, yBarQ);
+    }
+    if (!bIBar) return;
+    WindowDc i(hwndBarI);
+    if (i.hdc) UpdateBarIBars(i.hdc, yBarI);
+}
+
 void WriteBoldBox(const RECT &rc, const wchar_t *szText)
 {
     ScopedWindowDc log(hwndLog);
@@ -184,6 +198,14 @@ LRESULT HandleTextReading(bool bEm38)
         if (FrameOfThisRun(r.dwTick)) WriteEmRawRecordOf(r.rec, r.dwTick);
         AdvanceStationAndShow(yCurve);
     }
+    {
+        WindowDc numbers(hwndNumbers);
+        if (numbers.hdc) {
+            if (bEm38) DrawEm38Numbers(numbers.hdc, nComponent, r.chDipole, r.nRange, r.v1, r.nModeIndex);
+            else DrawEm31Mk2Numbers(numbers.hdc, nComponent, r.chDipole, r.nRange, r.v1, r.v2, r.bBattery);
+        }
+    }
+    if (bEm38 || !r.bBattery) StepBars(yBarQ, yBarI, true);  // a battery record leaves the bars as they are
     ShowMarkerLamp(bSwitch);
     szInstrumentRecord[0] = 0;
     return 0;
@@ -262,6 +284,8 @@ void AcceptStation()
         dChannelValue[k] = adStationValues[k];
         bChannelValid[k] = abStationValid[k];
     }
+    // The separations read at this station (the station-mode map marks each of them).
+    bEm34Sep10Shown = bEm34Sep20Shown = bEm34Sep40Shown = 0;
     if (abStationValid[0] || abStationValid[3]) bEm34Sep10Shown = 1;
     if (abStationValid[1] || abStationValid[4]) bEm34Sep20Shown = 1;
     if (abStationValid[2] || abStationValid[5]) bEm34Sep40Shown = 1;
@@ -323,6 +347,12 @@ void ShowProcedurePrompt(const wchar_t *szText)
     if (hFontNormal) SelectObject(log.hdc, hFontNormal);
 }
 
+void ShowEm38Mk2Numbers(char chDipole, double p, double q, double r, double s)
+{
+    WindowDc numbers(hwndNumbers);
+    if (numbers.hdc) DrawEm38Mk2Numbers(numbers.hdc, chDipole, p, q, r, s);
+}
+
 void NextCalStep(int nStep)
 {
     nEm38Mk2CalStep = nStep;
@@ -360,22 +390,31 @@ void RestoreCalibrationBackup()
     for (int e : kCalOffsetElements) adCalibration[e] = adCalibrationBackup[e];
 }
 
+// A sampling step within its 2 seconds: the prompt and the numbers shown, a reading of the wanted dipole counted
+// and summed into the elements given for p, q, r, s. False once the time is over.
+bool TakeCalibrationSample(DWORD dwElapsed, const wchar_t *szPrompt, char chWanted, char chDipole, double p, double q,
+                           double r, double s, const int anSum[4])
+{
+    if (dwElapsed > 2000) return false;
+    ShowProcedurePrompt(szPrompt);
+    ShowEm38Mk2Numbers(chDipole, p, q, r, s);
+    if (chDipole == chWanted) {
+        nCalSampleCount++;
+        adCalSum[anSum[0]] += p;
+        adCalSum[anSum[1]] += q;
+        adCalSum[anSum[2]] += r;
+        adCalSum[anSum[3]] += s;
+    }
+    return true;
+}
+
 // One reading of the running procedure (p, q, r, s and the dipole decoded).
 void StepCalibration(double p, double q, double r, double s, char chDipole)
 {
     const DWORD dwElapsed = GetTickCount() - dwCalibStepTick;
     if (nCalPhase == 1) {
-        if (dwElapsed <= 2000) {
-            ShowProcedurePrompt(L"Vertical Calibration");
-            if (chDipole == 'V') {
-                nCalSampleCount++;
-                adCalSum[2] += q;
-                adCalSum[0] += s;
-                adCalSum[10] += p;
-                adCalSum[8] += r;
-            }
-            return;
-        }
+        static const int anVertical[4] = {10, 2, 8, 0};  // sums of p, q, r, s
+        if (TakeCalibrationSample(dwElapsed, L"Vertical Calibration", 'V', chDipole, p, q, r, s, anVertical)) return;
         nCalPhase = 2;
         if (nCalSampleCount < 30) {
             NextCalStep(4);
@@ -408,17 +447,9 @@ void StepCalibration(double p, double q, double r, double s, char chDipole)
         }
         break;
     case 2:
-        if (dwElapsed <= 2000) {
-            ShowProcedurePrompt(L"Horizontal Calibration");
-            if (chDipole == 'H') {
-                nCalSampleCount++;
-                adCalSum[6] += q;
-                adCalSum[4] += s;
-                adCalSum[14] += p;
-                adCalSum[12] += r;
-            }
+        static const int anHorizontal[4] = {14, 6, 12, 4};
+        if (TakeCalibrationSample(dwElapsed, L"Horizontal Calibration", 'H', chDipole, p, q, r, s, anHorizontal))
             break;
-        }
         if (nCalSampleCount < 30) {
             NextCalStep(5);
             break;
@@ -569,6 +600,11 @@ LRESULT HandleEm34Reading(HWND, UINT, WPARAM, LPARAM)
                 if (nSurveyModePrev == 2) ShowReadingOfStation(nReadingInStation);
             }
         }
+        {
+            WindowDc numbers(hwndNumbers);
+            if (numbers.hdc) DrawEm34Numbers(numbers.hdc, nComponent, r.chDipole, r.nRange, r.v1, (int)r.v2);
+        }
+        StepBars(yBarQ, yBarI, false);
         if (bManualSampleSeries != 1) {
             ScopedWindowDc log(hwndLog);
             if (log.hdc) {
@@ -653,6 +689,8 @@ LRESULT HandleEm38Mk2Reading(HWND, UINT, WPARAM, LPARAM)
         if (FrameOfThisRun(dwTick)) WriteEm38Mk2RawRecord(achFrame);
         AdvanceStationAndShow(yCurve);
     }
+    ShowEm38Mk2Numbers(chDipole, p, q, r, s);
+    StepBars(yBarQ, yBarI, true);
     ShowMarkerLamp(bSwitch);
     szInstrumentRecord[0] = 0;
     return 0;

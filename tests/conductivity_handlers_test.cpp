@@ -542,3 +542,77 @@ TEST_F(RebuildAgainstLiveTest, Em38Mk2RebuildTakesTheOffsetRecordsOfTheLine)
 }
 
 }  // namespace
+
+namespace {
+
+// Station mode: each recorded station draws one segment, one mark per separation read at it; a position without a
+// recorded station draws nothing; the rebuild from the file draws the same marks.
+TEST_F(RebuildAgainstLiveTest, StationModeMarksEachSeparationReadAtTheStation)
+{
+    OpenFile(L"stationmap.T34");
+    nInstrumentType = INSTRUMENT_EM34;
+    nSurveyModePrev = 2;
+    nColorMapView = 0;
+    nCursorSize = 5;
+    dEm34Offset10 = 0.0;
+    dEm34Offset20 = 1.0;
+    dEm34Offset40 = 2.0;
+    nSensorsMinus1 = 0;
+    dGpsOffsetY = 0.0;
+    dSwathLeft = dSwathRight = 0.5;
+    StartLogging(kEast, kNorth);
+    nRecordingState = 1;
+    char rec[DATA_RECORD_MAX];
+    BeginRecord(rec);
+    memcpy(rec, "X$STARTED", 9);
+    WriteDataRecord(rec);
+    UpdateMapDisplayMode2(hwndMap, 1, kNorth, kEast, 0.0);
+    struct Step {
+        int nMetre;
+        int ab[3];  // separations read at the station; none: no station recorded
+        bool bStation;
+    } steps[] = {{5, {1, 1, 1}, true}, {10, {0, 1, 0}, true}, {15, {0, 0, 0}, false}, {20, {1, 1, 1}, true}};
+    for (const Step &s : steps) {
+        bEm34Sep10Shown = s.ab[0];
+        bEm34Sep20Shown = s.ab[1];
+        bEm34Sep40Shown = s.ab[2];
+        if (s.bStation) bMapSegmentPending = 1;
+        UpdateMapDisplayMode2(hwndMap, 1, kNorth, kEast + s.nMetre, 5.0);
+        EXPECT_EQ(bMapSegmentPending, 0);
+    }
+    FlushDataFile();
+    // 10 pixels a metre: the 10 m mark at the station, the 20 m one a metre behind, the 40 m one two.
+    const COLORREF clrBlue = 0xFF0000, clrRed = 0x0000FF, clrGreen = 0x15B535;  // the pens of the three separations
+    struct Mark {
+        int x;
+        COLORREF clr;
+    } marks[] = {{50, clrBlue}, {40, clrRed}, {30, clrGreen}, {100, RGB(255, 255, 255)}, {90, clrRed},
+                 {80, RGB(255, 255, 255)}, {150, RGB(255, 255, 255)}, {140, RGB(255, 255, 255)},
+                 {200, clrBlue}, {190, clrRed}, {180, clrGreen}};
+    for (const Mark &m : marks) EXPECT_EQ(SurveyPixel(m.x, 0), m.clr) << m.x;
+    // Style 5: bars 2 pixels wide.
+    int nBlue = 0;
+    for (int x = 45; x <= 55; x++) nBlue += SurveyPixel(x, 0) == clrBlue;
+    EXPECT_EQ(nBlue, 2);
+    // Map-point records per separation: the 20 m set at every station, the others where they were read.
+    const std::vector<std::string> points = MapPointRecords(ReadWholeFile(MapDrivePath(szDataFilePath)));
+    int anSet[3] = {0, 0, 0};
+    for (const std::string &r : points)
+        if (r[1] >= 'a' && r[1] <= 'l') anSet[(r[1] - 'a') / 4]++;
+    EXPECT_EQ(anSet[0], 8);
+    EXPECT_EQ(anSet[1], 12);
+    EXPECT_EQ(anSet[2], 8);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    int col, row, ox, oy;
+    MapPixelToTile(0, 0, &col, &row, &ox, &oy);
+    SelectMapTileBitmap(hdcMem, col, row, 1);
+    PlatformSaveSurfacePng(hdcMem, std::string(TEST_OUTPUT_DIR) + "/station_mode_map_three_stations.png");
+    DeleteDC(hdcMem);
+
+    const LayerPicture live = SurveyLayer();
+    CreateMapTiles(1);
+    RebuildMapForInstrument();
+    EXPECT_TRUE(SurveyLayer().pixels == live.pixels);
+}
+
+}  // namespace

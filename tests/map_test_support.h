@@ -181,3 +181,16 @@ inline LayerPicture SurveyLayer()
     DeleteDC(hdcMem);
     return picture;
 }
+
+// The survey-layer pixel at a map pixel; white where no tile holds one.
+inline COLORREF SurveyPixel(int px, int py)
+{
+    int col, row, ox, oy;
+    MapPixelToTile(px, py, &col, &row, &ox, &oy);
+    if (!MapTileExists(col, row)) return RGB(255, 255, 255);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    SelectMapTileBitmap(hdcMem, col, row, 1);
+    COLORREF c = GetPixel(hdcMem, ox, oy);
+    DeleteDC(hdcMem);
+    return c;
+}

@@ -26,18 +26,6 @@ std::string ReadingRecord(int nWord1)
     return std::string(rec, 27);
 }
 
-COLORREF SurveyPixel(int px, int py)
-{
-    int col, row, ox, oy;
-    MapPixelToTile(px, py, &col, &row, &ox, &oy);
-    if (!MapTileExists(col, row)) return RGB(255, 255, 255);
-    HDC hdcMem = CreateCompatibleDC(nullptr);
-    SelectMapTileBitmap(hdcMem, col, row, 1);
-    COLORREF c = GetPixel(hdcMem, ox, oy);
-    DeleteDC(hdcMem);
-    return c;
-}
-
 class MapWalkTest : public MapTest {
 protected:
     // Readings of segment i (from position i - 1 to i): count and channel word.
