@@ -6,6 +6,7 @@
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 #include "processing/dispatch.h"
+#include "processing/em384_handler.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
 
@@ -233,6 +234,15 @@ void RunScreenLogCommandCode(int nCode)
         StartNullingCommand();
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 128:
+        if (nInstrumentType == INSTRUMENT_EM384) StartEm384Calibration();
+        break;
+    case 129:
+        if (nInstrumentType == INSTRUMENT_EM384) RemoveEm384Calibration();
+        break;
+    case 141:
+        if (nInstrumentType == INSTRUMENT_EM384) StartEm384DriftControl();
         break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.

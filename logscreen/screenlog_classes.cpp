@@ -8,7 +8,9 @@
 #include "displays/grid.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/sentence_handlers.h"
 #include "processing/gps_position.h"
 
 int nRecordingState = -2;
@@ -30,6 +32,9 @@ const MessageHandlerEntry aScreenLogHandlers[] = {
     {WM_GPS_DOP, OnGpsDopMsg},
     {WM_EM61MK2_READING, OnInstrumentReadingMsg},
     {WM_TILT_SENTENCE, ProcessTiltSentence},
+    {WM_EM384_READING, OnEm384Reading},
+    {WM_DUALEM_READING, OnDualEmReading},
+    {WM_GRAD601_READING, OnGradReading},
     // A failed write or flush of the data file ends recording.
     {WM_DATAFILE_ERROR, OnScreenLogDataFileError},
 };
