@@ -26,27 +26,6 @@ bool IsReadingKind(char c)
     return c == 'D' || c == 'E' || c == 'F' || c == 'M' || c == 'N' || c == 'P' || c == 'Q' || c == 'T';
 }
 
-// Backward reader over whole records of the open file, from its last whole record towards its start.
-struct BackwardScan {
-    HANDLE h;
-    int L;       // record length
-    long nPos;   // offset of the record read last (the next read is the one before it)
-};
-
-// Reads the record before the current one into nnn (zero at the line feed); false when none is left.
-bool ReadPrevious(BackwardScan *s, char *nnn)
-{
-    if (s->nPos - s->L < 0) return false;
-    s->nPos -= s->L;
-    if (SetFilePointer(s->h, (int32_t)s->nPos, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-    DWORD got = 0;
-    if (!ReadFile(s->h, nnn, (DWORD)s->L, &got, nullptr) || got < (DWORD)s->L) return false;
-    int nl = nDataRecordNewline;
-    if (nl < 0 || nl >= s->L) nl = s->L - 1;
-    nnn[nl] = 0;
-    return true;
-}
-
 // The previous offset held in characters 11 to 19 of an offset record.
 double PreviousOffsetOf(const char *nnn)
 {
@@ -68,6 +47,21 @@ void DrawTraces(HWND hwnd, Traces *t)
 }
 
 }  // namespace
+
+// Backward reader over whole records of the open file, from its last whole record towards its start.
+// Reads the record before the current one into nnn (zero at the line feed); false when none is left.
+bool ReadPrevious(BackwardScan *s, char *nnn)
+{
+    if (s->nPos - s->L < 0) return false;
+    s->nPos -= s->L;
+    if (SetFilePointer(s->h, (int32_t)s->nPos, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    DWORD got = 0;
+    if (!ReadFile(s->h, nnn, (DWORD)s->L, &got, nullptr) || got < (DWORD)s->L) return false;
+    int nl = nDataRecordNewline;
+    if (nl < 0 || nl >= s->L) nl = s->L - 1;
+    nnn[nl] = 0;
+    return true;
+}
 
 void RedrawProfileFromFile(HWND hwnd)
 {

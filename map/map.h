@@ -114,6 +114,11 @@ void ShowWaitingForGps();
 // EM61-MK2: rebuilds the survey layer from the open data file (track or colour swath by nColorMapView); leaves
 // the file positioned at its end. The caller prepares the tiles and shows the view afterwards.
 void ReplotMapEm61Mk2();
+// EM38-4 and CS-21: the same with the array readings and a copy of the coefficients in force, updated from the
+// file's coefficient records; the coefficients in force never change.
+void ReplayEm384DataFile();
+// Grad601: one sensor's classes, or both sensors' in each cell.
+void ReplayDataFileGrad();
 
 // Map size and scale kept at the start of a run, restored when a map review ends.
 extern int nMapSizeSaved;

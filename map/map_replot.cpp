@@ -9,7 +9,9 @@
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 #include "map/pens.h"
+#include "processing/em384_decode.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/sentence_handlers.h"
 
 namespace {
 
@@ -57,6 +59,10 @@ struct ReplotMember {
     int (*pfnReadingCell)(const char *szRecord, int *pnCell);
     // Reading record kinds of the instrument.
     const char *szReadingKinds;
+    // Colour class width of the rebuild (nullptr: from scale 1).
+    void (*pfnColourStep)() = nullptr;
+    // 1 when each cell holds two sensors' classes (64 x second + first).
+    int bTwoSensors = 0;
 };
 
 // State of the EM61-MK2 member during one rebuild.
@@ -124,7 +130,8 @@ void ReplotFromDataFile(const ReplotMember &member)
     DWORD dwBusyTick = GetTickCount();
     const bool bColour = nColorMapView != 0;
     double dSavedColorStep = dColorStep;
-    ComputeColorStep(dScale1Min, dScale1Max);
+    if (member.pfnColourStep) member.pfnColourStep();
+    else ComputeColorStep(dScale1Min, dScale1Max);
 
     // The rebuild's own cells: the live handlers' rows are never touched.
     int anCells[SWATH_CELLS_PER_ROW];
@@ -156,7 +163,7 @@ void ReplotFromDataFile(const ReplotMember &member)
             if (!bColour) {
                 PlotTrackPoint(hdcMem, anEdge[0], anEdge[1], anEdge[2], anEdge[3]);
             } else if (chLetter == 'h') {
-                SpreadSwathCells(hdcMem, anCells, nCells, 0, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
+                SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
                                  anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
                 nCells = 0;
             }
@@ -194,4 +201,101 @@ void ReplotMapEm61Mk2()
     dEm61LastValue = 0.0;
     static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT"};
     ReplotFromDataFile(member);
+}
+
+namespace {
+
+// EM38-4 and CS-21 rebuild: a copy of the coefficients, updated from the coefficient records on the way (the
+// value in force, characters 2 to 11); the settings are never changed.
+Em384Coefficients gEm384Coefficients;
+int nArrayLastCell = 0;
+double adSensorReading[4];
+
+// Target of a coefficient record's id: 0..11 adCal, 12..19 adCalB; -1 for other ids.
+int CoefficientTarget(char cId)
+{
+    static const char kIds[] = "123456789ABCDEFGHIJK";
+    static const int anTarget[20] = {8, 9, 10, 11, 0, 1, 2, 3, 4, 5, 6, 7, 12, 14, 13, 15, 16, 18, 17, 19};
+    for (int i = 0; i < 20; i++)
+        if (kIds[i] == cId) return anTarget[i];
+    return -1;
+}
+
+int ArrayExtraRecords(DataFileScan *, char *szRecord)
+{
+    if (szRecord[0] != 'O') return 0;
+    const int t = CoefficientTarget(szRecord[1]);
+    if (t < 0) return 1;
+    char szNumber[11];
+    memcpy(szNumber, szRecord + 2, 10);
+    szNumber[10] = 0;
+    const double d = TextToDouble(szNumber);
+    if (t < 12) gEm384Coefficients.adCal[t] = d;
+    else gEm384Coefficients.adCalB[t - 12] = d;
+    return 1;
+}
+
+void ArrayColourStep()
+{
+    if (nColorMapView % 2 == 0 && nColorMapView >= 2 && nColorMapView <= 8) ComputeColorStep(dScale2Min, dScale2Max);
+    else ComputeColorStep(dScale1Min, dScale1Max);
+}
+
+int Em384ReadingCell(const char *szRecord, int *pnCell)
+{
+    if (nColorMapView >= 1 && nColorMapView <= 8) {
+        Em384Values v;
+        int abValid[16];
+        double adValue[16];
+        DecodeEm384RecordWith(szRecord, gEm384Coefficients, &v, abValid, adValue);
+        const double dMin = nColorMapView % 2 == 0 ? dScale2Min : dScale1Min;
+        nArrayLastCell = ColorScaleIndex(adValue[2 * (nColorMapView - 1)], dMin);
+    }
+    *pnCell = nArrayLastCell;
+    return 1;
+}
+
+// The stored sentence starts at byte 1 of a CS-21 record; its values are those the live handler took.
+int DualEmReadingCell(const char *szRecord, int *pnCell)
+{
+    char szSentence[DATA_RECORD_MAX];
+    int nl = nDataRecordNewline;
+    if (nl < 0 || nl >= DataRecordBytes()) nl = DataRecordBytes() - 1;
+    const int nText = nl - 11 > 0 ? nl - 11 : 0;
+    memcpy(szSentence, szRecord + 1, nText);
+    szSentence[nText] = 0;
+    // The tick and the blanks before it are no part of the sentence.
+    for (int i = nText - 1; i >= 0 && szSentence[i] == ' '; i--) szSentence[i] = 0;
+    double ad[4] = {0, 0, 0, 0};
+    DualEmSentenceValues(szSentence, ad);
+    *pnCell = SensorPairCell(ad[0], ad[1], nSensorsMinus1 == 1);
+    return 1;
+}
+
+int GradReadingCell(const char *szRecord, int *pnCell)
+{
+    char szText[17];
+    memcpy(szText, szRecord, 16);
+    szText[16] = 0;
+    GradSentenceValues(szText, adSensorReading);
+    *pnCell = SensorPairCell(adSensorReading[0], adSensorReading[1], nSensorsMinus1 == 1);
+    return 1;
+}
+
+}  // namespace
+
+void ReplayEm384DataFile()
+{
+    gEm384Coefficients = Em384CoefficientsInForce();
+    nArrayLastCell = 0;
+    static const ReplotMember em384 = {ArrayExtraRecords, Em384ReadingCell, "23456Tt", ArrayColourStep, 0};
+    static const ReplotMember cs21 = {ArrayExtraRecords, DualEmReadingCell, "23456Tt", ArrayColourStep, 0};
+    ReplotFromDataFile(nInstrumentType == INSTRUMENT_CS21 ? cs21 : em384);
+}
+
+void ReplayDataFileGrad()
+{
+    for (double &d : adSensorReading) d = 0.0;
+    ReplotMember grad = {nullptr, GradReadingCell, "DEFMNPQT", nullptr, nSensorsMinus1 == 1 ? 1 : 0};
+    ReplotFromDataFile(grad);
 }

@@ -10,6 +10,13 @@ void RebuildMapForInstrument()
     case INSTRUMENT_EM61MK2:
         ReplotMapEm61Mk2();
         break;
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21:
+        ReplayEm384DataFile();
+        break;
+    case INSTRUMENT_GRAD601:
+        ReplayDataFileGrad();
+        break;
     default:
         // The other instruments' replots come with their decoders.
         break;
