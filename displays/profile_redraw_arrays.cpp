@@ -65,7 +65,10 @@ void AddTracePoint(HWND hwnd, Trace *t, int nPen, double dValue, double dScaleMa
 
 bool IsStationReadingKind(char c) { return c == 'T' || (c >= '2' && c <= '6'); }
 
-// The scan over the open file: the read position is held and restored by the caller.
+Trace gTraces[8];  // 27 KB: kept off the stack
+
+// The scan over the open file with the eight traces emptied: the read position is held and restored by the
+// caller.
 bool BeginScan(BackwardScan *s, DWORD *pdwHeld)
 {
     HANDLE h = hDataFile;
@@ -75,20 +78,12 @@ bool BeginScan(BackwardScan *s, DWORD *pdwHeld)
     *pdwHeld = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
     const DWORD dwSize = GetFileSize(h, nullptr);
     s->nPos = dwSize == INVALID_FILE_SIZE ? 0 : (long)(dwSize / (DWORD)s->L) * s->L;
+    for (Trace &t : gTraces) {
+        t.nCount = 0;
+        t.bEmpty = 1;
+    }
     return true;
 }
-
-// Coefficient a record selector stands for: 0..11 adCal, 12..19 adCalB; -1 for other selectors.
-int CoefficientSlot(char c)
-{
-    static const char kIds[] = "123456789ABCDEFGHIJK";
-    static const int anSlot[20] = {8, 9, 10, 11, 0, 1, 2, 3, 4, 5, 6, 7, 12, 14, 13, 15, 16, 18, 17, 19};
-    for (int i = 0; i < 20; i++)
-        if (kIds[i] == c) return anSlot[i];
-    return -1;
-}
-
-Trace gTraces[8];  // 27 KB: kept off the stack
 
 }  // namespace
 
@@ -97,10 +92,6 @@ void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
     BackwardScan s;
     DWORD dwHeld = 0;
     if (!BeginScan(&s, &dwHeld)) return;
-    for (Trace &t : gTraces) {
-        t.nCount = 0;
-        t.bEmpty = 1;
-    }
     // A copy of the coefficients: older readings are decoded with those in force when they were taken.
     Em384Coefficients k = Em384CoefficientsInForce();
     HWND ahWnd[8];
@@ -131,14 +122,12 @@ void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
             if (c == 'T') x -= 2;
         } else if (c == 'O') {
             // The second value: the coefficient in force before this record, for the older readings.
-            const int nSlot = CoefficientSlot(nnn[1]);
-            if (nSlot < 0) continue;
+            double *pd = Em384CoefficientOf(&k, nnn[1]);
+            if (!pd) continue;
             char szNumber[DATA_RECORD_MAX + 1];
             strncpy(szNumber, nnn + 13, 10);
             szNumber[10] = 0;
-            const double d = TextToDouble(szNumber);
-            if (nSlot < 12) k.adCal[nSlot] = d;
-            else k.adCalB[nSlot - 12] = d;
+            *pd = TextToDouble(szNumber);
         } else if (c == 'S') {
             x -= 2;
             for (int t = 0; t < 8; t++) DrawTraceSegments(ahWnd[t], &gTraces[t], anPen[t]);
@@ -155,10 +144,6 @@ void RedrawDualEmProfileFromFile(HWND hwnd1, HWND hwnd2)
     BackwardScan s;
     DWORD dwHeld = 0;
     if (!BeginScan(&s, &dwHeld)) return;
-    for (Trace &t : gTraces) {
-        t.nCount = 0;
-        t.bEmpty = 1;
-    }
     // Trace t: window 1 for even t, 2 for odd t; pen t / 2 within its sentence half.
     auto Window = [&](int t) { return t % 2 == 0 ? hwnd1 : hwnd2; };
     auto Pen = [](int t) { return t / 2; };

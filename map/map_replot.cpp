@@ -211,27 +211,15 @@ Em384Coefficients gEm384Coefficients;
 int nArrayLastCell = 0;
 double adSensorReading[4];
 
-// Target of a coefficient record's id: 0..11 adCal, 12..19 adCalB; -1 for other ids.
-int CoefficientTarget(char cId)
-{
-    static const char kIds[] = "123456789ABCDEFGHIJK";
-    static const int anTarget[20] = {8, 9, 10, 11, 0, 1, 2, 3, 4, 5, 6, 7, 12, 14, 13, 15, 16, 18, 17, 19};
-    for (int i = 0; i < 20; i++)
-        if (kIds[i] == cId) return anTarget[i];
-    return -1;
-}
-
 int ArrayExtraRecords(DataFileScan *, char *szRecord)
 {
     if (szRecord[0] != 'O') return 0;
-    const int t = CoefficientTarget(szRecord[1]);
-    if (t < 0) return 1;
+    double *pd = Em384CoefficientOf(&gEm384Coefficients, szRecord[1]);
+    if (!pd) return 1;
     char szNumber[11];
     memcpy(szNumber, szRecord + 2, 10);
     szNumber[10] = 0;
-    const double d = TextToDouble(szNumber);
-    if (t < 12) gEm384Coefficients.adCal[t] = d;
-    else gEm384Coefficients.adCalB[t - 12] = d;
+    *pd = TextToDouble(szNumber);
     return 1;
 }
 

@@ -48,6 +48,17 @@ Em384Coefficients Em384CoefficientsInForce()
     return k;
 }
 
+double *Em384CoefficientOf(Em384Coefficients *k, char cId)
+{
+    static const char kIds[] = "123456789ABCDEFGHIJK";
+    // Ids 1..4 the conductivity zeros, 5..C the in-phase means, D..G carrier conductivity of pairs 1..4 (stored
+    // in the order 1, 3, 2, 4), H..K carrier in-phase likewise.
+    static const int anSlot[20] = {8, 9, 10, 11, 0, 1, 2, 3, 4, 5, 6, 7, 12, 14, 13, 15, 16, 18, 17, 19};
+    for (int i = 0; i < 20; i++)
+        if (kIds[i] == cId) return anSlot[i] < 12 ? &k->adCal[anSlot[i]] : &k->adCalB[anSlot[i] - 12];
+    return nullptr;
+}
+
 void DecodeEm384Words(const unsigned char *p, const Em384Coefficients &k, Em384Values *pv)
 {
     for (int n = 0; n < 4; n++) {

@@ -14,6 +14,8 @@ struct Em384Coefficients {
 };
 // The coefficients in force (adCalibration, adCalibrationB).
 Em384Coefficients Em384CoefficientsInForce();
+// The coefficient a coefficient record's id ('1' to '9', 'A' to 'K') stands for; nullptr for any other id.
+double *Em384CoefficientOf(Em384Coefficients *k, char cId);
 
 // One decoded packet or record. Coil pairs are numbered by their place in the packet: adC[0] is C1, adI[3] is I4.
 struct Em384Values {

@@ -235,6 +235,25 @@ TEST_F(Em384HandlerTest, ManualModeRecordsTheFirstMarkedReadingOnly)
 
 // ------------------------------------------------------------------------------------------------ procedures
 
+Words VerticalWords()
+{
+    Words w;
+    for (int k = 0; k < 4; k++) {
+        w.c[k] = CondWord(40.0 + 10 * k);
+        w.i[k] = 33792 + 512 * k;
+    }
+    return w;
+}
+Words HorizontalWords()
+{
+    Words w;
+    for (int k = 0; k < 4; k++) {
+        w.c[k] = CondWord(15.0 + k);
+        w.i[k] = 33280;
+    }
+    return w;
+}
+
 class Em384ProcedureTest : public Em384HandlerTest {
 protected:
     void Step(const Words &w, DWORD dwMs)
@@ -274,6 +293,17 @@ protected:
         Step(h, 5000);
         ASSERT_EQ(nCalStep, 3);
     }
+    // The whole calibration with OK to every box and No to the carrier question.
+    void RunCalibrationAnsweredNo()
+    {
+        PlatformAnswerDialog(L"CALIBRATION", 1);
+        PlatformAnswerDialog(L"Horizontal Calibration", 1);
+        PlatformAnswerDialog(L"Instrument Calibration", 1);
+        PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 2);
+        PlatformAnswerDialog(L"Instrument Calibration Completed", 1);
+        RunToCompletion(VerticalWords(), HorizontalWords());
+        Packet(HorizontalWords());
+    }
     std::vector<std::string> CoefficientLines()
     {
         std::vector<std::string> out;
@@ -288,35 +318,10 @@ protected:
     }
 };
 
-Words VerticalWords()
-{
-    Words w;
-    for (int k = 0; k < 4; k++) {
-        w.c[k] = CondWord(40.0 + 10 * k);
-        w.i[k] = 33792 + 512 * k;
-    }
-    return w;
-}
-Words HorizontalWords()
-{
-    Words w;
-    for (int k = 0; k < 4; k++) {
-        w.c[k] = CondWord(15.0 + k);
-        w.i[k] = 33280;
-    }
-    return w;
-}
-
 TEST_F(Em384ProcedureTest, CalibrationAnsweredNoWritesTheBlockAndSavesWithoutCarrier)
 {
     SetOldCoefficients();
-    PlatformAnswerDialog(L"CALIBRATION", 1);
-    PlatformAnswerDialog(L"Horizontal Calibration", 1);
-    PlatformAnswerDialog(L"Instrument Calibration", 1);
-    PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 2);
-    PlatformAnswerDialog(L"Instrument Calibration Completed", 1);
-    RunToCompletion(VerticalWords(), HorizontalWords());
-    Packet(HorizontalWords());  // step 3: the completion question
+    RunCalibrationAnsweredNo();  // step 3: the completion question
     EXPECT_EQ(nCalProcedureState, 0);
     EXPECT_EQ(nEm384CalibrationState, 1);
     EXPECT_EQ(TextOf(L"CALIBRATION"),
@@ -346,13 +351,7 @@ TEST_F(Em384ProcedureTest, CalibrationAnsweredNoWritesTheBlockAndSavesWithoutCar
 TEST_F(Em384ProcedureTest, CalibrationPositionDecodesToZeroInphase)
 {
     SetOldCoefficients();
-    PlatformAnswerDialog(L"CALIBRATION", 1);
-    PlatformAnswerDialog(L"Horizontal Calibration", 1);
-    PlatformAnswerDialog(L"Instrument Calibration", 1);
-    PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 2);
-    PlatformAnswerDialog(L"Instrument Calibration Completed", 1);
-    RunToCompletion(VerticalWords(), HorizontalWords());
-    Packet(HorizontalWords());
+    RunCalibrationAnsweredNo();
     ASSERT_EQ(nCalProcedureState, 0);
     PutPacket(VerticalWords());
     Em384Values v;
