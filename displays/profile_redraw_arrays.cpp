@@ -67,31 +67,22 @@ bool IsStationReadingKind(char c) { return c == 'T' || (c >= '2' && c <= '6'); }
 
 Trace gTraces[8];  // 27 KB: kept off the stack
 
-// The scan over the open file with the eight traces emptied: the read position is held and restored by the
-// caller.
-bool BeginScan(BackwardScan *s, DWORD *pdwHeld)
+void EmptyTraces()
 {
-    HANDLE h = hDataFile;
-    if (h == INVALID_HANDLE_VALUE) return false;
-    s->h = h;
-    s->L = DataRecordBytes();
-    *pdwHeld = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
-    const DWORD dwSize = GetFileSize(h, nullptr);
-    s->nPos = dwSize == INVALID_FILE_SIZE ? 0 : (long)(dwSize / (DWORD)s->L) * s->L;
     for (Trace &t : gTraces) {
         t.nCount = 0;
         t.bEmpty = 1;
     }
-    return true;
 }
+
+ProfileScan gScan;  // 64 KB block: kept off the stack
 
 }  // namespace
 
 void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
 {
-    BackwardScan s;
-    DWORD dwHeld = 0;
-    if (!BeginScan(&s, &dwHeld)) return;
+    if (!BeginProfileScan(&gScan)) return;
+    EmptyTraces();
     // A copy of the coefficients: older readings are decoded with those in force when they were taken.
     Em384Coefficients k = Em384CoefficientsInForce();
     HWND ahWnd[8];
@@ -104,7 +95,7 @@ void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
     }
     int x = nCurveWndWidth - 10;
     char nnn[DATA_RECORD_MAX + 1];
-    while (x >= 0 && ReadPrevious(&s, nnn)) {
+    while (x >= 0 && PreviousProfileRecord(&gScan, nnn)) {
         const char c = nnn[0];
         if (IsStationReadingKind(c)) {
             char rob[EM384_RECORD_BYTES + 1];
@@ -135,22 +126,21 @@ void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
             break;
         }
     }
-    SetFilePointer(s.h, (int32_t)dwHeld, nullptr, FILE_BEGIN);
+    EndProfileScan(&gScan);
     for (int t = 0; t < 8; t++) DrawTraceSegments(ahWnd[t], &gTraces[t], anPen[t]);
 }
 
 void RedrawDualEmProfileFromFile(HWND hwnd1, HWND hwnd2)
 {
-    BackwardScan s;
-    DWORD dwHeld = 0;
-    if (!BeginScan(&s, &dwHeld)) return;
+    if (!BeginProfileScan(&gScan)) return;
+    EmptyTraces();
     // Trace t: window 1 for even t, 2 for odd t; pen t / 2 within its sentence half.
     auto Window = [&](int t) { return t % 2 == 0 ? hwnd1 : hwnd2; };
     auto Pen = [](int t) { return t / 2; };
     double ad[4] = {0, 0, 0, 0};
     int x = nCurveWndWidth - 10;
     char nnn[DATA_RECORD_MAX + 1];
-    while (x >= 0 && ReadPrevious(&s, nnn)) {
+    while (x >= 0 && PreviousProfileRecord(&gScan, nnn)) {
         const char c = nnn[0];
         if (IsStationReadingKind(c)) {
             char rob[55];
@@ -174,15 +164,13 @@ void RedrawDualEmProfileFromFile(HWND hwnd1, HWND hwnd2)
             break;
         }
     }
-    SetFilePointer(s.h, (int32_t)dwHeld, nullptr, FILE_BEGIN);
+    EndProfileScan(&gScan);
     for (int t = 0; t < 8; t++) DrawTraceSegments(Window(t), &gTraces[t], Pen(t));
 }
 
 void RedrawRecentRecordsGrad(HWND hwnd1, HWND hwnd2)
 {
-    BackwardScan s;
-    DWORD dwHeld = 0;
-    if (!BeginScan(&s, &dwHeld)) return;
+    if (!BeginProfileScan(&gScan)) return;
     static POINT pt1[kGradPoints], pt2[kGradPoints];
     int nCount = 0;
     const int bTwo = nSensorsMinus1 == 1;
@@ -193,7 +181,7 @@ void RedrawRecentRecordsGrad(HWND hwnd1, HWND hwnd2)
     double ad[2] = {0, 0};
     int x = nCurveWndWidth - 10;
     char nnn[DATA_RECORD_MAX + 1];
-    while (x >= 0 && ReadPrevious(&s, nnn)) {
+    while (x >= 0 && PreviousProfileRecord(&gScan, nnn)) {
         const char c = nnn[0];
         if (c == 'D' || c == 'E' || c == 'F' || c == 'M' || c == 'N' || c == 'P' || c == 'Q' || c == 'T') {
             char rob[17];
@@ -221,6 +209,6 @@ void RedrawRecentRecordsGrad(HWND hwnd1, HWND hwnd2)
             break;
         }
     }
-    SetFilePointer(s.h, (int32_t)dwHeld, nullptr, FILE_BEGIN);
+    EndProfileScan(&gScan);
     Draw();
 }

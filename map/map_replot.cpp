@@ -8,10 +8,9 @@
 #include "datafile/record_length.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "map/map_replot.h"
 #include "map/pens.h"
-#include "processing/em384_decode.h"
 #include "processing/em61mk2_decode.h"
-#include "processing/sentence_handlers.h"
 
 namespace {
 
@@ -50,21 +49,6 @@ int ReadOffsetRun(DataFileScan *pScan, const char *szFirst, char *szLast, double
     return 1;
 }
 
-// What a rebuild member adds to the frame.
-struct ReplotMember {
-    // Offsets and similar records read in the header and between readings; 1 when the record was one of them
-    // (szRecord then holds the last record read), -1 at the end of the file.
-    int (*pfnExtraRecords)(DataFileScan *pScan, char *szRecord);
-    // Colour cell of a reading record; 0 when the record holds no reading of this instrument.
-    int (*pfnReadingCell)(const char *szRecord, int *pnCell);
-    // Reading record kinds of the instrument.
-    const char *szReadingKinds;
-    // Colour class width of the rebuild (nullptr: from scale 1).
-    void (*pfnColourStep)() = nullptr;
-    // 1 when each cell holds two sensors' classes (64 x second + first).
-    int bTwoSensors = 0;
-};
-
 // State of the EM61-MK2 member during one rebuild.
 double adEm61Offset[4];
 double dEm61LastValue;
@@ -101,7 +85,8 @@ bool EndsReadingRun(const char *szRecord)
     return false;
 }
 
-// The frame shared by every rebuild; the member gives the instrument's records.
+}  // namespace
+
 void ReplotFromDataFile(const ReplotMember &member)
 {
     HANDLE h = hDataFile;
@@ -130,7 +115,7 @@ void ReplotFromDataFile(const ReplotMember &member)
     DWORD dwBusyTick = GetTickCount();
     const bool bColour = nColorMapView != 0;
     double dSavedColorStep = dColorStep;
-    if (member.pfnColourStep) member.pfnColourStep();
+    if (member.nColorStepScale == 2) ComputeColorStep(dScale2Min, dScale2Max);
     else ComputeColorStep(dScale1Min, dScale1Max);
 
     // The rebuild's own cells: the live handlers' rows are never touched.
@@ -163,7 +148,7 @@ void ReplotFromDataFile(const ReplotMember &member)
             if (!bColour) {
                 PlotTrackPoint(hdcMem, anEdge[0], anEdge[1], anEdge[2], anEdge[3]);
             } else if (chLetter == 'h') {
-                SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
+                SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
                                  anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
                 nCells = 0;
             }
@@ -193,97 +178,10 @@ void ReplotFromDataFile(const ReplotMember &member)
     delete pScan;
 }
 
-}  // namespace
-
 void ReplotMapEm61Mk2()
 {
     for (double &d : adEm61Offset) d = 0.0;
     dEm61LastValue = 0.0;
-    static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT"};
+    static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT", 0, 1};
     ReplotFromDataFile(member);
-}
-
-namespace {
-
-// EM38-4 and CS-21 rebuild: a copy of the coefficients, updated from the coefficient records on the way (the
-// value in force, characters 2 to 11); the settings are never changed.
-Em384Coefficients gEm384Coefficients;
-int nArrayLastCell = 0;
-double adSensorReading[4];
-
-int ArrayExtraRecords(DataFileScan *, char *szRecord)
-{
-    if (szRecord[0] != 'O') return 0;
-    double *pd = Em384CoefficientOf(&gEm384Coefficients, szRecord[1]);
-    if (!pd) return 1;
-    char szNumber[11];
-    memcpy(szNumber, szRecord + 2, 10);
-    szNumber[10] = 0;
-    *pd = TextToDouble(szNumber);
-    return 1;
-}
-
-void ArrayColourStep()
-{
-    if (nColorMapView % 2 == 0 && nColorMapView >= 2 && nColorMapView <= 8) ComputeColorStep(dScale2Min, dScale2Max);
-    else ComputeColorStep(dScale1Min, dScale1Max);
-}
-
-int Em384ReadingCell(const char *szRecord, int *pnCell)
-{
-    if (nColorMapView >= 1 && nColorMapView <= 8) {
-        Em384Values v;
-        int abValid[16];
-        double adValue[16];
-        DecodeEm384RecordWith(szRecord, gEm384Coefficients, &v, abValid, adValue);
-        const double dMin = nColorMapView % 2 == 0 ? dScale2Min : dScale1Min;
-        nArrayLastCell = ColorScaleIndex(adValue[2 * (nColorMapView - 1)], dMin);
-    }
-    *pnCell = nArrayLastCell;
-    return 1;
-}
-
-// The stored sentence starts at byte 1 of a CS-21 record; its values are those the live handler took.
-int DualEmReadingCell(const char *szRecord, int *pnCell)
-{
-    char szSentence[DATA_RECORD_MAX];
-    int nl = nDataRecordNewline;
-    if (nl < 0 || nl >= DataRecordBytes()) nl = DataRecordBytes() - 1;
-    const int nText = nl - 11 > 0 ? nl - 11 : 0;
-    memcpy(szSentence, szRecord + 1, nText);
-    szSentence[nText] = 0;
-    // The tick and the blanks before it are no part of the sentence.
-    for (int i = nText - 1; i >= 0 && szSentence[i] == ' '; i--) szSentence[i] = 0;
-    double ad[4] = {0, 0, 0, 0};
-    DualEmSentenceValues(szSentence, ad);
-    *pnCell = SensorPairCell(ad[0], ad[1], nSensorsMinus1 == 1);
-    return 1;
-}
-
-int GradReadingCell(const char *szRecord, int *pnCell)
-{
-    char szText[17];
-    memcpy(szText, szRecord, 16);
-    szText[16] = 0;
-    GradSentenceValues(szText, adSensorReading);
-    *pnCell = SensorPairCell(adSensorReading[0], adSensorReading[1], nSensorsMinus1 == 1);
-    return 1;
-}
-
-}  // namespace
-
-void ReplayEm384DataFile()
-{
-    gEm384Coefficients = Em384CoefficientsInForce();
-    nArrayLastCell = 0;
-    static const ReplotMember em384 = {ArrayExtraRecords, Em384ReadingCell, "23456Tt", ArrayColourStep, 0};
-    static const ReplotMember cs21 = {ArrayExtraRecords, DualEmReadingCell, "23456Tt", ArrayColourStep, 0};
-    ReplotFromDataFile(nInstrumentType == INSTRUMENT_CS21 ? cs21 : em384);
-}
-
-void ReplayDataFileGrad()
-{
-    for (double &d : adSensorReading) d = 0.0;
-    ReplotMember grad = {nullptr, GradReadingCell, "DEFMNPQT", nullptr, nSensorsMinus1 == 1 ? 1 : 0};
-    ReplotFromDataFile(grad);
 }
