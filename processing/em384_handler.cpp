@@ -379,7 +379,7 @@ void UpdateEm384Bars(const int *, const int *) {}
 
 char ChosenDipoleLetter() { return nDipoleMode == 0 ? 'V' : (nDipoleMode == 1 ? 'H' : 'B'); }
 
-void RecordReading(const Em384Values &packet, int bInversionEmpty, const int anProfile[16])
+void RecordReading(const Em384Values &packet, int bInversionEmpty)
 {
     Em384Values mean = packet;
     FromArray(adFrameMean, &mean);
@@ -407,6 +407,12 @@ void RecordReading(const Em384Values &packet, int bInversionEmpty, const int anP
         if (swprintf(sz, 32, L"%-11.2f", dStation) > 0) WriteStatusBox(hdcLog, rcStatusStation, hFontBold, sz);
     }
     if (packet.cDipole == ChosenDipoleLetter()) {
+        // The profiles show the values as recorded, so that a redraw from the file draws the same rows.
+        Em384Values recorded;
+        int abValid[16], anProfile[16], anBar1[4], anBar2[4];
+        double adValue[16];
+        DecodeEm384Record(achRecord, &recorded, abValid, adValue);
+        ScaleEm384Channels(adValue, anProfile, anBar1, anBar2);
         if (hwndCurve2) {
             HDC hdc = GetDC(hwndCurve2);
             if (hdc) {
@@ -471,7 +477,7 @@ void RunNormalReading(Em384Values v)
         } else {
             nRecordTrigger = 1;
         }
-        if (nRecordingState == 1 && nRecordTrigger == 1) RecordReading(v, bInversionEmpty, anProfile);
+        if (nRecordingState == 1 && nRecordTrigger == 1) RecordReading(v, bInversionEmpty);
     }
 
     if (hwndNumbers) {
@@ -494,14 +500,19 @@ void RunNormalReading(Em384Values v)
 
 void ScaleEm384Readings(int anProfile[16], int anBar1[4], int anBar2[4])
 {
+    ScaleEm384Channels(dChannelValue, anProfile, anBar1, anBar2);
+}
+
+void ScaleEm384Channels(const double adChannel[16], int anProfile[16], int anBar1[4], int anBar2[4])
+{
     for (int m = 0; m < 4; m++) {
-        anProfile[4 * m] = ClampRow(ClampToInt((dScale1Max - dChannelValue[4 * m]) * dScale1PixPerUnit, -nRowLimit,
-                                               nRowLimit));
-        anProfile[4 * m + 2] = ClampRow(
-            ClampToInt((dScale2Max - dChannelValue[4 * m + 2]) * dScale2PixPerUnit, -nRowLimit, nRowLimit));
+        anProfile[4 * m] =
+            ClampRow(ClampToInt((dScale1Max - adChannel[4 * m]) * dScale1PixPerUnit, -nRowLimit, nRowLimit));
+        anProfile[4 * m + 2] =
+            ClampRow(ClampToInt((dScale2Max - adChannel[4 * m + 2]) * dScale2PixPerUnit, -nRowLimit, nRowLimit));
         anProfile[4 * m + 1] = anProfile[4 * m + 3] = 0;
-        anBar1[m] = ClampToInt((dScale1Max - dChannelValue[4 * m]) * dScale1PixPerUnitB, -nRowLimit, nRowLimit);
-        anBar2[m] = ClampToInt((dScale2Max - dChannelValue[4 * m + 2]) * dScale2PixPerUnitB, -nRowLimit, nRowLimit);
+        anBar1[m] = ClampToInt((dScale1Max - adChannel[4 * m]) * dScale1PixPerUnitB, -nRowLimit, nRowLimit);
+        anBar2[m] = ClampToInt((dScale2Max - adChannel[4 * m + 2]) * dScale2PixPerUnitB, -nRowLimit, nRowLimit);
     }
 }
 
@@ -512,11 +523,12 @@ void DrawEm384Numbers(HDC hdc, char, double dC1, double dC2, double dC3, double 
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RGB(0, 0, 0));
     SetTextAlign(hdc, TA_LEFT | TA_TOP);
-    FillRect(hdc, &rcSidePanelValues, PanelBrush());
+    const RECT rcRows = {0, rcSidePanelValues.top, rcSidePanelValues.right, rcSidePanelValues.top + 8 * nLineHeight};
+    FillRect(hdc, &rcRows, PanelBrush());
     static const char *const aszRow[8] = {"C1: %8.2f", "C2: %8.2f", "C3: %8.2f", "C4: %8.2f",
                                           "I1: %8.2f", "I2: %8.2f", "I3: %8.2f", "I4: %8.2f"};
     const double ad[8] = {dC1, dC2, dC3, dC4, dI1, dI2, dI3, dI4};
-    const int x = rcSidePanelValues.left - 15, y0 = rcSidePanelValues.top;
+    const int x = nTextMarginX, y0 = rcSidePanelValues.top;
     for (int k = 0; k < 8; k++) TextAtF(hdc, x, y0 + k * nLineHeight, aszRow[k], ad[k]);
     if (nEm384DisplayMode == 1) DrawInversionPanel(hdc, x, y0 + 9 * nLineHeight);
 }

@@ -27,6 +27,8 @@ LRESULT OnEm384Reading(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Rows of the channel array (dChannelValue): profile[4m] scale 1, profile[4m + 2] scale 2 (odd entries 0), and the
 // bar rows of the Q (scale 1) and I (scale 2) windows.
 void ScaleEm384Readings(int anProfile[16], int anBar1[4], int anBar2[4]);
+// The same rows of any channel array.
+void ScaleEm384Channels(const double adChannel[16], int anProfile[16], int anBar1[4], int anBar2[4]);
 // Numbers panel: "C1: %8.2f" .. "C4: %8.2f", "I1: %8.2f" .. "I4: %8.2f"; with display mode 1 the inversion panel.
 void DrawEm384Numbers(HDC hdc, char cDipole, double dC1, double dC2, double dC3, double dC4, double dI1, double dI2,
                       double dI3, double dI4);
