@@ -15,6 +15,7 @@
 #include "logscreen/logscreen.h"
 #include "platform/platform.h"
 #include "processing/dispatch.h"
+#include "processing/em384_handler.h"
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
 #include "support/survey_harness.h"
@@ -120,8 +121,9 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
     size_t tail = 0;
     std::vector<Record> recs = SplitRecords(bytes, (size_t)s.recordLength, &tail);
     ASSERT_EQ(tail, 0u);
-    int nReadings = 0;
+    int nReadings = 0, nOtherSentences = 0;
     for (const Record &rec : recs) {
+        nOtherSentences += rec.StartsWith("T$PDLMA");
         EXPECT_EQ(rec.bytes[s.recordLength - 1], '\n') << rec.index;
         if (rec.Kind() != 'T') continue;
         nReadings++;
@@ -130,6 +132,8 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         if (s.instrumentType == INSTRUMENT_GRAD601) EXPECT_TRUE(rec.StartsWith("T$P,")) << rec.bytes;
     }
     EXPECT_GE(nReadings, 40);
+    // The CS-21's "$PDLMA" sentences (one a second) are recorded too.
+    if (s.instrumentType == INSTRUMENT_CS21) EXPECT_GE(nOtherSentences, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -144,5 +148,102 @@ INSTANTIATE_TEST_SUITE_P(
         ArraySurvey{"grad601_two_sensors", INSTRUMENT_GRAD601, L"Jix601", {"COM4=grad601:sensors=2"},
                     "COM4 value 700 1300 anim=1", 27, 1, 1}),
     [](const ::testing::TestParamInfo<ArraySurvey> &info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// EM38-4 drift control and calibration from the popup menu with every box answered by script, on a data file in
+// stand-by; the instrument sends fixed values.
+TEST(ArrayProcedures, Em384DriftThenCalibrationWithoutCarrier)
+{
+    std::string root = emu::MakeTempRoot("array_em384_procedures");
+    emu::Emulator dev(root, {"COM4=em384:static"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 300 5 450 -8 600 12 750 -15"));
+    ProgramStart start = StartIn(root, 1);
+    start.instrumentType = INSTRUMENT_EM384;
+    start.makeFolders = {L"C:\\data", L"C:\\ProgramData\\Ulvane\\Jix38-4"};
+    ChildResult r = RunProgramInChild(start, [&]() {
+        Facts facts;
+        UseEmulatorPorts(false);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        PlatformPump(1000);
+        PlatformScriptFileChooser(L"C:\\data\\procedures.dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+
+        // Drift control: the box of the tenth packet, accepted.
+        nDriftReadings = 10;
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"Confirm Drift Control Procedure", 1);
+        PlatformAnswerDialog(L"Drift Procedure - DONE", 1);
+        PlatformScriptPopupMenu(520);
+        PlatformPressKey('M');
+        CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"Confirm Drift Control Procedure"); }, 3000));
+        CHILD_CHECK(ShownWith(L"Confirm Drift Control Procedure",
+                              L"Position EM38-4 in Standard Drift Control Position.\r\n"
+                              L"Tap OK to Start Procedure or  CANCEL to stop\r\n"));
+        CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"Drift Procedure - DONE"); }, 10000));
+        CHILD_CHECK(nCalProcedureState == 0);
+        facts.Set("driftC1x100", (long long)(adDriftMean[0] * 100 + 0.5));
+
+        // Calibration answered No at the carrier question, with carrier coefficients in force before.
+        for (int i = 0; i < 8; i++) adCalibrationB[i] = 0.5;
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"CALIBRATION", 1);
+        PlatformAnswerDialog(L"Horizontal Calibration", 1);
+        PlatformAnswerDialog(L"Instrument Calibration", 1);
+        PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 2);
+        PlatformAnswerDialog(L"Instrument Calibration Completed", 1);
+        PlatformScriptPopupMenu(516);
+        PlatformPressKey('M');
+        CHILD_CHECK(PlatformWaitFor([] { return nCalProcedureState == -1; }, 3000));
+        CHILD_CHECK(PlatformWaitFor([] { return nEm384CalibrationState == 1 && nCalProcedureState == 0; }, 30000));
+        for (int k = 0; k < 4; k++) facts.Set("zeroI" + std::to_string(k + 1) + "x100",
+                                              (long long)(adCalibration[k] * 100 + (adCalibration[k] < 0 ? -0.5 : 0.5)));
+        double adAfter[12];
+        memcpy(adAfter, adCalibration, sizeof adAfter);
+        // A rebuild from the file leaves the new coefficients in force.
+        RebuildMapForInstrument();
+        RedrawProfileForInstrument();
+        int bSame = memcmp(adAfter, adCalibration, sizeof adAfter) == 0;
+        for (double d : adCalibrationB) bSame = bSame && d == 0.0;
+        facts.Set("unchangedByRebuild", bSame);
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        PlatformAnswerDialog(L"Confirm Exit", 1);
+        PlatformPressKey('X');
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_NEAR(facts.Get("driftC1x100"), 30000, 5);
+    // The in-phase zeros are the values sent: a packet at the calibration place decodes to 0.
+    EXPECT_NEAR(facts.Get("zeroI1x100"), 500, 1);
+    EXPECT_NEAR(facts.Get("zeroI2x100"), -800, 1);
+    EXPECT_NEAR(facts.Get("zeroI3x100"), 1200, 1);
+    EXPECT_NEAR(facts.Get("zeroI4x100"), -1500, 1);
+    EXPECT_EQ(facts.Get("unchangedByRebuild"), 1);
+
+    const std::string bytes = ReadFileBytes(root + "/C/data/procedures.dat");
+    size_t tail = 0;
+    std::vector<Record> recs = SplitRecords(bytes, 47, &tail);
+    ASSERT_EQ(tail, 0u);
+    std::vector<Record> v, o;
+    for (const Record &rec : recs) {
+        if (rec.Kind() == 'V') v.push_back(rec);
+        if (rec.Kind() == 'O') o.push_back(rec);
+    }
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_TRUE(v[0].StartsWith("V1   300.00")) << v[0].bytes;
+    // The calibration's block is the last 28 coefficient lines; OD..OK hold the carrier terms, all zero.
+    ASSERT_GE(o.size(), 28u);
+    for (size_t n = o.size() - 28 + 12; n < o.size() - 28 + 20; n++) {
+        EXPECT_EQ(o[n].bytes.substr(2, 21), "     0.000      0.000") << o[n].bytes;
+    }
+}
 
 }  // namespace
