@@ -34,7 +34,7 @@ int Row(double dMax, double dValue, double dPixPerUnit)
 void TakeField(const char *szSentence, int n, double *pd)
 {
     char szField[128];
-    if (strlen(szSentence) >= sizeof szField) return;
+    if (strnlen(szSentence, sizeof szField) >= sizeof szField) return;
     if (GetDelimitedField(szSentence, n, ',', szField) && szField[0] != 0) *pd = atof(szField);
 }
 

@@ -43,9 +43,7 @@ TEST_P(ArrayMapTest, RebuiltMapEqualsTheLiveMap)
     ASSERT_TRUE(dev.ok(m.valueCommand));
     ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
-    ProgramStart start = StartIn(root, 0);
-    start.instrumentType = m.instrumentType;
-    start.makeFolders = {L"C:\\data", std::wstring(L"C:\\ProgramData\\Ulvane\\") + m.caption};
+    const ProgramStart start = StartBuildIn(root, m.instrumentType, 0);
     const std::string out = std::string(TEST_OUTPUT_DIR) + "/" + m.name;
     ChildResult r = RunProgramInChild(start, [&]() {
         UseEmulatorPorts(true);
@@ -76,8 +74,7 @@ TEST_P(ArrayMapTest, RebuiltMapEqualsTheLiveMap)
         DrawCrossHair(hdc, nCursorWndX, nCursorWndY);
         ReleaseDC(hwndMap, hdc);
         CHILD_CHECK(PlatformSaveWindowPng(hwndMap, out + "_map_rebuilt.png"));
-        PlatformAnswerDialog(L"Confirm Exit", 1);
-        PlatformPressKey('X');
+        PauseAndStop();
         CloseProgram();
         return 0;
     }, 120);

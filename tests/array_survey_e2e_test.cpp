@@ -69,9 +69,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
     emu::Emulator dev(root, s.ports);
     ASSERT_TRUE(dev.ready()) << dev.error();
     if (!s.valueCommand.empty()) ASSERT_TRUE(dev.ok(s.valueCommand)) << s.valueCommand;
-    ProgramStart start = StartIn(root, 1);
-    start.instrumentType = s.instrumentType;
-    start.makeFolders = {L"C:\\data", std::wstring(L"C:\\ProgramData\\Ulvane\\") + s.caption};
+    const ProgramStart start = StartBuildIn(root, s.instrumentType, 1);
     const std::string png = std::string(TEST_OUTPUT_DIR) + "/" + s.name + "_logging_screen.png";
     ChildResult r = RunProgramInChild(start, [&]() {
         Facts facts;
@@ -103,9 +101,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         facts.Set("liveInk", nInk);
         facts.Set("readings", nTotalReadingCount);
         CHILD_CHECK(facts.Save(FactsPath(root)));
-        PlatformAnswerDialog(L"Confirm Exit", 1);
-        PlatformPressKey('X');
-        CHILD_CHECK(nRecordingState == -2);
+        PauseAndStop();
         CloseProgram();
         return 0;
     }, 120);
@@ -161,9 +157,7 @@ TEST(ArrayProcedures, Em384DriftThenCalibrationWithoutCarrier)
     emu::Emulator dev(root, {"COM4=em384:static"});
     ASSERT_TRUE(dev.ready()) << dev.error();
     ASSERT_TRUE(dev.ok("COM4 value 300 5 450 -8 600 12 750 -15"));
-    ProgramStart start = StartIn(root, 1);
-    start.instrumentType = INSTRUMENT_EM384;
-    start.makeFolders = {L"C:\\data", L"C:\\ProgramData\\Ulvane\\Jix38-4"};
+    const ProgramStart start = StartBuildIn(root, INSTRUMENT_EM384, 1);
     ChildResult r = RunProgramInChild(start, [&]() {
         Facts facts;
         UseEmulatorPorts(false);
@@ -212,8 +206,7 @@ TEST(ArrayProcedures, Em384DriftThenCalibrationWithoutCarrier)
         for (double d : adCalibrationB) bSame = bSame && d == 0.0;
         facts.Set("unchangedByRebuild", bSame);
         CHILD_CHECK(facts.Save(FactsPath(root)));
-        PlatformAnswerDialog(L"Confirm Exit", 1);
-        PlatformPressKey('X');
+        PauseAndStop();
         CloseProgram();
         return 0;
     }, 120);
