@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
+#include "displays/bar_windows.h"
 #include "displays/displays.h"
 #include "displays/profiles.h"
 #include "displays/reading_windows.h"
@@ -25,6 +26,7 @@
 #include "processing/em384_decode.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/handler_state.h"
+#include "processing/sentence_handlers.h"
 
 int nCalProcedureState = 0;
 int nCalPhase = 0, nCalStep = 0;
@@ -375,7 +377,10 @@ void StoreColourCell(const double adMean[12])
 }
 
 // The Q bars (conductivity, scale 1) and I bars (in-phase, scale 2).
-void UpdateEm384Bars(const int *, const int *) {}
+void UpdateEm384Bars(const int *anBar1, const int *anBar2)
+{
+    UpdateQAndIBars(anBar1, anBar2);
+}
 
 char ChosenDipoleLetter() { return nDipoleMode == 0 ? 'V' : (nDipoleMode == 1 ? 'H' : 'B'); }
 

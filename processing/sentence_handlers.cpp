@@ -12,7 +12,9 @@
 #include "core/text.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
+#include "displays/bar_windows.h"
 #include "displays/displays.h"
+#include "displays/numbers.h"
 #include "displays/profiles.h"
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
@@ -107,10 +109,24 @@ void RecordSentence(int nPrefix, int nFrom, int nCell)
 
 HBRUSH PanelBrush() { return nRecordingState == 1 ? hbrGreen : hbrWhite; }
 
-// The Q and I bars of the CS-21 and the two-sensor Grad601.
-void UpdatePairBars(const int *, const int *) {}
 
 }  // namespace
+
+void UpdateQAndIBars(const int *anBarQ, const int *anBarI)
+{
+    const struct {
+        HWND hwnd;
+        void (*pfnUpdate)(HDC, const int[]);
+        const int *anRow;
+    } aBars[2] = {{hwndBarQ, UpdateBarQBars, anBarQ}, {hwndBarI, UpdateBarIBars, anBarI}};
+    for (const auto &b : aBars) {
+        if (!b.hwnd) continue;
+        HDC hdc = GetDC(b.hwnd);
+        if (!hdc) continue;
+        b.pfnUpdate(hdc, b.anRow);
+        ReleaseDC(b.hwnd, hdc);
+    }
+}
 
 void DualEmSentenceValues(const char *szSentence, double adValue[4])
 {
@@ -228,7 +244,7 @@ LRESULT OnDualEmReading(HWND, UINT, WPARAM, LPARAM)
             ReleaseDC(hwndNumbers, hdc);
         }
     }
-    UpdatePairBars(anBarQ, anBarI);
+    UpdateQAndIBars(anBarQ, anBarI);
     return 0;
 }
 
@@ -248,8 +264,15 @@ LRESULT OnGradReading(HWND, UINT, WPARAM, LPARAM)
         if (h1) ReleaseDC(hwndCurve2, h1);
         if (h2) ReleaseDC(hwndCurve3, h2);
     }
+    if (hwndNumbers) {
+        HDC hdc = GetDC(hwndNumbers);
+        if (hdc) {
+            DrawReadingNumbersGrad(hdc, ad[0], ad[1]);
+            ReleaseDC(hwndNumbers, hdc);
+        }
+    }
     if (bTwo) {
-        UpdatePairBars(&nBar1, &nBar2);
+        UpdateQAndIBars(&nBar1, &nBar2);
     } else if (hwndDecay) {
         HDC hdc = GetDC(hwndDecay);
         if (hdc) {

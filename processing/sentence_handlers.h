@@ -24,6 +24,9 @@ void ReadingsToPixelsGrad(double dSensor1, double dSensor2, int *pnProfile1, int
 // Colour cell of a one- or two-sensor reading: the index of value 1, or 64 x index of value 2 + index of value 1.
 int SensorPairCell(double dValue1, double dValue2, int bTwoSensors);
 
+// The Q bar rows into the Q bar window and the I bar rows into the I bar window.
+void UpdateQAndIBars(const int *anBarQ, const int *anBarI);
+
 // CS-21 numbers: kind '1' rows 1 to 4, kind '2' rows 5 to 8, "%8.2f"; display mode 1 adds the inversion panel.
 void DrawDualEmNumbers(HDC hdc, char cKind, double dF1, double dF2, double dF3, double dF4);
 
