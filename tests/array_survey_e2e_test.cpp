@@ -12,6 +12,7 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "displays/bar_windows.h"
 #include "logscreen/logscreen.h"
 #include "platform/platform.h"
 #include "processing/dispatch.h"
@@ -238,5 +239,72 @@ TEST(ArrayProcedures, Em384DriftThenCalibrationWithoutCarrier)
         EXPECT_EQ(o[n].bytes.substr(2, 21), "     0.000      0.000") << o[n].bytes;
     }
 }
+
+}  // namespace
+
+namespace {
+
+struct PanelCase {
+    const char *name;
+    int instrumentType;
+    std::string port;
+    std::string valueCommand;
+    int sensorsMinus1;
+    int displayMode;
+    std::vector<std::wstring> texts;  // texts the numbers window shows, in row order
+    bool bQIBars;                     // the Q and I bar windows carry bars
+};
+
+class ArrayPanelTest : public ::testing::TestWithParam<PanelCase> {};
+
+// Monitoring: the numbers window shows the values sent, row under row, and the bar windows follow them.
+TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
+{
+    const PanelCase &c = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("array_panel_") + c.name);
+    emu::Emulator dev(root, {c.port});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok(c.valueCommand));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.instrumentType, 1), [&]() {
+        UseEmulatorPorts(false);
+        nSensorsMinus1 = c.sensorsMinus1;
+        nEm384DisplayMode = c.displayMode;
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        PlatformPump(1500);
+        PlatformClearDrawnTexts();
+        PlatformPump(1000);
+        int nLastTop = -1;
+        for (const std::wstring &text : c.texts) {
+            int nTop = -1;
+            for (const DrawnText &t : PlatformDrawnTexts())
+                if (t.window == hwndNumbers && t.text == text) nTop = t.cell.top;
+            CHILD_CHECK(nTop >= 0);
+            CHILD_CHECK(nTop > nLastTop);
+            nLastTop = nTop;
+        }
+        if (c.bQIBars) CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
+        PlatformPressKey('X');
+        CHILD_CHECK(nRecordingState == -2);
+        CloseProgram();
+        return 0;
+    }, 60);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Instruments, ArrayPanelTest,
+    ::testing::Values(
+        PanelCase{"cs21", INSTRUMENT_CS21, "COM4=cs21:static", "COM4 value 12.5 -0.8 30.1 1.2 14 -0.5 28 0.9", 0, 0,
+                  {L"   12.50", L"   -0.80", L"   30.10", L"    1.20", L"   14.00"}, true},
+        PanelCase{"em384_inversion", INSTRUMENT_EM384, "COM4=em384:static", "COM4 value 300 5 450 -8 600 12 750 -15",
+                  0, 1,
+                  {L"C1:   300.00", L"C4:   750.00", L"I1:     5.00", L"I4:   -15.00", L"T1: 24.19   ",
+                   L"INV: Th 0.95 ", L"Itr 6  "},
+                  true},
+        PanelCase{"grad601_two_sensors", INSTRUMENT_GRAD601, "COM4=grad601:static,sensors=2", "COM4 value 700 300",
+                  1, 0, {L"     700.0", L"     300.0"}, true}),
+    [](const ::testing::TestParamInfo<PanelCase> &info) { return std::string(info.param.name); });
 
 }  // namespace
