@@ -196,6 +196,7 @@ void DrawDualEmNumbers(HDC hdc, char cKind, double dF1, double dF2, double dF3, 
     if (cKind == '1' || cKind == '2') {
         const int nFirst = cKind == '1' ? 0 : 4;
         RECT rc = rcSidePanelValues;
+        rc.left = ChannelLabelsRight(hdc);
         rc.top = rcSidePanelValues.top + nFirst * nPitch;
         rc.bottom = rc.top + 4 * nPitch;
         FillRect(hdc, &rc, PanelBrush());
