@@ -48,6 +48,11 @@ int InitProfileRecordKinds();
 // file's read position as it was; draws nothing when no data file is open.
 void RedrawProfileFromFile(HWND hwnd);
 
+// EM31-MK2, EM38, EM34-3 and EM38-MK2: rebuilds the profile in the window from the readings of the current line,
+// station readings sharing the column of their first reading, EM38-MK2 readings decoded with the offsets in force
+// when they were written. A channel missing from a reading, a station record and a pause leave gaps.
+void RedrawProfileFromDataFile(HWND hwnd);
+
 // EM38-4: conductivity (scale 1) into the first window and, in display mode 0, in-phase (scale 2) into the second,
 // decoded with the coefficients in force when each reading was taken; the coefficients in force stay as they are.
 void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2);

@@ -8,6 +8,7 @@
 #include "displays/grid.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/sentence_handlers.h"
@@ -31,6 +32,10 @@ const MessageHandlerEntry aScreenLogHandlers[] = {
     {WM_GPS_POSITION, OnGpsPositionMsg},
     {WM_GPS_DOP, OnGpsDopMsg},
     {WM_EM61MK2_READING, OnInstrumentReadingMsg},
+    {WM_EM31MK2_READING, HandleEm31Mk2Reading},
+    {WM_EM38_READING, HandleEm38Reading},
+    {WM_EM34_READING, HandleEm34Reading},
+    {WM_EM38MK2_READING, HandleEm38Mk2Reading},
     {WM_TILT_SENTENCE, ProcessTiltSentence},
     {WM_EM384_READING, OnEm384Reading},
     {WM_DUALEM_READING, OnDualEmReading},

@@ -21,6 +21,7 @@
 #include "logscreen/logscreen.h"
 #include "map/map_state.h"
 #include "map/pens.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/dispatch.h"
 #include "processing/em384_coefficients.h"
 #include "processing/em384_decode.h"
@@ -28,12 +29,10 @@
 #include "processing/handler_state.h"
 #include "processing/sentence_handlers.h"
 
-int nCalProcedureState = 0;
-int nCalPhase = 0, nCalStep = 0;
-DWORD dwCalibStepTick = 0;
-int nCalSampleCount = 0;
-double adCalSum[16];
-double adCalibrationBackup[12], adCalibrationBBackup[8];
+// The procedure state, phase, step tick, sample count, sums and the backup of adCalibration are shared with the
+// EM38-MK2 calibration (processing/conductivity_handlers.h).
+int nCalStep = 0;
+double adCalibrationBBackup[8];
 int nDriftCount = 0, nDriftReadings = 10;
 double adDriftMean[8];
 RECT InversionPanelRects[7];

@@ -3,18 +3,18 @@
 
 #include "platform/platform.h"
 
-// Procedure state: 0 normal, -1 calibration, -3 drift collection.
-extern int nCalProcedureState;
-// Calibration phase (1 vertical collection, 2 later steps, 0 none) and step within phase 2 (1 settle,
-// 2 horizontal collection, 3 completion question, 7 settle, 8 off the carrier, 9 settle, 10 on the carrier).
-extern int nCalPhase, nCalStep;
-extern DWORD dwCalibStepTick;  // tick at which the current step began
-extern int nCalSampleCount;    // readings summed in the current collection step
-// [0..3] in-phase I1..I4 and [8..11] conductivity C1..C4 of the vertical or current collection; [4..7] and
-// [12..15] of the horizontal collection.
-extern double adCalSum[16];
-// The coefficient sets in force when the calibration started (both restored by Cancel).
-extern double adCalibrationBackup[12], adCalibrationBBackup[8];
+#include "processing/conductivity_handlers.h"
+
+// Shared with the EM38-MK2 calibration (processing/conductivity_handlers.h): nCalProcedureState (0 normal,
+// -1 calibration, -3 drift collection), nCalPhase (1 vertical collection, 2 later steps, 0 none), dwCalibStepTick
+// (tick at which the current step began), nCalSampleCount (readings summed in the current collection step),
+// adCalSum ([0..3] in-phase I1..I4 and [8..11] conductivity C1..C4 of the vertical or current collection; [4..7]
+// and [12..15] of the horizontal collection) and adCalibrationBackup (adCalibration when the calibration started).
+// Step within phase 2: 1 settle, 2 horizontal collection, 3 completion question, 7 settle, 8 off the carrier,
+// 9 settle, 10 on the carrier.
+extern int nCalStep;
+// adCalibrationB when the calibration started (restored with adCalibrationBackup by Cancel).
+extern double adCalibrationBBackup[8];
 
 // Drift procedure: readings collected, readings required (held to at least 1 where used) and the result in the
 // channel order C1 I1 C2 I2 C4 I4 C3 I3.

@@ -50,6 +50,20 @@ void GiveDc(const WindowDc &w)
     if (w.hdc) ReleaseDC(w.hwnd, w.hdc);
 }
 
+}  // namespace
+
+void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText)
+{
+    if (rc.right <= rc.left || rc.bottom <= rc.top) return;
+    FillRect(hdc, &rc, hbrButtonFace);
+    if (!szText || !szText[0]) return;
+    if (hFont) SelectObject(hdc, hFont);
+    RECT r = rc;
+    DrawText(hdc, szText, -1, &r, DT_LEFT | DT_SINGLELINE);
+}
+
+namespace {
+
 void EnableProcedureButtons()
 {
     HWND *ahRow = nRecordingState == 0 ? ahMonitorButton : ahRecordButton;
@@ -143,6 +157,22 @@ void WriteReadingRecord(char *pRecord, DWORD dwTick)
     WriteDataRecord(pRecord);
 }
 
+}  // namespace
+
+void ShowRecordingStatus(HDC hdc)
+{
+    wchar_t sz[32];
+    FormatBoxText(sz, 32, L"%-11.2f", dStation);
+    WriteStatusBox(hdc, rcStatusStation, hFontBold, sz);
+    swprintf(sz, 32, L"%-7d", nTotalReadingCount);
+    WriteStatusBox(hdc, rcStatusCount, hFontNormal, sz);
+    UpdateElapsedTime(GetTickCount());
+    swprintf(sz, 32, L"%02d:%02d:%02d", anTotalElapsedHms[0], anTotalElapsedHms[1], anTotalElapsedHms[2]);
+    WriteStatusBox(hdc, rcStatusTime, hFontNormal, sz);
+}
+
+namespace {
+
 void RunNormalStep(char *pRecord, DWORD dwTick)
 {
     double ch[4], dCurrent = 0.0;
@@ -208,29 +238,6 @@ void RunNormalStep(char *pRecord, DWORD dwTick)
 }
 
 }  // namespace
-
-// Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
-void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText)
-{
-    if (rc.right <= rc.left || rc.bottom <= rc.top) return;
-    FillRect(hdc, &rc, hbrButtonFace);
-    if (!szText || !szText[0]) return;
-    if (hFont) SelectObject(hdc, hFont);
-    RECT r = rc;
-    DrawText(hdc, szText, -1, &r, DT_LEFT | DT_SINGLELINE);
-}
-
-void ShowRecordingStatus(HDC hdc)
-{
-    wchar_t sz[32];
-    FormatBoxText(sz, 32, L"%-11.2f", dStation);
-    WriteStatusBox(hdc, rcStatusStation, hFontBold, sz);
-    swprintf(sz, 32, L"%-7d", nTotalReadingCount);
-    WriteStatusBox(hdc, rcStatusCount, hFontNormal, sz);
-    UpdateElapsedTime(GetTickCount());
-    swprintf(sz, 32, L"%02d:%02d:%02d", anTotalElapsedHms[0], anTotalElapsedHms[1], anTotalElapsedHms[2]);
-    WriteStatusBox(hdc, rcStatusTime, hFontNormal, sz);
-}
 
 void UpdateElapsedTime(DWORD dwNow)
 {

@@ -34,12 +34,13 @@ void AccumulateNullReadings(double dCh1, double dCh2, double dCh3, double dCh4);
 // Its EM61-LX2 twin over nNullingReadings (nulling, and the first step of the filter calibration in state -2).
 int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dCh4);
 
-// Clears a status box with the button face and writes the text in the font, clipped to it; an empty box draws
-// nothing.
-void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText);
-// The status panel of a recorded reading: station "%-11.2f" (bold), reading count "%-7d" and the total elapsed
-// time "%02d:%02d:%02d".
-void ShowRecordingStatus(HDC hdc);
-
 // Elapsed recording time at tick dwNow into dwElapsedTotalMs and anTotalElapsedHms.
 void UpdateElapsedTime(DWORD dwNow);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Status panel steps every reading handler shares
+// ---------------------------------------------------------------------------------------------------------------
+// Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
+void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText);
+// A recorded reading: the station "%-11.2f" (bold), the total readings "%-7d" and the elapsed time "%02d:%02d:%02d".
+void ShowRecordingStatus(HDC hdc);
