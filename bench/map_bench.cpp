@@ -296,6 +296,97 @@ void BM_ReadMillionRecordsPlain(benchmark::State &state)
 }
 BENCHMARK(BM_ReadMillionRecordsPlain)->Unit(benchmark::kMillisecond);
 
+// A data file of one million records of the given length: the start event, then per position five readings made by
+// `reading` and a footprint of four map-point records along a lawn-mower walk.
+std::string MillionArrayFile(const char *szName, int nLength, void (*reading)(long n, int k, char *rec))
+{
+    std::string path = MapDrivePath((std::wstring(L"C:\\data\\") + std::wstring(szName, szName + strlen(szName))).c_str());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::vector<char> rec(nLength);
+    auto text = [&](const char *sz) {
+        memset(rec.data(), ' ', nLength - 1);
+        rec[nLength - 1] = '\n';
+        memcpy(rec.data(), sz, strlen(sz));
+        out.write(rec.data(), nLength);
+    };
+    text("X$STARTED");
+    text("{0         0.000");
+    long nRecords = 2;
+    char sz[40];
+    for (long n = 0; nRecords < 1000000; ++n) {
+        for (int k = 0; k < 5 && nRecords < 1000000; ++k, ++nRecords) {
+            memset(rec.data(), ' ', nLength - 1);
+            rec[nLength - 1] = '\n';
+            reading(n, k, rec.data());
+            out.write(rec.data(), nLength);
+        }
+        double e, no;
+        LawnMowerPosition(n, 500, 0.2, &e, &no);
+        const double v[4] = {e, no + 0.5, e, no - 0.5};
+        const char *letters = n == 0 ? "abcd" : "efgh";
+        for (int i = 0; i < 4 && nRecords < 1000000; ++i, ++nRecords) {
+            snprintf(sz, sizeof sz, "{%c%14.3f", letters[i], v[i]);
+            text(sz);
+        }
+    }
+    return path;
+}
+
+void Em384BenchReading(long n, int k, char *rec)
+{
+    rec[0] = 'T';
+    rec[1] = 2;
+    for (int i = 2; i < 35; i++) rec[i] = 0;
+    const int w = 33000 + (int)((n * 7 + k) % 1000);
+    for (int off = 2; off < 18; off += 2) {
+        rec[off] = (char)(w >> 8);
+        rec[off + 1] = (char)(w & 0xFF);
+    }
+}
+
+void GradBenchReading(long n, int k, char *rec)
+{
+    char sz[24];
+    snprintf(sz, sizeof sz, "T$P,%5ld,%5ld", (n * 7 + k) % 1000, (n * 3 + k) % 1000);
+    memcpy(rec, sz, strlen(sz));
+}
+
+void RunReplayBench(benchmark::State &state, int nInstrument, int nLength, const char *szName,
+                    void (*reading)(long, int, char *), void (*replay)(), int nSensors = 0)
+{
+    StartOnce();
+    nInstrumentType = nInstrument;
+    SetDataRecordLength(nLength);
+    MillionArrayFile(szName, nLength, reading);
+    CloseDataFile();
+    swprintf(szDataFilePath, 261, L"C:\\data\\%s", szName);
+    OpenDataFileHandle();
+    StartSurvey();
+    nSensorsMinus1 = nSensors;
+    nColorMapView = 1;
+    dScale1Min = 0.0;
+    dScale1Max = 1000.0;
+    for (auto _ : state) replay();
+    nSensorsMinus1 = 0;
+    state.SetItemsProcessed(state.iterations() * 1000000);
+    CloseDataFile();
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    SetDataRecordLength(27);
+}
+
+void BM_ReplayEm384MillionRecords(benchmark::State &state)
+{
+    RunReplayBench(state, INSTRUMENT_EM384, 47, "million.T38", Em384BenchReading, ReplayEm384DataFile);
+}
+BENCHMARK(BM_ReplayEm384MillionRecords)->Unit(benchmark::kMillisecond);
+
+void BM_ReplayGradMillionRecords(benchmark::State &state)
+{
+    RunReplayBench(state, INSTRUMENT_GRAD601, 27, "million.G60", GradBenchReading, ReplayDataFileGrad,
+                   (int)state.range(0));
+}
+BENCHMARK(BM_ReplayGradMillionRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // ---------------------------------------------------------------------------------------------------------------
 // Conductivity meters: the rebuild from one million records, and one reading through the live handler
 // (decode, screen rows, colour cell, reading record, status and profile)

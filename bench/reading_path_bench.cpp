@@ -23,7 +23,9 @@
 #include "processing/em61lx2_alarm.h"
 #include "processing/em61lx2_decode.h"
 #include "processing/em61lx2_handler.h"
+#include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/sentence_handlers.h"
 
 namespace {
 
@@ -197,5 +199,63 @@ void BM_Em61Lx2DualReadingPath(benchmark::State &state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Em61Lx2DualReadingPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+// EM38-4 packet while logging: decode, average (one record per packet), encode, record, profiles and numbers.
+void BM_Em384PacketPath(benchmark::State &state)
+{
+    SetUpOnce();
+    nInstrumentType = INSTRUMENT_EM384;
+    SetDataRecordLength(47);
+    hwndCurve2 = hwndCurve3 = hwndCurve1;
+    dScale2Min = -25;
+    dScale2Max = 25;
+    dScale2PixPerUnit = 300.0 / 50.0;
+    nFrameDecimation = 1;
+    nEm384DisplayMode = 0;
+    int i = 0;
+    for (auto _ : state) {
+        memset(szInstrumentRecord, 0, 26);
+        szInstrumentRecord[0] = 'T';
+        szInstrumentRecord[1] = 2;
+        for (int k = 0; k < 8; k++) {
+            const int w = 33000 + (i * (k + 3)) % 600;
+            szInstrumentRecord[2 + 2 * k] = (char)(w >> 8);
+            szInstrumentRecord[3 + 2 * k] = (char)(w & 0xFF);
+        }
+        i++;
+        adwFrameTick[0] = GetTickCount();
+        nSwathCellCount = 0;
+        OnEm384Reading(hwndLog, WM_EM384_READING, 0, 0);
+    }
+    state.SetItemsProcessed(state.iterations());
+    SetDataRecordLength(27);
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+BENCHMARK(BM_Em384PacketPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+
+// CS-21 sentence while logging: values, rows, record, cell, status, profiles (on the '2' half) and numbers.
+void BM_DualEmSentencePath(benchmark::State &state)
+{
+    SetUpOnce();
+    nInstrumentType = INSTRUMENT_CS21;
+    SetDataRecordLength(65);
+    hwndCurve2 = hwndCurve3 = hwndCurve1;
+    int i = 0;
+    for (auto _ : state) {
+        char sz[128];
+        const int n = snprintf(sz, sizeof sz, "$PDLM%d,112345.234,%.1f,%.2f,%.1f,%.2f*23", 1 + i % 2,
+                               10.0 + i % 90, -0.8 + (i % 7) * 0.1, 30.0 + i % 50, 1.2);
+        if (n <= 0 || n >= (int)sizeof sz) state.SkipWithError("sentence");
+        memcpy(szInstrumentRecord, sz, (size_t)n + 1);
+        dwInstrumentDataTick = GetTickCount();
+        i++;
+        nSwathCellCount = 0;
+        OnDualEmReading(hwndLog, WM_DUALEM_READING, 0, 0);
+    }
+    state.SetItemsProcessed(state.iterations());
+    SetDataRecordLength(27);
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+BENCHMARK(BM_DualEmSentencePath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 }  // namespace

@@ -135,8 +135,8 @@ LabelSet ChannelLabelSet()
     return set;
 }
 
-// Right end of the label column in the normal font: the value column's fill and values stay right of it, so
-// that a new reading never covers a label's last characters.
+}  // namespace
+
 int ChannelLabelsRight(HDC hdc)
 {
     const LabelSet set = ChannelLabelSet();
@@ -149,8 +149,6 @@ int ChannelLabelsRight(HDC hdc)
     }
     return nRight;
 }
-
-}  // namespace
 
 void DrawChannelLabels(HDC hdc)
 {

@@ -6,6 +6,9 @@
 // Fills rcSidePanel (green while logging, else white) and writes the instrument's channel labels in blue; for the
 // EM61-MK2 a green dot marks the mapped channel (nColorMapView) in the normal procedure state with GPS enabled.
 void DrawChannelLabels(HDC hdc);
+// Right end of the label column in the normal font: the value column's fill and values stay right of it, so
+// that a new reading never covers a label's last characters.
+int ChannelLabelsRight(HDC hdc);
 // Fills rcSidePanelValues (green while logging, else white) and writes the four EM61-MK2 channel values "%10.1f",
 // right-aligned 10 pixels left of the column's right edge, value k on row k.
 void DrawChannelValues(HDC hdc, double dChannel1, double dChannel2, double dChannel3, double dChannel4);

@@ -56,3 +56,11 @@ void RedrawProfileFromDataFile(HWND hwnd);
 // coils, the second coil in the second window; each reading decoded with the offsets in force when it was written
 // and the filter ratios in use. Leaves the file's read position as it was; draws nothing when no file is open.
 void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond);
+
+// EM38-4: conductivity (scale 1) into the first window and, in display mode 0, in-phase (scale 2) into the second,
+// decoded with the coefficients in force when each reading was taken; the coefficients in force stay as they are.
+void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2);
+// CS-21: the conductivity traces of both sentences into the first window, the in-phase traces into the second.
+void RedrawDualEmProfileFromFile(HWND hwnd1, HWND hwnd2);
+// Grad601: sensor 1 into the first window and, with two sensors, sensor 2 into the second.
+void RedrawRecentRecordsGrad(HWND hwnd1, HWND hwnd2);

@@ -22,7 +22,7 @@ int GridCount(const int anGrid[10])
 
 // Steps 1 to 3 of a scroll: move the picture 2 pixels left, clear the three newest columns and put the grid
 // pixels of the new column back. The first grid row is the zero line when the range spans zero.
-void ShiftProfile(HDC hdc, int w, int nCopyHeight, double dMin, double dMax)
+void ShiftProfile(HDC hdc, int w, int nCopyHeight, double dMin, double dMax, const int *anGrid = anGridLineY1)
 {
     BitBlt(hdc, 0, 0, w - 1, nCopyHeight, hdc, 2, 0, SRCCOPY);
     SelectObject(hdc, hpenWhite);
@@ -30,10 +30,10 @@ void ShiftProfile(HDC hdc, int w, int nCopyHeight, double dMin, double dMax)
         MoveToEx(hdc, x, 0, nullptr);
         LineTo(hdc, x, nCurveAreaHeight2);
     }
-    const int n = GridCount(anGridLineY1);
+    const int n = GridCount(anGrid);
     for (int k = 1; k <= n; k++) {
         SelectObject(hdc, (k == 1 && dMin < 0 && 0 < dMax) ? hpenZeroLine : hpenGrid);
-        POINT pt[2] = {{w - 1, anGridLineY1[k]}, {w + 1, anGridLineY1[k]}};
+        POINT pt[2] = {{w - 1, anGrid[k]}, {w + 1, anGrid[k]}};
         Polyline(hdc, pt, 2);
     }
 }
@@ -121,6 +121,35 @@ void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anR
     if (hdc2 != hdc1) ShiftProfile(hdc2, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
     AdvanceTrace(hdc1, w, 0, anRow1[0], &anGradPrevY1[0], 0, abCurveHasPrev[0] != 0);
     AdvanceTrace(hdc2, w, 1, anRow2[0], &anGradPrevY2[0], 3, abCurveHasPrev[3] != 0);
+}
+
+// Four traces of a split profile: entries nFirst, nFirst + nStep, ... of the array, each in its pen slot, with its
+// previous row in anPrevY[entry] and its run flag in abCurveHasPrev[entry].
+static void ScrollSplitProfile(HDC hdc, const int anRow[], int nFirst, int nStep, int anPrevY[], int nScale,
+                               int (*pfnPenSlot)(int))
+{
+    const int w = NewestX();
+    if (w == 0) return;
+    if (nScale == 2) ShiftProfile(hdc, w, nCurveAreaHeight2, dScale2Min, dScale2Max, anGridLineY2);
+    else ShiftProfile(hdc, w, nCurveAreaHeight2, dScale1Min, dScale1Max, anGridLineY1);
+    for (int k = 0; k < 4; k++) {
+        const int e = nFirst + k * nStep;
+        AdvanceTrace(hdc, w, pfnPenSlot(e), anRow[e], &anPrevY[e], e, abCurveHasPrev[e] != 0);
+    }
+}
+
+static int anEm384PrevY[16], anDualEmPrevY[8];
+
+void ScrollEm384Profile(HDC hdc, const int anProfile[16], int nFirst)
+{
+    if (nFirst != 0 && nFirst != 2) return;
+    ScrollSplitProfile(hdc, anProfile, nFirst, 4, anEm384PrevY, nFirst == 0 ? 1 : 2, [](int e) { return e; });
+}
+
+void ScrollDualEmProfile(HDC hdc, const int anProfile[8], int nFirst)
+{
+    if (nFirst != 0 && nFirst != 1) return;
+    ScrollSplitProfile(hdc, anProfile, nFirst, 2, anDualEmPrevY, nFirst == 0 ? 1 : 2, [](int e) { return e / 2; });
 }
 
 void DrawChannelBars(HDC hdc, const int anRow[], int nCount)

@@ -17,6 +17,12 @@ void ScrollStripChart2Ch(HDC hdc, const int anRow[3]);
 void ScrollStripChart4Ch(HDC hdcLeft, HDC hdcRight, const int anRowLeft[3], const int anRowRight[3]);
 // Grad601: sensor 1 in the first context, sensor 2 in the second (scrolled once when both are the same).
 void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anRow2[]);
+// EM38-4: entries nFirst, + 4, + 8, + 12 of the sixteen profile rows (0 conductivity on scale 1 in the first
+// profile window, 2 in-phase on scale 2 in the second), each in its channel's pen.
+void ScrollEm384Profile(HDC hdc, const int anProfile[16], int nFirst);
+// CS-21: entries nFirst, + 2, + 4, + 6 of the eight profile rows (0 conductivity on scale 1, 1 in-phase on scale 2),
+// entry e in the pen of trace e / 2.
+void ScrollDualEmProfile(HDC hdc, const int anProfile[8], int nFirst);
 
 // Decay-window bars (EM61-MK2 4, one-coil EM61-LX2 3, one-sensor Grad601 1) on reading scale 1.
 void DrawChannelBars(HDC hdc, const int anRow[], int nCount);

@@ -11,6 +11,7 @@
 #include "map/map.h"
 #include "map/map_state.h"
 #include "processing/dispatch.h"
+#include "processing/em384_handler.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61lx2_handler.h"
 #include "processing/em61mk2_handler.h"
@@ -421,6 +422,8 @@ void RunScreenLogCommandCode(int nCode)
             StartFilterCalibrationCommand();
             bMapUpdatesOn = 1;
             if (hwndLog) SetFocus(hwndLog);
+        } else if (nInstrumentType == INSTRUMENT_EM384) {
+            StartEm384Calibration();
         }
         break;
     case 129:
@@ -434,6 +437,8 @@ void RunScreenLogCommandCode(int nCode)
             }
             RedrawProfileForInstrument();
             RefreshReadingWindows();
+        } else if (nInstrumentType == INSTRUMENT_EM384) {
+            RemoveEm384Calibration();
         }
         break;
     case 132:
@@ -442,6 +447,9 @@ void RunScreenLogCommandCode(int nCode)
         RedrawProfileForInstrument();
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 141:
+        if (nInstrumentType == INSTRUMENT_EM384) StartEm384DriftControl();
         break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.

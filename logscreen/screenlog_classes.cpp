@@ -10,7 +10,9 @@
 #include "map/map.h"
 #include "processing/conductivity_handlers.h"
 #include "processing/em61lx2_handler.h"
+#include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/sentence_handlers.h"
 #include "processing/gps_position.h"
 
 int nRecordingState = -2;
@@ -38,6 +40,9 @@ const MessageHandlerEntry aScreenLogHandlers[] = {
     {WM_EM61LX2_READING, OnEm61Lx2ReadingMsg},
     {WM_EM61LX2_DUAL_READING, OnEm61Lx2DualReadingMsg},
     {WM_TILT_SENTENCE, ProcessTiltSentence},
+    {WM_EM384_READING, OnEm384Reading},
+    {WM_DUALEM_READING, OnDualEmReading},
+    {WM_GRAD601_READING, OnGradReading},
     // A failed write or flush of the data file ends recording.
     {WM_DATAFILE_ERROR, OnScreenLogDataFileError},
 };

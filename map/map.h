@@ -142,6 +142,11 @@ void ReplotMapEm34();
 // EM61-LX2: the same with the filter-factor records; two coils give cells of two six-bit colours (coil 2 x 64 +
 // coil 1), each painted over its half of the swath.
 void ReplotMapEm61Lx2();
+// EM38-4 and CS-21: the same with the array readings and a copy of the coefficients in force, updated from the
+// file's coefficient records; the coefficients in force never change.
+void ReplayEm384DataFile();
+// Grad601: one sensor's classes, or both sensors' in each cell.
+void ReplayDataFileGrad();
 
 // Map size and scale kept at the start of a run, restored when a map review ends.
 extern int nMapSizeSaved;

@@ -25,6 +25,18 @@ void RedrawProfileForInstrument()
     case INSTRUMENT_EM61LX2:
         if (hwndCurve2) RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
         break;
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21:
+    case INSTRUMENT_GRAD601:
+        for (HWND h : {hwndCurve2, hwndCurve3}) {
+            if (!h) continue;
+            InvalidateRect(h, nullptr, TRUE);
+            UpdateWindow(h);
+        }
+        if (nInstrumentType == INSTRUMENT_EM384) RedrawEm384ProfileFromFile(hwndCurve2, hwndCurve3);
+        else if (nInstrumentType == INSTRUMENT_CS21) RedrawDualEmProfileFromFile(hwndCurve2, hwndCurve3);
+        else RedrawRecentRecordsGrad(hwndCurve2, hwndCurve3);
+        break;
     default:
         // The other instruments' redraws come with their decoders.
         break;

@@ -27,6 +27,13 @@ void RebuildMapForInstrument()
     case INSTRUMENT_EM61LX2:
         ReplotMapEm61Lx2();
         break;
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21:
+        ReplayEm384DataFile();
+        break;
+    case INSTRUMENT_GRAD601:
+        ReplayDataFileGrad();
+        break;
     default:
         // The other instruments' replots come with their decoders.
         break;

@@ -29,6 +29,15 @@ ProgramStart StartIn(const std::string &root, int jix, int width, int height)
     return start;
 }
 
+ProgramStart StartBuildIn(const std::string &root, int instrumentType, int jix)
+{
+    ProgramStart start = StartIn(root, jix);
+    start.instrumentType = instrumentType;
+    const wchar_t *szCaption = CaptionForBuild(instrumentType, jix);
+    start.makeFolders = {L"C:\\data", std::wstring(L"C:\\ProgramData\\Ulvane\\") + (szCaption ? szCaption : L"")};
+    return start;
+}
+
 std::string FactsPath(const std::string &root) { return root + "/facts.txt"; }
 
 void CloseProgram() { PostMessage(hwndMain, WM_CLOSE, 0, 0); }

@@ -14,6 +14,8 @@ constexpr int kKeySpace = 0x20;
 
 // A start of the program in the emulator's root with the data folder and the build's settings folder made.
 ProgramStart StartIn(const std::string &root, int jix, int width = 1280, int height = 800);
+// The same for another build: its instrument and its own settings folder.
+ProgramStart StartBuildIn(const std::string &root, int instrumentType, int jix);
 // Where a start's child process leaves its Facts for the test.
 std::string FactsPath(const std::string &root);
 // Asks the main window to close, which ends the child's message loop.

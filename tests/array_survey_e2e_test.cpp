@@ -1,0 +1,310 @@
+// EM38-4, CS-21 and Grad601 surveys through the device emulator: readings recorded at each build's record length,
+// the profiles redrawn from the file over the live ones, and pictures of the logging screens.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "acquisition/acquisition.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "displays/bar_windows.h"
+#include "logscreen/logscreen.h"
+#include "platform/platform.h"
+#include "processing/dispatch.h"
+#include "processing/em384_handler.h"
+#include "support/emulator_client.h"
+#include "support/program_runner.h"
+#include "support/survey_harness.h"
+
+using namespace survey;
+
+namespace {
+
+struct ArraySurvey {
+    const char *name;
+    int instrumentType;
+    const wchar_t *caption;
+    std::vector<std::string> ports;
+    std::string valueCommand;
+    int recordLength;
+    int sensorsMinus1;
+    int tracesInFirstWindow;
+};
+
+// The one data file the survey left in <root>/C/data.
+std::string OnlyDataFile(const std::string &root)
+{
+    std::string dir = root + "/C/data", found;
+    DIR *d = opendir(dir.c_str());
+    if (!d) return "";
+    while (dirent *e = readdir(d))
+        if (e->d_name[0] != '.') found = dir + "/" + e->d_name;
+    closedir(d);
+    return found;
+}
+
+// Pixels of the window that differ from a copy taken before.
+std::vector<COLORREF> Pixels(HWND hwnd)
+{
+    std::vector<COLORREF> v;
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HDC hdc = GetDC(hwnd);
+    for (int y = 0; y < rc.bottom; y++)
+        for (int x = 0; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
+    ReleaseDC(hwnd, hdc);
+    return v;
+}
+
+class ArraySurveyTest : public ::testing::TestWithParam<ArraySurvey> {};
+
+TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
+{
+    const ArraySurvey &s = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("array_survey_") + s.name);
+    emu::Emulator dev(root, s.ports);
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    if (!s.valueCommand.empty()) ASSERT_TRUE(dev.ok(s.valueCommand)) << s.valueCommand;
+    const ProgramStart start = StartBuildIn(root, s.instrumentType, 1);
+    const std::string png = std::string(TEST_OUTPUT_DIR) + "/" + s.name + "_logging_screen.png";
+    ChildResult r = RunProgramInChild(start, [&]() {
+        Facts facts;
+        UseEmulatorPorts(false);
+        nSensorsMinus1 = s.sensorsMinus1;
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(nRecordingState == 0);
+        PlatformPump(1500);
+        PlatformScriptFileChooser(std::wstring(L"C:\\data\\") + s.caption + L".dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformClickButton(hwndLogButtonsAlt[0]);
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 40; }, 20000));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png));
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        // The profiles rebuilt from the file lie where the live ones were drawn.
+        const std::vector<COLORREF> live = Pixels(hwndCurve2);
+        RedrawProfileForInstrument();
+        const std::vector<COLORREF> redrawn = Pixels(hwndCurve2);
+        long nDiff = 0, nInk = 0;
+        for (size_t i = 0; i < live.size() && i < redrawn.size(); i++) {
+            nDiff += live[i] != redrawn[i];
+            nInk += live[i] != RGB(255, 255, 255);
+        }
+        facts.Set("redrawDiff", nDiff);
+        facts.Set("liveInk", nInk);
+        facts.Set("readings", nTotalReadingCount);
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        PauseAndStop();
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_GT(facts.Get("liveInk"), 0);
+    // The live strip leaves out the newest point of each trace (the next reading joins it); the redraw draws it
+    // and leaves out the oldest, which lies outside the window. So at most one pen's end block per trace differs.
+    EXPECT_LE(facts.Get("redrawDiff"), 4 * s.tracesInFirstWindow);
+
+    const std::string bytes = ReadFileBytes(OnlyDataFile(root));
+    size_t tail = 0;
+    std::vector<Record> recs = SplitRecords(bytes, (size_t)s.recordLength, &tail);
+    ASSERT_EQ(tail, 0u);
+    int nReadings = 0, nOtherSentences = 0;
+    for (const Record &rec : recs) {
+        nOtherSentences += rec.StartsWith("T$PDLMA");
+        EXPECT_EQ(rec.bytes[s.recordLength - 1], '\n') << rec.index;
+        if (rec.Kind() != 'T') continue;
+        nReadings++;
+        EXPECT_GE(rec.Tick(), 0) << rec.index;
+        if (s.instrumentType == INSTRUMENT_CS21) EXPECT_TRUE(rec.StartsWith("T$PDLM")) << rec.bytes;
+        if (s.instrumentType == INSTRUMENT_GRAD601) EXPECT_TRUE(rec.StartsWith("T$P,")) << rec.bytes;
+    }
+    EXPECT_GE(nReadings, 40);
+    // The CS-21's "$PDLMA" sentences (one a second) are recorded too.
+    if (s.instrumentType == INSTRUMENT_CS21) EXPECT_GE(nOtherSentences, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Instruments, ArraySurveyTest,
+    ::testing::Values(
+        ArraySurvey{"em384", INSTRUMENT_EM384, L"Jix38-4", {"COM4=em384"},
+                    "COM4 value 300 5 450 -8 600 12 750 -15 anim=1", 47, 0, 4},
+        ArraySurvey{"cs21", INSTRUMENT_CS21, L"JixCS-21", {"COM4=cs21"},
+                    "COM4 value 250 -12 500 8 400 -6 650 15 anim=1", 65, 0, 4},
+        ArraySurvey{"grad601_one_sensor", INSTRUMENT_GRAD601, L"Jix601", {"COM4=grad601:sensors=1"},
+                    "COM4 value 700 0 anim=1", 27, 0, 1},
+        ArraySurvey{"grad601_two_sensors", INSTRUMENT_GRAD601, L"Jix601", {"COM4=grad601:sensors=2"},
+                    "COM4 value 700 1300 anim=1", 27, 1, 1}),
+    [](const ::testing::TestParamInfo<ArraySurvey> &info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// EM38-4 drift control and calibration from the popup menu with every box answered by script, on a data file in
+// stand-by; the instrument sends fixed values.
+TEST(ArrayProcedures, Em384DriftThenCalibrationWithoutCarrier)
+{
+    std::string root = emu::MakeTempRoot("array_em384_procedures");
+    emu::Emulator dev(root, {"COM4=em384:static"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 300 5 450 -8 600 12 750 -15"));
+    const ProgramStart start = StartBuildIn(root, INSTRUMENT_EM384, 1);
+    ChildResult r = RunProgramInChild(start, [&]() {
+        Facts facts;
+        UseEmulatorPorts(false);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        PlatformPump(1000);
+        PlatformScriptFileChooser(L"C:\\data\\procedures.dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+
+        // Drift control: the box of the tenth packet, accepted.
+        nDriftReadings = 10;
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"Confirm Drift Control Procedure", 1);
+        PlatformAnswerDialog(L"Drift Procedure - DONE", 1);
+        PlatformScriptPopupMenu(520);
+        PlatformPressKey('M');
+        CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"Confirm Drift Control Procedure"); }, 3000));
+        CHILD_CHECK(ShownWith(L"Confirm Drift Control Procedure",
+                              L"Position EM38-4 in Standard Drift Control Position.\r\n"
+                              L"Tap OK to Start Procedure or  CANCEL to stop\r\n"));
+        CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"Drift Procedure - DONE"); }, 10000));
+        CHILD_CHECK(nCalProcedureState == 0);
+        facts.Set("driftC1x100", (long long)(adDriftMean[0] * 100 + 0.5));
+
+        // Calibration answered No at the carrier question, with carrier coefficients in force before.
+        for (int i = 0; i < 8; i++) adCalibrationB[i] = 0.5;
+        PlatformClearShownDialogs();
+        PlatformAnswerDialog(L"CALIBRATION", 1);
+        PlatformAnswerDialog(L"Horizontal Calibration", 1);
+        PlatformAnswerDialog(L"Instrument Calibration", 1);
+        PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 2);
+        PlatformAnswerDialog(L"Instrument Calibration Completed", 1);
+        PlatformScriptPopupMenu(516);
+        PlatformPressKey('M');
+        CHILD_CHECK(PlatformWaitFor([] { return nCalProcedureState == -1; }, 3000));
+        CHILD_CHECK(PlatformWaitFor([] { return nEm384CalibrationState == 1 && nCalProcedureState == 0; }, 30000));
+        for (int k = 0; k < 4; k++) facts.Set("zeroI" + std::to_string(k + 1) + "x100",
+                                              (long long)(adCalibration[k] * 100 + (adCalibration[k] < 0 ? -0.5 : 0.5)));
+        double adAfter[12];
+        memcpy(adAfter, adCalibration, sizeof adAfter);
+        // A rebuild from the file leaves the new coefficients in force.
+        RebuildMapForInstrument();
+        RedrawProfileForInstrument();
+        int bSame = memcmp(adAfter, adCalibration, sizeof adAfter) == 0;
+        for (double d : adCalibrationB) bSame = bSame && d == 0.0;
+        facts.Set("unchangedByRebuild", bSame);
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        PauseAndStop();
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_NEAR(facts.Get("driftC1x100"), 30000, 5);
+    // The in-phase zeros are the values sent: a packet at the calibration place decodes to 0.
+    EXPECT_NEAR(facts.Get("zeroI1x100"), 500, 1);
+    EXPECT_NEAR(facts.Get("zeroI2x100"), -800, 1);
+    EXPECT_NEAR(facts.Get("zeroI3x100"), 1200, 1);
+    EXPECT_NEAR(facts.Get("zeroI4x100"), -1500, 1);
+    EXPECT_EQ(facts.Get("unchangedByRebuild"), 1);
+
+    const std::string bytes = ReadFileBytes(root + "/C/data/procedures.dat");
+    size_t tail = 0;
+    std::vector<Record> recs = SplitRecords(bytes, 47, &tail);
+    ASSERT_EQ(tail, 0u);
+    std::vector<Record> v, o;
+    for (const Record &rec : recs) {
+        if (rec.Kind() == 'V') v.push_back(rec);
+        if (rec.Kind() == 'O') o.push_back(rec);
+    }
+    ASSERT_EQ(v.size(), 4u);
+    EXPECT_TRUE(v[0].StartsWith("V1   300.00")) << v[0].bytes;
+    // The calibration's block is the last 28 coefficient lines; OD..OK hold the carrier terms, all zero.
+    ASSERT_GE(o.size(), 28u);
+    for (size_t n = o.size() - 28 + 12; n < o.size() - 28 + 20; n++) {
+        EXPECT_EQ(o[n].bytes.substr(2, 21), "     0.000      0.000") << o[n].bytes;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+struct PanelCase {
+    const char *name;
+    int instrumentType;
+    std::string port;
+    std::string valueCommand;
+    int sensorsMinus1;
+    int displayMode;
+    std::vector<std::wstring> texts;  // texts the numbers window shows, in row order
+    bool bQIBars;                     // the Q and I bar windows carry bars
+};
+
+class ArrayPanelTest : public ::testing::TestWithParam<PanelCase> {};
+
+// Monitoring: the numbers window shows the values sent, row under row, and the bar windows follow them.
+TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
+{
+    const PanelCase &c = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("array_panel_") + c.name);
+    emu::Emulator dev(root, {c.port});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok(c.valueCommand));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.instrumentType, 1), [&]() {
+        UseEmulatorPorts(false);
+        nSensorsMinus1 = c.sensorsMinus1;
+        nEm384DisplayMode = c.displayMode;
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        PlatformPump(1500);
+        PlatformClearDrawnTexts();
+        PlatformPump(1000);
+        int nLastTop = -1;
+        for (const std::wstring &text : c.texts) {
+            int nTop = -1;
+            for (const DrawnText &t : PlatformDrawnTexts())
+                if (t.window == hwndNumbers && t.text == text) nTop = t.cell.top;
+            CHILD_CHECK(nTop >= 0);
+            CHILD_CHECK(nTop > nLastTop);
+            nLastTop = nTop;
+        }
+        if (c.bQIBars) CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
+        PlatformPressKey('X');
+        CHILD_CHECK(nRecordingState == -2);
+        CloseProgram();
+        return 0;
+    }, 60);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Instruments, ArrayPanelTest,
+    ::testing::Values(
+        PanelCase{"cs21", INSTRUMENT_CS21, "COM4=cs21:static", "COM4 value 12.5 -0.8 30.1 1.2 14 -0.5 28 0.9", 0, 0,
+                  {L"   12.50", L"   -0.80", L"   30.10", L"    1.20", L"   14.00"}, true},
+        PanelCase{"em384_inversion", INSTRUMENT_EM384, "COM4=em384:static", "COM4 value 300 5 450 -8 600 12 750 -15",
+                  0, 1,
+                  {L"C1:   300.00", L"C4:   750.00", L"I1:     5.00", L"I4:   -15.00", L"T1: 24.19   ",
+                   L"INV: Th 0.95 ", L"Itr 6  "},
+                  true},
+        PanelCase{"grad601_two_sensors", INSTRUMENT_GRAD601, "COM4=grad601:static,sensors=2", "COM4 value 700 300",
+                  1, 0, {L"     700.0", L"     300.0"}, true}),
+    [](const ::testing::TestParamInfo<PanelCase> &info) { return std::string(info.param.name); });
+
+}  // namespace
