@@ -30,7 +30,7 @@ bool IsReadingKind(char c)
 struct BackwardScan {
     HANDLE h;
     int L;       // record length
-    long nPos;   // offset of the record read last (the next read is the one before it)
+    int64_t nPos;  // offset of the record read last (the next read is the one before it)
 };
 
 // Reads the record before the current one into nnn (zero at the line feed); false when none is left.
@@ -38,7 +38,7 @@ bool ReadPrevious(BackwardScan *s, char *nnn)
 {
     if (s->nPos - s->L < 0) return false;
     s->nPos -= s->L;
-    if (SetFilePointer(s->h, (int32_t)s->nPos, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    if (!SetFilePointerEx(s->h, s->nPos, nullptr, FILE_BEGIN)) return false;
     DWORD got = 0;
     if (!ReadFile(s->h, nnn, (DWORD)s->L, &got, nullptr) || got < (DWORD)s->L) return false;
     int nl = nDataRecordNewline;
@@ -79,9 +79,9 @@ void RedrawProfileFromFile(HWND hwnd)
     if (s.L >= 30) return;  // longer records are no EM61 records
 
     // The read position is held and restored; the scan starts after the last whole record written.
-    const DWORD dwHeld = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
-    const DWORD dwSize = GetFileSize(h, nullptr);
-    s.nPos = dwSize == INVALID_FILE_SIZE ? 0 : (long)(dwSize / (DWORD)s.L) * s.L;
+    int64_t nHeld = 0, nSize = 0;
+    if (!SetFilePointerEx(h, 0, &nHeld, FILE_CURRENT) || !GetFileSizeEx(h, &nSize)) return;
+    s.nPos = nSize / s.L * s.L;
 
     static Traces t;  // 19 KB: kept off the stack
     t.nCount = 0;
@@ -122,7 +122,7 @@ void RedrawProfileFromFile(HWND hwnd)
             // The newest of four offset records (channel 4): each holds the offset in force before the change.
             adCurrentOffset[3] = PreviousOffsetOf(nnn);
             for (int k = 2; k >= 0; k--) {
-                const long nKeep = s.nPos;
+                const int64_t nKeep = s.nPos;
                 char rec[30];
                 if (!ReadPrevious(&s, rec)) break;
                 if (rec[0] != 'O') {
@@ -138,6 +138,6 @@ void RedrawProfileFromFile(HWND hwnd)
             break;
         }
     }
-    SetFilePointer(h, (int32_t)dwHeld, nullptr, FILE_BEGIN);
+    SetFilePointerEx(h, nHeld, nullptr, FILE_BEGIN);
     DrawTraces(hwnd, &t);
 }
