@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <atomic>
+#include <mutex>
 
 // szInstrumentRecord, adwFrameTick, nGpsSentenceCount and nInstrumentCmdReply are declared (and defined) with
 // the data-file state for now.
@@ -74,6 +75,11 @@ extern std::atomic<int> nFramesPerSound;                // 6
 extern std::atomic<DWORD> dwInstrumentDataTick;
 extern std::atomic<int> nInstrumentThreadState, nGpsThreadState, nTiltThreadState;
 extern std::atomic<int> bInstrumentConnBreak, bInstrumentIdle, bConnLostNoticeShown;
+// 1 while the link watch opens again a port whose device went away: the instrument readers wait for the port
+// instead of ending. StopInstrumentReaders clears it.
+extern std::atomic<int> bInstrumentPortLost;
+// 1 while the instrument readers go on: the port is open, or being found again.
+int InstrumentPortInUse();
 extern std::atomic<HANDLE> hTriggerEvent;
 extern std::atomic<DWORD> dwTriggerWaitMs;  // 55
 extern HANDLE hInstrumentThread, hInstrumentThread2, hGpsThread, hTiltThread;
@@ -102,6 +108,9 @@ extern char szGpsSentence[256];
 extern char szGpsPosition[256], szGpsSatellites[256];
 extern std::atomic<int> bGpsPositionHeld, bGpsSatellitesHeld, bGpsHoldBusy, bWriteGpsWithReading;
 extern std::atomic<DWORD> dwGpsPositionTick, dwGpsSatellitesTick;
+// Guards the held sentences (szGpsPosition, szGpsSatellites, their ticks and held flags) between the GPS reader,
+// which refreshes them, and the screen, which writes them when a manual station is accepted.
+extern std::mutex mtxGpsHeld;
 extern std::atomic<int> bGpsNoChecksum;
 extern std::atomic<DWORD> dwGpsSentenceStartTick, dwGpsSentenceTick, dwGpsDataTick, dwGpsLastAcceptedTick;
 extern int nGpsIntervalMs;  // 910

@@ -1,10 +1,12 @@
-// Speed and memory of the map: the update per GPS position with a full swath, a lawn-mower survey's tile store,
-// and the rebuild of the map from a data file of one million records beside a plain read of the same file.
+// Speed and memory of the map: the update per GPS position with a full swath, the resident memory of a square
+// kilometre surveyed lawn-mower fashion, and the rebuild of the map from a data file of one million records (from
+// freed tiles and into existing ones) beside a plain read of the same file.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/acquisition.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
@@ -20,13 +23,17 @@
 #include "map/map.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "displays/child_windows.h"
+#include "displays/scales.h"
+#include "processing/conductivity_handlers.h"
 
 namespace {
 
 const double kEast = 500000.0, kNorth = 5000000.0;
 std::string benchRoot;
 
-// The platform, the pens, a 402-pixel map window (tiles of 400 pixels) and a data file folder; once.
+// The platform, the pens, the map window of a 1280 x 800 screen as the logging screen lays it out (a client area
+// of 1272 x 728 gives a square map of 666 pixels, tiles of 664) and a data file folder; once.
 void StartOnce()
 {
     static bool started = false;
@@ -49,8 +56,15 @@ void StartOnce()
     CreateChannelPens(0);
     CreateColorScalePens();
     RegisterMapWnd(hInst);
-    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 402 + GetFrameSize().cx,
-                           402 + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
+    nClientWidth = 1272;
+    nClientHeight = 728;
+    nLineHeight = 18;
+    nTextHeight = 16;
+    bGpsActive = 1;
+    ArrangeLogScreen();
+    const int nSide = nMapViewPixels;
+    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, nSide + GetFrameSize().cx,
+                           nSide + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
     RECT rc;
     GetClientRect(hwndMap, &rc);
     nMapViewPixels = rc.right;
@@ -59,6 +73,17 @@ void StartOnce()
     nTileHeight = nMapWndHeight - 2;
     nTileMaxX = nTileWidth - 1;
     nTileMaxY = nTileHeight - 1;
+}
+
+// Resident memory of the process in megabytes.
+double ResidentMegabytes()
+{
+    long nPages = 0, nResident = 0;
+    FILE *f = fopen("/proc/self/statm", "r");
+    if (!f) return 0.0;
+    if (fscanf(f, "%ld %ld", &nPages, &nResident) != 2) nResident = 0;
+    fclose(f);
+    return (double)nResident * (double)sysconf(_SC_PAGESIZE) / 1e6;
 }
 
 void OpenBenchFile(const wchar_t *name)
@@ -104,13 +129,14 @@ void HandOverFullRow()
     nSwathRow = 1 - nSwathRow;
 }
 
-// Position n of a lawn-mower walk: lines of nLineSteps steps of dStep metres, one metre apart.
-void LawnMowerPosition(long n, int nLineSteps, double dStep, double *pdEast, double *pdNorth)
+// Position n of a lawn-mower walk: lines of nLineSteps steps of dStep metres, dLineSpacing metres apart.
+void LawnMowerPosition(long n, int nLineSteps, double dStep, double *pdEast, double *pdNorth,
+                       double dLineSpacing = 1.0)
 {
     long nLine = n / (nLineSteps + 1), k = n % (nLineSteps + 1);
     double dAlong = k * dStep;
     *pdEast = kEast + (nLine % 2 == 0 ? dAlong : nLineSteps * dStep - dAlong);
-    *pdNorth = kNorth + nLine * 1.0;
+    *pdNorth = kNorth + nLine * dLineSpacing;
 }
 
 void BM_UpdateMapDisplayFullSwath(benchmark::State &state)
@@ -132,17 +158,23 @@ void BM_UpdateMapDisplayFullSwath(benchmark::State &state)
 }
 BENCHMARK(BM_UpdateMapDisplayFullSwath)->Arg(2)->Arg(10)->Unit(benchmark::kMicrosecond);
 
-void BM_LawnMowerSurvey50Lines(benchmark::State &state)
+// A survey of one square kilometre at the default map size (40 m a tile): lawn-mower lines 1 km long, 2 m apart,
+// a swath 2 m wide, a position every 2 m with a full row of cells; the map copied into the window at every
+// position. Resident memory after the survey, beside what the process held before it.
+void BM_LawnMowerSquareKilometre(benchmark::State &state)
 {
     StartOnce();
-    const double dStep = 0.2;  // 5 positions a second at 1 m/s
-    const int nLineSteps = 500, nLines = 50;
+    const double dStep = 2.0, dLineSpacing = 2.0;
+    const int nLineSteps = 500, nLines = 500;
+    double dResidentBefore = 0.0;
     for (auto _ : state) {
-        OpenBenchFile(L"lawn.T61");
+        OpenBenchFile(L"square.T61");
         StartSurvey();
+        dSwathLeft = dSwathRight = dLineSpacing / 2;
+        dResidentBefore = ResidentMegabytes();
         for (long n = 1; n < (long)nLines * (nLineSteps + 1); ++n) {
             double e, no;
-            LawnMowerPosition(n, nLineSteps, dStep, &e, &no);
+            LawnMowerPosition(n, nLineSteps, dStep, &e, &no, dLineSpacing);
             HandOverFullRow();
             UpdateMapDisplay(hwndMap, 1, no, e, dStep);
         }
@@ -150,19 +182,20 @@ void BM_LawnMowerSurvey50Lines(benchmark::State &state)
     }
     state.counters["positions"] = (double)nLines * (nLineSteps + 1);
     state.counters["tiles"] = MapTileCount();
-    state.counters["bytes_per_tile"] = (double)(2 * MapTileLayerBytes());
-    state.counters["total_MB"] = MapTileCount() * 2.0 * MapTileLayerBytes() / 1e6;
-    state.counters["used_range_tiles"] = (double)(nTileColMax - nTileColMin + 1) * (nTileRowMax - nTileRowMin + 1);
+    state.counters["tile_px"] = nTileWidth;
+    state.counters["bitmaps_would_MB"] = MapTileCount() * 2.0 * MapTileLayerBytes() / 1e6;
+    state.counters["store_MB"] = MapTileStoreBytes() / 1e6;
+    state.counters["resident_before_MB"] = dResidentBefore;
+    state.counters["resident_MB"] = ResidentMegabytes();
+    FreeMapTiles();
 }
-BENCHMARK(BM_LawnMowerSurvey50Lines)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LawnMowerSquareKilometre)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// A data file of one million 27-byte records: the start event, then per position five EM61-MK2 readings and a
-// footprint of four map-point records along a lawn-mower walk.
-std::string MillionRecordFile()
+// A file of one million 27-byte records: the start event, a segment start, then five readings (made by frame(n, k) from
+// 13 or 14 bytes) and the footprint of four map-point records along a lawn-mower walk.
+std::string MillionRecordFileOf(const wchar_t *szName, std::string (*frame)(long n, int k))
 {
-    static std::string path;
-    if (!path.empty()) return path;
-    path = MapDrivePath(L"C:\\data\\million.T61");
+    std::string path = MapDrivePath((std::wstring(L"C:\\data\\") + szName).c_str());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     auto record = [&](const char *text, size_t len) {
         char rec[27];
@@ -179,10 +212,8 @@ std::string MillionRecordFile()
     ++nRecords;
     for (long n = 0; nRecords < 1000000; ++n) {
         for (int k = 0; k < 5 && nRecords < 1000000; ++k, ++nRecords) {
-            int w = 500 + (int)((n * 7 + k) % 1000);
-            char frame[16] = {'T', 0, (char)(w >> 8), (char)(w & 0xFF), (char)(w >> 8), (char)(w & 0xFF), 0, 0, 0, 0,
-                              5, 0x46, 0, 0, 0, 0};
-            record(frame, 13);
+            const std::string f = frame(n, k);
+            record(f.data(), f.size());
         }
         double e, no;
         LawnMowerPosition(n, 500, 0.2, &e, &no);
@@ -193,6 +224,21 @@ std::string MillionRecordFile()
             record(sz, 16);
         }
     }
+    return path;
+}
+
+std::string Em61Mk2Frame(long n, int k)
+{
+    int w = 500 + (int)((n * 7 + k) % 1000);
+    const char frame[13] = {'T', 0, (char)(w >> 8), (char)(w & 0xFF), (char)(w >> 8), (char)(w & 0xFF), 0, 0, 0, 0,
+                            5, 0x46, 0};
+    return std::string(frame, 13);
+}
+
+std::string MillionRecordFile()
+{
+    static std::string path;
+    if (path.empty()) path = MillionRecordFileOf(L"million.T61", Em61Mk2Frame);
     return path;
 }
 
@@ -209,14 +255,27 @@ void BM_RebuildMillionRecords(benchmark::State &state)
     dScale1Min = 0.0;
     dScale1Max = 40000.0;
     ComputeColorStep(dScale1Min, dScale1Max);
+    // As after a logging start or a zoom: no tile exists, the rebuild makes every one it draws into.
+    const bool bFreed = state.range(1) != 0;
     for (auto _ : state) {
+        if (bFreed) {
+            state.PauseTiming();
+            FreeMapTiles();
+            state.ResumeTiming();
+        }
         ReplotMapEm61Mk2();
     }
     state.SetItemsProcessed(state.iterations() * 1000000);
     state.counters["tiles"] = MapTileCount();
     CloseDataFile();
 }
-BENCHMARK(BM_RebuildMillionRecords)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Arguments: colour view (1) or track (0); tiles freed before each rebuild (1) or redrawn into (0).
+BENCHMARK(BM_RebuildMillionRecords)
+    ->Args({1, 1})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond);
 
 // The same file read with plain read() into a buffer, as cat would.
 void BM_ReadMillionRecordsPlain(benchmark::State &state)
@@ -235,5 +294,98 @@ void BM_ReadMillionRecordsPlain(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 1000000);
 }
 BENCHMARK(BM_ReadMillionRecordsPlain)->Unit(benchmark::kMillisecond);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Conductivity meters: the rebuild from one million records, and one reading through the live handler
+// (decode, screen rows, colour cell, reading record, status and profile)
+// ---------------------------------------------------------------------------------------------------------------
+std::string Em31Frame(long n, int k)
+{
+    char sz[16];
+    snprintf(sz, sizeof sz, "T0%+05d%+05d", -(int)((n * 7 + k) % 1000), -(int)((n * 3 + k) % 900));
+    return std::string(sz, 12);
+}
+
+std::string Em38Mk2Frame(long n, int k)
+{
+    std::string f = "T";
+    f += (char)6;
+    const unsigned w = 32800u + (unsigned)((n * 37 + k * 11) % 600);
+    for (unsigned word : {w + 5, w + 9, w, w + 3, 0u, 0u}) {
+        f += (char)(word >> 8);
+        f += (char)(word & 0xFF);
+    }
+    return f;
+}
+
+void BM_ReplotConductivityMillionRecords(benchmark::State &state)
+{
+    StartOnce();
+    const bool bMk2 = state.range(0) == 1;
+    static std::string aPath[2];
+    std::string &path = aPath[bMk2 ? 1 : 0];
+    if (path.empty()) path = MillionRecordFileOf(bMk2 ? L"million.M38" : L"million.T31", bMk2 ? Em38Mk2Frame : Em31Frame);
+    CloseDataFile();
+    swprintf(szDataFilePath, 261, bMk2 ? L"C:\\data\\million.M38" : L"C:\\data\\million.T31");
+    OpenDataFileHandle();
+    nInstrumentType = bMk2 ? INSTRUMENT_EM38MK2 : INSTRUMENT_EM31MK2;
+    StartSurvey();
+    nColorMapView = 1;
+    dScale1Min = 0.0;
+    dScale1Max = bMk2 ? 60.0 : 300.0;
+    for (auto _ : state) {
+        if (bMk2) ReplotMapEm38Mk2();
+        else ReplotMapEm31();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000000);
+    state.SetLabel(bMk2 ? "ReplotMapEm38Mk2" : "ReplotMapEm31");
+    CloseDataFile();
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+BENCHMARK(BM_ReplotConductivityMillionRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ConductivityReadingPath(benchmark::State &state)
+{
+    StartOnce();
+    const bool bMk2 = state.range(0) == 1;
+    OpenBenchFile(bMk2 ? L"path.M38" : L"path.T31");
+    nInstrumentType = bMk2 ? INSTRUMENT_EM38MK2 : INSTRUMENT_EM31MK2;
+    SetDataRecordLength(27);
+    nInstrumentRecordLength = bMk2 ? 14 : 12;
+    StartSurvey();
+    nSurveyMode = 0;
+    nRecordTrigger = 0;
+    nCalProcedureState = 0;
+    bSwathSampling = 1;
+    dwRecordingStartTick = 0;
+    // The profile window the handler scrolls (1000 pixels, 4 curves).
+    if (!hwndCurve1) {
+        RegisterCurveWnd(hInst);
+        hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 1000, 200, nullptr, 0, hInst,
+                                  nullptr);
+    }
+    nCurveWndWidth = 1000;
+    nCurveAreaHeight2 = 200;
+    nProfileCurves = 4;
+    dScale1Min = 0.0;
+    dScale1Max = 300.0;
+    dScale1PixPerUnit = 200.0 / 300.0;
+    dScale2Min = -20.0;
+    dScale2Max = 20.0;
+    dScale2PixPerUnit = 5.0;
+    long n = 0;
+    for (auto _ : state) {
+        const std::string frame = bMk2 ? Em38Mk2Frame(n, 0) : Em31Frame(n, 0);
+        memcpy(szInstrumentRecord, frame.data(), frame.size());
+        adwFrameTick[0] = (DWORD)n;
+        if (bMk2) HandleEm38Mk2Reading(hwndLog, 0, 0, 0);
+        else HandleEm31Mk2Reading(hwndLog, 0, 0, 0);
+        if (++n % 400 == 0) nSwathCellCount = 0;  // a position hands the row over
+    }
+    state.SetLabel(bMk2 ? "EM38-MK2 with profile" : "EM31-MK2 with profile");
+    CloseDataFile();
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+BENCHMARK(BM_ConductivityReadingPath)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "displays/reading_windows.h"
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_state.h"
 #include "map/pens.h"
@@ -157,7 +158,8 @@ int OpenInstrumentPortWithRetries()
     return 0;
 }
 
-// Graph scales of the new layout.
+}  // namespace
+
 void DeriveGraphScales()
 {
     int nSign = 0;
@@ -203,6 +205,8 @@ void DeriveGraphScales()
     }
 }
 
+namespace {
+
 // A. Preparing the logging run (steps that need no device).
 void PrepareLoggingRun()
 {
@@ -224,7 +228,8 @@ void PrepareLoggingRun()
     }
     if (bSimulateInstrument == 1) nReferenceRingLength = 3;
 
-    nModeCode = nDipoleMode + 2 * nComponent;
+    // Component 2 (a start-up default the survey list does not offer) reads as in-phase, as the numbers panel does.
+    nModeCode = nDipoleMode + 2 * (nComponent != 0 ? 1 : 0);
     dGpsOffsetYSaved = dGpsOffsetY;
     bMapSegmentPending = 1;
 
@@ -307,8 +312,7 @@ void PrepareLoggingRun()
     else
         ArrangeLogScreen();
     ComputeMapDirection();
-    // The status panel's boxes (status, GPS rows, tilt) are measured here once the status panel is built; until
-    // then they stay empty and writes into them draw nothing.
+    if (hwndLog) LayoutStatusPanel(hwndLog);
     SelectGpsSentenceFields();
 
     DeriveGraphScales();

@@ -3,11 +3,15 @@
 
 #include <cstring>
 
+#include "acquisition/acquisition.h"
+#include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/displays.h"
 #include "displays/reading_windows.h"
+#include "displays/scales.h"
 #include "logscreen/logscreen.h"
+#include "processing/conductivity_decode.h"
 #include "processing/em61mk2_decode.h"
 
 namespace {
@@ -24,27 +28,6 @@ bool IsProfileRecordKind(char c)
 bool IsReadingKind(char c)
 {
     return c == 'D' || c == 'E' || c == 'F' || c == 'M' || c == 'N' || c == 'P' || c == 'Q' || c == 'T';
-}
-
-// Backward reader over whole records of the open file, from its last whole record towards its start.
-struct BackwardScan {
-    HANDLE h;
-    int L;       // record length
-    int64_t nPos;  // offset of the record read last (the next read is the one before it)
-};
-
-// Reads the record before the current one into nnn (zero at the line feed); false when none is left.
-bool ReadPrevious(BackwardScan *s, char *nnn)
-{
-    if (s->nPos - s->L < 0) return false;
-    s->nPos -= s->L;
-    if (!SetFilePointerEx(s->h, s->nPos, nullptr, FILE_BEGIN)) return false;
-    DWORD got = 0;
-    if (!ReadFile(s->h, nnn, (DWORD)s->L, &got, nullptr) || got < (DWORD)s->L) return false;
-    int nl = nDataRecordNewline;
-    if (nl < 0 || nl >= s->L) nl = s->L - 1;
-    nnn[nl] = 0;
-    return true;
 }
 
 // The previous offset held in characters 11 to 19 of an offset record.
@@ -67,30 +50,101 @@ void DrawTraces(HWND hwnd, Traces *t)
     t->nCount = 0;
 }
 
+// Seeks the read offset to a 64-bit position from the file's start.
+bool SeekFromStart(HANDLE h, int64_t nAt)
+{
+    int32_t nHigh = (int32_t)(nAt >> 32);
+    SetLastError(0);
+    DWORD dwLow = SetFilePointer(h, (int32_t)(uint32_t)(nAt & 0xFFFFFFFF), &nHigh, FILE_BEGIN);
+    return !(dwLow == INVALID_SET_FILE_POINTER && GetLastError() != 0);
+}
+
+// Fills the block with whole records that end at nEnd (a record boundary), as many as the block holds.
+bool LoadBlockEndingAt(ProfileScan *pScan, int64_t nEnd)
+{
+    const int64_t nSpan = (int64_t)(PROFILE_SCAN_BLOCK_BYTES / pScan->nLength) * pScan->nLength;
+    const int64_t nStart = nEnd > nSpan ? nEnd - nSpan : 0;
+    const DWORD dwWant = (DWORD)(nEnd - nStart);
+    DWORD dwGot = 0;
+    pScan->nBlockFill = 0;
+    if (!SeekFromStart(pScan->h, nStart)) return false;
+    if (!ReadFile(pScan->h, pScan->achBlock, dwWant, &dwGot, nullptr) || dwGot < dwWant) return false;
+    pScan->nBlockAt = nStart;
+    pScan->nBlockFill = (int)dwGot;
+    return true;
+}
+
 }  // namespace
+
+bool BeginProfileScan(ProfileScan *pScan)
+{
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE) return false;
+    pScan->h = h;
+    pScan->nLength = DataRecordBytes();
+    pScan->nNewline = nDataRecordNewline;
+    if (pScan->nNewline < 0 || pScan->nNewline >= pScan->nLength) pScan->nNewline = pScan->nLength - 1;
+    int32_t nHigh = 0;
+    SetLastError(0);
+    const DWORD dwLow = SetFilePointer(h, 0, &nHigh, FILE_CURRENT);
+    const bool bHeld = !(dwLow == INVALID_SET_FILE_POINTER && GetLastError() != 0);
+    pScan->nHeld = bHeld ? (int64_t)(((uint64_t)(uint32_t)nHigh << 32) | dwLow) : 0;
+    DWORD dwSizeHigh = 0;
+    SetLastError(0);
+    const DWORD dwSize = GetFileSize(h, &dwSizeHigh);
+    const bool bSized = !(dwSize == INVALID_FILE_SIZE && GetLastError() != 0);
+    const int64_t nSize = bSized ? (int64_t)(((uint64_t)dwSizeHigh << 32) | dwSize) : 0;
+    pScan->nPos = nSize / pScan->nLength * pScan->nLength;  // after the last whole record written
+    pScan->nBlockAt = pScan->nPos;
+    pScan->nBlockFill = 0;
+    pScan->nReturned = 0;
+    return true;
+}
+
+bool PreviousProfileRecord(ProfileScan *pScan, char *szRecord)
+{
+    if (pScan->nReturned >= PROFILE_SCAN_RECORD_BOUND) return false;
+    const int64_t nWanted = pScan->nPos - pScan->nLength;
+    if (nWanted < 0) return false;
+    if (nWanted < pScan->nBlockAt || nWanted + pScan->nLength > pScan->nBlockAt + pScan->nBlockFill) {
+        if (!LoadBlockEndingAt(pScan, pScan->nPos)) return false;
+    }
+    memcpy(szRecord, pScan->achBlock + (nWanted - pScan->nBlockAt), (size_t)pScan->nLength);
+    szRecord[pScan->nNewline] = 0;
+    pScan->nPos = nWanted;
+    pScan->nReturned++;
+    return true;
+}
+
+void UnreadProfileRecord(ProfileScan *pScan)
+{
+    if (pScan->nReturned <= 0) return;
+    pScan->nPos += pScan->nLength;
+    pScan->nReturned--;
+}
+
+void EndProfileScan(ProfileScan *pScan)
+{
+    SeekFromStart(pScan->h, pScan->nHeld);
+}
 
 void RedrawProfileFromFile(HWND hwnd)
 {
-    HANDLE h = hDataFile;
-    if (h == INVALID_HANDLE_VALUE) return;
-    BackwardScan s;
-    s.h = h;
-    s.L = DataRecordBytes();
-    if (s.L >= 30) return;  // longer records are no EM61 records
-
-    // The read position is held and restored; the scan starts after the last whole record written.
-    int64_t nHeld = 0, nSize = 0;
-    if (!SetFilePointerEx(h, 0, &nHeld, FILE_CURRENT) || !GetFileSizeEx(h, &nSize)) return;
-    s.nPos = nSize / s.L * s.L;
+    static ProfileScan s;  // 64 KB block: kept off the stack
+    if (!BeginProfileScan(&s)) return;
+    if (s.nLength >= 30) {  // longer records are no EM61 records
+        EndProfileScan(&s);
+        return;
+    }
 
     static Traces t;  // 19 KB: kept off the stack
     t.nCount = 0;
     double adCurrentOffset[4] = {adOffset[0], adOffset[1], adOffset[2], adOffset[3]};
     int x = nCurveWndWidth - 10;
-    char nnn[30];
+    char nnn[DATA_RECORD_MAX + 1];
     char rob[30];
 
-    while (x >= 0 && ReadPrevious(&s, nnn)) {
+    while (x >= 0 && PreviousProfileRecord(&s, nnn)) {
         const char c = nnn[0];
         if (!IsProfileRecordKind(c)) continue;
         if (IsReadingKind(c)) {
@@ -122,11 +176,10 @@ void RedrawProfileFromFile(HWND hwnd)
             // The newest of four offset records (channel 4): each holds the offset in force before the change.
             adCurrentOffset[3] = PreviousOffsetOf(nnn);
             for (int k = 2; k >= 0; k--) {
-                const int64_t nKeep = s.nPos;
-                char rec[30];
-                if (!ReadPrevious(&s, rec)) break;
+                char rec[DATA_RECORD_MAX + 1];
+                if (!PreviousProfileRecord(&s, rec)) break;
                 if (rec[0] != 'O') {
-                    s.nPos = nKeep;
+                    UnreadProfileRecord(&s);
                     break;
                 }
                 adCurrentOffset[k] = PreviousOffsetOf(rec);
@@ -138,6 +191,124 @@ void RedrawProfileFromFile(HWND hwnd)
             break;
         }
     }
-    SetFilePointerEx(h, nHeld, nullptr, FILE_BEGIN);
+    EndProfileScan(&s);
     DrawTraces(hwnd, &t);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Conductivity meters (EM31-MK2, EM38, EM34-3, EM38-MK2)
+// ---------------------------------------------------------------------------------------------------------------
+namespace {
+
+// One channel's points between two flushes; a full array is drawn and carried on from its last point.
+struct ChannelTrace {
+    POINT pt[kProfilePoints];
+    int nCount;
+    int bEmpty;
+};
+
+// Draws the points in stored order (right to left) as polylines, split wherever two neighbours lie more than
+// 2 pixels apart, then empties the trace.
+void FlushChannelTrace(HWND hwnd, ChannelTrace *t, int nChannel)
+{
+    if (!t->bEmpty && t->nCount > 0) {
+        int nFirst = 0;
+        for (int i = 1; i < t->nCount; i++) {
+            if (t->pt[i - 1].x - t->pt[i].x > 2) {
+                DrawChannelPolyline(hwnd, t->pt, nFirst, i, nChannel);
+                nFirst = i;
+            }
+        }
+        DrawChannelPolyline(hwnd, t->pt, nFirst, t->nCount, nChannel);
+    }
+    t->nCount = 0;
+    t->bEmpty = 1;
+}
+
+void AddChannelPoint(HWND hwnd, ChannelTrace *t, int nChannel, int x, int y)
+{
+    if (t->nCount == kProfilePoints) {
+        const POINT last = t->pt[t->nCount - 1];
+        FlushChannelTrace(hwnd, t, nChannel);
+        // Carried on from the last point when the new one continues it; else it starts afresh.
+        if (last.x - x <= 2) {
+            t->pt[0] = last;
+            t->nCount = 1;
+            t->bEmpty = 0;
+        }
+    }
+    t->pt[t->nCount++] = POINT{x, ClampRow(y)};
+    t->bEmpty = 0;
+}
+
+// EM38-MK2 offset records in the order O1..O6: p, r, q vertical, s vertical, q horizontal, s horizontal.
+const int kEm38Mk2OffsetElement[6] = {10, 8, 2, 0, 6, 4};
+
+}  // namespace
+
+void RedrawProfileFromDataFile(HWND hwnd)
+{
+    static ProfileScan s;          // 64 KB block: kept off the stack
+    static ChannelTrace at[8];     // 38 KB of points
+    if (!BeginProfileScan(&s)) return;
+    if (s.nLength >= 30 || s.nNewline >= 30) {  // no record of these instruments
+        EndProfileScan(&s);
+        return;
+    }
+    const int nType = nInstrumentType;
+    const bool bMk2 = nType == INSTRUMENT_EM38MK2;
+    const int nChannels = bMk2 ? 8 : nType == INSTRUMENT_EM34 ? 6 : 4;
+    for (ChannelTrace &t : at) {
+        t.nCount = 0;
+        t.bEmpty = 1;
+    }
+    double adOffset6[6];
+    for (int i = 0; i < 6; i++) adOffset6[i] = adCalibration[kEm38Mk2OffsetElement[i]];
+    int nRecordLength = nInstrumentRecordLength;
+    if (nRecordLength < 1) nRecordLength = 1;
+    if (nRecordLength > 14) nRecordLength = 14;
+    int x = nCurveWndWidth - 10;
+    char nnn[DATA_RECORD_MAX + 1];
+    char rob[30];
+    auto flushAll = [&](int nCount) {
+        for (int k = 0; k < nCount; k++) FlushChannelTrace(hwnd, &at[k], k);
+    };
+
+    while (x >= 0 && PreviousProfileRecord(&s, nnn)) {
+        const char c = nnn[0];
+        const bool bReading = c == 'T' || (c >= '2' && c <= '6') || c == 't';
+        if (bReading) {
+            memset(rob, 0, sizeof rob);
+            memcpy(rob, nnn, bMk2 ? 14 : (size_t)nRecordLength);
+            double ad[8];
+            int ab[8];
+            if (bMk2) {
+                double p, q, r, sv;
+                char chDipole, chMarker;
+                DecodeEm38Mk2RecordBuffer(rob, ab, ad, &p, &q, &r, &sv, &chDipole, &chMarker, adOffset6[0],
+                                          adOffset6[1], adOffset6[2], adOffset6[3], adOffset6[4], adOffset6[5]);
+            } else {
+                double v1, v2;
+                char chDipole, chMarker;
+                short nRange;
+                int nMode = 0;
+                DecodeEmRecordBuffer(rob, ab, ad, &v1, &v2, &chDipole, &nRange, &chMarker, &nMode);
+            }
+            int yCurve[8] = {0};
+            CurveRowsOf(ad, yCurve);
+            for (int k = 0; k < nChannels; k++)
+                if (ab[k]) AddChannelPoint(hwnd, &at[k], k, x, yCurve[k]);
+            if (c == 'T') x -= 2;
+        } else if (c == 'O' && bMk2) {
+            // The value in force before this record (from character 13) holds for the older readings.
+            if (nnn[1] >= '1' && nnn[1] <= '6') adOffset6[nnn[1] - '1'] = TextToDouble(nnn + 13);
+        } else if (c == 'S' || (c == 'X' && strncmp(nnn + 1, "PAUSED", 6) == 0)) {
+            x -= 2;
+            flushAll(8);
+        } else if (c == 'Z') {
+            break;
+        }
+    }
+    EndProfileScan(&s);
+    flushAll(8);
 }

@@ -2,12 +2,18 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "dialogs/survey_line_dialogs.h"
 #include "displays/displays.h"
+#include "core/logging_command.h"
+#include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "map/map_state.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/conductivity_handlers.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -29,6 +35,13 @@ void MoveDefaultButton()
         if (aRow[i]) SendMessage(aRow[i], BM_SETSTYLE, i == nDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
+void Repaint()
+{
+    if (!hwndLog) return;
+    InvalidateRect(hwndLog, nullptr, TRUE);
+    UpdateWindow(hwndLog);
+}
+
 int MenuMode() { return hPopupMenu != nullptr || hPopupSubMenu != nullptr; }
 
 // Key map outside logging: a button index (0..3) or a command code (101..149), or kNone.
@@ -46,10 +59,10 @@ int KeyResult(int k)
     case 'R': return MenuMode() ? (bReview ? kNone : 129) : 114;
     case 0x28: return MenuMode() ? kNone : 116;
     case 'D': return MenuMode() ? (bReview ? kNone : 126) : 116;
-    case 0x2B:
-    case 0x3D: return bReview ? 117 : kNone;
-    case 0x2D:
-    case 0x5F: return bReview ? 118 : kNone;
+    case VK_OEM_PLUS:
+    case VK_ADD: return bReview ? 117 : kNone;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT: return bReview ? 118 : kNone;
     case 'A': return bReview ? kNone : 105;
     case 'B': return bReview ? kNone : 106;
     case 'C': return (bStandBy && !bReview) ? 103 : kNone;
@@ -94,10 +107,7 @@ int PauseKeyPressed(int k)
 void Refuse(const wchar_t *szText)
 {
     ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION", szText);
-    if (hwndLog) {
-        InvalidateRect(hwndLog, nullptr, TRUE);
-        UpdateWindow(hwndLog);
-    }
+    Repaint();
 }
 
 void ShowPopupMenu()
@@ -118,6 +128,68 @@ void ClearMenuMode()
 {
     hPopupMenu = nullptr;
     hPopupSubMenu = nullptr;
+}
+
+void RepaintLogScreen()
+{
+    if (!hwndLog) return;
+    InvalidateRect(hwndLog, nullptr, TRUE);
+    UpdateWindow(hwndLog);
+}
+
+// 101: the next survey line from the dialog; its line records start it. Returns 1 when a line was started (the
+// profile goes on without a redraw then).
+int NewLineCommand()
+{
+    if (!bInstrumentEnabled) {
+        Refuse(L"Option avaiable only when Instrument is enabled");
+        return 0;
+    }
+    if (DialogBox(hInst, L"GETNEWLINE", hwndLog, GetNewLineDlgProc) != 1) return 0;
+    WriteLineHeader();
+    WriteTimeRecord();
+    nLineCounter++;
+    nLineElapsedMs = 0;
+    nLineReadingCount = 0;
+    dLineAccum1 = 0.0;
+    RepaintLogScreen();
+    ShowPleaseWait();
+    return 1;
+}
+
+// 102: a new station from the dialog.
+void NewStationCommand()
+{
+    if (!bInstrumentEnabled) {
+        Refuse(L"Option avaiable only when Instrument is enabled");
+        return;
+    }
+    DialogBox(hInst, L"NEWSTATION", hwndLog, NewStationDlgProc);
+    RepaintLogScreen();
+}
+
+// 142 to 149: the colour map shows another channel (EM38-4 and CS-21 number their boxes conductivity first).
+void ChannelBoxCommand(int nCode)
+{
+    if (bGpsEnabled <= 0) {
+        Refuse(L"Option avaiable only when GPS is enabled");
+        return;
+    }
+    int nView = nCode - 141;
+    if (nInstrumentType == INSTRUMENT_EM384 || nInstrumentType == INSTRUMENT_CS21) {
+        static const int anViewOfBox[8] = {1, 3, 5, 7, 2, 4, 6, 8};
+        nView = anViewOfBox[nCode - 142];
+    }
+    if (nView < 1 || nView > ChannelBoxCount()) return;  // no such box for this instrument
+    nColorMapView = nView;
+    ShowChannelCheckBoxes(1);
+    // In review the choice lasts until the review ends (which restores the channel); the map shows it meanwhile.
+    if (!bMapReviewMode) SaveSettingsKeepingConfiguration();
+    RepaintLogScreen();
+    ClearMapWindow(hwndMap);
+    ShowPleaseWait();
+    CreateMapTiles(1);
+    RebuildMapForInstrument();
 }
 
 }  // namespace
@@ -203,6 +275,8 @@ void StartNullingCommand()
 
 void RunScreenButton(int nButton)
 {
+    // After the instrument link was given up no reader runs: nothing can start or change line.
+    if (bInstrumentLinkGivenUp && nRecordingState == -1 && (nButton == 0 || nButton == 1)) return;
     switch (nButton) {
     case 0:
         if (nRecordingState == 0) CreateDataFileStep();
@@ -225,14 +299,119 @@ void RunScreenButton(int nButton)
     }
 }
 
+namespace {
+
+// Code 109: the map view on or off, the screen arranged again and every status box measured again.
+void ToggleMapView()
+{
+    bMapUpdatesOn = 0;
+    if (!bInstrumentEnabled) Refuse(L"Option avaiable only when Instrument is enabled");
+    if (!bGpsEnabled) Refuse(L"Option avaiable only when GPS is enabled");
+    if (bInstrumentEnabled && bGpsEnabled) bGpsActive = bGpsActive ? 0 : 1;
+    if (bPortrait == 1)
+        ArrangeLogScreenTall();
+    else
+        ArrangeLogScreen();
+    ComputeMapDirection();
+    DeriveGraphScales();
+    if (hwndLog) LayoutStatusPanel(hwndLog);
+    const int bFileOpen = IsOpen(hDataFile);
+    if (bGpsActive == 1) {
+        Repaint();
+        ShowPleaseWait();
+        if (bFileOpen)
+            for (int i = 0; i < 9; i++)
+                if (hwndMapViewButtons[i] && (bMapReviewMode || i < 4)) EnableWindow(hwndMapViewButtons[i], TRUE);
+        ShowChannelCheckBoxes(1);
+    } else {
+        Repaint();
+        for (int i = 0; i < 9; i++)
+            if (hwndMapViewButtons[i]) EnableWindow(hwndMapViewButtons[i], FALSE);
+        ShowChannelCheckBoxes(0);
+    }
+    bBarQFrameDrawn = 0;
+    RedrawProfileForInstrument();
+    if (hwndLog) SetFocus(hwndLog);
+    bMapUpdatesOn = 1;
+}
+
+}  // namespace
+
 void RunScreenLogCommandCode(int nCode)
 {
+    // Every command runs with the map's position updates off and ends with the focus on the logging screen.
+    struct CommandFrame {
+        CommandFrame() { bMapUpdatesOn = 0; }
+        ~CommandFrame()
+        {
+            bMapUpdatesOn = 1;
+            if (hwndLog) SetFocus(hwndLog);
+        }
+    };
     switch (nCode) {
+    case 109: ToggleMapView(); break;
+    case 101: {
+        CommandFrame frame;
+        if (!NewLineCommand()) RedrawProfileForInstrument();
+        break;
+    }
+    case 102: {
+        CommandFrame frame;
+        NewStationCommand();
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 103: {
+        CommandFrame frame;
+        DialogBox(hInst, L"COMMENT", hwndLog, CommentDlgProc);
+        RedrawProfileForInstrument();
+        break;
+    }
     case 104:
         bMapUpdatesOn = 0;
         StartNullingCommand();
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 108: {
+        CommandFrame frame;
+        ClearMenuMode();
+        RepaintLogScreen();
+        if (bGpsEnabled > 0) ShowPleaseWait();
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 142:
+    case 143:
+    case 144:
+    case 145:
+    case 146:
+    case 147:
+    case 148:
+    case 149: {
+        CommandFrame frame;
+        ChannelBoxCommand(nCode);
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 128:
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            ClearMenuMode();
+            StartEm38Mk2Calibration();
+        }
+        break;
+    case 129:
+        ClearMenuMode();
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            RemoveEm38Mk2Calibration();
+            for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
+            if (hwndLog) {
+                InvalidateRect(hwndLog, nullptr, TRUE);
+                UpdateWindow(hwndLog);
+            }
+            RedrawProfileForInstrument();
+            RefreshReadingWindows();
+        }
         break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.

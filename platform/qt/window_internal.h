@@ -65,6 +65,9 @@ struct WindowObject {
     int radioGroup = 0;         // radio buttons of one group share a number (0: none)
     int editLimit = 0;
     void *createParam = nullptr;
+    // Controls: the face the program gave them (set once known), from which a label that does not fit narrows.
+    QFont labelFont;
+    bool hasLabelFont = false;
 };
 
 // Thread-safe: true while the handle names a window that has not been destroyed.
@@ -99,6 +102,13 @@ LRESULT ControlProcedure(HWND, UINT, WPARAM, LPARAM);
 void CreateControlWidget(HWND w, QWidget *parentWidget);
 // The font a control shows (WM_SETFONT) is applied.
 void ApplyControlFont(HWND w);
+// Sets the font a control's label is drawn from (the dialog font or the WM_SETFONT font) and fits the label.
+void SetControlLabelFont(HWND w, const QFont &font);
+// A label (button, check box, radio button, group box title, static text) that does not fit its control in the
+// control's font is drawn in the narrow face of the same height; called after every change of text, font or size.
+void FitControlFace(HWND w);
+// Whether the control's label fits it in the font it shows now.
+bool ControlLabelFits(HWND w);
 // The text of a window or control, as the program sees it.
 std::wstring WindowTextOf(HWND);
 void SetControlText(HWND, const std::wstring &);

@@ -251,6 +251,7 @@ void PlaceWidget(HWND w)
         // A drop-down list's height in the program is the height of the open list; closed it is one line.
         if (w->kind == WindowKind::ComboBox) height = std::min(height, w->widget->sizeHint().height());
         w->widget->setGeometry(w->rect.left + inset, w->rect.top + inset, width, height);
+        FitControlFace(w);
     }
 }
 
@@ -835,6 +836,7 @@ int VirtualKeyFromQt(int key, Qt::KeyboardModifiers mods)
     case Qt::Key_Comma: return 0xBC;
     case Qt::Key_Semicolon: return 0xBA;
     case Qt::Key_Equal: return 0xBB;
+    case Qt::Key_Underscore: return 0xBD;
     default: return 0;
     }
 }
