@@ -197,8 +197,8 @@ int CreateDataFileDialog(HWND hwndOwner)
 
     if (result == 1) {
         // A file cut inside a record is left exactly as it is.
-        DWORD size = GetFileSize(hDataFile, nullptr);
-        if (size == INVALID_FILE_SIZE || size % (DWORD)DataRecordBytes() != 0) {
+        int64_t size = 0;
+        if (!GetFileSizeEx(hDataFile, &size) || size % DataRecordBytes() != 0) {
             CloseDataFile();
             ShowMessageDialog(MessageOwner(hwndOwner), L"MESSAGEOK", L"WARNING",
                               L"Data file length does not fit\r\nits record length.\r\nFile was not changed.");

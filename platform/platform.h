@@ -574,6 +574,9 @@ BOOL ReadFile(HANDLE, void *buf, DWORD len, DWORD *read, void *overlapped);
 BOOL WriteFile(HANDLE, const void *buf, DWORD len, DWORD *written, void *overlapped);
 DWORD SetFilePointer(HANDLE, int32_t distance, int32_t *high, DWORD method);  // moves the read offset
 DWORD GetFileSize(HANDLE, DWORD *high);
+// The same in 64 bits (files over 2 GB): the read offset moved, the new one in *newOffset (may be null); the size.
+BOOL SetFilePointerEx(HANDLE, int64_t distance, int64_t *newOffset, DWORD method);
+BOOL GetFileSizeEx(HANDLE, int64_t *size);
 BOOL FlushFileBuffers(HANDLE);
 BOOL CloseHandle(HANDLE);
 BOOL DeleteFile(const wchar_t *path);

@@ -80,6 +80,45 @@ TEST_F(PlatformFiles, EnsureRootFoldersCreatesTheProgramFolder) {
     EXPECT_TRUE(S_ISDIR(st.st_mode));
 }
 
+// Offsets and sizes beyond 2 and 4 GB (a sparse file): seeks and reads land where asked, the size is whole.
+TEST_F(PlatformFiles, SeeksAndSizesBeyondFourGigabytes) {
+    const std::string posix = root_ + "/C/ProgramData/Ulvane/big.dat";
+    const int64_t at = ((int64_t)5 << 30) + 27;  // 5 GB and a bit
+    int fd = open(posix.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, "tail", 4, at), 4);
+    ASSERT_EQ(pwrite(fd, "mid", 3, ((int64_t)3 << 30)), 3);
+    close(fd);
+    HANDLE h = Open(L"C:\\ProgramData\\Ulvane\\big.dat", GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    int64_t size = 0;
+    ASSERT_TRUE(GetFileSizeEx(h, &size));
+    EXPECT_EQ(size, at + 4);
+    DWORD high = 0;
+    EXPECT_EQ(GetFileSize(h, &high), (DWORD)((at + 4) & 0xFFFFFFFF));
+    EXPECT_EQ(high, 1u);
+    struct {
+        int64_t distance;
+        DWORD method;
+        int64_t offset;
+        const char *bytes;
+    } cases[] = {{at, FILE_BEGIN, at, "tail"},
+                 {(int64_t)3 << 30, FILE_BEGIN, (int64_t)3 << 30, "mid"},
+                 {at - ((int64_t)3 << 30) - 3, FILE_CURRENT, at, "tail"},
+                 {-4, FILE_END, at, "tail"}};
+    for (auto &c : cases) {
+        int64_t offset = -1;
+        ASSERT_TRUE(SetFilePointerEx(h, c.distance, &offset, c.method)) << c.distance;
+        EXPECT_EQ(offset, c.offset) << c.distance;
+        char buf[8] = {0};
+        DWORD got = 0;
+        ASSERT_TRUE(ReadFile(h, buf, (DWORD)strlen(c.bytes), &got, nullptr));
+        EXPECT_EQ(std::string(buf, got), c.bytes) << c.distance;
+    }
+    EXPECT_FALSE(SetFilePointerEx(h, -size - 1, nullptr, FILE_END));
+    CloseHandle(h);
+}
+
 TEST_F(PlatformFiles, DispositionsAndErrorCodes) {
     const wchar_t *path = L"C:\\ProgramData\\Ulvane\\disp.txt";
     // Missing file in an existing folder, missing folder.

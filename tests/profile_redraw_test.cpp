@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -223,8 +225,14 @@ protected:
         std::ifstream in(path, std::ios::binary);
         std::ostringstream ss;
         ss << in.rdbuf();
+        return DifferingPixelsFrom(name, ss.str());
+    }
+
+    // Against the picture computed from the given bytes (the part of the file the redraw reads).
+    int DifferingPixelsFrom(const std::string &name, const std::string &bytes)
+    {
         HDC hdcExpected = PlatformCreateMemorySurface(kWidth, kHeight);
-        DrawExpected(hdcExpected, ss.str(), adOffset);
+        DrawExpected(hdcExpected, bytes, adOffset);
         HDC hdc = GetDC(hwndCurve1);
         int nDiff = 0;
         for (int y = 0; y < kHeight; y++)
@@ -291,6 +299,38 @@ TEST_F(ProfileRedrawTest, OneLineRedrawsTheRecordedReadingsRightAligned)
     const std::string next = TextRecord("X  PAUSED        3000");
     ASSERT_EQ(WriteDataRecord(next.data()), 1);
     EXPECT_EQ(GetFileSize(hDataFile, nullptr), (DWORD)(file.size() + 27));
+}
+
+// A file over 2 GB (sparse: a hole of empty records, then the current line): the redraw finds the end and the
+// line's readings as in a small file, and leaves the read position where it was.
+TEST_F(ProfileRedrawTest, FileOverTwoGigabytesRedrawsItsLastLine)
+{
+    std::string line = HeaderAndLine();
+    for (int i = 0; i < 60; i++) {
+        const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+        line += ReadingRecord('T', w);
+    }
+    const off_t hole = (off_t)27 * 100000000;  // 2.7 GB
+    CloseDataFile();
+    int fd = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, hole), 0);
+    ASSERT_EQ(pwrite(fd, line.data(), line.size(), hole), (ssize_t)line.size());
+    close(fd);
+    ASSERT_EQ(OpenDataFileHandle(), 1);
+    int64_t nBefore = -1, nAfter = -2, nSize = 0;
+    ASSERT_TRUE(SetFilePointerEx(hDataFile, 0, &nBefore, FILE_CURRENT));
+
+    RedrawProfileForInstrument();
+
+    EXPECT_EQ(DifferingPixelsFrom("over_2gb", line), 0);
+    EXPECT_GT(ColouredPixels(aclrChannel[0]), 60);
+    ASSERT_TRUE(SetFilePointerEx(hDataFile, 0, &nAfter, FILE_CURRENT));
+    EXPECT_EQ(nAfter, nBefore);
+    ASSERT_TRUE(GetFileSizeEx(hDataFile, &nSize));
+    EXPECT_EQ(nSize, (int64_t)hole + (int64_t)line.size());
+    CloseDataFile();
+    std::filesystem::remove(path);
 }
 
 TEST_F(ProfileRedrawTest, FullWindowShowsTheNewestReadings)

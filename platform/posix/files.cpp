@@ -242,6 +242,22 @@ DWORD SetFilePointer(HANDLE h, int32_t distance, int32_t *high, DWORD method) {
     return (DWORD)(target & 0xFFFFFFFFu);
 }
 
+BOOL SetFilePointerEx(HANDLE h, int64_t distance, int64_t *newOffset, DWORD method) {
+    int32_t high = (int32_t)((uint64_t)distance >> 32);
+    DWORD low = SetFilePointer(h, (int32_t)(uint32_t)((uint64_t)distance & 0xFFFFFFFFu), &high, method);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != ERROR_SUCCESS) return FALSE;
+    if (newOffset) *newOffset = (int64_t)(((uint64_t)(uint32_t)high << 32) | low);
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE h, int64_t *size) {
+    DWORD high = 0;
+    DWORD low = GetFileSize(h, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return FALSE;
+    if (size) *size = (int64_t)(((uint64_t)high << 32) | low);
+    return TRUE;
+}
+
 DWORD GetFileSize(HANDLE h, DWORD *high) {
     KernelRef ref(h, KernelKind::File);
     if (!ref) return INVALID_FILE_SIZE;

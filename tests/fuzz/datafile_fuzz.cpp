@@ -21,10 +21,10 @@ namespace {
 struct Build {
     int nType, bJix, nLength;
 };
-const Build kBuilds[] = {{INSTRUMENT_EM61MK2, 0, 27}, {INSTRUMENT_EM61MK2, 1, 27}, {INSTRUMENT_EM61LX2, 0, 27},
-                         {INSTRUMENT_EM31MK2, 0, 27}, {INSTRUMENT_EM31MK2, 1, 24}, {INSTRUMENT_EM38, 0, 27},
-                         {INSTRUMENT_EM38MK2, 0, 27}, {INSTRUMENT_EM384, 0, 47},   {INSTRUMENT_CS21, 0, 65},
-                         {INSTRUMENT_GRAD601, 0, 27}, {INSTRUMENT_EM34, 0, 27}};
+// The mapping line only: the logging line never appends (it asks for another name).
+const Build kBuilds[] = {{INSTRUMENT_EM61MK2, 0, 27}, {INSTRUMENT_EM61LX2, 0, 27}, {INSTRUMENT_EM31MK2, 0, 27},
+                         {INSTRUMENT_EM38, 0, 27},    {INSTRUMENT_EM38MK2, 0, 27}, {INSTRUMENT_EM384, 0, 47},
+                         {INSTRUMENT_CS21, 0, 65},    {INSTRUMENT_GRAD601, 0, 27}, {INSTRUMENT_EM34, 0, 27}};
 
 void Start()
 {
