@@ -5,6 +5,7 @@
 #include "displays/displays.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "map/map_view.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
@@ -233,6 +234,51 @@ void RunScreenLogCommandCode(int nCode)
         StartNullingCommand();
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 113:
+    case 114:
+    case 115:
+    case 116:
+    case 117:
+    case 118:
+    case 119:
+        // The view commands work on the survey's tiles: a data file open and the map shown.
+        if (IsOpen(hDataFile) && bGpsActive == 1) {
+            bMapUpdatesOn = 0;
+            MapViewCommand(nCode);
+            bMapUpdatesOn = 1;
+        }
+        if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 120:
+    case 121:
+        bMapUpdatesOn = 0;
+        if (nCode == 120)
+            EnterMapReview();
+        else
+            ExitMapReview();
+        bMapUpdatesOn = 1;
+        if (hwndLog) SetFocus(hwndLog);
+        break;
+    case 142:
+    case 143:
+    case 144:
+    case 145:
+    case 146:
+    case 147:
+    case 148:
+    case 149:
+        // In review the chosen channel is shown at once in the review view.
+        if (bMapReviewMode) {
+            bMapUpdatesOn = 0;
+            static const int anPairedView[8] = {1, 3, 5, 7, 2, 4, 6, 8};
+            const int bPaired = nInstrumentType == INSTRUMENT_EM384 || nInstrumentType == INSTRUMENT_CS21;
+            nColorMapView = bPaired ? anPairedView[nCode - 142] : nCode - 141;
+            ShowChannelCheckBoxes(1);
+            MapViewCommand(MAPVIEW_REDRAW_FIRST);
+            bMapUpdatesOn = 1;
+            if (hwndLog) SetFocus(hwndLog);
+        }
         break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.

@@ -74,6 +74,8 @@ extern RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcSt
     rcStatusTime, rcHintLine, rcProcedureMessage, rcLamp1, rcLamp2, rcSpeedValue, rcFileNameText, rcStatusLineText;
 extern RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
 extern RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
+// Box of the map size text on the title line (its left edge follows the text drawn into it).
+extern RECT rcMapSizeText;
 extern int nTextMarginX;
 // Speed bar size and scale (pixels per speed unit).
 extern int nSpeedBarWidth, nSpeedBarHeight;
@@ -134,6 +136,13 @@ void RunScreenLogCommandCode(int nCode);
 int PopupMenuResourceFor(int nInstrument, int nState);
 // Nulling (command 104).
 void StartNullingCommand();
+// Map review (commands 120 and 121): only on the mapping line with the map shown and a data file open in
+// stand-by. Leaving it restores the map size, scale and colour view kept when it began and rebuilds the map.
+int MapReviewAllowed();
+void EnterMapReview();
+void ExitMapReview();
+// Review off with the map size, scale and colour view of before the review (leaving it, logging stop).
+void RestoreMapReviewCopies();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Link watch

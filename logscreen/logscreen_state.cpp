@@ -25,6 +25,7 @@ RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcStatusSta
     rcHintLine, rcProcedureMessage, rcLamp1, rcLamp2, rcSpeedValue, rcFileNameText, rcStatusLineText;
 RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
 RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
+RECT rcMapSizeText;
 int nTextMarginX = 10;
 int nSpeedBarWidth = 0, nSpeedBarHeight = 8;
 double dSpeedPixPerUnit = 0.0;
