@@ -121,7 +121,7 @@ static void DrawTiltValue(HDC hdc, RECT rc, double dValue)
     if (rc.right <= rc.left) return;
     if (hbrButtonFace) FillRect(hdc, &rc, hbrButtonFace);
     wchar_t szText[32];
-    swprintf(szText, 32, L"%+0.2f", dValue);
+    FormatBoxText(szText, 32, L"%+0.2f", dValue);
     TextOut(hdc, rc.left, rc.top, szText, (int)wcslen(szText));
 }
 

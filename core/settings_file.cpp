@@ -168,6 +168,20 @@ struct RealDefaults {
 };
 static RealDefaults realDefaults = {2, 0.2, 5, 1, 0, 500, -25, 25, 310, 310};
 
+// Stations and station increments go into fixed-width record fields ("%11.2f", "%7.3f"): a value beyond its limit
+// takes the start-up default.
+struct BoundedReal {
+    double *p;
+    double dLimit;  // largest magnitude
+    double dDefault;
+};
+static BoundedReal aBoundedReals[] = {
+    {&dStartStation, 999999.0, 0},           {&dStartStationMk2, 999999.0, 0},
+    {&dStationIncrementAuto, 999.0, 1},      {&dStationIncrementWheel, 999.0, 0.2},
+    {&dStationIncrementManual, 999.0, 2},    {&dStationIncrementAutoMk2, 999.0, 1},
+    {&dStationIncrementWheelMk2, 999.0, 0.2}, {&dStationIncrementManualMk2, 999.0, 2},
+};
+
 // Limits that depend on the instrument of the build.
 static void SetTypeLimits()
 {
@@ -189,6 +203,8 @@ void SnapshotStartupDefaults()
         if (r.nDefault < r.nMin || r.nDefault > r.nMax) r.nDefault = r.nMin;
     }
     for (int i = 0; i < 16; i++) anPenWidthDefault[i] = anChannelPenWidth[i] >= 1 ? anChannelPenWidth[i] : 1;
+    for (BoundedReal &r : aBoundedReals)
+        if (std::fabs(*r.p) <= r.dLimit) r.dDefault = *r.p;
     realDefaults = {dGridInterval, dSampleInterval, dSpeedScaleMax, dSensorSeparation, dScale1Min, dScale1Max,
                     dScale2Min, dScale2Max, dFilterFactorLeft, dFilterFactorRight};
 }
@@ -203,6 +219,12 @@ static void CheckSettingValue(void *p)
     for (const IntRange &r : aIntRanges) {
         if (r.p == p) {
             if (*r.p < r.nMin || *r.p > r.nMax) *r.p = r.nDefault;
+            return;
+        }
+    }
+    for (const BoundedReal &r : aBoundedReals) {
+        if (r.p == p) {
+            if (!(std::fabs(*r.p) <= r.dLimit)) *r.p = r.dDefault;
             return;
         }
     }

@@ -1,7 +1,9 @@
 // Shared text, field and time routines: widening, line reading, field cutting, trimming and the busy wait.
 #include "core/text.h"
 
+#include <cstdarg>
 #include <cstring>
+#include <cwchar>
 
 int NarrowToWide(const char *szSource, wchar_t *szDest)
 {
@@ -9,6 +11,21 @@ int NarrowToWide(const char *szSource, wchar_t *szDest)
     for (; szSource[i] != 0; i++)
         szDest[i] = (wchar_t)(uint16_t)(int16_t)(signed char)szSource[i];
     szDest[i] = 0;
+    return 0;
+}
+
+int FormatBoxText(wchar_t *szText, size_t nSize, const wchar_t *szFormat, ...)
+{
+    if (!szText || nSize == 0) return 0;
+    va_list args;
+    va_start(args, szFormat);
+    int n = vswprintf(szText, nSize, szFormat, args);
+    va_end(args);
+    if (n >= 0 && (size_t)n < nSize) return 1;
+    static const wchar_t szNotAvailable[] = L"N/A";
+    size_t i = 0;
+    for (; i + 1 < nSize && szNotAvailable[i]; ++i) szText[i] = szNotAvailable[i];
+    szText[i] = 0;
     return 0;
 }
 

@@ -9,6 +9,10 @@ int NarrowToWide(const char *szSource, wchar_t *szDest);
 // As NarrowToWide, each byte widened as an unsigned value (0x80..0xFF become 0x0080..0x00FF). Returns 0.
 int NarrowToWideU(const char *szSource, wchar_t *szDest);
 
+// Formats (swprintf) into szText of nSize characters. A text that cannot be formatted or does not fit (a value out
+// of the range the box is made for) gives "N/A" (cut to the buffer) in its place. Returns 1 when the text fits.
+int FormatBoxText(wchar_t *szText, size_t nSize, const wchar_t *szFormat, ...);
+
 // Reads one line from an open file, one byte per read. The line feed ends the line; a carriage return right
 // before it is dropped. At most nBufferSize - 1 characters are stored and the line is always terminated; the rest
 // of a longer line is read and dropped. Returns the number of characters stored, or -1 when a read delivers no

@@ -6,6 +6,7 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "core/utm.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
@@ -261,8 +262,8 @@ static int CheckAppendFile(HWND owner, AppendFamily family)
     if (bInstrumentEnabled == 1 &&
         (std::fabs(fileOffsetX - dGpsOffsetX) >= 0.01 - 1e-9 || std::fabs(fileOffsetY - dGpsOffsetY) >= 0.01 - 1e-9)) {
         wchar_t szFile[64], szNow[64];
-        swprintf(szFile, 64, L"X=%.2f Y=%.2f", fileOffsetX, fileOffsetY);
-        swprintf(szNow, 64, L"X=%.2f Y=%.2f", dGpsOffsetX, dGpsOffsetY);
+        FormatBoxText(szFile, 64, L"X=%.2f Y=%.2f", fileOffsetX, fileOffsetY);
+        FormatBoxText(szNow, 64, L"X=%.2f Y=%.2f", dGpsOffsetX, dGpsOffsetY);
         swprintf(szText, 256, L" %ls\r\n  %ls\r\n%ls\r\n  %ls\r\n%ls", L"GPS antenna offsets in the file: ", szFile,
                  L"GPS antenna offsets specified: ", szNow, L"Please adjust offsets or create the new data file. ");
         return Refuse(owner, szText);

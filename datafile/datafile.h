@@ -71,7 +71,7 @@ int DataRecordBytes();
 void BeginRecord(char *szRecord, char fill = ' ');
 // Places up to nWidth characters of szText at nIndex (a shorter text leaves the rest of the field as it was).
 void PutRecordText(char *szRecord, int nIndex, int nWidth, const char *szText);
-// Formats (printf) and places the result as PutRecordText does.
+// Formats (printf) and places the result as PutRecordText does; a text that cannot be formatted is not placed.
 void PutRecordField(char *szRecord, int nIndex, int nWidth, const char *szFormat, ...)
     __attribute__((format(printf, 4, 5)));
 // A one-digit setting: "%1d" of the value, cut to one character; nBlankBelow0 1 writes a blank for a negative value.

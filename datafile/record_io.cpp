@@ -168,8 +168,10 @@ void PutRecordField(char *szRecord, int nIndex, int nWidth, const char *szFormat
     char szText[128];
     va_list ap;
     va_start(ap, szFormat);
-    vsnprintf(szText, sizeof szText, szFormat, ap);
+    int n = vsnprintf(szText, sizeof szText, szFormat, ap);
     va_end(ap);
+    // A text that could not be formatted leaves the field as it was.
+    if (n < 0) return;
     PutRecordText(szRecord, nIndex, nWidth, szText);
 }
 
@@ -179,7 +181,9 @@ void PutRecordDigit(char *szRecord, int nIndex, int nValue, int nBlankBelow0)
         PutRecordText(szRecord, nIndex, 1, " ");
         return;
     }
-    PutRecordField(szRecord, nIndex, 1, "%1d", nValue);
+    char szDigit[16];
+    int n = snprintf(szDigit, sizeof szDigit, "%1d", nValue);
+    if (n > 0 && n < (int)sizeof szDigit) PutRecordText(szRecord, nIndex, 1, szDigit);
 }
 
 void PutRecordTick(char *szRecord, DWORD dwTick)

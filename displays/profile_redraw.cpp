@@ -26,27 +26,6 @@ bool IsReadingKind(char c)
     return c == 'D' || c == 'E' || c == 'F' || c == 'M' || c == 'N' || c == 'P' || c == 'Q' || c == 'T';
 }
 
-// Backward reader over whole records of the open file, from its last whole record towards its start.
-struct BackwardScan {
-    HANDLE h;
-    int L;       // record length
-    long nPos;   // offset of the record read last (the next read is the one before it)
-};
-
-// Reads the record before the current one into nnn (zero at the line feed); false when none is left.
-bool ReadPrevious(BackwardScan *s, char *nnn)
-{
-    if (s->nPos - s->L < 0) return false;
-    s->nPos -= s->L;
-    if (SetFilePointer(s->h, (int32_t)s->nPos, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-    DWORD got = 0;
-    if (!ReadFile(s->h, nnn, (DWORD)s->L, &got, nullptr) || got < (DWORD)s->L) return false;
-    int nl = nDataRecordNewline;
-    if (nl < 0 || nl >= s->L) nl = s->L - 1;
-    nnn[nl] = 0;
-    return true;
-}
-
 // The previous offset held in characters 11 to 19 of an offset record.
 double PreviousOffsetOf(const char *nnn)
 {
@@ -67,30 +46,101 @@ void DrawTraces(HWND hwnd, Traces *t)
     t->nCount = 0;
 }
 
+// Seeks the read offset to a 64-bit position from the file's start.
+bool SeekFromStart(HANDLE h, int64_t nAt)
+{
+    int32_t nHigh = (int32_t)(nAt >> 32);
+    SetLastError(0);
+    DWORD dwLow = SetFilePointer(h, (int32_t)(uint32_t)(nAt & 0xFFFFFFFF), &nHigh, FILE_BEGIN);
+    return !(dwLow == INVALID_SET_FILE_POINTER && GetLastError() != 0);
+}
+
+// Fills the block with whole records that end at nEnd (a record boundary), as many as the block holds.
+bool LoadBlockEndingAt(ProfileScan *pScan, int64_t nEnd)
+{
+    const int64_t nSpan = (int64_t)(PROFILE_SCAN_BLOCK_BYTES / pScan->nLength) * pScan->nLength;
+    const int64_t nStart = nEnd > nSpan ? nEnd - nSpan : 0;
+    const DWORD dwWant = (DWORD)(nEnd - nStart);
+    DWORD dwGot = 0;
+    pScan->nBlockFill = 0;
+    if (!SeekFromStart(pScan->h, nStart)) return false;
+    if (!ReadFile(pScan->h, pScan->achBlock, dwWant, &dwGot, nullptr) || dwGot < dwWant) return false;
+    pScan->nBlockAt = nStart;
+    pScan->nBlockFill = (int)dwGot;
+    return true;
+}
+
 }  // namespace
+
+bool BeginProfileScan(ProfileScan *pScan)
+{
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE) return false;
+    pScan->h = h;
+    pScan->nLength = DataRecordBytes();
+    pScan->nNewline = nDataRecordNewline;
+    if (pScan->nNewline < 0 || pScan->nNewline >= pScan->nLength) pScan->nNewline = pScan->nLength - 1;
+    int32_t nHigh = 0;
+    SetLastError(0);
+    const DWORD dwLow = SetFilePointer(h, 0, &nHigh, FILE_CURRENT);
+    const bool bHeld = !(dwLow == INVALID_SET_FILE_POINTER && GetLastError() != 0);
+    pScan->nHeld = bHeld ? (int64_t)(((uint64_t)(uint32_t)nHigh << 32) | dwLow) : 0;
+    DWORD dwSizeHigh = 0;
+    SetLastError(0);
+    const DWORD dwSize = GetFileSize(h, &dwSizeHigh);
+    const bool bSized = !(dwSize == INVALID_FILE_SIZE && GetLastError() != 0);
+    const int64_t nSize = bSized ? (int64_t)(((uint64_t)dwSizeHigh << 32) | dwSize) : 0;
+    pScan->nPos = nSize / pScan->nLength * pScan->nLength;  // after the last whole record written
+    pScan->nBlockAt = pScan->nPos;
+    pScan->nBlockFill = 0;
+    pScan->nReturned = 0;
+    return true;
+}
+
+bool PreviousProfileRecord(ProfileScan *pScan, char *szRecord)
+{
+    if (pScan->nReturned >= PROFILE_SCAN_RECORD_BOUND) return false;
+    const int64_t nWanted = pScan->nPos - pScan->nLength;
+    if (nWanted < 0) return false;
+    if (nWanted < pScan->nBlockAt || nWanted + pScan->nLength > pScan->nBlockAt + pScan->nBlockFill) {
+        if (!LoadBlockEndingAt(pScan, pScan->nPos)) return false;
+    }
+    memcpy(szRecord, pScan->achBlock + (nWanted - pScan->nBlockAt), (size_t)pScan->nLength);
+    szRecord[pScan->nNewline] = 0;
+    pScan->nPos = nWanted;
+    pScan->nReturned++;
+    return true;
+}
+
+void UnreadProfileRecord(ProfileScan *pScan)
+{
+    if (pScan->nReturned <= 0) return;
+    pScan->nPos += pScan->nLength;
+    pScan->nReturned--;
+}
+
+void EndProfileScan(ProfileScan *pScan)
+{
+    SeekFromStart(pScan->h, pScan->nHeld);
+}
 
 void RedrawProfileFromFile(HWND hwnd)
 {
-    HANDLE h = hDataFile;
-    if (h == INVALID_HANDLE_VALUE) return;
-    BackwardScan s;
-    s.h = h;
-    s.L = DataRecordBytes();
-    if (s.L >= 30) return;  // longer records are no EM61 records
-
-    // The read position is held and restored; the scan starts after the last whole record written.
-    const DWORD dwHeld = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
-    const DWORD dwSize = GetFileSize(h, nullptr);
-    s.nPos = dwSize == INVALID_FILE_SIZE ? 0 : (long)(dwSize / (DWORD)s.L) * s.L;
+    static ProfileScan s;  // 64 KB block: kept off the stack
+    if (!BeginProfileScan(&s)) return;
+    if (s.nLength >= 30) {  // longer records are no EM61 records
+        EndProfileScan(&s);
+        return;
+    }
 
     static Traces t;  // 19 KB: kept off the stack
     t.nCount = 0;
     double adCurrentOffset[4] = {adOffset[0], adOffset[1], adOffset[2], adOffset[3]};
     int x = nCurveWndWidth - 10;
-    char nnn[30];
+    char nnn[DATA_RECORD_MAX + 1];
     char rob[30];
 
-    while (x >= 0 && ReadPrevious(&s, nnn)) {
+    while (x >= 0 && PreviousProfileRecord(&s, nnn)) {
         const char c = nnn[0];
         if (!IsProfileRecordKind(c)) continue;
         if (IsReadingKind(c)) {
@@ -122,11 +172,10 @@ void RedrawProfileFromFile(HWND hwnd)
             // The newest of four offset records (channel 4): each holds the offset in force before the change.
             adCurrentOffset[3] = PreviousOffsetOf(nnn);
             for (int k = 2; k >= 0; k--) {
-                const long nKeep = s.nPos;
-                char rec[30];
-                if (!ReadPrevious(&s, rec)) break;
+                char rec[DATA_RECORD_MAX + 1];
+                if (!PreviousProfileRecord(&s, rec)) break;
                 if (rec[0] != 'O') {
-                    s.nPos = nKeep;
+                    UnreadProfileRecord(&s);
                     break;
                 }
                 adCurrentOffset[k] = PreviousOffsetOf(rec);
@@ -138,6 +187,6 @@ void RedrawProfileFromFile(HWND hwnd)
             break;
         }
     }
-    SetFilePointer(h, (int32_t)dwHeld, nullptr, FILE_BEGIN);
+    EndProfileScan(&s);
     DrawTraces(hwnd, &t);
 }

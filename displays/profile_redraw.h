@@ -1,7 +1,42 @@
 // Profile redraw from the data file: the open file read backwards from its end, readings decoded again and drawn.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------------------------
+// The frame every member of the profile redraw shares: a backward reader over the whole records of the open data
+// file. It holds the read position at the start and restores it at the end, so that the record writers go on
+// appending where they were. Records are read in blocks (one read per block, not per record), and a scan never
+// returns more than PROFILE_SCAN_RECORD_BOUND records: a line that holds no readings for a long stretch (GPS only,
+// a long link break) costs the same as a short one, whatever the file's size.
+// ---------------------------------------------------------------------------------------------------------------
+constexpr long PROFILE_SCAN_RECORD_BOUND = 250000;
+constexpr int PROFILE_SCAN_BLOCK_BYTES = 65536;
+
+struct ProfileScan {
+    HANDLE h;
+    int nLength;        // record length (2 .. DATA_RECORD_MAX)
+    int nNewline;       // index of the line feed, below nLength
+    int64_t nHeld;      // read position at the start, restored by EndProfileScan
+    int64_t nPos;       // file offset of the record returned last
+    int64_t nBlockAt;   // file offset of the block's first byte
+    int nBlockFill;     // bytes held in the block
+    long nReturned;     // records returned so far
+    char achBlock[PROFILE_SCAN_BLOCK_BYTES];
+};
+
+// Starts a scan after the last whole record of the open data file. Returns false (nothing held, nothing to end)
+// when no data file is open.
+bool BeginProfileScan(ProfileScan *pScan);
+// The record before the one returned last, into szRecord (at least DATA_RECORD_MAX + 1 bytes), ended at the line
+// feed. Returns false at the start of the file, at a failed read, or once the bound of records is reached.
+bool PreviousProfileRecord(ProfileScan *pScan, char *szRecord);
+// Gives the record returned last back: the next PreviousProfileRecord returns it again.
+void UnreadProfileRecord(ProfileScan *pScan);
+// Restores the read position held at the start.
+void EndProfileScan(ProfileScan *pScan);
 
 // Record kinds the EM61 redraw knows (readings D E F M N P Q T, then S Z O X), filled at start-up by
 // InitProfileRecordKinds (the logging screen's).

@@ -8,6 +8,7 @@
 #include "datafile/record_length.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "map/map_replot.h"
 #include "map/pens.h"
 #include "processing/em61mk2_decode.h"
 
@@ -48,17 +49,6 @@ int ReadOffsetRun(DataFileScan *pScan, const char *szFirst, char *szLast, double
     return 1;
 }
 
-// What a rebuild member adds to the frame.
-struct ReplotMember {
-    // Offsets and similar records read in the header and between readings; 1 when the record was one of them
-    // (szRecord then holds the last record read), -1 at the end of the file.
-    int (*pfnExtraRecords)(DataFileScan *pScan, char *szRecord);
-    // Colour cell of a reading record; 0 when the record holds no reading of this instrument.
-    int (*pfnReadingCell)(const char *szRecord, int *pnCell);
-    // Reading record kinds of the instrument.
-    const char *szReadingKinds;
-};
-
 // State of the EM61-MK2 member during one rebuild.
 double adEm61Offset[4];
 double dEm61LastValue;
@@ -95,7 +85,8 @@ bool EndsReadingRun(const char *szRecord)
     return false;
 }
 
-// The frame shared by every rebuild; the member gives the instrument's records.
+}  // namespace
+
 void ReplotFromDataFile(const ReplotMember &member)
 {
     HANDLE h = hDataFile;
@@ -124,7 +115,8 @@ void ReplotFromDataFile(const ReplotMember &member)
     DWORD dwBusyTick = GetTickCount();
     const bool bColour = nColorMapView != 0;
     double dSavedColorStep = dColorStep;
-    ComputeColorStep(dScale1Min, dScale1Max);
+    if (member.nColorStepScale == 2) ComputeColorStep(dScale2Min, dScale2Max);
+    else ComputeColorStep(dScale1Min, dScale1Max);
 
     // The rebuild's own cells: the live handlers' rows are never touched.
     int anCells[SWATH_CELLS_PER_ROW];
@@ -156,7 +148,7 @@ void ReplotFromDataFile(const ReplotMember &member)
             if (!bColour) {
                 PlotTrackPoint(hdcMem, anEdge[0], anEdge[1], anEdge[2], anEdge[3]);
             } else if (chLetter == 'h') {
-                SpreadSwathCells(hdcMem, anCells, nCells, 0, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
+                SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
                                  anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
                 nCells = 0;
             }
@@ -186,12 +178,10 @@ void ReplotFromDataFile(const ReplotMember &member)
     delete pScan;
 }
 
-}  // namespace
-
 void ReplotMapEm61Mk2()
 {
     for (double &d : adEm61Offset) d = 0.0;
     dEm61LastValue = 0.0;
-    static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT"};
+    static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT", 0, 1};
     ReplotFromDataFile(member);
 }

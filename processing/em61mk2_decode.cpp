@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "core/settings.h"
+#include "core/text.h"
 #include "datafile/datafile_state.h"
 #include "displays/scales.h"
 
@@ -266,13 +267,13 @@ void ChannelValuesToScreen(const double adValue[4], int anProfileY[4], int anDec
 
 void FormatBatteryText(int nBatteryByte, wchar_t *szText, size_t nSize)
 {
-    swprintf(szText, nSize, L"%4.1f V", nBatteryByte / 6.66757);
+    FormatBoxText(szText, nSize, L"%4.1f V", nBatteryByte / 6.66757);
 }
 
 void FormatCurrentText(double dCurrent, int nCurrentClass, wchar_t *szText, size_t nSize)
 {
     if (nCurrentClass < 0 || nCurrentClass > 2) nCurrentClass = 0;
-    swprintf(szText, nSize, L"%4.1f A", dCurrent * adCurrentFactor[nCurrentClass]);
+    FormatBoxText(szText, nSize, L"%4.1f A", dCurrent * adCurrentFactor[nCurrentClass]);
 }
 
 wchar_t Em61Mk2ModeCharacter(int nModeLetter)

@@ -7,6 +7,7 @@
 
 #include "acquisition/acquisition.h"
 #include "core/core.h"
+#include "core/text.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/numbers.h"
@@ -156,7 +157,7 @@ void WriteReadingRecord(char *pRecord, DWORD dwTick)
 void ShowRecordingStatus(HDC hdc)
 {
     wchar_t sz[32];
-    swprintf(sz, 32, L"%-11.2f", dStation);
+    FormatBoxText(sz, 32, L"%-11.2f", dStation);
     WriteStatusBox(hdc, rcStatusStation, hFontBold, sz);
     swprintf(sz, 32, L"%-7d", nTotalReadingCount);
     WriteStatusBox(hdc, rcStatusCount, hFontNormal, sz);

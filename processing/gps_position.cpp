@@ -44,15 +44,51 @@ static double MetresPerMapUnit()
     return nMapUnits == 1 ? METRES_PER_FOOT : nMapUnits == 2 ? METRES_PER_US_FOOT : 1.0;
 }
 
+// Largest values the boxes show: a receiver's value beyond them is no value (the sentence gives no fix).
+static const int GPS_MAX_SATELLITES = 99;
+static const int GPS_MAX_QUALITY = 99;
+static const double GPS_MAX_DOP = 999.0;
+static const double GPS_MAX_GRID_METRES = 1.0e8;  // grid northing or easting, in the field's units
+static const double GPS_MAX_EXTRA = 1.0e7;        // the three further reals of a pseudo GGA sentence
+
+// Writes a box text; a text that cannot be formatted (too long for the box) shows "N/A".
 static void SetBox(GpsPositionFix *pFix, int nBox, int bBold, int nBackground, const wchar_t *szFormat, ...)
 {
     pFix->abBoxSet[nBox] = 1;
     pFix->abBoxBold[nBox] = bBold;
     pFix->anBoxBackground[nBox] = nBackground;
+    const size_t nSize = sizeof pFix->aszBox[nBox] / sizeof pFix->aszBox[nBox][0];
     va_list args;
     va_start(args, szFormat);
-    vswprintf(pFix->aszBox[nBox], 48, szFormat, args);
+    wchar_t szText[sizeof pFix->aszBox[nBox] / sizeof pFix->aszBox[nBox][0]];
+    int n = vswprintf(szText, nSize, szFormat, args);
     va_end(args);
+    FormatBoxText(pFix->aszBox[nBox], nSize, L"%ls", n >= 0 && (size_t)n < nSize ? szText : L"N/A");
+}
+
+// A value that does not fit its box: "N/A" in the box.
+static void SetBoxNotAvailable(GpsPositionFix *pFix, int nBox, int bBold)
+{
+    SetBox(pFix, nBox, bBold, GPS_BOX_BG_FACE, L"N/A");
+}
+
+// Integer field within [nMin, nMax] into *pnValue (0 for an empty field). Returns 0 when the text holds a number
+// out of that range (*pnValue unchanged).
+static int ReadBoundedInt(const char *szField, long nMin, long nMax, int *pnValue)
+{
+    long n = TextToLong(szField);
+    if (n < nMin || n > nMax) return 0;
+    *pnValue = (int)n;
+    return 1;
+}
+
+// Real field within [-dLimit, dLimit] (or [0, dLimit] when bPositive) into *pdValue. Returns 0 when out of range.
+static int ReadBoundedReal(const char *szField, double dLimit, int bPositive, double *pdValue)
+{
+    double d = TextToDouble(szField);
+    if (!(d <= dLimit && d >= (bPositive ? 0.0 : -dLimit))) return 0;
+    *pdValue = d;
+    return 1;
 }
 
 // Field n of the sentence into szField (at least as long as the sentence), always starting empty, with the
@@ -81,18 +117,17 @@ static int AllDigits(const char *p, int n)
     return 1;
 }
 
-// ddmm.mmmm (nDegreeDigits 2) or dddmm.mmmm (3): degrees and minutes. Returns 1 when the text is such a value.
+// ddmm.mmmm (nDegreeDigits 2) or dddmm.mmmm (3), with every decimal the receiver sends: degrees and minutes.
+// Returns 1 when the text is such a value.
 static int ParseCoordinate(const char *szField, int nDegreeDigits, int *pnDegrees, double *pdMinutes)
 {
     const char *pPoint = strchr(szField, '.');
     if (!pPoint || pPoint - szField != nDegreeDigits + 2) return 0;
     if (!AllDigits(szField, nDegreeDigits + 2)) return 0;
+    if (!AllDigits(pPoint + 1, (int)strlen(pPoint + 1))) return 0;
     int nDegrees = 0;
     for (int i = 0; i < nDegreeDigits; ++i) nDegrees = nDegrees * 10 + (szField[i] - '0');
-    char szMinutes[9];
-    strncpy(szMinutes, szField + nDegreeDigits, 8);
-    szMinutes[8] = 0;
-    double dMinutes = TextToDouble(szMinutes);
+    double dMinutes = TextToDouble(szField + nDegreeDigits);
     if (dMinutes >= 60.0) return 0;
     if (nDegrees + dMinutes / 60.0 > (nDegreeDigits == 2 ? 90.0 : 180.0)) return 0;
     *pnDegrees = nDegrees;
@@ -186,16 +221,30 @@ int InterpretGpsSentence(const char *szSentence, GpsPositionFix *pFix)
         int bPresent = FetchField(szSentence, anGpsItemField[i], szField);
         switch (nKind) {
         case GPS_ITEM_SATELLITES:
-            nGpsSatellites = bPresent ? (int)TextToLong(szField) : 0;
+            nGpsSatellites = 0;
+            if (bPresent && !ReadBoundedInt(szField, 0, GPS_MAX_SATELLITES, &nGpsSatellites)) {
+                bValid = 0;
+                SetBoxNotAvailable(pFix, GPS_BOX_SATELLITES, 1);
+                break;
+            }
             if (nGpsSatellites <= 1) bValid = 0;
             SetBox(pFix, GPS_BOX_SATELLITES, 1, GPS_BOX_BG_FACE, L"%2d", nGpsSatellites);
             break;
-        case GPS_ITEM_QUALITY:
-            nGpsQuality = (int)TextToLong(szField) + (nGpsFormat == 2 ? 1 : 0);
+        case GPS_ITEM_QUALITY: {
+            int nQuality = 0;
+            if (!ReadBoundedInt(szField, 0, GPS_MAX_QUALITY, &nQuality)) {
+                // No fix: the mask sees no quality.
+                nGpsQuality = 0;
+                bValid = 0;
+                SetBoxNotAvailable(pFix, GPS_BOX_QUALITY, 1);
+                break;
+            }
+            nGpsQuality = nQuality + (nGpsFormat == 2 ? 1 : 0);
             if ((nGpsFormat == 0 || nGpsFormat == 1) && nGpsQuality == 0) bValid = 0;
             if (bPresent) SetBox(pFix, GPS_BOX_QUALITY, 1, GPS_BOX_BG_FACE, L"%ls", QualityText(szField[0]));
             else SetBox(pFix, GPS_BOX_QUALITY, 1, GPS_BOX_BG_FACE, L"");
             break;
+        }
         case GPS_ITEM_LAT_HEMISPHERE:
         case GPS_ITEM_LON_HEMISPHERE: {
             int bLat = nKind == GPS_ITEM_LAT_HEMISPHERE;
@@ -239,12 +288,20 @@ int InterpretGpsSentence(const char *szSentence, GpsPositionFix *pFix)
                 // Letter, degrees, the degree sign, whole minutes, "'", then the seconds and a double quote.
                 char szText[48];
                 char szPrefix[16];
-                snprintf(szPrefix, sizeof szPrefix, "%c%.*s%c%.2s'", bLat ? chLatLetter : chLonLetter, nDegreeDigits,
-                         szField, (char)176, szField + nDegreeDigits);
-                snprintf(szText, sizeof szText, "%s%-7.4f%c", szPrefix, (dMinutes - (int)dMinutes) * 60.0, '"');
-                wchar_t szWide[48];
-                NarrowToWideU(szText, szWide);
-                SetBox(pFix, bLat ? GPS_BOX_LATITUDE : GPS_BOX_LONGITUDE, 0, GPS_BOX_BG_FACE, L"%ls", szWide);
+                int nBox = bLat ? GPS_BOX_LATITUDE : GPS_BOX_LONGITUDE;
+                int nPrefix = snprintf(szPrefix, sizeof szPrefix, "%c%.*s%c%.2s'", bLat ? chLatLetter : chLonLetter,
+                                       nDegreeDigits, szField, (char)176, szField + nDegreeDigits);
+                int nText = nPrefix < 0 || nPrefix >= (int)sizeof szPrefix
+                                ? -1
+                                : snprintf(szText, sizeof szText, "%s%-7.4f%c", szPrefix,
+                                           (dMinutes - (int)dMinutes) * 60.0, '"');
+                if (nText < 0 || nText >= (int)sizeof szText) {
+                    SetBoxNotAvailable(pFix, nBox, 0);
+                } else {
+                    wchar_t szWide[48];
+                    NarrowToWideU(szText, szWide);
+                    SetBox(pFix, nBox, 0, GPS_BOX_BG_FACE, L"%ls", szWide);
+                }
             }
             break;
         }
@@ -252,7 +309,13 @@ int InterpretGpsSentence(const char *szSentence, GpsPositionFix *pFix)
         case GPS_ITEM_HDOP:
         case GPS_ITEM_QUALITY_METRES:
             if (bPresent) {
-                dGpsDop = TextToDouble(szField);
+                double dDop = 0.0;
+                if (!ReadBoundedReal(szField, GPS_MAX_DOP, 1, &dDop)) {
+                    bValid = 0;
+                    SetBoxNotAvailable(pFix, GPS_BOX_DOP, 1);
+                    break;
+                }
+                dGpsDop = dDop;
                 if (dGpsDop < 10.0) SetBox(pFix, GPS_BOX_DOP, 1, GPS_BOX_BG_FACE, L"%3.1f", dGpsDop);
                 else SetBox(pFix, GPS_BOX_DOP, 1, GPS_BOX_BG_FACE, L"%3.0f", dGpsDop);
             }
@@ -263,7 +326,12 @@ int InterpretGpsSentence(const char *szSentence, GpsPositionFix *pFix)
                 bValid = 0;
                 break;
             }
-            double dValue = TextToDouble(szField);
+            double dValue = 0.0;
+            if (!ReadBoundedReal(szField, GPS_MAX_GRID_METRES, 0, &dValue)) {
+                bValid = 0;
+                SetBoxNotAvailable(pFix, nKind == GPS_ITEM_NORTHING ? GPS_BOX_LATITUDE : GPS_BOX_LONGITUDE, 0);
+                break;
+            }
             double dShown = dValue;
             if (nGpsFormat == 7) {
                 char szUnit[256];
@@ -282,17 +350,27 @@ int InterpretGpsSentence(const char *szSentence, GpsPositionFix *pFix)
             break;
         }
         case GPS_ITEM_TWO_DIGITS: {
-            int nValue = (int)TextToLong(szField);
+            int nValue = 0;
+            if (!ReadBoundedInt(szField, 0, 99, &nValue)) {
+                SetBoxNotAvailable(pFix, GPS_BOX_DOP, 1);
+                break;
+            }
             SetBox(pFix, GPS_BOX_DOP, 1, nValue != 0 ? GPS_BOX_BG_FACE : GPS_BOX_BG_RED, L" %02d", nValue);
             break;
         }
         case GPS_ITEM_EXTRA1:
         case GPS_ITEM_EXTRA2:
         case GPS_ITEM_EXTRA3:
+        {
             if (nInstrumentType == INSTRUMENT_EM61LX2) break;
-            SetBox(pFix, GPS_BOX_EXTRA1 + (nKind - GPS_ITEM_EXTRA1), 0, GPS_BOX_BG_FACE, L"%8.3f",
-                   TextToDouble(szField));
+            int nBox = GPS_BOX_EXTRA1 + (nKind - GPS_ITEM_EXTRA1);
+            double dExtra = 0.0;
+            if (ReadBoundedReal(szField, GPS_MAX_EXTRA, 0, &dExtra))
+                SetBox(pFix, nBox, 0, GPS_BOX_BG_FACE, L"%8.3f", dExtra);
+            else
+                SetBoxNotAvailable(pFix, nBox, 0);
             break;
+        }
         default:
             break;
         }
@@ -363,7 +441,8 @@ double FormatGpsSpeed(double dSpeed, wchar_t *szText, size_t nSize)
     static const wchar_t *const aszFormat[4] = {L"%5.2f m/s", L"%5.2f ft/s", L"%5.2f km/h", L"%5.2f mph"};
     int nUnits = nSpeedUnits >= 0 && nSpeedUnits <= 3 ? nSpeedUnits : 0;
     double dShown = dSpeed * (nMapUnits == 0 ? adMetreFactor[nUnits] : adFootFactor[nUnits]);
-    swprintf(szText, nSize, aszFormat[nUnits], dShown);
+    if (std::fabs(dShown) < 1.0e6) FormatBoxText(szText, nSize, aszFormat[nUnits], dShown);
+    else FormatBoxText(szText, nSize, L"N/A");
     return dShown;
 }
 
@@ -425,12 +504,14 @@ void AdvanceGpsTrack(GpsPositionFix *pFix)
 int InterpretGpsDopSentence(const char *szSentence, wchar_t *szText, size_t nSize)
 {
     char szField[256];
-    if (FetchField(szSentence, 16, szField)) {
-        dGpsDop = TextToDouble(szField);
-        swprintf(szText, nSize, L"%-4.1f", dGpsDop);
+    double dDop = 0.0;
+    // Absent, out of range or too long for the box: "N/A", and the last DOP stays.
+    if (FetchField(szSentence, 16, szField) && ReadBoundedReal(szField, GPS_MAX_DOP, 1, &dDop) &&
+        FormatBoxText(szText, nSize, L"%-4.1f", dDop)) {
+        dGpsDop = dDop;
         return 1;
     }
-    swprintf(szText, nSize, L"N/A");
+    FormatBoxText(szText, nSize, L"N/A");
     return 0;
 }
 

@@ -278,6 +278,7 @@ TEST_F(GpsPositionTest, MalformedPositionsAreShownButNotUsed)
         {3, "NN"},
         {2, "4x36.5940"},  // not digits
         {2, "4375.0000"},  // 75 minutes
+        {2, "4336.5940e-1"},  // an exponent in the minutes
     };
     for (auto &c : cases) {
         SetUp();
@@ -468,6 +469,94 @@ TEST_F(GpsPositionTest, PseudoGgaExtras)
     EXPECT_EQ(fix.abBoxSet[GPS_BOX_EXTRA1], 0);
 }
 
+// Every decimal of the minutes counts: RTK and DGPS receivers send seven.
+TEST_F(GpsPositionTest, CoordinatesKeepEveryDecimal)
+{
+    std::vector<std::string> f = kSampleGga;
+    f[2] = "4336.5940199";
+    f[4] = "07936.6403099";
+    GpsPositionFix fix;
+    ASSERT_EQ(Interpret(Nmea(f), &fix), 1);
+    EXPECT_NEAR(fix.dLatitude, 43.0 + 36.5940199 / 60.0, 1e-12);
+    EXPECT_NEAR(fix.dLongitude, -(79.0 + 36.6403099 / 60.0), 1e-12);
+    EXPECT_STREQ(fix.aszBox[GPS_BOX_LATITUDE], L"N43\u00B036'35.6412\"");
+}
+
+// A sentence with a valid checksum and absurd numbers: no fix, "N/A" where the number would not fit its box, and
+// no box text longer than its box.
+TEST_F(GpsPositionTest, ReceiverNumbersOutOfRangeGiveNoFix)
+{
+    const std::vector<std::string> pos = {"$PASHR", "POS", "1", "07", "133524.00", "4336.5940", "N", "07936.6403", "W",
+                                          "100.0",  "",    "0.0", "0.0", "0.0",  "1.8",       "1.0", "1.5", "0.9",
+                                          "FW01"};
+    const std::vector<std::string> llk = {"$GPLLK", "133524", "101226", "612345.670", "M", "4829876.540", "M", "3",
+                                          "08",     "1.4",    "120.1",  "M"};
+    const std::vector<std::string> pgga = {"$GPGGA", "133524", "4829876.540", "N", "612345.670", "E", "1",
+                                           "07",     "1.25",   "",            "",  "-2.5",       "",  "300"};
+    struct Case {
+        int format;
+        std::vector<std::string> fields;
+        int index;
+        const char *value;
+        int box;        // the box that shows "N/A"
+        int valid;
+    } cases[] = {
+        {1, kSampleGga, 7, "2147483648", GPS_BOX_SATELLITES, 0},
+        {1, kSampleGga, 7, "100", GPS_BOX_SATELLITES, 0},
+        {1, kSampleGga, 7, "-3", GPS_BOX_SATELLITES, 0},
+        {1, kSampleGga, 6, "99999999999", GPS_BOX_QUALITY, 0},
+        {1, kSampleGga, 6, "-1", GPS_BOX_QUALITY, 0},
+        {1, kSampleGga, 8, "1e300", GPS_BOX_DOP, 0},
+        {1, kSampleGga, 8, "1000", GPS_BOX_DOP, 0},
+        {1, kSampleGga, 8, "-0.5", GPS_BOX_DOP, 0},
+        {2, pos, 2, "2147483647", GPS_BOX_QUALITY, 0},
+        {2, pos, 14, "1e300", GPS_BOX_DOP, 0},
+        {3, llk, 3, "1e300", GPS_BOX_LONGITUDE, 0},
+        {3, llk, 5, "-1e300", GPS_BOX_LATITUDE, 0},
+        {3, llk, 9, "1e300", GPS_BOX_DOP, 0},
+        {4, llk, 9, "1e300", GPS_BOX_DOP, 0},
+        {7, pgga, 2, "1e300", GPS_BOX_LATITUDE, 0},
+        // The extras and the two-digit number are shown only: the position stays usable.
+        {7, pgga, 7, "2147483648", GPS_BOX_DOP, 1},
+        {7, pgga, 8, "1e300", GPS_BOX_EXTRA1, 1},
+        {7, pgga, 11, "-1e300", GPS_BOX_EXTRA2, 1},
+        {7, pgga, 13, "123456789", GPS_BOX_EXTRA3, 1},
+    };
+    for (const Case &c : cases) {
+        SetUp();
+        bPseudoGga = 1;
+        Format(c.format);
+        std::vector<std::string> f = c.fields;
+        f[c.index] = c.value;
+        std::string s = Nmea(f);
+        GpsPositionFix fix;
+        EXPECT_EQ(Interpret(s, &fix), c.valid) << s;
+        EXPECT_STREQ(fix.aszBox[c.box], c.box == GPS_BOX_LATITUDE || c.box == GPS_BOX_LONGITUDE
+                                            ? (c.valid ? L"N/A" : L"     N/A     ")
+                                            : L"N/A")
+            << s;
+        for (int b = 0; b < GPS_BOX_COUNT; ++b) EXPECT_LT(wcsnlen(fix.aszBox[b], 48), 48u) << s << " box " << b;
+        EXPECT_GE(nGpsQuality, 0) << s;
+        EXPECT_LE(dGpsDop, 999.0) << s;
+    }
+
+    // The quality of "POS" is one more than the field; a field at the end of the integers stays no fix.
+    Format(2);
+    GpsPositionFix fix;
+    EXPECT_EQ(InterpretGpsSentence("$GPPOS,,2147483647*51", &fix), 0);
+    EXPECT_EQ(nGpsQuality, 0);
+    EXPECT_STREQ(fix.aszBox[GPS_BOX_QUALITY], L"N/A");
+
+    // The largest values that fit still show.
+    Format(1);
+    std::vector<std::string> f = kSampleGga;
+    f[7] = "99";
+    f[8] = "999";
+    ASSERT_EQ(Interpret(Nmea(f), &fix), 1);
+    EXPECT_STREQ(fix.aszBox[GPS_BOX_SATELLITES], L"99");
+    EXPECT_STREQ(fix.aszBox[GPS_BOX_DOP], L"999");
+}
+
 class GpsSpeedTest : public GpsPositionTest {
 protected:
     // Grid positions (LLK) in metres, so that distances are known exactly.
@@ -610,6 +699,18 @@ TEST_F(GpsPositionTest, SatelliteSentenceDop)
                               "2.1"});
     EXPECT_EQ(InterpretGpsDopSentence(empty.c_str(), sz, 32), 0);
     EXPECT_DOUBLE_EQ(dGpsDop, 2.5);
+
+    // A DOP out of range shows "N/A" and leaves the last DOP; a box too small for the text likewise.
+    for (const char *sentence : {"$GPGSA,A,3,,,,,,,,,,,,,1e300*7B", "$GPGSA,A,3,,,,,,,,,,,,,-1*00",
+                                 "$GPGSA,A,3,,,,,,,,,,,,,1000*1D"}) {
+        wmemset(sz, L'x', 32);
+        EXPECT_EQ(InterpretGpsDopSentence(sentence, sz, 32), 0) << sentence;
+        EXPECT_STREQ(sz, L"N/A") << sentence;
+        EXPECT_DOUBLE_EQ(dGpsDop, 2.5) << sentence;
+    }
+    wchar_t small[3];
+    EXPECT_EQ(InterpretGpsDopSentence(gsa.c_str(), small, 3), 0);
+    EXPECT_STREQ(small, L"N/");
 }
 
 // Starts the platform layer and makes the program's brushes once for the handler tests.

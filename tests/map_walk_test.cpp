@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "map/map_replot.h"
 #include "processing/em61mk2_decode.h"
 
 namespace {
@@ -359,6 +360,33 @@ TEST_F(MapWalkTest, RebuildWithoutStartEventBeginsAtRecord301)
         EXPECT_EQ(SurveyPixel(15, 2), nJunk == 300 ? aclrColorScale[25] : RGB(255, 255, 255)) << nJunk;
         CloseDataFile();
     }
+}
+
+// A member of two sensors hands cells of two six-bit indices (second x 64 + first): the rebuild paints the first
+// sensor's index over the half of the swath at the footprint's first point, the second sensor's over the other.
+int TwoSensorCell(const char *, int *pnCell)
+{
+    *pnCell = 3 * 64 + 10;
+    return 1;
+}
+
+TEST_F(MapWalkTest, TwoSensorRebuildPaintsEachSensorOverItsHalfOfTheSwath)
+{
+    OpenFile(L"twosensors.T61");
+    SetUpSurvey();
+    WriteText("X$STARTED");
+    WriteText("{0         0.000");
+    for (int k = 0; k < 5; ++k) WriteDataRecord(ReadingRecord(kWordA).c_str());
+    WriteFootprint(1, true);
+    WriteFootprint(4, false);
+    FlushDataFile();
+    const ReplotMember member = {nullptr, TwoSensorCell, "T", 1, 1};
+    ReplotFromDataFile(member);
+    // The footprint runs from its first point 0.5 m north of the walk (map pixel row 5) to 0.5 m south (row -5).
+    EXPECT_EQ(SurveyPixel(25, 3), aclrColorScale[10]);
+    EXPECT_EQ(SurveyPixel(25, -3), aclrColorScale[3]);
+    char rec[DATA_RECORD_MAX];
+    EXPECT_EQ(ReadDataRecord(rec), 0);  // left at the file's end
 }
 
 }  // namespace

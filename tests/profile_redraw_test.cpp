@@ -437,4 +437,67 @@ TEST_F(ProfileRedrawTest, FileWithoutLineRecordEndsAtItsStart)
     EXPECT_GT(ColouredPixels(aclrChannel[0]), 0);
 }
 
+// The backward reader reads in blocks: an offset block whose four records lie on both sides of a block edge still
+// gives the older readings the offsets of their time (the edge falls between each pair of its records in turn).
+TEST_F(ProfileRedrawTest, OffsetBlockAcrossABlockEdgeIsReadWhole)
+{
+    const int nPerBlock = PROFILE_SCAN_BLOCK_BYTES / 27;
+    const double adNew[4] = {300.0, 400.0, 500.0, 600.0};
+    const double adOld[4] = {10.0, -20.0, 30.0, -40.0};
+    for (int nInBlock = 0; nInBlock <= 4; nInBlock++) {
+        SCOPED_TRACE(nInBlock);
+        std::string file = HeaderAndLine();
+        for (int i = 0; i < 30; i++) {
+            const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+            file += ReadingRecord('T', w);
+        }
+        file += OffsetBlock(adNew, adOld);
+        // nInBlock of the four offset records fall into the newest block.
+        const int nAfter = nPerBlock - nInBlock;
+        for (int i = 0; i < 30; i++) {
+            const int w[4] = {Word(i, 0) + 60, Word(i, 1) + 80, Word(i, 2) + 100, Word(i, 3) + 120};
+            file += ReadingRecord('T', w);
+        }
+        for (int i = 30; i < nAfter; i++) file += TextRecord("X GPS SENTENCE        5000");
+        for (int k = 0; k < 4; k++) adOffset[k] = adNew[k];
+        WriteFile(file);
+        InvalidateRect(hwndCurve1, nullptr, TRUE);
+        RedrawProfileForInstrument();
+        EXPECT_EQ(DifferingPixels("offset_block_edge"), 0);
+        SetUp();
+    }
+}
+
+// A current line whose newest records hold no readings for a long stretch (GPS only, a long link break): the scan
+// gives up after a bound of records, so the redraw costs the same whatever the file's size; readings within the
+// bound are drawn, those beyond it are not, and the next record still lands at the end of the file.
+TEST_F(ProfileRedrawTest, LongStretchWithoutReadingsEndsAtTheRecordBound)
+{
+    struct Case {
+        long nFiller;
+        bool bDrawn;
+    };
+    const Case cases[] = {{PROFILE_SCAN_RECORD_BOUND - 20, true}, {PROFILE_SCAN_RECORD_BOUND, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.nFiller);
+        std::string file = HeaderAndLine();
+        for (int i = 0; i < 50; i++) {
+            const int w[4] = {Word(i, 0), Word(i, 1), Word(i, 2), Word(i, 3)};
+            file += ReadingRecord('T', w);
+        }
+        const std::string filler = TextRecord("X GPS SENTENCE        5000");
+        file.reserve(file.size() + (size_t)c.nFiller * 27);
+        for (long i = 0; i < c.nFiller; i++) file += filler;
+        WriteFile(file);
+        InvalidateRect(hwndCurve1, nullptr, TRUE);
+        RedrawProfileForInstrument();
+        if (c.bDrawn) EXPECT_GT(ColouredPixels(aclrChannel[0]), 10);
+        else EXPECT_EQ(ColouredPixels(aclrChannel[0]), 0);
+        const std::string next = TextRecord("X  PAUSED        3000");
+        ASSERT_EQ(WriteDataRecord(next.data()), 1);
+        EXPECT_EQ(ReadBack().substr(file.size()), next);
+        SetUp();
+    }
+}
+
 }  // namespace

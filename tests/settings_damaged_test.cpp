@@ -69,6 +69,11 @@ void ExpectSoundValues()
         EXPECT_LE(grid[0], 9);
     }
     EXPECT_TRUE(std::isfinite(dSwathLeft) && std::isfinite(dSwathRight));
+    // Stations and increments fit the record fields they are written into.
+    for (double d : {dStartStation, dStartStationMk2, dStation}) EXPECT_LT(std::fabs(d), 1.0e6);
+    for (double d : {dStationIncrementAuto, dStationIncrementWheel, dStationIncrementManual, dStationIncrementAutoMk2,
+                     dStationIncrementWheelMk2, dStationIncrementManualMk2, dStationIncrement})
+        EXPECT_LT(std::fabs(d), 1000.0);
 }
 
 TEST_F(SettingsRootTest, TruncatedFilesKeepTheRestInMemory)
@@ -136,7 +141,7 @@ TEST_F(SettingsRootTest, OutOfRangeValuesTakeTheStartupDefaults)
 {
     for (int type : kTypes) {
         for (const char *bad : {"-1", "999", "2147483647", "-2147483648", "99999999999999", "0", "nan", "inf",
-                                "-1e309", "1e309", "0x10", "", " ", "-"}) {
+                                "-1e309", "1e309", "1e300", "-1e7", "0x10", "", " ", "-"}) {
             SCOPED_TRACE(std::to_string(type) + " " + bad);
             StartBuild(type, 0);
             LoadSaveSettingsFile(1);
@@ -168,7 +173,9 @@ TEST_F(SettingsRootTest, SelectedBadIndexesFallBackToStartupDefaults)
     SetFileLine(41, "-5");     // dSpeedScaleMax
     SetFileLine(45, "3");      // nSurveyMode
     SetFileLine(46, "12");     // nSwathIndex
+    SetFileLine(47, "1e300");  // dStationIncrementAutoMk2
     SetFileLine(50, "0");      // dSampleInterval
+    SetFileLine(55, "1e300");  // dStartStationMk2
     SetFileLine(56, "6");      // nPositionSize
     SetFileLine(60, "0");      // dGridInterval
     SetFileLine(61, "0");      // nMapSize
@@ -196,6 +203,9 @@ TEST_F(SettingsRootTest, SelectedBadIndexesFallBackToStartupDefaults)
     EXPECT_EQ(nCursorBand, 1);
     EXPECT_EQ(nCoordUnits, 0);
     EXPECT_EQ(nTiltPort, 6);
+    EXPECT_EQ(dStationIncrementAutoMk2, 1.0);
+    EXPECT_EQ(dStartStationMk2, 0.0);
+    EXPECT_EQ(dStation, 0.0);
     // The EM61-MK2 hand-held default is not in play; the start-up swath stands: 100 % of a 1 m coil.
     EXPECT_DOUBLE_EQ(dSwathLeft, 0.5);
 }

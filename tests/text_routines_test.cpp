@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -147,6 +148,24 @@ TEST(TextRoutines, WideningSignedAndUnsigned)
     EXPECT_EQ(NarrowToWideU("A\xE9z", wide), 0);
     EXPECT_EQ((unsigned)wide[1], 0x00E9u);
     EXPECT_EQ(wide[3], (wchar_t)0);
+}
+
+// A box text that does not fit its buffer is "N/A" (cut to the buffer), never an unterminated text.
+TEST(TextRoutines, BoxTextThatDoesNotFitIsNotAvailable)
+{
+    struct {
+        size_t size;
+        double value;
+        const wchar_t *text;
+        int fits;
+    } cases[] = {{32, 2.5, L"2.5 ", 1}, {32, 1e300, L"N/A", 0}, {5, 2.5, L"2.5 ", 1}, {4, 2.5, L"N/A", 0},
+                 {3, 1e300, L"N/", 0},  {1, 2.5, L"", 0}};
+    for (auto &c : cases) {
+        wchar_t sz[32];
+        wmemset(sz, L'x', 32);
+        EXPECT_EQ(FormatBoxText(sz, c.size, L"%-4.1f", c.value), c.fits) << c.size << " " << c.value;
+        EXPECT_STREQ(sz, c.text) << c.size << " " << c.value;
+    }
 }
 
 TEST(TextRoutines, WaitMillisecondsAcrossTheTickWrap)
