@@ -542,3 +542,38 @@ TEST_F(MapViewTest, LeavingAReviewRestoresTheLiveMap)
     char rec[DATA_RECORD_MAX];
     EXPECT_EQ(ReadDataRecord(rec), 0) << "the file is at its end";
 }
+
+// After a review the next position re-centres the live view: the position lands exactly under the cross-hair,
+// whose window place is kept, and the view's edges agree with its tiles (so the scrolling that follows is right).
+TEST_F(MapViewTest, RecentredViewPutsThePositionUnderTheCrossHair)
+{
+    const struct {
+        int cursorX, cursorY;
+        double east, north;  // metres from the origin
+    } cases[] = {
+        {199, 199, 0.0, 0.0},   {50, 60, 3.3, -2.1},    {350, 20, 57.0, 44.4},
+        {10, 380, -61.2, -0.3}, {300, 300, 12.0, 80.0}, {0, 0, 0.7, 0.2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.cursorX) + "," + std::to_string(c.cursorY));
+        StartReview();
+        bMapReviewMode = 0;
+        UpdateMapDisplay(hwndMap, -1, kNorth, kEast, 0.0);
+        nCursorWndX = c.cursorX;
+        nCursorWndY = c.cursorY;
+        bRecentreMap = 1;
+        UpdateMapDisplay(hwndMap, -1, kNorth + c.north, kEast + c.east, 0.0);
+        EXPECT_EQ(bRecentreMap, 0);
+        EXPECT_EQ(nCursorWndX, c.cursorX);
+        EXPECT_EQ(nCursorWndY, c.cursorY);
+        int px, py, px2, py2, col, row, ox, oy;
+        WorldToMapPixels(&px, &py, &px2, &py2, kEast + c.east, kNorth + c.north, 0, 0);
+        MapPixelToTile(px, py, &col, &row, &ox, &oy);
+        // Where the copy of the view tiles puts that pixel in the window.
+        EXPECT_EQ((col - nViewTileCol) * nTileWidth + ox - nViewTileOffsetX, c.cursorX);
+        EXPECT_EQ((nViewTileRow - row) * nTileHeight + oy - nViewTileOffsetY, c.cursorY);
+        EXPECT_EQ(px - nViewLeft, c.cursorX);
+        EXPECT_EQ(nViewBottom - py - 1, c.cursorY);
+        EXPECT_EQ(nViewBottom - nViewTop, nTileHeight);
+    }
+}
