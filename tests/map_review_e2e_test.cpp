@@ -329,3 +329,123 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
     EXPECT_EQ(started, 2);
     EXPECT_GT(readingsAfterResume, 10);
 }
+
+// Before a data file neither the review nor a pan does anything; a survey walked several tiles east of its first
+// fix is fitted whole by the F key in review, and E leaves the review with the size of before.
+TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
+{
+    std::string root = emu::MakeTempRoot("map_review_far");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=10"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
+    ASSERT_TRUE(dev.ok("COM4 rate 5"));
+    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
+    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
+        Facts facts;
+        UseEmulatorPorts(true);
+        nGpsFormat = 1;
+        nColorMapView = 1;
+        dScale1Min = 0;
+        dScale1Max = 500;
+        PlatformPressKey('L');
+        CHILD_CHECK(WaitNormalOperation(15000));
+        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1 && IsWindowEnabled(hwndLogButtons[0]); }, 10000));
+        PlatformPump(500);
+        // Monitoring, no data file: I and the arrow keys do nothing.
+        const int nOffX = nViewTileOffsetX, nOffY = nViewTileOffsetY, nCol = nViewTileCol;
+        PlatformPressKey('I');
+        PlatformPressKey(0x25);
+        PlatformPressKey(0x26);
+        facts.Set("reviewWithoutFile", bMapReviewMode);
+        facts.Set("panWithoutFile", nViewTileOffsetX != nOffX || nViewTileOffsetY != nOffY || nViewTileCol != nCol);
+
+        PlatformScriptFileChooser(L"C:\\data\\far.T61");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        const double dStartEast = dGpsPrevX;
+        CHILD_CHECK(dev.ok("COM6 walk 90 40 0"));
+        CHILD_CHECK(PlatformWaitFor([dStartEast] { return dGpsPrevX - dStartEast > 320.0; }, 30000));
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        CHILD_CHECK(dev.ok("COM6 walk 0 0"));
+        facts.Set("tilesEast", (long long)((dExtentMaxX - dExtentMinX) / nMapSize));
+
+        PlatformPressKey('I');
+        CHILD_CHECK(bMapReviewMode == 1);
+        PlatformPressKey('F');
+        facts.Set("fitSize", nMapSize);
+        facts.Set("fitExpected", FittedMapSize(std::max(dExtentMaxX - dExtentMinX, dExtentMaxY - dExtentMinY),
+                                               nCursorBand));
+        QImage fitted = MapPicture("map_review_far_fit");
+        ColourBox box = FindColour(fitted, kRgbChannel1);
+        facts.Set("fitInk", box.n);
+        facts.Set("fitMargin", std::min(std::min(box.minX, box.minY),
+                                        std::min(fitted.width() - 1 - box.maxX, fitted.height() - 1 - box.maxY)));
+        facts.Set("fitWide", box.maxX - box.minX);
+        facts.Set("mapWidth", fitted.width());
+        PlatformPressKey('E');
+        facts.Set("exitReview", bMapReviewMode);
+        facts.Set("exitSize", nMapSize);
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 150);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts f = Facts::Load(FactsPath(root));
+    EXPECT_EQ(f.Get("reviewWithoutFile"), 0);
+    EXPECT_EQ(f.Get("panWithoutFile"), 0);
+    EXPECT_GE(f.Get("tilesEast"), 8) << "the survey reaches several tiles east of its first fix";
+    EXPECT_EQ(f.Get("fitSize"), f.Get("fitExpected"));
+    EXPECT_GT(f.Get("fitInk"), 150);
+    EXPECT_GE(f.Get("fitMargin"), 3) << "the whole walk inside the window";
+    EXPECT_GT(f.Get("fitWide"), f.Get("mapWidth") * 3 / 4);
+    EXPECT_EQ(f.Get("exitReview"), 0);
+    EXPECT_EQ(f.Get("exitSize"), 40);
+}
+
+// The logging line has no review: I does nothing with a file open, while the arrow keys pan the live view.
+TEST(MapReview, LoggingLineHasNoReviewButPans)
+{
+    std::string root = emu::MakeTempRoot("map_review_jix");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 rate 5"));
+    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev, &root]() {
+        Facts facts;
+        UseEmulatorPorts(true);
+        nGpsFormat = 1;
+        PlatformPressKey('L');
+        CHILD_CHECK(WaitNormalOperation(15000));
+        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1 && IsWindowEnabled(hwndLogButtons[0]); }, 10000));
+        PlatformScriptFileChooser(L"C:\\data\\jix.P61");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformPressKey('I');
+        facts.Set("review", bMapReviewMode);
+        facts.Set("enterShown", IsWindowVisible(hwndMapViewButtons[BTN_ENTER]) ? 1 : 0);
+        const long long nLeft = (long long)nViewTileCol * nTileWidth + nViewTileOffsetX;
+        const int nViewLeftBefore = nViewLeft;
+        PlatformPressKey(0x25);
+        facts.Set("panned", (long long)nViewTileCol * nTileWidth + nViewTileOffsetX - nLeft);
+        facts.Set("viewLeftMoved", nViewLeft - nViewLeftBefore);
+        facts.Set("step", MapPanStep());
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 90);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts f = Facts::Load(FactsPath(root));
+    EXPECT_EQ(f.Get("review"), 0);
+    EXPECT_EQ(f.Get("enterShown"), 0);
+    EXPECT_GT(f.Get("step"), 0);
+    EXPECT_EQ(f.Get("panned"), -f.Get("step"));
+    EXPECT_EQ(f.Get("viewLeftMoved"), -f.Get("step"));
+}
