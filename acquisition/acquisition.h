@@ -70,6 +70,11 @@ extern std::atomic<int> nFramesPerSound;                // 6
 extern std::atomic<DWORD> dwInstrumentDataTick;
 extern std::atomic<int> nInstrumentThreadState, nGpsThreadState, nTiltThreadState;
 extern std::atomic<int> bInstrumentConnBreak, bInstrumentIdle, bConnLostNoticeShown;
+// 1 while the link watch opens again a port whose device went away: the instrument readers wait for the port
+// instead of ending. StopInstrumentReaders clears it.
+extern std::atomic<int> bInstrumentPortLost;
+// 1 while the instrument readers go on: the port is open, or being found again.
+int InstrumentPortInUse();
 extern std::atomic<HANDLE> hTriggerEvent;
 extern std::atomic<DWORD> dwTriggerWaitMs;  // 55
 extern HANDLE hInstrumentThread, hInstrumentThread2, hGpsThread, hTiltThread;

@@ -16,17 +16,28 @@ std::atomic<int> nFramesPerSound{6};
 std::atomic<DWORD> dwInstrumentDataTick{0};
 std::atomic<int> nInstrumentThreadState{0}, nGpsThreadState{0}, nTiltThreadState{0};
 std::atomic<int> bInstrumentConnBreak{0}, bInstrumentIdle{1}, bConnLostNoticeShown{0};
+std::atomic<int> bInstrumentPortLost{0};
 std::atomic<HANDLE> hTriggerEvent{nullptr};
 std::atomic<DWORD> dwTriggerWaitMs{55};
 HANDLE hInstrumentThread = INVALID_HANDLE_VALUE, hInstrumentThread2 = INVALID_HANDLE_VALUE;
 HANDLE hGpsThread = INVALID_HANDLE_VALUE, hTiltThread = INVALID_HANDLE_VALUE;
 int bDualEmFormat = 0;
 
-// One byte from the instrument port: 1 read, 0 none (time-out), -1 the port is closed.
+int InstrumentPortInUse()
+{
+    return hInstrumentPort != INVALID_HANDLE_VALUE || bInstrumentPortLost == 1;
+}
+
+// One byte from the instrument port: 1 read, 0 none (time-out, or the port is being found again), -1 the port is
+// closed.
 static int ReadInstrumentByte(unsigned char *pb)
 {
     HANDLE hPort = hInstrumentPort;
-    if (hPort == INVALID_HANDLE_VALUE) return -1;
+    if (hPort == INVALID_HANDLE_VALUE) {
+        if (bInstrumentPortLost != 1) return -1;
+        Sleep(20);
+        return 0;
+    }
     DWORD dwRead = 0;
     if (!ReadFile(hPort, pb, 1, &dwRead, nullptr)) {
         if (hInstrumentPort == INVALID_HANDLE_VALUE) return -1;
@@ -109,7 +120,7 @@ DWORD ContinuousFrameReaderThread(void *)
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
     int nSoundCount = 0;
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         if (bInstrumentConnBreak == 1) {
             ReArmInstrument();
             bInstrumentConnBreak = 0;
@@ -151,13 +162,13 @@ DWORD TriggeredFrameReaderThread(void *)
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
     int nSoundCount = 0;
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         HANDLE hEvent = hTriggerEvent;
         if (hEvent)
             WaitForSingleObject(hEvent, dwTriggerWaitMs);
         else
             Sleep(dwTriggerWaitMs);
-        if (hInstrumentPort == INVALID_HANDLE_VALUE) break;
+        if (!InstrumentPortInUse()) break;
         if (bInstrumentConnBreak == 1) {
             bInstrumentIdle = 0;
             ReArmInstrument();
@@ -199,7 +210,7 @@ DWORD FrameReaderThreadJK(void *)
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
     int nSoundCount = 0;
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         int bCloses = 0;
@@ -225,7 +236,7 @@ DWORD TextFrameReaderThreadB(void *)
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         if (bInstrumentConnBreak == 1) {
             ReArmInstrument();
             bInstrumentConnBreak = 0;
@@ -264,7 +275,7 @@ static void RunTextFrameReader(int bEventReader)
     unsigned char abFrame[128];
     int nSoundCount = 0;
     UINT message = bEventReader ? WM_EM38_READING : TextReadingMessage();
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         int nLength = nInstrumentRecordLength;
@@ -308,7 +319,7 @@ DWORD BinaryFrameReaderThread(void *)
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
     int nSoundCount = 0;
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         if (StepBinaryFrame(&acc, b, abFrame) != FRAME_READY) continue;
@@ -331,7 +342,7 @@ DWORD Em384PortThread(void *)
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abPacket[28];
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         if (StepEm384Packet(&acc, b, abPacket) != FRAME_READY) continue;
@@ -364,7 +375,7 @@ static void RunSentenceReader(const char *pszHeader, UINT message)
     SentenceAccumulator acc;
     ResetSentenceAccumulator(&acc);
     char szSentence[128];
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         if (StepInstrumentSentence(&acc, b, pszHeader, nInstrumentRecordLength, szSentence) != FRAME_READY)
@@ -392,7 +403,7 @@ DWORD GradAltFormatReaderThread(void *)
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     char szSentence[32];
-    while (hInstrumentPort != INVALID_HANDLE_VALUE) {
+    while (InstrumentPortInUse()) {
         unsigned char b;
         if (ReadInstrumentByte(&b) <= 0) continue;
         if (StepGradAltLine(&acc, b, szSentence) != FRAME_READY) continue;
@@ -413,6 +424,7 @@ static void ResumeToEnd(HANDLE hThread)
 
 void StopInstrumentReaders()
 {
+    bInstrumentPortLost = 0;
     HANDLE hPort = hInstrumentPort.exchange(INVALID_HANDLE_VALUE);
     if (hPort != INVALID_HANDLE_VALUE) CloseHandle(hPort);
     HANDLE hEvent = hTriggerEvent;

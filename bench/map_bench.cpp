@@ -1,10 +1,12 @@
-// Speed and memory of the map: the update per GPS position with a full swath, a lawn-mower survey's tile store,
-// and the rebuild of the map from a data file of one million records beside a plain read of the same file.
+// Speed and memory of the map: the update per GPS position with a full swath, the resident memory of a square
+// kilometre surveyed lawn-mower fashion, and the rebuild of the map from a data file of one million records (from
+// freed tiles and into existing ones) beside a plain read of the same file.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -26,7 +28,8 @@ namespace {
 const double kEast = 500000.0, kNorth = 5000000.0;
 std::string benchRoot;
 
-// The platform, the pens, a 402-pixel map window (tiles of 400 pixels) and a data file folder; once.
+// The platform, the pens, the map window of a 1280 x 800 screen as the logging screen lays it out (a client area
+// of 1272 x 728 gives a square map of 666 pixels, tiles of 664) and a data file folder; once.
 void StartOnce()
 {
     static bool started = false;
@@ -49,8 +52,15 @@ void StartOnce()
     CreateChannelPens(0);
     CreateColorScalePens();
     RegisterMapWnd(hInst);
-    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 402 + GetFrameSize().cx,
-                           402 + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
+    nClientWidth = 1272;
+    nClientHeight = 728;
+    nLineHeight = 18;
+    nTextHeight = 16;
+    bGpsActive = 1;
+    ArrangeLogScreen();
+    const int nSide = nMapViewPixels;
+    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, nSide + GetFrameSize().cx,
+                           nSide + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
     RECT rc;
     GetClientRect(hwndMap, &rc);
     nMapViewPixels = rc.right;
@@ -59,6 +69,17 @@ void StartOnce()
     nTileHeight = nMapWndHeight - 2;
     nTileMaxX = nTileWidth - 1;
     nTileMaxY = nTileHeight - 1;
+}
+
+// Resident memory of the process in megabytes.
+double ResidentMegabytes()
+{
+    long nPages = 0, nResident = 0;
+    FILE *f = fopen("/proc/self/statm", "r");
+    if (!f) return 0.0;
+    if (fscanf(f, "%ld %ld", &nPages, &nResident) != 2) nResident = 0;
+    fclose(f);
+    return (double)nResident * (double)sysconf(_SC_PAGESIZE) / 1e6;
 }
 
 void OpenBenchFile(const wchar_t *name)
@@ -104,13 +125,14 @@ void HandOverFullRow()
     nSwathRow = 1 - nSwathRow;
 }
 
-// Position n of a lawn-mower walk: lines of nLineSteps steps of dStep metres, one metre apart.
-void LawnMowerPosition(long n, int nLineSteps, double dStep, double *pdEast, double *pdNorth)
+// Position n of a lawn-mower walk: lines of nLineSteps steps of dStep metres, dLineSpacing metres apart.
+void LawnMowerPosition(long n, int nLineSteps, double dStep, double *pdEast, double *pdNorth,
+                       double dLineSpacing = 1.0)
 {
     long nLine = n / (nLineSteps + 1), k = n % (nLineSteps + 1);
     double dAlong = k * dStep;
     *pdEast = kEast + (nLine % 2 == 0 ? dAlong : nLineSteps * dStep - dAlong);
-    *pdNorth = kNorth + nLine * 1.0;
+    *pdNorth = kNorth + nLine * dLineSpacing;
 }
 
 void BM_UpdateMapDisplayFullSwath(benchmark::State &state)
@@ -132,17 +154,23 @@ void BM_UpdateMapDisplayFullSwath(benchmark::State &state)
 }
 BENCHMARK(BM_UpdateMapDisplayFullSwath)->Arg(2)->Arg(10)->Unit(benchmark::kMicrosecond);
 
-void BM_LawnMowerSurvey50Lines(benchmark::State &state)
+// A survey of one square kilometre at the default map size (40 m a tile): lawn-mower lines 1 km long, 2 m apart,
+// a swath 2 m wide, a position every 2 m with a full row of cells; the map copied into the window at every
+// position. Resident memory after the survey, beside what the process held before it.
+void BM_LawnMowerSquareKilometre(benchmark::State &state)
 {
     StartOnce();
-    const double dStep = 0.2;  // 5 positions a second at 1 m/s
-    const int nLineSteps = 500, nLines = 50;
+    const double dStep = 2.0, dLineSpacing = 2.0;
+    const int nLineSteps = 500, nLines = 500;
+    double dResidentBefore = 0.0;
     for (auto _ : state) {
-        OpenBenchFile(L"lawn.T61");
+        OpenBenchFile(L"square.T61");
         StartSurvey();
+        dSwathLeft = dSwathRight = dLineSpacing / 2;
+        dResidentBefore = ResidentMegabytes();
         for (long n = 1; n < (long)nLines * (nLineSteps + 1); ++n) {
             double e, no;
-            LawnMowerPosition(n, nLineSteps, dStep, &e, &no);
+            LawnMowerPosition(n, nLineSteps, dStep, &e, &no, dLineSpacing);
             HandOverFullRow();
             UpdateMapDisplay(hwndMap, 1, no, e, dStep);
         }
@@ -150,11 +178,14 @@ void BM_LawnMowerSurvey50Lines(benchmark::State &state)
     }
     state.counters["positions"] = (double)nLines * (nLineSteps + 1);
     state.counters["tiles"] = MapTileCount();
-    state.counters["bytes_per_tile"] = (double)(2 * MapTileLayerBytes());
-    state.counters["total_MB"] = MapTileCount() * 2.0 * MapTileLayerBytes() / 1e6;
-    state.counters["used_range_tiles"] = (double)(nTileColMax - nTileColMin + 1) * (nTileRowMax - nTileRowMin + 1);
+    state.counters["tile_px"] = nTileWidth;
+    state.counters["bitmaps_would_MB"] = MapTileCount() * 2.0 * MapTileLayerBytes() / 1e6;
+    state.counters["store_MB"] = MapTileStoreBytes() / 1e6;
+    state.counters["resident_before_MB"] = dResidentBefore;
+    state.counters["resident_MB"] = ResidentMegabytes();
+    FreeMapTiles();
 }
-BENCHMARK(BM_LawnMowerSurvey50Lines)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LawnMowerSquareKilometre)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A data file of one million 27-byte records: the start event, then per position five EM61-MK2 readings and a
 // footprint of four map-point records along a lawn-mower walk.
@@ -209,14 +240,27 @@ void BM_RebuildMillionRecords(benchmark::State &state)
     dScale1Min = 0.0;
     dScale1Max = 40000.0;
     ComputeColorStep(dScale1Min, dScale1Max);
+    // As after a logging start or a zoom: no tile exists, the rebuild makes every one it draws into.
+    const bool bFreed = state.range(1) != 0;
     for (auto _ : state) {
+        if (bFreed) {
+            state.PauseTiming();
+            FreeMapTiles();
+            state.ResumeTiming();
+        }
         ReplotMapEm61Mk2();
     }
     state.SetItemsProcessed(state.iterations() * 1000000);
     state.counters["tiles"] = MapTileCount();
     CloseDataFile();
 }
-BENCHMARK(BM_RebuildMillionRecords)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+// Arguments: colour view (1) or track (0); tiles freed before each rebuild (1) or redrawn into (0).
+BENCHMARK(BM_RebuildMillionRecords)
+    ->Args({1, 1})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({0, 0})
+    ->Unit(benchmark::kMillisecond);
 
 // The same file read with plain read() into a buffer, as cat would.
 void BM_ReadMillionRecordsPlain(benchmark::State &state)

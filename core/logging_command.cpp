@@ -13,6 +13,7 @@
 #include "displays/reading_windows.h"
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_state.h"
 #include "map/pens.h"
@@ -157,7 +158,8 @@ int OpenInstrumentPortWithRetries()
     return 0;
 }
 
-// Graph scales of the new layout.
+}  // namespace
+
 void DeriveGraphScales()
 {
     int nSign = 0;
@@ -202,6 +204,8 @@ void DeriveGraphScales()
         nGridLines2 = anGridLineY2[0];
     }
 }
+
+namespace {
 
 // A. Preparing the logging run (steps that need no device).
 void PrepareLoggingRun()
@@ -307,8 +311,7 @@ void PrepareLoggingRun()
     else
         ArrangeLogScreen();
     ComputeMapDirection();
-    // The status panel's boxes (status, GPS rows, tilt) are measured here once the status panel is built; until
-    // then they stay empty and writes into them draw nothing.
+    if (hwndLog) LayoutStatusPanel(hwndLog);
     SelectGpsSentenceFields();
 
     DeriveGraphScales();

@@ -12,6 +12,9 @@ extern double dReadingRate;       // readings per second: 1 / dSampleInterval
 // Longest wait for a reader of an earlier run to end before its port is opened again (milliseconds).
 #define OLD_READER_WAIT_MS 3000
 
+// Pixels per unit and grid lines of the reading scales for the curve heights of the present arrangement.
+void DeriveGraphScales();
+
 // "&Logging" (main-menu button 0, key L): monitoring state, logging-screen layout, port checks, ports, instrument
 // mode, reader threads, timer 1, the logging screen shown and the GPS reader resumed last. Every failure shows its
 // message, closes what the command opened and leaves the main menu shown. Returns 0.

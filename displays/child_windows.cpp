@@ -3,6 +3,7 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "displays/bar_windows.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
 #include "displays/legend.h"
@@ -160,8 +161,7 @@ LRESULT ChildWndsOnPaint(HWND, UINT, WPARAM, LPARAM)
             });
     }
 
-    // 2. Decay window with its stored bars (the bar windows of the other instruments repaint with their own
-    // drawers; until then they are validated only).
+    // 2. Decay window or bar windows with their stored bars, then their scale lines.
     const bool bDecay = nInstrumentType == INSTRUMENT_EM61MK2 ||
                         (nInstrumentType == INSTRUMENT_EM61LX2 && nSensorsMinus1 != 1) ||
                         (nInstrumentType == INSTRUMENT_GRAD601 && nSensorsMinus1 != 1);
@@ -175,8 +175,17 @@ LRESULT ChildWndsOnPaint(HWND, UINT, WPARAM, LPARAM)
             DrawCurveGridLinesMain(hdc);
         });
     } else {
-        PaintWindow(hwndBarQ, [](HDC) {});
-        if (nInstrumentType != INSTRUMENT_EM34) PaintWindow(hwndBarI, [](HDC) {});
+        PaintWindow(hwndBarQ, [&](HDC hdc) {
+            if (!bEnabled) return;
+            if (bBarQFrameDrawn == 1) RedrawBarQBars(hdc);
+            DrawBarQGrid(hdc, nBarWndWidth);
+        });
+        if (nInstrumentType != INSTRUMENT_EM34)
+            PaintWindow(hwndBarI, [&](HDC hdc) {
+                if (!bEnabled) return;
+                if (bBarIFrameDrawn == 1) RedrawBarIBars(hdc);
+                DrawBarIGrid(hdc);
+            });
     }
 
     // 3. Numbers window: the channel labels (the values come with each reading).

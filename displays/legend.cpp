@@ -7,6 +7,8 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "displays/displays.h"
+#include "logscreen/logscreen.h"
+#include "map/map_state.h"
 #include "map/pens.h"
 
 namespace {
@@ -100,4 +102,100 @@ void DrawSpeedBar(HDC hdc, int nEmptyWidth)
     SelectObject(hdc, hbrWhite);
     SelectObject(hdc, hpenWhite);
     Rectangle(hdc, W - nEmptyWidth, 0, W, nSpeedBarHeight);
+}
+
+namespace {
+
+const wchar_t szBlankTitle[] = L"            ";
+
+// Live titles by channel 1..8 (channel 0 is the blank for every type that has titles).
+const wchar_t *LiveTitle(int nType, int nView, int nComp, int nDipole)
+{
+    static const wchar_t *const aszLx2[3] = {L"Ch E", L"Ch L", L"Ch F"};
+    static const wchar_t *const aszMk2[4] = {L"Channel 1", L"Channel 2", L"Channel 3", L"Channel 4/T"};
+    static const wchar_t *const aszEm31[2] = {L"Conductivity", L"Inphase"};
+    static const wchar_t *const aszEm38[4] = {L"Conductivity VDM", L"Conductivity HDM", L"Inphase VDM",
+                                              L"Inphase HDM"};
+    static const wchar_t *const aszEm38Mk2[4] = {L"Conductivity 1 m", L"Inphase 1 m", L"Conductivity 0.5 m",
+                                                 L"Inphase 0.5 m"};
+    static const wchar_t *const aszEm384[8] = {L"Coil1 Conductivity", L"Coil1 Inphase", L"Coil2 Conductivity",
+                                               L"Coil2 Inphase",      L"Coil3 Conductivity", L"Coil3 Inphase",
+                                               L"Coil4 Conductivity", L"Coil4 Inphase"};
+    switch (nType) {
+    case INSTRUMENT_EM61LX2:
+        return nView >= 1 && nView <= 3 ? aszLx2[nView - 1] : L"";
+    case INSTRUMENT_EM61MK2:
+        return nView >= 1 && nView <= 4 ? aszMk2[nView - 1] : L"";
+    case INSTRUMENT_EM31MK2:
+        return nView >= 1 && nView <= 2 ? aszEm31[nView - 1] : L"";
+    case INSTRUMENT_EM38:
+        return nView == 1 ? aszEm38[(nComp != 0 ? 2 : 0) + (nDipole != 0 ? 1 : 0)] : L"";
+    case INSTRUMENT_EM38MK2:
+        return nView >= 1 && nView <= 4 ? aszEm38Mk2[nView - 1] : L"";
+    case INSTRUMENT_EM384:
+        return nView >= 1 && nView <= 8 ? aszEm384[nView - 1] : L"";
+    default:
+        return L"";
+    }
+}
+
+}  // namespace
+
+const wchar_t *MapChannelTitleText(int nType, int nView, int bReview, int nComp, int nDipole)
+{
+    if (nType == INSTRUMENT_CS21) return L"";
+    if (nType == INSTRUMENT_GRAD601) return bReview ? L"Review" : szBlankTitle;
+    if (nView == 0) return szBlankTitle;
+    if (!bReview) return LiveTitle(nType, nView, nComp, nDipole);
+
+    // Review titles: the EM61 family's short channel names, the EM31-MK2 and EM38 components, and for the others
+    // the live title after "Review ".
+    static const wchar_t *const aszLx2[3] = {L"Review ChE", L"Review ChL", L"Review ChF"};
+    static const wchar_t *const aszMk2[4] = {L"Review Ch1", L"Review Ch2", L"Review Ch3", L"Review Ch4/T"};
+    static const wchar_t *const aszComponent[2] = {L"Review Conductivity", L"Review Inphase"};
+    static const wchar_t *const aszEm38Mk2[4] = {L"Review Conductivity 1 m", L"Review Inphase 1 m",
+                                                 L"Review Conductivity 0.5 m", L"Review Inphase 0.5 m"};
+    static const wchar_t *const aszEm384[8] = {
+        L"Review Coil1 Conductivity", L"Review Coil1 Inphase", L"Review Coil2 Conductivity", L"Review Coil2 Inphase",
+        L"Review Coil3 Conductivity", L"Review Coil3 Inphase", L"Review Coil4 Conductivity", L"Review Coil4 Inphase"};
+    switch (nType) {
+    case INSTRUMENT_EM61LX2:
+        return nView >= 1 && nView <= 3 ? aszLx2[nView - 1] : L"";
+    case INSTRUMENT_EM61MK2:
+        return nView >= 1 && nView <= 4 ? aszMk2[nView - 1] : L"";
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+        return nView >= 1 && nView <= 2 ? aszComponent[nView - 1] : L"";
+    case INSTRUMENT_EM38MK2:
+        return nView >= 1 && nView <= 4 ? aszEm38Mk2[nView - 1] : L"";
+    case INSTRUMENT_EM384:
+        return nView >= 1 && nView <= 8 ? aszEm384[nView - 1] : L"";
+    default:
+        return L"";
+    }
+}
+
+void DrawMapChannelTitle(HDC hdc)
+{
+    SetBkMode(hdc, TRANSPARENT);
+    SelectObject(hdc, hFontLight);
+    const wchar_t *szTitle =
+        MapChannelTitleText(nInstrumentType, nColorMapView, bMapReviewMode, nComponent, nDipoleMode);
+    const int nLength = (int)wcslen(szTitle);
+    FillRect(hdc, &rcMapChannelTitle, hbrButtonFace);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32(hdc, szTitle, nLength, &size);
+
+    int nLeftEdge = rcStatusLineText.right;
+    if (nInstrumentType == INSTRUMENT_EM61LX2)
+        nLeftEdge = nSensorsMinus1 == 1 ? rcTargetLampRight.right : rcTargetLampLeft.right;
+    rcMapChannelTitle.left = (nLeftEdge + rcMapSizeText.left - size.cx) / 2;
+    rcMapChannelTitle.right = rcMapChannelTitle.left + size.cx;
+    if (bGpsActive == 1) {
+        SetTextColor(hdc, RGB(0, 0, 0));
+        SetTextAlign(hdc, TA_LEFT | TA_TOP);
+        TextAt(hdc, rcMapChannelTitle.left, rcMapChannelTitle.top, szTitle);
+    }
+    SelectObject(hdc, hFontNormal);
+    SelectObject(hdc, hbrButtonFace);
 }

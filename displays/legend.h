@@ -10,3 +10,9 @@ void DrawColorLegend(HDC hdc, int nWidth, int nHeight);
 LRESULT ColorBarWndOnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Speed bar: blue from the left, white over the last nEmptyWidth pixels (held to 0..nSpeedBarWidth).
 void DrawSpeedBar(HDC hdc, int nEmptyWidth);
+
+// Title of the mapped channel for an instrument type, channel (nColorMapView), review flag and, for the EM38, its
+// component and dipole mode; "" where the channel has no title. A review title is the live one after "Review ".
+const wchar_t *MapChannelTitleText(int nType, int nView, int bReview, int nComp, int nDipole);
+// The mapped channel's title centred in the title line of the logging screen; written only while GPS is in use.
+void DrawMapChannelTitle(HDC hdc);

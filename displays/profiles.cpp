@@ -1,6 +1,8 @@
 // Scrolling profiles and channel bars: one new column per reading, bars that grow and shrink by their difference.
 #include "displays/profiles.h"
 
+#include "displays/bar_windows.h"
+
 #include "core/settings.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
@@ -59,29 +61,6 @@ int NewestX()
 {
     const int w = nCurveWndWidth - 10;
     return w - 1 > 0 ? w : 0;
-}
-
-void FillBar(HDC hdc, int nSlot, int nLeft, int nWidth, int a, int b)
-{
-    SelectObject(hdc, ahChannelBrush[nSlot]);
-    SelectObject(hdc, ahChannelPenThin[nSlot]);
-    Rectangle(hdc, nLeft, a, nLeft + nWidth, b);
-}
-
-void EraseBar(HDC hdc, int nLeft, int nWidth, int a, int b)
-{
-    SelectObject(hdc, hbrWhite);
-    SelectObject(hdc, hpenWhite);
-    Rectangle(hdc, nLeft - 1, a, nLeft + nWidth + 1, b);
-}
-
-// Base row of the bars: the top edge when the scale lies below zero, the zero line when it spans zero, the
-// bottom edge when it lies above.
-int BarBaseRow(int nSign, int nZeroRow, int nHeight)
-{
-    if (nSign < 0) return 0;
-    if (nSign == 0) return nZeroRow;
-    return nHeight;
 }
 
 }  // namespace
@@ -146,53 +125,20 @@ void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anR
 
 void DrawChannelBars(HDC hdc, const int anRow[], int nCount)
 {
-    if (nCount < 0) nCount = 0;
-    if (nCount > 8) nCount = 8;
-    const int H = nCurveAreaHeightB;
-    const int Z = anGridLineY1B[1];
-    const int W = nChannelBarWidth;
-    const int nSign = nScale1RangeSign;
-
-    DrawCurveGridLinesMain(hdc);
-    if (bGraphFrameDrawn == 0) {
-        bGraphFrameDrawn = 1;
-        SelectObject(hdc, hbrWhite);
-        SelectObject(hdc, hpenWhite);
-        Rectangle(hdc, 1, 1, nBarColumnWidth - 1, H);
-        for (int i = 0; i < nCount; i++) anBarEnd[i] = BarBaseRow(nSign, Z, H);
-    }
-    for (int i = 0; i < nCount; i++) {
-        const int r = ClampRow(anRow[i]);
-        const int p = ClampRow(anBarEnd[i]);
-        const int left = anBarLeft[i];
-        if (nSign < 0) {
-            if (r > p) FillBar(hdc, i, left, W, p, r);
-            else EraseBar(hdc, left, W, p, r);
-        } else if (nSign > 0) {
-            if (r < p) FillBar(hdc, i, left, W, r, p);
-            else EraseBar(hdc, left, W, p, r);
-        } else if (r <= Z) {
-            if (p < Z) {
-                if (r < p) FillBar(hdc, i, left, W, r, p);
-                else EraseBar(hdc, left, W, p, r);
-            } else {
-                EraseBar(hdc, left, W, H, Z);
-                FillBar(hdc, i, left, W, r, Z);
-            }
-        } else {
-            if (p < Z) {
-                EraseBar(hdc, left, W, p, Z);
-                FillBar(hdc, i, left, W, r, Z);
-            } else if (r > p) {
-                FillBar(hdc, i, left, W, p, r);
-            } else {
-                EraseBar(hdc, left, W, p, r);
-            }
-        }
-        anBarEnd[i] = r;
-        anBarTop[i] = r < 0 ? 0 : (r > H ? H : r);
-    }
-    DrawCurveGridLinesMain(hdc);
+    static const int anSlot[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+    BarSet bars = {};
+    bars.nCount = nCount < 0 ? 0 : (nCount > 8 ? 8 : nCount);
+    bars.nHeight = nCurveAreaHeightB;
+    bars.nZeroRow = anGridLineY1B[1];
+    bars.nRangeSign = nScale1RangeSign;
+    bars.nWidth = nChannelBarWidth;
+    bars.nClearRight = nBarColumnWidth - 1;
+    bars.anSlot = anSlot;
+    bars.anEnd = anBarEnd;
+    bars.anTop = anBarTop;
+    bars.pbFrameDrawn = &bGraphFrameDrawn;
+    bars.pfnGrid = DrawCurveGridLinesMain;
+    UpdateBarSet(hdc, bars, anRow);
 }
 
 void DrawSmallBar(HDC hdc, int nCount)

@@ -3,7 +3,9 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/displays.h"
+#include "core/logging_command.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_view.h"
 #include "processing/dispatch.h"
@@ -30,6 +32,13 @@ void MoveDefaultButton()
         if (aRow[i]) SendMessage(aRow[i], BM_SETSTYLE, i == nDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
+void Repaint()
+{
+    if (!hwndLog) return;
+    InvalidateRect(hwndLog, nullptr, TRUE);
+    UpdateWindow(hwndLog);
+}
+
 int MenuMode() { return hPopupMenu != nullptr || hPopupSubMenu != nullptr; }
 
 // Key map outside logging: a button index (0..3) or a command code (101..149), or kNone.
@@ -47,10 +56,10 @@ int KeyResult(int k)
     case 'R': return MenuMode() ? (bReview ? kNone : 129) : 114;
     case 0x28: return MenuMode() ? kNone : 116;
     case 'D': return MenuMode() ? (bReview ? kNone : 126) : 116;
-    case 0x2B:
-    case 0x3D: return bReview ? 117 : kNone;
-    case 0x2D:
-    case 0x5F: return bReview ? 118 : kNone;
+    case VK_OEM_PLUS:
+    case VK_ADD: return bReview ? 117 : kNone;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT: return bReview ? 118 : kNone;
     case 'A': return bReview ? kNone : 105;
     case 'B': return bReview ? kNone : 106;
     case 'C': return (bStandBy && !bReview) ? 103 : kNone;
@@ -95,10 +104,7 @@ int PauseKeyPressed(int k)
 void Refuse(const wchar_t *szText)
 {
     ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION", szText);
-    if (hwndLog) {
-        InvalidateRect(hwndLog, nullptr, TRUE);
-        UpdateWindow(hwndLog);
-    }
+    Repaint();
 }
 
 void ShowPopupMenu()
@@ -204,6 +210,8 @@ void StartNullingCommand()
 
 void RunScreenButton(int nButton)
 {
+    // After the instrument link was given up no reader runs: nothing can start or change line.
+    if (bInstrumentLinkGivenUp && nRecordingState == -1 && (nButton == 0 || nButton == 1)) return;
     switch (nButton) {
     case 0:
         if (nRecordingState == 0) CreateDataFileStep();
@@ -226,9 +234,48 @@ void RunScreenButton(int nButton)
     }
 }
 
+namespace {
+
+// Code 109: the map view on or off, the screen arranged again and every status box measured again.
+void ToggleMapView()
+{
+    bMapUpdatesOn = 0;
+    if (!bInstrumentEnabled) Refuse(L"Option avaiable only when Instrument is enabled");
+    if (!bGpsEnabled) Refuse(L"Option avaiable only when GPS is enabled");
+    if (bInstrumentEnabled && bGpsEnabled) bGpsActive = bGpsActive ? 0 : 1;
+    if (bPortrait == 1)
+        ArrangeLogScreenTall();
+    else
+        ArrangeLogScreen();
+    ComputeMapDirection();
+    DeriveGraphScales();
+    if (hwndLog) LayoutStatusPanel(hwndLog);
+    const int bFileOpen = IsOpen(hDataFile);
+    if (bGpsActive == 1) {
+        Repaint();
+        ShowPleaseWait();
+        if (bFileOpen)
+            for (int i = 0; i < 9; i++)
+                if (hwndMapViewButtons[i] && (bMapReviewMode || i < 4)) EnableWindow(hwndMapViewButtons[i], TRUE);
+        ShowChannelCheckBoxes(1);
+    } else {
+        Repaint();
+        for (int i = 0; i < 9; i++)
+            if (hwndMapViewButtons[i]) EnableWindow(hwndMapViewButtons[i], FALSE);
+        ShowChannelCheckBoxes(0);
+    }
+    bBarQFrameDrawn = 0;
+    RedrawProfileForInstrument();
+    if (hwndLog) SetFocus(hwndLog);
+    bMapUpdatesOn = 1;
+}
+
+}  // namespace
+
 void RunScreenLogCommandCode(int nCode)
 {
     switch (nCode) {
+    case 109: ToggleMapView(); break;
     case 104:
         bMapUpdatesOn = 0;
         StartNullingCommand();

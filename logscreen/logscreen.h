@@ -74,8 +74,12 @@ extern RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcSt
     rcStatusTime, rcHintLine, rcProcedureMessage, rcLamp1, rcLamp2, rcSpeedValue, rcFileNameText, rcStatusLineText;
 extern RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
 extern RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
-// Box of the map size text on the title line (its left edge follows the text drawn into it).
-extern RECT rcMapSizeText;
+// EM61-LX2 alarm indicator: the target-lamp outlines (five points each, closed), the two alarm-letter boxes and
+// the area that holds them all.
+extern POINT aptLampOutline1[5], aptLampOutline2[5], aptLampOutline3[5];
+extern RECT rcModeLetterBox1, rcModeLetterBox2, rcModeIndicatorArea;
+// Title-line boxes: the mapped channel's title and the map-size text.
+extern RECT rcMapChannelTitle, rcMapSizeText;
 extern int nTextMarginX;
 // Speed bar size and scale (pixels per speed unit).
 extern int nSpeedBarWidth, nSpeedBarHeight;
@@ -148,6 +152,12 @@ void RestoreMapReviewCopies();
 // Link watch
 // ---------------------------------------------------------------------------------------------------------------
 void ShowLostConnectionNotice(RECT rcBox);
+// The longest silence of the EM38-4, measured from its last frame (1000 ms).
+extern int dwEm384TimeoutMs;
+// The operator gave up the instrument link (EM34-3 battery save answered No): "$CONN END" unless monitoring, then
+// monitoring or stand-by with no reader; "&Go" and "&QLine" stay disabled until the session stops.
+void GiveUpInstrumentLink();
+extern int bInstrumentLinkGivenUp;
 
 // Elapsed recording time of the current line (hours, minutes, seconds) and the readings taken at this station.
 extern int anLineElapsedHms[3];

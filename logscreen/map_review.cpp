@@ -51,6 +51,7 @@ void EnterMapReview()
     dSavedMapPixelsPerUnit = dMapPixelsPerUnit;
     nColorMapViewSaved = nColorMapView;
     bMapReviewMode = 1;
+    DrawMapChannelTitleOnScreen();
     BlitMapView(nBrowseTileCol, nBrowseTileRow, nBrowseTileOffsetX, nBrowseTileOffsetY);
     ShowReviewButtons(1);
 }

@@ -240,10 +240,3 @@ LRESULT OnScreenLogKeyUp(HWND hwnd, UINT, WPARAM wParam, LPARAM)
     return 0;
 }
 
-LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
-{
-    PAINTSTRUCT ps;
-    BeginPaint(hwnd, &ps);
-    EndPaint(hwnd, &ps);
-    return 0;
-}

@@ -13,6 +13,7 @@
 #include "displays/numbers.h"
 #include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
@@ -27,6 +28,7 @@ int nRecordTrigger = 0;
 int bStationStarted = 0;
 int bProcedureDialogOpen = 0, bStationConfirmOpen = 0, bEm384DialogOpen = 0;
 int bWheelStartFailed = 0;
+int bInstrumentLinkGivenUp = 0;
 
 
 namespace {
@@ -44,10 +46,6 @@ void Show(HWND h, int bShow)
 {
     if (h) ShowWindow(h, bShow ? SW_SHOW : SW_HIDE);
 }
-
-// The status line and the pause hint belong to the status panel, which is not built yet: nothing is drawn.
-void StatusLine(unsigned) {}
-void PauseHint(int) {}
 
 void Repaint()
 {
@@ -178,7 +176,7 @@ void PauseReaderAndScreen()
     Show(hwndPauseButton, 0);
     ShowButtonRow(1);
     EnableReviewFreeMapButtons();
-    StatusLine(2);
+    DrawStatusLine(2);
 }
 
 void WaitForReaderEnd(HANDLE *phThread)
@@ -215,6 +213,15 @@ void StopInstrument()
     StopInstrumentReaders();
     WaitForReaderEnd(&hInstrumentThread);
     WaitForReaderEnd(&hInstrumentThread2);
+}
+
+// A session that gave up its instrument link ends: the second row works again for the next session.
+void ReleaseGivenUpLink()
+{
+    if (!bInstrumentLinkGivenUp) return;
+    bInstrumentLinkGivenUp = 0;
+    for (int i = 0; i < 2; i++)
+        if (hwndLogButtonsAlt[i]) EnableWindow(hwndLogButtonsAlt[i], TRUE);
 }
 
 void RestoreConfigurationCopies()
@@ -288,8 +295,8 @@ int CreateDataFileStep()
         nRecordingState = 0;
     }
     if (bRedraw && IsOpen(hDataFile)) {
-        StatusLine(0);
-        StatusLine(2);
+        DrawStatusLine(0);
+        DrawStatusLine(2);
     }
     MarkFramesForRedraw();
     Repaint();
@@ -323,7 +330,7 @@ int StartLogging()
     dwRecordStartTick = GetTickCount();
     const int nSavedBefore = nSurveyModeSaved;
     if (nSurveyMode != 2) nSurveyModeSaved = nSurveyMode;
-    StatusLine(3);
+    DrawStatusLine(3);
     ShowChannelCheckBoxes(0);
 
     switch (nSurveyMode) {
@@ -368,7 +375,7 @@ int StartLogging()
             ShowChannelCheckBoxes(1);
             ShowButtonRow(1);
             EnableReviewFreeMapButtons();
-            StatusLine(2);
+            DrawStatusLine(2);
             ShowMessageDialog(hwndLog, L"MESSAGEOK", L"Connection Issue",
                               L"Instrument OFF or Disconnected, or wrong COM port selected");
             bMapUpdatesOn = 1;
@@ -395,7 +402,7 @@ int StartLogging()
     bGraphFrameDrawn = 0;
     nRecordingState = 1;
     RedrawLabels();
-    PauseHint(1);
+    DrawPauseHint(1);
     ClearCurveContinuation();
     dwRecordingStartTick = GetTickCount();
     WriteTaggedRecord(L"$STARTED", 'X');
@@ -408,7 +415,7 @@ int PauseLogging()
 {
     nRecordingState = -1;
     RedrawLabels();
-    PauseHint(-1);
+    DrawPauseHint(-1);
     bMapUpdatesOn = 0;
     WriteTaggedRecord(nMapEdgeState == 1 ? L"PAUSED BMP" : L"PAUSED", 'X');
     // Everything written so far goes to disk; a failure is reported by the data file (FILE ERROR).
@@ -432,7 +439,7 @@ void DropToStandByAfterFileError()
     if (nRecordingState == 1) {
         nRecordingState = -1;
         RedrawLabels();
-        PauseHint(-1);
+        DrawPauseHint(-1);
         PauseReaderAndScreen();
         MarkFramesForRedraw();
         RefreshReadingWindows();
@@ -441,6 +448,29 @@ void DropToStandByAfterFileError()
         nRecordingState = 0;
         ShowButtonRow(0);
     }
+}
+
+void GiveUpInstrumentLink()
+{
+    if (hwndLog) KillTimer(hwndLog, kTimerId);
+    if (nRecordingState != 0) WriteTaggedRecord(L"$CONN END", 'X');
+    const int bWasLogging = nRecordingState == 1;
+    nRecordingState = IsOpen(hDataFile) ? -1 : 0;
+    bInstrumentLinkGivenUp = 1;
+    if (bWasLogging) {
+        TakeElapsedTimes();
+        RedrawLabels();
+    }
+    DrawPauseHint(-1);
+    Show(hwndPauseButton, 0);
+    ShowButtonRow(nRecordingState == -1 ? 1 : 0);
+    // Without a reader nothing can be recorded: "&Go" and "&QLine" wait for a new session.
+    for (int i = 0; i < 2; i++)
+        if (hwndLogButtonsAlt[i]) EnableWindow(hwndLogButtonsAlt[i], FALSE);
+    if (nRecordingState == -1) EnableReviewFreeMapButtons();
+    DrawStatusLine(nRecordingState == -1 ? 2 : 1);
+    MarkFramesForRedraw();
+    FocusLog();
 }
 
 LRESULT OnScreenLogDataFileError(HWND, UINT, WPARAM, LPARAM)
@@ -552,6 +582,7 @@ int StopLogging(int bForced)
         bGpsSimulatorRun = 0;
         RestoreConfigurationCopies();
         nRecordingState = -2;
+        ReleaseGivenUpLink();
         if (hwndLog) ShowWindow(hwndLog, SW_HIDE);
         if (hwndMain) {
             InvalidateRect(hwndMain, nullptr, TRUE);
@@ -564,7 +595,7 @@ int StopLogging(int bForced)
         if (nRecordingState == 1) {
             // Staying: recording stops and the file stays open, as after a pause.
             nRecordingState = -1;
-            PauseHint(-1);
+            DrawPauseHint(-1);
             WriteTaggedRecord(nMapEdgeState == 1 ? L"PAUSED BMP" : L"PAUSED", 'X');
             if (IsOpen(hDataFile)) FlushDataFile();
             PauseReaderAndScreen();
@@ -599,6 +630,7 @@ int StopLogging(int bForced)
     nLineElapsedMs = nTotalElapsedMs = 0;
     dwRecordStartTick = 0;
     nRecordingState = -2;
+    ReleaseGivenUpLink();
     if (hwndMain) InvalidateRect(hwndMain, nullptr, TRUE);
     if (hwndLog) ShowWindow(hwndLog, SW_HIDE);
     return 1;

@@ -44,10 +44,15 @@ extern RECT arcBusyDot[5];
 extern RECT rcBusyIndicator;
 extern int nBackgroundDotRadius;  // 1
 
-// Tile store: number of tiles holding bitmaps (both layers) and the bytes one layer takes.
+// Tile store: number of tiles made (both layers) and the bytes one layer takes as a bitmap. Layers in use are
+// bitmaps; the others are held compressed, or not at all while they show only white or the guide grid.
 int MapTileCount();
 size_t MapTileLayerBytes();
-// 1 when the tile holds bitmaps (something was drawn into it).
+// Bytes the store holds now: bitmaps in use or spare, and compressed layers.
+size_t MapTileStoreBytes();
+// Bytes of tile layers kept as bitmaps (the most recently used; at least four layers); the rest are compressed.
+extern size_t nTileLayerBudgetBytes;
+// 1 when the tile was made (something was drawn into it).
 int MapTileExists(int col, int row);
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -56,8 +61,10 @@ int MapTileExists(int col, int row);
 void WorldToMapPixels(int *px1, int *py1, int *px2, int *py2, double x1, double y1, double x2, double y2);
 void MapPixelToTileOffset(int px, int py, int col, int row, int *pnOffX, int *pnOffY);
 int CompareTileIndex(int a, int b);
-// Makes the tile's bitmaps if missing and selects one into the memory context: layer 0 base, else survey.
-// Returns 0 (nothing selected) for indices outside 0..1999.
+// Makes the tile's layers if missing and selects one into the memory context as a bitmap to draw on: layer 0
+// base, else survey. Returns 0 (nothing selected) for a tile outside the usable range nTileIndexMin..nTileIndexMax
+// that does not exist. The bitmap stays the tile's until the next call of the tile store: select again before
+// drawing after another tile was selected.
 int SelectMapTileBitmap(HDC hdcMem, int col, int row, int nLayer);
 // Deletes every tile bitmap and collapses the used range to the view-origin tile.
 void FreeMapTiles();

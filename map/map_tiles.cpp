@@ -1,7 +1,13 @@
-// Tile store and map geometry: map units to map pixels to tiles, the sparse store of tile bitmaps, the guide grid,
-// the copy of the visible tiles into the map window and the view set-up at logging start.
+// Tile store and map geometry: map units to map pixels to tiles, the sparse store of tile layers (bitmaps while in
+// use, compressed out of use), the guide grid, the copy of the visible tiles into the map window and the view set-up
+// at logging start.
+#include <zstd.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "core/core.h"
 #include "core/settings.h"
@@ -18,19 +24,52 @@ int nLastPosPixelX = 0, nLastPosPixelY = 0;
 int bMapViewPlaced = 0;
 int bRecentreMap = 0;
 
+size_t nTileLayerBudgetBytes = (size_t)96 << 20;
+
 int nGridKind = 0;
 double dGridSlope = 0.0, dGridSpacingPixels = 0.0;
 
 namespace {
 
-// Both layers of one tile: the base layer (grid, background files) and the survey layer.
-struct MapTile {
-    HBITMAP hGrid;
-    HBITMAP hBlank;
+const int TILE_TABLE_SIZE = 2000;
+
+// One layer of a tile. While it is in use it is a bitmap that the drawing code selects; out of use its pixels are
+// held compressed, or not held at all while it still shows only what it was made with (a white survey layer, a
+// base layer with nothing but the guide grid), since that picture is made again in a moment.
+struct TileLayer {
+    HBITMAP hBitmap = nullptr;             // while in use
+    std::vector<unsigned char> packed;     // compressed pixels (valid while bPackedCurrent)
+    int nWidth = 0, nHeight = 0;           // pixels, fixed when the tile is made
+    bool bPlain = true;                    // nothing but the initial picture
+    bool bPackedCurrent = false;           // packed holds the picture (nothing handed out since it was unpacked)
+    uint64_t nLastUse = 0;
+    int col = 0, row = 0, nLayer = 0;
 };
 
-// Only tiles that something was drawn into hold bitmaps; the key is column x 2000 + row.
+// Both layers of one tile: the base layer (grid, background files) and the survey layer.
+struct MapTile {
+    TileLayer grid, blank;
+};
+
+// Only tiles that something was drawn into exist; the key is column x 2000 + row. Nodes never move, so the list
+// of layers in use may point into them.
 std::unordered_map<int, MapTile> mapTiles;
+
+// Layers in use as bitmaps, at most nHotLayerLimit of them; the least recently used is packed to make room.
+// Bitmaps of packed layers wait in the spare list for the next layer of their size.
+const size_t HOT_LAYERS_AT_LEAST = 4;
+std::vector<TileLayer *> hotLayers;
+struct SpareBitmap {
+    HBITMAP hBitmap;
+    int nWidth, nHeight;
+};
+std::vector<SpareBitmap> spareBitmaps;
+uint64_t nUseClock = 0;
+// A memory context of the store's own for restoring pictures, and the scratch pixels of packing.
+HDC hdcStore = nullptr;
+std::vector<unsigned char> scratchPixels, scratchPacked;
+ZSTD_CCtx *pPacker = nullptr;
+ZSTD_DCtx *pUnpacker = nullptr;
 
 // Grid pictures of tiles that hold no bitmaps, kept for the view copy (made again when the grid changes).
 enum { GRID_CACHE_SIZE = 4 };
@@ -42,13 +81,18 @@ struct GridCacheEntry {
 GridCacheEntry aGridCache[GRID_CACHE_SIZE] = {};
 int nGridCacheNext = 0;
 
-const int TILE_TABLE_SIZE = 2000;
-
 int TileKey(int col, int row) { return col * TILE_TABLE_SIZE + row; }
 
 bool TileInTable(int col, int row)
 {
     return col >= 0 && col < TILE_TABLE_SIZE && row >= 0 && row < TILE_TABLE_SIZE;
+}
+
+// Tiles are made inside the usable range only; the near-edge state tells the operator long before it ends.
+bool TileUsable(int col, int row)
+{
+    return TileInTable(col, row) && col >= nTileIndexMin && col <= nTileIndexMax && row >= nTileIndexMin &&
+           row <= nTileIndexMax;
 }
 
 void WidenUsedRange(int col, int row)
@@ -91,18 +135,170 @@ void SelectGridPicture(HDC hdcMem, int col, int row)
     DrawTileGrid(hdcMem, col, row);
 }
 
+size_t LayerBytes(const TileLayer &layer) { return (size_t)layer.nWidth * (size_t)layer.nHeight * 4; }
+
+size_t HotLayerLimit()
+{
+    size_t nBytes = (size_t)(nTileWidth > 0 ? nTileWidth : 1) * (size_t)(nTileHeight > 0 ? nTileHeight : 1) * 4;
+    return std::max(HOT_LAYERS_AT_LEAST, nTileLayerBudgetBytes / nBytes);
+}
+
+HDC StoreContext()
+{
+    if (!hdcStore) hdcStore = CreateCompatibleDC(nullptr);
+    return hdcStore;
+}
+
+void FreeLayerPacked(TileLayer &layer)
+{
+    std::vector<unsigned char>().swap(layer.packed);
+    layer.bPackedCurrent = false;
+}
+
+// Packs a layer in use (unless its picture is plain or already packed) and puts its bitmap on the spare list.
+// Returns false when the pixels could not be packed: the layer then stays in use.
+bool PackLayer(TileLayer &layer)
+{
+    if (!layer.bPlain && !layer.bPackedCurrent) {
+        size_t nBytes = LayerBytes(layer);
+        scratchPixels.resize(nBytes);
+        if ((size_t)GetBitmapBits(layer.hBitmap, (int32_t)nBytes, scratchPixels.data()) != nBytes) return false;
+        if (!pPacker) pPacker = ZSTD_createCCtx();
+        if (!pPacker) return false;
+        scratchPacked.resize(ZSTD_compressBound(nBytes));
+        size_t nPacked = ZSTD_compressCCtx(pPacker, scratchPacked.data(), scratchPacked.size(), scratchPixels.data(),
+                                           nBytes, 1);
+        if (ZSTD_isError(nPacked)) return false;
+        layer.packed.assign(scratchPacked.begin(), scratchPacked.begin() + (long)nPacked);
+        layer.bPackedCurrent = true;
+    }
+    spareBitmaps.push_back({layer.hBitmap, layer.nWidth, layer.nHeight});
+    layer.hBitmap = nullptr;
+    return true;
+}
+
+// Packs the least recently used layers until one more fits.
+void MakeRoomForLayer()
+{
+    size_t nLimit = HotLayerLimit();
+    while (hotLayers.size() >= nLimit) {
+        size_t nOldest = 0;
+        for (size_t i = 1; i < hotLayers.size(); ++i)
+            if (hotLayers[i]->nLastUse < hotLayers[nOldest]->nLastUse) nOldest = i;
+        if (!PackLayer(*hotLayers[nOldest])) return;  // cannot pack: the store grows instead
+        hotLayers[nOldest] = hotLayers.back();
+        hotLayers.pop_back();
+    }
+}
+
+HBITMAP TakeBitmap(int nWidth, int nHeight)
+{
+    for (size_t i = spareBitmaps.size(); i-- > 0;) {
+        SpareBitmap spare = spareBitmaps[i];
+        spareBitmaps[i] = spareBitmaps.back();
+        spareBitmaps.pop_back();
+        if (spare.nWidth == nWidth && spare.nHeight == nHeight) return spare.hBitmap;
+        DeleteObject(spare.hBitmap);  // of a size no longer in use
+    }
+    return CreateCompatibleBitmap(StoreContext(), nWidth, nHeight);
+}
+
+// The layer as a bitmap holding its picture; false when no bitmap could be had.
+bool UseLayer(TileLayer &layer)
+{
+    layer.nLastUse = ++nUseClock;
+    if (layer.hBitmap) return true;
+    MakeRoomForLayer();
+    HBITMAP h = TakeBitmap(layer.nWidth, layer.nHeight);
+    if (!h) return false;
+    bool bRestored = true;
+    if (layer.bPlain) {
+        HDC hdc = StoreContext();
+        SelectObject(hdc, h);
+        if (layer.nLayer == 0)
+            DrawTileGrid(hdc, layer.col, layer.row);
+        else
+            PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
+    } else {
+        size_t nBytes = LayerBytes(layer);
+        scratchPixels.resize(nBytes);
+        if (!pUnpacker) pUnpacker = ZSTD_createDCtx();
+        size_t nGot = pUnpacker ? ZSTD_decompressDCtx(pUnpacker, scratchPixels.data(), nBytes, layer.packed.data(),
+                                                      layer.packed.size())
+                                : 0;
+        bRestored = pUnpacker && !ZSTD_isError(nGot) && nGot == nBytes &&
+                    (size_t)SetBitmapBits(h, (int32_t)nBytes, scratchPixels.data()) == nBytes;
+    }
+    if (!bRestored) {
+        // The packed picture cannot be had back: the layer keeps its bitmap's spare pixels out of sight.
+        spareBitmaps.push_back({h, layer.nWidth, layer.nHeight});
+        return false;
+    }
+    layer.hBitmap = h;
+    hotLayers.push_back(&layer);
+    return true;
+}
+
+// The layer is handed out for drawing: what is packed no longer holds its picture.
+void LayerHandedOut(TileLayer &layer)
+{
+    layer.bPlain = false;
+    FreeLayerPacked(layer);
+}
+
+// Makes a layer plain again (white survey layer, or the grid drawn anew).
+void ResetLayer(TileLayer &layer)
+{
+    FreeLayerPacked(layer);
+    layer.bPlain = true;
+    if (!layer.hBitmap) return;
+    HDC hdc = StoreContext();
+    SelectObject(hdc, layer.hBitmap);
+    if (layer.nLayer == 0)
+        DrawTileGrid(hdc, layer.col, layer.row);
+    else
+        PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
+}
+
+void InitLayer(TileLayer &layer, int col, int row, int nLayer)
+{
+    layer.col = col;
+    layer.row = row;
+    layer.nLayer = nLayer;
+    layer.nWidth = nTileWidth > 0 ? nTileWidth : 1;
+    layer.nHeight = nTileHeight > 0 ? nTileHeight : 1;
+}
+
+// The tile at (col, row), made (both layers, plain) when missing and usable; nullptr otherwise.
+MapTile *FindTile(int col, int row, bool bMake)
+{
+    if (!TileInTable(col, row)) return nullptr;
+    auto it = mapTiles.find(TileKey(col, row));
+    if (it != mapTiles.end()) return &it->second;
+    if (!bMake || !TileUsable(col, row)) return nullptr;
+    MapTile &tile = mapTiles[TileKey(col, row)];
+    InitLayer(tile.blank, col, row, 1);
+    InitLayer(tile.grid, col, row, 0);
+    WidenUsedRange(col, row);
+    return &tile;
+}
+
 }  // namespace
 
 int MapTileCount() { return (int)mapTiles.size(); }
 
-int MapTileExists(int col, int row)
-{
-    if (!TileInTable(col, row)) return 0;
-    auto it = mapTiles.find(TileKey(col, row));
-    return it != mapTiles.end() && it->second.hBlank ? 1 : 0;
-}
+int MapTileExists(int col, int row) { return FindTile(col, row, false) ? 1 : 0; }
 
 size_t MapTileLayerBytes() { return (size_t)(nTileWidth > 0 ? nTileWidth : 1) * (nTileHeight > 0 ? nTileHeight : 1) * 4; }
+
+size_t MapTileStoreBytes()
+{
+    size_t n = 0;
+    for (const TileLayer *layer : hotLayers) n += LayerBytes(*layer);
+    for (const SpareBitmap &spare : spareBitmaps) n += (size_t)spare.nWidth * spare.nHeight * 4;
+    for (const auto &entry : mapTiles) n += entry.second.grid.packed.capacity() + entry.second.blank.packed.capacity();
+    return n;
+}
 
 // Add one half, then truncate toward zero; a position absurdly far from the origin is held far outside the tile
 // table instead of overflowing.
@@ -132,37 +328,28 @@ int CompareTileIndex(int a, int b) { return a < b ? -1 : (a == b ? 0 : 1); }
 
 int SelectMapTileBitmap(HDC hdcMem, int col, int row, int nLayer)
 {
-    if (!TileInTable(col, row)) return 0;
-    MapTile &tile = mapTiles[TileKey(col, row)];
-    if (!tile.hBlank) {
-        tile.hBlank = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
-        if (tile.hBlank) {
-            SelectObject(hdcMem, tile.hBlank);
-            PatBlt(hdcMem, 0, 0, nTileWidth, nTileHeight, WHITENESS);
-        }
-        WidenUsedRange(col, row);
-    }
-    if (!tile.hGrid) {
-        tile.hGrid = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
-        if (tile.hGrid) {
-            SelectObject(hdcMem, tile.hGrid);
-            DrawTileGrid(hdcMem, col, row);
-        }
-        WidenUsedRange(col, row);
-    }
-    HBITMAP h = nLayer == 0 ? tile.hGrid : tile.hBlank;
-    if (!h) return 0;
-    SelectObject(hdcMem, h);
+    MapTile *pTile = FindTile(col, row, true);
+    if (!pTile) return 0;
+    TileLayer &layer = nLayer == 0 ? pTile->grid : pTile->blank;
+    if (!UseLayer(layer)) return 0;
+    LayerHandedOut(layer);
+    SelectObject(hdcMem, layer.hBitmap);
     return 1;
 }
 
 void FreeMapTiles()
 {
-    for (auto &entry : mapTiles) {
-        if (entry.second.hGrid) DeleteObject(entry.second.hGrid);
-        if (entry.second.hBlank) DeleteObject(entry.second.hBlank);
+    if (hdcStore) {
+        DeleteDC(hdcStore);
+        hdcStore = nullptr;
     }
+    for (TileLayer *layer : hotLayers) DeleteObject(layer->hBitmap);
+    hotLayers.clear();
+    for (SpareBitmap &spare : spareBitmaps) DeleteObject(spare.hBitmap);
+    spareBitmaps.clear();
     mapTiles.clear();
+    std::vector<unsigned char>().swap(scratchPixels);
+    std::vector<unsigned char>().swap(scratchPacked);
     ForgetGridCache();
     nTileColMin = nTileColMax = nViewTileCol;
     nTileRowMin = nTileRowMax = nViewTileRow;
@@ -172,24 +359,11 @@ void CreateMapTiles(int nMode)
 {
     if (nMode < 0 || nMode > 2) return;
     ForgetGridCache();
-    HDC hdcMem = CreateCompatibleDC(nullptr);
-    if (!hdcMem) return;
-    // Only tiles that hold bitmaps have anything to keep; the others show the grid when copied.
+    // Only tiles that exist have anything to keep; the others show the grid when copied.
     for (auto &entry : mapTiles) {
-        int col = entry.first / TILE_TABLE_SIZE, row = entry.first % TILE_TABLE_SIZE;
-        MapTile &tile = entry.second;
-        bool bGridNew = !tile.hGrid, bBlankNew = !tile.hBlank;
-        if (bBlankNew || bGridNew) SelectMapTileBitmap(hdcMem, col, row, 1);
-        if (nMode != 1 && !bGridNew && tile.hGrid) {
-            SelectObject(hdcMem, tile.hGrid);
-            DrawTileGrid(hdcMem, col, row);
-        }
-        if (nMode != 0 && !bBlankNew && tile.hBlank) {
-            SelectObject(hdcMem, tile.hBlank);
-            PatBlt(hdcMem, 0, 0, nTileWidth, nTileHeight, WHITENESS);
-        }
+        if (nMode != 1) ResetLayer(entry.second.grid);
+        if (nMode != 0) ResetLayer(entry.second.blank);
     }
-    DeleteDC(hdcMem);
 }
 
 void ComputeMapDirection()
@@ -271,11 +445,11 @@ void BlitMapView(int col, int row, int offX, int offY)
             PatBlt(hdc, aX[i], aY[i], nTileWidth, nTileHeight, WHITENESS);
             continue;
         }
-        auto it = mapTiles.find(TileKey(c, r));
-        if (it != mapTiles.end() && it->second.hGrid && it->second.hBlank) {
-            SelectObject(hdcMem, it->second.hGrid);
+        MapTile *pTile = FindTile(c, r, false);
+        if (pTile && UseLayer(pTile->grid) && UseLayer(pTile->blank)) {
+            SelectObject(hdcMem, pTile->grid.hBitmap);
             BitBlt(hdc, aX[i], aY[i], nMapViewPixels, nMapWndHeight, hdcMem, 0, 0, SRCCOPY);
-            SelectObject(hdcMem, it->second.hBlank);
+            SelectObject(hdcMem, pTile->blank.hBitmap);
             BitBlt(hdc, aX[i], aY[i], nMapViewPixels, nMapWndHeight, hdcMem, 0, 0, SRCAND);
         } else {
             // Nothing drawn here: the survey layer would be white, so the grid alone is the picture.

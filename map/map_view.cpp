@@ -6,6 +6,7 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "displays/legend.h"
 #include "displays/numbers.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
@@ -186,6 +187,7 @@ void Fit()
 // Titles, labels and the survey layer at the current size, then the review view.
 void Redraw()
 {
+    DrawMapChannelTitleOnScreen();
     if (hwndNumbers) {
         HDC hdc = GetDC(hwndNumbers);
         if (hdc) {
@@ -201,6 +203,15 @@ void Redraw()
 }
 
 }  // namespace
+
+void DrawMapChannelTitleOnScreen()
+{
+    if (!hwndLog) return;
+    HDC hdc = GetDC(hwndLog);
+    if (!hdc) return;
+    DrawMapChannelTitle(hdc);
+    ReleaseDC(hwndLog, hdc);
+}
 
 int MapPanStep()
 {
@@ -256,24 +267,29 @@ int ExtentsFitUsableTiles(double dPixelsPerUnit)
     return 1;
 }
 
-void DrawMapSizeText()
+void DrawMapSizeText(HDC hdc)
 {
-    if (!hwndLog || rcMapSizeText.bottom <= rcMapSizeText.top || rcMapSizeText.right <= 0) return;
     static const wchar_t *const aszUnit[3] = {L"m", L"ft", L"US-ft"};
     const wchar_t *szUnit = nMapUnits >= 0 && nMapUnits <= 2 ? aszUnit[nMapUnits] : aszUnit[0];
     wchar_t szText[48];
     int n = swprintf(szText, 48, L"Map Size:%5ld %ls", (long)nMapSize, szUnit);
-    if (n <= 0) return;
-    HDC hdc = GetDC(hwndLog);
-    if (!hdc) return;
+    if (n <= 0 || !hdc) return;
     SetBkMode(hdc, TRANSPARENT);
     HGDIOBJ hOldFont = SelectObject(hdc, hFontNormal);
-    FillRect(hdc, &rcMapSizeText, hbrButtonFace);
+    if (rcMapSizeText.right > rcMapSizeText.left) FillRect(hdc, &rcMapSizeText, hbrButtonFace);
     SIZE size = {0, 0};
     GetTextExtentPoint32(hdc, szText, n, &size);
-    rcMapSizeText.left = rcMapSizeText.right - size.cx;
-    TextOut(hdc, rcMapSizeText.left, rcMapSizeText.top, szText, n);
+    TextOut(hdc, rcMapSizeText.right - size.cx, rcMapSizeText.top, szText, n);
     SelectObject(hdc, hOldFont);
+}
+
+void DrawMapSizeText()
+{
+    // Until the status panel is laid out the box is empty and nothing is drawn.
+    if (!hwndLog || rcMapSizeText.bottom <= rcMapSizeText.top || rcMapSizeText.right <= rcMapSizeText.left) return;
+    HDC hdc = GetDC(hwndLog);
+    if (!hdc) return;
+    DrawMapSizeText(hdc);
     ReleaseDC(hwndLog, hdc);
 }
 

@@ -40,8 +40,11 @@ int FittedMapSize(double dSpan, int nBand);
 int ExtentsFitUsableTiles(double dPixelsPerUnit);
 
 // "Map Size:%5ld m" (ft, US-ft by nMapUnits) right-aligned in rcMapSizeText of the logging screen, on the button
-// face; the box's left edge moves to the text's left edge.
+// face, into the logging screen's context (the paint's or a fresh one); the box keeps its width.
+void DrawMapSizeText(HDC hdcLog);
 void DrawMapSizeText();
+// The map channel title (its review form in review) into a fresh context of the logging screen.
+void DrawMapChannelTitleOnScreen();
 
 // Tiles made again in a mode of CreateMapTiles and what goes with it: mode 0 the grid (direction factors first),
 // mode 1 the survey layer replotted from the data file, mode 2 both. The caller clears the map window first.

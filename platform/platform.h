@@ -207,6 +207,8 @@ typedef DWORD (*THREADPROC)(void *);
 #define VK_NUMPAD9 0x69
 #define VK_MULTIPLY 0x6A
 #define VK_ADD 0x6B
+#define VK_OEM_PLUS 0xBB   // the plus/equals key of the main block
+#define VK_OEM_MINUS 0xBD  // the minus/underscore key of the main block
 #define VK_SUBTRACT 0x6D
 #define VK_DECIMAL 0x6E
 #define VK_DIVIDE 0x6F
@@ -408,6 +410,10 @@ int ReleaseDC(HWND, HDC);
 HDC CreateCompatibleDC(HDC);  // a memory context; select a bitmap into it to draw on the bitmap
 BOOL DeleteDC(HDC);
 HBITMAP CreateCompatibleBitmap(HDC, int w, int h);  // white-filled image
+// A bitmap's pixels as 32-bit values, rows top to bottom without padding: copies at most `bytes` bytes out of or
+// into the bitmap and returns the count copied (0 for a stale handle). A store of bitmaps packs and unpacks them.
+int32_t GetBitmapBits(HBITMAP, int32_t bytes, void *bits);
+int32_t SetBitmapBits(HBITMAP, int32_t bytes, const void *bits);
 
 COLORREF SetTextColor(HDC, COLORREF);
 COLORREF SetBkColor(HDC, COLORREF);
@@ -426,6 +432,9 @@ COLORREF SetPixel(HDC, int x, int y, COLORREF);
 COLORREF GetPixel(HDC, int x, int y);
 BOOL TextOut(HDC, int x, int y, const wchar_t *, int len);
 int DrawText(HDC, const wchar_t *, int len, RECT *, UINT format);
+// TextOut that keeps the text's visible part between the x bounds left and right: a text that would pass them is
+// drawn in the narrow face of the same height and weight (Liberation Sans Narrow), never cut.
+BOOL TextOutWithin(HDC, int x, int y, const wchar_t *text, int len, int left, int right);
 BOOL GetTextExtentPoint32(HDC, const wchar_t *, int len, SIZE *);
 BOOL GetTextMetrics(HDC, TEXTMETRIC *);
 BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);  // overlapping copy = move
@@ -722,6 +731,12 @@ bool PlatformWaitFor(std::function<bool()> pred, int ms);
 std::vector<std::wstring> PlatformSoundLog();
 // Writes the window's picture, children composed on top, as a PNG file; returns false on failure.
 bool PlatformSaveWindowPng(HWND, const std::string &path);
+// Texts drawn by TextOut and DrawText, newest last (the log keeps the latest few thousand): the window whose image
+// took them (nullptr for a memory surface), the text, its cell (the text's full extent) and the bounds the text was
+// drawn within (the surface, a clip set by the program, the DrawText box); a cell outside its bounds was cut.
+struct DrawnText { HWND window; std::wstring text; RECT cell; RECT bounds; };
+std::vector<DrawnText> PlatformDrawnTexts();
+void PlatformClearDrawnTexts();
 // A context on a free-standing memory surface of w x h (white), for drawing tests; read it back with GetPixel.
 HDC PlatformCreateMemorySurface(int w, int h);
 bool PlatformSaveSurfacePng(HDC, const std::string &path);

@@ -577,11 +577,12 @@ static void EnableButtonsAtFirstFix()
             if (ahLogExtraButton[i]) EnableWindow(ahLogExtraButton[i], TRUE);
 }
 
-// Lets the map draw a position (northing, easting in map units).
+// Lets the map draw a position (northing, easting in map units). Only the EM34-3 surveys by stations in the
+// manual mode; every other instrument draws its track and writes its map records in every mode.
 static void DrawMapPosition(double dNorthing, double dEasting, double dDistance)
 {
     HWND hwndMapWindow = hwndMap;
-    if (nSurveyModePrev == 2)
+    if (nSurveyModePrev == 2 && nInstrumentType == INSTRUMENT_EM34)
         UpdateMapDisplayMode2(hwndMapWindow, nRecordingState, dNorthing, dEasting, dDistance);
     else
         UpdateMapDisplay(hwndMapWindow, nRecordingState, dNorthing, dEasting, dDistance);

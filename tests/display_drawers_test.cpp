@@ -574,13 +574,13 @@ TEST(ChannelNumbers, PanelTurnsGreenWhileLoggingAndOddValuesAreHarmless)
     HDC hdc = PlatformCreateMemorySurface(120, 100);
     nRecordingState = 1;
     DrawChannelValues(hdc, kNaN, kInf, -1e300, 1e300);
-    EXPECT_EQ(GetPixel(hdc, 31, 8), kGreen);
+    EXPECT_EQ(GetPixel(hdc, 60, 8), kGreen);  // the value column right of the channel labels
     EXPECT_EQ(GetPixel(hdc, 109, 99), kGreen);
     EXPECT_EQ(GetPixel(hdc, 29, 8), kWhite);  // outside the value column
     EXPECT_NE(InkColumns(hdc, 120, 7, 25, kWhite, kGreen).first, -1);  // "nan" is written
     nRecordingState = -1;
     DrawChannelValues(hdc, 1, 2, 3, 4);
-    EXPECT_EQ(GetPixel(hdc, 31, 8), kWhite);
+    EXPECT_EQ(GetPixel(hdc, 60, 8), kWhite);
     nRecordingState = 0;
 }
 

@@ -50,8 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{0x27, 0, 0, 1, N, N},
         KeyCase{0x28, 0, 0, 0, N, 116}, KeyCase{'D', 0, 0, 0, N, 116}, KeyCase{'D', 0, 0, 1, N, 126},
         KeyCase{0x28, 0, 0, 1, N, N},
-        KeyCase{0x2B, 0, 1, 0, N, 117}, KeyCase{0x3D, 0, 1, 0, N, 117}, KeyCase{0x2B, 0, 0, 0, N, N},
-        KeyCase{0x2D, 0, 1, 0, N, 118}, KeyCase{0x5F, 0, 1, 0, N, 118}, KeyCase{0x2D, 0, 0, 0, N, N},
+        // Plus/equals and keypad plus zoom in, minus/underscore and keypad minus zoom out, in review only;
+        // Execute (0x2B) and Insert (0x2D) do nothing.
+        KeyCase{VK_OEM_PLUS, 0, 1, 0, N, 117}, KeyCase{VK_ADD, 0, 1, 0, N, 117},
+        KeyCase{VK_OEM_PLUS, 0, 0, 0, N, N},
+        KeyCase{VK_OEM_MINUS, 0, 1, 0, N, 118}, KeyCase{VK_SUBTRACT, 0, 1, 0, N, 118},
+        KeyCase{VK_OEM_MINUS, 0, 0, 0, N, N},
+        KeyCase{0x2B, 0, 1, 0, N, N}, KeyCase{0x2D, 0, 1, 0, N, N},
         KeyCase{'A', 0, 0, 0, N, 105}, KeyCase{'A', 0, 1, 0, N, N},
         KeyCase{'B', -1, 0, 0, N, 106},
         KeyCase{'C', -1, 0, 0, N, 103}, KeyCase{'C', 0, 0, 0, N, N}, KeyCase{'C', -1, 1, 0, N, N},

@@ -116,10 +116,16 @@ TEST_F(MapTest, TilesOutsideTheTableAreIgnoredAndTilesAreMadeOnlyWhenDrawnInto)
         EXPECT_EQ(SelectMapTileBitmap(hdcMem, t[0], t[1], 0), 0);
     }
     EXPECT_EQ(MapTileCount(), 0);
-    // A mark at a tile's corner near the table's edge: the neighbours outside are skipped, the one inside made.
+    // Tiles are made inside the usable range only (3..1996), even where the table goes on.
+    const int unusable[][2] = {{2, 1000}, {1997, 1000}, {1000, 2}, {1000, 1997}, {0, 1999}};
+    for (const auto &t : unusable) {
+        EXPECT_EQ(SelectMapTileBitmap(hdcMem, t[0], t[1], 1), 0);
+        EXPECT_EQ(MapTileExists(t[0], t[1]), 0);
+    }
+    // A mark at a tile's corner at the usable range's edge: the neighbours outside are skipped, the one inside made.
     nCursorSize = 2;
-    PlotDotOnTilesFilled(hdcMem, 0, 1999, 0, 0, hpenPosition, hbrPosition);
-    EXPECT_EQ(MapTileExists(0, 1999), 1);
+    PlotDotOnTilesFilled(hdcMem, 3, 1996, 0, 0, hpenPosition, hbrPosition);
+    EXPECT_EQ(MapTileExists(3, 1996), 1);
     EXPECT_EQ(MapTileCount(), 1);
     // Either layer of a missing tile makes both and widens the used range once.
     nTileColMin = nTileColMax = 1000;

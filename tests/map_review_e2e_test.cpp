@@ -88,6 +88,34 @@ ColourBox FindColour(const QImage &img, unsigned rgb)
     return b;
 }
 
+// Pixels of a box of the logging screen that differ from the text alone, drawn in the font on the button face with
+// its left edge at xText (the screen's coordinates); *pnInk counts the text's own pixels (so that an empty box
+// does not pass).
+long TextBoxMismatches(const RECT &rc, const wchar_t *szText, HFONT hFont, int xText, long *pnInk)
+{
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    *pnInk = 0;
+    if (w <= 0 || h <= 0) return -1;
+    HDC hdcRef = PlatformCreateMemorySurface(w + 1, h);
+    RECT all = {0, 0, w + 1, h};
+    FillRect(hdcRef, &all, hbrButtonFace);
+    const COLORREF clrFace = GetPixel(hdcRef, w, 0);
+    SetBkMode(hdcRef, TRANSPARENT);
+    SelectObject(hdcRef, hFont);
+    TextOut(hdcRef, xText - rc.left, 0, szText, (int)wcslen(szText));
+    HDC hdcLog = GetDC(hwndLog);
+    long nBad = 0;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            COLORREF ref = GetPixel(hdcRef, x, y);
+            nBad += GetPixel(hdcLog, rc.left + x, rc.top + y) != ref;
+            *pnInk += ref != clrFace;
+        }
+    ReleaseDC(hwndLog, hdcLog);
+    DeleteDC(hdcRef);
+    return nBad;
+}
+
 bool Shown(HWND h) { return h && IsWindowVisible(h) && IsWindowEnabled(h); }
 
 // The program's settings for a colour map of channel 1 on the 0..500 scale, then Logging, the first fix, a new
@@ -158,6 +186,11 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
         int nRowShown = 0;
         for (HWND h : hwndLogButtonsAlt) nRowShown += IsWindowVisible(h) ? 1 : 0;
         facts.Set("secondRowShown", nRowShown);
+        long nInk = 0;
+        facts.Set("reviewTitleBad",
+                  TextBoxMismatches(rcMapChannelTitle, L"Review Ch1", hFontLight, rcMapChannelTitle.left, &nInk));
+        facts.Set("reviewTitleInk", nInk);
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/map_review_logging_screen.png"));
 
         // Positions keep arriving: neither view moves, the picture stays.
         QImage entered = MapPicture("map_review_entered");
@@ -192,7 +225,7 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
             else
                 PlatformPressKey(p.key);
             QImage now = MapPicture(std::string("map_review_pan_") + p.name);
-            long nInk = 0;
+            nInk = 0;
             facts.Set(std::string("panBad_") + p.name,
                       ShiftMismatches(last, now, p.dx, p.dy, nTileWidth, nTileHeight, &nInk));
             facts.Set(std::string("panInk_") + p.name, nInk);
@@ -200,9 +233,20 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
             last = now;
         }
 
-        // Zoom in: 38 m a tile, the picture that of a rebuild of the file at that size from no tiles at all.
+        // Zoom in: 38 m a tile shown right-aligned in its box, the picture that of a rebuild of the file at that
+        // size from no tiles at all.
         PlatformClickButton(hwndMapViewButtons[BTN_ZOOM_IN]);
         facts.Set("zoomInSize", nMapSize);
+        {
+            HDC hdcLog = GetDC(hwndLog);
+            SelectObject(hdcLog, hFontNormal);
+            SIZE size = {0, 0};
+            GetTextExtentPoint32(hdcLog, L"Map Size:   38 m", 16, &size);
+            ReleaseDC(hwndLog, hdcLog);
+            facts.Set("sizeTextBad", TextBoxMismatches(rcMapSizeText, L"Map Size:   38 m", hFontNormal,
+                                                        rcMapSizeText.right - size.cx, &nInk));
+            facts.Set("sizeTextInk", nInk);
+        }
         QImage zoomed = MapPicture("map_review_zoom_in");
         FreeMapTiles();
         ComputeMapDirection();
@@ -214,6 +258,12 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
         facts.Set("zoomInk", FindColour(zoomed, kRgbChannel1).n);
         PlatformClickButton(hwndMapViewButtons[BTN_ZOOM_OUT]);
         facts.Set("zoomOutSize", nMapSize);
+        // The plus and minus keys, of the main block and of the keypad.
+        const int anKey[4] = {VK_OEM_PLUS, VK_ADD, VK_OEM_MINUS, VK_SUBTRACT};
+        for (int i = 0; i < 4; i++) {
+            PlatformPressKey(anKey[i]);
+            facts.Set("keySize" + std::to_string(i), nMapSize);
+        }
 
         // Fit: the whole walk inside the window.
         PlatformClickButton(hwndMapViewButtons[BTN_FIT]);
@@ -238,7 +288,15 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
         facts.Set("channel1InkLeft", FindColour(channel2, kRgbChannel1).n);
 
         // Exit review: size, scale and channel back, the second row back, the live view re-centred at the next
-        // position with the cursor where it was.
+        // position with the cursor where it was. The receiver stands still from here, so that no later position
+        // moves the cursor before it is looked at.
+        CHILD_CHECK(dev.ok("COM6 walk 0 0"));
+        double dLastEast = dGpsPrevX;
+        DWORD dwLastMove = GetTickCount();
+        CHILD_CHECK(PlatformWaitFor([&dLastEast, &dwLastMove] {
+            if (dGpsPrevX != dLastEast) dLastEast = dGpsPrevX, dwLastMove = GetTickCount();
+            return GetTickCount() - dwLastMove > 500;  // five fixes at the same place
+        }, 10000));
         PlatformClickButton(hwndMapViewButtons[BTN_EXIT]);
         facts.Set("exitReview", bMapReviewMode);
         facts.Set("exitSize", nMapSize);
@@ -278,6 +336,8 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
     EXPECT_EQ(f.Get("reviewButtons"), 4) << "\"Zm&+\", \"Zm&-\", \"&Fit All\" and \"&Exit Review\" shown and enabled";
     EXPECT_EQ(f.Get("enterShown"), 0);
     EXPECT_EQ(f.Get("secondRowShown"), 0);
+    EXPECT_EQ(f.Get("reviewTitleBad"), 0) << "the title in its review form";
+    EXPECT_GT(f.Get("reviewTitleInk"), 20);
     EXPECT_EQ(f.Get("positionsInReview"), 1) << "positions arrived during the review";
     EXPECT_EQ(f.Get("liveViewMoved"), 0);
     EXPECT_EQ(f.Get("reviewViewMoved"), 0);
@@ -295,6 +355,12 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
     EXPECT_EQ(f.Get("zoomVsRebuild"), 0);
     EXPECT_GT(f.Get("zoomInk"), 500);
     EXPECT_EQ(f.Get("zoomOutSize"), 40);
+    EXPECT_EQ(f.Get("sizeTextBad"), 0) << "\"Map Size:   38 m\" right-aligned in its box";
+    EXPECT_GT(f.Get("sizeTextInk"), 30);
+    EXPECT_EQ(f.Get("keySize0"), 38);
+    EXPECT_EQ(f.Get("keySize1"), 36);
+    EXPECT_EQ(f.Get("keySize2"), 38);
+    EXPECT_EQ(f.Get("keySize3"), 40);
 
     EXPECT_EQ(f.Get("fitSize"), f.Get("fitExpected"));
     EXPECT_GT(f.Get("fitInk"), 500);

@@ -390,3 +390,25 @@ TEST_F(MapWalkTest, TwoSensorRebuildPaintsEachSensorOverItsHalfOfTheSwath)
 }
 
 }  // namespace
+
+// The same walk with only four tile layers kept as bitmaps: every layer is packed and unpacked many times on the
+// way, the store holds far less than its bitmaps would, and the rebuild still equals the live map pixel for pixel.
+TEST_F(MapWalkTest, RebuildEqualsTheLiveMapWhenTilesArePackedOutOfUse)
+{
+    const size_t nSavedBudget = nTileLayerBudgetBytes;
+    nTileLayerBudgetBytes = 0;
+    OpenFile(L"packed.T61");
+    SetUpSurvey();
+    Walk(70);
+    EXPECT_LT(MapTileStoreBytes(), (size_t)MapTileCount() * 2 * MapTileLayerBytes());
+    LayerPicture live = SurveyLayer();
+    ASSERT_GT(live.tiles.size(), 3u);
+    CreateMapTiles(1);
+    ReplotMapEm61Mk2();
+    LayerPicture rebuilt = SurveyLayer();
+    nTileLayerBudgetBytes = nSavedBudget;
+    EXPECT_EQ(rebuilt.tiles, live.tiles);
+    EXPECT_TRUE(rebuilt.pixels == live.pixels);
+    // Reading the tiles back above left every layer as it was drawn: the colour of the first segments is there.
+    EXPECT_EQ(SurveyPixel(205, 3), aclrColorScale[25]);
+}

@@ -232,6 +232,19 @@ TEST_F(PlatformSerial, ReadTimeOuts) {
     CloseHandle(h);
 }
 
+TEST_F(PlatformSerial, ClearCommErrorFailsOnceTheDeviceIsGone) {
+    int m = AddPty(17);
+    HANDLE h = OpenSerialPort(L"COM17");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD errors = 0;
+    EXPECT_TRUE(ClearCommError(h, &errors, nullptr));
+    close(m);
+    masters_.back() = -1;
+    EXPECT_FALSE(ClearCommError(h, &errors, nullptr));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_GEN_FAILURE);
+    CloseHandle(h);
+}
+
 TEST_F(PlatformSerial, PurgeDropsQueuedAndBufferedBytes) {
     int m = AddPty(8);
     HANDLE h = OpenSerialPort(L"COM8");

@@ -524,6 +524,13 @@ BOOL ClearCommError(HANDLE h, DWORD *errors, COMSTAT *stat) {
     KernelRef ref(h, KernelKind::Port);
     if (!ref) return FALSE;
     PortObject *p = ref.as<PortObject>();
+    // A device that went away (unplugged adapter, the far end of a pseudo-terminal closed) hangs the line up:
+    // the call fails as it does for a removed port.
+    struct pollfd fds = {p->fd, POLLIN, 0};
+    if (poll(&fds, 1, 0) > 0 && (fds.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        SetLastError(ERROR_GEN_FAILURE);
+        return FALSE;
+    }
     if (stat) {
         int in = 0, out = 0;
         if (ioctl(p->fd, FIONREAD, &in) != 0) in = 0;

@@ -102,6 +102,23 @@ void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int 
     }
 }
 
+// One row of a block transfer: the source pixels (bAnd: ANDed with the destination), opaque. Two pixels at a time.
+void CombineRow(QRgb *__restrict to, const QRgb *__restrict from, int width, bool bAnd) {
+    const uint64_t opaque = 0xFF000000FF000000ull;
+    int i = 0;
+    for (; i + 1 < width; i += 2) {
+        uint64_t a, b;
+        memcpy(&b, from + i, 8);
+        if (bAnd) {
+            memcpy(&a, to + i, 8);
+            b &= a;
+        }
+        b |= opaque;
+        memcpy(to + i, &b, 8);
+    }
+    for (; i < width; i++) to[i] = (bAnd ? (to[i] & from[i]) : from[i]) | 0xFF000000u;
+}
+
 QPen WidePen(GdiObject *pen) {
     QPen p(QColorFromColorRef(pen->color));
     p.setWidth(pen->penWidth);
@@ -370,18 +387,27 @@ BOOL BitBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int sx, int sy, DWOR
                             int(std::min<int64_t>(int64_t(y) + h, INT32_MAX))) & DCClipRect(dst);
     area &= src->surface->rect().translated(x - sx, y - sy);
     if (area.isEmpty()) return TRUE;
-    // The source block is copied out first, so a transfer within one surface behaves like a move.
-    QImage block = src->surface->copy(area.translated(sx - x, sy - y));
-    if (block.format() != QImage::Format_RGB32) block = block.convertToFormat(QImage::Format_RGB32);
+    // Within one surface the source block is copied out first, so that the transfer behaves like a move; from
+    // another 32-bit surface the rows are read in place.
+    QImage block;
+    const QImage *from32 = src->surface;
+    QPoint origin = area.topLeft() + QPoint(sx - x, sy - y);
+    if (src->surface == dst->surface || src->surface->format() != QImage::Format_RGB32) {
+        block = src->surface->copy(area.translated(sx - x, sy - y));
+        if (block.format() != QImage::Format_RGB32) block = block.convertToFormat(QImage::Format_RGB32);
+        from32 = &block;
+        origin = QPoint(0, 0);
+    }
     QImage &image = *dst->surface;
-    for (int row = 0; row < area.height(); row++) {
-        const QRgb *from = reinterpret_cast<const QRgb *>(block.constScanLine(row));
-        QRgb *to = reinterpret_cast<QRgb *>(image.scanLine(area.top() + row)) + area.left();
-        if (rop == SRCCOPY) {
-            for (int i = 0; i < area.width(); i++) to[i] = from[i] | 0xFF000000u;
-        } else {
-            for (int i = 0; i < area.width(); i++) to[i] = (to[i] & from[i]) | 0xFF000000u;
-        }
+    const int width = area.width(), height = area.height();
+    for (int row = 0; row < height; row++) {
+        const QRgb *__restrict from =
+            reinterpret_cast<const QRgb *>(from32->constScanLine(origin.y() + row)) + origin.x();
+        QRgb *__restrict to = reinterpret_cast<QRgb *>(image.scanLine(area.top() + row)) + area.left();
+        if (rop == SRCCOPY)
+            CombineRow(to, from, width, false);
+        else
+            CombineRow(to, from, width, true);
     }
     DCChanged(dst);
     return TRUE;

@@ -78,6 +78,9 @@ void FillImageRect(QImage *target, const RECT &r, HBRUSH brush);
 QFont QFontFromHandle(HFONT);
 // A white (or `fill`) image in the pixel format the drawing layer works in; use it for window images.
 QImage NewSurfaceImage(int w, int h, COLORREF fill = 0xFFFFFF);
+// The same font in the narrow face (Liberation Sans Narrow) at the same pixel height and weight: what a text that
+// does not fit its place is drawn in.
+QFont NarrowFace(const QFont &);
 // COLORREF (0x00BBGGRR) to Qt and back.
 QColor QColorFromColorRef(COLORREF);
 COLORREF ColorRefFromQColor(const QColor &);

@@ -2,6 +2,7 @@
 #include "platform/qt/gdi_internal.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <unordered_set>
@@ -307,6 +308,44 @@ HBITMAP CreateCompatibleBitmap(HDC, int w, int h) {
     GdiObject *o = NewObject(GdiObject::Bitmap);
     o->image = std::move(image);
     return o;
+}
+
+namespace {
+
+// The image of a live bitmap handle in the 32-bit layout the drawing works in, or nullptr.
+QImage *BitmapImage(HBITMAP h) {
+    GdiObject *o = GdiLookup(h);
+    if (!o || o->kind != GdiObject::Bitmap || o->image.isNull()) return nullptr;
+    if (o->image.format() != QImage::Format_RGB32) o->image = o->image.convertToFormat(QImage::Format_RGB32);
+    return &o->image;
+}
+
+}  // namespace
+
+int32_t GetBitmapBits(HBITMAP h, int32_t bytes, void *bits) {
+    QImage *image = BitmapImage(h);
+    if (!image || !bits || bytes <= 0) return 0;
+    const int64_t rowBytes = int64_t(image->width()) * 4;
+    int64_t copied = 0;
+    for (int y = 0; y < image->height() && copied < bytes; y++) {
+        int64_t n = std::min<int64_t>(rowBytes, bytes - copied);
+        memcpy(static_cast<char *>(bits) + copied, image->constScanLine(y), size_t(n));
+        copied += n;
+    }
+    return int32_t(copied);
+}
+
+int32_t SetBitmapBits(HBITMAP h, int32_t bytes, const void *bits) {
+    QImage *image = BitmapImage(h);
+    if (!image || !bits || bytes <= 0) return 0;
+    const int64_t rowBytes = int64_t(image->width()) * 4;
+    int64_t copied = 0;
+    for (int y = 0; y < image->height() && copied < bytes; y++) {
+        int64_t n = std::min<int64_t>(rowBytes, bytes - copied);
+        memcpy(image->scanLine(y), static_cast<const char *>(bits) + copied, size_t(n));
+        copied += n;
+    }
+    return int32_t(copied);
 }
 
 QImage NewSurfaceImage(int w, int h, COLORREF fill) {

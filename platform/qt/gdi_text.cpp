@@ -7,8 +7,36 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <deque>
+#include <mutex>
 
 namespace {
+
+std::mutex drawnTextLock;
+std::deque<DrawnText> drawnTexts;
+constexpr size_t kDrawnTextLimit = 8192;
+
+// Notes a drawn text: the cell of its visible part (leading and trailing blanks left out) and the bounds it was
+// drawn within (the paint clip aside: a repaint of part of a window cuts nothing that was not drawn before).
+void NoteDrawnText(DeviceContext *dc, const QString &s, const QFontMetrics &fm, int x, int y, const QRect *box) {
+    int first = 0, last = static_cast<int>(s.size());
+    while (first < last && s[first].isSpace()) first++;
+    while (last > first && s[last - 1].isSpace()) last--;
+    if (first == last) return;
+    const QRect cell(x + fm.horizontalAdvance(s.left(first)), y, fm.horizontalAdvance(s.mid(first, last - first)),
+                     fm.ascent() + fm.descent());
+    QRect bounds = dc->surface ? dc->surface->rect() : QRect();
+    if (dc->hasClip) bounds &= NormalRect(dc->clip.left, dc->clip.top, dc->clip.right, dc->clip.bottom);
+    if (box) bounds &= *box;
+    DrawnText t;
+    t.window = dc->owner;
+    t.text = s.toStdWString();
+    t.cell = RECT{cell.left(), cell.top(), cell.left() + cell.width(), cell.top() + cell.height()};
+    t.bounds = RECT{bounds.left(), bounds.top(), bounds.left() + bounds.width(), bounds.top() + bounds.height()};
+    std::lock_guard<std::mutex> lock(drawnTextLock);
+    if (drawnTexts.size() >= kDrawnTextLimit) drawnTexts.pop_front();
+    drawnTexts.push_back(std::move(t));
+}
 
 QString TextOf(const wchar_t *text, int len) {
     if (!text) return QString();
@@ -77,6 +105,37 @@ QStringList LayoutLines(const QString &text, UINT format, const QFontMetrics &fm
 
 }  // namespace
 
+namespace {
+
+// Width of the text in the font and its cell's left edge for the context's alignment at x.
+int AlignedLeft(DeviceContext *dc, int x, int width) {
+    const UINT horizontal = dc->textAlign & (TA_CENTER | TA_RIGHT);
+    if (horizontal == TA_CENTER) return x - width / 2;
+    if (horizontal == TA_RIGHT) return x - width;
+    return x;
+}
+
+void DrawTextLine(DeviceContext *dc, int x, int y, const QString &s, const QFont &font, int escapement) {
+    QFontMetrics fm(font);
+    const int width = fm.horizontalAdvance(s);
+    int top = 0;
+    const int left = AlignedLeft(dc, 0, width);
+    UINT vertical = dc->textAlign & TA_BASELINE;
+    if (vertical == TA_BASELINE) top = -fm.ascent();
+    else if (vertical == TA_BOTTOM) top = -CellHeight(fm);
+    {
+        QPainter painter(dc->surface);
+        PreparePainter(dc, painter, font);
+        painter.translate(x, y);
+        if (escapement != 0) painter.rotate(-escapement / 10.0);
+        DrawCell(dc, painter, fm, s, left, top);
+    }
+    if (escapement == 0) NoteDrawnText(dc, s, fm, x + left, y + top, nullptr);
+    DCChanged(dc);
+}
+
+}  // namespace
+
 BOOL TextOut(HDC hdc, int x, int y, const wchar_t *text, int len) {
     if (!IsLiveDC(hdc)) return FALSE;
     DeviceContext *dc = DrawableDC(hdc);
@@ -84,23 +143,33 @@ BOOL TextOut(HDC hdc, int x, int y, const wchar_t *text, int len) {
     QString s = TextOf(text, len);
     if (s.isEmpty()) return TRUE;
     GdiObject *fontObject = DCFont(dc);
-    QFontMetrics fm(fontObject->font);
-    int width = fm.horizontalAdvance(s);
-    int left = 0, top = 0;
-    UINT horizontal = dc->textAlign & (TA_CENTER | TA_RIGHT);
-    if (horizontal == TA_CENTER) left = -width / 2;
-    else if (horizontal == TA_RIGHT) left = -width;
-    UINT vertical = dc->textAlign & TA_BASELINE;
-    if (vertical == TA_BASELINE) top = -fm.ascent();
-    else if (vertical == TA_BOTTOM) top = -CellHeight(fm);
-    {
-        QPainter painter(dc->surface);
-        PreparePainter(dc, painter, fontObject->font);
-        painter.translate(x, y);
-        if (fontObject->escapement != 0) painter.rotate(-fontObject->escapement / 10.0);
-        DrawCell(dc, painter, fm, s, left, top);
-    }
-    DCChanged(dc);
+    DrawTextLine(dc, x, y, s, fontObject->font, fontObject->escapement);
+    return TRUE;
+}
+
+QFont NarrowFace(const QFont &font) {
+    QFont narrow = font;
+    narrow.setFamily(QStringLiteral("Liberation Sans Narrow"));
+    return narrow;
+}
+
+BOOL TextOutWithin(HDC hdc, int x, int y, const wchar_t *text, int len, int left, int right) {
+    if (!IsLiveDC(hdc)) return FALSE;
+    DeviceContext *dc = DrawableDC(hdc);
+    if (!dc) return TRUE;
+    QString s = TextOf(text, len);
+    if (s.isEmpty()) return TRUE;
+    GdiObject *fontObject = DCFont(dc);
+    QFont font = fontObject->font;
+    // Only the visible part counts: blanks that pad a number to its column may pass the edge.
+    QString visible = s;
+    int lead = 0;
+    while (lead < visible.size() && visible[lead].isSpace()) lead++;
+    const int cellLeft = AlignedLeft(dc, x, QFontMetrics(font).horizontalAdvance(s)) +
+                         QFontMetrics(font).horizontalAdvance(s.left(lead));
+    const int cellRight = cellLeft + QFontMetrics(font).horizontalAdvance(s.mid(lead).trimmed());
+    if (cellLeft < left || cellRight > right) font = NarrowFace(font);
+    DrawTextLine(dc, x, y, s, font, fontObject->escapement);
     return TRUE;
 }
 
@@ -131,14 +200,17 @@ int DrawText(HDC hdc, const wchar_t *text, int len, RECT *rc, UINT format) {
     {
         QPainter painter(dc->surface);
         PreparePainter(dc, painter, fontObject->font);
-        if (!(format & DT_NOCLIP))
-            painter.setClipRect(DCClipRect(dc) & NormalRect(rc->left, rc->top, rc->right, rc->bottom));
+        const QRect box = NormalRect(rc->left, rc->top, rc->right, rc->bottom);
+        if (!(format & DT_NOCLIP)) painter.setClipRect(DCClipRect(dc) & box);
         for (const QString &line : lines) {
             int w = fm.horizontalAdvance(line);
             int x = rc->left;
             if (format & DT_CENTER) x = rc->left + (boxWidth - w) / 2;
             else if (format & DT_RIGHT) x = rc->right - w;
-            if (!line.isEmpty()) DrawCell(dc, painter, fm, line, x, y);
+            if (!line.isEmpty()) {
+                DrawCell(dc, painter, fm, line, x, y);
+                NoteDrawnText(dc, line, fm, x, y, (format & DT_NOCLIP) ? nullptr : &box);
+            }
             y += lineHeight;
         }
     }
@@ -171,4 +243,14 @@ BOOL GetTextMetrics(HDC hdc, TEXTMETRIC *tm) {
     tm->tmMaxCharWidth = fm.maxWidth();
     tm->tmWeight = fontObject->stock ? FW_NORMAL : fontObject->fontWeight;
     return TRUE;
+}
+
+std::vector<DrawnText> PlatformDrawnTexts() {
+    std::lock_guard<std::mutex> lock(drawnTextLock);
+    return std::vector<DrawnText>(drawnTexts.begin(), drawnTexts.end());
+}
+
+void PlatformClearDrawnTexts() {
+    std::lock_guard<std::mutex> lock(drawnTextLock);
+    drawnTexts.clear();
 }

@@ -34,6 +34,11 @@ HINSTANCE PlatformInit(int argc, char **argv)
             for (const QString &f : dir.entryList({QStringLiteral("LiberationSans-*.ttf")}, QDir::Files))
                 QFontDatabase::addApplicationFont(dir.filePath(f));
         }
+        if (!QFontDatabase::families().contains(QStringLiteral("Liberation Sans Narrow"))) {
+            QDir dir(QStringLiteral("/usr/share/fonts/truetype/liberation"));
+            for (const QString &f : dir.entryList({QStringLiteral("LiberationSansNarrow-*.ttf")}, QDir::Files))
+                QFontDatabase::addApplicationFont(dir.filePath(f));
+        }
         QFont::insertSubstitution(QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"));
         QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
         InitSounds();

@@ -798,6 +798,7 @@ int VirtualKeyFromQt(int key, Qt::KeyboardModifiers mods)
     case Qt::Key_Comma: return 0xBC;
     case Qt::Key_Semicolon: return 0xBA;
     case Qt::Key_Equal: return 0xBB;
+    case Qt::Key_Underscore: return 0xBD;
     default: return 0;
     }
 }

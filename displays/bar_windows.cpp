@@ -1,0 +1,212 @@
+// Bar windows (Q on reading scale 1, I on reading scale 2) and the bar step they share with the decay window.
+#include "displays/bar_windows.h"
+
+#include "core/core.h"
+#include "core/settings.h"
+#include "displays/displays.h"
+#include "displays/grid.h"
+#include "displays/scales.h"
+#include "logscreen/logscreen.h"
+#include "map/pens.h"
+
+int anBarQEnd[4], anBarIEnd[4];
+int anBarQTop[4], anBarITop[4];
+int nBarQBase, nBarIBase;
+
+namespace {
+
+int SafeSlot(int nSlot)
+{
+    return nSlot < 0 || nSlot > 15 ? 0 : nSlot;
+}
+
+// Grid list drawn from x = 0 to nRight: the first row in the zero-line pen when the range spans zero.
+void DrawBarGrid(HDC hdc, const int anGrid[10], double dMin, double dMax, int nRight)
+{
+    int n = anGrid[0];
+    if (n < 1) return;
+    if (n > 9) n = 9;
+    SelectObject(hdc, dMin < 0 && 0 < dMax ? hpenZeroLine : hpenGrid);
+    for (int k = 1; k <= n; k++) {
+        if (k == 2) SelectObject(hdc, hpenGrid);
+        POINT pt[2] = {{0, anGrid[k]}, {nRight, anGrid[k]}};
+        Polyline(hdc, pt, 2);
+    }
+}
+
+void DrawBarQGridFull(HDC hdc)
+{
+    DrawBarQGrid(hdc, nBarWndWidth);
+}
+
+int BarWindowCount()
+{
+    return nDisplayedChannels < 0 ? 0 : (nDisplayedChannels > 4 ? 4 : nDisplayedChannels);
+}
+
+// The Q window's slots: per bar from anBarQPenSlot, or for the EM34-3 the slot of the channel just read.
+const int *BarQSlots(int anSlot[4])
+{
+    for (int i = 0; i < 4; i++) {
+        int k = i;
+        if (nInstrumentType == INSTRUMENT_EM34) k = nEm34Channel < 0 || nEm34Channel > 5 ? 0 : nEm34Channel;
+        anSlot[i] = SafeSlot(anBarQPenSlot[k]);
+    }
+    return anSlot;
+}
+
+const int *BarISlots(int anSlot[4])
+{
+    for (int i = 0; i < 4; i++) anSlot[i] = SafeSlot(anBarIPenSlot[i]);
+    return anSlot;
+}
+
+BarSet BarQSet(const int *anSlot)
+{
+    BarSet bars = {};
+    bars.nCount = BarWindowCount();
+    bars.nHeight = nBarWndHeight;
+    bars.nZeroRow = anGridLineY1B[1];
+    bars.nRangeSign = nScale1RangeSign;
+    bars.nWidth = nBarWidth;
+    bars.nClearRight = nBarWndWidth - 1;
+    bars.anSlot = anSlot;
+    bars.anEnd = anBarQEnd;
+    bars.anTop = anBarQTop;
+    bars.pbFrameDrawn = &bBarQFrameDrawn;
+    bars.pfnGrid = DrawBarQGridFull;
+    return bars;
+}
+
+BarSet BarISet(const int *anSlot)
+{
+    BarSet bars = {};
+    bars.nCount = BarWindowCount();
+    bars.nHeight = nBarWndHeight;
+    bars.nZeroRow = anGridLineY2B[1];
+    bars.nRangeSign = nScale2RangeSign;
+    bars.nWidth = nBarWidth;
+    bars.nClearRight = nBarWndWidth - 1;
+    bars.anSlot = anSlot;
+    bars.anEnd = anBarIEnd;
+    bars.anTop = anBarITop;
+    bars.pbFrameDrawn = &bBarIFrameDrawn;
+    bars.pfnGrid = DrawBarIGrid;
+    return bars;
+}
+
+void RedrawBarSet(HDC hdc, const BarSet &bars, int *pnBase)
+{
+    *pnBase = BarBaseRow(bars.nRangeSign, bars.nZeroRow, bars.nHeight);
+    for (int i = 0; i < bars.nCount; i++) {
+        if (bars.anTop[i] < 0) continue;
+        FillBar(hdc, bars.anSlot[i], anBarLeft[i], bars.nWidth, bars.anTop[i], *pnBase);
+    }
+}
+
+}  // namespace
+
+int BarBaseRow(int nSign, int nZeroRow, int nHeight)
+{
+    if (nSign < 0) return 0;
+    if (nSign == 0) return nZeroRow;
+    return nHeight;
+}
+
+void FillBar(HDC hdc, int nSlot, int nLeft, int nWidth, int a, int b)
+{
+    nSlot = SafeSlot(nSlot);
+    SelectObject(hdc, ahChannelBrush[nSlot]);
+    SelectObject(hdc, ahChannelPenThin[nSlot]);
+    Rectangle(hdc, nLeft, a, nLeft + nWidth, b);
+}
+
+void EraseBar(HDC hdc, int nLeft, int nWidth, int a, int b)
+{
+    SelectObject(hdc, hbrWhite);
+    SelectObject(hdc, hpenWhite);
+    Rectangle(hdc, nLeft - 1, a, nLeft + nWidth + 1, b);
+}
+
+void UpdateBarSet(HDC hdc, const BarSet &bars, const int anRow[])
+{
+    const int H = bars.nHeight, Z = bars.nZeroRow, W = bars.nWidth, nSign = bars.nRangeSign;
+    const int nCount = bars.nCount < 0 ? 0 : (bars.nCount > 8 ? 8 : bars.nCount);
+
+    bars.pfnGrid(hdc);
+    if (*bars.pbFrameDrawn == 0) {
+        *bars.pbFrameDrawn = 1;
+        SelectObject(hdc, hbrWhite);
+        SelectObject(hdc, hpenWhite);
+        // The whole window, row 0 and column 0 too: a bar that hung from the top edge leaves no line there.
+        Rectangle(hdc, 0, 0, bars.nClearRight + 1, H + 1);
+        for (int i = 0; i < nCount; i++) bars.anEnd[i] = BarBaseRow(nSign, Z, H);
+    }
+    for (int i = 0; i < nCount; i++) {
+        const int r = ClampRow(anRow[i]);
+        const int p = ClampRow(bars.anEnd[i]);
+        const int left = anBarLeft[i];
+        const int s = bars.anSlot[i];
+        if (nSign < 0) {
+            if (r > p) FillBar(hdc, s, left, W, p, r);
+            else EraseBar(hdc, left, W, p, r);
+        } else if (nSign > 0) {
+            if (r < p) FillBar(hdc, s, left, W, r, p);
+            else EraseBar(hdc, left, W, p, r);
+        } else if (r <= Z) {
+            if (p < Z) {
+                if (r < p) FillBar(hdc, s, left, W, r, p);
+                else EraseBar(hdc, left, W, p, r);
+            } else {
+                EraseBar(hdc, left, W, H, Z);
+                FillBar(hdc, s, left, W, r, Z);
+            }
+        } else {
+            if (p < Z) {
+                EraseBar(hdc, left, W, p, Z);
+                FillBar(hdc, s, left, W, r, Z);
+            } else if (r > p) {
+                FillBar(hdc, s, left, W, p, r);
+            } else {
+                EraseBar(hdc, left, W, p, r);
+            }
+        }
+        bars.anEnd[i] = r;
+        bars.anTop[i] = r < 0 ? 0 : (r > H ? H : r);
+    }
+    bars.pfnGrid(hdc);
+}
+
+void DrawBarQGrid(HDC hdc, int nRight)
+{
+    DrawBarGrid(hdc, anGridLineY1B, dScale1Min, dScale1Max, nRight);
+}
+
+void DrawBarIGrid(HDC hdc)
+{
+    DrawBarGrid(hdc, anGridLineY2B, dScale2Min, dScale2Max, nBarWndWidth);
+}
+
+void UpdateBarQBars(HDC hdc, const int anRow[])
+{
+    int anSlot[4];
+    UpdateBarSet(hdc, BarQSet(BarQSlots(anSlot)), anRow);
+}
+
+void UpdateBarIBars(HDC hdc, const int anRow[])
+{
+    int anSlot[4];
+    UpdateBarSet(hdc, BarISet(BarISlots(anSlot)), anRow);
+}
+
+void RedrawBarQBars(HDC hdc)
+{
+    int anSlot[4];
+    RedrawBarSet(hdc, BarQSet(BarQSlots(anSlot)), &nBarQBase);
+}
+
+void RedrawBarIBars(HDC hdc)
+{
+    int anSlot[4];
+    RedrawBarSet(hdc, BarISet(BarISlots(anSlot)), &nBarIBase);
+}

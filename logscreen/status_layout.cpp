@@ -1,0 +1,589 @@
+// Status panel geometry: every status box measured from its sample string in the font that paints it.
+#include <algorithm>
+#include <cwchar>
+
+#include "core/core.h"
+#include "core/settings.h"
+#include "displays/displays.h"
+#include "displays/grid.h"
+#include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
+#include "map/map.h"
+#include "processing/gps_position.h"
+
+RECT rcActiveComponent, rcMapSizeText, rcCalibText, rcDipoleModeText, rcMapChannelTitle, rcNavigationLabel,
+    rcGradientLabel, rcTopValue1, rcTopValue2;
+RECT arcTargetLampBox[3];
+POINT aptTargetLampOutline[3][5];
+RECT rcModeLetterLeft, rcModeLetterRight, rcModeIndicatorArea;
+RECT arcInversionBox[5];
+RECT rcDualEmCh1Values, rcDualEmCh2Values;
+RECT rcBatteryLabel, rcCurrentLabel;
+RECT rcLineNameLabel, rcLineNameValue, rcStationLabel, rcTotalStationsLabel, rcTotalTimeLabel, rcPositionsLabel,
+    rcDopLabel, rcSatLabel, rcLatLabel, rcLonLabel, rcZoneLabel, rcSpeedLabel;
+int anGpsRowY[5];
+int anGpsColumnX[4];
+int anGpsGroupLeft[3];
+RECT rcSlamLabel, rcTiltRLabel, rcTiltPLabel, rcTiltYLabel;
+RECT rcTiltMeterLabel, rcTiltRollLabel, rcTiltPitchLabel;
+
+namespace {
+
+// The boxes that differ between the arrangement with the map and the one without it.
+struct PanelSet {
+    RECT rcMode, rcVoltage, rcCurrent, rcLamp1, rcLamp2, rcBatteryLabel, rcCurrentLabel, rcGradient;
+    RECT rcFile, rcLineLabel, rcLineValue, rcStationLabel, rcStationValue, rcTotalLabel, rcTotalValue, rcTimeLabel,
+        rcTimeValue;
+    RECT rcPosLabel, rcPosValue, rcRts, rcGpsLamp1, rcGpsLamp2, rcDopLabel, rcDopValue, rcSatLabel, rcSatValue,
+        rcLatLabel, rcLatValue, rcLonLabel, rcLonValue, rcZoneLabel, rcZoneValue, rcSpeedLabel, rcSpeedValue,
+        rcProcedure;
+    int anRowY[5];
+    int anColumnX[4];
+    int anGroupLeft[3];
+};
+PanelSet gMapOn, gMapOff;
+
+// A device context of the logging screen with its font restored when done.
+struct Measure {
+    HWND hwnd;
+    HDC hdc;
+    HGDIOBJ hOldFont;
+    explicit Measure(HWND h) : hwnd(h), hdc(GetDC(h)), hOldFont(nullptr) {}
+    ~Measure()
+    {
+        if (!hdc) return;
+        if (hOldFont) SelectObject(hdc, hOldFont);
+        ReleaseDC(hwnd, hdc);
+    }
+    SIZE Of(HFONT hFont, const wchar_t *sz)
+    {
+        SIZE s = {0, 0};
+        if (!hdc) return s;
+        HGDIOBJ hPrev = SelectObject(hdc, hFont);
+        if (!hOldFont) hOldFont = hPrev;
+        GetTextExtentPoint32(hdc, sz, (int)wcslen(sz), &s);
+        return s;
+    }
+    int W(HFONT hFont, const wchar_t *sz) { return Of(hFont, sz).cx; }
+    int H(HFONT hFont) { return Of(hFont, L"Mg").cy; }
+};
+
+RECT Box(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+bool IsLx2() { return nInstrumentType == INSTRUMENT_EM61LX2; }
+
+// Height of one text row of the panel: the spec'd row of nLineHeight - 4, but never lower than the text.
+int RowHeight(Measure &m) { return std::max(nLineHeight - 4, std::max(m.H(hFontNormal), m.H(hFontBold))); }
+
+// The value sample of the mode row (no value box for the Grad601, EM38-4 and CS-21).
+const wchar_t *ModeSample()
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM61LX2:
+    case INSTRUMENT_EM61MK2: return L"D";
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM34:
+    case INSTRUMENT_EM38MK2: return L"Horizontal";
+    default: return nullptr;
+    }
+}
+
+// Width of a mode-row label box: the widest of the texts painted there.
+int ModeLabelWidth(Measure &m)
+{
+    int w = m.W(hFontNormal, L"    Mode: ");
+    for (const wchar_t *sz : {L"Battery: ", L"Current: "}) w = std::max(w, m.W(hFontNormal, sz));
+    return w;
+}
+
+// Mode row at (x, top) with the voltage and current rows under it, and the two lamps beside the voltage.
+void PlaceModeRows(Measure &m, int x, int top, RECT *prcMode, RECT *prcVoltage, RECT *prcCurrent, RECT *prcLamp1,
+                   RECT *prcLamp2)
+{
+    const int rh = RowHeight(m);
+    const wchar_t *szSample = ModeSample();
+    *prcMode = Box(x, top, szSample ? m.W(hFontNormal, szSample) + 2 : 0, rh);
+    const int wv = m.W(hFontNormal, L"12.9 V") + 3;
+    *prcVoltage = Box(x, prcMode->top + rh, wv, rh);
+    *prcCurrent = Box(x, prcVoltage->bottom, wv, rh);
+    *prcLamp1 = Box(prcVoltage->right + 10, prcVoltage->top, 13, 13);
+    *prcLamp2 = Box(prcVoltage->right + 10, prcVoltage->top + (nLineHeight - 4), 13, 13);
+}
+
+// EM61-LX2: battery and current on the title row, each value after its label.
+void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
+{
+    const int rh = RowHeight(m), wl = ModeLabelWidth(m), wv = m.W(hFontNormal, L"12.9 V") + 3;
+    p->rcBatteryLabel = Box(xBattery, 2, wl, rh);
+    p->rcVoltage = Box(p->rcBatteryLabel.right, 2, wv, rh);
+    if (xCurrent < p->rcVoltage.right + 10) xCurrent = p->rcVoltage.right + 10;
+    p->rcCurrentLabel = Box(xCurrent, p->rcVoltage.bottom, wl, rh);
+    p->rcCurrent = Box(p->rcCurrentLabel.right, p->rcVoltage.bottom, wv, rh);
+    p->rcLamp1 = Box(p->rcVoltage.right + 10, 2, 13, 13);
+    p->rcLamp2 = Box(p->rcVoltage.right + 10, 2 + (nLineHeight - 4), 13, 13);
+}
+
+// The mode rows of a set: the mode row at (x, top); for the other instruments the two label boxes start at
+// xLabels (or, with xLabels < 0, end where the mode row's value column begins).
+void PlaceSetModeRows(Measure &m, PanelSet *p, int x, int top, int xLabels, int xLx2Battery, int xLx2Current)
+{
+    const int wm = m.W(hFontNormal, L"    Mode: "), wl = ModeLabelWidth(m), rh = RowHeight(m);
+    PlaceModeRows(m, x + wm, top, &p->rcMode, &p->rcVoltage, &p->rcCurrent, &p->rcLamp1, &p->rcLamp2);
+    if (IsLx2() && !bPortrait) {
+        PlaceLx2TitleRows(m, xLx2Battery, xLx2Current, p);
+        return;
+    }
+    const int left = xLabels >= 0 ? xLabels : p->rcMode.left - wl;
+    p->rcBatteryLabel = Box(left, p->rcVoltage.top, std::max(wl, p->rcVoltage.left - left), rh);
+    p->rcCurrentLabel = Box(left, p->rcCurrent.top, std::max(wl, p->rcCurrent.left - left), rh);
+}
+
+void PlaceGradientLabel(Measure &m, RECT *prc)
+{
+    const SIZE s = m.Of(hFontNormal, L"Gradient [nT/m]");
+    const int top = nStatusPanelTop + nStatusPanelHeight - 2 * nLineHeight;
+    *prc = RECT{nStatusPanelX + (110 - s.cx) / 2, top, nStatusPanelX + 110, top + s.cy};
+}
+
+// A group of the GPS block: its left and width, and the tops of its five rows (top row first).
+struct Group {
+    int left, width;
+    int anRowY[5];
+};
+
+void RowsUp(int anRowY[5], int nBottomTop, int r)
+{
+    for (int i = 0; i < 5; i++) anRowY[i] = nBottomTop - (4 - i) * r;
+}
+
+// Station group: file name, line name, station, total readings and total time. bLarge measures the label column
+// on "Tot Time:  00:00:00" in the bold font, else on "# of Stns:888999" in the normal font.
+void PlaceStationGroup(Measure &m, const Group &g, int bLarge, int nLabelShift, PanelSet *p)
+{
+    const int rh = RowHeight(m);
+    const int w = bLarge ? m.W(hFontBold, L"Tot Time:  00:00:00") : m.W(hFontNormal, L"# of Stns:888999");
+    const int wl = bLarge ? m.W(hFontBold, L"Tot Time:") : m.W(hFontNormal, L"# of Stns:");
+    int x = g.left + (g.width - w) / 2 - 18 + nLabelShift;
+    if (nLabelShift > 0) x = g.left + nLabelShift;
+    const int xValue = x + wl + 18;
+    const int xEnd = g.left + g.width - 5, xEndNarrow = g.left + g.width - 10;
+    auto Value = [&](int nRow, int xRight, HFONT hFont, const wchar_t *szSample) {
+        int right = std::max(xRight, xValue + m.W(hFont, szSample) + 2);
+        return RECT{xValue, g.anRowY[nRow], right, g.anRowY[nRow] + rh};
+    };
+    p->rcFile = RECT{x, g.anRowY[0], std::max(xEnd, x + m.W(hFontNormal, L"File:        ") + 2), g.anRowY[0] + rh};
+    p->rcLineLabel = Box(x, g.anRowY[1], m.W(hFontNormal, L"Curr. Line:"), rh);
+    p->rcLineValue = Value(1, xEndNarrow, hFontNormal, L"88888.88");
+    p->rcStationLabel = Box(x, g.anRowY[2], m.W(hFontNormal, L"Station:      "), rh);
+    p->rcStationValue = Value(2, xEndNarrow, hFontBold, L"-88888.88");
+    p->rcTotalLabel = Box(x, g.anRowY[3], m.W(hFontNormal, L"Tot. Stns:"), rh);
+    p->rcTotalValue = Value(3, xEnd, hFontNormal, L"8888888");
+    p->rcTimeLabel = Box(x, g.anRowY[4], m.W(hFontNormal, L"Tot. Time:"), rh);
+    p->rcTimeValue = Value(4, xEnd, hFontNormal, L"00:00:00");
+}
+
+bool Geodetic() { return nCoordUnits == 0 && nGpsFormat < 7; }
+bool SlamDop() { return nGpsFormat == 7 && bPseudoGga == 1; }
+
+// GPS group: positions, fix quality with the two lamps, DOP and satellites, latitude (northing), longitude
+// (easting) with the zone. The label column is centred on "Lon: -188 88 88.88888".
+void PlaceGpsGroup(Measure &m, const Group &g, int nCoordShift, int nEastPad, PanelSet *p)
+{
+    const int rh = RowHeight(m);
+    int x = g.left + (g.width - m.W(hFontNormal, L"Lon: -188 88 88.88888")) / 2 - 4;
+    if (nCoordShift > 0) x = g.left + nCoordShift;
+    if (x < g.left) x = g.left;
+    p->rcPosLabel = Box(x, g.anRowY[0], m.W(hFontNormal, L"Positions: "), rh);
+    p->rcPosValue = Box(p->rcPosLabel.right, g.anRowY[0], m.W(hFontNormal, L"88888") + 4, rh);
+    const int wQuality = std::max(m.W(hFontBold, L"PHASE"), m.W(hFontBold, L"NO FIX")) + 4;
+    p->rcRts = Box(x, g.anRowY[1], wQuality, rh);
+    const int yLamp = g.anRowY[1] + std::max(0, (rh - 13) / 2);
+    p->rcGpsLamp1 = Box(p->rcRts.right + 5, yLamp, 13, 13);
+    p->rcGpsLamp2 = Box(p->rcGpsLamp1.right + 5, yLamp, 13, 13);
+    p->rcDopLabel = Box(x, g.anRowY[2], m.W(hFontNormal, SlamDop() ? L"SLAM Conf.:" : L"PDOP:") + 2, rh);
+    const int wDop = std::max({m.W(hFontBold, L"N/A"), m.W(hFontBold, L"88.8"), m.W(hFontBold, L" 88")}) + 4;
+    p->rcDopValue = Box(p->rcDopLabel.right + 2, g.anRowY[2], wDop, rh);
+    p->rcSatLabel = Box(p->rcDopValue.right + 6, g.anRowY[2], m.W(hFontNormal, L"Sat:") + 2, rh);
+    p->rcSatValue = Box(p->rcSatLabel.right, g.anRowY[2], m.W(hFontBold, L"88") + 4, rh);
+    const int wCoordLabel = std::max({m.W(hFontNormal, L"Lon:"), m.W(hFontNormal, L"Lat:"), m.W(hFontNormal, L"N:"),
+                                      m.W(hFontNormal, L"E:")}) + 2;
+    const int wCoord = m.W(hFontNormal, Geodetic() ? L"W-888 88 88.888888" : L"-88888888.88 USft") + 4;
+    p->rcLatLabel = Box(x, g.anRowY[3], wCoordLabel, rh);
+    p->rcLatValue = Box(p->rcLatLabel.right + nEastPad, g.anRowY[3], wCoord, rh);
+    p->rcLonLabel = Box(x, g.anRowY[4], wCoordLabel, rh);
+    p->rcLonValue = Box(p->rcLonLabel.right + nEastPad, g.anRowY[4], wCoord, rh);
+    p->rcZoneLabel = Box(p->rcLonValue.right + 4, g.anRowY[4], m.W(hFontNormal, L"Z:") + 2, rh);
+    p->rcZoneValue = Box(p->rcZoneLabel.right, g.anRowY[4], m.W(hFontNormal, L"33") + 4, rh);
+}
+
+// Speed label and value one line above the speed bar at y, centred under the span [x, x + w); the procedure
+// message takes the same row across the span.
+void PlaceSpeed(Measure &m, int x, int w, int ySpeedBar, PanelSet *p)
+{
+    const int rh = RowHeight(m);
+    const int wFull = m.W(hFontNormal, L"Speed: 88.56 ft/s"), wLabel = m.W(hFontNormal, L"Speed:");
+    const int top = ySpeedBar - nLineHeight + 1;
+    const int xLabel = x + (w - wFull) / 2;
+    p->rcSpeedLabel = Box(xLabel, top, wLabel, rh);
+    p->rcSpeedValue = Box(xLabel + wLabel + 5, top, m.W(hFontNormal, L"88.56 ft/s") + 40, rh);
+    p->rcProcedure = Box(x, top, w, rh);
+}
+
+// Rows and columns of the GPS block without the map.
+void ComputeRowsGrid(Measure &m, int anRowY[5], int anColumn[4], int *pr)
+{
+    const int rh = RowHeight(m);
+    int r = 0, nBottomTop = 0;
+    if (!bPortrait) {
+        r = std::max(nLineHeight - 4, rh);
+        nBottomTop = nClientHeight - nBottomMargin - 4 - nLineHeight;
+        anColumn[0] = nLayoutMarginX;
+        anColumn[1] = nLayoutMarginX + nGraphBandWidth / 4;
+        anColumn[2] = nLayoutMarginX + (2 * nGraphBandWidth) / 4;
+        anColumn[3] = nLayoutMarginX + nGraphBandWidth - nGraphBandWidth / 4;
+    } else {
+        const int e = (nCurveAreaHeightB - (5 * nLineHeight + 10)) / 5;
+        r = std::max(nLineHeight + e, rh);
+        nBottomTop = nBarColumnY + nCurveAreaHeightB - 4 - nLineHeight;
+        anColumn[0] = nLayoutMarginX;
+        anColumn[1] = nLayoutMarginX + (nBarColumnX - 2 - nLayoutMarginX) / 2 + 2;
+        anColumn[2] = anColumn[3] = nBarColumnX - 10;
+    }
+    RowsUp(anRowY, nBottomTop, r);
+    *pr = r;
+}
+
+void CopyGrid(PanelSet *p, const int anRowY[5], const int anColumn[4], int g1, int g2, int g3)
+{
+    for (int i = 0; i < 5; i++) p->anRowY[i] = anRowY[i];
+    for (int i = 0; i < 4; i++) p->anColumnX[i] = anColumn[3 - i];  // last column first
+    p->anGroupLeft[0] = g1;
+    p->anGroupLeft[1] = g2;
+    p->anGroupLeft[2] = g3;
+}
+
+// The map-on set, small (profile width up to 300) or large.
+void LayoutMapOnSet(HWND hwnd, int bLarge)
+{
+    Measure m(hwnd);
+    PanelSet &p = gMapOn;
+    const int rh = RowHeight(m);
+    int r = 0, nBottomTop = 0, g1 = 0, g2 = 0, g3 = 0, nGroupWidth = 0;
+    if (!bPortrait) {
+        r = bLarge ? nLineHeight + 4 : std::max(nLineHeight - 4, rh);
+        // The five rows stay below the profile window, which the arrangement ends a button row above the band's
+        // bottom.
+        const int nRoom = nGraphBandHeight - 8 - (nCurveWndTop + nCurveAreaHeight2);
+        if (bLarge && nRoom / 5 < r) r = std::max(rh, nRoom / 5);
+        nBottomTop = nGraphBandHeight - r - 4;
+        if (bLarge) {
+            const int g = (nCurveWndWidth - 10) / 2;
+            g1 = nCurveWndX, g2 = nCurveWndX + g + 10, g3 = g2 + g, nGroupWidth = g;
+            nButtonRowHeight = 0;
+        } else {
+            g1 = g2 = g3 = nCurveWndX, nGroupWidth = nCurveWndWidth;
+        }
+    } else if (bLarge) {
+        const int e = ((nButtonGap + 2 * nButtonHeight) - (10 * nLineHeight + 20)) / 10;
+        r = std::max(nLineHeight + e, rh);
+        nBottomTop = nClientHeight - nBottomMargin - r - 4;
+        g1 = g2 = nCurveWndX, g3 = nCurveWndX + nSideColumnWidth, nGroupWidth = nSideColumnWidth;
+        nButtonRowHeight = 5 * r + 10;
+    } else {
+        r = std::max(nLineHeight - 5, rh);
+        nBottomTop = nButtonColumnTop - r - 6;
+        g1 = g2 = g3 = nCurveWndX + nCurveWndWidth + 10;
+        nGroupWidth = (nStatusPanelX - 30) - g1;
+    }
+    Group gps = {g2, nGroupWidth, {}};
+    RowsUp(gps.anRowY, nBottomTop, r);
+    Group station = {g1, nGroupWidth, {}};
+    for (int i = 0; i < 5; i++) station.anRowY[i] = gps.anRowY[i] - nButtonRowHeight;
+    const int bPortraitLarge = bPortrait && bLarge;
+    PlaceStationGroup(m, station, bLarge, bPortraitLarge ? 10 : 0, &p);
+    PlaceGpsGroup(m, gps, bPortrait ? 10 : 0, bLarge ? 1 : 4, &p);
+    if (bLarge) nSpeedBarYGpsOn = nMapWndY + nMapViewPixels + nLineHeight + 2;
+    PlaceSpeed(m, nMapWndX, nMapViewPixels, bLarge ? nSpeedBarYGpsOn : nSpeedBarY, &p);
+    const int anColumn[4] = {g1, g2, g3, g3};
+    CopyGrid(&p, gps.anRowY, anColumn, g1, g2, g3);
+
+    const int wl = ModeLabelWidth(m);
+    if (bPortraitLarge)
+        PlaceSetModeRows(m, &p, nStatusPanelX, nBarColumnY, -1, 0, 0);
+    else if (bLarge)
+        PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOn + 15, -1, nCurveWndX + 60,
+                         nCurveWndX + nCurveWndWidth / 2 + 10);
+    else
+        PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOn + 15, nBarColumnX, nCurveWndX + 10,
+                         nCurveWndX + 10 + wl + 60);
+    PlaceGradientLabel(m, &p.rcGradient);
+}
+
+// Copies a set into the live boxes that the painting and the handlers use.
+void UseSet(const PanelSet &p)
+{
+    rcStatusMode = p.rcMode;
+    rcStatusVoltage = p.rcVoltage;
+    rcStatusCurrent = p.rcCurrent;
+    rcLamp1 = p.rcLamp1;
+    rcLamp2 = p.rcLamp2;
+    rcBatteryLabel = p.rcBatteryLabel;
+    rcCurrentLabel = p.rcCurrentLabel;
+    rcGradientLabel = p.rcGradient;
+    rcFileNameText = p.rcFile;
+    rcLineNameLabel = p.rcLineLabel;
+    rcLineNameValue = p.rcLineValue;
+    rcStationLabel = p.rcStationLabel;
+    rcStatusStation = p.rcStationValue;
+    rcTotalStationsLabel = p.rcTotalLabel;
+    rcStatusCount = p.rcTotalValue;
+    rcTotalTimeLabel = p.rcTimeLabel;
+    rcStatusTime = p.rcTimeValue;
+    rcPositionsLabel = p.rcPosLabel;
+    arcGpsBox[GPS_BOX_POSITIONS] = p.rcPosValue;
+    arcGpsBox[GPS_BOX_QUALITY] = p.rcRts;
+    arcGpsBox[GPS_BOX_LAMP1] = p.rcGpsLamp1;
+    arcGpsBox[GPS_BOX_LAMP2] = p.rcGpsLamp2;
+    rcDopLabel = p.rcDopLabel;
+    arcGpsBox[GPS_BOX_DOP] = p.rcDopValue;
+    rcSatLabel = p.rcSatLabel;
+    arcGpsBox[GPS_BOX_SATELLITES] = p.rcSatValue;
+    rcLatLabel = p.rcLatLabel;
+    arcGpsBox[GPS_BOX_LATITUDE] = p.rcLatValue;
+    rcLonLabel = p.rcLonLabel;
+    arcGpsBox[GPS_BOX_LONGITUDE] = p.rcLonValue;
+    rcZoneLabel = p.rcZoneLabel;
+    arcGpsBox[GPS_BOX_ZONE] = p.rcZoneValue;
+    rcSpeedLabel = p.rcSpeedLabel;
+    rcSpeedValue = p.rcSpeedValue;
+    arcGpsBox[GPS_BOX_SPEED] = p.rcSpeedValue;
+    rcProcedureMessage = p.rcProcedure;
+    for (int i = 0; i < 5; i++) anGpsRowY[i] = p.anRowY[i];
+    for (int i = 0; i < 4; i++) anGpsColumnX[i] = p.anColumnX[i];
+    for (int i = 0; i < 3; i++) anGpsGroupLeft[i] = p.anGroupLeft[i];
+}
+
+void FiveCorners(const RECT &rc, POINT apt[5])
+{
+    apt[0] = POINT{rc.left, rc.top};
+    apt[1] = POINT{rc.right, rc.top};
+    apt[2] = POINT{rc.right, rc.bottom};
+    apt[3] = POINT{rc.left, rc.bottom};
+    apt[4] = apt[0];
+}
+
+void LayoutTargetLamps(Measure &m)
+{
+    for (int i = 0; i < 3; i++) {
+        arcTargetLampBox[i] = RECT{0, 0, 0, 0};
+        for (POINT &pt : aptTargetLampOutline[i]) pt = POINT{0, 0};
+    }
+    rcTargetLampLeft = rcTargetLampMiddle = rcTargetLampRight = RECT{0, 0, 0, 0};
+    rcModeLetterLeft = rcModeLetterRight = rcModeIndicatorArea = RECT{0, 0, 0, 0};
+    if (!IsLx2()) return;
+    const int c = nMapWndX + nMapViewPixels / 2;
+    if (nSensorsMinus1 == 1) {
+        arcTargetLampBox[0] = RECT{c - 52, 1, c - 12, 18};
+        arcTargetLampBox[2] = RECT{c + 12, 1, c + 52, 18};
+        arcTargetLampBox[1] = RECT{arcTargetLampBox[0].right + 3, 1, arcTargetLampBox[2].left - 3, 18};
+    } else {
+        arcTargetLampBox[1] = RECT{c - 32, 1, c + 32, 18};
+    }
+    RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
+    for (int i = 0; i < 3; i++) {
+        const RECT &b = arcTargetLampBox[i];
+        if (b.right <= b.left) continue;
+        FiveCorners(b, aptTargetLampOutline[i]);
+        *aprcFill[i] = RECT{b.left + 1, b.top + 1, b.right, b.bottom};
+    }
+    const SIZE e = m.Of(hFontNormal, L"E");
+    const RECT &rcFirst = arcTargetLampBox[0].right > arcTargetLampBox[0].left ? arcTargetLampBox[0] : arcTargetLampBox[1];
+    const RECT &rcLast = arcTargetLampBox[2].right > arcTargetLampBox[2].left ? arcTargetLampBox[2] : arcTargetLampBox[1];
+    rcModeLetterLeft = RECT{rcFirst.left - 1 - (e.cx + 2), 1, rcFirst.left - 1, 1 + std::max(17, (int)e.cy)};
+    rcModeLetterRight = RECT{rcLast.right + 3, 1, rcLast.right + 3 + e.cx + 1, 1 + std::max(17, (int)e.cy)};
+    rcModeIndicatorArea = RECT{rcModeLetterLeft.left, 0, rcModeLetterRight.right, rcModeLetterLeft.bottom + 1};
+}
+
+}  // namespace
+
+void LayoutStatusPanelRects(HWND hwnd)
+{
+    Measure m(hwnd);
+    const int mx = nLayoutMarginX, my = nLayoutMarginY;
+    const int rh = RowHeight(m);
+
+    // Title line.
+    const int wState = m.W(hFontNormal, L"Monitoring (Manual)");
+    rcStatusLineText = RECT{mx + 1, 2, mx + wState + 2, std::max(my, 2 + rh)};
+    const int nTitleRight = rcStatusLineText.right;
+    const int wActive = m.W(hFontNormal, L"Active: Cond Horizontal");
+    rcActiveComponent = RECT{nTitleRight + 15, 3, nTitleRight + 15 + wActive + 5, std::max(my, 3 + rh)};
+    LayoutTargetLamps(m);
+    const SIZE sMarker = m.Of(hFontBold, L"MARKER");
+    int nMarkerLeft = nTitleRight + 20;
+    if (!IsLx2() && nClientWidth >= 1000 && bJixProduct == 1) nMarkerLeft = nTitleRight + 175;
+    rcStatusMarker = RECT{nMarkerLeft, 0, nMarkerLeft + sMarker.cx + 2, std::max(my, (int)sMarker.cy)};
+    const SIZE sMapSize = m.Of(hFontNormal, L"Map Size: 99999 meters");
+    const int nMapRight = mx + nMapViewPixels;
+    rcMapSizeText = RECT{nMapRight - sMapSize.cx, 2, nMapRight, std::max(my, 2 + (int)sMapSize.cy)};
+    const SIZE sHint = m.Of(hFontBold, L"Push switch RECORD");
+    const int nHintLeft = (nTitleRight + rcMapSizeText.left - sHint.cx) / 2;
+    rcHintLine = RECT{nHintLeft, 2, nHintLeft + sHint.cx + 2, std::max(my, 2 + (int)sHint.cy)};
+
+    // EM38-4: calibration state, dipole mode, the two top values and the inversion row.
+    rcCalibText = rcDipoleModeText = rcTopValue1 = rcTopValue2 = RECT{0, 0, 0, 0};
+    for (RECT &rc : arcInversionBox) rc = RECT{0, 0, 0, 0};
+    if (nInstrumentType == INSTRUMENT_EM384) {
+        const SIZE sCalib = m.Of(hFontBold, L"Calib/Offset: ON");
+        const int nCalibRight = mx + nGraphBandWidth - 5;
+        rcCalibText = RECT{nCalibRight - sCalib.cx, 2, nCalibRight, std::max(my, 2 + (int)sCalib.cy)};
+        const SIZE sTop = m.Of(hFontNormal, L"T1:999999.99 ");
+        rcTopValue1 = Box(nMapWndX + nMapViewPixels + 10, 2, sTop.cx, std::max(my - 2, (int)sTop.cy));
+        rcTopValue2 = Box(rcTopValue1.right + 10, 2, sTop.cx, std::max(my - 2, (int)sTop.cy));
+        const wchar_t *aszInv[5] = {L"INV:   Th 99.99", L"C1 99999.9", L"C1 99999.9", L"C1 99999.9", L"Itr 999"};
+        int x = nMapWndX + nMapViewPixels + 10;
+        const int top = nBarColumnY + nCurveAreaHeightB + 3;
+        for (int i = 0; i < 5; i++) {
+            arcInversionBox[i] = Box(x, top, m.W(hFontNormal, aszInv[i]), nLineHeight + 2);
+            x = arcInversionBox[i].right + 20;
+        }
+        const SIZE sDipole = m.Of(hFontNormal, L"Dipole Mode: Horizontal");
+        const int nLeft = (nCurveWndX + rcCalibText.left - sDipole.cx) / 2;
+        rcDipoleModeText = RECT{nLeft, 2, nLeft + sDipole.cx, std::max(my, 2 + (int)sDipole.cy)};
+    }
+
+    const SIZE sChannel = m.Of(hFontBold, L"Channel 4/T");
+    const int nMid = (nTitleRight + rcMapSizeText.left) / 2;
+    rcMapChannelTitle = RECT{nMid - sChannel.cx / 2, 0, nMid - sChannel.cx / 2 + sChannel.cx + 2,
+                             std::max(my, (int)sChannel.cy)};
+
+    // The map's busy dots (map-window coordinates).
+    for (int i = 0; i < 5; i++) arcBusyDot[i] = Box(nTileMaxX / 2 - 30 + i * (12 + 5), nTileMaxY / 2 + 40, 12, 13);
+    rcBusyIndicator = RECT{arcBusyDot[0].left, arcBusyDot[0].top, arcBusyDot[4].right, arcBusyDot[4].bottom};
+
+    const SIZE sNav = m.Of(hFontNormal, L"Navigation");
+    rcNavigationLabel = Box(nCurveWndX + (nCurveWndWidth / 3 - sNav.cx) / 2, nButtonColumnTop - nLineHeight + 4,
+                            sNav.cx, sNav.cy);
+
+    // Mode, voltage and current rows with the lamps.
+    const int wm = m.W(hFontNormal, L"    Mode: ");
+    PlaceModeRows(m, nBarColumnX + wm, nBarColumnY + nCurveAreaHeightB + 15, &rcStatusMode, &rcStatusVoltage,
+                  &rcStatusCurrent, &rcLamp1, &rcLamp2);
+    if (IsLx2()) {
+        const int wv = m.W(hFontNormal, L"12.9 V") + 3;
+        rcStatusVoltage = Box(nCurveWndX + 40, 2, wv, rh);
+        rcStatusCurrent = Box(rcStatusVoltage.right + 40, rcStatusVoltage.bottom, wv, rh);
+        rcLamp1 = Box(rcStatusVoltage.right + 10, rcStatusVoltage.top, 13, 13);
+        rcLamp2 = Box(rcStatusVoltage.right + 10, rcStatusVoltage.top + (nLineHeight - 4), 13, 13);
+    }
+
+    // The right-hand column: four text rows for every instrument.
+    nStatusPanelX = nClientWidth - 110 - 20;
+    nStatusPanelHeight = nLineHeight * 4 + 10;
+    nStatusPanelTop = nGraphBandHeight - nStatusPanelHeight;
+    PlaceGradientLabel(m, &rcGradientLabel);
+    if (nInstrumentType != INSTRUMENT_GRAD601) rcGradientLabel = RECT{0, 0, 0, 0};
+    int nValuesLeft = nTextMarginX + ((nClientWidth > 1000 || nClientHeight > 900) ? 22 : 20);
+    if (nInstrumentType == INSTRUMENT_CS21) nValuesLeft += 10;
+    rcSidePanelValues = RECT{nValuesLeft, 7, 110, nStatusPanelTop + nStatusPanelHeight};
+    RECT *aprcRow[6] = {&rcLx2Row1, &rcLx2Row2, &rcLx2Row3, &rcLx2Row4, &rcLx2Row5, &rcLx2Row6};
+    for (int k = 0; k < 6; k++) {
+        const int bShown = IsLx2() && (k < 3 || nSensorsMinus1 == 1);
+        const int top = rcSidePanelValues.top + k * nLineHeight;
+        *aprcRow[k] = bShown ? RECT{rcSidePanelValues.left + 10, top, rcSidePanelValues.right, top + nLineHeight}
+                             : RECT{0, 0, 0, 0};
+    }
+    rcSidePanel = RECT{0, 0, 110, nStatusPanelTop + nStatusPanelHeight};
+    rcDualEmCh1Values = rcDualEmCh2Values = RECT{0, 0, 0, 0};
+    if (nInstrumentType == INSTRUMENT_CS21) {
+        const int nSplit = rcSidePanelValues.top + 4 * nLineHeight - 12;
+        rcDualEmCh1Values = RECT{rcSidePanelValues.left, rcSidePanelValues.top, rcSidePanelValues.right, nSplit};
+        rcDualEmCh2Values = RECT{rcSidePanelValues.left, nSplit, rcSidePanelValues.right, rcSidePanelValues.bottom};
+    }
+}
+
+void LayoutGpsPanelRows(HWND hwnd)
+{
+    Measure m(hwnd);
+    PanelSet &p = gMapOff;
+    int anRowY[5], anColumn[4], r = 0;
+    ComputeRowsGrid(m, anRowY, anColumn, &r);
+    nButtonRowHeight = 5 * r + 10;
+    Group station = {anColumn[0], anColumn[1] - 5 - anColumn[0], {}};
+    Group gps = {anColumn[1], anColumn[2] - anColumn[1], {}};
+    for (int i = 0; i < 5; i++) station.anRowY[i] = gps.anRowY[i] = anRowY[i];
+    if (bPortrait) gps.width = anColumn[2] - anColumn[1] - 10;
+    PlaceStationGroup(m, station, 0, 0, &p);
+    PlaceGpsGroup(m, gps, 0, 4, &p);
+    const int nBarX = bPortrait ? nMapWndX : nLayoutMarginX;
+    const int nBarW = bPortrait ? nMapViewPixels : nGraphBandWidth;
+    PlaceSpeed(m, nBarX, nBarW, nSpeedBarYGpsOff, &p);
+    CopyGrid(&p, anRowY, anColumn, anColumn[0], anColumn[1], anColumn[2]);
+    const int xBattery = nLayoutMarginX + (2 * nGraphBandWidth) / 3;
+    PlaceSetModeRows(m, &p, nBarColumnX, nBarColumnY + nBarColumnHeightGpsOff + 15, -1, xBattery,
+                     xBattery + ModeLabelWidth(m) + 70);
+    PlaceGradientLabel(m, &p.rcGradient);
+}
+
+void LayoutGpsPanelRectsLarge(HWND hwnd) { LayoutMapOnSet(hwnd, 1); }
+
+void LayoutGpsPanelRectsSmall(HWND hwnd) { LayoutMapOnSet(hwnd, 0); }
+
+void LayoutTiltPanelRects(HWND hwnd)
+{
+    UseSet(bGpsActive == 1 ? gMapOn : gMapOff);
+    if (nInstrumentType != INSTRUMENT_GRAD601) rcGradientLabel = RECT{0, 0, 0, 0};
+
+    Measure m(hwnd);
+    const int rh = RowHeight(m);
+    // Tilt line above the profiles.
+    const int wSample = m.W(hFontNormal, L"R:-888.888 P:-888.888 Y:-888.888");
+    const int nFree = nCurveWndWidth - wSample;
+    int s = nFree > 60 ? 30 : (nFree - 10) / 2;
+    if (s <= 2) s = 5;
+    int x = 0;
+    if (bGpsActive == 1)
+        x = nCurveWndX + std::max(0, (nFree - 2 * s) / 2);
+    else
+        x = nLayoutMarginX + nGraphBandWidth - wSample - 2 * s - 10;
+    const int top = std::max(2, nCurveWndTop - nLineHeight + (bPortrait ? 2 : 0));
+    const int wSlam = m.W(hFontNormal, L"SLAM:");
+    rcSlamLabel = Box(std::max(0, x - wSlam - 4), top, wSlam, rh);
+    const int wValue = m.W(hFontNormal, L"-888.888") + 2;
+    RECT *aprcLabel[3] = {&rcTiltRLabel, &rcTiltPLabel, &rcTiltYLabel};
+    const wchar_t *aszLabel[3] = {L"R:", L"P:", L"Y:"};
+    for (int i = 0; i < 3; i++) {
+        *aprcLabel[i] = Box(x, top, m.W(hFontNormal, aszLabel[i]), rh);
+        arcGpsBox[GPS_BOX_EXTRA1 + i] = Box(aprcLabel[i]->right, top, wValue, rh);
+        x = arcGpsBox[GPS_BOX_EXTRA1 + i].right + s;
+    }
+
+    // EM61-MK2: the tilt-meter row under the profiles.
+    rcTiltMeterLabel = rcTiltRollLabel = rcTiltPitchLabel = rcTiltRollValue = rcTiltPitchValue = RECT{0, 0, 0, 0};
+    if (nInstrumentType == INSTRUMENT_EM61MK2) {
+        const int y = nBarColumnY + nCurveAreaHeightB + 3, h = nLineHeight + 2;
+        const wchar_t *szTitle = bTiltMeterOn == 1 ? L"Tilt Meter:" : L"Tilt Meter: Disabled";
+        wchar_t szValue[32];
+        if (swprintf(szValue, 32, L"%+0.2f", -8888.88) < 0) wcscpy(szValue, L"-8888.88");
+        int xr = nMapWndX + nMapViewPixels + 10;
+        rcTiltMeterLabel = Box(xr, y, m.W(hFontNormal, szTitle), h);
+        if (bTiltMeterOn == 1) {
+            rcTiltRollLabel = Box(rcTiltMeterLabel.right + 10, y, m.W(hFontNormal, L"Roll:"), h);
+            rcTiltRollValue = Box(rcTiltRollLabel.right + 10, y, m.W(hFontNormal, szValue) + 2, h);
+            rcTiltPitchLabel = Box(rcTiltRollValue.right + 10, y, m.W(hFontNormal, L"Pitch:"), h);
+            rcTiltPitchValue = Box(rcTiltPitchLabel.right + 10, y, m.W(hFontNormal, szValue) + 2, h);
+        }
+    }
+}
+
+void LayoutStatusPanel(HWND hwnd)
+{
+    LayoutStatusPanelRects(hwnd);
+    LayoutGpsPanelRows(hwnd);
+    if (nCurveWndWidth > 300)
+        LayoutGpsPanelRectsLarge(hwnd);
+    else
+        LayoutGpsPanelRectsSmall(hwnd);
+    LayoutTiltPanelRects(hwnd);
+}

