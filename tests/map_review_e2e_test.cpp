@@ -118,9 +118,15 @@ long TextBoxMismatches(const RECT &rc, const wchar_t *szText, HFONT hFont, int x
 
 bool Shown(HWND h) { return h && IsWindowVisible(h) && IsWindowEnabled(h); }
 
-// The program's settings for a colour map of channel 1 on the 0..500 scale, then Logging, the first fix, a new
-// data file and "&Go".
-void StartSurvey(emu::Emulator &dev, const wchar_t *szFile)
+// The emulator's EM61-MK2 reading 255, 100, 50, 20 five times its real rate and a receiver standing at a fixed place.
+bool SetUpDevices(emu::Emulator &dev)
+{
+    return dev.ok("COM4 value 255 100 50 20 letter=T") && dev.ok("COM4 rate 5") &&
+           dev.ok("COM6 position 45.5 -75.5") && dev.ok("COM6 walk 0 0");
+}
+
+// The program's settings for a colour map of channel 1 on the 0..500 scale, then Logging and the first fix.
+void OpenLoggingScreenAtFirstFix()
 {
     UseEmulatorPorts(true);
     nGpsFormat = 1;
@@ -135,12 +141,16 @@ void StartSurvey(emu::Emulator &dev, const wchar_t *szFile)
     CHILD_CHECK(nActiveScreen == 1);
     CHILD_CHECK(WaitNormalOperation(15000));
     CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1 && IsWindowEnabled(hwndLogButtons[0]); }, 10000));
+}
+
+// A new data file and "&Go".
+void NewFileAndGo(const wchar_t *szFile)
+{
     PlatformScriptFileChooser(szFile);
     PlatformPressKey('F');
     CHILD_CHECK(nRecordingState == -1);
     PlatformPressKey('G');
     CHILD_CHECK(nRecordingState == 1);
-    (void)dev;
 }
 
 // Walks until n more positions have arrived (bounded), then pauses.
@@ -161,12 +171,10 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
     std::string root = emu::MakeTempRoot("map_review");
     emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=10"});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
-    ASSERT_TRUE(dev.ok("COM4 rate 5"));
-    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
-    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ASSERT_TRUE(SetUpDevices(dev));
     ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
-        StartSurvey(dev, L"C:\\data\\review.T61");
+        OpenLoggingScreenAtFirstFix();
+        NewFileAndGo(L"C:\\data\\review.T61");
         PlatformPump(1000);
         CHILD_CHECK(dev.ok("COM6 walk 90 10 24 3"));
         WalkAndPause(300, 60000);
@@ -403,20 +411,10 @@ TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
     std::string root = emu::MakeTempRoot("map_review_far");
     emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=10"});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
-    ASSERT_TRUE(dev.ok("COM4 rate 5"));
-    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
-    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ASSERT_TRUE(SetUpDevices(dev));
     ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
         Facts facts;
-        UseEmulatorPorts(true);
-        nGpsFormat = 1;
-        nColorMapView = 1;
-        dScale1Min = 0;
-        dScale1Max = 500;
-        PlatformPressKey('L');
-        CHILD_CHECK(WaitNormalOperation(15000));
-        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1 && IsWindowEnabled(hwndLogButtons[0]); }, 10000));
+        OpenLoggingScreenAtFirstFix();
         PlatformPump(500);
         // Monitoring, no data file: I and the arrow keys do nothing.
         const int nOffX = nViewTileOffsetX, nOffY = nViewTileOffsetY, nCol = nViewTileCol;
@@ -426,11 +424,7 @@ TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
         facts.Set("reviewWithoutFile", bMapReviewMode);
         facts.Set("panWithoutFile", nViewTileOffsetX != nOffX || nViewTileOffsetY != nOffY || nViewTileCol != nCol);
 
-        PlatformScriptFileChooser(L"C:\\data\\far.T61");
-        PlatformPressKey('F');
-        CHILD_CHECK(nRecordingState == -1);
-        PlatformPressKey('G');
-        CHILD_CHECK(nRecordingState == 1);
+        NewFileAndGo(L"C:\\data\\far.T61");
         const double dStartEast = dGpsPrevX;
         CHILD_CHECK(dev.ok("COM6 walk 90 40 0"));
         CHILD_CHECK(PlatformWaitFor([dStartEast] { return dGpsPrevX - dStartEast > 320.0; }, 30000));
@@ -450,7 +444,7 @@ TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
         facts.Set("fitInk", box.n);
         facts.Set("fitMargin", std::min(std::min(box.minX, box.minY),
                                         std::min(fitted.width() - 1 - box.maxX, fitted.height() - 1 - box.maxY)));
-        facts.Set("fitWide", box.maxX - box.minX);
+        facts.Set("fitRight", box.maxX);
         facts.Set("mapWidth", fitted.width());
         PlatformPressKey('E');
         facts.Set("exitReview", bMapReviewMode);
@@ -469,7 +463,7 @@ TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
     EXPECT_EQ(f.Get("fitSize"), f.Get("fitExpected"));
     EXPECT_GT(f.Get("fitInk"), 150);
     EXPECT_GE(f.Get("fitMargin"), 3) << "the whole walk inside the window";
-    EXPECT_GT(f.Get("fitWide"), f.Get("mapWidth") * 3 / 4);
+    EXPECT_GT(f.Get("fitRight"), f.Get("mapWidth") * 3 / 4) << "the far end of the walk is shown";
     EXPECT_EQ(f.Get("exitReview"), 0);
     EXPECT_EQ(f.Get("exitSize"), 40);
 }
