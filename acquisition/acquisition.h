@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <atomic>
+#include <mutex>
 
 // szInstrumentRecord, adwFrameTick, nGpsSentenceCount and nInstrumentCmdReply are declared (and defined) with
 // the data-file state for now.
@@ -60,6 +61,10 @@ void UnlockPortExchange(int nDevice);
 // ---------------------------------------------------------------------------------------------------------------
 // nInstrumentCmdReply: -1 no answer yet, 1 "OK" (triggered), 0 "OV" (streaming).
 int SendInstrumentCommand(char c1, char c2, int bReopen);
+// A re-arm of a running instrument: the same exchange, but only the confirmation that chose the decoding mode at
+// the start of the run (nInstrumentCmdReply) confirms; the other one is a failed try, like no answer, and never
+// changes the mode. Returns 1 when confirmed.
+int SendInstrumentReArm(char c1, char c2);
 
 // ---------------------------------------------------------------------------------------------------------------
 // Instrument readers
@@ -103,6 +108,9 @@ extern char szGpsSentence[256];
 extern char szGpsPosition[256], szGpsSatellites[256];
 extern std::atomic<int> bGpsPositionHeld, bGpsSatellitesHeld, bGpsHoldBusy, bWriteGpsWithReading;
 extern std::atomic<DWORD> dwGpsPositionTick, dwGpsSatellitesTick;
+// Guards the held sentences (szGpsPosition, szGpsSatellites, their ticks and held flags) between the GPS reader,
+// which refreshes them, and the screen, which writes them when a manual station is accepted.
+extern std::mutex mtxGpsHeld;
 extern std::atomic<int> bGpsNoChecksum;
 extern std::atomic<DWORD> dwGpsSentenceStartTick, dwGpsSentenceTick, dwGpsDataTick, dwGpsLastAcceptedTick;
 extern int nGpsIntervalMs;  // 910

@@ -77,7 +77,8 @@ LRESULT PaintGpsMonitor(HWND hwnd, UINT, WPARAM, LPARAM)
     SetBkMode(hdc, TRANSPARENT);
     if (hFontLight) SelectObject(hdc, hFontLight);
     const wchar_t *pszLabel = L"Enter Command Text";
-    TextOut(hdc, 10, nClientHeight - 120, pszLabel, (int)wcslen(pszLabel));
+    // The label ends before the command edit (at x = 190); a label that would run under it narrows instead.
+    TextOutWithin(hdc, 10, nClientHeight - 120, pszLabel, (int)wcslen(pszLabel), 10, 186);
     EndPaint(hwnd, &ps);
     if (nActiveScreen == 2) SetFocus(hwnd);
     return 0;

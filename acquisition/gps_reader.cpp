@@ -14,6 +14,7 @@ char szGpsSentence[256];
 char szGpsPosition[256], szGpsSatellites[256];
 std::atomic<int> bGpsPositionHeld{0}, bGpsSatellitesHeld{0}, bGpsHoldBusy{0}, bWriteGpsWithReading{0};
 std::atomic<DWORD> dwGpsPositionTick{0}, dwGpsSatellitesTick{0};
+std::mutex mtxGpsHeld;
 std::atomic<int> bGpsNoChecksum{0};
 std::atomic<DWORD> dwGpsSentenceStartTick{0}, dwGpsSentenceTick{0}, dwGpsDataTick{0}, dwGpsLastAcceptedTick{0};
 int nGpsIntervalMs = 910;
@@ -64,6 +65,7 @@ static void HandleGpsSentence(const char *szLine)
     int bPosition = strstr(szLine, szGpsSentenceId) != nullptr;
     int bSatellites = strstr(szLine, "GSA") != nullptr && nGpsFormat == 0;
     if (bManual) {
+        std::unique_lock<std::mutex> held(mtxGpsHeld);
         if (bPosition) {
             if (!bGpsHoldBusy) {
                 bGpsPositionHeld = 0;
@@ -71,7 +73,9 @@ static void HandleGpsSentence(const char *szLine)
                 dwGpsPositionTick = (DWORD)dwGpsSentenceStartTick;
                 bGpsPositionHeld = 1;
             }
+            held.unlock();  // the screen may take the held sentences meanwhile
             SendToLogScreen(WM_GPS_POSITION);
+            held.lock();
         } else if (bSatellites) {
             if (!bGpsHoldBusy) {
                 bGpsSatellitesHeld = 0;
@@ -79,7 +83,9 @@ static void HandleGpsSentence(const char *szLine)
                 dwGpsSatellitesTick = (DWORD)dwGpsSentenceStartTick;
                 bGpsSatellitesHeld = 1;
             }
+            held.unlock();
             SendToLogScreen(WM_GPS_DOP);
+            held.lock();
         }
         if (bWriteGpsWithReading == 1 && bGpsPositionHeld == 1) {
             WriteGoodSentence(szGpsPosition, dwGpsPositionTick, ' ');
@@ -180,7 +186,8 @@ DWORD GpsNmeaReaderThread(void *)
 int HandleGpsConnectionBreak()
 {
     if (nRecordingState == 1) CallWriteTaggedRecord(L"GPS CONN BRK", 'X');
-    if (bDisconnectAlarm == 1) PlaySound(L"SOUND_RING", hInst, SND_ASYNC | SND_RESOURCE | SND_NOSTOP | SND_NODEFAULT);
+    // An alarm is never skipped for another sound that is playing.
+    if (bDisconnectAlarm == 1) PlaySound(L"SOUND_RING", hInst, SND_ASYNC | SND_RESOURCE | SND_NODEFAULT);
     PaintGpsFieldsRed();
     CloseGpsPortHandle();
     int nResult = 0;

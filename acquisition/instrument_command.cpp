@@ -11,7 +11,9 @@ static void WriteCommandByte(HANDLE hPort, char c)
     WriteFile(hPort, &c, 1, &dwWritten, nullptr);
 }
 
-int SendInstrumentCommand(char c1, char c2, int bReopen)
+// The exchange. nRequiredReply -1 takes either confirmation and records it; 0 or 1 takes only that one ("OV" or
+// "OK"): the other ends the answer window as a failed try and changes nothing.
+static int ExchangeInstrumentCommand(char c1, char c2, int bReopen, int nRequiredReply)
 {
     if (!LockPortExchange(1, dwExchangeLockWaitMs)) return 0;
     if (bReopen > 0) {
@@ -48,7 +50,9 @@ int SendInstrumentCommand(char c1, char c2, int bReopen)
                 bOSeen = 1;
             } else if (b == 'K' || b == 'V') {
                 if (bOSeen) {
-                    nInstrumentCmdReply = b == 'K' ? 1 : 0;
+                    int nReply = b == 'K' ? 1 : 0;
+                    if (nRequiredReply >= 0 && nReply != nRequiredReply) break;
+                    nInstrumentCmdReply = nReply;
                     nResult = 1;
                     break;
                 }
@@ -58,4 +62,15 @@ int SendInstrumentCommand(char c1, char c2, int bReopen)
     }
     UnlockPortExchange(1);
     return nResult;
+}
+
+int SendInstrumentCommand(char c1, char c2, int bReopen)
+{
+    return ExchangeInstrumentCommand(c1, c2, bReopen, -1);
+}
+
+int SendInstrumentReArm(char c1, char c2)
+{
+    int nChosen = nInstrumentCmdReply;
+    return ExchangeInstrumentCommand(c1, c2, 0, nChosen == 0 || nChosen == 1 ? nChosen : -1);
 }

@@ -106,7 +106,7 @@ static void CopyInstrumentRecord(const void *pFrame, int nLength)
 // Re-arm request of the link watch: the EM61 answers "H", "X" again after a lost link.
 static void ReArmInstrument()
 {
-    SendInstrumentCommand('H', 'X', 0);
+    SendInstrumentReArm('H', 'X');
     Sleep(1000);
 }
 

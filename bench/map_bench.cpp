@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/acquisition.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
@@ -22,6 +23,9 @@
 #include "map/map.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "displays/child_windows.h"
+#include "displays/scales.h"
+#include "processing/conductivity_handlers.h"
 
 namespace {
 
@@ -187,13 +191,11 @@ void BM_LawnMowerSquareKilometre(benchmark::State &state)
 }
 BENCHMARK(BM_LawnMowerSquareKilometre)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// A data file of one million 27-byte records: the start event, then per position five EM61-MK2 readings and a
-// footprint of four map-point records along a lawn-mower walk.
-std::string MillionRecordFile()
+// A file of one million 27-byte records: the start event, a segment start, then five readings (made by frame(n, k) from
+// 13 or 14 bytes) and the footprint of four map-point records along a lawn-mower walk.
+std::string MillionRecordFileOf(const wchar_t *szName, std::string (*frame)(long n, int k))
 {
-    static std::string path;
-    if (!path.empty()) return path;
-    path = MapDrivePath(L"C:\\data\\million.T61");
+    std::string path = MapDrivePath((std::wstring(L"C:\\data\\") + szName).c_str());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     auto record = [&](const char *text, size_t len) {
         char rec[27];
@@ -210,10 +212,8 @@ std::string MillionRecordFile()
     ++nRecords;
     for (long n = 0; nRecords < 1000000; ++n) {
         for (int k = 0; k < 5 && nRecords < 1000000; ++k, ++nRecords) {
-            int w = 500 + (int)((n * 7 + k) % 1000);
-            char frame[16] = {'T', 0, (char)(w >> 8), (char)(w & 0xFF), (char)(w >> 8), (char)(w & 0xFF), 0, 0, 0, 0,
-                              5, 0x46, 0, 0, 0, 0};
-            record(frame, 13);
+            const std::string f = frame(n, k);
+            record(f.data(), f.size());
         }
         double e, no;
         LawnMowerPosition(n, 500, 0.2, &e, &no);
@@ -224,6 +224,21 @@ std::string MillionRecordFile()
             record(sz, 16);
         }
     }
+    return path;
+}
+
+std::string Em61Mk2Frame(long n, int k)
+{
+    int w = 500 + (int)((n * 7 + k) % 1000);
+    const char frame[13] = {'T', 0, (char)(w >> 8), (char)(w & 0xFF), (char)(w >> 8), (char)(w & 0xFF), 0, 0, 0, 0,
+                            5, 0x46, 0};
+    return std::string(frame, 13);
+}
+
+std::string MillionRecordFile()
+{
+    static std::string path;
+    if (path.empty()) path = MillionRecordFileOf(L"million.T61", Em61Mk2Frame);
     return path;
 }
 
@@ -279,5 +294,98 @@ void BM_ReadMillionRecordsPlain(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 1000000);
 }
 BENCHMARK(BM_ReadMillionRecordsPlain)->Unit(benchmark::kMillisecond);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Conductivity meters: the rebuild from one million records, and one reading through the live handler
+// (decode, screen rows, colour cell, reading record, status and profile)
+// ---------------------------------------------------------------------------------------------------------------
+std::string Em31Frame(long n, int k)
+{
+    char sz[16];
+    snprintf(sz, sizeof sz, "T0%+05d%+05d", -(int)((n * 7 + k) % 1000), -(int)((n * 3 + k) % 900));
+    return std::string(sz, 12);
+}
+
+std::string Em38Mk2Frame(long n, int k)
+{
+    std::string f = "T";
+    f += (char)6;
+    const unsigned w = 32800u + (unsigned)((n * 37 + k * 11) % 600);
+    for (unsigned word : {w + 5, w + 9, w, w + 3, 0u, 0u}) {
+        f += (char)(word >> 8);
+        f += (char)(word & 0xFF);
+    }
+    return f;
+}
+
+void BM_ReplotConductivityMillionRecords(benchmark::State &state)
+{
+    StartOnce();
+    const bool bMk2 = state.range(0) == 1;
+    static std::string aPath[2];
+    std::string &path = aPath[bMk2 ? 1 : 0];
+    if (path.empty()) path = MillionRecordFileOf(bMk2 ? L"million.M38" : L"million.T31", bMk2 ? Em38Mk2Frame : Em31Frame);
+    CloseDataFile();
+    swprintf(szDataFilePath, 261, bMk2 ? L"C:\\data\\million.M38" : L"C:\\data\\million.T31");
+    OpenDataFileHandle();
+    nInstrumentType = bMk2 ? INSTRUMENT_EM38MK2 : INSTRUMENT_EM31MK2;
+    StartSurvey();
+    nColorMapView = 1;
+    dScale1Min = 0.0;
+    dScale1Max = bMk2 ? 60.0 : 300.0;
+    for (auto _ : state) {
+        if (bMk2) ReplotMapEm38Mk2();
+        else ReplotMapEm31();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000000);
+    state.SetLabel(bMk2 ? "ReplotMapEm38Mk2" : "ReplotMapEm31");
+    CloseDataFile();
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+BENCHMARK(BM_ReplotConductivityMillionRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_ConductivityReadingPath(benchmark::State &state)
+{
+    StartOnce();
+    const bool bMk2 = state.range(0) == 1;
+    OpenBenchFile(bMk2 ? L"path.M38" : L"path.T31");
+    nInstrumentType = bMk2 ? INSTRUMENT_EM38MK2 : INSTRUMENT_EM31MK2;
+    SetDataRecordLength(27);
+    nInstrumentRecordLength = bMk2 ? 14 : 12;
+    StartSurvey();
+    nSurveyMode = 0;
+    nRecordTrigger = 0;
+    nCalProcedureState = 0;
+    bSwathSampling = 1;
+    dwRecordingStartTick = 0;
+    // The profile window the handler scrolls (1000 pixels, 4 curves).
+    if (!hwndCurve1) {
+        RegisterCurveWnd(hInst);
+        hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 1000, 200, nullptr, 0, hInst,
+                                  nullptr);
+    }
+    nCurveWndWidth = 1000;
+    nCurveAreaHeight2 = 200;
+    nProfileCurves = 4;
+    dScale1Min = 0.0;
+    dScale1Max = 300.0;
+    dScale1PixPerUnit = 200.0 / 300.0;
+    dScale2Min = -20.0;
+    dScale2Max = 20.0;
+    dScale2PixPerUnit = 5.0;
+    long n = 0;
+    for (auto _ : state) {
+        const std::string frame = bMk2 ? Em38Mk2Frame(n, 0) : Em31Frame(n, 0);
+        memcpy(szInstrumentRecord, frame.data(), frame.size());
+        adwFrameTick[0] = (DWORD)n;
+        if (bMk2) HandleEm38Mk2Reading(hwndLog, 0, 0, 0);
+        else HandleEm31Mk2Reading(hwndLog, 0, 0, 0);
+        if (++n % 400 == 0) nSwathCellCount = 0;  // a position hands the row over
+    }
+    state.SetLabel(bMk2 ? "EM38-MK2 with profile" : "EM31-MK2 with profile");
+    CloseDataFile();
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+BENCHMARK(BM_ConductivityReadingPath)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

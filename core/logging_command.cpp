@@ -228,7 +228,8 @@ void PrepareLoggingRun()
     }
     if (bSimulateInstrument == 1) nReferenceRingLength = 3;
 
-    nModeCode = nDipoleMode + 2 * nComponent;
+    // Component 2 (a start-up default the survey list does not offer) reads as in-phase, as the numbers panel does.
+    nModeCode = nDipoleMode + 2 * (nComponent != 0 ? 1 : 0);
     dGpsOffsetYSaved = dGpsOffsetY;
     bMapSegmentPending = 1;
 

@@ -88,6 +88,11 @@ inline int WriteDataRecord(const char *szRecord) { return WriteDataRecords(szRec
 // at nDataRecordNewline). Returns 1 for a whole record, 0 at the end (a short read).
 int ReadDataRecord(char *szRecord);
 
+// The coordinate of a map-point record ('{', its letter, the number "%14.3f" in characters 2..15): 1 with *pdValue
+// set when the field holds a plain decimal number and the record holds nothing but blanks after it up to the line
+// feed; 0 for anything else (a damaged record). Every reader of map-point records reads them through this.
+int ReadMapPointValue(const char *szRecord, double *pdValue);
+
 // Buffered sequential scan of the open file from its start; uses the file's read offset, never its writers.
 struct DataFileScan {
     char achBuffer[65536];
@@ -114,6 +119,8 @@ int WriteTimeRecord();
 int WriteMarkerRecords(char chKind, int nSet, double dValue1, double dValue2, double dValue3, double dValue4);
 int WriteEm38Mk2OffsetLines();
 int WriteEmRawRecord();
+// The same for a frame and tick the caller holds (the copy a posted reading carries).
+int WriteEmRawRecordOf(const char *pFrame, DWORD dwTick);
 int WriteEm34RawRecords();
 int WriteEm38Mk2RawRecord(const char *pFrame);
 

@@ -46,10 +46,19 @@ int CheckDataFileFitsMap(HWND hwndOwner)
             dwNoted = now;
         }
         if (rec[0] != '{') continue;
+        double dValue = 0.0;
         switch (rec[1]) {
-        case 'a': case 'c': case 'e': case 'g': WidenExtent(&minX, &maxX, TextToDouble(rec + 2)); break;
-        case 'd': case 'h': count++; [[fallthrough]];
-        case 'b': case 'f': WidenExtent(&minY, &maxY, TextToDouble(rec + 2)); break;
+        case 'a': case 'c': case 'e': case 'g':
+            if (ReadMapPointValue(rec, &dValue)) WidenExtent(&minX, &maxX, dValue);
+            break;
+        case 'd': case 'h':
+            if (!ReadMapPointValue(rec, &dValue)) break;
+            count++;
+            WidenExtent(&minY, &maxY, dValue);
+            break;
+        case 'b': case 'f':
+            if (ReadMapPointValue(rec, &dValue)) WidenExtent(&minY, &maxY, dValue);
+            break;
         default: break;
         }
     }

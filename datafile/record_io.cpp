@@ -209,6 +209,38 @@ int ReadDataRecord(char *szRecord)
     return 1;
 }
 
+int ReadMapPointValue(const char *szRecord, double *pdValue)
+{
+    const int nFirst = 2, nWidth = 14, nl = NewlineIndex();
+    if (!szRecord || nl < nFirst + nWidth) return 0;
+    // Leading blanks, a sign, digits with at most one point, and nothing but blanks after the number: first to the
+    // end of the field, then up to the line feed.
+    int i = nFirst;
+    const int nEnd = nFirst + nWidth;
+    while (i < nEnd && szRecord[i] == ' ') ++i;
+    const int nStart = i;
+    if (i < nEnd && (szRecord[i] == '+' || szRecord[i] == '-')) ++i;
+    int nDigits = 0, nPoints = 0;
+    for (; i < nEnd; ++i) {
+        char c = szRecord[i];
+        if (c >= '0' && c <= '9')
+            ++nDigits;
+        else if (c == '.' && nPoints == 0)
+            ++nPoints;
+        else
+            break;
+    }
+    if (nDigits == 0) return 0;
+    const int nStop = i;
+    for (; i < nl; ++i)
+        if (szRecord[i] != ' ') return 0;
+    char szNumber[16];
+    memcpy(szNumber, szRecord + nStart, (size_t)(nStop - nStart));
+    szNumber[nStop - nStart] = 0;
+    if (pdValue) *pdValue = TextToDouble(szNumber);
+    return 1;
+}
+
 void BeginDataFileScan(DataFileScan *pScan)
 {
     pScan->nFill = 0;

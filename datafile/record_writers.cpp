@@ -170,10 +170,15 @@ static void PutFrameBytes(char *rec, int nIndex, const char *pFrame, int nCount)
 
 int WriteEmRawRecord()
 {
+    return WriteEmRawRecordOf(szInstrumentRecord, adwFrameTick[0]);
+}
+
+int WriteEmRawRecordOf(const char *pFrame, DWORD dwTick)
+{
     char rec[DATA_RECORD_MAX];
     BeginRecord(rec);
-    PutFrameBytes(rec, 0, szInstrumentRecord, 12);
-    PutRecordTick(rec, adwFrameTick[0]);
+    PutFrameBytes(rec, 0, pFrame, 12);
+    PutRecordTick(rec, dwTick);
     return WriteDataRecord(rec);
 }
 

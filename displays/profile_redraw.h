@@ -47,3 +47,8 @@ int InitProfileRecordKinds();
 // 'Z' record or until the window is full), each decoded with the offsets in force when it was written. Leaves the
 // file's read position as it was; draws nothing when no data file is open.
 void RedrawProfileFromFile(HWND hwnd);
+
+// EM31-MK2, EM38, EM34-3 and EM38-MK2: rebuilds the profile in the window from the readings of the current line,
+// station readings sharing the column of their first reading, EM38-MK2 readings decoded with the offsets in force
+// when they were written. A channel missing from a reading, a station record and a pause leave gaps.
+void RedrawProfileFromDataFile(HWND hwnd);

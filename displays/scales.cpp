@@ -166,27 +166,44 @@ static int ValueToRow(double dMax, double dValue, double dPixPerUnit)
     return (int)d;
 }
 
+void CurveRowsOf(const double adValue[8], int yCurve[8])
+{
+    auto S1 = [](double v) { return ValueToRow(dScale1Max, v, dScale1PixPerUnit); };
+    auto S2 = [](double v) { return ValueToRow(dScale2Max, v, dScale2PixPerUnit); };
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+        yCurve[0] = S1(adValue[0]);
+        yCurve[1] = S1(adValue[1]);
+        yCurve[2] = S2(adValue[2]);
+        yCurve[3] = S2(adValue[3]);
+        break;
+    case INSTRUMENT_EM34:
+        for (int i = 0; i < 6; i++) yCurve[i] = S1(adValue[i]);
+        break;
+    case INSTRUMENT_EM38MK2:
+        for (int i = 0; i < 8; i++) yCurve[i] = (i & 2) ? S2(adValue[i]) : S1(adValue[i]);
+        break;
+    default:
+        break;
+    }
+}
+
 void ChannelValuesToScreenY(int yCurve[8], int yBarQ[4], int yBarI[4])
 {
     const double *ch = dChannelValue;
-    auto S1 = [](double v) { return ValueToRow(dScale1Max, v, dScale1PixPerUnit); };
-    auto S2 = [](double v) { return ValueToRow(dScale2Max, v, dScale2PixPerUnit); };
+    CurveRowsOf(ch, yCurve);
     auto S1B = [](double v) { return ValueToRow(dScale1Max, v, dScale1PixPerUnitB); };
     auto S2B = [](double v) { return ValueToRow(dScale2Max, v, dScale2PixPerUnitB); };
     switch (nInstrumentType) {
     case INSTRUMENT_EM31MK2:
     case INSTRUMENT_EM38:
-        yCurve[0] = S1(ch[0]);
-        yCurve[1] = S1(ch[1]);
-        yCurve[2] = S2(ch[2]);
-        yCurve[3] = S2(ch[3]);
         yBarQ[0] = S1B(ch[0]);
         yBarQ[1] = S1B(ch[1]);
         yBarI[0] = S2B(ch[2]);
         yBarI[1] = S2B(ch[3]);
         break;
     case INSTRUMENT_EM34:
-        for (int i = 0; i < 6; i++) yCurve[i] = S1(ch[i]);
         for (int k = 0; k < 6; k++) {
             if (bChannelValid[k]) {
                 yBarQ[0] = S1B(ch[k]);
@@ -196,14 +213,6 @@ void ChannelValuesToScreenY(int yCurve[8], int yBarQ[4], int yBarI[4])
         }
         break;
     case INSTRUMENT_EM38MK2:
-        yCurve[0] = S1(ch[0]);
-        yCurve[1] = S1(ch[1]);
-        yCurve[2] = S2(ch[2]);
-        yCurve[3] = S2(ch[3]);
-        yCurve[4] = S1(ch[4]);
-        yCurve[5] = S1(ch[5]);
-        yCurve[6] = S2(ch[6]);
-        yCurve[7] = S2(ch[7]);
         yBarQ[0] = S1B(ch[0]);
         yBarQ[1] = S1B(ch[1]);
         yBarQ[2] = S1B(ch[4]);

@@ -18,6 +18,8 @@ void SetupReadingScales();
 // Rows of the current reading (dChannelValue, bChannelValid) for the curve and the two bar windows of the
 // conductivity meters (EM31-MK2, EM38, EM34-3, EM38-MK2); other types write nothing.
 void ChannelValuesToScreenY(int yCurve[8], int yBarQ[4], int yBarI[4]);
+// The curve rows alone, of the given channel values (the profile redraw's decoded readings).
+void CurveRowsOf(const double adValue[8], int yCurve[8]);
 // Grad601 swath bar width and edges from nSwathIndex, dSensorSeparation, nSensorsMinus1, dGpsOffsetX, nMapUnits.
 void UpdateSensorGeometryGrad();
 // Pixels per unit of a range on a height; 0 when the range is empty or reversed.

@@ -502,21 +502,24 @@ void ArrangeLogScreenTall()
     PlaceChannelBoxes();
 }
 
+int ChannelBoxCount()
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM38MK2: return nEm38Mk2Type == 0 ? 4 : 2;
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21: return 8;
+    case INSTRUMENT_EM61LX2: return 3;
+    case INSTRUMENT_EM61MK2: return 4;
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM34: return 2;
+    default: return 0;  // EM38, Grad601
+    }
+}
+
 void ShowChannelCheckBoxes(int show)
 {
-    int nCount = 0;
-    switch (nInstrumentType) {
-    case INSTRUMENT_EM38: nCount = 0; break;
-    case INSTRUMENT_EM38MK2: nCount = nEm38Mk2Type == 0 ? 4 : 2; break;
-    case INSTRUMENT_EM384:
-    case INSTRUMENT_CS21: nCount = 8; break;
-    case INSTRUMENT_EM61LX2: nCount = 3; break;
-    case INSTRUMENT_EM61MK2: nCount = 4; break;
-    case INSTRUMENT_EM31MK2:
-    case INSTRUMENT_EM34: nCount = 2; break;
-    case INSTRUMENT_GRAD601: return;
-    default: break;
-    }
+    if (nInstrumentType == INSTRUMENT_GRAD601) return;
+    const int nCount = ChannelBoxCount();
     const int bLx2Two = nInstrumentType == INSTRUMENT_EM61LX2 && nSensorsMinus1 == 1;
     if (bJixProduct != 0 || nColorMapView <= 0 || bGpsEnabled <= 0 || bGpsActive <= 0 || show == 0) {
         for (int i = 0; i < 8; i++) Show(hwndChannelBoxes[i], 0);

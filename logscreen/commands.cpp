@@ -2,15 +2,19 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "dialogs/survey_line_dialogs.h"
 #include "displays/displays.h"
 #include "core/logging_command.h"
+#include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "map/map_state.h"
 #include "map/map_view.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/conductivity_handlers.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -125,6 +129,73 @@ void ClearMenuMode()
 {
     hPopupMenu = nullptr;
     hPopupSubMenu = nullptr;
+}
+
+void RepaintLogScreen()
+{
+    if (!hwndLog) return;
+    InvalidateRect(hwndLog, nullptr, TRUE);
+    UpdateWindow(hwndLog);
+}
+
+// 101: the next survey line from the dialog; its line records start it. Returns 1 when a line was started (the
+// profile goes on without a redraw then).
+int NewLineCommand()
+{
+    if (!bInstrumentEnabled) {
+        Refuse(L"Option avaiable only when Instrument is enabled");
+        return 0;
+    }
+    if (DialogBox(hInst, L"GETNEWLINE", hwndLog, GetNewLineDlgProc) != 1) return 0;
+    WriteLineHeader();
+    WriteTimeRecord();
+    nLineCounter++;
+    nLineElapsedMs = 0;
+    nLineReadingCount = 0;
+    dLineAccum1 = 0.0;
+    RepaintLogScreen();
+    ShowPleaseWait();
+    return 1;
+}
+
+// 102: a new station from the dialog.
+void NewStationCommand()
+{
+    if (!bInstrumentEnabled) {
+        Refuse(L"Option avaiable only when Instrument is enabled");
+        return;
+    }
+    DialogBox(hInst, L"NEWSTATION", hwndLog, NewStationDlgProc);
+    RepaintLogScreen();
+}
+
+// 142 to 149: the colour map shows another channel (EM38-4 and CS-21 number their boxes conductivity first).
+void ChannelBoxCommand(int nCode)
+{
+    if (bGpsEnabled <= 0) {
+        Refuse(L"Option avaiable only when GPS is enabled");
+        return;
+    }
+    int nView = nCode - 141;
+    if (nInstrumentType == INSTRUMENT_EM384 || nInstrumentType == INSTRUMENT_CS21) {
+        static const int anViewOfBox[8] = {1, 3, 5, 7, 2, 4, 6, 8};
+        nView = anViewOfBox[nCode - 142];
+    }
+    if (nView < 1 || nView > ChannelBoxCount()) return;  // no such box for this instrument
+    nColorMapView = nView;
+    ShowChannelCheckBoxes(1);
+    // In review the choice lasts until the review ends (which restores the channel); the review view shows it at
+    // once, under the review title of the new channel.
+    if (bMapReviewMode) {
+        MapViewCommand(MAPVIEW_REDRAW_FIRST);
+        return;
+    }
+    SaveSettingsKeepingConfiguration();
+    RepaintLogScreen();
+    ClearMapWindow(hwndMap);
+    ShowPleaseWait();
+    CreateMapTiles(1);
+    RebuildMapForInstrument();
 }
 
 }  // namespace
@@ -274,8 +345,34 @@ void ToggleMapView()
 
 void RunScreenLogCommandCode(int nCode)
 {
+    // Every command runs with the map's position updates off and ends with the focus on the logging screen.
+    struct CommandFrame {
+        CommandFrame() { bMapUpdatesOn = 0; }
+        ~CommandFrame()
+        {
+            bMapUpdatesOn = 1;
+            if (hwndLog) SetFocus(hwndLog);
+        }
+    };
     switch (nCode) {
     case 109: ToggleMapView(); break;
+    case 101: {
+        CommandFrame frame;
+        if (!NewLineCommand()) RedrawProfileForInstrument();
+        break;
+    }
+    case 102: {
+        CommandFrame frame;
+        NewStationCommand();
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 103: {
+        CommandFrame frame;
+        DialogBox(hInst, L"COMMENT", hwndLog, CommentDlgProc);
+        RedrawProfileForInstrument();
+        break;
+    }
     case 104:
         bMapUpdatesOn = 0;
         StartNullingCommand();
@@ -288,25 +385,30 @@ void RunScreenLogCommandCode(int nCode)
     case 116:
     case 117:
     case 118:
-    case 119:
+    case 119: {
         // The view commands work on the survey's tiles: a data file open and the map shown.
-        if (IsOpen(hDataFile) && bGpsActive == 1) {
-            bMapUpdatesOn = 0;
-            MapViewCommand(nCode);
-            bMapUpdatesOn = 1;
-        }
-        if (hwndLog) SetFocus(hwndLog);
+        CommandFrame frame;
+        if (IsOpen(hDataFile) && bGpsActive == 1) MapViewCommand(nCode);
         break;
-    case 120:
-    case 121:
-        bMapUpdatesOn = 0;
-        if (nCode == 120)
-            EnterMapReview();
-        else
-            ExitMapReview();
-        bMapUpdatesOn = 1;
-        if (hwndLog) SetFocus(hwndLog);
+    }
+    case 120: {
+        CommandFrame frame;
+        EnterMapReview();
         break;
+    }
+    case 121: {
+        CommandFrame frame;
+        ExitMapReview();
+        break;
+    }
+    case 108: {
+        CommandFrame frame;
+        ClearMenuMode();
+        RepaintLogScreen();
+        if (bGpsEnabled > 0) ShowPleaseWait();
+        RedrawProfileForInstrument();
+        break;
+    }
     case 142:
     case 143:
     case 144:
@@ -314,17 +416,29 @@ void RunScreenLogCommandCode(int nCode)
     case 146:
     case 147:
     case 148:
-    case 149:
-        // In review the chosen channel is shown at once in the review view.
-        if (bMapReviewMode) {
-            bMapUpdatesOn = 0;
-            static const int anPairedView[8] = {1, 3, 5, 7, 2, 4, 6, 8};
-            const int bPaired = nInstrumentType == INSTRUMENT_EM384 || nInstrumentType == INSTRUMENT_CS21;
-            nColorMapView = bPaired ? anPairedView[nCode - 142] : nCode - 141;
-            ShowChannelCheckBoxes(1);
-            MapViewCommand(MAPVIEW_REDRAW_FIRST);
-            bMapUpdatesOn = 1;
-            if (hwndLog) SetFocus(hwndLog);
+    case 149: {
+        CommandFrame frame;
+        ChannelBoxCommand(nCode);
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 128:
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            ClearMenuMode();
+            StartEm38Mk2Calibration();
+        }
+        break;
+    case 129:
+        ClearMenuMode();
+        if (nInstrumentType == INSTRUMENT_EM38MK2) {
+            RemoveEm38Mk2Calibration();
+            for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
+            if (hwndLog) {
+                InvalidateRect(hwndLog, nullptr, TRUE);
+                UpdateWindow(hwndLog);
+            }
+            RedrawProfileForInstrument();
+            RefreshReadingWindows();
         }
         break;
     default:

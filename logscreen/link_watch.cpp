@@ -161,12 +161,12 @@ void ShowLostConnectionNotice(RECT rcBox)
         HGDIOBJ hOldFont = SelectObject(hdc, hFontBold);
         if (hbrRed) FillRect(hdc, &rcBox, hbrRed);
         static const wchar_t *const aszLines[3] = {L"Lost", L"Connection,", L"trying"};
-        for (int i = 0; i < 3; i++) {
-            SIZE sz = {0, 0};
-            int n = (int)wcslen(aszLines[i]);
-            GetTextExtentPoint32(hdc, aszLines[i], n, &sz);
-            TextOut(hdc, (rcBox.left + rcBox.right - sz.cx) / 2, rcBox.top + i * nLineHeight + 5, aszLines[i], n);
-        }
+        // Centred in the box; a line wider than the box takes the narrow face rather than leave it.
+        SetTextAlign(hdc, TA_CENTER | TA_TOP);
+        for (int i = 0; i < 3; i++)
+            TextOutWithin(hdc, (rcBox.left + rcBox.right) / 2, rcBox.top + i * nLineHeight + 5, aszLines[i],
+                          (int)wcslen(aszLines[i]), rcBox.left, rcBox.right);
+        SetTextAlign(hdc, TA_LEFT | TA_TOP);
         SelectObject(hdc, hFontNormal ? (HGDIOBJ)hFontNormal : hOldFont);
         if (hbrWhite) SelectObject(hdc, hbrWhite);
         if (hpenWhite) SelectObject(hdc, hpenWhite);

@@ -66,6 +66,8 @@ void ArrangeLogScreen();
 void ArrangeLogScreenTall();
 // Shows (1) or hides (0) the colour-map channel boxes and sets the chosen one.
 void ShowChannelCheckBoxes(int show);
+// Colour-map channel boxes of the instrument (0 for the EM38 and the Grad601).
+int ChannelBoxCount();
 
 // Status-panel boxes the handlers fill directly, and the side-panel geometry. Until the status panel is laid out
 // they are empty, so writes into them draw nothing.

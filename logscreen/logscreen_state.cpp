@@ -26,8 +26,8 @@ RECT rcStatusMarker, rcStatusVoltage, rcStatusCurrent, rcStatusMode, rcStatusSta
 RECT rcLx2Row1, rcLx2Row2, rcLx2Row3, rcLx2Row4, rcLx2Row5, rcLx2Row6;
 RECT rcTargetLampLeft, rcTargetLampMiddle, rcTargetLampRight;
 POINT aptLampOutline1[5], aptLampOutline2[5], aptLampOutline3[5];
-// The indicator area and the title-line boxes belong to the status panel's layout (status_layout.cpp).
-RECT rcModeLetterBox1, rcModeLetterBox2;
+RECT rcModeLetterBox1, rcModeLetterBox2, rcModeIndicatorArea;
+RECT rcMapChannelTitle, rcMapSizeText;
 int nTextMarginX = 10;
 int nSpeedBarWidth = 0, nSpeedBarHeight = 8;
 double dSpeedPixPerUnit = 0.0;

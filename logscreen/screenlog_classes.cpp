@@ -8,6 +8,7 @@
 #include "displays/grid.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/gps_position.h"
 
@@ -29,6 +30,10 @@ const MessageHandlerEntry aScreenLogHandlers[] = {
     {WM_GPS_POSITION, OnGpsPositionMsg},
     {WM_GPS_DOP, OnGpsDopMsg},
     {WM_EM61MK2_READING, OnInstrumentReadingMsg},
+    {WM_EM31MK2_READING, HandleEm31Mk2Reading},
+    {WM_EM38_READING, HandleEm38Reading},
+    {WM_EM34_READING, HandleEm34Reading},
+    {WM_EM38MK2_READING, HandleEm38Mk2Reading},
     {WM_TILT_SENTENCE, ProcessTiltSentence},
     // A failed write or flush of the data file ends recording.
     {WM_DATAFILE_ERROR, OnScreenLogDataFileError},

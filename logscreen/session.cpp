@@ -15,6 +15,7 @@
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
@@ -314,6 +315,7 @@ int StartLogging()
         return nRecordingState;
     }
     bStationConfirmOpen = 0;
+    bEm34Sep10Shown = bEm34Sep20Shown = bEm34Sep40Shown = 0;
     bWriteGpsWithReading = 0;
     bInstrumentLinkUp = 1;
     nSwathCellCount = 0;
@@ -390,6 +392,7 @@ int StartLogging()
     default:
         nFrameCount = 0;
         nFrameDecimation = 1;
+        if (nInstrumentType == INSTRUMENT_EM34) ShowEm34ReadingOfStation(1, nReadingInStation);
         break;
     }
 
@@ -414,6 +417,8 @@ int StartLogging()
 int PauseLogging()
 {
     nRecordingState = -1;
+    if (nInstrumentType == INSTRUMENT_EM34 && nSurveyModePrev == 2 && nEm34Configuration > 1)
+        ShowEm34ReadingOfStation(0, 0);
     RedrawLabels();
     DrawPauseHint(-1);
     bMapUpdatesOn = 0;

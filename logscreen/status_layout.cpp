@@ -11,11 +11,8 @@
 #include "map/map.h"
 #include "processing/gps_position.h"
 
-RECT rcActiveComponent, rcMapSizeText, rcCalibText, rcDipoleModeText, rcMapChannelTitle, rcNavigationLabel,
+RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel,
     rcGradientLabel, rcTopValue1, rcTopValue2;
-RECT arcTargetLampBox[3];
-POINT aptTargetLampOutline[3][5];
-RECT rcModeLetterLeft, rcModeLetterRight, rcModeIndicatorArea;
 RECT arcInversionBox[5];
 RECT rcDualEmCh1Values, rcDualEmCh2Values;
 RECT rcBatteryLabel, rcCurrentLabel;
@@ -375,12 +372,15 @@ void FiveCorners(const RECT &rc, POINT apt[5])
 
 void LayoutTargetLamps(Measure &m)
 {
+    // Outer boxes of the three lamps (left, middle, right); the fills lie one pixel inside.
+    RECT arcTargetLampBox[3];
+    POINT *aptTargetLampOutline[3] = {aptLampOutline1, aptLampOutline2, aptLampOutline3};
     for (int i = 0; i < 3; i++) {
         arcTargetLampBox[i] = RECT{0, 0, 0, 0};
-        for (POINT &pt : aptTargetLampOutline[i]) pt = POINT{0, 0};
+        for (int k = 0; k < 5; k++) aptTargetLampOutline[i][k] = POINT{0, 0};
     }
     rcTargetLampLeft = rcTargetLampMiddle = rcTargetLampRight = RECT{0, 0, 0, 0};
-    rcModeLetterLeft = rcModeLetterRight = rcModeIndicatorArea = RECT{0, 0, 0, 0};
+    rcModeLetterBox1 = rcModeLetterBox2 = rcModeIndicatorArea = RECT{0, 0, 0, 0};
     if (!IsLx2()) return;
     const int c = nMapWndX + nMapViewPixels / 2;
     if (nSensorsMinus1 == 1) {
@@ -400,9 +400,9 @@ void LayoutTargetLamps(Measure &m)
     const SIZE e = m.Of(hFontNormal, L"E");
     const RECT &rcFirst = arcTargetLampBox[0].right > arcTargetLampBox[0].left ? arcTargetLampBox[0] : arcTargetLampBox[1];
     const RECT &rcLast = arcTargetLampBox[2].right > arcTargetLampBox[2].left ? arcTargetLampBox[2] : arcTargetLampBox[1];
-    rcModeLetterLeft = RECT{rcFirst.left - 1 - (e.cx + 2), 1, rcFirst.left - 1, 1 + std::max(17, (int)e.cy)};
-    rcModeLetterRight = RECT{rcLast.right + 3, 1, rcLast.right + 3 + e.cx + 1, 1 + std::max(17, (int)e.cy)};
-    rcModeIndicatorArea = RECT{rcModeLetterLeft.left, 0, rcModeLetterRight.right, rcModeLetterLeft.bottom + 1};
+    rcModeLetterBox1 = RECT{rcFirst.left - 1 - (e.cx + 2), 1, rcFirst.left - 1, 1 + std::max(17, (int)e.cy)};
+    rcModeLetterBox2 = RECT{rcLast.right + 3, 1, rcLast.right + 3 + e.cx + 1, 1 + std::max(17, (int)e.cy)};
+    rcModeIndicatorArea = RECT{rcModeLetterBox1.left, 0, rcModeLetterBox2.right, rcModeLetterBox1.bottom + 1};
 }
 
 }  // namespace

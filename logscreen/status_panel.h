@@ -8,12 +8,10 @@
 // handlers write into the live boxes between paints; the station value, total readings and total time are
 // rcStatusStation, rcStatusCount and rcStatusTime, the marker rcStatusMarker, the GPS value boxes arcGpsBox.
 // ---------------------------------------------------------------------------------------------------------------
-extern RECT rcActiveComponent, rcMapSizeText, rcCalibText, rcDipoleModeText, rcMapChannelTitle, rcNavigationLabel,
+extern RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel,
     rcGradientLabel, rcTopValue1, rcTopValue2;
-// EM61-LX2 target lamps: the boxes, their five-point outlines, the two mode-letter boxes and the area of all.
-extern RECT arcTargetLampBox[3];
-extern POINT aptTargetLampOutline[3][5];
-extern RECT rcModeLetterLeft, rcModeLetterRight, rcModeIndicatorArea;
+// EM61-LX2 target lamps, their outlines and mode letters: rcTargetLamp*, aptLampOutline1-3, rcModeLetterBox1/2 and
+// rcModeIndicatorArea (logscreen.h).
 // EM38-4 inversion row: the "INV" box, three value boxes and the iteration box.
 extern RECT arcInversionBox[5];
 // CS-21 value halves of the numbers window (numbers-window coordinates).

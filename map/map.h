@@ -115,12 +115,27 @@ void DrawCrossHair(HDC hdc, int x, int y);
 void ShowPleaseWait();
 void ShowWaitingForGps();
 
+// Segments of the survey: the longest move between two fixes that is drawn as one segment (map units, from the
+// longest walk between two fixes, the swath edges and the set-back); 1 when a move of (dx, dy) map units is longer;
+// 1 when a footprint (left x, y, right x, y in map units) is wider than that or either end moved farther from the
+// previous footprint (pdOld, may be nullptr). The live map and the rebuild break the track and the swath there.
+double MapSegmentLimit();
+int MapMoveBreaks(double dx, double dy);
+int MapFootprintBreaks(const double *pdOld, const double *pdNew);
+
 // ---------------------------------------------------------------------------------------------------------------
 // Replot from the data file
 // ---------------------------------------------------------------------------------------------------------------
 // EM61-MK2: rebuilds the survey layer from the open data file (track or colour swath by nColorMapView); leaves
 // the file positioned at its end. The caller prepares the tiles and shows the view afterwards.
 void ReplotMapEm61Mk2();
+// EM31-MK2 (and EM34-3 outside the manual mode), EM38, EM38-MK2: the same from their stored readings; the colour
+// of a rebuilt reading is the colour its live handler gave it.
+void ReplotMapEm31();
+void ReplotMapEm38();
+void ReplotMapEm38Mk2();
+// EM34-3 in the manual mode: the station marks, one per coil separation, on the track only.
+void ReplotMapEm34();
 
 // Map size and scale kept at the start of a run, restored when a map review ends.
 extern int nMapSizeSaved;

@@ -167,14 +167,18 @@ void SpreadSwathCells(HDC hdc, const int *pnCells, int nCells, int bTwoSensors, 
 {
     if (!pnCells || nCells <= 0) return;
     if (nCells > SWATH_CELLS_PER_ROW) nCells = SWATH_CELLS_PER_ROW;
-    double dLeft = std::hypot((double)(nlx - olx), (double)(nly - oly));
-    double dRight = std::hypot((double)(nrx - orx), (double)(nry - ory));
-    int n = std::max((int)dLeft, (int)dRight);
+    const double dLx = (double)nlx - olx, dLy = (double)nly - oly, dRx = (double)nrx - orx, dRy = (double)nry - ory;
+    double dSteps = std::max(std::hypot(dLx, dLy), std::hypot(dRx, dRy));
+    // An edge longer than any segment between two fixes (a damaged footprint far away) is not spread over: the
+    // count is bounded before it becomes an int.
+    const double dMaxSteps = std::min(MapSegmentLimit() * dMapPixelsPerUnit + 4.0, 16777216.0);
+    if (!(dSteps <= dMaxSteps)) return;
+    int n = (int)dSteps;
     if (n <= 0) return;  // no movement: nothing to spread the cells over
     int nLastCell = nCells - 1;
     double c = (double)nLastCell / n;
-    double eLx = (double)(nlx - olx) / n, eLy = (double)(nly - oly) / n;
-    double eRx = (double)(nrx - orx) / n, eRy = (double)(nry - ory) / n;
+    double eLx = dLx / n, eLy = dLy / n;
+    double eRx = dRx / n, eRy = dRy / n;
     for (int i = 0; i < n; ++i) {
         int lx = (int)(olx + i * eLx), ly = (int)(oly + i * eLy);
         int rx = (int)(orx + i * eRx), ry = (int)(ory + i * eRy);

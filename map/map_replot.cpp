@@ -10,21 +10,14 @@
 #include "map/map.h"
 #include "map/map_replot.h"
 #include "map/pens.h"
+#include "core/logging_command.h"
+#include "processing/conductivity_decode.h"
 #include "processing/em61mk2_decode.h"
 
 namespace {
 
 const int HEADER_SKIP_RECORDS = 300;
 const DWORD BUSY_STEP_MS = 750;
-
-// The number of a map-point record, characters 2..15.
-double MapPointValue(const char *szRecord)
-{
-    char szNumber[15];
-    memcpy(szNumber, szRecord + 2, 14);
-    szNumber[14] = 0;
-    return TextToDouble(szNumber);
-}
 
 // EM61 zero offsets of an 'O' record, characters 1..9.
 double OffsetValue(const char *szRecord)
@@ -122,8 +115,14 @@ void ReplotFromDataFile(const ReplotMember &member)
     int anCells[SWATH_CELLS_PER_ROW];
     int nCells = 0;
     bool bCollect = false;
-    double adSet[4] = {0, 0, 0, 0};
+    // The set being read (four coordinates, a bit for each read whole) and the previous edge (none after a break).
+    double adSet[4] = {0, 0, 0, 0}, adPrevEdge[4] = {0, 0, 0, 0};
+    int nSetItems = 0;
+    bool bPrevEdge = false;
     int anPrevEdge[4] = {0, 0, 0, 0}, anEdge[4];
+
+    // Station marks are drawn only on the track; with a colour view such a rebuild draws nothing.
+    if (member.pfnPlotSet && bColour) bEnd = true;
 
     while (!bEnd && hdcMem) {
         if (!NextScanRecord(pScan, szRecord)) break;
@@ -140,19 +139,34 @@ void ReplotFromDataFile(const ReplotMember &member)
                 nCells = 0;
                 continue;
             }
-            if (chLetter < 'a' || chLetter > 'h') continue;
+            if (chLetter < 'a' || chLetter > (member.pfnPlotSet ? 'l' : 'h')) continue;
             int nItem = (chLetter - 'a') % 4;
-            adSet[nItem] = MapPointValue(szRecord);
+            if (nItem == 0) nSetItems = 0;
+            if (ReadMapPointValue(szRecord, &adSet[nItem])) nSetItems |= 1 << nItem;
             if (nItem != 3) continue;
+            // A set with a damaged record, or a footprint wider than any can be, breaks the track and the swath.
+            if (nSetItems != 0xF || MapFootprintBreaks(nullptr, adSet)) {
+                bPrevEdge = false;
+                nCells = 0;
+                continue;
+            }
             WorldToMapPixels(&anEdge[0], &anEdge[1], &anEdge[2], &anEdge[3], adSet[0], adSet[1], adSet[2], adSet[3]);
-            if (!bColour) {
+            if (member.pfnPlotSet) {
+                member.pfnPlotSet(hdcMem, (chLetter - 'a') / 4, anEdge);
+            } else if (!bColour) {
                 PlotTrackPoint(hdcMem, anEdge[0], anEdge[1], anEdge[2], anEdge[3]);
             } else if (chLetter == 'h') {
-                SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1], anEdge[2], anEdge[3],
-                                 anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
+                // Nothing is filled across a jump farther than any walk between two fixes.
+                if (bPrevEdge && !MapFootprintBreaks(adPrevEdge, adSet))
+                    SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1],
+                                     anEdge[2], anEdge[3], anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
                 nCells = 0;
             }
-            for (int i = 0; i < 4; ++i) anPrevEdge[i] = anEdge[i];
+            for (int i = 0; i < 4; ++i) {
+                anPrevEdge[i] = anEdge[i];
+                adPrevEdge[i] = adSet[i];
+            }
+            bPrevEdge = true;
             continue;
         }
         if (!bColour) continue;
@@ -161,14 +175,14 @@ void ReplotFromDataFile(const ReplotMember &member)
             if (nExtra < 0) break;
             if (nExtra > 0) continue;
         }
-        if (EndsReadingRun(szRecord)) {
-            bCollect = false;
+        // Reading kinds first: an EM38-MK2 reading may begin with a lower-case 't', like an appended header.
+        if (c != 0 && strchr(member.szReadingKinds, c)) {
+            int nCell = 0;
+            if (bCollect && member.pfnReadingCell(szRecord, &nCell) && nCells < SWATH_CELLS_PER_ROW)
+                anCells[nCells++] = nCell;
             continue;
         }
-        if (bCollect && strchr(member.szReadingKinds, c) && c != 0) {
-            int nCell = 0;
-            if (member.pfnReadingCell(szRecord, &nCell) && nCells < SWATH_CELLS_PER_ROW) anCells[nCells++] = nCell;
-        }
+        if (EndsReadingRun(szRecord)) bCollect = false;
     }
 
     dColorStep = dSavedColorStep;
@@ -182,6 +196,121 @@ void ReplotMapEm61Mk2()
 {
     for (double &d : adEm61Offset) d = 0.0;
     dEm61LastValue = 0.0;
-    static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT", 0, 1};
+    static const ReplotMember member = {Em61ExtraRecords, Em61ReadingCell, "DEFMNPQT", 0, 1, nullptr};
+    ReplotFromDataFile(member);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Conductivity meters
+// ---------------------------------------------------------------------------------------------------------------
+namespace {
+
+// The colour cell of the last reading that gave one (reused for views without a value).
+int nConductivityLastCell;
+
+// A stored text reading decoded again; false when it gives no valid channel (nothing mapped from it).
+bool DecodeStoredText(const char *szRecord, double *pV1, double *pV2, int *pModeIndex)
+{
+    char szFrame[14];
+    memcpy(szFrame, szRecord, 13);
+    szFrame[13] = 0;
+    double ad[8];
+    int ab[8];
+    char chDipole, chMarker;
+    short nRange;
+    *pModeIndex = 0;
+    return DecodeEmRecordBuffer(szFrame, ab, ad, pV1, pV2, &chDipole, &nRange, &chMarker, pModeIndex) >= 0;
+}
+
+int Em31ReadingCell(const char *szRecord, int *pnCell)
+{
+    double v1, v2;
+    int nMode;
+    if (!DecodeStoredText(szRecord, &v1, &v2, &nMode)) return 0;
+    if (nColorMapView == 1) nConductivityLastCell = ColorScaleIndex(v1, dScale1Min);
+    else if (nColorMapView == 2) nConductivityLastCell = ColorScaleIndex(v2, dScale2Min);
+    *pnCell = nConductivityLastCell;
+    return 1;
+}
+
+// As the live handler: a reading of the chosen component and dipole is coloured, any other is white (50).
+int Em38ReadingCell(const char *szRecord, int *pnCell)
+{
+    double v1, v2;
+    int nMode;
+    if (!DecodeStoredText(szRecord, &v1, &v2, &nMode)) return 0;
+    *pnCell = nMode == nModeCode ? ColorScaleIndex(v1, dScale1Min) : 50;
+    return 1;
+}
+
+// EM38-MK2 offsets O1..O6 (p, r, q vertical, s vertical, q horizontal, s horizontal) of the records read so far.
+double adEm38Mk2Offset[6];
+
+int Em38Mk2ExtraRecords(DataFileScan *, char *szRecord)
+{
+    if (szRecord[0] != 'O' || szRecord[1] < '1' || szRecord[1] > '6') return 0;
+    char szNumber[12];
+    memcpy(szNumber, szRecord + 2, 10);
+    szNumber[10] = 0;
+    adEm38Mk2Offset[szRecord[1] - '1'] = TextToDouble(szNumber);
+    return 1;
+}
+
+int Em38Mk2ReadingCell(const char *szRecord, int *pnCell)
+{
+    double ad[8], p, q, r, s;
+    int ab[8];
+    char chDipole, chMarker;
+    const double *o = adEm38Mk2Offset;
+    DecodeEm38Mk2RecordBuffer(szRecord, ab, ad, &p, &q, &r, &s, &chDipole, &chMarker, o[0], o[1], o[2], o[3], o[4],
+                              o[5]);
+    switch (nColorMapView) {
+    case 2: *pnCell = ColorScaleIndex(q, dScale2Min); break;
+    case 3: *pnCell = ColorScaleIndex(r, dScale1Min); break;
+    case 4: *pnCell = ColorScaleIndex(s, dScale2Min); break;
+    default: *pnCell = ColorScaleIndex(p, dScale1Min); break;  // view 1, and as the live handler for the others
+    }
+    return 1;
+}
+
+// EM34-3 stations: one mark per coil separation (10 m blue, 20 m red, 40 m dark green) by the plot style.
+void PlotStationSet(HDC hdc, int nSet, const int anEdge[4])
+{
+    HPEN ahPen[3] = {hpenBlue, hpenRed, hpenDarkGreen};
+    HPEN ahPen2[3] = {hpenBlue2, hpenRed2, hpenDarkGreen2};
+    HBRUSH ahBrush[3] = {hbrBlue, hbrRed, hbrDarkGreen};
+    if (nSet < 0 || nSet > 2) return;
+    if (nCursorSize == 4) PlotTrackSegmentStyled(hdc, anEdge[0], anEdge[1], anEdge[2], anEdge[3], ahPen[nSet]);
+    else if (nCursorSize == 5) PlotTrackSegmentStyled(hdc, anEdge[0], anEdge[1], anEdge[2], anEdge[3], ahPen2[nSet]);
+    else PlotMidpointDot(hdc, anEdge[0], anEdge[1], anEdge[2], anEdge[3], ahPen[nSet], ahBrush[nSet]);
+}
+
+}  // namespace
+
+void ReplotMapEm31()
+{
+    nConductivityLastCell = 0;
+    const ReplotMember member = {nullptr, Em31ReadingCell, "DEFMNPQT", 0, nColorMapView == 2 ? 2 : 1, nullptr};
+    ReplotFromDataFile(member);
+}
+
+void ReplotMapEm38()
+{
+    // The class width of the live cells: scale 2 for view 2, else scale 1.
+    const ReplotMember member = {nullptr, Em38ReadingCell, "DEFMNPQT", 0, nColorMapView == 2 ? 2 : 1, nullptr};
+    ReplotFromDataFile(member);
+}
+
+void ReplotMapEm34()
+{
+    const ReplotMember member = {nullptr, nullptr, "", 0, 1, PlotStationSet};
+    ReplotFromDataFile(member);
+}
+
+void ReplotMapEm38Mk2()
+{
+    for (double &d : adEm38Mk2Offset) d = 0.0;
+    const ReplotMember member = {Em38Mk2ExtraRecords, Em38Mk2ReadingCell, "23456Tt", 0,
+                                 nColorMapView == 2 || nColorMapView == 4 ? 2 : 1, nullptr};
     ReplotFromDataFile(member);
 }

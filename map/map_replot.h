@@ -18,6 +18,9 @@ struct ReplotMember {
     int bTwoSensors;
     // Reading scale (1 or 2) whose range gives the colour class width.
     int nColorStepScale;
+    // Station mode: every set of four map-point records (sets 0..2: 'a'..'d', 'e'..'h', 'i'..'l') is drawn by
+    // this routine on the track, and nothing is drawn with a colour view. Null for the swath members.
+    void (*pfnPlotSet)(HDC hdc, int nSet, const int anEdge[4]);
 };
 
 // Rewinds the open data file, skips its header up to the logging start (keeping the member's extra records on the

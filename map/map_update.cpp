@@ -16,11 +16,47 @@ int nGpsOffsetSign = 0;
 int nTrackPointCount = 0;
 int bMapSegmentPending = 1;
 
+// The longest walk between two fixes that is drawn as one segment: 50 m. Receivers send 1 to 20 fixes a second and
+// the fastest of these surveys (a towed cart at 5 m/s) moves at most 5 m between fixes at 1 fix a second, so 50 m
+// passes ten such steps (a dropout of 10 s at that speed, half a minute on foot) and refuses a jump of a bad fix.
+static const double MAX_FIX_WALK_METRES = 50.0;
+
+// Finite and not negative, else 0: a damaged setting adds nothing to the limit.
+static double LimitTerm(double d)
+{
+    d = std::fabs(d);
+    return std::isfinite(d) ? d : 0.0;
+}
+
+double MapSegmentLimit()
+{
+    double dMetresPerUnit = nMapUnits == 1 ? 0.3048 : (nMapUnits == 2 ? 0.304800609601219 : 1.0);
+    // Between two fixes an end of the footprint moves by the walk, and by twice its distance from the sample
+    // point and twice the set-back when the carrier turns round.
+    return MAX_FIX_WALK_METRES / dMetresPerUnit +
+           2.0 * (LimitTerm(dGpsOffsetY) + LimitTerm(dSwathLeft) + LimitTerm(dSwathRight));
+}
+
+int MapMoveBreaks(double dx, double dy)
+{
+    double d = std::hypot(dx, dy);
+    return d <= MapSegmentLimit() ? 0 : 1;  // a distance that is no number breaks too
+}
+
+int MapFootprintBreaks(const double *pdOld, const double *pdNew)
+{
+    if (MapMoveBreaks(pdNew[2] - pdNew[0], pdNew[3] - pdNew[1])) return 1;  // wider than any footprint
+    if (!pdOld) return 0;
+    return MapMoveBreaks(pdNew[0] - pdOld[0], pdNew[1] - pdOld[1]) || MapMoveBreaks(pdNew[2] - pdOld[2], pdNew[3] - pdOld[3]);
+}
+
 namespace {
 
-// Previous drawn position (map units), its footprint (map pixels: left x, y, right x, y) and the tilt snapshot.
+// Previous drawn position (map units), its footprint (map pixels and, as the records hold it, map units: left x,
+// y, right x, y) and the tilt snapshot.
 double dPrevPosX = 0.0, dPrevPosY = 0.0;
 int anPrevFoot[4] = {0, 0, 0, 0};
+double adPrevFoot[4] = {0, 0, 0, 0};
 double dPrevRoll = 0.0, dPrevPitch = 0.0;
 
 // Path history of the path-following set-back.
@@ -79,17 +115,32 @@ void DrawFootprints(HDC hdcMem, const int *anNew, int bFirstPair)
         PlotTrackSegment(hdcMem, anNew[0], anNew[1], anNew[2], anNew[3]);
 }
 
-// Pixels of a footprint as the map-point records hold it (three decimals), so that a rebuild from the file puts
-// every end on the same pixel.
-void FootprintToPixels(const double *pdEnds, int *anPix)
+// A footprint as the map-point records hold it (three decimals), so that a rebuild from the file takes the same
+// decisions and puts every end on the same pixel.
+void StoredFootprint(double *pdEnds)
 {
-    double adStored[4];
     for (int i = 0; i < 4; ++i) {
         char szText[40];
-        snprintf(szText, sizeof szText, "%.3f", pdEnds[i]);
-        adStored[i] = TextToDouble(szText);
+        int n = snprintf(szText, sizeof szText, "%.3f", pdEnds[i]);
+        pdEnds[i] = n > 0 && n < (int)sizeof szText ? TextToDouble(szText) : 0.0;
     }
-    WorldToMapPixels(&anPix[0], &anPix[1], &anPix[2], &anPix[3], adStored[0], adStored[1], adStored[2], adStored[3]);
+}
+
+void FootprintToPixels(const double *pdStored, int *anPix)
+{
+    WorldToMapPixels(&anPix[0], &anPix[1], &anPix[2], &anPix[3], pdStored[0], pdStored[1], pdStored[2], pdStored[3]);
+}
+
+// A new segment starts at the position (the first one after logging started, or one after a break): the segment
+// start record, nothing drawn.
+void StartSegmentStraight(double x, double y, double r, double p)
+{
+    dPrevPosX = x;
+    dPrevPosY = y;
+    dPrevRoll = r;
+    dPrevPitch = p;
+    WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
+    nMapTrackState = 1;
 }
 
 // Straight set-back: the footprints of the previous and the new position, across the direction of travel.
@@ -97,12 +148,7 @@ void FootprintStepStraight(HDC hdcMem, double x, double y)
 {
     double r = dTiltCorrectionRoll, p = dTiltCorrectionPitch;
     if (nMapTrackState == 0) {
-        dPrevPosX = x;
-        dPrevPosY = y;
-        dPrevRoll = r;
-        dPrevPitch = p;
-        WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
-        nMapTrackState = 1;
+        StartSegmentStraight(x, y, r, p);
         return;
     }
     double L = std::hypot(x - dPrevPosX, y - dPrevPosY);
@@ -112,7 +158,14 @@ void FootprintStepStraight(HDC hdcMem, double x, double y)
     double adNew[4], adOld[4];
     FootprintEnds(x - dBack * ux, y - dBack * uy, ux, uy, dSwathLeft + r, dSwathRight - r, adNew);
     FootprintEnds(dPrevPosX - dBack * ux, dPrevPosY - dBack * uy, ux, uy, dSwathLeft + r, dSwathRight - r, adOld);
+    StoredFootprint(adNew);
+    StoredFootprint(adOld);
     int bFirstPair = nMapTrackState == 1;
+    if (MapFootprintBreaks(bFirstPair ? adOld : adPrevFoot, adNew)) {
+        // Farther than any walk between two fixes: nothing is drawn across the gap.
+        StartSegmentStraight(x, y, r, p);
+        return;
+    }
     if (bFirstPair) WriteMarkerRecords('{', 1, adOld[0], adOld[1], adOld[2], adOld[3]);
     WriteMarkerRecords('{', 2, adNew[0], adNew[1], adNew[2], adNew[3]);
     nMapTrackState = bFirstPair ? 2 : 3;
@@ -122,9 +175,28 @@ void FootprintStepStraight(HDC hdcMem, double x, double y)
     DrawFootprints(hdcMem, anNew, bFirstPair);
     dPrevPosX = x;
     dPrevPosY = y;
-    for (int i = 0; i < 4; ++i) anPrevFoot[i] = anNew[i];
+    for (int i = 0; i < 4; ++i) {
+        anPrevFoot[i] = anNew[i];
+        adPrevFoot[i] = adNew[i];
+    }
     dPrevRoll = r;
     dPrevPitch = p;
+}
+
+// The path history starts at the position: entry 0, the segment start record, nothing drawn.
+void StartSegmentPath(double x, double y, double r, double p)
+{
+    adTrackX[0] = x;
+    adTrackY[0] = y;
+    adTrackDist[0] = 0.0;
+    adTrackRoll[0] = r;
+    adTrackPitch[0] = p;
+    nTrackPointCount = 1;
+    dTrackTotal = 0.0;
+    dPrevRoll = r;
+    dPrevPitch = p;
+    WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
+    nMapTrackState = 1;
 }
 
 // Path-following set-back: the sensors follow the antenna's path dGpsOffsetY behind it.
@@ -132,17 +204,7 @@ void FootprintStepPath(HDC hdcMem, double x, double y)
 {
     double r = dTiltCorrectionRoll, p = dTiltCorrectionPitch;
     if (nTrackPointCount == 0) {
-        adTrackX[0] = x;
-        adTrackY[0] = y;
-        adTrackDist[0] = 0.0;
-        adTrackRoll[0] = r;
-        adTrackPitch[0] = p;
-        nTrackPointCount = 1;
-        dTrackTotal = 0.0;
-        dPrevRoll = r;
-        dPrevPitch = p;
-        WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
-        nMapTrackState = 1;
+        StartSegmentPath(x, y, r, p);
         return;
     }
     int k = nTrackPointCount - 1;
@@ -165,6 +227,12 @@ void FootprintStepPath(HDC hdcMem, double x, double y)
         double adNew[4], adOld[4];
         FootprintEnds(px - dGpsOffsetY * ux, py - dGpsOffsetY * uy, ux, uy, dSwathLeft, dSwathRight, adNew);
         FootprintEnds(qx - dGpsOffsetY * ux, qy - dGpsOffsetY * uy, ux, uy, dSwathLeft, dSwathRight, adOld);
+        StoredFootprint(adNew);
+        StoredFootprint(adOld);
+        if (MapFootprintBreaks(adOld, adNew)) {
+            StartSegmentPath(x, y, r, p);
+            return;
+        }
         WriteMarkerRecords('{', 1, adOld[0], adOld[1], adOld[2], adOld[3]);
         WriteMarkerRecords('{', 2, adNew[0], adNew[1], adNew[2], adNew[3]);
         nMapTrackState = 2;
@@ -172,7 +240,10 @@ void FootprintStepPath(HDC hdcMem, double x, double y)
         FootprintToPixels(adNew, anNew);
         FootprintToPixels(adOld, anPrevFoot);
         DrawFootprints(hdcMem, anNew, 1);
-        for (int i = 0; i < 4; ++i) anPrevFoot[i] = anNew[i];
+        for (int i = 0; i < 4; ++i) {
+            anPrevFoot[i] = anNew[i];
+            adPrevFoot[i] = adNew[i];
+        }
     } else {
         if (nTrackPointCount > TRACK_TRIM_AFTER) MoveTrackToFront(TRACK_KEEP_FROM);
         double sx, sy, dx, dy;
@@ -202,11 +273,19 @@ void FootprintStepPath(HDC hdcMem, double x, double y)
         }
         double adNew[4];
         FootprintEnds(sx, sy, dx, dy, dSwathLeft, dSwathRight, adNew);
+        StoredFootprint(adNew);
+        if (MapFootprintBreaks(adPrevFoot, adNew)) {
+            StartSegmentPath(x, y, r, p);
+            return;
+        }
         WriteMarkerRecords('{', 2, adNew[0], adNew[1], adNew[2], adNew[3]);
         int anNew[4];
         FootprintToPixels(adNew, anNew);
         DrawFootprints(hdcMem, anNew, 0);
-        for (int i = 0; i < 4; ++i) anPrevFoot[i] = anNew[i];
+        for (int i = 0; i < 4; ++i) {
+            anPrevFoot[i] = anNew[i];
+            adPrevFoot[i] = adNew[i];
+        }
         nMapTrackState = 3;
         if (m > TRACK_KEEP_FROM) MoveTrackToFront(m - 1);
     }
@@ -282,6 +361,11 @@ void UpdateMapDisplay(HWND hwndMapWindow, int nRecState, double dNorthing, doubl
     int col, row, ox, oy;
     MapPixelToTile(px, py, &col, &row, &ox, &oy);
     int nOldCol = nViewTileCol, nOldRow = nViewTileRow;
+    // A jump farther than any walk between two fixes places the view around the new position as a re-centring
+    // does, instead of scrolling by the whole jump.
+    double dPixelsPerUnit = dMapPixelsPerUnit > 0.0 ? dMapPixelsPerUnit : 1.0;
+    if (MapMoveBreaks(((double)px - nLastPosPixelX) / dPixelsPerUnit, ((double)py - nLastPosPixelY) / dPixelsPerUnit))
+        bRecentreMap = 1;
     if (bRecentreMap) {
         nViewLeft = px - nCursorWndX;
         nViewRight = nViewLeft + nTileWidth;

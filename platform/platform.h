@@ -703,6 +703,8 @@ void PlatformSetTickSource(std::function<DWORD()> source);
 struct ShownDialog { std::wstring templateName; std::wstring caption; std::wstring text; };
 std::vector<ShownDialog> PlatformShownDialogs();
 void PlatformClearShownDialogs();
+// Window objects allocated and not yet freed (live windows and destroyed ones not yet freed).
+long PlatformWindowObjectCount();
 // Scripted answers: when a dialog whose template name or caption equals `key` opens, the handler is called after
 // WM_INITDIALOG inside the dialog's loop; it may set controls and press a button (PlatformPressDialogButton).
 // Without a matching script a dialog waits for real input. Scripts are used once each in the order added, unless
@@ -714,6 +716,31 @@ void PlatformClearDialogScripts();
 // Presses a button as a user would (the dialog or parent receives WM_COMMAND with BN_CLICKED).
 void PlatformPressDialogButton(HWND dialog, int id);
 void PlatformClickButton(HWND button);
+// A user's hand on a dialog's controls (each sends the notifications a real control sends to the dialog):
+// types the text into an edit as keystrokes after selecting what it holds (EN_CHANGE per change);
+void PlatformTypeIntoEdit(HWND dialog, int id, const std::wstring &text);
+// picks item `index` of a combo or list box (CBN_SELCHANGE / LBN_SELCHANGE when the selection changes);
+void PlatformPickListItem(HWND dialog, int id, int index);
+// ticks or clears a check box or chooses a radio button by clicking it when its state differs (BN_CLICKED).
+void PlatformSetDialogCheck(HWND dialog, int id, bool checked);
+// What a control shows: the text of an edit, a static or a button, the chosen item of a combo or list box.
+std::wstring PlatformDialogItemText(HWND dialog, int id);
+// Items of a combo or list box, in order.
+std::vector<std::wstring> PlatformListItems(HWND dialog, int id);
+// The child controls of a window or dialog as the user sees them: rectangle in the parent's client area, text
+// shown, kind ("BUTTON", "CHECKBOX", "RADIOBUTTON", "GROUPBOX", "STATIC", "EDIT", "COMBOBOX", "LISTBOX", "OWNERDRAW",
+// "WINDOW"), visibility, enabled state, and whether the label fits the control in the face it is drawn in.
+struct ControlView {
+    HWND hwnd;
+    int id;
+    std::string kind;
+    std::wstring text;
+    RECT rect;
+    bool visible, enabled, labelFits;
+};
+std::vector<ControlView> PlatformChildControls(HWND parent);
+// Every dialog template registered so far, in name order.
+std::vector<const DialogTemplate *> PlatformDialogTemplates();
 // File choosers: the next chooser returns this drive path (empty: cancel).
 void PlatformScriptFileChooser(const std::wstring &drivePath);
 // The next popup menu returns this id to its owner without being shown (0: dismissed; a grayed or unknown id

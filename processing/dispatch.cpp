@@ -16,6 +16,12 @@ void RedrawProfileForInstrument()
     case INSTRUMENT_EM61MK2:
         if (hwndCurve1) RedrawProfileFromFile(hwndCurve1);
         break;
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM34:
+    case INSTRUMENT_EM38MK2:
+        if (hwndCurve1) RedrawProfileFromDataFile(hwndCurve1);
+        break;
     default:
         // The other instruments' redraws come with their decoders.
         break;
@@ -41,5 +47,7 @@ void UpdateInstrumentModeFlags()
         else if (nComponent == 0 && nDipoleMode == 2) nEm34Configuration = 4;
     } else if (t == INSTRUMENT_EM34) {
         nEm34Configuration = nDipoleMode + 1;
+        if (nEm34Configuration < 1) nEm34Configuration = 1;
+        if (nEm34Configuration > 6) nEm34Configuration = 6;  // one dialog row per reading
     }
 }

@@ -2,6 +2,7 @@
 #include "processing/dispatch.h"
 
 #include "core/core.h"
+#include "core/settings.h"
 #include "map/map.h"
 
 void RebuildMapForInstrument()
@@ -9,6 +10,19 @@ void RebuildMapForInstrument()
     switch (nInstrumentType) {
     case INSTRUMENT_EM61MK2:
         ReplotMapEm61Mk2();
+        break;
+    case INSTRUMENT_EM31MK2:
+        ReplotMapEm31();
+        break;
+    case INSTRUMENT_EM34:
+        if (nSurveyModePrev == 2) ReplotMapEm34();
+        else ReplotMapEm31();
+        break;
+    case INSTRUMENT_EM38:
+        ReplotMapEm38();
+        break;
+    case INSTRUMENT_EM38MK2:
+        ReplotMapEm38Mk2();
         break;
     default:
         // The other instruments' replots come with their decoders.

@@ -50,7 +50,8 @@ void GiveDc(const WindowDc &w)
     if (w.hdc) ReleaseDC(w.hwnd, w.hdc);
 }
 
-// Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
+}  // namespace
+
 void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText)
 {
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
@@ -60,6 +61,8 @@ void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText)
     RECT r = rc;
     DrawText(hdc, szText, -1, &r, DT_LEFT | DT_SINGLELINE);
 }
+
+namespace {
 
 void EnableProcedureButtons()
 {
@@ -154,6 +157,8 @@ void WriteReadingRecord(char *pRecord, DWORD dwTick)
     WriteDataRecord(pRecord);
 }
 
+}  // namespace
+
 void ShowRecordingStatus(HDC hdc)
 {
     wchar_t sz[32];
@@ -165,6 +170,8 @@ void ShowRecordingStatus(HDC hdc)
     swprintf(sz, 32, L"%02d:%02d:%02d", anTotalElapsedHms[0], anTotalElapsedHms[1], anTotalElapsedHms[2]);
     WriteStatusBox(hdc, rcStatusTime, hFontNormal, sz);
 }
+
+namespace {
 
 void RunNormalStep(char *pRecord, DWORD dwTick)
 {

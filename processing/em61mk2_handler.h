@@ -36,3 +36,11 @@ int AccumulateReferenceReadings(double dCh1, double dCh2, double dCh3, double dC
 
 // Elapsed recording time at tick dwNow into dwElapsedTotalMs and anTotalElapsedHms.
 void UpdateElapsedTime(DWORD dwNow);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Status panel steps every reading handler shares
+// ---------------------------------------------------------------------------------------------------------------
+// Clears a status box with the button face and writes the text clipped to it; an empty box draws nothing.
+void WriteStatusBox(HDC hdc, const RECT &rc, HFONT hFont, const wchar_t *szText);
+// A recorded reading: the station "%-11.2f" (bold), the total readings "%-7d" and the elapsed time "%02d:%02d:%02d".
+void ShowRecordingStatus(HDC hdc);

@@ -14,4 +14,6 @@ void RegisterResources()
     RegisterMessageDialogTemplates();
     RegisterLogScreenMenus();
     RegisterGpsMessageDialogTemplates();
+    RegisterSurveyLineDialogTemplates();
+    RegisterStationDialogTemplates();
 }

@@ -8,6 +8,8 @@ void RegisterResources();
 
 // One registration function per resource file (see resources/README.md).
 void RegisterMessageDialogTemplates();  // dialogs_message.cpp: MESSAGEOK, MESSAGEOKCANCEL, MESSAGEYESNO
+void RegisterSurveyLineDialogTemplates();  // dialogs_survey_line.cpp: GETNEWLINE, NEWSTATION, COMMENT
+void RegisterStationDialogTemplates();  // dialogs_station.cpp: CONFIRMSTATION
 
 // Control ids of the message dialogs: the message text and the hidden line above it.
 enum { IDC_MESSAGE_TEXT = 550, IDC_MESSAGE_HIDDEN = 551 };

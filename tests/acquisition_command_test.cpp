@@ -109,6 +109,38 @@ TEST_F(InstrumentCommand, ConfirmationsAndTheRecordedReply)
     }
 }
 
+// A re-arm during line noise: only the confirmation of the mode chosen at the start confirms; stray "O", 0x00, "K"
+// (or the other confirmation) is a failed try and never changes the decoding mode.
+TEST_F(InstrumentCommand, ReArmKeepsTheDecodingModeOfTheRun)
+{
+    struct Case {
+        int chosen;
+        std::vector<std::string> answers;  // by transmission; the last one repeats
+        int result;
+        const char *sent;
+    } cases[] = {
+        {0, {"OV"}, 1, "HX"},
+        {1, {"OK"}, 1, "HX"},
+        {0, {std::string("O\0K", 3), "OV"}, 1, "HXHX"},
+        {0, {std::string("O\0K", 3)}, 0, "HXHXHX"},
+        {1, {"OV"}, 0, "HXHXHX"},
+        {-1, {"OK"}, 1, "HX"},  // no mode chosen yet: the answer chooses it
+    };
+    for (const Case &c : cases) {
+        nInstrumentCmdReply = c.chosen;
+        std::atomic<int> transmissions{0};
+        DeviceSide device(m_, [&](const std::string &got) {
+            if (got != "HX") return std::string();
+            size_t n = (size_t)transmissions++;
+            return c.answers[n < c.answers.size() ? n : c.answers.size() - 1];
+        });
+        EXPECT_EQ(SendInstrumentReArm('H', 'X'), c.result) << c.chosen << " " << c.sent;
+        EXPECT_EQ(nInstrumentCmdReply, c.chosen < 0 ? 1 : c.chosen) << c.chosen << " " << c.sent;
+        PlatformPump(50);
+        EXPECT_EQ(device.received(), c.sent) << c.chosen;
+    }
+}
+
 TEST_F(InstrumentCommand, SilentInstrumentGetsThreeTransmissionsAndKeepsTheReply)
 {
     nInstrumentCmdReply = 1;

@@ -119,6 +119,43 @@ TEST_F(DataFileAppendTest, MatchingFileIsAppendedAndCounted)
     EXPECT_EQ(after[after.size() - 27], '*');
 }
 
+// A damaged map-point record counts for nothing: it neither widens the extent nor counts as a position, the way
+// the rebuild leaves it out (an exponent beyond the field once passed here as 500001 and was rebuilt as 5.0e13).
+TEST_F(DataFileAppendTest, DamagedMapPointRecordsAreLeftOutOfTheExtentAndTheCount)
+{
+    struct Case {
+        const char *record;
+        int count;
+        double maxX;
+    };
+    const Case cases[] = {
+        {"{g    500012.000", 2, 500012.0},     // whole: the second set counts
+        {"{g50001200000000e-5", 1, 500011.0},  // characters beyond the field's width
+        {"{g    500012.000  9", 1, 500011.0},
+        {"{g   500012.0x00", 1, 500011.0},
+        {"{g   5000.12.000", 1, 500011.0},
+        {"{g              ", 1, 500011.0},
+    };
+    for (const Case &c : cases) {
+        FileParts f;
+        f.data.push_back("{e    500010.000");
+        f.data.push_back("{f   5400010.000");
+        f.data.push_back(c.record);
+        // The set's last record damaged the same way when the third one is, so that the set does not count.
+        std::string last = "{h   5400011.000";
+        if (c.count == 1) last = std::string("{h") + std::string(c.record).substr(2);
+        f.data.push_back(last);
+        WriteFileBytes(DataPath("damaged.T61"), f.Bytes());
+        PlatformClearDialogScripts();
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        EXPECT_EQ(AppendTo("damaged.T61"), DATAFILE_APPENDED) << c.record;
+        EXPECT_EQ(nGpsPositionCount.load(), c.count) << c.record;
+        EXPECT_DOUBLE_EQ(dExtentMaxX, c.maxX) << c.record;
+        EXPECT_DOUBLE_EQ(dExtentMaxY, 5400011.0) << c.record;
+        CloseDataFile();
+    }
+}
+
 struct Mismatch {
     const char *name;
     void (*change)(FileParts &);  // the file's side

@@ -350,3 +350,58 @@ TEST(MapPixelToTileTest, EdgesOfTheOriginTiles)
 }
 
 }  // namespace
+
+namespace {
+
+// The one reader of a map-point record's coordinate: the number in characters 2..15 and nothing after it.
+TEST(MapPointValueTest, FieldReadOnlyWhenNothingStandsBeyondIt)
+{
+    struct Case {
+        std::string record;  // the text of the record, blank-filled to its length
+        int length;
+        int valid;
+        double value;
+    };
+    const Case cases[] = {
+        {"{e    500001.000", 27, 1, 500001.0},
+        {"{h  -4999999.500", 27, 1, -4999999.5},
+        {"{a      +12.5", 27, 1, 12.5},
+        {"{a   12.5", 47, 1, 12.5},                 // blanks after the number inside the field
+        {"{c    500001.000", 65, 1, 500001.0},
+        {"{e50000100000000e-8", 27, 0, 0.0},      // an exponent beyond the field's width
+        {"{e50000100000000", 27, 1, 50000100000000.0},
+        {"{e    500001.000 7", 27, 0, 0.0},       // anything after the field
+        {"{e    500001.000", 16, 0, 0.0},         // a record too short for the field
+        {"{e    500001.000", 17, 1, 500001.0},    // just long enough
+        {"{e   500001.0x00", 27, 0, 0.0},
+        {"{e   5000.01.000", 27, 0, 0.0},         // two points
+        {"{e              ", 27, 0, 0.0},         // no digits
+        {"{e             .", 27, 0, 0.0},
+        {"{e              -", 27, 0, 0.0},
+        {"{e          1e10", 27, 0, 0.0},
+        {"{e           nan", 27, 0, 0.0},
+        {"{e           inf", 27, 0, 0.0},
+        {"{e   - 500001.00", 27, 0, 0.0},
+        {"{e  500001.000+", 27, 0, 0.0},
+    };
+    for (const Case &c : cases) {
+        SetDataRecordLength(c.length);
+        std::string rec = c.record;
+        rec.resize((size_t)c.length - 1, ' ');
+        rec += '\0';
+        double d = -1.0;
+        EXPECT_EQ(ReadMapPointValue(rec.c_str(), &d), c.valid) << c.record << " / " << c.length;
+        if (c.valid) {
+            EXPECT_DOUBLE_EQ(d, c.value) << c.record;
+        }
+    }
+    // A zero byte after the field (a damaged card) is not a blank.
+    SetDataRecordLength(27);
+    std::string rec = "{e    500001.000";
+    rec.resize(26, ' ');
+    rec[20] = '\0';
+    double d = 0.0;
+    EXPECT_EQ(ReadMapPointValue(rec.data(), &d), 0);
+}
+
+}  // namespace

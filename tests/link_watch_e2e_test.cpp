@@ -203,3 +203,76 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Replug> &info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// EM34-3 in the manual mode: a silence is the instrument's battery save. Answered Yes, the port is opened again,
+// the reader made again and readings go on without another question; answered No, "$CONN END" is written and
+// the screen stays in stand-by with "&Go" and "&QLine" disabled (the key G starts nothing), until "E&xit".
+TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
+{
+    for (int yes : {1, 0}) {
+        SCOPED_TRACE(yes);
+        std::string root = emu::MakeTempRoot(std::string("link_em34_battery_") + (yes ? "yes" : "no"));
+        emu::Emulator dev(root, {"COM4=em34:static"});
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ChildResult r = RunProgramInChild(StartFor(root, INSTRUMENT_EM34), [&dev, &root, yes]() {
+            UseEmulatorPorts(false);
+            bDisconnectAlarm = 1;
+            nSurveyMode = 2;
+            StartRecording(L"battery");
+            CHILD_CHECK(nSurveyModePrev == 2);
+            PlatformPump(500);
+            PlatformClearShownDialogs();
+            PlatformScriptDialog(L"EM34-3 Battery Save Mode", [&dev, yes](HWND dialog) {
+                if (yes) dev.ok("COM4 resume");
+                PlatformPressDialogButton(dialog, yes ? 1 : 2);
+            });
+            CHILD_CHECK(dev.ok("COM4 silence 0"));
+            CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"EM34-3 Battery Save Mode"); }, 4000));
+            CHILD_CHECK(ShownWith(L"EM34-3 Battery Save Mode",
+                                  L"After the instrument is ON\r\npress YES to connect.\r\npress NO to exit Logging "
+                                  L"Mode.\r\n"));
+            Facts facts;
+            if (yes) {
+                CHILD_CHECK(bInstrumentLinkUp == 1);
+                CHILD_CHECK(IsOpenHandle(hInstrumentPort));
+                CHILD_CHECK(IsOpenHandle(hInstrumentThread));
+                CHILD_CHECK(HasTimer(300));
+                CHILD_CHECK(DataArrives(3000));
+                PlatformPump(1500);
+                // Readings went on: no second question.
+                int nQuestions = 0;
+                for (const ShownDialog &d : PlatformShownDialogs()) nQuestions += d.caption == L"EM34-3 Battery Save Mode";
+                CHILD_CHECK(nQuestions == 1);
+                CHILD_CHECK(nRecordingState == 1);
+                PauseAndStop();
+            } else {
+                CHILD_CHECK(nRecordingState == -1);
+                CHILD_CHECK(ActiveTimerPeriods().empty());
+                CHILD_CHECK(!IsWindowVisible(hwndPauseButton));
+                CHILD_CHECK(IsWindowVisible(hwndLogButtonsAlt[0]));
+                CHILD_CHECK(!IsWindowEnabled(hwndLogButtonsAlt[0]));
+                CHILD_CHECK(!IsWindowEnabled(hwndLogButtonsAlt[1]));
+                CHILD_CHECK(IsWindowEnabled(hwndLogButtonsAlt[2]));
+                CHILD_CHECK(screentext::BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Stand By (Manual)"));
+                PlatformPressKey('G');
+                CHILD_CHECK(nRecordingState == -1);
+                PlatformAnswerDialog(L"Confirm Exit", 1);
+                PlatformPressKey('X');
+                CHILD_CHECK(nRecordingState == -2);
+            }
+            CHILD_CHECK(facts.Save(FactsPath(root)));
+            CloseProgram();
+            return 0;
+        }, 120);
+        ASSERT_TRUE(r.exited);
+        ASSERT_EQ(r.exitCode, 0);
+        const std::string bytes = ReadDataFile(root, "battery");
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(CountOf(bytes, "X$CONN END"), yes ? 0u : 1u);
+        EXPECT_EQ(CountOf(bytes, "X$STARTED"), 1u);
+    }
+}
+
+}  // namespace

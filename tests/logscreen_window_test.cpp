@@ -189,6 +189,36 @@ TEST_F(LogScreenWindowTest, TriggeredLinkWatchPollsNoticesRingsAndRecords)
     nInstrumentCmdReply = -1;
 }
 
+// A tick a reader stores just after the timer read the clock lies in the future of that reading: it is no
+// silence of four billion milliseconds, for the EM61-MK2 and for the instruments watched the same way.
+TEST_F(LogScreenWindowTest, ATickStoredAfterTheTimersNowIsNoSilence)
+{
+    const int aTypes[3] = {INSTRUMENT_EM61MK2, INSTRUMENT_EM31MK2, INSTRUMENT_GRAD601};
+    nInstrumentCmdReply = 0;
+    nSurveyModeSaved = 0;
+    nSurveyModePrev = 0;
+    dwInstrumentTimeoutMs = 200;
+    for (int type : aTypes) {
+        nInstrumentType = type;
+        bInstrumentConnBreak = 0;
+        bConnLostNoticeShown = 0;
+        dwInstrumentDataTick = GetTickCount() + 40;
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        EXPECT_EQ(bConnLostNoticeShown.load(), 0) << type;
+        EXPECT_EQ(bInstrumentConnBreak.load(), 0) << type;
+        // The same tick long past is a silence.
+        dwInstrumentDataTick = GetTickCount() - 1000;
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        EXPECT_EQ(bConnLostNoticeShown.load(), 1) << type;
+        dwInstrumentDataTick = GetTickCount();
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        EXPECT_EQ(bConnLostNoticeShown.load(), 0) << type;
+    }
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    bInstrumentConnBreak = 0;
+    nInstrumentCmdReply = -1;
+}
+
 TEST_F(LogScreenWindowTest, LandscapeArrangementWithTheMapPlacesEveryWindowInside)
 {
     bGpsEnabled = 1;

@@ -158,3 +158,26 @@ inline std::vector<std::string> MapPointRecords(const std::string &bytes, int nL
         if (bytes[i] == '{') records.push_back(bytes.substr(i, nLength));
     return records;
 }
+
+// Pixels of the survey layer of every tile that holds one, keyed by tile.
+struct LayerPicture {
+    std::vector<int> tiles;  // col x 2000 + row
+    std::vector<COLORREF> pixels;
+};
+
+inline LayerPicture SurveyLayer()
+{
+    LayerPicture picture;
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    for (int col = nTileColMin; col <= nTileColMax; ++col) {
+        for (int row = nTileRowMin; row <= nTileRowMax; ++row) {
+            if (!MapTileExists(col, row)) continue;
+            picture.tiles.push_back(col * 2000 + row);
+            SelectMapTileBitmap(hdcMem, col, row, 1);
+            for (int y = 0; y < nTileHeight; ++y)
+                for (int x = 0; x < nTileWidth; ++x) picture.pixels.push_back(GetPixel(hdcMem, x, y));
+        }
+    }
+    DeleteDC(hdcMem);
+    return picture;
+}

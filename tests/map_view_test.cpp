@@ -32,16 +32,17 @@ void WriteFootprint(bool bFirst, double lx, double ly, double rx, double ry)
     }
 }
 
-// Survey-layer pixels of every tile holding bitmaps, with the tiles' keys.
-struct LayerPicture {
+// Survey-layer pixels of every tile with something drawn in it, with the tiles' keys (a tile left white by a
+// rebuild at another size counts as none).
+struct DrawnTiles {
     std::vector<int> tiles;
     std::vector<COLORREF> pixels;
-    bool operator==(const LayerPicture &o) const { return tiles == o.tiles && pixels == o.pixels; }
+    bool operator==(const DrawnTiles &o) const { return tiles == o.tiles && pixels == o.pixels; }
 };
 
-LayerPicture SurveyLayer()
+DrawnTiles DrawnSurveyTiles()
 {
-    LayerPicture picture;
+    DrawnTiles picture;
     HDC hdcMem = CreateCompatibleDC(nullptr);
     for (int col = nTileColMin; col <= nTileColMax; ++col)
         for (int row = nTileRowMin; row <= nTileRowMax; ++row) {
@@ -302,7 +303,7 @@ TEST_F(MapViewTest, ZoomEqualsARebuildAtTheNewSize)
     for (int code : {117, 118, 118}) {
         SCOPED_TRACE(code);
         MapViewCommand(code);
-        LayerPicture zoomed = SurveyLayer();
+        DrawnTiles zoomed = DrawnSurveyTiles();
         ASSERT_FALSE(zoomed.tiles.empty());
         char rec[DATA_RECORD_MAX];
         EXPECT_EQ(ReadDataRecord(rec), 0) << "the file is at its end";
@@ -314,7 +315,7 @@ TEST_F(MapViewTest, ZoomEqualsARebuildAtTheNewSize)
         ComputeMapDirection();
         CreateMapTiles(2);
         ReplotMapEm61Mk2();
-        EXPECT_TRUE(SurveyLayer() == zoomed);
+        EXPECT_TRUE(DrawnSurveyTiles() == zoomed);
     }
     EXPECT_EQ(nMapSize, 42);  // 40, 38, 40, 42
 }
@@ -510,10 +511,10 @@ TEST_F(MapViewTest, LeavingAReviewRestoresTheLiveMap)
     StartReview();
     bMapReviewMode = 0;
     WriteTrack(0, 0, 30, 10);
-    const LayerPicture live = [] {
+    const DrawnTiles live = [] {
         CreateMapTiles(2);
         ReplotMapEm61Mk2();
-        return SurveyLayer();
+        return DrawnSurveyTiles();
     }();
     const double dScale = dMapPixelsPerUnit;
     RunScreenLogCommandCode(120);
@@ -539,7 +540,7 @@ TEST_F(MapViewTest, LeavingAReviewRestoresTheLiveMap)
     EXPECT_EQ(dMapPixelsPerUnit, dScale);
     EXPECT_EQ(nColorMapView, 0);
     EXPECT_EQ(bRecentreMap, 1);
-    EXPECT_TRUE(SurveyLayer() == live) << "the map rebuilt at the live size";
+    EXPECT_TRUE(DrawnSurveyTiles() == live) << "the map rebuilt at the live size";
     char rec[DATA_RECORD_MAX];
     EXPECT_EQ(ReadDataRecord(rec), 0) << "the file is at its end";
 }

@@ -26,29 +26,6 @@ std::string ReadingRecord(int nWord1)
     return std::string(rec, 27);
 }
 
-// Pixels of the survey layer of every tile that holds one, keyed by tile.
-struct LayerPicture {
-    std::vector<int> tiles;  // col x 2000 + row
-    std::vector<COLORREF> pixels;
-};
-
-LayerPicture SurveyLayer()
-{
-    LayerPicture picture;
-    HDC hdcMem = CreateCompatibleDC(nullptr);
-    for (int col = nTileColMin; col <= nTileColMax; ++col) {
-        for (int row = nTileRowMin; row <= nTileRowMax; ++row) {
-            if (!MapTileExists(col, row)) continue;
-            picture.tiles.push_back(col * 2000 + row);
-            SelectMapTileBitmap(hdcMem, col, row, 1);
-            for (int y = 0; y < nTileHeight; ++y)
-                for (int x = 0; x < nTileWidth; ++x) picture.pixels.push_back(GetPixel(hdcMem, x, y));
-        }
-    }
-    DeleteDC(hdcMem);
-    return picture;
-}
-
 COLORREF SurveyPixel(int px, int py)
 {
     int col, row, ox, oy;
@@ -267,7 +244,7 @@ TEST_F(MapWalkTest, EmptyFileRebuildsNothingAndEndsAtTheEnd)
 }
 
 // A record of text (the rest blanks, the line feed last).
-std::string TextRecord(const std::string &text)
+std::string PaddedRecord(const std::string &text)
 {
     char rec[DATA_RECORD_MAX];
     BeginRecord(rec);
@@ -275,7 +252,7 @@ std::string TextRecord(const std::string &text)
     return std::string(rec, 27);
 }
 
-void WriteText(const std::string &text) { WriteDataRecord(TextRecord(text).c_str()); }
+void WriteText(const std::string &text) { WriteDataRecord(PaddedRecord(text).c_str()); }
 
 // The footprint of metre m east of the origin, as a set of four map-point records.
 void WriteFootprint(int m, bool bFirst)
@@ -412,3 +389,144 @@ TEST_F(MapWalkTest, RebuildEqualsTheLiveMapWhenTilesArePackedOutOfUse)
     // Reading the tiles back above left every layer as it was drawn: the colour of the first segments is there.
     EXPECT_EQ(SurveyPixel(205, 3), aclrColorScale[25]);
 }
+
+namespace {
+
+std::string MapPointRecord(char chLetter, double dValue)
+{
+    char rec[DATA_RECORD_MAX];
+    BeginRecord(rec);
+    rec[0] = '{';
+    rec[1] = chLetter;
+    PutRecordField(rec, 2, 14, "%14.3f", dValue);
+    return std::string(rec, 27);
+}
+
+// One fix 20 arc-minutes (37 km) away and back while the colour map is on: the track and the swath restart at each
+// far position, nothing is filled across the gap, the view is placed around the far position, and the rebuild takes
+// the same decisions as the live map (pixel for pixel), with either set-back.
+TEST_F(MapWalkTest, AFixFarAwayBreaksTheSwathLiveAndInTheRebuildAlike)
+{
+    for (double dSetBack : {0.0, 2.0}) {
+        std::string path = OpenFile(dSetBack == 0.0 ? L"jump.T61" : L"jumpback.T61");
+        SetUpSurvey();
+        dGpsOffsetY = dSetBack;
+        InitMapView();
+        const double kFar = 37000.0;
+        // East 20 m, 37 km north for three metres, back at 25 m east and on to 30 m.
+        std::vector<std::pair<double, double>> walk;
+        for (int i = 1; i <= 20; ++i) walk.push_back({(double)i, 0.0});
+        for (int i = 20; i <= 23; ++i) walk.push_back({(double)i, kFar});
+        for (int i = 25; i <= 30; ++i) walk.push_back({(double)i, 0.0});
+        WriteDataRecord(HeaderStart().c_str());
+        UpdateMapDisplay(hwndMap, 1, kNorth, kEast, 0.0);
+        for (size_t k = 0; k < walk.size(); ++k) {
+            for (int r = 0; r < 5; ++r) WriteDataRecord(ReadingRecord(kWordA).c_str());
+            HandOver(5, 25);
+            UpdateMapDisplay(hwndMap, 1, kNorth + walk[k].second, kEast + walk[k].first, 1.0);
+            if (walk[k].second == kFar && walk[k].first == 20.0) {
+                // The view was placed around the far position, not scrolled by the whole jump.
+                EXPECT_GE(nViewTileOffsetX, 0);
+                EXPECT_LE(nViewTileOffsetX, nTileWidth);
+                EXPECT_GE(nViewTileOffsetY, 0);
+                EXPECT_LE(nViewTileOffsetY, nTileHeight);
+                EXPECT_GT(nCursorWndX, 0);
+                EXPECT_LT(nCursorWndX, nMapViewPixels);
+                EXPECT_GT(nCursorWndY, 0);
+                EXPECT_LT(nCursorWndY, nMapWndHeight);
+            }
+        }
+        FlushDataFile();
+        // A handful of tiles at both places, none between them.
+        EXPECT_LE(MapTileCount(), 12) << dSetBack;
+        const int nMidRow = 1000 + (int)(kFar / 2 * 10) / nTileHeight;
+        for (int col = 999; col <= 1002; ++col) EXPECT_EQ(MapTileExists(col, nMidRow), 0) << col;
+        // The swath near the origin and at the far place; nothing over the gap on the way back.
+        EXPECT_EQ(SurveyPixel(105, 0), aclrColorScale[25]) << dSetBack;
+        EXPECT_EQ(SurveyPixel(205, (int)(kFar * 10)), aclrColorScale[25]) << dSetBack;
+        EXPECT_EQ(SurveyPixel(215, 20000), RGB(255, 255, 255)) << dSetBack;
+        // Three segment starts: logging start, the jump away and the jump back.
+        int nStarts = 0;
+        for (const std::string &rec : MapPointRecords(ReadWholeFile(path))) nStarts += rec.compare(0, 2, "{0") == 0;
+        EXPECT_EQ(nStarts, 3) << dSetBack;
+
+        LayerPicture live = SurveyLayer();
+        CreateMapTiles(1);
+        ReplotMapEm61Mk2();
+        LayerPicture rebuilt = SurveyLayer();
+        EXPECT_EQ(rebuilt.tiles, live.tiles) << dSetBack;
+        EXPECT_TRUE(rebuilt.pixels == live.pixels) << dSetBack;
+        CloseDataFile();
+    }
+}
+
+// A rebuild from a file whose footprints jump, or whose set is damaged: nothing is drawn across it, the swath goes on
+// from the next two whole footprints, and a footprint absurdly far away makes no tile and no overflow.
+TEST_F(MapWalkTest, RebuildBreaksAtFootprintsFarAwayOrDamaged)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::string> set;  // the third set, 'e' .. 'h'
+    };
+    const Case cases[] = {
+        {"55 km away", {MapPointRecord('e', kEast + 55000.0), MapPointRecord('f', kNorth + 0.5),
+                        MapPointRecord('g', kEast + 55000.0), MapPointRecord('h', kNorth - 0.5)}},
+        {"far beyond the table", {MapPointRecord('e', 99999999999.0), MapPointRecord('f', -9999999999.0),
+                                  MapPointRecord('g', -9999999999.0), MapPointRecord('h', 99999999999.0)}},
+        {"exponent beyond the field", {PaddedRecord("{e50000150000000e-8"), MapPointRecord('f', kNorth + 0.5),
+                                       MapPointRecord('g', kEast + 1.5), MapPointRecord('h', kNorth - 0.5)}},
+        {"wider than any footprint", {MapPointRecord('e', kEast + 1.5), MapPointRecord('f', kNorth + 0.5),
+                                      MapPointRecord('g', kEast + 1.5), MapPointRecord('h', kNorth - 900.0)}},
+    };
+    for (const Case &c : cases) {
+        OpenFile(L"damaged.T61");
+        SetUpSurvey();
+        WriteDataRecord(HeaderStart().c_str());
+        WriteText("{0         0.000");
+        auto readings = [] {
+            for (int r = 0; r < 5; ++r) WriteDataRecord(ReadingRecord(kWordA).c_str());
+        };
+        WriteFootprint(0, true);
+        readings();
+        WriteFootprint(1, false);
+        readings();
+        for (const std::string &rec : c.set) WriteDataRecord(rec.c_str());
+        readings();
+        WriteFootprint(2, false);
+        readings();
+        WriteFootprint(3, false);
+        FlushDataFile();
+        FreeMapTiles();
+        ReplotMapEm61Mk2();
+        EXPECT_LE(MapTileCount(), 4) << c.name;  // the four tiles around the origin
+        EXPECT_EQ(SurveyPixel(5, 3), aclrColorScale[25]) << c.name;          // 0 .. 1 m
+        EXPECT_EQ(SurveyPixel(15, 3), RGB(255, 255, 255)) << c.name;         // after the break
+        EXPECT_EQ(SurveyPixel(25, 3), aclrColorScale[25]) << c.name;         // 2 .. 3 m
+        CloseDataFile();
+        std::filesystem::remove(root + "/C/data/damaged.T61");
+    }
+}
+
+// The swath painter refuses an edge longer than any segment between two fixes before it counts its lines, so a
+// far footprint neither overflows the count nor fills the map.
+TEST_F(MapTest, SwathEdgesLongerThanAnySegmentDrawNothing)
+{
+    StartLogging(500000.0, 5000000.0);
+    dSwathLeft = dSwathRight = 0.5;
+    const int cells[3] = {25, 25, 25};
+    struct Case {
+        int nlx, nrx;  // the new footprint's x (old one at 0, both 10 pixels tall)
+        int drawn;
+    };
+    const Case cases[] = {{300, 300, 1}, {100000, 100000, 0}, {1000000000, -1000000000, 0},
+                          {2000000000, 2000000000, 0}, {-1000000000, 1000000000, 0}};
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    for (const Case &c : cases) {
+        FreeMapTiles();
+        SpreadSwathCells(hdcMem, cells, 3, 0, c.nlx, 5, c.nrx, -5, 0, 5, 0, -5);
+        EXPECT_EQ(MapTileCount() > 0, c.drawn == 1) << c.nlx;
+    }
+    DeleteDC(hdcMem);
+}
+
+}  // namespace

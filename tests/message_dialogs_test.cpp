@@ -112,4 +112,27 @@ TEST(MessageDialogs, LongTextsAreCutToTheBuffers)
     EXPECT_EQ(r.exitCode, 0);
 }
 
+// Every box makes window objects (the dialog and its controls); once the boxes are gone and the loop is back at
+// its top, they are freed: many boxes leave no more objects than a few do.
+TEST(MessageDialogs, WindowObjectsOfClosedBoxesAreFreed)
+{
+    ChildResult r = RunInChild([]() {
+        StartDialogsInChild();
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        auto boxes = [](int n) {
+            for (int i = 0; i < n; i++) CHILD_CHECK(ShowMessageDialog(nullptr, L"MESSAGEOK", L"WARNING", L"Refused") == 1);
+            PlatformPump(20);
+            return PlatformWindowObjectCount();
+        };
+        long nAfterFew = boxes(20);
+        long nAfterMany = boxes(200);
+        if (nAfterMany > nAfterFew) fprintf(stderr, "window objects: %ld after 20 boxes, %ld after 220\n", nAfterFew, nAfterMany);
+        CHILD_CHECK(nAfterMany <= nAfterFew);
+        PlatformClearShownDialogs();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/acquisition.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
@@ -498,6 +499,104 @@ TEST_F(ProfileRedrawTest, LongStretchWithoutReadingsEndsAtTheRecordBound)
         EXPECT_EQ(ReadBack().substr(file.size()), next);
         SetUp();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The conductivity meters' member: station readings share the column of their first reading, and an EM38-MK2
+// offset record in mid-line gives the older readings the offset of their time. Scale 0..100 on 100 rows.
+class ConductivityRedrawTest : public ProfileRedrawTest {
+protected:
+    void SetUp() override
+    {
+        ProfileRedrawTest::SetUp();
+        dScale1Min = 0.0;
+        dScale1Max = 100.0;
+        dScale1PixPerUnit = 1.0;
+        dScale2Min = -10.0;
+        dScale2Max = 10.0;
+        dScale2PixPerUnit = 5.0;
+    }
+    void TearDown() override
+    {
+        nInstrumentType = INSTRUMENT_EM61MK2;
+        ProfileRedrawTest::TearDown();
+    }
+    COLORREF Pixel(int x, int y)
+    {
+        HDC hdc = GetDC(hwndCurve1);
+        COLORREF c = GetPixel(hdc, x, y);
+        ReleaseDC(hwndCurve1, hdc);
+        return c;
+    }
+    static std::string Em34Reading(char chKind, int nFlags, const char *szField)
+    {
+        std::string r = TextRecord(std::string(1, chKind) + (char)nFlags + szField + "00000");
+        r.replace(16, 10, "      1234");
+        return r;
+    }
+};
+
+TEST_F(ConductivityRedrawTest, Em34StationReadingsShareTheColumnOfTheirFirstReading)
+{
+    nInstrumentType = INSTRUMENT_EM34;
+    nInstrumentRecordLength = 12;
+    std::string file = TextRecord("Z10/12/26");
+    // Ten stations of three readings: V 10 m = 25, V 20 m = 50, V 40 m = 75 (rows 75, 50, 25).
+    for (int i = 0; i < 10; i++)
+        file += Em34Reading('T', 16 + 1, "-0100") + Em34Reading('2', 1, "-0200") + Em34Reading('3', 24 + 1, "-0300");
+    WriteFile(file);
+    RedrawProfileForInstrument();
+    for (int x : {200, 190, 183}) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(Pixel(x, 75), aclrChannel[0]);
+        EXPECT_EQ(Pixel(x, 50), aclrChannel[1]);
+        EXPECT_EQ(Pixel(x, 25), aclrChannel[2]);
+    }
+    // Ten columns: 200 down to 182; nothing left of them.
+    for (int x = 0; x < 180; x++)
+        for (int y : {25, 50, 75}) ASSERT_NE(Pixel(x, y), aclrChannel[0]) << x;
+    PlatformSaveWindowPng(hwndCurve1, std::string(TEST_OUTPUT_DIR) + "/profile_redraw_em34_stations.png");
+}
+
+TEST_F(ConductivityRedrawTest, Em38Mk2OffsetRecordInMidLineAppliesToTheOlderReadings)
+{
+    nInstrumentType = INSTRUMENT_EM38MK2;
+    for (double &d : adCalibration) d = 0.0;
+    adCalibration[10] = 10.0;  // p offset now in force
+    dScale2PixPerUnit = 2.0;   // q and s (0) on row 20, away from p
+    auto reading = [] {
+        std::string r(27, ' ');
+        r[0] = 'T';
+        r[1] = 6;  // vertical, no marker
+        const unsigned words[6] = {32768, 32768, 33792, 32768, 0, 0};  // p word: 40
+        for (int k = 0; k < 6; k++) {
+            r[2 + 2 * k] = (char)(words[k] >> 8);
+            r[3 + 2 * k] = (char)(words[k] & 0xFF);
+        }
+        r.replace(16, 10, "      1234");
+        r[26] = '\n';
+        return r;
+    };
+    std::string file = TextRecord("Z10/12/26");
+    for (int i = 0; i < 30; i++) file += reading();
+    file += TextRecord("O1    10.000     0.000");  // p offset 10, 0 before it
+    for (int i = 0; i < 20; i++) file += reading();
+    WriteFile(file);
+    RedrawProfileForInstrument();
+    // Newer readings: 40 + 10 = 50 (row 50) from x = 200 to 162; older ones 40 (row 60) from x = 160.
+    EXPECT_EQ(Pixel(200, 50), aclrChannel[0]);
+    EXPECT_EQ(Pixel(170, 50), aclrChannel[0]);
+    EXPECT_NE(Pixel(150, 50), aclrChannel[0]);
+    EXPECT_EQ(Pixel(150, 60), aclrChannel[0]);
+    EXPECT_EQ(Pixel(110, 60), aclrChannel[0]);
+    EXPECT_NE(Pixel(170, 60), aclrChannel[0]);
+    // The next record lands at the end of the file.
+    const std::string next = TextRecord("X  PAUSED        3000");
+    ASSERT_EQ(WriteDataRecord(next.data()), 1);
+    EXPECT_EQ(ReadBack().substr(file.size()), next);
 }
 
 }  // namespace

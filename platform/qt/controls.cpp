@@ -10,7 +10,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -99,7 +101,85 @@ void NotifyParent(HWND control, int code)
 void ApplyControlFont(HWND w)
 {
     if (!IsLiveWindow(w) || !w->widget || !w->font) return;
-    w->widget->setFont(QFontFromHandle(w->font));
+    SetControlLabelFont(w, QFontFromHandle(w->font));
+}
+
+void SetControlLabelFont(HWND w, const QFont &font)
+{
+    if (!IsLiveWindow(w) || !w->widget) return;
+    w->labelFont = font;
+    w->hasLabelFont = true;
+    w->widget->setFont(font);
+    FitControlFace(w);
+}
+
+namespace {
+
+// The label as shown: a single "&" marks a mnemonic and takes no room.
+QString ShownLabel(const std::wstring &text)
+{
+    return LabelText(text);
+}
+
+bool LabelFitsIn(HWND w, const QFont &font)
+{
+    QWidget *widget = w->widget;
+    const QString label = ShownLabel(w->text);
+    if (label.isEmpty()) return true;
+    const QFontMetrics fm(font);
+    const int width = widget->width(), height = widget->height();
+    if (w->kind == WindowKind::Static) {
+        // Static text wraps at blanks: every word must fit the width and the wrapped lines the height.
+        for (const QString &word : label.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            if (fm.horizontalAdvance(word) > width) return false;
+        const QRect r = fm.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, label);
+        return r.height() <= height;
+    }
+    if (w->kind != WindowKind::Button) return true;
+    const int textWidth = fm.horizontalAdvance(label);
+    QStyle *style = widget->style();
+    switch (w->buttonType) {
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
+                   style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget) + textWidth <= width &&
+               fm.height() <= height;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, widget) +
+                   style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, widget) + textWidth <= width &&
+               fm.height() <= height;
+    case BS_GROUPBOX:
+        return textWidth + 16 <= width;
+    case BS_OWNERDRAW:
+        return true;
+    default: {
+        // A push button keeps its frame and a small margin on each side.
+        const int frame = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget) +
+                          2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget);
+        return textWidth + frame <= width && fm.height() <= height;
+    }
+    }
+}
+
+}  // namespace
+
+void FitControlFace(HWND w)
+{
+    if (!IsLiveWindow(w) || !w->widget) return;
+    if (w->kind != WindowKind::Button && w->kind != WindowKind::Static) return;
+    if (!w->hasLabelFont) {
+        w->labelFont = w->widget->font();
+        w->hasLabelFont = true;
+    }
+    const QFont &font = LabelFitsIn(w, w->labelFont) ? w->labelFont : NarrowFace(w->labelFont);
+    if (w->widget->font() != font) w->widget->setFont(font);
+}
+
+bool ControlLabelFits(HWND w)
+{
+    if (!IsLiveWindow(w) || !w->widget) return true;
+    return LabelFitsIn(w, w->widget->font());
 }
 
 void CreateControlWidget(HWND w, QWidget *parentWidget)
@@ -222,6 +302,10 @@ void SetControlText(HWND w, const std::wstring &text)
     if (!w->widget) return;
     QString q = QString::fromStdWString(text);
     QSignalBlocker block(w->widget);
+    struct FitAfter {
+        HWND w;
+        ~FitAfter() { FitControlFace(w); }
+    } fitAfter{w};
     switch (w->kind) {
     case WindowKind::Button:
         if (auto *ab = dynamic_cast<QAbstractButton *>(w->widget)) ab->setText(q);

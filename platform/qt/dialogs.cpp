@@ -74,6 +74,13 @@ std::wstring ShownText(HWND d)
 
 }  // namespace
 
+std::vector<const DialogTemplate *> PlatformDialogTemplates()
+{
+    std::vector<const DialogTemplate *> r;
+    for (const auto &entry : Templates()) r.push_back(entry.second);
+    return r;
+}
+
 void RegisterDialogTemplates(const DialogTemplate *templates, int count)
 {
     for (int i = 0; i < count; ++i)
@@ -169,7 +176,7 @@ INT_PTR DialogBox(HINSTANCE inst, const wchar_t *templateName, HWND parent, DLGP
         HWND ctl = CreateWindow(cc.cls, c.text ? c.text : L"", style, px(c.x), py(c.y), px(c.cx), py(c.cy), d, c.id,
                                 inst, nullptr);
         if (!ctl) continue;
-        if (ctl->widget) ctl->widget->setFont(font);
+        if (ctl->widget) SetControlLabelFont(ctl, font);
         bool radio = c.kind == DC_RADIOBUTTON;
         if (radio && (!prevRadio || (c.style & WS_GROUP))) ++group;
         if (radio) ctl->radioGroup = group;

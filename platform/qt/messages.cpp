@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -135,9 +136,27 @@ BOOL IsUserInterfaceThread()
     return !app || QThread::currentThread() == app->thread();
 }
 
+namespace {
+// Counts the window procedures running while one is called.
+struct ProcedureDepth {
+    ProcedureDepth() { ++nWindowProcedureDepth; }
+    ~ProcedureDepth() { --nWindowProcedureDepth; }
+};
+}  // namespace
+
+void DropPostedMessagesFor(HWND w)
+{
+    std::lock_guard<std::mutex> g(postLock);
+    postQueue.erase(std::remove_if(postQueue.begin(), postQueue.end(),
+                                   [w](const PostedMessage &pm) { return pm.msg.hwnd == w; }),
+                    postQueue.end());
+    if (retrievedValid && retrieved.msg.hwnd == w) retrieved.msg.hwnd = nullptr;
+}
+
 LRESULT CallWindowProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (!IsLiveWindow(w)) return 0;
+    ProcedureDepth depth;
     switch (w->kind) {
     case WindowKind::Custom:
         return w->proc ? w->proc(w, msg, wp, lp) : DefWindowProc(w, msg, wp, lp);
@@ -252,7 +271,10 @@ BOOL GetMessage(MSG *out, HWND, UINT, UINT)
             if (out) *out = MSG{nullptr, WM_QUIT, (WPARAM)(intptr_t)quitCode.load(), 0, GetTickCount()};
             return FALSE;
         }
-        if (loopDepth == 0) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (loopDepth == 0) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            FreeRetiredWindows();
+        }
         bool wasWaiting = getMessageWaiting;
         int wasDepth = getMessageDepth;
         getMessageWaiting = true;
@@ -365,7 +387,10 @@ void PlatformPump(int ms, std::function<bool()> until)
         ProcessEventsOnce(true, (int)std::min<qint64>(left, 20));
     }
     LeaveNestedLoop();
-    if (loopDepth == 0 && !getMessageWaiting) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (loopDepth == 0 && !getMessageWaiting) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        FreeRetiredWindows();
+    }
 }
 
 bool PlatformWaitFor(std::function<bool()> pred, int ms)

@@ -4,7 +4,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 
@@ -267,4 +271,153 @@ bool PlatformSaveWindowPng(HWND w, const std::string &path)
         Compose(w, p, 0, 0);
     }
     return out.save(QString::fromStdString(path), "PNG");
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// A user's hand on dialog controls
+// ---------------------------------------------------------------------------------------------------------------
+namespace {
+
+// Runs the step on the user-interface thread (the test may drive the dialog from a script or another thread).
+void OnUi(const std::function<void()> &step)
+{
+    if (IsUserInterfaceThread()) {
+        step();
+        return;
+    }
+    RunOnUiThreadAndWait([&] {
+        step();
+        return (LRESULT)0;
+    });
+}
+
+void SendKey(QWidget *target, int key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+std::string KindOf(HWND c)
+{
+    switch (c->kind) {
+    case WindowKind::Button:
+        switch (c->buttonType) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX: return "CHECKBOX";
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON: return "RADIOBUTTON";
+        case BS_GROUPBOX: return "GROUPBOX";
+        case BS_OWNERDRAW: return "OWNERDRAW";
+        default: return "BUTTON";
+        }
+    case WindowKind::Static: return "STATIC";
+    case WindowKind::Edit: return "EDIT";
+    case WindowKind::ComboBox: return "COMBOBOX";
+    case WindowKind::ListBox: return "LISTBOX";
+    default: return "WINDOW";
+    }
+}
+
+std::wstring ShownTextOf(HWND c)
+{
+    if (!c->widget) return c->text;
+    if (auto *e = dynamic_cast<QLineEdit *>(c->widget)) return e->text().toStdWString();
+    if (auto *l = dynamic_cast<QLabel *>(c->widget)) return l->text().toStdWString();
+    if (auto *b = dynamic_cast<QComboBox *>(c->widget)) return b->currentIndex() < 0 ? L"" : b->currentText().toStdWString();
+    if (auto *l = dynamic_cast<QListWidget *>(c->widget))
+        return l->currentItem() ? l->currentItem()->text().toStdWString() : L"";
+    return c->text;
+}
+
+}  // namespace
+
+void PlatformTypeIntoEdit(HWND dialog, int id, const std::wstring &text)
+{
+    OnUi([&] {
+        HWND c = GetDlgItem(dialog, id);
+        if (!IsLiveWindow(c) || !c->enabled) return;
+        auto *edit = dynamic_cast<QLineEdit *>(c->widget);
+        if (!edit) return;
+        SetFocus(c);
+        edit->selectAll();
+        if (text.empty()) {
+            SendKey(edit, Qt::Key_Delete, QString());
+            return;
+        }
+        for (wchar_t ch : text) {
+            if (!IsLiveWindow(c)) return;  // the dialog may close on a change
+            SendKey(edit, 0, QString(QChar((char16_t)ch)));
+        }
+    });
+}
+
+void PlatformPickListItem(HWND dialog, int id, int index)
+{
+    OnUi([&] {
+        HWND c = GetDlgItem(dialog, id);
+        if (!IsLiveWindow(c) || !c->enabled) return;
+        SetFocus(c);
+        if (auto *combo = dynamic_cast<QComboBox *>(c->widget)) {
+            if (index >= 0 && index < combo->count()) combo->setCurrentIndex(index);
+        } else if (auto *list = dynamic_cast<QListWidget *>(c->widget)) {
+            if (index >= 0 && index < list->count()) list->setCurrentRow(index);
+        }
+    });
+}
+
+void PlatformSetDialogCheck(HWND dialog, int id, bool checked)
+{
+    HWND c = GetDlgItem(dialog, id);
+    if (!IsLiveWindow(c)) return;
+    if ((SendMessage(c, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) PlatformClickButton(c);
+}
+
+std::wstring PlatformDialogItemText(HWND dialog, int id)
+{
+    std::wstring r;
+    OnUi([&] {
+        HWND c = GetDlgItem(dialog, id);
+        if (IsLiveWindow(c)) r = ShownTextOf(c);
+    });
+    return r;
+}
+
+std::vector<std::wstring> PlatformListItems(HWND dialog, int id)
+{
+    std::vector<std::wstring> r;
+    OnUi([&] {
+        HWND c = GetDlgItem(dialog, id);
+        if (!IsLiveWindow(c) || !c->widget) return;
+        if (auto *combo = dynamic_cast<QComboBox *>(c->widget))
+            for (int i = 0; i < combo->count(); i++) r.push_back(combo->itemText(i).toStdWString());
+        else if (auto *list = dynamic_cast<QListWidget *>(c->widget))
+            for (int i = 0; i < list->count(); i++) r.push_back(list->item(i)->text().toStdWString());
+    });
+    return r;
+}
+
+std::vector<ControlView> PlatformChildControls(HWND parent)
+{
+    std::vector<ControlView> r;
+    OnUi([&] {
+        if (!IsLiveWindow(parent)) return;
+        for (HWND c : parent->children) {
+            if (!IsLiveWindow(c)) continue;
+            ControlView v;
+            v.hwnd = c;
+            v.id = c->id;
+            v.kind = KindOf(c);
+            v.text = ShownTextOf(c);
+            v.rect = c->rect;
+            // A drop-down list shows one line closed; its template height is that of the open list.
+            if (c->kind == WindowKind::ComboBox && c->widget) v.rect.bottom = v.rect.top + c->widget->height();
+            v.visible = c->visible;
+            v.enabled = c->enabled;
+            v.labelFits = ControlLabelFits(c);
+            r.push_back(v);
+        }
+    });
+    return r;
 }

@@ -25,6 +25,10 @@ constexpr int kFrameCaption = 30;
 enum class WindowKind { Custom, Dialog, Button, Static, Edit, ListBox, ComboBox };
 
 struct WindowObject {
+    WindowObject();
+    ~WindowObject();
+    WindowObject(const WindowObject &) = delete;
+    WindowObject &operator=(const WindowObject &) = delete;
     WindowKind kind = WindowKind::Custom;
     std::wstring className;
     WNDPROC proc = nullptr;
@@ -61,10 +65,22 @@ struct WindowObject {
     int radioGroup = 0;         // radio buttons of one group share a number (0: none)
     int editLimit = 0;
     void *createParam = nullptr;
+    // Controls: the face the program gave them (set once known), from which a label that does not fit narrows.
+    QFont labelFont;
+    bool hasLabelFont = false;
 };
 
 // Thread-safe: true while the handle names a window that has not been destroyed.
 bool IsLiveWindow(HWND);
+// A destroyed window's object is kept (retired) until no message can reach it any more: its widget is gone, the
+// user-interface thread is back in its outermost loop and outside every window procedure, and the newest retired
+// objects stay a while longer so that a stale handle is not at once the handle of a new window. Then the posted
+// messages still queued for it are dropped and the object is freed. Called by the outermost loops.
+void FreeRetiredWindows();
+// Window procedures running on the user-interface thread (a retired window is never freed under one).
+extern int nWindowProcedureDepth;
+// Drops the posted messages queued for a window (its object is about to be freed).
+void DropPostedMessagesFor(HWND);
 // Adds a new window to the set of live windows (CreateWindow and DialogBox do this).
 void RegisterLiveWindow(HWND);
 // The Qt widget that shows a window's retained image and turns Qt input into messages.
@@ -86,6 +102,13 @@ LRESULT ControlProcedure(HWND, UINT, WPARAM, LPARAM);
 void CreateControlWidget(HWND w, QWidget *parentWidget);
 // The font a control shows (WM_SETFONT) is applied.
 void ApplyControlFont(HWND w);
+// Sets the font a control's label is drawn from (the dialog font or the WM_SETFONT font) and fits the label.
+void SetControlLabelFont(HWND w, const QFont &font);
+// A label (button, check box, radio button, group box title, static text) that does not fit its control in the
+// control's font is drawn in the narrow face of the same height; called after every change of text, font or size.
+void FitControlFace(HWND w);
+// Whether the control's label fits it in the font it shows now.
+bool ControlLabelFits(HWND w);
 // The text of a window or control, as the program sees it.
 std::wstring WindowTextOf(HWND);
 void SetControlText(HWND, const std::wstring &);

@@ -7,9 +7,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
 #include <mutex>
 #include <set>
 #include <unordered_set>
@@ -42,6 +45,17 @@ std::unordered_set<HWND> &LiveSet()
 }
 
 HWND focusWindow = nullptr;
+
+// Destroyed windows waiting to be freed, oldest first, with the widget that may still deliver Qt events for them.
+struct RetiredWindow {
+    HWND w;
+    QPointer<QWidget> widget;
+};
+std::deque<RetiredWindow> retiredWindows;
+// The newest retired objects kept back even when nothing can reach them.
+constexpr size_t kRetiredKept = 32;
+
+std::atomic<long> windowObjectCount{0};
 
 bool IsBuiltInClass(const std::wstring &upper, WindowKind *kind)
 {
@@ -189,12 +203,14 @@ void ReleaseWindow(HWND w, bool deleteWidget)
     if (focusWindow == w) focusWindow = nullptr;
     DetachImageDCs(&w->image);
     w->image = QImage();
+    QPointer<QWidget> widget(w->widget);
     if (deleteWidget && w->widget) {
         w->widget->hide();
         w->widget->deleteLater();
     }
     w->widget = nullptr;
     w->children.clear();
+    retiredWindows.push_back(RetiredWindow{w, widget});
 }
 
 void SchedulePaint(HWND w)
@@ -235,6 +251,7 @@ void PlaceWidget(HWND w)
         // A drop-down list's height in the program is the height of the open list; closed it is one line.
         if (w->kind == WindowKind::ComboBox) height = std::min(height, w->widget->sizeHint().height());
         w->widget->setGeometry(w->rect.left + inset, w->rect.top + inset, width, height);
+        FitControlFace(w);
     }
 }
 
@@ -243,6 +260,27 @@ void PlaceWidget(HWND w)
 // ---------------------------------------------------------------------------------------------------------------
 // Shared helpers
 // ---------------------------------------------------------------------------------------------------------------
+WindowObject::WindowObject() { ++windowObjectCount; }
+WindowObject::~WindowObject() { --windowObjectCount; }
+
+long PlatformWindowObjectCount() { return windowObjectCount.load(); }
+
+int nWindowProcedureDepth = 0;
+
+void FreeRetiredWindows()
+{
+    if (nWindowProcedureDepth > 0) return;
+    while (retiredWindows.size() > kRetiredKept) {
+        RetiredWindow &r = retiredWindows.front();
+        // Its widget still exists (its deletion is pending): it may deliver events; wait.
+        if (!r.widget.isNull()) break;
+        HWND w = r.w;
+        retiredWindows.pop_front();
+        DropPostedMessagesFor(w);
+        delete w;
+    }
+}
+
 bool IsLiveWindow(HWND w)
 {
     if (!w) return false;
