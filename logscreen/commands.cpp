@@ -10,6 +10,7 @@
 #include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_state.h"
+#include "map/map_view.h"
 #include "processing/dispatch.h"
 #include "processing/em384_handler.h"
 #include "processing/em61mk2_decode.h"
@@ -187,8 +188,13 @@ void ChannelBoxCommand(int nCode)
     if (nView < 1 || nView > ChannelBoxCount()) return;  // no such box for this instrument
     nColorMapView = nView;
     ShowChannelCheckBoxes(1);
-    // In review the choice lasts until the review ends (which restores the channel); the map shows it meanwhile.
-    if (!bMapReviewMode) SaveSettingsKeepingConfiguration();
+    // In review the choice lasts until the review ends (which restores the channel); the review view shows it at
+    // once, under the review title of the new channel.
+    if (bMapReviewMode) {
+        MapViewCommand(MAPVIEW_REDRAW_FIRST);
+        return;
+    }
+    SaveSettingsKeepingConfiguration();
     RepaintLogScreen();
     ClearMapWindow(hwndMap);
     ShowPleaseWait();
@@ -392,6 +398,28 @@ void RunScreenLogCommandCode(int nCode)
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);
         break;
+    case 113:
+    case 114:
+    case 115:
+    case 116:
+    case 117:
+    case 118:
+    case 119: {
+        // The view commands work on the survey's tiles: a data file open and the map shown.
+        CommandFrame frame;
+        if (IsOpen(hDataFile) && bGpsActive == 1) MapViewCommand(nCode);
+        break;
+    }
+    case 120: {
+        CommandFrame frame;
+        EnterMapReview();
+        break;
+    }
+    case 121: {
+        CommandFrame frame;
+        ExitMapReview();
+        break;
+    }
     case 108: {
         CommandFrame frame;
         ClearMenuMode();

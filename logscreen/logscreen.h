@@ -149,6 +149,13 @@ int PopupMenuResourceFor(int nInstrument, int nState);
 void StartNullingCommand();
 // EM61-LX2 filter calibration (command 128): the first box, then the first part starts with the coils in the air.
 void StartFilterCalibrationCommand();
+// Map review (commands 120 and 121): only on the mapping line with the map shown and a data file open in
+// stand-by. Leaving it restores the map size, scale and colour view kept when it began and rebuilds the map.
+int MapReviewAllowed();
+void EnterMapReview();
+void ExitMapReview();
+// Review off with the map size, scale and colour view of before the review (leaving it, logging stop).
+void RestoreMapReviewCopies();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Link watch

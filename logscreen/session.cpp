@@ -541,7 +541,7 @@ int StopLoggingStep()
         // The background files of the session are let go (their slots emptied).
         ClearBackgroundSlots();
         if (bMapReviewMode) {
-            bMapReviewMode = 0;
+            RestoreMapReviewCopies();
             Show(hwndMapViewButtons[8], 0);
             Show(hwndMapViewButtons[7], 1);
             for (int i = 0; i < 4; i++)

@@ -12,6 +12,7 @@
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "map/map_view.h"
 #include "map/pens.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/gps_position.h"
@@ -390,16 +391,10 @@ LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     HGDIOBJ hOldFont = SelectObject(hdc, hFontNormal);
     HGDIOBJ hOldPen = SelectObject(hdc, hpenDarkGrey);
     HGDIOBJ hOldBrush = SelectObject(hdc, hbrButtonFace);
-    wchar_t sz[64];
 
     // 1. Map size, right-aligned to the map's right edge.
-    if (bGpsActive == 1) {
-        static const wchar_t *const aszUnit[3] = {L"Map Size:%5ld m", L"Map Size:%5ld ft", L"Map Size:%5ld US-ft"};
-        Format(sz, 64, aszUnit[(nMapUnits >= 0 && nMapUnits <= 2) ? nMapUnits : 0], (long)nMapSize);
-        // The box keeps the width of its widest text; the text stands right-aligned in it.
-        if (rcMapSizeText.right > rcMapSizeText.left) FillRect(hdc, &rcMapSizeText, hbrButtonFace);
-        Text(hdc, rcMapSizeText.right - TextWidth(hdc, sz), rcMapSizeText.top, sz);
-    }
+    // The box keeps the width of its widest text; the text stands right-aligned in it.
+    if (bGpsActive == 1) DrawMapSizeText(hdc);
     // 2. EM38-4: calibration state and dipole mode.
     if (nInstrumentType == INSTRUMENT_EM384) {
         static const wchar_t *const aszCalib[3] = {L"Calib: OFF", L"Calib: ON", L"Calib/Offset: ON"};

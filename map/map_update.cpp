@@ -375,7 +375,8 @@ bool PlaceViewAtPosition(HWND hwndMapWindow, double dNorthing, double dEasting, 
     if (bRecentreMap) {
         nViewLeft = px - nCursorWndX;
         nViewRight = nViewLeft + nTileWidth;
-        nViewBottom = py + nCursorWndY;
+        // The top row shows map pixel nViewBottom - 1, so the cursor row keeps its place.
+        nViewBottom = py + nCursorWndY + 1;
         nViewTop = nViewBottom - nTileHeight;
         int a = nCursorWndX - ox;
         if (a < 0) {

@@ -5,6 +5,7 @@
 #include "acquisition/acquisition.h"
 #include "core/rates.h"
 #include "map/map.h"
+#include "map/map_view.h"
 #include "processing/em61mk2_decode.h"
 
 namespace {
@@ -226,6 +227,34 @@ TEST_F(LogSessionTest, ExitAnsweredNoKeepsStandBy)
     PlatformAnswerDialog(L"MESSAGEYESNO", 1, false);
     EXPECT_EQ(StopLogging(0), 1);
     EXPECT_EQ(nRecordingState, -2);
+}
+
+// A stop during a map review ends the review with the map size, scale and colour view of before it; a stop
+// answered No leaves the review on.
+TEST_F(LogSessionTest, StopInReviewGivesBackTheMapSizeAndScale)
+{
+    PlatformScriptFileChooser(L"C:\\data\\s6.T61");
+    ASSERT_EQ(CreateDataFileStep(), -1);
+    nMapSizeSaved = 40;
+    dSavedMapPixelsPerUnit = 9.95;
+    nColorMapViewSaved = 1;
+    bMapReviewMode = 1;
+    nMapSize = 36;
+    dMapPixelsPerUnit = 398.0 / 36;
+    nColorMapView = 3;
+    PlatformClearDialogScripts();
+    PlatformAnswerDialog(L"MESSAGEYESNO", 2, false);
+    StopLoggingStep();
+    EXPECT_EQ(nRecordingState, -1);
+    EXPECT_EQ(bMapReviewMode, 1);
+    EXPECT_EQ(nMapSize, 36);
+    PlatformAnswerDialog(L"MESSAGEYESNO", 1, false);
+    StopLoggingStep();
+    EXPECT_EQ(nRecordingState, -2);
+    EXPECT_EQ(bMapReviewMode, 0);
+    EXPECT_EQ(nMapSize, 40);
+    EXPECT_DOUBLE_EQ(dMapPixelsPerUnit, 9.95);
+    EXPECT_EQ(nColorMapView, 1);
 }
 
 }  // namespace
