@@ -4,6 +4,7 @@
 #include "datafile/datafile.h"
 #include "dialogs/survey_line_dialogs.h"
 #include "displays/displays.h"
+#include "displays/numbers.h"
 #include "core/logging_command.h"
 #include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
@@ -472,6 +473,13 @@ void RunScreenLogCommandCode(int nCode)
     case 132:
         bMapUpdatesOn = 0;
         OpenAlarmLx2Dialog(hwndLog);
+        if (hwndLog) {
+            HDC hdc = GetDC(hwndLog);
+            if (hdc) {
+                DrawModeIndicator(hdc);
+                ReleaseDC(hwndLog, hdc);
+            }
+        }
         RedrawProfileForInstrument();
         bMapUpdatesOn = 1;
         if (hwndLog) SetFocus(hwndLog);

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
+#include "displays/bar_windows.h"
 #include "displays/displays.h"
 #include "displays/numbers.h"
 #include "displays/profiles.h"
@@ -350,6 +351,13 @@ void RunNormalReading(int bDual, char *pRecord, DWORD dwTick)
         WindowDc decay = TakeDc(hwndDecay);
         if (decay.hdc) DrawChannelBars(decay.hdc, anLeftBarY, 3);
         GiveDc(decay);
+    } else {
+        WindowDc barQ = TakeDc(hwndBarQ);
+        if (barQ.hdc) UpdateBarQBars(barQ.hdc, anLeftBarY);
+        GiveDc(barQ);
+        WindowDc barI = TakeDc(hwndBarI);
+        if (barI.hdc) UpdateBarIBars(barI.hdc, anRightBarY);
+        GiveDc(barI);
     }
 }
 
