@@ -22,13 +22,6 @@ int Word(const char *p)
     return (short)(((unsigned char)p[0] << 8) | (unsigned char)p[1]);
 }
 
-int RingSize()
-{
-    if (nReferenceRingLength < 1) return 1;
-    if (nReferenceRingLength > REFERENCE_RING_MAX) return REFERENCE_RING_MAX;
-    return nReferenceRingLength;
-}
-
 // Channels 1..n of the frame in millivolts, normalised by the factor and corrected by the offsets.
 void Channels(const char *p, int n, double dFactor, const double *adOff, double *adOut)
 {
@@ -54,21 +47,11 @@ void AverageCurrent(char *p, int *pnCurrent, int *pnBattery, int *pnRange, int *
     *pnBattery = (unsigned char)p[12];
     *pnRange = (unsigned char)p[1];
     *pnModeLetter = (unsigned char)p[0];
-    const int nLength = RingSize();
-    if (nReferenceRingPos < 0 || nReferenceRingPos >= nLength) nReferenceRingPos = 0;
-    dCurrentSum -= adCurrentRing[nReferenceRingPos];
-    adCurrentRing[nReferenceRingPos] = nCurrent;
-    nReferenceRingPos = nReferenceRingPos + 1 >= nLength ? 0 : nReferenceRingPos + 1;
-    dCurrentSum += nCurrent;
-    dCurrentMean = dCurrentSum / nLength;
+    PushCurrentRing(nCurrent);
     if (dCurrentMean == 0.0) dCurrentNormFactor = 1.0;
     else dCurrentNormFactor = (nCurrent > kCurrentThreshold ? kHighCurrentLevel : kLowCurrentLevel) / dCurrentMean;
     if (bNoCurrentNorm == 1 || !std::isfinite(dCurrentNormFactor)) dCurrentNormFactor = 1.0;
-    const int nWhole = ClampToInt(dCurrentMean, -32768, 32767);
-    const int nHundredths = ClampToInt((dCurrentMean - nWhole) * 100.0, -99, 99);
-    p[10] = (char)((nWhole >> 8) & 0xFF);
-    p[11] = (char)(nWhole & 0xFF);
-    p[12] = (char)(nHundredths & 0xFF);
+    WriteMeanCurrent(p);
     p[13] = 0;
 }
 

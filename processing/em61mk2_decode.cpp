@@ -167,6 +167,26 @@ static double NormFactor(double dLevel, double dCurrent)
     return dFactor;
 }
 
+void PushCurrentRing(double dCurrent)
+{
+    int nLength = RingLength();
+    if (nReferenceRingPos < 0 || nReferenceRingPos >= nLength) nReferenceRingPos = 0;
+    dCurrentSum -= adCurrentRing[nReferenceRingPos];
+    adCurrentRing[nReferenceRingPos] = dCurrent;
+    nReferenceRingPos = nReferenceRingPos + 1 >= nLength ? 0 : nReferenceRingPos + 1;
+    dCurrentSum += dCurrent;
+    dCurrentMean = dCurrentSum / nLength;
+}
+
+void WriteMeanCurrent(char *pFrame)
+{
+    int nWhole = ClampToInt(dCurrentMean, -32768, 32767);
+    int nHundredths = ClampToInt((dCurrentMean - nWhole) * 100.0, -99, 99);
+    pFrame[10] = (char)((nWhole >> 8) & 0xFF);
+    pFrame[11] = (char)(nWhole & 0xFF);
+    pFrame[12] = (char)(nHundredths & 0xFF);
+}
+
 int DecodeInstrumentFrame(char *pFrame, double adChannel[4], double *pdCurrent, int *pnBattery, short *pnGainCode,
                           int *pnModeLetter, int *pnCurrentClass)
 {
@@ -187,13 +207,7 @@ int DecodeInstrumentFrame(char *pFrame, double adChannel[4], double *pdCurrent, 
     *pnCurrentClass = nClass;
     *pdCurrent = dCurrent;
     // 5. Ring.
-    int nLength = RingLength();
-    if (nReferenceRingPos < 0 || nReferenceRingPos >= nLength) nReferenceRingPos = 0;
-    dCurrentSum -= adCurrentRing[nReferenceRingPos];
-    adCurrentRing[nReferenceRingPos] = dCurrent;
-    nReferenceRingPos = nReferenceRingPos + 1 >= nLength ? 0 : nReferenceRingPos + 1;
-    dCurrentSum += dCurrent;
-    dCurrentMean = dCurrentSum / nLength;
+    PushCurrentRing(dCurrent);
     // 6.-7. Normalisation and zero offsets.
     dCurrentNormFactor = NormFactor(dLevel, dCurrentMean);
     for (int k = 0; k < 4; ++k) adChannel[k] = adChannel[k] * dCurrentNormFactor - adOffset[k];
@@ -201,11 +215,7 @@ int DecodeInstrumentFrame(char *pFrame, double adChannel[4], double *pdCurrent, 
     pFrame[13] = pFrame[10];
     pFrame[14] = pFrame[11];
     pFrame[15] = pFrame[12];
-    int nWhole = ClampToInt(dCurrentMean, -32768, 32767);
-    int nHundredths = ClampToInt((dCurrentMean - nWhole) * 100.0, -99, 99);
-    pFrame[10] = (char)((nWhole >> 8) & 0xFF);
-    pFrame[11] = (char)(nWhole & 0xFF);
-    pFrame[12] = (char)(nHundredths & 0xFF);
+    WriteMeanCurrent(pFrame);
     pFrame[16] = 0;
     return 16;
 }

@@ -29,6 +29,11 @@ int ClampToInt(double dValue, int nMin, int nMax);
 // Gains 1, 10 or 100 of the four channels from the packed gain code (byte 1 of the frame).
 void DecodeGainCode(int nGainCode, int anGain[4]);
 
+// One frame's current into the ring (the oldest slot leaves it): sum, position and mean move on.
+void PushCurrentRing(double dCurrent);
+// The mean current written back into bytes 10..12 of a frame: whole part (big-endian) and hundredths.
+void WriteMeanCurrent(char *pFrame);
+
 // Live frame in pFrame (writable, at least 17 bytes). Gives the four channel values, this frame's current, the
 // battery byte, the gain code, the mode letter and the current class (0, 1, 2); moves the ring by one slot and
 // rewrites bytes 10..16 for the reading record (mean current, raw current and battery byte, terminator).
