@@ -103,5 +103,5 @@ TEST(Em61Lx2Survey, TwoCoilsTargetBetweenTheCoilsRingsAndLightsTheMiddleLamp)
         EXPECT_GE(rec.Tick(), 0);
         EXPECT_EQ(b[26], '\n');
     }
-    EXPECT_GE(nReadings, 30);
+    EXPECT_GE(nReadings, 20);  // frames older than the recording start are counted, not written
 }
