@@ -152,11 +152,11 @@ void ShowMarkerLamp(bool bMarker)
 void StepBars(const int yBarQ[4], const int yBarI[4], bool bIBar)
 {
     {
-        WindowDc q(hwndBarQ);
+        ScopedWindowDc q(hwndBarQ);
         if (q.hdc) UpdateBarQBars(q.hdc, yBarQ);
     }
     if (!bIBar) return;
-    WindowDc i(hwndBarI);
+    ScopedWindowDc i(hwndBarI);
     if (i.hdc) UpdateBarIBars(i.hdc, yBarI);
 }
 
@@ -199,7 +199,7 @@ LRESULT HandleTextReading(bool bEm38)
         AdvanceStationAndShow(yCurve);
     }
     {
-        WindowDc numbers(hwndNumbers);
+        ScopedWindowDc numbers(hwndNumbers);
         if (numbers.hdc) {
             if (bEm38) DrawEm38Numbers(numbers.hdc, nComponent, r.chDipole, r.nRange, r.v1, r.nModeIndex);
             else DrawEm31Mk2Numbers(numbers.hdc, nComponent, r.chDipole, r.nRange, r.v1, r.v2, r.bBattery);
@@ -349,7 +349,7 @@ void ShowProcedurePrompt(const wchar_t *szText)
 
 void ShowEm38Mk2Numbers(char chDipole, double p, double q, double r, double s)
 {
-    WindowDc numbers(hwndNumbers);
+    ScopedWindowDc numbers(hwndNumbers);
     if (numbers.hdc) DrawEm38Mk2Numbers(numbers.hdc, chDipole, p, q, r, s);
 }
 
@@ -601,7 +601,7 @@ LRESULT HandleEm34Reading(HWND, UINT, WPARAM, LPARAM)
             }
         }
         {
-            WindowDc numbers(hwndNumbers);
+            ScopedWindowDc numbers(hwndNumbers);
             if (numbers.hdc) DrawEm34Numbers(numbers.hdc, nComponent, r.chDipole, r.nRange, r.v1, (int)r.v2);
         }
         StepBars(yBarQ, yBarI, false);
