@@ -346,6 +346,7 @@ struct ChooserDriver {
     std::string extraName;
     bool sawChooser = false;
     QStringList listed;
+    int listingWaits = 0;
     void Arm()
     {
         QTimer::singleShot(100, qApp, [this] { Step(); });
@@ -366,6 +367,12 @@ struct ChooserDriver {
             return;
         }
         sawChooser = true;
+        // The chooser lists its folder from a background thread: wait (bounded) for the listing like an operator.
+        if (auto *view = fd->findChild<QListView *>(QStringLiteral("listView"));
+            view && view->model()->rowCount(view->rootIndex()) == 0 && ++listingWaits < 100) {
+            QTimer::singleShot(50, qApp, [this] { Step(); });
+            return;
+        }
         if (auto *view = fd->findChild<QListView *>(QStringLiteral("listView"))) {
             for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
                 listed << view->model()->index(i, 0, view->rootIndex()).data().toString();
