@@ -103,10 +103,7 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
         facts.Set("swathWidth", n ? maxX - minX + 1 : 0);
         facts.Set("swathHeight", n ? maxY - minY + 1 : 0);
         facts.Set("mapWidth", img.width());
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -197,10 +194,7 @@ TEST(MapFirstFix, FileWaitsForTheFirstFixThenASurveyWithPositionsRuns)
         PlatformPump(3000);
         std::string png = std::string(TEST_OUTPUT_DIR) + "/map_first_fix_track.png";
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png));
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);

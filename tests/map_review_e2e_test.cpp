@@ -449,10 +449,7 @@ TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
         PlatformPressKey('E');
         facts.Set("exitReview", bMapReviewMode);
         facts.Set("exitSize", nMapSize);
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 150);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -495,10 +492,7 @@ TEST(MapReview, LoggingLineHasNoReviewButPans)
         facts.Set("panned", (long long)nViewTileCol * nTileWidth + nViewTileOffsetX - nLeft);
         facts.Set("viewLeftMoved", nViewLeft - nViewLeftBefore);
         facts.Set("step", MapPanStep());
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 90);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);

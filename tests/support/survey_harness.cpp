@@ -139,6 +139,14 @@ Facts Facts::Load(const std::string &path)
     return f;
 }
 
+int StopSavingFacts(const Facts &facts, const std::string &root)
+{
+    PauseAndStop();
+    CHILD_CHECK(facts.Save(FactsPath(root)));
+    CloseProgram();
+    return 0;
+}
+
 std::string ReadFileBytes(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);

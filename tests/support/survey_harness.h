@@ -48,6 +48,8 @@ struct Facts {
     bool Save(const std::string &path) const;
     static Facts Load(const std::string &path);
 };
+// The end of a child's survey: pause and stop, the facts saved for the test, the program closed; returns 0.
+int StopSavingFacts(const Facts &facts, const std::string &root);
 
 std::string ReadFileBytes(const std::string &path);
 
