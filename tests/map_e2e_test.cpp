@@ -56,15 +56,7 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
     ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
     ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
-        UseEmulatorPorts(true);
-        nGpsFormat = 1;
-        nColorMapView = 1;
-        nScaleType = 0;
-        nNullApply = 1;
-        adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
-        dScale1Min = 0;
-        dScale1Max = 500;
-        nMapSize = 40;
+        UseColourMapOfChannel1();
         PlatformPressKey('L');
         CHILD_CHECK(nActiveScreen == 1);
         CHILD_CHECK(IsOpenHandle(hGpsPort));

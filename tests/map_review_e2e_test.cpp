@@ -128,15 +128,7 @@ bool SetUpDevices(emu::Emulator &dev)
 // The program's settings for a colour map of channel 1 on the 0..500 scale, then Logging and the first fix.
 void OpenLoggingScreenAtFirstFix()
 {
-    UseEmulatorPorts(true);
-    nGpsFormat = 1;
-    nColorMapView = 1;
-    nScaleType = 0;
-    nNullApply = 1;
-    adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
-    dScale1Min = 0;
-    dScale1Max = 500;
-    nMapSize = 40;
+    UseColourMapOfChannel1();
     PlatformPressKey('L');
     CHILD_CHECK(nActiveScreen == 1);
     CHILD_CHECK(WaitNormalOperation(15000));

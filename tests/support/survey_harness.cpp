@@ -61,6 +61,19 @@ void UseEmulatorPorts(bool bGps)
     bTiltMeterOn = 0;
 }
 
+void UseColourMapOfChannel1()
+{
+    UseEmulatorPorts(true);
+    nGpsFormat = 1;
+    nColorMapView = 1;
+    nScaleType = 0;
+    nNullApply = 1;
+    adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
+    dScale1Min = 0;
+    dScale1Max = 500;
+    nMapSize = 40;
+}
+
 bool IsOpenHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 
 std::vector<int> ActiveTimerPeriods()
