@@ -1,4 +1,4 @@
-// Small services of the setup dialogs used by the settings readers.
+// Small services of the dialogs: the setup values used by the settings readers and the plain OK/Cancel step.
 #include "dialogs/dialog_services.h"
 
 #include "core/settings.h"
@@ -19,4 +19,25 @@ int DriftReminderSeconds(int index)
     static const int anSeconds[6] = {900, 1800, 2700, 3600, 5400, 7200};
     if (index < 0 || index > 5) return 0;
     return anSeconds[index];
+}
+
+INT_PTR OkCancelDialog(HWND hDlg, UINT message, WPARAM wParam, void (*pfnInit)(HWND), void (*pfnAccept)(HWND))
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        pfnInit(hDlg);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            pfnAccept(hDlg);
+            EndDialog(hDlg, 1);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(hDlg, 0);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
 }

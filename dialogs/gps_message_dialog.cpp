@@ -1,24 +1,11 @@
 // The "Send Message to GPS Receiver" dialog: accept or edit the command text of the GPS monitor.
 #include "dialogs/gps_message_dialog.h"
 #include "acquisition/acquisition.h"
+#include "dialogs/dialog_services.h"
 
 INT_PTR GetGPSMessageDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetDlgItemText(hDlg, 1203, szGpsCommandText);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            GetDlgItemText(hDlg, 1203, szGpsCommandText, 100);
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(hDlg, 0);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+    return OkCancelDialog(
+        hDlg, message, wParam, [](HWND h) { SetDlgItemText(h, 1203, szGpsCommandText); },
+        [](HWND h) { GetDlgItemText(h, 1203, szGpsCommandText, 100); });
 }

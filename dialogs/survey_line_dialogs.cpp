@@ -8,6 +8,7 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "dialogs/dialog_services.h"
 #include "displays/displays.h"
 #include "logscreen/logscreen.h"
 #include "processing/em61mk2_handler.h"
@@ -76,6 +77,37 @@ void AcceptNewLine(HWND hDlg)
     SaveSettingsKeepingConfiguration();
 }
 
+void InitNewStation(HWND hDlg)
+{
+    SetDlgItemText(hDlg, 1186, szSurveyLine);
+    SetNumber(hDlg, 1187, L"%.3f", dStartStation);
+    SetNumber(hDlg, 1189, L"%.3f", dStation);
+    SetDlgItemText(hDlg, 1188, L"");
+}
+
+void AcceptNewStation(HWND hDlg)
+{
+    bStationStarted = 0;
+    dStation = ReadNumber(hDlg, 1188, 15);
+    for (int i = 0; i < 4; i++) abCurveHasPrev[i] = 0;
+    WriteStationRecord();
+    WriteTimeRecord();
+    SaveSettingsKeepingConfiguration();
+}
+
+void InitComment(HWND hDlg)
+{
+    PlaceDialogOnParent(hDlg, hwndLog, 6);
+    SetDlgItemText(hDlg, 1190, L"");
+}
+
+void AcceptComment(HWND hDlg)
+{
+    wchar_t szComment[32];
+    GetDlgItemText(hDlg, 1190, szComment, 32);
+    WriteTaggedRecord(szComment, 'C');
+}
+
 }  // namespace
 
 void PlaceDialogOnParent(HWND hDlg, HWND hParent, int nDivisor)
@@ -92,75 +124,15 @@ void PlaceDialogOnParent(HWND hDlg, HWND hParent, int nDivisor)
 
 INT_PTR GetNewLineDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        InitNewLine(hDlg);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            AcceptNewLine(hDlg);
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(hDlg, 0);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+    return OkCancelDialog(hDlg, message, wParam, InitNewLine, AcceptNewLine);
 }
 
 INT_PTR NewStationDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetDlgItemText(hDlg, 1186, szSurveyLine);
-        SetNumber(hDlg, 1187, L"%.3f", dStartStation);
-        SetNumber(hDlg, 1189, L"%.3f", dStation);
-        SetDlgItemText(hDlg, 1188, L"");
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            bStationStarted = 0;
-            dStation = ReadNumber(hDlg, 1188, 15);
-            for (int i = 0; i < 4; i++) abCurveHasPrev[i] = 0;
-            WriteStationRecord();
-            WriteTimeRecord();
-            SaveSettingsKeepingConfiguration();
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(hDlg, 0);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+    return OkCancelDialog(hDlg, message, wParam, InitNewStation, AcceptNewStation);
 }
 
 INT_PTR CommentDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        PlaceDialogOnParent(hDlg, hwndLog, 6);
-        SetDlgItemText(hDlg, 1190, L"");
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK: {
-            wchar_t szComment[32];
-            GetDlgItemText(hDlg, 1190, szComment, 32);
-            WriteTaggedRecord(szComment, 'C');
-            EndDialog(hDlg, 1);
-            return TRUE;
-        }
-        case IDCANCEL:
-            EndDialog(hDlg, 0);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+    return OkCancelDialog(hDlg, message, wParam, InitComment, AcceptComment);
 }

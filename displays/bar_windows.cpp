@@ -61,38 +61,35 @@ const int *BarISlots(int anSlot[4])
     return anSlot;
 }
 
-BarSet BarQSet(const int *anSlot)
+// A bar window's set: nDisplayedChannels bars across the window, on the given scale's zero row and range.
+BarSet BarWindowSet(const int *anSlot, int nZeroRow, int nRangeSign, int *anEnd, int *anTop, int *pbFrameDrawn,
+                    void (*pfnGrid)(HDC))
 {
     BarSet bars = {};
     bars.nCount = BarWindowCount();
     bars.nHeight = nBarWndHeight;
-    bars.nZeroRow = anGridLineY1B[1];
-    bars.nRangeSign = nScale1RangeSign;
+    bars.nZeroRow = nZeroRow;
+    bars.nRangeSign = nRangeSign;
     bars.nWidth = nBarWidth;
     bars.nClearRight = nBarWndWidth - 1;
     bars.anSlot = anSlot;
-    bars.anEnd = anBarQEnd;
-    bars.anTop = anBarQTop;
-    bars.pbFrameDrawn = &bBarQFrameDrawn;
-    bars.pfnGrid = DrawBarQGridFull;
+    bars.anEnd = anEnd;
+    bars.anTop = anTop;
+    bars.pbFrameDrawn = pbFrameDrawn;
+    bars.pfnGrid = pfnGrid;
     return bars;
+}
+
+BarSet BarQSet(const int *anSlot)
+{
+    return BarWindowSet(anSlot, anGridLineY1B[1], nScale1RangeSign, anBarQEnd, anBarQTop, &bBarQFrameDrawn,
+                        DrawBarQGridFull);
 }
 
 BarSet BarISet(const int *anSlot)
 {
-    BarSet bars = {};
-    bars.nCount = BarWindowCount();
-    bars.nHeight = nBarWndHeight;
-    bars.nZeroRow = anGridLineY2B[1];
-    bars.nRangeSign = nScale2RangeSign;
-    bars.nWidth = nBarWidth;
-    bars.nClearRight = nBarWndWidth - 1;
-    bars.anSlot = anSlot;
-    bars.anEnd = anBarIEnd;
-    bars.anTop = anBarITop;
-    bars.pbFrameDrawn = &bBarIFrameDrawn;
-    bars.pfnGrid = DrawBarIGrid;
-    return bars;
+    return BarWindowSet(anSlot, anGridLineY2B[1], nScale2RangeSign, anBarIEnd, anBarITop, &bBarIFrameDrawn,
+                        DrawBarIGrid);
 }
 
 void RedrawBarSet(HDC hdc, const BarSet &bars, int *pnBase)

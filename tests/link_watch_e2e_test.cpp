@@ -33,18 +33,6 @@ struct Instrument {
 };
 void PrintTo(const Instrument &i, std::ostream *os) { *os << i.name; }
 
-ProgramStart StartFor(const std::string &root, int type)
-{
-    ProgramStart start;
-    start.rootFolder = root;
-    start.instrumentType = type;
-    start.jixProduct = 1;
-    start.screenWidth = 1280;
-    start.screenHeight = 800;
-    start.makeFolders = {L"C:\\data", std::wstring(L"C:\\ProgramData\\Ulvane\\") + CaptionForBuild(type, 1)};
-    return start;
-}
-
 // A reader hands data to the watch again: a new frame tick or data tick.
 bool DataArrives(int ms)
 {
@@ -93,7 +81,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
         std::string root = emu::MakeTempRoot(std::string("link_silence_") + inst.name + (alarm ? "_alarm" : ""));
         emu::Emulator dev(root, {std::string("COM4=") + inst.device});
         ASSERT_TRUE(dev.ready()) << dev.error();
-        ChildResult r = RunProgramInChild(StartFor(root, inst.type), [&dev, &root, alarm]() {
+        ChildResult r = RunProgramInChild(StartBuildIn(root, inst.type, 1), [&dev, &root, alarm]() {
             UseEmulatorPorts(false);
             bDisconnectAlarm = alarm;
             nSurveyMode = 0;
@@ -115,10 +103,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
             PlatformPump(600);
             Facts facts;
             facts.Set("rings", SoundCount(L"SOUND_RING") - nRingsBefore);
-            PauseAndStop();
-            CHILD_CHECK(facts.Save(FactsPath(root)));
-            CloseProgram();
-            return 0;
+            return StopSavingFacts(facts, root);
         }, 120);
         ASSERT_TRUE(r.exited);
         ASSERT_EQ(r.exitCode, 0);
@@ -159,7 +144,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
     std::string root = emu::MakeTempRoot(std::string("link_replug_") + c.name);
     emu::Emulator dev(root, {std::string("COM4=") + c.device});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ChildResult r = RunProgramInChild(StartFor(root, c.type), [&dev, &root]() {
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &root]() {
         UseEmulatorPorts(false);
         bDisconnectAlarm = 1;
         nSurveyMode = 0;
@@ -180,10 +165,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
         PlatformPump(1000);
         Facts facts;
         facts.Set("readingsAfter", nTotalReadingCount - nReadingsBefore);
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -216,7 +198,7 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
         std::string root = emu::MakeTempRoot(std::string("link_em34_battery_") + (yes ? "yes" : "no"));
         emu::Emulator dev(root, {"COM4=em34:static"});
         ASSERT_TRUE(dev.ready()) << dev.error();
-        ChildResult r = RunProgramInChild(StartFor(root, INSTRUMENT_EM34), [&dev, &root, yes]() {
+        ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM34, 1), [&dev, &root, yes]() {
             UseEmulatorPorts(false);
             bDisconnectAlarm = 1;
             nSurveyMode = 2;

@@ -56,15 +56,7 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
     ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
     ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
-        UseEmulatorPorts(true);
-        nGpsFormat = 1;
-        nColorMapView = 1;
-        nScaleType = 0;
-        nNullApply = 1;
-        adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
-        dScale1Min = 0;
-        dScale1Max = 500;
-        nMapSize = 40;
+        UseColourMapOfChannel1();
         PlatformPressKey('L');
         CHILD_CHECK(nActiveScreen == 1);
         CHILD_CHECK(IsOpenHandle(hGpsPort));
@@ -103,10 +95,7 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
         facts.Set("swathWidth", n ? maxX - minX + 1 : 0);
         facts.Set("swathHeight", n ? maxY - minY + 1 : 0);
         facts.Set("mapWidth", img.width());
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -197,10 +186,7 @@ TEST(MapFirstFix, FileWaitsForTheFirstFixThenASurveyWithPositionsRuns)
         PlatformPump(3000);
         std::string png = std::string(TEST_OUTPUT_DIR) + "/map_first_fix_track.png";
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png));
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);

@@ -128,15 +128,7 @@ bool SetUpDevices(emu::Emulator &dev)
 // The program's settings for a colour map of channel 1 on the 0..500 scale, then Logging and the first fix.
 void OpenLoggingScreenAtFirstFix()
 {
-    UseEmulatorPorts(true);
-    nGpsFormat = 1;
-    nColorMapView = 1;
-    nScaleType = 0;
-    nNullApply = 1;
-    adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
-    dScale1Min = 0;
-    dScale1Max = 500;
-    nMapSize = 40;
+    UseColourMapOfChannel1();
     PlatformPressKey('L');
     CHILD_CHECK(nActiveScreen == 1);
     CHILD_CHECK(WaitNormalOperation(15000));
@@ -449,10 +441,7 @@ TEST(MapReview, RefusedWithoutAFileAndAFarSurveyFitted)
         PlatformPressKey('E');
         facts.Set("exitReview", bMapReviewMode);
         facts.Set("exitSize", nMapSize);
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 150);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -495,10 +484,7 @@ TEST(MapReview, LoggingLineHasNoReviewButPans)
         facts.Set("panned", (long long)nViewTileCol * nTileWidth + nViewTileOffsetX - nLeft);
         facts.Set("viewLeftMoved", nViewLeft - nViewLeftBefore);
         facts.Set("step", MapPanStep());
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 90);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);

@@ -453,10 +453,7 @@ TEST(SurveyNulling, FiftyReadingsGiveTheOffsetsTheirRecordsAndNulledProfiles)
         facts.Set("yRed", (long long)yRed);
         facts.Set("yMagenta", (long long)yMagenta);
         facts.Set("height", img.height());
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -522,10 +519,7 @@ TEST(SurveyLinkWatch, SilenceWritesTheBreakRecordRingsAndReArms)
         PlatformPump(1500);
         Facts facts;
         facts.Set("rings", SoundCount(L"SOUND_RING") - rings);
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -597,10 +591,7 @@ TEST(SurveyWheel, UnansweredStartThenAnsweredStartGivesReadings)
         CHILD_CHECK(nRecordingState == -1);
         // The pause gives the instrument back to the main reader.
         CHILD_CHECK(FramesArrive(5000));
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
@@ -654,10 +645,7 @@ TEST(SurveyPictures, LoggingScreenOnLandscapeAndPortraitShowsTheFourChannelColou
             facts.Set("green", CountColourInWindow(hwndCurve1, kGreen, curve));
             facts.Set("red", CountColourInWindow(hwndCurve1, kRed, curve));
             facts.Set("magenta", CountColourInWindow(hwndCurve1, kMagenta, curve));
-            PauseAndStop();
-            CHILD_CHECK(facts.Save(FactsPath(root)));
-            CloseProgram();
-            return 0;
+            return StopSavingFacts(facts, root);
         }, 120);
         ASSERT_TRUE(r.exited);
         ASSERT_EQ(r.exitCode, 0);
@@ -793,10 +781,7 @@ TEST(SurveyProfileRedraw, RedrawFromTheFileLiesOnTheLiveTraces)
             facts.Set("apart" + std::to_string(c), apart);
         }
         facts.Set("width", live.width());
-        PauseAndStop();
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);

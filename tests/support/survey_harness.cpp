@@ -61,6 +61,19 @@ void UseEmulatorPorts(bool bGps)
     bTiltMeterOn = 0;
 }
 
+void UseColourMapOfChannel1()
+{
+    UseEmulatorPorts(true);
+    nGpsFormat = 1;
+    nColorMapView = 1;
+    nScaleType = 0;
+    nNullApply = 1;
+    adOffset[0] = adOffset[1] = adOffset[2] = adOffset[3] = 0;
+    dScale1Min = 0;
+    dScale1Max = 500;
+    nMapSize = 40;
+}
+
 bool IsOpenHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 
 std::vector<int> ActiveTimerPeriods()
@@ -137,6 +150,14 @@ Facts Facts::Load(const std::string &path)
     long long value;
     while (in >> key >> value) f.values[key] = value;
     return f;
+}
+
+int StopSavingFacts(const Facts &facts, const std::string &root)
+{
+    PauseAndStop();
+    CHILD_CHECK(facts.Save(FactsPath(root)));
+    CloseProgram();
+    return 0;
 }
 
 std::string ReadFileBytes(const std::string &path)

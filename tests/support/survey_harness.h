@@ -25,6 +25,8 @@ void PauseAndStop();
 
 // The default build's emulator ports (instrument COM4, GPS COM6, tilt meter COM7); GPS input on or off, no tilt.
 void UseEmulatorPorts(bool bGps);
+// The emulator ports with GPS in format 1 and a colour map of channel 1 on the 0..500 scale, no offsets, map size 40.
+void UseColourMapOfChannel1();
 bool IsOpenHandle(HANDLE h);
 // Periods of the repeating timers that run now (timer 1 of the logging screen is the only window timer).
 std::vector<int> ActiveTimerPeriods();
@@ -48,6 +50,8 @@ struct Facts {
     bool Save(const std::string &path) const;
     static Facts Load(const std::string &path);
 };
+// The end of a child's survey: pause and stop, the facts saved for the test, the program closed; returns 0.
+int StopSavingFacts(const Facts &facts, const std::string &root);
 
 std::string ReadFileBytes(const std::string &path);
 
