@@ -70,7 +70,7 @@ RECT Box(int left, int top, int width, int height) { return RECT{left, top, left
 
 bool IsLx2() { return nInstrumentType == INSTRUMENT_EM61LX2; }
 
-// Height of one text row of the panel: the spec'd row of nLineHeight - 4, but never lower than the text.
+// Height of one text row of the panel: nLineHeight - 4, but never lower than the text.
 int RowHeight(Measure &m) { return std::max(nLineHeight - 4, std::max(m.H(hFontNormal), m.H(hFontBold))); }
 
 // The value sample of the mode row (no value box for the Grad601, EM38-4 and CS-21).
