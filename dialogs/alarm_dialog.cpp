@@ -6,6 +6,7 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "dialogs/setup_frame.h"
 
 namespace {
 
@@ -16,34 +17,6 @@ const wchar_t *const aszAnomalyWidth[] = {L"3 Samples",  L"5 Samples",  L"7 Samp
                                           L"11 Samples", L"13 Samples", L"15 Samples", L"17 Samples",
                                           L"19 Samples", L"21 Samples"};
 const wchar_t *const aszDescending[] = {L"1 Sample", L"2 Samples"};
-
-template <size_t N>
-void FillList(HWND hDlg, int nId, const wchar_t *const (&aszItem)[N], int nSelected)
-{
-    SendDlgItemMessage(hDlg, nId, CB_RESETCONTENT, 0, 0);
-    for (const wchar_t *sz : aszItem) SendDlgItemMessage(hDlg, nId, CB_ADDSTRING, 0, (LPARAM)sz);
-    SendDlgItemMessage(hDlg, nId, CB_SETCURSEL, (WPARAM)nSelected, 0);
-}
-
-int Selected(HWND hDlg, int nId)
-{
-    return (int)SendDlgItemMessage(hDlg, nId, CB_GETCURSEL, 0, 0);
-}
-
-void ShowLevel(HWND hDlg, int nId, double dLevel)
-{
-    wchar_t sz[64];
-    if (swprintf(sz, 64, L"%.1f", dLevel) < 0) sz[0] = 0;
-    SetDlgItemText(hDlg, nId, sz);
-}
-
-// A level as typed: at most 19 characters, text that is no number gives 0.
-double ReadLevel(HWND hDlg, int nId)
-{
-    wchar_t sz[20];
-    GetDlgItemText(hDlg, nId, sz, 20);
-    return TextToDouble(sz);
-}
 
 void EnableByType(HWND hDlg, int nType)
 {
@@ -61,30 +34,30 @@ INT_PTR AlarmLx2DlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
     case WM_INITDIALOG:
-        FillList(hDlg, IDC_ALARM_TYPE, aszAlarmType, nAlarmType);
+        FillSetupList(hDlg, IDC_ALARM_TYPE, aszAlarmType, nAlarmType);
         EnableByType(hDlg, nAlarmType);
-        FillList(hDlg, IDC_ALARM_AUDIO, aszAlarmAudio, nAlarmAudio);
-        FillList(hDlg, IDC_ALARM_CHANNEL, aszAlarmChannel, nAlarmChannel);
-        ShowLevel(hDlg, IDC_ALARM_LEVEL, dAlarmLevel);
-        ShowLevel(hDlg, IDC_ALARM_MIN_LEVEL, dAlarmMinLevel);
-        ShowLevel(hDlg, IDC_ALARM_MAX_LEVEL, dAlarmMaxLevel);
-        FillList(hDlg, IDC_ALARM_WIDTH, aszAnomalyWidth, nAlarmAnomalyWidth);
-        FillList(hDlg, IDC_ALARM_DESCENDING, aszDescending, nAlarmDescending);
+        FillSetupList(hDlg, IDC_ALARM_AUDIO, aszAlarmAudio, nAlarmAudio);
+        FillSetupList(hDlg, IDC_ALARM_CHANNEL, aszAlarmChannel, nAlarmChannel);
+        ShowSetupNumber(hDlg, IDC_ALARM_LEVEL, "%.1f", dAlarmLevel);
+        ShowSetupNumber(hDlg, IDC_ALARM_MIN_LEVEL, "%.1f", dAlarmMinLevel);
+        ShowSetupNumber(hDlg, IDC_ALARM_MAX_LEVEL, "%.1f", dAlarmMaxLevel);
+        FillSetupList(hDlg, IDC_ALARM_WIDTH, aszAnomalyWidth, nAlarmAnomalyWidth);
+        FillSetupList(hDlg, IDC_ALARM_DESCENDING, aszDescending, nAlarmDescending);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_ALARM_TYPE:
-            EnableByType(hDlg, Selected(hDlg, IDC_ALARM_TYPE));
+            EnableByType(hDlg, SetupListIndex(hDlg, IDC_ALARM_TYPE));
             return TRUE;
         case IDOK:
-            nAlarmType = Selected(hDlg, IDC_ALARM_TYPE);
-            nAlarmAudio = Selected(hDlg, IDC_ALARM_AUDIO);
-            nAlarmChannel = Selected(hDlg, IDC_ALARM_CHANNEL);
-            dAlarmLevel = ReadLevel(hDlg, IDC_ALARM_LEVEL);
-            dAlarmMinLevel = ReadLevel(hDlg, IDC_ALARM_MIN_LEVEL);
-            dAlarmMaxLevel = ReadLevel(hDlg, IDC_ALARM_MAX_LEVEL);
-            nAlarmAnomalyWidth = Selected(hDlg, IDC_ALARM_WIDTH);
-            nAlarmDescending = Selected(hDlg, IDC_ALARM_DESCENDING);
+            nAlarmType = SetupListIndex(hDlg, IDC_ALARM_TYPE);
+            nAlarmAudio = SetupListIndex(hDlg, IDC_ALARM_AUDIO);
+            nAlarmChannel = SetupListIndex(hDlg, IDC_ALARM_CHANNEL);
+            dAlarmLevel = ReadSetupNumber(hDlg, IDC_ALARM_LEVEL);
+            dAlarmMinLevel = ReadSetupNumber(hDlg, IDC_ALARM_MIN_LEVEL);
+            dAlarmMaxLevel = ReadSetupNumber(hDlg, IDC_ALARM_MAX_LEVEL);
+            nAlarmAnomalyWidth = SetupListIndex(hDlg, IDC_ALARM_WIDTH);
+            nAlarmDescending = SetupListIndex(hDlg, IDC_ALARM_DESCENDING);
             LoadSaveSettingsFile(1);
             EndDialog(hDlg, 1);
             return TRUE;

@@ -110,18 +110,6 @@ void AcceptComment(HWND hDlg)
 
 }  // namespace
 
-void PlaceDialogOnParent(HWND hDlg, HWND hParent, int nDivisor)
-{
-    // Screen rectangles: a child window is measured by its top-level window.
-    while (hParent && GetParent(hParent)) hParent = GetParent(hParent);
-    RECT rcParent, rcDialog;
-    if (!hParent || nDivisor <= 0 || !GetWindowRect(hParent, &rcParent) || !GetWindowRect(hDlg, &rcDialog)) return;
-    const int w = rcDialog.right - rcDialog.left, h = rcDialog.bottom - rcDialog.top;
-    const int x = rcParent.left + ((rcParent.right - rcParent.left) - w) / 2;
-    const int y = rcParent.top + ((rcParent.bottom - rcParent.top) - h) / nDivisor;
-    MoveWindow(hDlg, x, y, w, h, TRUE);
-}
-
 INT_PTR GetNewLineDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
     return OkCancelDialog(hDlg, message, wParam, InitNewLine, AcceptNewLine);

@@ -1,6 +1,7 @@
 // Survey-line dialogs used while logging: New Survey Line, New Station and Enter Comment.
 #pragma once
 
+#include "dialogs/setup_frame.h"
 #include "platform/platform.h"
 
 // GETNEWLINE: proposes the next line (name + increment, direction and stations by the line sequence); OK stores the
@@ -11,6 +12,3 @@ INT_PTR GetNewLineDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 INT_PTR NewStationDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 // COMMENT: OK writes the typed text as a comment record ('C', its first 11 characters); Cancel writes nothing.
 INT_PTR CommentDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
-// Places a dialog centred across its parent's window, at that window's top plus the height difference over
-// nDivisor.
-void PlaceDialogOnParent(HWND hDlg, HWND hParent, int nDivisor);

@@ -17,4 +17,9 @@ void RegisterResources()
     RegisterSurveyLineDialogTemplates();
     RegisterStationDialogTemplates();
     RegisterAlarmDialogTemplates();
+    RegisterSystemDialogTemplates();
+    RegisterSurveySetupDialogTemplates();
+    RegisterDisplayOptionsDialogTemplates();
+    RegisterDisplaySetupDialogTemplates();
+    RegisterBackgroundDialogTemplates();
 }

@@ -11,6 +11,11 @@ void RegisterMessageDialogTemplates();  // dialogs_message.cpp: MESSAGEOK, MESSA
 void RegisterSurveyLineDialogTemplates();  // dialogs_survey_line.cpp: GETNEWLINE, NEWSTATION, COMMENT
 void RegisterStationDialogTemplates();  // dialogs_station.cpp: CONFIRMSTATION
 void RegisterAlarmDialogTemplates();    // dialogs_alarm.cpp: ALARMLX2
+void RegisterSystemDialogTemplates();         // dialogs_system.cpp: SYSTEM*, GPSINPUT*, GPSMASK
+void RegisterSurveySetupDialogTemplates();    // dialogs_survey_setup.cpp: SURVEYSETUP*, ARRAYGEOMETRY*
+void RegisterDisplayOptionsDialogTemplates(); // dialogs_display_options.cpp: DISPLAYOPTIONS31*, scales and options
+void RegisterDisplaySetupDialogTemplates();   // dialogs_display_setup.cpp: DISPLAYSETUP*
+void RegisterBackgroundDialogTemplates();     // dialogs_background.cpp: BACKGROUNDFILE*
 
 // Control ids of the message dialogs: the message text and the hidden line above it.
 enum { IDC_MESSAGE_TEXT = 550, IDC_MESSAGE_HIDDEN = 551 };

@@ -1,0 +1,6 @@
+// Dialog templates of the background files: BACKGROUNDFILELOAD, BACKGROUNDFILELOADZN and BACKGROUNDFILEREMOVE.
+#include "resources/resources.h"
+
+void RegisterBackgroundDialogTemplates()
+{
+}
