@@ -157,7 +157,8 @@ void FillInstrumentLists(HWND hDlg)
 
 void InitSystemDialog(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, GetParent(hDlg), 4);
+    // Opened by the main menu over the main window.
+    PlaceDialogOnParent(hDlg, hwndMain, 4);
     const InstrumentLabels *pLabels = LabelsOfInstrument();
     if (pLabels && pLabels->szType) {
         SetDlgItemText(hDlg, IDC_SYS_TYPE_LABEL, pLabels->szType);
