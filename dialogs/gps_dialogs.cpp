@@ -60,6 +60,12 @@ void EnablePseudoGga(HWND hDlg, bool bEnable)
         EnableWindow(GetDlgItem(hDlg, id), bEnable);
 }
 
+// The satellite list shows counts 3 .. 12; a count outside them selects nothing, and nothing chosen keeps it.
+int SatellitesIndex()
+{
+    return nGpsMinSatellites >= 3 && nGpsMinSatellites <= 12 ? nGpsMinSatellites - 3 : -1;
+}
+
 void InitGpsInput(HWND hDlg)
 {
     ShowInputMask(hDlg, nGpsFormat, L"Quality [m]");
@@ -73,7 +79,7 @@ void InitGpsInput(HWND hDlg)
     FillSetupList(hDlg, IDC_GPS_MASK_ENABLED, aszState, bGpsMaskEnabled);
     FillSetupList(hDlg, IDC_GPS_MIN_QUALITY, aszQuality, nGpsMinQuality);
     ShowSetupNumber(hDlg, IDC_GPS_MAX_DOP, "%.1f", dGpsMaxDop);
-    FillSetupList(hDlg, IDC_GPS_MIN_SATELLITES, aszSatellites, nGpsMinSatellites - 3);
+    FillSetupList(hDlg, IDC_GPS_MIN_SATELLITES, aszSatellites, SatellitesIndex());
     SetSetupCheck(hDlg, IDC_GPS_MASK_AUDIO, bGpsMaskAudio);
     SetSetupCheck(hDlg, IDC_GPS_PSEUDO_GGA, bPseudoGga);
     FillSetupList(hDlg, IDC_GPS_RTS_UNITS, aszRtsUnits, nRtsUnits);
@@ -88,7 +94,6 @@ void FormatChanged(HWND hDlg)
     ShowInputMask(hDlg, nFormat, L"Quality[m]");
 }
 
-// The satellite list shows counts 3 .. 12; a count outside them selects nothing, and nothing chosen keeps it.
 void ReadSatellites(HWND hDlg, int nId)
 {
     int nIndex = -1;
@@ -123,7 +128,7 @@ void InitGpsMask(HWND hDlg)
     FillSetupList(hDlg, IDC_GPSMASK_ENABLED, aszState, bGpsMaskEnabled);
     FillSetupList(hDlg, IDC_GPSMASK_MIN_QUALITY, aszQuality, nGpsMinQuality);
     ShowSetupNumber(hDlg, IDC_GPSMASK_MAX_DOP, "%.1f", dGpsMaxDop);
-    FillSetupList(hDlg, IDC_GPSMASK_MIN_SATELLITES, aszSatellites, nGpsMinSatellites - 3);
+    FillSetupList(hDlg, IDC_GPSMASK_MIN_SATELLITES, aszSatellites, SatellitesIndex());
     SetSetupCheck(hDlg, IDC_GPSMASK_AUDIO, bGpsMaskAudio);
 }
 
