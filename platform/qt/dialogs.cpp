@@ -88,7 +88,10 @@ protected:
         if (receiver == d_->widget) {
             // A key an edit box or another control passed on to its dialog was theirs, not the dialog's.
             QWidget *focus = QApplication::focusWidget();
-            if (focus && focus != d_->widget && focus->window() == d_->widget) return false;
+            HWND focused = GetFocus();
+            if ((focus && focus != d_->widget && focus->window() == d_->widget) ||
+                (focused && focused->parent == d_))
+                return false;
         }
         auto *ke = static_cast<QKeyEvent *>(e);
         const int vk = VirtualKeyFromQt(ke->key(), ke->modifiers());
