@@ -1,6 +1,7 @@
 // GPS Port Setup and GPS Warning Mask dialogs: whether GPS is used, its sentences and serial line, the warning mask.
 #include "core/core.h"
 #include "core/settings.h"
+#include "dialogs/dialog_services.h"
 #include "dialogs/setup_dialogs.h"
 #include "dialogs/setup_frame.h"
 #include "dialogs/system_dialog.h"
@@ -142,43 +143,19 @@ void StoreGpsMask(HWND hDlg)
     LoadSaveSettingsFile(1);
 }
 
-// The messages both dialogs share: OK stores and saves, Cancel changes nothing; both keep their template's place.
-INT_PTR GpsDialog(HWND hDlg, UINT message, WPARAM wParam, void (*pfnInit)(HWND), void (*pfnStore)(HWND),
-                  void (*pfnFormatChanged)(HWND))
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        pfnInit(hDlg);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            pfnStore(hDlg);
-            EndDialog(hDlg, 1);
-            break;
-        case IDCANCEL:
-            EndDialog(hDlg, 0);
-            break;
-        case IDC_GPS_FORMAT:
-            if (pfnFormatChanged) pfnFormatChanged(hDlg);
-            break;
-        default:
-            break;
-        }
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
 }  // namespace
 
+// Both keep their template's place; OK stores and saves, Cancel changes nothing.
 INT_PTR GpsInputDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    return GpsDialog(hDlg, message, wParam, InitGpsInput, StoreGpsInput, FormatChanged);
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_GPS_FORMAT) {
+        FormatChanged(hDlg);
+        return TRUE;
+    }
+    return OkCancelDialog(hDlg, message, wParam, InitGpsInput, StoreGpsInput);
 }
 
 INT_PTR GpsMaskDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    return GpsDialog(hDlg, message, wParam, InitGpsMask, StoreGpsMask, nullptr);
+    return OkCancelDialog(hDlg, message, wParam, InitGpsMask, StoreGpsMask);
 }

@@ -286,13 +286,8 @@ void StoreSystemDialog(HWND hDlg)
 
 INT_PTR SystemDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        InitSystemDialog(hDlg);
-        return TRUE;
-    case WM_KEYDOWN:
-        return EndSetupDialogOnCancelKey(hDlg, message, wParam);
-    case WM_COMMAND:
+    if (message == WM_KEYDOWN) return EndSetupDialogOnCancelKey(hDlg, message, wParam);
+    if (message == WM_COMMAND) {
         switch (LOWORD(wParam)) {
         case IDC_SYS_INSTRUMENT_STATE:
         case IDC_SYS_TILT_STATE:
@@ -304,17 +299,9 @@ INT_PTR SystemDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
         case IDC_SYS_SENSORS:
             if (nInstrumentType == INSTRUMENT_EM61LX2) ShowFilterFactors(hDlg, SetupListIndex(hDlg, IDC_SYS_SENSORS));
             return TRUE;
-        case IDOK:
-            StoreSystemDialog(hDlg);
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(hDlg, 0);
-            return TRUE;
         default:
-            return TRUE;
+            break;
         }
-    default:
-        return FALSE;
     }
+    return OkCancelDialog(hDlg, message, wParam, InitSystemDialog, StoreSystemDialog);
 }

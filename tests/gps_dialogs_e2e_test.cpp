@@ -58,7 +58,7 @@ TEST(GpsDialogsE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
     for (int jix : {1, 0}) {
         SCOPED_TRACE(jix);
         const std::string root = MakeTestRootFolder("gps_lines_" + std::to_string(jix));
-        ChildResult r = RunProgramInChild(survey::StartBuildIn(root, INSTRUMENT_EM61MK2, jix), []() {
+        RunInProgram(survey::StartBuildIn(root, INSTRUMENT_EM61MK2, jix), []() {
             for (const LineRow &row : kLineRows) {
                 const std::string before = SettingsBytes();
                 const INT_PTR result = OpenGps(row.szTemplate, [&row](HWND d) {
@@ -71,12 +71,9 @@ TEST(GpsDialogsE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
                                 "control " + std::to_string(row.action.id) + ": changed lines " + Join(changed));
             }
             CHILD_CHECK(bGpsEnabled == 0 && bGpsActive == 0);
-            survey::CloseProgram();
-            return 0;
         });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 
-        r = RunProgramInChild(survey::StartBuildIn(root, INSTRUMENT_EM61MK2, jix), []() {
+        RunInProgram(survey::StartBuildIn(root, INSTRUMENT_EM61MK2, jix), []() {
             for (const LineRow &row : kLineRows) {
                 std::wstring shown;
                 OpenGps(row.szTemplate, [&row, &shown](HWND d) {
@@ -92,17 +89,14 @@ TEST(GpsDialogsE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
                 PlatformPressDialogButton(d, IDOK);
             });
             CHILD_CHECK(bGpsEnabled == 1 && bGpsActive == 1);
-            survey::CloseProgram();
-            return 0;
         });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
 }
 
 // Each dialog with every control changed, then Cancel: it ends with 0 and saving afterwards writes the same bytes.
 TEST(GpsDialogsE2E, CancelAfterChangesLeavesEverySettingAsItWas)
 {
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("gps_cancel"), INSTRUMENT_EM38MK2, 0), []() {
             const std::string before = SettingsBytes();
             for (int nFormat : {1, 7}) {
@@ -123,17 +117,14 @@ TEST(GpsDialogsE2E, CancelAfterChangesLeavesEverySettingAsItWas)
             nGpsFormat = 1;
             LoadSaveSettingsFile(1);
             CHILD_CHECK(SettingsBytes() == before);
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // The narrow GPS Port Setup has no pseudo-GGA box: its OK keeps the setting; a satellite count no list entry shows
 // is kept too. Nothing changed: the file stays byte-identical.
 TEST(GpsDialogsE2E, SettingsTheTemplateCannotShowAreKept)
 {
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("gps_narrow"), INSTRUMENT_EM61LX2, 0), []() {
             bPseudoGga = 1;
             nRtsUnits = 1;
@@ -155,10 +146,7 @@ TEST(GpsDialogsE2E, SettingsTheTemplateCannotShowAreKept)
                 CHILD_CHECK(bPseudoGga == 1 && nRtsUnits == 1 && nGpsMinSatellites == 20);
                 CHILD_EXPECT_EQ(SettingsBytes(), before, "changed by " + Narrow(name));
             }
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // The mask labels by sentence format: GPS Port Setup at open and after a change of the format list (with the mask
@@ -181,7 +169,7 @@ TEST(GpsDialogsE2E, MaskLabelsAndEnablingFollowTheSentenceFormat)
         {7, L"N/A", L"N/A", L"N/A", false},
         {8, L"N/A", L"N/A", L"N/A", false},
     };
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("gps_labels"), INSTRUMENT_EM31MK2, 1), [&rows]() {
             auto Enabled = [](HWND d, int id) { return IsWindowEnabled(GetDlgItem(d, id)) != 0; };
             auto ExpectLabels = [](HWND d, const wchar_t *szDilution, bool bMask) {
@@ -222,10 +210,7 @@ TEST(GpsDialogsE2E, MaskLabelsAndEnablingFollowTheSentenceFormat)
                     PlatformPressDialogButton(d, IDCANCEL);
                 });
             }
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // "RTS pseudo-GGA" enables the pseudo-GGA box and the units list with the stored units; another format disables
@@ -233,7 +218,7 @@ TEST(GpsDialogsE2E, MaskLabelsAndEnablingFollowTheSentenceFormat)
 // 31 (GPS Port Setup) or 15 (GPS Warning Mask) characters are read.
 TEST(GpsDialogsE2E, PseudoGgaOptionsAndTheDilutionLimit)
 {
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("gps_rts"), INSTRUMENT_EM384, 0), []() {
             nGpsFormat = 1;
             bPseudoGga = 0;
@@ -273,10 +258,7 @@ TEST(GpsDialogsE2E, PseudoGgaOptionsAndTheDilutionLimit)
                 });
                 CHILD_EXPECT_EQ(dGpsMaxDop, l.dStored, Narrow(l.szTyped) + " stored " + std::to_string(dGpsMaxDop));
             }
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 }  // namespace

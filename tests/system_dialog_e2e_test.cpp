@@ -87,7 +87,7 @@ TEST(SystemDialogE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
         SCOPED_TRACE(Narrow(CaptionForBuild(b.nType, b.bJix)));
         const std::string root = MakeTestRootFolder("system_lines_" + std::to_string(b.nType + 4) + "_" +
                                                     std::to_string(b.bJix));
-        ChildResult r = RunProgramInChild(survey::StartBuildIn(root, b.nType, b.bJix), [&b]() {
+        RunInProgram(survey::StartBuildIn(root, b.nType, b.bJix), [&b]() {
             for (const LineRow &row : b.rows) {
                 const std::string before = SettingsBytes();
                 CHILD_CHECK(!before.empty());
@@ -100,13 +100,10 @@ TEST(SystemDialogE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
                 CHILD_EXPECT_EQ(changed, row.lines,
                                 "control " + std::to_string(row.action.id) + ": changed lines " + Join(changed));
             }
-            survey::CloseProgram();
-            return 0;
         });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 
         // A restart reads the file: each control shows what was chosen.
-        r = RunProgramInChild(survey::StartBuildIn(root, b.nType, b.bJix), [&b]() {
+        RunInProgram(survey::StartBuildIn(root, b.nType, b.bJix), [&b]() {
             for (const LineRow &row : b.rows) {
                 std::wstring shown;
                 OpenSystem(row.szTemplate, [&row, &shown](HWND d) {
@@ -116,10 +113,7 @@ TEST(SystemDialogE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
                 CHILD_EXPECT_EQ(shown, std::wstring(row.szShown),
                                 "control " + std::to_string(row.action.id) + " shows \"" + Narrow(shown) + "\"");
             }
-            survey::CloseProgram();
-            return 0;
         });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
 }
 
@@ -140,7 +134,7 @@ TEST(SystemDialogE2E, CancelAndTheCKeyAfterChangesLeaveEverySettingAsItWas)
     };
     for (const auto &b : builds) {
         SCOPED_TRACE(Narrow(CaptionForBuild(b.nType, b.bJix)));
-        ChildResult r = RunProgramInChild(
+        RunInProgram(
             survey::StartBuildIn(MakeTestRootFolder("system_cancel_" + std::to_string(b.nType + 4)), b.nType, b.bJix),
             [&b]() {
                 bTiltMeterOn = 1;  // every tilt meter control can be reached
@@ -163,10 +157,7 @@ TEST(SystemDialogE2E, CancelAndTheCKeyAfterChangesLeaveEverySettingAsItWas)
                         CHILD_EXPECT_EQ(SettingsBytes(), before, "settings changed by " + Narrow(name));
                     }
                 }
-                survey::CloseProgram();
-                return 0;
             });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
 }
 
@@ -198,7 +189,7 @@ TEST(SystemDialogE2E, TheCKeyCancelsButNeverWhileTypingInAnEdit)
         {L"SYSTEMLX2", SystemDlgProc, IDC_SYS_AUDIO_TICKS, 'X', false},
         {L"GPSINPUT", GpsInputDlgProc, IDC_GPS_MASK_AUDIO, 'C', false},
     };
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("system_c_key"), INSTRUMENT_EM61LX2, 1), [&rows]() {
             const std::string before = SettingsBytes();
             for (const auto &row : rows) {
@@ -220,10 +211,7 @@ TEST(SystemDialogE2E, TheCKeyCancelsButNeverWhileTypingInAnEdit)
                 if (row.szTemplate == std::wstring(L"SYSTEMLX2")) CHILD_CHECK(sensors == L"2 Sensors");
             }
             CHILD_CHECK(SettingsBytes() == before);
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // EM61-LX2 filter factors: 125 to 1000 are taken with the value they replace and their ratio form; anything else
@@ -255,7 +243,7 @@ TEST(SystemDialogE2E, FilterFactorsOutOfRangeAreRefusedWithTheRangeBox)
         // One coil: the right box shows "N/A", is disabled and is never read.
         {0, L"400", nullptr, 400.0, 310.0, {}},
     };
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("system_filter"), INSTRUMENT_EM61LX2, 0), [&rows]() {
             PlatformAnswerDialog(L"MESSAGEOK", IDOK, true);
             int nRow = 0;
@@ -288,17 +276,14 @@ TEST(SystemDialogE2E, FilterFactorsOutOfRangeAreRefusedWithTheRangeBox)
                     CHILD_EXPECT_EQ(boxes[i].text, row.boxes[i].text, Narrow(boxes[i].text));
                 }
             }
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // EM61-LX2 with one coil: the right filter box shows "N/A" and is disabled; "2 Sensors" enables it with the right
 // value, "1 Sensor" takes it away again.
 TEST(SystemDialogE2E, TheRightFilterBoxFollowsTheCoilCount)
 {
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("system_one_coil"), INSTRUMENT_EM61LX2, 1), []() {
             nSensorsMinus1 = 0;
             dFilterFactorRight = 450.0;
@@ -319,17 +304,14 @@ TEST(SystemDialogE2E, TheRightFilterBoxFollowsTheCoilCount)
                 PlatformPressDialogButton(d, IDCANCEL);
             });
             CHILD_CHECK(nSensorsMinus1 == 0);
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // Zanth EM61-MK2: the tilt meter list is enabled with the instrument, its port, antenna height and rigid-fix box
 // with both, at open and at once on each change; the height label follows the rigid-fix box.
 TEST(SystemDialogE2E, TiltMeterControlsFollowTheInstrumentAndTiltStates)
 {
-    ChildResult r = RunProgramInChild(
+    RunInProgram(
         survey::StartBuildIn(MakeTestRootFolder("system_tilt"), INSTRUMENT_EM61MK2, 0), []() {
             auto Enabled = [](HWND d, int id) { return IsWindowEnabled(GetDlgItem(d, id)) != 0; };
             auto Expect = [&Enabled](HWND d, bool bList, bool bRest) {
@@ -369,10 +351,7 @@ TEST(SystemDialogE2E, TiltMeterControlsFollowTheInstrumentAndTiltStates)
                 CHILD_CHECK(PlatformDialogItemText(d, IDC_SYS_HEIGHT_LABEL) == L"GPS Antenna Height:");
                 PlatformPressDialogButton(d, IDCANCEL);
             });
-            survey::CloseProgram();
-            return 0;
         });
-    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // Labels 1001 to 1003 and the pause key's first entry by instrument, the type box hidden where the instrument has
@@ -403,7 +382,7 @@ TEST(SystemDialogE2E, LabelsAndPlacementByInstrument)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(Narrow(row.szTemplate));
-        ChildResult r = RunProgramInChild(
+        RunInProgram(
             survey::StartBuildIn(MakeTestRootFolder("system_labels_" + std::to_string(row.nType + 4)), row.nType,
                                  row.bJix),
             [&row]() {
@@ -431,10 +410,7 @@ TEST(SystemDialogE2E, LabelsAndPlacementByInstrument)
                     CHILD_CHECK(rcDialog.top == rcMain.top + (rcMain.bottom - rcMain.top - h) / 4);
                     PlatformPressDialogButton(d, IDCANCEL);
                 });
-                survey::CloseProgram();
-                return 0;
             });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
 }
 
@@ -445,7 +421,7 @@ TEST(SystemDialogE2E, OkDerivesItsValues)
     const double kFoot = 0.3048;
     {
         SCOPED_TRACE("EM61-MK2 type");
-        ChildResult r = RunProgramInChild(
+        RunInProgram(
             survey::StartBuildIn(MakeTestRootFolder("system_ncc"), INSTRUMENT_EM61MK2, 1), []() {
                 const int anSaved[4] = {0, 0, 1, 1};
                 for (int nType : {2, 0, 3, 1}) {
@@ -455,14 +431,11 @@ TEST(SystemDialogE2E, OkDerivesItsValues)
                     });
                     CHILD_CHECK(nEm61Type == nType && nEm61TypeSaved == anSaved[nType]);
                 }
-                survey::CloseProgram();
-                return 0;
             });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
     {
         SCOPED_TRACE("EM38-4 drift reminder and rate");
-        ChildResult r = RunProgramInChild(
+        RunInProgram(
             survey::StartBuildIn(MakeTestRootFolder("system_drift"), INSTRUMENT_EM384, 0), []() {
                 const double adMs[7] = {900000, 1800000, 2700000, 3600000, 5400000, 7200000, 0};
                 for (int i : {0, 1, 2, 3, 4, 5, 6, 2}) {
@@ -477,14 +450,11 @@ TEST(SystemDialogE2E, OkDerivesItsValues)
                     SetReadingRateFactors();
                     CHILD_CHECK(dReadingRateHz == dHz);  // the factors were brought up to date by OK
                 }
-                survey::CloseProgram();
-                return 0;
             });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
     {
         SCOPED_TRACE("EM61-LX2 swath edges");
-        ChildResult r = RunProgramInChild(
+        RunInProgram(
             survey::StartBuildIn(MakeTestRootFolder("system_swath"), INSTRUMENT_EM61LX2, 0), [kFoot]() {
                 const struct {
                     int nSensorsIndex, nSwathIndex, nMapUnits;
@@ -507,14 +477,11 @@ TEST(SystemDialogE2E, OkDerivesItsValues)
                     CHILD_CHECK(std::fabs(dSwathLeft - row.dLeftM / dUnit) < 1e-9);
                     CHILD_CHECK(std::fabs(dSwathRight - row.dRightM / dUnit) < 1e-9);
                 }
-                survey::CloseProgram();
-                return 0;
             });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
     {
         SCOPED_TRACE("Grad601 sensors");
-        ChildResult r = RunProgramInChild(
+        RunInProgram(
             survey::StartBuildIn(MakeTestRootFolder("system_grad"), INSTRUMENT_GRAD601, 0), []() {
                 dGpsOffsetY = 1.75;
                 dGpsOffsetYSaved = 0.0;
@@ -528,10 +495,7 @@ TEST(SystemDialogE2E, OkDerivesItsValues)
                     UpdateSensorGeometryGrad();  // the sensor geometry was brought up to date by OK
                     CHILD_CHECK(dSwathLeft == dLeft && dSwathRight == dRight && dSwathWidth == dWidth);
                 }
-                survey::CloseProgram();
-                return 0;
             });
-        EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
     }
 }
 

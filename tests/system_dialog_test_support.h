@@ -10,6 +10,7 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "platform/platform.h"
+#include "settings_test_support.h"
 #include "support/program_runner.h"
 #include "support/survey_harness.h"
 
@@ -57,27 +58,12 @@ inline std::string SettingsFile()
     if (!GetSettingsFilePath(sz, 261)) return std::string();
     return MapDrivePath(sz);
 }
-inline std::string SettingsBytes() { return survey::ReadFileBytes(SettingsFile()); }
-
-inline std::vector<std::string> Lines(const std::string &bytes)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t lf = bytes.find('\n', start);
-        if (lf == std::string::npos) lf = bytes.size();
-        std::string line = bytes.substr(start, lf - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-        start = lf + 1;
-    }
-    return lines;
-}
+inline std::string SettingsBytes() { return ReadBytes(SettingsFile()); }
 
 // The new texts of the lines that differ (the files must have as many lines; else one entry "line count").
 inline std::vector<std::string> ChangedLines(const std::string &before, const std::string &after)
 {
-    const std::vector<std::string> a = Lines(before), b = Lines(after);
+    const std::vector<std::string> a = SplitLines(before), b = SplitLines(after);
     if (a.size() != b.size()) return {"line count " + std::to_string(a.size()) + " -> " + std::to_string(b.size())};
     std::vector<std::string> changed;
     for (size_t i = 0; i < a.size(); i++)
@@ -90,6 +76,17 @@ inline std::string Join(const std::vector<std::string> &v)
     std::string s = "{";
     for (const std::string &x : v) s += "\"" + x + "\" ";
     return s + "}";
+}
+
+// Runs `body` in the program started as `start`, then closes the program; the program must end cleanly.
+inline void RunInProgram(const ProgramStart &start, const std::function<void()> &body)
+{
+    ChildResult r = RunProgramInChild(start, [&body]() {
+        body();
+        survey::CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.exitCode;
 }
 
 // Opens template `name` over the main window; `drive` runs inside the dialog (it must end it). Returns the result.
