@@ -23,14 +23,6 @@ INT_PTR OpenSystem(const wchar_t *name, std::function<void(HWND)> drive)
     return OpenDialog(name, SystemDlgProc, std::move(drive));
 }
 
-// One control set, OK pressed: the lines of the configuration file that change (their new texts), and what the
-// control shows when the dialog opens again after a restart (after all rows of its build).
-struct LineRow {
-    const wchar_t *szTemplate;
-    Action action;
-    std::vector<std::string> lines;
-    const wchar_t *szShown;
-};
 struct BuildRows {
     int nType, bJix;
     std::vector<LineRow> rows;
@@ -87,33 +79,8 @@ TEST(SystemDialogE2E, EachControlAndOkWritesItsLineAndARestartShowsIt)
         SCOPED_TRACE(Narrow(CaptionForBuild(b.nType, b.bJix)));
         const std::string root = MakeTestRootFolder("system_lines_" + std::to_string(b.nType + 4) + "_" +
                                                     std::to_string(b.bJix));
-        RunInProgram(survey::StartBuildIn(root, b.nType, b.bJix), [&b]() {
-            for (const LineRow &row : b.rows) {
-                const std::string before = SettingsBytes();
-                CHILD_CHECK(!before.empty());
-                const INT_PTR result = OpenSystem(row.szTemplate, [&row](HWND d) {
-                    Apply(d, row.action);
-                    PlatformPressDialogButton(d, IDOK);
-                });
-                CHILD_CHECK(result == 1);
-                const std::vector<std::string> changed = ChangedLines(before, SettingsBytes());
-                CHILD_EXPECT_EQ(changed, row.lines,
-                                "control " + std::to_string(row.action.id) + ": changed lines " + Join(changed));
-            }
-        });
-
-        // A restart reads the file: each control shows what was chosen.
-        RunInProgram(survey::StartBuildIn(root, b.nType, b.bJix), [&b]() {
-            for (const LineRow &row : b.rows) {
-                std::wstring shown;
-                OpenSystem(row.szTemplate, [&row, &shown](HWND d) {
-                    shown = Shown(d, row.action);
-                    PlatformPressDialogButton(d, IDCANCEL);
-                });
-                CHILD_EXPECT_EQ(shown, std::wstring(row.szShown),
-                                "control " + std::to_string(row.action.id) + " shows \"" + Narrow(shown) + "\"");
-            }
-        });
+        CheckLinesAndRestart(survey::StartBuildIn(root, b.nType, b.bJix), b.rows,
+                             [](const wchar_t *) { return (DLGPROC)SystemDlgProc; });
     }
 }
 

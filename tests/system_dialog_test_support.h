@@ -16,6 +16,15 @@
 
 namespace setuptest {
 
+// Prints a failed comparison in the program's process and ends it there.
+#define CHILD_EXPECT_EQ(a, b, what)                                                                              \
+    do {                                                                                                         \
+        if (!((a) == (b))) {                                                                                     \
+            std::fprintf(stderr, "%s\n", std::string(what).c_str());                                            \
+            CHILD_CHECK((a) == (b));                                                                             \
+        }                                                                                                        \
+    } while (0)
+
 // One thing a hand does on a dialog: pick list item `index`, set a check box to `index` (0/1), or type `text`.
 struct Action {
     enum Kind { PICK, CHECK, TYPE } kind;
@@ -96,6 +105,47 @@ inline INT_PTR OpenDialog(const wchar_t *name, DLGPROC proc, std::function<void(
     return DialogBox(hInst, name, hwndMain, proc);
 }
 
+// One control set, OK pressed: the lines of the configuration file that change (their new texts), and what the
+// control shows when the dialog opens again after a restart (after all rows of its build).
+struct LineRow {
+    const wchar_t *szTemplate;
+    Action action;
+    std::vector<std::string> lines;
+    const wchar_t *szShown;
+};
+
+// Runs the rows in order: each control set and OK changes exactly its lines. Then, after a restart, each control
+// shows what the file keeps.
+inline void CheckLinesAndRestart(const ProgramStart &start, const std::vector<LineRow> &rows,
+                                 DLGPROC (*pfnProcOf)(const wchar_t *szTemplate))
+{
+    RunInProgram(start, [&rows, pfnProcOf]() {
+        for (const LineRow &row : rows) {
+            const std::string before = SettingsBytes();
+            CHILD_CHECK(!before.empty());
+            const INT_PTR result = OpenDialog(row.szTemplate, pfnProcOf(row.szTemplate), [&row](HWND d) {
+                Apply(d, row.action);
+                PlatformPressDialogButton(d, IDOK);
+            });
+            CHILD_CHECK(result == 1);
+            const std::vector<std::string> changed = ChangedLines(before, SettingsBytes());
+            CHILD_EXPECT_EQ(changed, row.lines,
+                            "control " + std::to_string(row.action.id) + ": changed lines " + Join(changed));
+        }
+    });
+    RunInProgram(start, [&rows, pfnProcOf]() {
+        for (const LineRow &row : rows) {
+            std::wstring shown;
+            OpenDialog(row.szTemplate, pfnProcOf(row.szTemplate), [&row, &shown](HWND d) {
+                shown = Shown(d, row.action);
+                PlatformPressDialogButton(d, IDCANCEL);
+            });
+            CHILD_EXPECT_EQ(shown, std::wstring(row.szShown),
+                            "control " + std::to_string(row.action.id) + " shows \"" + Narrow(shown) + "\"");
+        }
+    });
+}
+
 // A hand on every control a user can reach: each enabled, visible list moves to its next item, each check box
 // flips, each enabled edit gets "999".
 inline void ChangeEveryControl(HWND d)
@@ -113,14 +163,5 @@ inline void ChangeEveryControl(HWND d)
         }
     }
 }
-
-// Prints a failed comparison in the program's process and ends it there.
-#define CHILD_EXPECT_EQ(a, b, what)                                                                              \
-    do {                                                                                                         \
-        if (!((a) == (b))) {                                                                                     \
-            std::fprintf(stderr, "%s\n", std::string(what).c_str());                                            \
-            CHILD_CHECK((a) == (b));                                                                             \
-        }                                                                                                        \
-    } while (0)
 
 }  // namespace setuptest
