@@ -100,6 +100,26 @@ TEST_F(SystemDialogTest, ValuesNoListShowsAreKeptByOk)
     }
 }
 
+// The EM61-LX2 filter factors are shown from their ratio forms, which the procedures keep up to date; opening the
+// dialog changes no setting: Cancel leaves the factor as it was, OK takes the shown one.
+TEST_F(SystemDialogTest, TheShownFilterFactorIsTakenOnlyByOk)
+{
+    StartBuild(INSTRUMENT_EM61LX2, 0);
+    dFilterFactorLeft = dFilterFactorLeftPrev = 310.0;
+    dFilterRatioLeft = ConvertFilterFactor(400.0, 1);
+    for (int nButton : {IDCANCEL, IDOK}) {
+        std::wstring shown;
+        PlatformScriptDialog(L"SYSTEMLX2V", [&shown, nButton](HWND d) {
+            shown = PlatformDialogItemText(d, IDC_SYS_FILTER_LEFT);
+            PlatformPressDialogButton(d, nButton);
+        });
+        EXPECT_EQ(DialogBox(hInst, L"SYSTEMLX2V", nullptr, SystemDlgProc), nButton == IDOK ? 1 : 0);
+        EXPECT_EQ(shown, L"400.0");
+        EXPECT_DOUBLE_EQ(dFilterFactorLeft, nButton == IDOK ? 400.0 : 310.0);
+        EXPECT_DOUBLE_EQ(dFilterFactorLeftPrev, nButton == IDOK ? 400.0 : 310.0);
+    }
+}
+
 // Filter factors far outside the range, stored or typed: no text overflows, the box still names the coil and the
 // kept value stays.
 TEST_F(SystemDialogTest, HugeFilterFactorsStillGiveTheRangeBox)
