@@ -38,7 +38,11 @@ protected:
         PlatformClearDialogScripts();
         PlatformClearShownDialogs();
     }
-    void TearDown() override { PlatformClearDialogScripts(); }
+    void TearDown() override
+    {
+        PlatformClearDialogScripts();
+        PlatformPump(10);  // windows destroyed inside a procedure are freed by the loop
+    }
 };
 
 // Every list setting the three dialogs show, set to one hostile value.
