@@ -322,7 +322,8 @@ TEST(SystemDialogE2E, TiltMeterControlsFollowTheInstrumentAndTiltStates)
 }
 
 // Labels 1001 to 1003 and the pause key's first entry by instrument, the type box hidden where the instrument has
-// none, every label whole once filled, and the dialog placed across its parent at a quarter of the spare height.
+// none, every label whole once filled (a picture of each), and the dialog placed across its parent at a quarter of
+// the spare height.
 TEST(SystemDialogE2E, LabelsAndPlacementByInstrument)
 {
     const struct {
@@ -369,6 +370,8 @@ TEST(SystemDialogE2E, LabelsAndPlacementByInstrument)
                     CHILD_CHECK(PlatformListItems(d, IDC_SYS_INSTRUMENT_PORT).back() == L"COM99:");
                     for (const ControlView &c : PlatformChildControls(d))
                         CHILD_EXPECT_EQ(c.labelFits, true, "label cut: " + Narrow(c.text));
+                    CHILD_CHECK(PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/system_setup_filled_" +
+                                                             Narrow(row.szTemplate) + ".png"));
                     RECT rcMain, rcDialog;
                     GetWindowRect(hwndMain, &rcMain);
                     GetWindowRect(d, &rcDialog);
