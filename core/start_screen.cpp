@@ -485,14 +485,14 @@ void DrawInstrumentPicture2(HDC hdc, int nLeft, int nTop, int nRight, int nBotto
     const int cx = nLeft + nWidth / 2, cy = nTop + nLength / 2;
     HGDIOBJ hOldPen = SelectObject(hdc, hpenDarkGrey);
     // The cable between the coils.
-    MoveToEx(hdc, cx, nTop + nCoil / 2, nullptr);
-    LineTo(hdc, cx, nBottom - nCoil / 2);
+    MoveToEx(hdc, cx, nTop, nullptr);
+    LineTo(hdc, cx, nBottom);
     SelectObject(hdc, hpenPictureBlack);
-    // Leading coil at the top (forward is up), trailing coil at the bottom; the reference coil is filled yellow.
+    // The coils centred on the two ends, leading at the top (forward is up); the reference coil is filled yellow.
     HGDIOBJ hOldBrush = SelectObject(hdc, nReference == 0 ? hbrYellow : hbrLightGrey);
-    Ellipse(hdc, cx - nCoil / 2, nTop, cx + nCoil / 2 + 1, nTop + nCoil);
+    Ellipse(hdc, cx - nCoil / 2, nTop - nCoil / 2, cx + nCoil / 2 + 1, nTop + nCoil / 2 + 1);
     SelectObject(hdc, nReference == 1 ? hbrYellow : hbrLightGrey);
-    Ellipse(hdc, cx - nCoil / 2, nBottom - nCoil, cx + nCoil / 2 + 1, nBottom);
+    Ellipse(hdc, cx - nCoil / 2, nBottom - nCoil / 2, cx + nCoil / 2 + 1, nBottom + nCoil / 2 + 1);
     if (nReference == 2) {
         SelectObject(hdc, hpenRed2);
         MoveToEx(hdc, cx - nCoil / 2, cy, nullptr);
