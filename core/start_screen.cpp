@@ -282,6 +282,57 @@ int BuildSummaryRows(SummaryRow aRows[6])
 }
 
 // ---------------------------------------------------------------------------------------------------------------
+// Picture helpers
+// ---------------------------------------------------------------------------------------------------------------
+// Selects a picture's pen and brush and puts the old ones back when it goes.
+class PictureObjects {
+public:
+    PictureObjects(HDC hdc, HGDIOBJ hPen, HGDIOBJ hBrush)
+        : m_hdc(hdc), m_hOldPen(SelectObject(hdc, hPen)), m_hOldBrush(SelectObject(hdc, hBrush))
+    {
+    }
+    ~PictureObjects()
+    {
+        SelectObject(m_hdc, m_hOldBrush);
+        SelectObject(m_hdc, m_hOldPen);
+    }
+    PictureObjects(const PictureObjects &) = delete;
+    PictureObjects &operator=(const PictureObjects &) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_hOldPen, m_hOldBrush;
+};
+
+// A body nWidths footprint widths across, centred on the instrument rectangle and at least 2 x nMinHalf + 1
+// pixels wide, so that a narrow instrument stays visible.
+struct PictureBody {
+    int cx, l, r, nHalf, nLength;
+};
+PictureBody CentredBody(int nLeft, int nTop, int nRight, int nBottom, int nWidths, int nMinHalf)
+{
+    PictureBody body;
+    body.cx = nLeft + (nRight - nLeft) / 2;
+    body.nHalf = nWidths * (nRight - nLeft) / 2;
+    if (body.nHalf < nMinHalf) body.nHalf = nMinHalf;
+    body.l = body.cx - body.nHalf;
+    body.r = body.cx + body.nHalf + 1;
+    body.nLength = nBottom - nTop;
+    return body;
+}
+
+// Dark bands across a body at the given per-cent ranges of its length, inset by nInset pixels at the sides.
+void DrawBodyBands(HDC hdc, const PictureBody &body, int nTop, const int (*anBand)[2], int nBands, int nInset)
+{
+    for (int i = 0; i < nBands; i++) {
+        RECT rcBand = {body.l + nInset, nTop + body.nLength * anBand[i][0] / 100, body.r - nInset,
+                       nTop + body.nLength * anBand[i][1] / 100};
+        if (rcBand.bottom <= rcBand.top) rcBand.bottom = rcBand.top + 1;
+        FillRect(hdc, &rcBand, hbrDarkGrey);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
 // Geometry diagram
 // ---------------------------------------------------------------------------------------------------------------
 // Footprint of the build's instrument across (w) and along (l) the direction of travel and the antenna radius.
@@ -337,7 +388,7 @@ void InstrumentFootprint(double *pw, double *pl, double *pr)
 // end marks, or one ellipse with one sensor.
 void DrawGradSensorMarks(HDC hdc, const RECT &rc)
 {
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenPictureBlack);
+    PictureObjects objects(hdc, hpenPictureBlack, hbrDarkGrey);
     const int y = rc.top;
     if (nSensorsMinus1) {
         int aY[2] = {y - 2, y + 2};
@@ -354,11 +405,8 @@ void DrawGradSensorMarks(HDC hdc, const RECT &rc)
         int h = rc.bottom - rc.top;
         if (h < 8) h = 8;
         const int x = rc.left + (rc.right - rc.left) / 2;
-        HGDIOBJ hOldBrush = SelectObject(hdc, hbrDarkGrey);
         Ellipse(hdc, x - h / 2, y - h / 2, x + h / 2 + 1, y + h / 2 + 1);
-        SelectObject(hdc, hOldBrush);
     }
-    SelectObject(hdc, hOldPen);
 }
 
 void DrawInstrument(HDC hdc, const RECT &rc)
@@ -367,22 +415,17 @@ void DrawInstrument(HDC hdc, const RECT &rc)
     case INSTRUMENT_GRAD601:
         DrawGradSensorMarks(hdc, rc);
         break;
-    case INSTRUMENT_EM61LX2: {
-        HGDIOBJ hOld = SelectObject(hdc, hpenYellow8);
-        if (nSensorsMinus1) {
+    case INSTRUMENT_EM61LX2:
+    case INSTRUMENT_EM61MK2: {
+        PictureObjects objects(hdc, hpenYellow8, GetStockObject(NULL_BRUSH));
+        if (nInstrumentType == INSTRUMENT_EM61LX2 && nSensorsMinus1) {
+            // Two coils side by side, each half the width, 10 pixels apart.
             const int nHalf = (rc.right - rc.left) / 2;
             DrawPictureLine(hdc, rc.left, rc.top, rc.left + nHalf - 5, rc.bottom);
             DrawPictureLine(hdc, rc.left + nHalf + 5, rc.top, rc.right, rc.bottom);
         } else {
             DrawPictureLine(hdc, rc.left, rc.top, rc.right, rc.bottom);
         }
-        SelectObject(hdc, hOld);
-        break;
-    }
-    case INSTRUMENT_EM61MK2: {
-        HGDIOBJ hOld = SelectObject(hdc, hpenYellow8);
-        DrawPictureLine(hdc, rc.left, rc.top, rc.right, rc.bottom);
-        SelectObject(hdc, hOld);
         break;
     }
     case INSTRUMENT_EM31MK2: DrawInstrumentPicture1(hdc, rc.left, rc.top, rc.right, rc.bottom); break;
@@ -402,12 +445,11 @@ void DrawGeometryDiagram(HDC hdc, const RECT &rcBox)
         return;
     DrawInstrument(hdc, d.rcInstrument);
     if (d.bAntenna) {
-        HGDIOBJ hOldPen = SelectObject(hdc, hpenBlack);
-        HGDIOBJ hOldBrush = SelectObject(hdc, hbrRed);
-        Ellipse(hdc, d.ptAntenna.x - d.nAntennaRadius, d.ptAntenna.y - d.nAntennaRadius,
-                d.ptAntenna.x + d.nAntennaRadius + 1, d.ptAntenna.y + d.nAntennaRadius + 1);
-        SelectObject(hdc, hOldBrush);
-        SelectObject(hdc, hOldPen);
+        {
+            PictureObjects objects(hdc, hpenBlack, hbrRed);
+            Ellipse(hdc, d.ptAntenna.x - d.nAntennaRadius, d.ptAntenna.y - d.nAntennaRadius,
+                    d.ptAntenna.x + d.nAntennaRadius + 1, d.ptAntenna.y + d.nAntennaRadius + 1);
+        }
         // The Grad601's sensors stay visible over an antenna close to them.
         if (nInstrumentType == INSTRUMENT_GRAD601 && (std::fabs(d.dOffsetX) < 0.2 || std::fabs(d.dOffsetY) < 0.2))
             DrawGradSensorMarks(hdc, d.rcInstrument);
@@ -416,14 +458,13 @@ void DrawGeometryDiagram(HDC hdc, const RECT &rcBox)
     const int nBoxW = rcBox.right - rcBox.left, nBoxH = rcBox.bottom - rcBox.top;
     const int x = rcBox.left + nBoxW * 5 / 100;
     const int yTail = rcBox.top + nBoxH * 70 / 100, yTip = rcBox.top + nBoxH * 10 / 100;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenWhite3);
+    PictureObjects objects(hdc, hpenWhite3, GetStockObject(NULL_BRUSH));
     MoveToEx(hdc, x, yTail, nullptr);
     LineTo(hdc, x, yTip);
     MoveToEx(hdc, x - 6, yTip + 10, nullptr);
     LineTo(hdc, x, yTip);
     MoveToEx(hdc, x + 6, yTip + 10, nullptr);
     LineTo(hdc, x, yTip);
-    SelectObject(hdc, hOldPen);
 }
 
 const wchar_t *const szUptimeLine1 = L"Windows has run for more than 20 days.";
@@ -452,19 +493,15 @@ void DrawPictureLine(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
 
 void DrawInstrumentPicture1(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
 {
-    // The boom, at least a few pixels wide to stay visible.
-    const int cx = nLeft + (nRight - nLeft) / 2;
-    int nHalf = (nRight - nLeft) / 2;
-    if (nHalf < 3) nHalf = 3;
-    const int nLength = nBottom - nTop;
-    const int cy = nTop + nLength / 2;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenPictureBlack);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hbrMidGrey);
-    Rectangle(hdc, cx - nHalf, nTop, cx + nHalf + 1, nBottom);
+    // The boom.
+    const PictureBody body = CentredBody(nLeft, nTop, nRight, nBottom, 1, 3);
+    const int cx = body.cx, cy = nTop + body.nLength / 2;
+    PictureObjects objects(hdc, hpenPictureBlack, hbrMidGrey);
+    Rectangle(hdc, body.l, nTop, body.r, nBottom);
     // The console across the middle of the boom.
-    int nConsoleHalfW = nHalf * 4;
+    int nConsoleHalfW = body.nHalf * 4;
     if (nConsoleHalfW < 12) nConsoleHalfW = 12;
-    int nConsoleHalfH = nLength * 6 / 100;
+    int nConsoleHalfH = body.nLength * 6 / 100;
     if (nConsoleHalfH < 6) nConsoleHalfH = 6;
     SelectObject(hdc, hbrDarkGrey);
     RoundRect(hdc, cx - nConsoleHalfW, cy - nConsoleHalfH, cx + nConsoleHalfW, cy + nConsoleHalfH, 10, 10);
@@ -473,8 +510,6 @@ void DrawInstrumentPicture1(HDC hdc, int nLeft, int nTop, int nRight, int nBotto
     const int ay[3] = {nTop + 4, cy, nBottom - 4};
     for (int y : ay)
         Ellipse(hdc, cx - 2, y - 2, cx + 3, y + 3);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
 }
 
 void DrawInstrumentPicture2(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
@@ -483,13 +518,13 @@ void DrawInstrumentPicture2(HDC hdc, int nLeft, int nTop, int nRight, int nBotto
     int nCoil = nWidth < nLength / 2 ? nWidth : nLength / 2;
     if (nCoil < 6) nCoil = 6;
     const int cx = nLeft + nWidth / 2, cy = nTop + nLength / 2;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenDarkGrey);
+    PictureObjects objects(hdc, hpenDarkGrey, hbrLightGrey);
     // The cable between the coils.
     MoveToEx(hdc, cx, nTop, nullptr);
     LineTo(hdc, cx, nBottom);
     SelectObject(hdc, hpenPictureBlack);
     // The coils centred on the two ends, leading at the top (forward is up); the reference coil is filled yellow.
-    HGDIOBJ hOldBrush = SelectObject(hdc, nReference == 0 ? hbrYellow : hbrLightGrey);
+    SelectObject(hdc, nReference == 0 ? hbrYellow : hbrLightGrey);
     Ellipse(hdc, cx - nCoil / 2, nTop - nCoil / 2, cx + nCoil / 2 + 1, nTop + nCoil / 2 + 1);
     SelectObject(hdc, nReference == 1 ? hbrYellow : hbrLightGrey);
     Ellipse(hdc, cx - nCoil / 2, nBottom - nCoil / 2, cx + nCoil / 2 + 1, nBottom + nCoil / 2 + 1);
@@ -498,31 +533,20 @@ void DrawInstrumentPicture2(HDC hdc, int nLeft, int nTop, int nRight, int nBotto
         MoveToEx(hdc, cx - nCoil / 2, cy, nullptr);
         LineTo(hdc, cx + nCoil / 2 + 1, cy);
     }
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
 }
 
 void DrawInstrumentPicture3(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
 {
-    const int cx = nLeft + (nRight - nLeft) / 2;
-    int nHalf = (nRight - nLeft) / 2;
-    if (nHalf < 3) nHalf = 3;
-    const int nLength = nBottom - nTop;
-    const int l = cx - nHalf, r = cx + nHalf + 1;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenPictureBlack);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hbrLightGrey);
-    RoundRect(hdc, l, nTop, r, nBottom, nHalf, nHalf);
-    // Cross bands at 4-7 %, 55-65 % and 93-96 % of the length.
+    const PictureBody body = CentredBody(nLeft, nTop, nRight, nBottom, 1, 3);
+    const int cx = body.cx;
+    PictureObjects objects(hdc, hpenPictureBlack, hbrLightGrey);
+    RoundRect(hdc, body.l, nTop, body.r, nBottom, body.nHalf, body.nHalf);
     static const int anBand[3][2] = {{4, 7}, {55, 65}, {93, 96}};
-    for (const auto &band : anBand) {
-        RECT rcBand = {l, nTop + nLength * band[0] / 100, r, nTop + nLength * band[1] / 100};
-        if (rcBand.bottom <= rcBand.top) rcBand.bottom = rcBand.top + 1;
-        FillRect(hdc, &rcBand, hbrDarkGrey);
-    }
+    DrawBodyBands(hdc, body, nTop, anBand, 3, 0);
     // The console at 20-40 % with a pointed lower end, and four dots on it.
-    const int yTop = nTop + nLength * 20 / 100, yBottom = nTop + nLength * 40 / 100;
-    const int nConsoleHalf = nHalf * 3;
-    int nPoint = (yBottom - yTop) / 4;
+    const int yTop = nTop + body.nLength * 20 / 100, yBottom = nTop + body.nLength * 40 / 100;
+    const int nConsoleHalf = body.nHalf * 3;
+    const int nPoint = (yBottom - yTop) / 4;
     const POINT apt[5] = {{cx - nConsoleHalf, yTop},
                           {cx + nConsoleHalf, yTop},
                           {cx + nConsoleHalf, yBottom - nPoint},
@@ -535,75 +559,49 @@ void DrawInstrumentPicture3(HDC hdc, int nLeft, int nTop, int nRight, int nBotto
     const POINT aDot[4] = {{cx - nDx, yDots}, {cx + nDx, yDots}, {cx - nDx, yDots + 6}, {cx + nDx, yDots + 6}};
     for (const POINT &p : aDot)
         Ellipse(hdc, p.x - 1, p.y - 1, p.x + 2, p.y + 2);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
 }
 
 void DrawInstrumentPicture4(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
 {
-    // A body three footprint widths wide, centred on the footprint.
-    const int cx = nLeft + (nRight - nLeft) / 2;
-    int nHalf = 3 * (nRight - nLeft) / 2;
-    if (nHalf < 6) nHalf = 6;
-    const int nLength = nBottom - nTop;
-    const int l = cx - nHalf, r = cx + nHalf + 1;
-    int nCorner = 50;  // radius 25
-    if (nCorner > r - l) nCorner = r - l;
-    if (nCorner > nLength) nCorner = nLength;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenPictureBlack);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hbrLightGrey);
-    RoundRect(hdc, l, nTop, r, nBottom, nCorner, nCorner);
-    // The console band at 10-35 % of the length.
-    RECT rcConsole = {l + 2, nTop + nLength * 10 / 100, r - 2, nTop + nLength * 35 / 100};
-    FillRect(hdc, &rcConsole, hbrDarkGrey);
+    // A body three footprint widths wide with corners of radius 25 (less on a small body).
+    const PictureBody body = CentredBody(nLeft, nTop, nRight, nBottom, 3, 6);
+    int nCorner = 50;
+    if (nCorner > body.r - body.l) nCorner = body.r - body.l;
+    if (nCorner > body.nLength) nCorner = body.nLength;
+    PictureObjects objects(hdc, hpenPictureBlack, hbrLightGrey);
+    RoundRect(hdc, body.l, nTop, body.r, nBottom, nCorner, nCorner);
+    static const int anConsole[1][2] = {{10, 35}};
+    DrawBodyBands(hdc, body, nTop, anConsole, 1, 2);
     // Coil marks at 35 % of the width to each side of the centre.
-    const int nMark = (r - l) * 35 / 100;
+    const int nMark = (body.r - body.l) * 35 / 100;
     SelectObject(hdc, hpenDarkGrey);
-    for (int x : {cx - nMark, cx + nMark}) {
-        MoveToEx(hdc, x, nTop + nLength * 45 / 100, nullptr);
-        LineTo(hdc, x, nTop + nLength * 92 / 100);
+    for (int x : {body.cx - nMark, body.cx + nMark}) {
+        MoveToEx(hdc, x, nTop + body.nLength * 45 / 100, nullptr);
+        LineTo(hdc, x, nTop + body.nLength * 92 / 100);
     }
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
 }
 
 void DrawInstrumentPicture5(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
 {
-    const int cx = nLeft + (nRight - nLeft) / 2;
-    int nHalf = (nRight - nLeft) / 2;
-    if (nHalf < 3) nHalf = 3;
-    const int nLength = nBottom - nTop;
-    const int l = cx - nHalf, r = cx + nHalf + 1;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenPictureBlack);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hbrLightGrey);
-    Rectangle(hdc, l, nTop, r, nBottom);
+    const PictureBody body = CentredBody(nLeft, nTop, nRight, nBottom, 1, 3);
+    PictureObjects objects(hdc, hpenPictureBlack, hbrLightGrey);
+    Rectangle(hdc, body.l, nTop, body.r, nBottom);
     // Transmitter and the two receivers as dark bands, the console block, and the centre line.
     static const int anBand[3][2] = {{1, 5}, {48, 52}, {95, 99}};
-    for (const auto &band : anBand) {
-        RECT rcBand = {l + 1, nTop + nLength * band[0] / 100, r - 1, nTop + nLength * band[1] / 100};
-        if (rcBand.bottom <= rcBand.top) rcBand.bottom = rcBand.top + 1;
-        FillRect(hdc, &rcBand, hbrDarkGrey);
-    }
+    DrawBodyBands(hdc, body, nTop, anBand, 3, 1);
     SelectObject(hdc, hbrMidGrey);
-    Rectangle(hdc, l - 2, nTop + nLength * 20 / 100, r + 2, nTop + nLength * 34 / 100);
+    Rectangle(hdc, body.l - 2, nTop + body.nLength * 20 / 100, body.r + 2, nTop + body.nLength * 34 / 100);
     SelectObject(hdc, hpenDarkGrey);
-    MoveToEx(hdc, cx, nTop + nLength * 36 / 100, nullptr);
-    LineTo(hdc, cx, nTop + nLength * 46 / 100);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
+    MoveToEx(hdc, body.cx, nTop + body.nLength * 36 / 100, nullptr);
+    LineTo(hdc, body.cx, nTop + body.nLength * 46 / 100);
 }
 
 void DrawRoundedBar(HDC hdc, int nLeft, int nTop, int nRight, int nBottom)
 {
     // Twice the footprint's width, centred on it, corner radius 2.
-    const int cx = nLeft + (nRight - nLeft) / 2;
-    int nHalf = nRight - nLeft;
-    if (nHalf < 3) nHalf = 3;
-    HGDIOBJ hOldPen = SelectObject(hdc, hpenPictureBlack);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hbrLightGrey);
-    RoundRect(hdc, cx - nHalf, nTop, cx + nHalf + 1, nBottom, 4, 4);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
+    const PictureBody body = CentredBody(nLeft, nTop, nRight, nBottom, 2, 3);
+    PictureObjects objects(hdc, hpenPictureBlack, hbrLightGrey);
+    RoundRect(hdc, body.l, nTop, body.r, nBottom, 4, 4);
 }
 
 // ---------------------------------------------------------------------------------------------------------------
