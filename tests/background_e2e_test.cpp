@@ -1,0 +1,325 @@
+// Background files end to end: the real Zanth and Jix programs with the device emulator's EM61-MK2 and GPS
+// receiver on pseudo-terminals, the load and remove dialogs and the file chooser answered by the test; the map
+// window's picture, the slots and the temporary files.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "background/background_files.h"
+#include "background/background_state.h"
+#include "core/core.h"
+#include "core/settings.h"
+#include "datafile/datafile.h"
+#include "dialogs/background_dialogs.h"
+#include "logscreen/logscreen.h"
+#include "map/map.h"
+#include "map/map_state.h"
+#include "map/map_view.h"
+#include "processing/gps_position.h"
+#include "support/emulator_client.h"
+#include "support/program_runner.h"
+#include "support/survey_harness.h"
+
+using namespace survey;
+
+namespace {
+
+const unsigned kBackgroundRgb = 0x202020;
+
+struct LoadChoice {
+    int type, style, coord, colY, colX, delim, colLabel;
+};
+
+// The next load dialog is answered with these choices and OK; the chooser then gives the file.
+void ScriptLoad(const LoadChoice &c, const std::wstring &file)
+{
+    PlatformScriptDialog(bJixProduct ? L"BACKGROUNDFILELOAD" : L"BACKGROUNDFILELOADZN", [c](HWND d) {
+        PlatformPickListItem(d, IDC_BG_FILE_TYPE, c.type);
+        PlatformPickListItem(d, IDC_BG_DISPLAY_STYLE, c.style);
+        if (c.type != 0) {
+            PlatformPickListItem(d, IDC_BG_COORD_TYPE, c.coord);
+            PlatformPickListItem(d, IDC_BG_COLUMN_Y, c.colY);
+            PlatformPickListItem(d, IDC_BG_COLUMN_X, c.colX);
+            PlatformPickListItem(d, IDC_BG_DELIMITER, c.delim);
+            if (c.type == 2) PlatformPickListItem(d, IDC_BG_COLUMN_LABEL, c.colLabel);
+        }
+        PlatformPressDialogButton(d, IDOK);
+    });
+    if (!file.empty()) PlatformScriptFileChooser(file);
+}
+
+// Load command by its key, then the dialogs it opened are all done.
+void LoadBackground(const LoadChoice &c, const std::wstring &file)
+{
+    ScriptLoad(c, file);
+    PlatformPressKey('V');
+    PlatformPump(200);
+}
+
+void WriteText(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string PointLine(double e, double n, const char *sep, const std::string &label = "")
+{
+    char s[128];
+    snprintf(s, sizeof s, "%.3f%s%.3f", e, sep, n);
+    return std::string(s) + (label.empty() ? "" : std::string(sep) + label) + "\r\n";
+}
+
+// Window pixel of a map point in the view shown (the review view in review).
+void WindowOf(double x, double y, int *wx, int *wy)
+{
+    int px, py, px2, py2, c, r, ox, oy;
+    WorldToMapPixels(&px, &py, &px2, &py2, x, y, x, y);
+    MapPixelToTile(px, py, &c, &r, &ox, &oy);
+    const int col = bMapReviewMode ? nBrowseTileCol : nViewTileCol;
+    const int row = bMapReviewMode ? nBrowseTileRow : nViewTileRow;
+    const int offX = bMapReviewMode ? nBrowseTileOffsetX : nViewTileOffsetX;
+    const int offY = bMapReviewMode ? nBrowseTileOffsetY : nViewTileOffsetY;
+    *wx = (c - col) * nTileWidth + ox - offX;
+    *wy = (row - r) * nTileHeight + oy - offY;
+}
+
+QImage MapPicture(const std::string &name)
+{
+    std::string png = std::string(TEST_OUTPUT_DIR) + "/" + name + ".png";
+    if (!PlatformSaveWindowPng(hwndMap, png)) return QImage();
+    return QImage(QString::fromStdString(png));
+}
+
+// Background-coloured pixels within r pixels of the map point; -1 when it lies outside the window.
+int BackgroundNear(const QImage &img, double x, double y, int r = 3)
+{
+    int wx, wy;
+    WindowOf(x, y, &wx, &wy);
+    if (wx < r || wy < r || wx >= img.width() - r || wy >= img.height() - r) return -1;
+    int n = 0;
+    for (int j = -r; j <= r; j++)
+        for (int i = -r; i <= r; i++) n += (img.pixel(wx + i, wy + j) & 0xFFFFFFu) == kBackgroundRgb;
+    return n;
+}
+
+int BackgroundPixels(const QImage &img)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); y++)
+        for (int x = 0; x < img.width(); x++) n += (img.pixel(x, y) & 0xFFFFFFu) == kBackgroundRgb;
+    return n;
+}
+
+std::vector<std::string> TempBackgroundFiles(const std::string &root)
+{
+    std::vector<std::string> names;
+    DIR *d = opendir((root + "/C/ProgramData/Ulvane/Temp").c_str());
+    if (!d) return names;
+    while (dirent *e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n.find(".$") != std::string::npos) names.push_back(n);
+    }
+    closedir(d);
+    return names;
+}
+
+// The logging screen of the build with the emulator's ports, a first fix received and (optionally) a data file
+// open in stand-by.
+void StartSurvey(bool bFile, int nSize)
+{
+    UseEmulatorPorts(true);
+    nGpsFormat = 1;
+    nColorMapView = 0;
+    nMapSize = nSize;
+    dGpsOffsetX = dGpsOffsetY = 0.0;
+    PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+    PlatformPressKey('L');
+    CHILD_CHECK(nActiveScreen == 1);
+    CHILD_CHECK(WaitNormalOperation(15000));
+    CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1 && IsWindowEnabled(hwndLogButtons[0]); }, 10000));
+    PlatformPump(1000);
+    if (bFile) {
+        PlatformScriptFileChooser(L"C:\\data\\survey.T61");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+    }
+}
+
+}  // namespace
+
+// Zanth EM61-MK2 standing still: files loaded as labelled symbols and as joined lines lie under the survey; a file
+// with points off the grid draws the others and reports the counts; a file of comments and a file of points all
+// off the grid use no slot; a zoom, the map options and the end of the review draw every file again; two of four
+// files are removed and the others keep their styles; a shorter file under a stale temporary name shows only its
+// own points; stopping deletes every temporary file.
+TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
+{
+    std::string root = emu::MakeTempRoot("background_files");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
+    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
+    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ChildResult r = RunProgramInChild(StartIn(root, 0), [&root]() {
+        StartSurvey(true, 60);
+        Facts facts;
+        const double E = dGpsPrevX, N = dGpsPrevY;
+        const std::string data = root + "/C/data/";
+        // Ten labelled points, three of them 500 km east (off the tile grid).
+        std::string pts = "/ easting,northing,label\r\n";
+        for (int k = 0; k < 7; k++) pts += PointLine(E - 15 + 5 * k, N + 10, ",", "P" + std::to_string(k));
+        for (int k = 0; k < 3; k++) pts += PointLine(E + 500000 + k, N, ",", "FAR");
+        WriteText(data + "pts.txt", pts);
+        // A line 10 m south, blank-delimited with runs of blanks.
+        std::string line;
+        for (int k = 0; k < 5; k++) line += "  " + PointLine(E - 20 + 10 * k, N - 10, "    ");
+        WriteText(data + "line.txt", line);
+        WriteText(data + "comments.txt", "/ only a comment\r\n/ and another\r\n");
+        std::string far;
+        for (int k = 0; k < 4; k++) far += PointLine(E + 600000, N + k, ",");
+        WriteText(data + "far.txt", far);
+        WriteText(data + "d3.txt", PointLine(E - 10, N + 20, ",") + PointLine(E + 10, N + 20, ","));
+        WriteText(data + "d4.txt", PointLine(E - 10, N - 20, ",") + PointLine(E + 10, N - 20, ","));
+
+        const LoadChoice labelled = {2, 4, 1, 0, 1, 1, 2};  // medium squares with labels, UTM metres, comma
+        const LoadChoice lines = {1, 10, 1, 0, 1, 0, 2};    // medium line, blank delimiter
+        const LoadChoice thinLines = {1, 9, 1, 0, 1, 1, 2};
+        const LoadChoice dots = {1, 0, 1, 0, 1, 1, 2};
+
+        PlatformClearShownDialogs();
+        LoadBackground(labelled, L"C:\\data\\pts.txt");
+        CHILD_CHECK(nBackgroundFileCount == 1);
+        facts.Set("countsBox", ShownWith(L"WARNING", L"Number of points in background file: 10\r\n"
+                                                     L"Number of invalid points: 3\r\n"));
+        LoadBackground(lines, L"C:\\data\\line.txt");
+        CHILD_CHECK(nBackgroundFileCount == 2);
+        facts.Set("folder", wcscmp(szBackgroundFolder, L"C:\\data\\") == 0);
+
+        PlatformClearShownDialogs();
+        LoadBackground(dots, L"C:\\data\\comments.txt");
+        facts.Set("commentsFileError", ShownWith(L"FILE ERROR", L"Check background file structure."));
+        facts.Set("countAfterComments", nBackgroundFileCount);
+        LoadBackground(thinLines, L"C:\\data\\far.txt");
+        facts.Set("farStop", ShownWith(L"STOP", L"All points in background file are invalid\r\n"));
+        facts.Set("countAfterFar", nBackgroundFileCount);
+        facts.Set("tempAfterFailures", (long long)TempBackgroundFiles(root).size());
+
+        QImage img = MapPicture("background_symbols_and_lines");
+        CHILD_CHECK(!img.isNull());
+        int nPtsSeen = 0, nLineSeen = 0;
+        for (int k = 0; k < 7; k++) nPtsSeen += BackgroundNear(img, E - 15 + 5 * k, N + 10) > 0;
+        for (int k = 0; k < 4; k++) nLineSeen += BackgroundNear(img, E - 15 + 10 * k, N - 10, 1) > 0;
+        facts.Set("ptsSeen", nPtsSeen);
+        facts.Set("lineSeen", nLineSeen);  // between the line's points: the segments
+        facts.Set("nothingAtPosition", BackgroundNear(img, E, N, 2));
+
+        LoadBackground(dots, L"C:\\data\\d3.txt");
+        LoadBackground(dots, L"C:\\data\\d4.txt");
+        CHILD_CHECK(nBackgroundFileCount == 4);
+
+        // Review and zoom: the base layer rebuilt, every file drawn again.
+        PlatformPressKey('I');
+        CHILD_CHECK(bMapReviewMode == 1);
+        PlatformPressKey(VK_OEM_PLUS);
+        PlatformPump(300);
+        img = MapPicture("background_after_zoom");
+        auto seenAll = [&](const QImage &im) {
+            int n = 0;
+            n += BackgroundNear(im, E - 5, N + 10) > 0;
+            n += BackgroundNear(im, E - 5, N - 10, 1) > 0;
+            n += BackgroundNear(im, E - 10, N + 20) > 0;
+            n += BackgroundNear(im, E - 10, N - 20) > 0;
+            return n;
+        };
+        facts.Set("seenAfterZoom", seenAll(img));
+        // The map options' grid change rebuilds the base layer too.
+        ClearMapWindow(hwndMap);
+        ActOnRedrawFlags(REDRAW_GRID_MODE);
+        BlitMapView(nBrowseTileCol, nBrowseTileRow, nBrowseTileOffsetX, nBrowseTileOffsetY);
+        facts.Set("seenAfterOptions", seenAll(MapPicture("background_after_map_options")));
+        PlatformPressKey('E');  // the review ends: the map rebuilt in mode 2
+        CHILD_CHECK(bMapReviewMode == 0);
+        PlatformPump(300);
+        BlitMapView(nViewTileCol, nViewTileRow, nViewTileOffsetX, nViewTileOffsetY);
+        facts.Set("seenAfterReview", seenAll(MapPicture("background_after_review")));
+
+        // Remove the second and third (line.txt, d3.txt).
+        std::wstring tempLine = aszBackgroundTempFile[1], tempD3 = aszBackgroundTempFile[2];
+        PlatformScriptDialog(L"BACKGROUNDFILEREMOVE", [](HWND d) {
+            PlatformSetDialogCheck(d, IDC_BG_REMOVE_TICK_FIRST + 1, true);
+            PlatformSetDialogCheck(d, IDC_BG_REMOVE_TICK_FIRST + 2, true);
+            PlatformPressDialogButton(d, IDOK);
+        });
+        PlatformScriptPopupMenu(519);
+        PlatformPressKey('M');
+        PlatformPump(300);
+        facts.Set("countAfterRemove", nBackgroundFileCount);
+        facts.Set("keptNames", wcscmp(aszBackgroundFileName[0], L"pts.txt") == 0 &&
+                                   wcscmp(aszBackgroundFileName[1], L"d4.txt") == 0);
+        facts.Set("keptStyles", aBgSlotStyle[0] == 4 && aBgSlotStyle[1] == 0);
+        facts.Set("keptTypes", aBgSlotFileType[0] == 2 && aBgSlotFileType[1] == 1);
+        facts.Set("freedEmpty", aszBackgroundFileName[2][0] == 0 && aszBackgroundTempFile[3][0] == 0);
+        std::string tempDir = root + "/C/ProgramData/Ulvane/Temp/";
+        facts.Set("removedDeleted", !std::ifstream(tempDir + std::string(tempLine.begin(), tempLine.end())).good() &&
+                                        !std::ifstream(tempDir + std::string(tempD3.begin(), tempD3.end())).good());
+        img = MapPicture("background_after_remove");
+        facts.Set("removedGone", BackgroundNear(img, E - 5, N - 10, 1) == 0 && BackgroundNear(img, E - 10, N + 20) == 0);
+        facts.Set("keptShown", BackgroundNear(img, E - 5, N + 10) > 0 && BackgroundNear(img, E - 10, N - 20) > 0);
+
+        // A stale temporary file of the name the next load gets: 40 points north-east; the new file has two.
+        std::string stale;
+        char rec[BG_RECORD_LEN + 1];
+        for (int k = 0; k < 40; k++) {
+            FormatBackgroundRecord(rec, E + 20, N + 5 + k * 0.1, 0, nullptr);
+            stale += std::string(rec, BG_RECORD_LEN);
+        }
+        WriteText(tempDir + "shorttxt.$02", stale);
+        WriteText(data + "short.txt", PointLine(E - 20, N + 25, ",") + PointLine(E - 18, N + 25, ","));
+        LoadBackground(dots, L"C:\\data\\short.txt");
+        facts.Set("shortName", wcscmp(aszBackgroundTempFile[2], L"shorttxt.$02") == 0);
+        PlatformPressKey('I');
+        PlatformPressKey(VK_OEM_MINUS);
+        PlatformPump(300);
+        img = MapPicture("background_shorter_file_after_zoom");
+        facts.Set("shortShown", BackgroundNear(img, E - 20, N + 25) > 0);
+        facts.Set("staleShown", BackgroundNear(img, E + 20, N + 7));
+        PlatformPressKey('E');
+        facts.Set("tempBeforeStop", (long long)TempBackgroundFiles(root).size());
+        return StopSavingFacts(facts, root);
+    }, 180);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("countsBox"), 1) << "10 points, 3 invalid";
+    EXPECT_EQ(facts.Get("folder"), 1);
+    EXPECT_EQ(facts.Get("commentsFileError"), 1);
+    EXPECT_EQ(facts.Get("countAfterComments"), 2);
+    EXPECT_EQ(facts.Get("farStop"), 1);
+    EXPECT_EQ(facts.Get("countAfterFar"), 2);
+    EXPECT_EQ(facts.Get("tempAfterFailures"), 2) << "failed loads leave no temporary file";
+    EXPECT_EQ(facts.Get("ptsSeen"), 7);
+    EXPECT_EQ(facts.Get("lineSeen"), 4);
+    EXPECT_EQ(facts.Get("nothingAtPosition"), 0);
+    EXPECT_EQ(facts.Get("seenAfterZoom"), 4);
+    EXPECT_EQ(facts.Get("seenAfterOptions"), 4);
+    EXPECT_EQ(facts.Get("seenAfterReview"), 4);
+    EXPECT_EQ(facts.Get("countAfterRemove"), 2);
+    EXPECT_EQ(facts.Get("keptNames"), 1);
+    EXPECT_EQ(facts.Get("keptStyles"), 1);
+    EXPECT_EQ(facts.Get("keptTypes"), 1);
+    EXPECT_EQ(facts.Get("freedEmpty"), 1);
+    EXPECT_EQ(facts.Get("removedDeleted"), 1);
+    EXPECT_EQ(facts.Get("removedGone"), 1);
+    EXPECT_EQ(facts.Get("keptShown"), 1);
+    EXPECT_EQ(facts.Get("shortName"), 1);
+    EXPECT_EQ(facts.Get("shortShown"), 1);
+    EXPECT_EQ(facts.Get("staleShown"), 0) << "nothing of the older file of the same name";
+    EXPECT_EQ(facts.Get("tempBeforeStop"), 3);
+    EXPECT_TRUE(TempBackgroundFiles(root).empty()) << "stopping deletes every temporary file";
+}
