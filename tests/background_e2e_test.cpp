@@ -151,6 +151,17 @@ void StartSurvey(bool bFile, int nSize)
     }
 }
 
+// The end of a session without a data file: the facts saved, the logging screen closed by "E&xit", the program
+// closed.
+int StopMonitoringSavingFacts(const Facts &facts, const std::string &root)
+{
+    CHILD_CHECK(facts.Save(FactsPath(root)));
+    PlatformPressKey('X');
+    CHILD_CHECK(nRecordingState == -2);
+    CloseProgram();
+    return 0;
+}
+
 }  // namespace
 
 // Zanth EM61-MK2 standing still: files loaded as labelled symbols and as joined lines lie under the survey; a file
@@ -322,4 +333,158 @@ TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
     EXPECT_EQ(facts.Get("staleShown"), 0) << "nothing of the older file of the same name";
     EXPECT_EQ(facts.Get("tempBeforeStop"), 3);
     EXPECT_TRUE(TempBackgroundFiles(root).empty()) << "stopping deletes every temporary file";
+}
+
+// Zanth EM61-MK2: a survey walked north through the emulator with the antenna 2 m ahead of the sensor is recorded;
+// a later session lays its data file under the map as a thin line: the line lies on the walk and ends 2 m behind
+// the last position. The label checks show their texts.
+TEST(BackgroundFiles, EarlierDataFileDrawnWhereItWasWalked)
+{
+    std::string root = emu::MakeTempRoot("background_datafile");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
+    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
+    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ChildResult r1 = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
+        UseEmulatorPorts(true);
+        nGpsFormat = 1;
+        nColorMapView = 0;
+        nMapSize = 40;
+        dGpsOffsetX = 0.0;
+        dGpsOffsetY = 2.0;
+        PlatformPressKey('L');
+        CHILD_CHECK(WaitNormalOperation(15000));
+        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1 && IsWindowEnabled(hwndLogButtons[0]); }, 10000));
+        PlatformScriptFileChooser(L"C:\\data\\walk1.T61");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        PlatformPump(1000);
+        Facts facts;
+        facts.Set("firstNmm", std::llround(dGpsPrevY * 1000));
+        CHILD_CHECK(dev.ok("COM6 walk 0 2"));
+        PlatformPump(5000);
+        CHILD_CHECK(dev.ok("COM6 walk 0 0"));
+        PlatformPump(1500);
+        facts.Set("lastEmm", std::llround(dGpsPrevX * 1000));
+        facts.Set("lastNmm", std::llround(dGpsPrevY * 1000));
+        return StopSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r1.exited);
+    ASSERT_EQ(r1.exitCode, 0);
+    Facts walk = Facts::Load(FactsPath(root));
+    const double E = walk.Get("lastEmm") / 1000.0, N1 = walk.Get("lastNmm") / 1000.0, N0 = walk.Get("firstNmm") / 1000.0;
+    ASSERT_GT(N1 - N0, 6.0) << "the walk went north";
+    // The offset as the file's header holds it.
+    std::string bytes = ReadFileBytes(root + "/C/data/walk1.T61");
+    ASSERT_GT(bytes.size(), 81u);
+    const double Y = std::atof(bytes.substr(27 * 2 + 8, 7).c_str());
+    ASSERT_NEAR(Y, 2.0, 1e-6);
+
+    ChildResult r2 = RunProgramInChild(StartIn(root, 0), [&root, E, N0, N1, Y]() {
+        StartSurvey(false, 40);
+        Facts facts;
+        PlatformClearShownDialogs();
+        LoadBackground({0, 9, 1, 0, 1, 1, 2}, L"C:\\data\\walk1.T61");
+        facts.Set("count", nBackgroundFileCount);
+        facts.Set("type", aBgSlotFileType[0]);
+        QImage img = MapPicture("background_earlier_survey_track");
+        CHILD_CHECK(!img.isNull());
+        int nOnTrack = 0, nSamples = 0;
+        for (double n = N0 + 0.5; n <= N1 - Y - 0.5; n += 0.5, nSamples++) nOnTrack += BackgroundNear(img, E, n, 2) > 0;
+        facts.Set("onTrack", nOnTrack);
+        facts.Set("samples", nSamples);
+        facts.Set("behindLast", BackgroundNear(img, E, N1 - Y, 3) > 0);
+        facts.Set("gapAtAntenna", BackgroundNear(img, E, N1 - 0.6, 2));
+        facts.Set("besideTrack", BackgroundNear(img, E + 3.0, (N0 + N1) / 2, 2));
+
+        // The label checks, each with its own text.
+        PlatformClearShownDialogs();
+        LoadBackground({2, 0, 1, 0, 1, 1, 0}, L"");
+        facts.Set("lonLabel", ShownWith(L"COORDINATES ERROR", L"Same column selected for Longitude and Label. Please correct."));
+        LoadBackground({2, 0, 1, 0, 1, 1, 1}, L"");
+        facts.Set("latLabel", ShownWith(L"COORDINATES ERROR", L"Same column selected for Latitude and Label. Please correct."));
+        LoadBackground({2, 0, 1, 1, 1, 1, 2}, L"");
+        facts.Set("utmSame", ShownWith(L"COORDINATES ERROR", L"Same column selected for UTM coordinates. Please correct."));
+        LoadBackground({1, 0, 0, 3, 3, 1, 2}, L"");
+        facts.Set("geoSame", ShownWith(L"COORDINATES ERROR", L"Same column selected for Longitude and Latitude. Please correct."));
+        facts.Set("countAfterChecks", nBackgroundFileCount);
+        return StopMonitoringSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r2.exited);
+    ASSERT_EQ(r2.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("count"), 1);
+    EXPECT_EQ(facts.Get("type"), 0);
+    EXPECT_GE(facts.Get("samples"), 6);
+    EXPECT_EQ(facts.Get("onTrack"), facts.Get("samples")) << "the line follows the walk";
+    EXPECT_EQ(facts.Get("behindLast"), 1);
+    EXPECT_EQ(facts.Get("gapAtAntenna"), 0) << "the last output lies 2 m behind the last position";
+    EXPECT_EQ(facts.Get("besideTrack"), 0);
+    EXPECT_EQ(facts.Get("lonLabel"), 1);
+    EXPECT_EQ(facts.Get("latLabel"), 1);
+    EXPECT_EQ(facts.Get("utmSame"), 1);
+    EXPECT_EQ(facts.Get("geoSame"), 1);
+    EXPECT_EQ(facts.Get("countAfterChecks"), 1);
+}
+
+// Jix EM61-MK2: the logging line's dialog has no label column; a stored label column equal to a coordinate column
+// does not refuse an ASCII file. The key C cancels the dialog; key code 99 (the keypad's 3) does not.
+TEST(BackgroundFiles, LoggingLineLabelColumnAndCancelKey)
+{
+    std::string root = emu::MakeTempRoot("background_jix");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
+    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
+    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&root]() {
+        StartSurvey(false, 60);
+        Facts facts;
+        const double E = dGpsPrevX, N = dGpsPrevY;
+        WriteText(root + "/C/data/jix.txt", PointLine(E - 5, N + 5, ",") + PointLine(E + 5, N + 5, ","));
+        nBgColumnLabel = 0;  // equal to the easting column, never shown on this line
+        PlatformClearShownDialogs();
+        // Key code 99 first: the dialog stays and its OK loads the file.
+        PlatformScriptDialog(L"BACKGROUNDFILELOAD", [](HWND d) {
+            SendMessage(d, WM_KEYDOWN, 99, 0);
+            PlatformPickListItem(d, IDC_BG_FILE_TYPE, 1);
+            PlatformPickListItem(d, IDC_BG_DISPLAY_STYLE, 0);
+            PlatformPickListItem(d, IDC_BG_COORD_TYPE, 1);
+            PlatformPickListItem(d, IDC_BG_COLUMN_Y, 0);
+            PlatformPickListItem(d, IDC_BG_COLUMN_X, 1);
+            PlatformPickListItem(d, IDC_BG_DELIMITER, 1);
+            PlatformPressDialogButton(d, IDOK);
+        });
+        PlatformScriptFileChooser(L"C:\\data\\jix.txt");
+        PlatformPressKey('V');
+        PlatformPump(200);
+        facts.Set("count", nBackgroundFileCount);
+        facts.Set("refused", ShownWith(L"COORDINATES ERROR"));
+        facts.Set("style", aBgSlotStyle[0]);
+        QImage img = MapPicture("background_logging_line_dots");
+        facts.Set("dotSeen", BackgroundNear(img, E - 5, N + 5) > 0);
+        // The key C: cancelled, no chooser.
+        int nChoosers = 0;
+        for (const ShownDialog &s : PlatformShownDialogs()) nChoosers += s.templateName == L"OPENFILE";
+        PlatformScriptDialog(L"BACKGROUNDFILELOAD", [](HWND d) { SendMessage(d, WM_KEYDOWN, 'C', 0); });
+        PlatformPressKey('V');
+        PlatformPump(200);
+        int nChoosersAfter = 0;
+        for (const ShownDialog &s : PlatformShownDialogs()) nChoosersAfter += s.templateName == L"OPENFILE";
+        facts.Set("newChoosers", nChoosersAfter - nChoosers);
+        facts.Set("countAfterC", nBackgroundFileCount);
+        return StopMonitoringSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("refused"), 0);
+    EXPECT_EQ(facts.Get("count"), 1);
+    EXPECT_EQ(facts.Get("style"), 0);
+    EXPECT_EQ(facts.Get("dotSeen"), 1);
+    EXPECT_EQ(facts.Get("newChoosers"), 0);
+    EXPECT_EQ(facts.Get("countAfterC"), 1);
 }
