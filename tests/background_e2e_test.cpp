@@ -36,10 +36,18 @@ struct LoadChoice {
     int type, style, coord, colY, colX, delim, colLabel;
 };
 
-// The next load dialog is answered with these choices and OK; the chooser then gives the file.
-void ScriptLoad(const LoadChoice &c, const std::wstring &file)
+// The instrument reads a fixed value; the receiver stands at 45.5 N, 75.5 W.
+bool StandStill(emu::Emulator &dev)
 {
-    PlatformScriptDialog(bJixProduct ? L"BACKGROUNDFILELOAD" : L"BACKGROUNDFILELOADZN", [c](HWND d) {
+    return dev.ok("COM4 value 255 100 50 20 letter=T") && dev.ok("COM6 position 45.5 -75.5") && dev.ok("COM6 walk 0 0");
+}
+
+// The next load dialog is answered with these choices and OK; the chooser then gives the file.
+// A key code given in nKeyFirst reaches the dialog before the choices.
+void ScriptLoad(const LoadChoice &c, const std::wstring &file, int nKeyFirst = 0)
+{
+    PlatformScriptDialog(bJixProduct ? L"BACKGROUNDFILELOAD" : L"BACKGROUNDFILELOADZN", [c, nKeyFirst](HWND d) {
+        if (nKeyFirst) SendMessage(d, WM_KEYDOWN, (WPARAM)nKeyFirst, 0);
         PlatformPickListItem(d, IDC_BG_FILE_TYPE, c.type);
         PlatformPickListItem(d, IDC_BG_DISPLAY_STYLE, c.style);
         if (c.type != 0) {
@@ -174,9 +182,7 @@ TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
     std::string root = emu::MakeTempRoot("background_files");
     emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
-    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
-    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ASSERT_TRUE(StandStill(dev));
     ChildResult r = RunProgramInChild(StartIn(root, 0), [&root]() {
         StartSurvey(true, 60);
         Facts facts;
@@ -343,9 +349,7 @@ TEST(BackgroundFiles, EarlierDataFileDrawnWhereItWasWalked)
     std::string root = emu::MakeTempRoot("background_datafile");
     emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
-    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
-    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ASSERT_TRUE(StandStill(dev));
     ChildResult r1 = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
         UseEmulatorPorts(true);
         nGpsFormat = 1;
@@ -437,9 +441,7 @@ TEST(BackgroundFiles, LoggingLineLabelColumnAndCancelKey)
     std::string root = emu::MakeTempRoot("background_jix");
     emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 255 100 50 20 letter=T"));
-    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
-    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ASSERT_TRUE(StandStill(dev));
     ChildResult r = RunProgramInChild(StartIn(root, 1), [&root]() {
         StartSurvey(false, 60);
         Facts facts;
@@ -448,17 +450,7 @@ TEST(BackgroundFiles, LoggingLineLabelColumnAndCancelKey)
         nBgColumnLabel = 0;  // equal to the easting column, never shown on this line
         PlatformClearShownDialogs();
         // Key code 99 first: the dialog stays and its OK loads the file.
-        PlatformScriptDialog(L"BACKGROUNDFILELOAD", [](HWND d) {
-            SendMessage(d, WM_KEYDOWN, 99, 0);
-            PlatformPickListItem(d, IDC_BG_FILE_TYPE, 1);
-            PlatformPickListItem(d, IDC_BG_DISPLAY_STYLE, 0);
-            PlatformPickListItem(d, IDC_BG_COORD_TYPE, 1);
-            PlatformPickListItem(d, IDC_BG_COLUMN_Y, 0);
-            PlatformPickListItem(d, IDC_BG_COLUMN_X, 1);
-            PlatformPickListItem(d, IDC_BG_DELIMITER, 1);
-            PlatformPressDialogButton(d, IDOK);
-        });
-        PlatformScriptFileChooser(L"C:\\data\\jix.txt");
+        ScriptLoad({1, 0, 1, 0, 1, 1, 0}, L"C:\\data\\jix.txt", 99);
         PlatformPressKey('V');
         PlatformPump(200);
         facts.Set("count", nBackgroundFileCount);
