@@ -183,7 +183,7 @@ TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
     emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV", "COM6=gps:format=1,hz=5"});
     ASSERT_TRUE(dev.ready()) << dev.error();
     ASSERT_TRUE(StandStill(dev));
-    ChildResult r = RunProgramInChild(StartIn(root, 0), [&root]() {
+    ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &root]() {
         StartSurvey(true, 60);
         Facts facts;
         const double E = dGpsPrevX, N = dGpsPrevY;
@@ -227,8 +227,21 @@ TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
         facts.Set("countAfterFar", nBackgroundFileCount);
         facts.Set("tempAfterFailures", (long long)TempBackgroundFiles(root).size());
 
-        QImage img = MapPicture("background_symbols_and_lines");
+        // A short walk south while logging draws the track across the line; the pause brings stand-by back.
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(dev.ok("COM6 walk 180 5"));
+        PlatformPump(2500);
+        CHILD_CHECK(dev.ok("COM6 walk 0 0"));
+        PlatformPump(1000);
+        QImage img = MapPicture("background_symbols_and_lines_under_the_track");
         CHILD_CHECK(!img.isNull());
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        int nTrack = 0;
+        for (int y = 0; y < img.height(); y++)
+            for (int x = 0; x < img.width(); x++) nTrack += (img.pixel(x, y) & 0xFFFFFFu) == 0x0000FFu;
+        facts.Set("trackPixels", nTrack);
         int nPtsSeen = 0, nLineSeen = 0;
         for (int k = 0; k < 7; k++) nPtsSeen += BackgroundNear(img, E - 15 + 5 * k, N + 10) > 0;
         for (int k = 0; k < 4; k++) nLineSeen += BackgroundNear(img, E - 15 + 10 * k, N - 10, 1) > 0;
@@ -320,6 +333,7 @@ TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
     EXPECT_EQ(facts.Get("farStop"), 1);
     EXPECT_EQ(facts.Get("countAfterFar"), 2);
     EXPECT_EQ(facts.Get("tempAfterFailures"), 2) << "failed loads leave no temporary file";
+    EXPECT_GT(facts.Get("trackPixels"), 20) << "the walk's track on the same map";
     EXPECT_EQ(facts.Get("ptsSeen"), 7);
     EXPECT_EQ(facts.Get("lineSeen"), 4);
     EXPECT_EQ(facts.Get("nothingAtPosition"), 0);
