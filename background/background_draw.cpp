@@ -149,6 +149,9 @@ void DrawPointRecords(HDC hdcMem, BgSource *pSrc, int nLimit, int bJix, int bLab
     double x, y;
     int nLabel;
     char szLabel[BG_LABEL_CHARS + 1];
+    // The mark drawn last: the same mark on the same pixel is not drawn again.
+    int nLastCol = -1, nLastRow = -1, nLastX = -1, nLastY = -1;
+    char szLastLabel[BG_LABEL_CHARS + 1] = "";
     while (NextRecord(pSrc, bLabels, &x, &y, &nLabel, szLabel, nLimit, pC)) {
         if (x < 0.0) continue;  // pen-up
         int col, row, ox, oy;
@@ -156,6 +159,12 @@ void DrawPointRecords(HDC hdcMem, BgSource *pSrc, int nLimit, int bJix, int bLab
             pC->nInvalid++;
             continue;
         }
+        if (col == nLastCol && row == nLastRow && ox == nLastX && oy == nLastY && !strcmp(szLabel, szLastLabel)) {
+            pC->nDrawn++;
+            continue;
+        }
+        nLastCol = col, nLastRow = row, nLastX = ox, nLastY = oy;
+        memcpy(szLastLabel, szLabel, sizeof szLastLabel);
         if (bJix) {
             PlotDotOnTiles(hdcMem, col, row, ox, oy, hpenBackgroundFile1, hbrBackgroundFile);
         } else {
@@ -188,12 +197,14 @@ void DrawLineRecords(HDC hdcMem, BgSource *pSrc, int nLimit, HPEN hDotPen, DrawC
         }
         int px, py, px2, py2;
         WorldToMapPixels(&px, &py, &px2, &py2, x, y, x, y);
+        pC->nDrawn++;
+        // A point on the pixel of the previous one adds nothing to the line.
+        if (bPenDown && px == nPrevX && py == nPrevY) continue;
         PlotDotOnTiles(hdcMem, col, row, ox, oy, hDotPen, hbrBackgroundFile);
         if (bPenDown) DrawBackgroundSegment(hdcMem, nPrevX, nPrevY, px, py);
         nPrevX = px;
         nPrevY = py;
         bPenDown = 1;
-        pC->nDrawn++;
     }
 }
 

@@ -171,19 +171,21 @@ void BM_RedrawTenFilesOf100000Points(benchmark::State &state)
     const int kPoints = 100000;
     char rec[BG_RECORD_LEN + 1];
     // Ten files over a 150 m square around the origin: (0) five of dots and symbols with labels and five of joined
-    // lines; (1) dots only; (2) labelled squares only; (3) joined lines only.
+    // lines; (1) dots only; (2) labelled squares only; (3) joined lines only; (4) as (0) along dense tracks, points
+    // 0.05 m apart as a walk at 10 Hz records them.
     const int nMix = (int)state.range(0);
     for (int f = 0; f < 10; f++) {
         swprintf(aszBackgroundTempFile[f], BACKGROUND_NAME_CHARS, L"BENCH%d.$%02d", f, f);
         swprintf(aszBackgroundFileName[f], BACKGROUND_NAME_CHARS, L"bench%d.txt", f);
         aBgSlotStyle[f] = nMix == 1 ? 0 : nMix == 2 ? 4 : nMix == 3 ? 9 : (f < 5 ? f : 9 + f % 3);
-        aBgSlotFileType[f] = (nMix == 0 && f < 5) || nMix == 2 ? 2 : 1;
+        aBgSlotFileType[f] = ((nMix == 0 || nMix == 4) && f < 5) || nMix == 2 ? 2 : 1;
+        const double dStep = nMix == 4 ? 0.05 : 0.3;
         std::string path = root + "/C/ProgramData/Ulvane/Temp/" + std::string(aszBackgroundTempFile[f],
                                                                                aszBackgroundTempFile[f] + wcslen(aszBackgroundTempFile[f]));
         std::string bytes;
         bytes.reserve((size_t)kPoints * BG_RECORD_LEN);
         for (int i = 0; i < kPoints; i++) {
-            double x = kEast - 75 + (i % 500) * 0.3 + f * 0.02, y = kNorth - 75 + (i / 500) * 0.75;
+            double x = kEast - 75 + (i % 500) * dStep + f * 0.02, y = kNorth - 75 + (i / 500) * 0.75;
             FormatBackgroundRecord(rec, x, y, 2, "AB");
             bytes.append(rec, BG_RECORD_LEN);
         }
@@ -195,6 +197,6 @@ void BM_RedrawTenFilesOf100000Points(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 10 * (int64_t)kPoints);
     nBackgroundFileCount = 0;
 }
-BENCHMARK(BM_RedrawTenFilesOf100000Points)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_RedrawTenFilesOf100000Points)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
