@@ -6,26 +6,11 @@
 #include <string>
 
 #include "background/background_files.h"
-#include "core/utm.h"
-#include "map/map.h"
-#include "map/map_state.h"
-#include "support/fuzz_support.h"
-
-static std::string Start()
-{
-    std::string root = StartFuzzPlatform("background_ascii");
-    InitUtmConstants();
-    nTileWidth = nTileHeight = 200;
-    nTileMaxX = nTileMaxY = 199;
-    dMapPixelsPerUnit = 2.0;
-    dMapOriginX = 500000.0;
-    dMapOriginY = 5000000.0;
-    return root + "/C/data/background.txt";
-}
+#include "support/background_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
-    static const std::string path = Start();
+    static const std::string path = StartBackgroundFuzz("background_ascii", "background.txt");
     if (nSize < 1) return 0;
     const uint8_t k = pData[0];
     AsciiBgOptions opt;
