@@ -1,4 +1,5 @@
 // Program entry and main window: class registration, window size for the screen, creation, message loop, exit.
+#include "background/background_state.h"
 #include "core/core.h"
 #include "core/rates.h"
 #include "core/settings.h"
@@ -311,6 +312,8 @@ LRESULT MainOnDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     (void)wParam;
     (void)lParam;
     StopLogging(1);
+    // The logging screen closes with the program: its background files' temporary copies go too.
+    ClearBackgroundSlots();
     if (hbrMainBackground) {
         DeleteObject(hbrMainBackground);
         hbrMainBackground = nullptr;
