@@ -46,6 +46,13 @@ bool IsEm34()
     return nInstrumentType == INSTRUMENT_EM34;
 }
 
+// The name of the station increment shown for a survey-mode slot.
+const wchar_t *IncrementLabel(int nMode)
+{
+    if (IsEm34()) return L"Stn. Increment";
+    return nMode == 1 ? L"Wheel Increment" : L"Station Increment";
+}
+
 void SetRateBox(HWND hDlg, const wchar_t *szText, bool bEditable)
 {
     SetDlgItemText(hDlg, IDC_SURVEY_RATE, szText);
@@ -138,6 +145,8 @@ void OnInitDialog(HWND hDlg)
     work.adSlot[2] = dStationIncrementManual;
     work.nMode = SurveyModeOfListIndex(SurveyListIndexOfMode(nSurveyMode));
     ShowSetupNumber(hDlg, IDC_SURVEY_STATION_INCREMENT, "%.3f", work.dIncrement);
+    // The increment's name follows the mode it belongs to from the start.
+    SetDlgItemText(hDlg, IDC_SURVEY_INCREMENT_LABEL, IncrementLabel(work.nMode));
 
     FillSetupList(hDlg, IDC_SURVEY_NULL_APPLY, aszNullApply, nNullApply);
     if (nInstrumentType == INSTRUMENT_EM61LX2) {
@@ -160,22 +169,14 @@ void OnModeList(HWND hDlg)
     if (IsEm34()) FillEm34DipoleList(hDlg, nMode);
     work.nMode = nMode;
 
+    SetDlgItemText(hDlg, IDC_SURVEY_INCREMENT_LABEL, IncrementLabel(nMode));
     if (nMode == 0) {
         ShowRate(hDlg);
-        if (IsEm34()) {
-            SetDlgItemText(hDlg, IDC_SURVEY_RATE_LABEL, L"Readings/s:");
-            SetDlgItemText(hDlg, IDC_SURVEY_INCREMENT_LABEL, L"Stn. Increment");
-        } else {
-            SetDlgItemText(hDlg, IDC_SURVEY_INCREMENT_LABEL, L"Station Increment");
-        }
+        if (IsEm34()) SetDlgItemText(hDlg, IDC_SURVEY_RATE_LABEL, L"Readings/s:");
     } else if (IsEm34()) {
         SetDlgItemText(hDlg, IDC_SURVEY_RATE_LABEL, L"Samples/Rdg:");
         ShowSamples(hDlg);
-    } else if (nMode == 1) {
-        SetDlgItemText(hDlg, IDC_SURVEY_INCREMENT_LABEL, L"Wheel Increment");
-        SetRateBox(hDlg, L"Not Available", false);
-    } else if (nInstrumentType == INSTRUMENT_EM61MK2) {
-        SetDlgItemText(hDlg, IDC_SURVEY_INCREMENT_LABEL, L"Station Increment");
+    } else {
         SetRateBox(hDlg, L"Not Available", false);
     }
     ShowSetupNumber(hDlg, IDC_SURVEY_STATION_INCREMENT, "%.3f", work.dIncrement);
