@@ -179,7 +179,7 @@ void DrawArrayPicture(HDC hdc, const RECT &rc)
     Line(hdc, xs, ys - u / 2, xs, ys + u / 2 + 1);
     SIZE sz{};
     GetTextExtentPoint32(hdc, L"Y", 1, &sz);
-    Label(hdc, xs - sz.cx - 3, (ys + ya) / 2 - sz.cy / 2, L"Y");
+    Label(hdc, xs - sz.cx - 3, ya + (ys - ya) / 4 - sz.cy / 2, L"Y");
     GetTextExtentPoint32(hdc, L"X", 1, &sz);
     Label(hdc, (xs + xa) / 2 - sz.cx / 2, ya - sz.cy - 2, L"X");
 

@@ -53,7 +53,8 @@ int BuildSurveyControls(const SurveyLayout &layout, std::vector<DialogControl> &
     if (!layout.settings.empty()) {
         const int h = 11 + kRowStep * (int)layout.settings.size() + 2;
         v.push_back({-1, DC_GROUPBOX, L"Survey Settings", 4, y, kSurveyWidth - 8, h, 0});
-        for (size_t i = 0; i < layout.settings.size(); i++) AddSurveyRow(v, y + 11 + kRowStep * (int)i, layout.settings[i]);
+        for (size_t i = 0; i < layout.settings.size(); i++)
+            AddSurveyRow(v, y + 11 + kRowStep * (int)i, layout.settings[i]);
         y += h + 3;
     }
     const SurveyRow lineRows[] = {

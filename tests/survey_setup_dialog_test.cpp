@@ -103,7 +103,8 @@ TEST(SurveySetupDialog, EachControlWritesItsLineAndARestartShowsIt)
              PlatformPickListItem(d, IDC_SURVEY_COMPONENT, 1);
              PlatformTypeIntoEdit(d, IDC_SURVEY_LINE, L"North 3");
          },
-         "48=1; 55=North 3", [] { return nComponent == 1 && nDipoleMode == 0 && wcscmp(szSurveyLine, L"North 3") == 0; }},
+         "48=1; 55=North 3",
+         [] { return nComponent == 1 && nDipoleMode == 0 && wcscmp(szSurveyLine, L"North 3") == 0; }},
         {"em34_manual", INSTRUMENT_EM34, 1,
          [](HWND d) {
              PlatformPickListItem(d, IDC_SURVEY_MODE, 1);
@@ -129,7 +130,8 @@ TEST(SurveySetupDialog, EachControlWritesItsLineAndARestartShowsIt)
              PlatformTypeIntoEdit(d, IDC_SURVEY_OFFSET_Y, L"-1.2");
              PlatformPickListItem(d, IDC_SURVEY_NULL_APPLY, 1);
          },
-         "44=0.400000; 45=-1.200000; 72=1", [] { return Near(dGpsOffsetX, 0.4) && Near(dGpsOffsetY, -1.2) && nNullApply == 1; }},
+         "44=0.400000; 45=-1.200000; 72=1",
+         [] { return Near(dGpsOffsetX, 0.4) && Near(dGpsOffsetY, -1.2) && nNullApply == 1; }},
         {"em384", INSTRUMENT_EM384, 1,
          [](HWND d) {
              PlatformTypeIntoEdit(d, IDC_SURVEY_LINE, L"A");
@@ -196,7 +198,8 @@ TEST(SurveySetupDialog, CancelEscapeAndTheCKeyLeaveEverythingAsItWas)
     for (const LeaveCase &l : aLeave) {
         for (int type : aType) {
             SCOPED_TRACE(std::string(l.name) + " " + std::to_string(type));
-            const ProgramStart start = BuildStart(type, 1, std::string("survey_leave_") + l.name + std::to_string(type));
+            const std::string root = std::string("survey_leave_") + l.name + std::to_string(type);
+            const ProgramStart start = BuildStart(type, 1, root);
             ChildResult r = RunProgramInChild(start, [&l]() {
                 const std::string before = ReadBytes(SettingsPath());
                 const double dInterval = dSampleInterval, dIncrement = dStationIncrementAuto;
