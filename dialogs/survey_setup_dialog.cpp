@@ -210,8 +210,9 @@ void OnOk(HWND hDlg)
         if (nIndex >= 0) nSurveyModeSaved = SurveyModeOfListIndex(nIndex);
         nSurveyMode = nSurveyModeSaved;
         nSurveyModePrev = nSurveyModeSaved;
-        if (nInstrumentType == INSTRUMENT_GRAD601) {
-            // No rate box: the interval and the rate factors stay as they are.
+        const bool bRateShown = !(GetWindowStyle(GetDlgItem(hDlg, IDC_SURVEY_RATE)) & ES_READONLY);
+        if (nInstrumentType == INSTRUMENT_GRAD601 || !bRateShown) {
+            // No rate box, or one that shows no rate ("Not Applicable"): the interval and the rate factors stay.
         } else if (nSurveyMode == 0) {
             StoreReadingRate(hDlg);
         } else if (IsEm34()) {

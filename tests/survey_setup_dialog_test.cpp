@@ -409,8 +409,8 @@ TEST(SurveySetupDialog, StationIncrementZeroAndALongSurveyLine)
     EXPECT_EQ(r.exitCode, 0);
 }
 
-// Builds whose template has no rate box or no mode list: OK keeps what they do not show.
-TEST(SurveySetupDialog, Grad601KeepsItsRateAndEm384ItsModeRateAndStation)
+// Builds whose dialog shows no rate or no mode list: OK keeps what they do not show.
+TEST(SurveySetupDialog, TemplatesWithoutARateKeepTheIntervalAndEm384ItsModeAndStation)
 {
     ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_GRAD601, 1, "survey_grad601_rate"), []() {
         dSampleInterval = 0.7;
@@ -431,6 +431,21 @@ TEST(SurveySetupDialog, Grad601KeepsItsRateAndEm384ItsModeRateAndStation)
         bStationStarted = 1;
         OpenDialog(L"SURVEYSETUP384", SurveySetupDlgProc, [](HWND d) { PlatformPressDialogButton(d, IDOK); });
         CHILD_CHECK(nSurveyMode == 1 && dSampleInterval == 0.7 && bStationStarted == 1);
+        survey::CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+    // A conductivity meter left in another mode by an appended file: the box says "Not Applicable", OK goes back
+    // to automatic mode and keeps the interval (no rate was shown to read).
+    r = RunProgramInChild(BuildStart(INSTRUMENT_EM31MK2, 0, "survey_em31_no_rate"), []() {
+        nSurveyMode = 2;
+        dSampleInterval = 0.7;
+        OpenDialog(L"SURVEYSETUP31", SurveySetupDlgProc, [](HWND d) {
+            CHILD_CHECK(PlatformDialogItemText(d, IDC_SURVEY_RATE) == L"Not Applicable");
+            PlatformPressDialogButton(d, IDOK);
+        });
+        CHILD_CHECK(nSurveyMode == 0 && dSampleInterval == 0.7);
         survey::CloseProgram();
         return 0;
     });
