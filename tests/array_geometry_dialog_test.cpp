@@ -33,22 +33,9 @@ const wchar_t *GeometryTemplate(int type)
     }
 }
 
-bool Near(double a, double b)
-{
-    return std::fabs(a - b) < 1e-9;
-}
-
-struct LineCase {
-    const char *name;
-    int type, jix;
-    std::function<void(HWND)> set;  // sets the controls (OK is pressed after it)
-    std::string changed;            // the lines OK must change, and nothing else
-    std::function<bool()> restart;  // what the next start of the program shows
-};
-
 TEST(ArrayGeometryDialog, EachControlWritesItsLineAndARestartShowsIt)
 {
-    const LineCase aCase[] = {
+    const std::vector<LineCase> aCase = {
         {"em61mk2_cm", INSTRUMENT_EM61MK2, 1,
          [](HWND d) {
              PlatformSetDialogCheck(d, IDC_GEOMETRY_CENTIMETERS, true);
@@ -86,30 +73,7 @@ TEST(ArrayGeometryDialog, EachControlWritesItsLineAndARestartShowsIt)
          },
          "7=1.500000; 33=2.000000", [] { return Near(dSensorSeparation, 1.5) && Near(dGpsOffsetY, 2.0); }},
     };
-    for (const LineCase &c : aCase) {
-        SCOPED_TRACE(c.name);
-        const ProgramStart start = BuildStart(c.type, c.jix, std::string("geometry_lines_") + c.name);
-        ChildResult r = RunProgramInChild(start, [&c]() {
-            const std::vector<std::string> before = SettingsLines();
-            INT_PTR result = OpenDialog(GeometryTemplate(nInstrumentType), ArrayGeometryDlgProc, [&c](HWND d) {
-                c.set(d);
-                PlatformPressDialogButton(d, IDOK);
-            });
-            CHILD_CHECK(result == 1);
-            CHILD_CHECK(SameChanges(ChangedLines(before, SettingsLines()), c.changed));
-            survey::CloseProgram();
-            return 0;
-        });
-        ASSERT_TRUE(r.exited);
-        ASSERT_EQ(r.exitCode, 0);
-        r = RunProgramInChild(start, [&c]() {
-            CHILD_CHECK(c.restart());
-            survey::CloseProgram();
-            return 0;
-        });
-        EXPECT_TRUE(r.exited);
-        EXPECT_EQ(r.exitCode, 0);
-    }
+    ExpectEachLineAndRestart(aCase, GeometryTemplate, ArrayGeometryDlgProc, 1, "geometry_lines_");
 }
 
 TEST(ArrayGeometryDialog, CancelEscapeAndTheCKeyLeaveEverythingAsItWas)
@@ -141,7 +105,7 @@ TEST(ArrayGeometryDialog, CancelEscapeAndTheCKeyLeaveEverythingAsItWas)
                                      std::to_string(b.clientWidth);
             SCOPED_TRACE(name);
             const ProgramStart start = BuildStart(b.type, 0, "geometry_leave_" + name);
-            ChildResult r = RunProgramInChild(start, [&l, &b]() {
+            ExpectInProgram(start, [&l, &b]() {
                 nClientWidth = b.clientWidth;
                 const std::string before = ReadBytes(SettingsPath());
                 const double dX = dGpsOffsetX, dY = dGpsOffsetY, dSeparation = dSensorSeparation;
@@ -161,11 +125,7 @@ TEST(ArrayGeometryDialog, CancelEscapeAndTheCKeyLeaveEverythingAsItWas)
                 CHILD_CHECK(dGpsOffsetX == dX && dGpsOffsetY == dY && dSensorSeparation == dSeparation);
                 CHILD_CHECK(dEm384Height == dHeight && nGeometryUnits == nUnits && nSensorSize == nSize);
                 CHILD_CHECK(nReference == nRef && dSwathLeft == dLeft && dSwathRight == dRight);
-                survey::CloseProgram();
-                return 0;
             });
-            EXPECT_TRUE(r.exited);
-            EXPECT_EQ(r.exitCode, 0);
         }
     }
 }
@@ -197,7 +157,7 @@ TEST(ArrayGeometryDialog, SwathEdgesOfEachInstrument)
     for (const SwathCase &c : aCase) {
         SCOPED_TRACE(c.name);
         const std::string root = "geometry_swath_" + std::to_string(&c - aCase);
-        ChildResult r = RunProgramInChild(BuildStart(c.type, 0, root), [&c]() {
+        ExpectInProgram(BuildStart(c.type, 0, root), [&c]() {
             nSensorSize = c.nSensorSize;
             nSwathIndex = c.nSwathIndex;
             nMapUnits = c.nMapUnits;
@@ -211,17 +171,13 @@ TEST(ArrayGeometryDialog, SwathEdgesOfEachInstrument)
             std::fprintf(stderr, "%g %g %g %g\n", dSwathLeftM, dSwathRightM, dSwathLeft, dSwathRight);
             CHILD_CHECK(Near(dSwathLeftM, c.dLeftM) && Near(dSwathRightM, c.dRightM));
             CHILD_CHECK(Near(dSwathLeft, c.dLeft) && Near(dSwathRight, c.dRight));
-            survey::CloseProgram();
-            return 0;
         });
-        EXPECT_TRUE(r.exited);
-        EXPECT_EQ(r.exitCode, 0);
     }
 }
 
 TEST(ArrayGeometryDialog, TypedNumbersTakeTheUnitsChosenLast)
 {
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM61MK2, 1, "geometry_units"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM61MK2, 1, "geometry_units"), []() {
         nGeometryUnits = 0;
         OpenDialog(L"ARRAYGEOMETRY", ArrayGeometryDlgProc, [](HWND d) {
             CHILD_CHECK(IsDlgButtonChecked(d, IDC_GEOMETRY_METERS) == BST_CHECKED);
@@ -244,11 +200,7 @@ TEST(ArrayGeometryDialog, TypedNumbersTakeTheUnitsChosenLast)
             PlatformPressDialogButton(d, IDOK);
         });
         CHILD_CHECK(nGeometryUnits == 2 && Near(dGpsOffsetX, 0.3048) && Near(dGpsOffsetY, -12.5 * 0.3048));
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 // Pixels of one colour in a window's picture.
@@ -280,7 +232,7 @@ TEST(ArrayGeometryDialog, EachTemplateDrawsItsArray)
     for (const Build &b : aBuild) {
         const std::string name(b.name, b.name + wcslen(b.name));
         SCOPED_TRACE(name);
-        ChildResult r = RunProgramInChild(BuildStart(b.type, 0, "geometry_picture_" + name), [&b, &name]() {
+        ExpectInProgram(BuildStart(b.type, 0, "geometry_picture_" + name), [&b, &name]() {
             nClientWidth = b.clientWidth;
             CHILD_CHECK(wcscmp(GeometryTemplate(nInstrumentType), b.name) == 0);
             PlatformClearDrawnTexts();
@@ -303,11 +255,7 @@ TEST(ArrayGeometryDialog, EachTemplateDrawsItsArray)
                 CHILD_CHECK(PlatformSaveWindowPng(d, png));
                 PlatformPressDialogButton(d, IDCANCEL);
             });
-            survey::CloseProgram();
-            return 0;
         });
-        EXPECT_TRUE(r.exited);
-        EXPECT_EQ(r.exitCode, 0);
     }
 }
 

@@ -2,6 +2,7 @@
 // window and driven by a script, and the lines of the configuration file that changed.
 #pragma once
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -52,6 +53,53 @@ inline bool SameChanges(const std::string &actual, const std::string &expected)
     if (actual == expected) return true;
     std::fprintf(stderr, "changed lines: %s\n   expected: %s\n", actual.c_str(), expected.c_str());
     return false;
+}
+
+inline bool Near(double a, double b)
+{
+    return std::fabs(a - b) < 1e-9;
+}
+
+// Runs `body` in the program's process of this start, then ends the program; the process must end with 0.
+inline void ExpectInProgram(const ProgramStart &start, const std::function<void()> &body)
+{
+    ChildResult r = RunProgramInChild(start, [&body]() {
+        body();
+        survey::CloseProgram();
+        return 0;
+    });
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+// One row of a dialog's configuration-file table.
+struct LineCase {
+    const char *name;
+    int type, jix;
+    std::function<void(HWND)> set;  // sets the controls (OK is pressed after it)
+    std::string changed;            // the lines OK must change ("n=text; ..."), and nothing else
+    std::function<bool()> restart;  // what the next start of the program shows
+};
+
+// Each row in a build of its own: the dialog of the build (`pfnTemplate` of the instrument type) set by the row,
+// OK ends it with `okResult` and changes exactly the row's lines; a restart then shows the row's settings.
+inline void ExpectEachLineAndRestart(const std::vector<LineCase> &cases, const wchar_t *(*pfnTemplate)(int),
+                                     DLGPROC proc, INT_PTR okResult, const std::string &rootPrefix)
+{
+    for (const LineCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramStart start = BuildStart(c.type, c.jix, rootPrefix + c.name);
+        ExpectInProgram(start, [&]() {
+            const std::vector<std::string> before = SettingsLines();
+            const INT_PTR result = OpenDialog(pfnTemplate(nInstrumentType), proc, [&c](HWND d) {
+                c.set(d);
+                PlatformPressDialogButton(d, IDOK);
+            });
+            CHILD_CHECK(result == okResult);
+            CHILD_CHECK(SameChanges(ChangedLines(before, SettingsLines()), c.changed));
+        });
+        ExpectInProgram(start, [&c]() { CHILD_CHECK(c.restart()); });
+    }
 }
 
 }  // namespace setup_test

@@ -37,36 +37,9 @@ const wchar_t *SurveyTemplate(int type)
     }
 }
 
-// Runs the Survey Setup dialog of a build once with the script (which presses a button itself) and then `check`
-// in the program's process; the program then ends.
-ChildResult RunSurveySetup(const ProgramStart &start, const std::function<void(HWND)> &script,
-                           const std::function<bool()> &check)
-{
-    return RunProgramInChild(start, [&]() {
-        OpenDialog(SurveyTemplate(nInstrumentType), SurveySetupDlgProc, script);
-        CHILD_CHECK(check());
-        survey::CloseProgram();
-        return 0;
-    });
-}
-
-bool Near(double a, double b)
-{
-    return std::fabs(a - b) < 1e-9;
-}
-
-// Line numbers of the configuration files (the "Ver" line is line 1).
-struct LineCase {
-    const char *name;
-    int type, jix;
-    std::function<void(HWND)> set;  // sets the controls (OK is pressed after it)
-    std::string changed;            // the lines OK must change, and nothing else
-    std::function<bool()> restart;  // what the next start of the program shows
-};
-
 TEST(SurveySetupDialog, EachControlWritesItsLineAndARestartShowsIt)
 {
-    const LineCase aCase[] = {
+    const std::vector<LineCase> aCase = {
         {"em61mk2_auto", INSTRUMENT_EM61MK2, 1,
          [](HWND d) {
              PlatformTypeIntoEdit(d, IDC_SURVEY_RATE, L"4");
@@ -145,29 +118,7 @@ TEST(SurveySetupDialog, EachControlWritesItsLineAndARestartShowsIt)
          },
          "38=0.500000; 40=1", [] { return Near(dLineIncrement, 0.5) && nLineDirection == 1; }},
     };
-    for (const LineCase &c : aCase) {
-        SCOPED_TRACE(c.name);
-        const ProgramStart start = BuildStart(c.type, c.jix, std::string("survey_lines_") + c.name);
-        ChildResult r = RunProgramInChild(start, [&c]() {
-            const std::vector<std::string> before = SettingsLines();
-            OpenDialog(SurveyTemplate(nInstrumentType), SurveySetupDlgProc, [&c](HWND d) {
-                c.set(d);
-                PlatformPressDialogButton(d, IDOK);
-            });
-            CHILD_CHECK(SameChanges(ChangedLines(before, SettingsLines()), c.changed));
-            survey::CloseProgram();
-            return 0;
-        });
-        ASSERT_TRUE(r.exited);
-        ASSERT_EQ(r.exitCode, 0);
-        r = RunProgramInChild(start, [&c]() {
-            CHILD_CHECK(c.restart());
-            survey::CloseProgram();
-            return 0;
-        });
-        EXPECT_TRUE(r.exited);
-        EXPECT_EQ(r.exitCode, 0);
-    }
+    ExpectEachLineAndRestart(aCase, SurveyTemplate, SurveySetupDlgProc, 0, "survey_lines_");
 }
 
 // Ways to leave the dialog without OK: the Cancel button, Escape, and the C key where no edit box takes it.
@@ -200,7 +151,7 @@ TEST(SurveySetupDialog, CancelEscapeAndTheCKeyLeaveEverythingAsItWas)
             SCOPED_TRACE(std::string(l.name) + " " + std::to_string(type));
             const std::string root = std::string("survey_leave_") + l.name + std::to_string(type);
             const ProgramStart start = BuildStart(type, 1, root);
-            ChildResult r = RunProgramInChild(start, [&l]() {
+            ExpectInProgram(start, [&l]() {
                 const std::string before = ReadBytes(SettingsPath());
                 const double dInterval = dSampleInterval, dIncrement = dStationIncrementAuto;
                 const int nMode = nSurveyMode, nDipole = nDipoleMode, nReadings = nReadingsPerStation;
@@ -218,11 +169,7 @@ TEST(SurveySetupDialog, CancelEscapeAndTheCKeyLeaveEverythingAsItWas)
                 CHILD_CHECK(wcscmp(szSurveyLine, L"1") == 0 && dSampleInterval == dInterval);
                 CHILD_CHECK(nSurveyMode == nMode && nDipoleMode == nDipole && nReadingsPerStation == nReadings);
                 CHILD_CHECK(dStationIncrementAuto == dIncrement);
-                survey::CloseProgram();
-                return 0;
             });
-            EXPECT_TRUE(r.exited);
-            EXPECT_EQ(r.exitCode, 0);
         }
     }
 }
@@ -241,7 +188,7 @@ TEST(SurveySetupDialog, ReadingRateBecomesTheIntervalWithinItsLimits)
         {L"-3", 1.0, 1000, 18},     {L"abc", 1.0, 1000, 18},     {L"", 1.0, 1000, 18},
         {L"5000", 0.0002, 1, 1},    {L"0.0001", 3600.0, 3600000, 65362},
     };
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM61MK2, 1, "survey_rates"), [&aCase]() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM61MK2, 1, "survey_rates"), [&aCase]() {
         for (const RateCase &c : aCase) {
             nSurveyMode = 0;
             dSampleInterval = 0.2;
@@ -255,11 +202,7 @@ TEST(SurveySetupDialog, ReadingRateBecomesTheIntervalWithinItsLimits)
             CHILD_CHECK(nSampleIntervalMs == c.nMs);
             CHILD_CHECK(nFramesPerReading == c.nFrames);
         }
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 // EM34-3 samples per reading typed in manual mode: limited to 1..999 before the fraction is dropped.
@@ -272,7 +215,7 @@ TEST(SurveySetupDialog, Em34SamplesPerReadingAreLimitedBeforeTruncation)
 {
     const CountCase aCase[] = {{L"5000", 999}, {L"-3", 1}, {L"0", 1},    {L"abc", 1},
                                {L"12.7", 12},  {L"999.9", 999}, {L"0.5", 1}, {L"1", 1}};
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM34, 0, "survey_em34_counts"), [&aCase]() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM34, 0, "survey_em34_counts"), [&aCase]() {
         for (const CountCase &c : aCase) {
             nSurveyMode = 2;
             nReadingsPerStation = 10;
@@ -284,16 +227,12 @@ TEST(SurveySetupDialog, Em34SamplesPerReadingAreLimitedBeforeTruncation)
             CHILD_CHECK(nReadingsPerStation == c.nReadings);
             CHILD_CHECK(nSurveyMode == 2 && bManualSampleSeries == 1);
         }
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 TEST(SurveySetupDialog, Em34ManualEntryIsTheManualSlotThroughout)
 {
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM34, 1, "survey_em34_slots"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM34, 1, "survey_em34_slots"), []() {
         nSurveyMode = 0;
         dStationIncrementAuto = dStationIncrementPrev = 1.5;
         dStationIncrementWheel = 0.2;
@@ -329,16 +268,12 @@ TEST(SurveySetupDialog, Em34ManualEntryIsTheManualSlotThroughout)
             PlatformPressDialogButton(d, IDOK);
         });
         CHILD_CHECK(nSurveyMode == 0 && dStationIncrementAuto == 1.5 && dStationIncrementManual == 4.0);
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 TEST(SurveySetupDialog, ModeListShowsEachModesOwnIncrementAndTheTypedRate)
 {
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM61MK2, 0, "survey_mk2_modes"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM61MK2, 0, "survey_mk2_modes"), []() {
         nSurveyMode = 0;
         dSampleInterval = 0.2;
         dStationIncrementAuto = dStationIncrementPrev = 1.0;
@@ -384,16 +319,12 @@ TEST(SurveySetupDialog, ModeListShowsEachModesOwnIncrementAndTheTypedRate)
             CHILD_CHECK(PlatformDialogItemText(d, IDC_SURVEY_STATION_INCREMENT) == L"0.200");
             PlatformPressDialogButton(d, IDCANCEL);
         });
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 TEST(SurveySetupDialog, StationIncrementZeroAndALongSurveyLine)
 {
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM31MK2, 0, "survey_increment_line"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM31MK2, 0, "survey_increment_line"), []() {
         nSurveyMode = 0;
         OpenDialog(L"SURVEYSETUP31", SurveySetupDlgProc, [](HWND d) {
             PlatformTypeIntoEdit(d, IDC_SURVEY_STATION_INCREMENT, L"0");
@@ -402,17 +333,13 @@ TEST(SurveySetupDialog, StationIncrementZeroAndALongSurveyLine)
         });
         CHILD_CHECK(dStationIncrement == 1.0 && dStationIncrementAuto == 1.0 && dStationIncrementPrev == 1.0);
         CHILD_CHECK(wcscmp(szSurveyLine, L"ABCDEFGHIJKLMNO") == 0);
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 // Builds whose dialog shows no rate or no mode list: OK keeps what they do not show.
 TEST(SurveySetupDialog, TemplatesWithoutARateKeepTheIntervalAndEm384ItsModeAndStation)
 {
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_GRAD601, 1, "survey_grad601_rate"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_GRAD601, 1, "survey_grad601_rate"), []() {
         dSampleInterval = 0.7;
         nSampleIntervalMs = 700;
         SetReadingRateFactors();
@@ -420,25 +347,17 @@ TEST(SurveySetupDialog, TemplatesWithoutARateKeepTheIntervalAndEm384ItsModeAndSt
         OpenDialog(L"SURVEYSETUP601", SurveySetupDlgProc, [](HWND d) { PlatformPressDialogButton(d, IDOK); });
         CHILD_CHECK(dSampleInterval == 0.7 && nSampleIntervalMs == 700 && nFramesPerReading == nFrames);
         CHILD_CHECK(nSurveyMode == 0);
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
-    r = RunProgramInChild(BuildStart(INSTRUMENT_EM384, 0, "survey_em384_mode"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM384, 0, "survey_em384_mode"), []() {
         nSurveyMode = 1;
         dSampleInterval = 0.7;
         bStationStarted = 1;
         OpenDialog(L"SURVEYSETUP384", SurveySetupDlgProc, [](HWND d) { PlatformPressDialogButton(d, IDOK); });
         CHILD_CHECK(nSurveyMode == 1 && dSampleInterval == 0.7 && bStationStarted == 1);
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
     // A conductivity meter left in another mode by an appended file: the box says "Not Applicable", OK goes back
     // to automatic mode and keeps the interval (no rate was shown to read).
-    r = RunProgramInChild(BuildStart(INSTRUMENT_EM31MK2, 0, "survey_em31_no_rate"), []() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM31MK2, 0, "survey_em31_no_rate"), []() {
         nSurveyMode = 2;
         dSampleInterval = 0.7;
         OpenDialog(L"SURVEYSETUP31", SurveySetupDlgProc, [](HWND d) {
@@ -446,11 +365,7 @@ TEST(SurveySetupDialog, TemplatesWithoutARateKeepTheIntervalAndEm384ItsModeAndSt
             PlatformPressDialogButton(d, IDOK);
         });
         CHILD_CHECK(nSurveyMode == 0 && dSampleInterval == 0.7);
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 // EM61-LX2 swath edges after OK: coils 1.03 m wide, two side by side, times the swath factor.
@@ -469,7 +384,7 @@ TEST(SurveySetupDialog, Em61Lx2OffsetsMoveTheSwathEdges)
         {0, 5, 1, L"0", 0.515, 0.515, 0.515 / 0.3048, 0.515 / 0.3048},
         {0, 0, 0, L"-0.5", -0.2425, 0.7575, -0.2425, 0.7575},
     };
-    ChildResult r = RunProgramInChild(BuildStart(INSTRUMENT_EM61LX2, 0, "survey_lx2_swath"), [&aCase]() {
+    ExpectInProgram(BuildStart(INSTRUMENT_EM61LX2, 0, "survey_lx2_swath"), [&aCase]() {
         for (const SwathCase &c : aCase) {
             nSensorsMinus1 = c.nSensorsMinus1;
             nSwathIndex = c.nSwathIndex;
@@ -481,11 +396,7 @@ TEST(SurveySetupDialog, Em61Lx2OffsetsMoveTheSwathEdges)
             CHILD_CHECK(Near(dSwathLeftM, c.dLeftM) && Near(dSwathRightM, c.dRightM));
             CHILD_CHECK(Near(dSwathLeft, c.dLeft) && Near(dSwathRight, c.dRight));
         }
-        survey::CloseProgram();
-        return 0;
     });
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0);
 }
 
 }  // namespace

@@ -47,9 +47,7 @@ TEST(SetupDialogsSurvey, SurveyLineAndGeometryReachTheNextDataFile)
         PlatformScriptFileChooser(L"C:\\data\\setup.P61");
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);
-        PlatformAnswerDialog(L"Confirm Exit", 1);
-        PlatformPressKey('X');
-        CHILD_CHECK(nRecordingState == -2);
+        PauseAndStop();
         CloseProgram();
         return 0;
     }, 120);
