@@ -85,13 +85,20 @@ void FillEm34DipoleList(HWND hDlg, int nMode)
     }
 }
 
+// EM34-3 samples per reading as typed: limited to 1..999 before the fraction is dropped (no number reads as 1).
+int SamplesOfTyped(double d)
+{
+    if (!(d >= 1.0)) return 1;
+    return d > 999.0 ? 999 : (int)d;
+}
+
 // The boxes the typed rate and samples live in are read back into the working copies before the mode changes.
 void KeepTypedRate(HWND hDlg)
 {
     if (GetWindowStyle(GetDlgItem(hDlg, IDC_SURVEY_RATE)) & ES_READONLY) return;
     double d = ReadSetupNumber(hDlg, IDC_SURVEY_RATE);
     if (work.nMode == 0) work.dRate = d;
-    else if (IsEm34()) work.nSamples = d >= 1.0 ? (d <= 999.0 ? (int)d : 999) : 1;
+    else if (IsEm34()) work.nSamples = SamplesOfTyped(d);
 }
 
 void OnInitDialog(HWND hDlg)
@@ -216,10 +223,7 @@ void OnOk(HWND hDlg)
         } else if (nSurveyMode == 0) {
             StoreReadingRate(hDlg);
         } else if (IsEm34()) {
-            double d = ReadSetupNumber(hDlg, IDC_SURVEY_RATE);
-            if (!(d >= 1.0)) d = 1.0;
-            if (d > 999.0) d = 999.0;
-            nReadingsPerStation = (int)d;
+            nReadingsPerStation = SamplesOfTyped(ReadSetupNumber(hDlg, IDC_SURVEY_RATE));
         }
         bStationStarted = 0;
         if (IsEm34()) bManualSampleSeries = nSurveyMode == 2 && nReadingsPerStation > 0 ? 1 : 0;
@@ -238,8 +242,9 @@ void OnOk(HWND hDlg)
     }
 
     // 3. Survey line and start station.
-    wchar_t szLine[16];
-    GetDlgItemText(hDlg, IDC_SURVEY_LINE, szLine, 16);
+    wchar_t szLine[16] = L"";
+    GetDlgItemText(hDlg, IDC_SURVEY_LINE, szLine, 16);  // at most 15 characters
+    szLine[15] = 0;
     wcscpy(szSurveyLine, szLine);
     dLineIncrement = ReadSetupNumber(hDlg, IDC_SURVEY_LINE_INCREMENT);
     StoreListIndex(hDlg, IDC_SURVEY_LINE_MODE, &nLineMode);
