@@ -467,7 +467,7 @@ void MapScaleCommand()
             nRedrawFlags = 0;
             PlaySound(L"SOUND_RING", hInst, SND_ASYNC | SND_RESOURCE | SND_NOSTOP);
             ShowMessageDialog(hwndLog, L"MESSAGEOK", L"WARNING",
-                              L"Map Size too small\r\nPlease select Map Size option\r\nand increase the map size");
+                              L"Map Size too small\r\nPlease select Map Size option\r\nand increase the map size\r\n");
             Repaint();
             RedrawProfileForInstrument();
             return;
