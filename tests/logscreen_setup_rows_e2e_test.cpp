@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdio>
 #include <string>
 
 #include "acquisition/acquisition.h"
@@ -194,4 +195,73 @@ TEST(LogScreenOptionRows, MapSizeTooSmallIntervalRaisedAndOptionsWithoutChange)
     EXPECT_EQ(f.Get("intervalSavedCm"), 50);
     EXPECT_EQ(f.Get("waitWithoutChange"), 0);
     EXPECT_EQ(f.Get("waitWithChange"), 1);
+}
+
+// Each row of the popup menu and keys that opens an option dialog, in the real program without devices: the
+// refusals with their exact texts, the dialog each opens, the map updates held off while it is open (not for the
+// drift reminder), and the menu mode the audio options end.
+TEST(LogScreenOptionRows, EachRowOpensItsDialogOrRefuses)
+{
+    std::string root = MakeTestRootFolder("rows_open");
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM61MK2, 0), []() {
+        const wchar_t *const szGps = L"Option avaiable only when GPS is enabled";
+        const wchar_t *const szMap = L"Option avaiable only when map is visible";
+        const wchar_t *const szInstrument = L"Option avaiable only when Instrument is enabled";
+        const struct {
+            int nCode, bInstrument, bGps, bMapShown;
+            const wchar_t *szShown;  // template opened, or the text of the refusal
+            int bMapUpdatesWhileOpen;
+        } rows[] = {
+            {105, 1, 1, 1, L"READINGSCALE", 0},
+            {106, 1, 0, 1, szGps, -1},
+            {106, 1, 1, 1, L"SPEEDSCALE", 0},
+            {107, 0, 1, 1, szInstrument, -1},
+            {110, 1, 0, 1, szGps, -1},
+            {110, 1, 1, 0, szMap, -1},
+            {110, 1, 1, 1, L"MAPSCALE", 0},
+            {111, 1, 0, 0, szGps, -1},
+            {111, 1, 1, 0, szMap, -1},
+            {111, 1, 1, 1, L"DISPLAYOPTIONS31", 0},
+            {112, 1, 0, 1, szGps, -1},
+            {126, 1, 1, 1, L"AUDIOFUNCTIONS", 0},
+            {127, 1, 1, 1, L"COORDINATESUNITS", 0},
+            {140, 1, 1, 1, L"DRIFTREMINDER", 1},
+        };
+        PlatformAnswerDialog(L"MESSAGEOK", IDOK, true);
+        int nUpdatesSeen = -1;
+        for (const wchar_t *name : {L"READINGSCALE", L"SPEEDSCALE", L"MAPSCALE", L"DISPLAYOPTIONS31", L"AUDIOFUNCTIONS",
+                                    L"COORDINATESUNITS", L"DRIFTREMINDER"})
+            PlatformScriptDialog(name, [&nUpdatesSeen](HWND d) {
+                nUpdatesSeen = bMapUpdatesOn;
+                PlatformPressDialogButton(d, IDCANCEL);
+            }, true);
+        nClientWidth = 1024;
+        for (const auto &row : rows) {
+            std::fprintf(stderr, "row %d instrument %d gps %d map %d\n", row.nCode, row.bInstrument, row.bGps,
+                         row.bMapShown);
+            bInstrumentEnabled = row.bInstrument;
+            bGpsEnabled = row.bGps;
+            bGpsActive = row.bMapShown;
+            bMapUpdatesOn = 1;
+            hPopupMenu = hPopupSubMenu = (HMENU)1;  // menu mode left by an earlier popup menu
+            nUpdatesSeen = -1;
+            PlatformClearShownDialogs();
+            RunScreenLogCommandCode(row.nCode);
+            const std::vector<ShownDialog> shown = PlatformShownDialogs();
+            CHILD_CHECK(shown.size() == 1);
+            if (row.bMapUpdatesWhileOpen < 0) {
+                CHILD_CHECK(shown[0].caption == L"INFORMATION" && shown[0].text == row.szShown);
+            } else {
+                CHILD_CHECK(shown[0].templateName == row.szShown);
+                CHILD_CHECK(nUpdatesSeen == row.bMapUpdatesWhileOpen);
+            }
+            CHILD_CHECK(bMapUpdatesOn == 1);
+            CHILD_CHECK((hPopupMenu == nullptr) == (row.nCode == 126));
+        }
+        hPopupMenu = hPopupSubMenu = nullptr;
+        CloseProgram();
+        return 0;
+    });
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
 }

@@ -309,6 +309,13 @@ TEST_F(ScaleDialogsTest, TheCKeyCancelsSpeedScaleAndCoordinateUnitsOnly)
         }, 0);
         EXPECT_EQ(result, r.bCancels ? 0 : 1);
     }
+    // A "c" typed into an edit box is text, never the key that cancels.
+    const INT_PTR result = Run(L"SPEEDSCALE", SpeedScaleDlgProc, [](HWND d) {
+        PlatformTypeIntoEdit(d, IDC_SPEED_NEW, L"c");
+        PlatformTypeIntoEdit(d, IDC_SPEED_NEW, L"C");
+        PlatformPressDialogButton(d, IDOK);
+    }, 0);
+    EXPECT_EQ(result, 1);
 }
 
 TEST_F(ScaleDialogsTest, MapSizeDialog)
