@@ -284,6 +284,46 @@ void OnCancel()
     CreateTrackPens(1);
 }
 
+BOOL OnCommand(HWND hDlg, int id)
+{
+    if (id >= IDC_MAPOPT_CURSOR_SIZE1 && id < IDC_MAPOPT_CURSOR_SIZE1 + 6) {
+        nPositionSize = id - IDC_MAPOPT_CURSOR_SIZE1;
+        UpdateCursorMarkerSize();
+        RepaintPreview(hDlg);
+        return TRUE;
+    }
+    if (id >= IDC_MAPOPT_MARK_STYLE1 && id < IDC_MAPOPT_MARK_STYLE1 + 6) {
+        nCursorSize = id - IDC_MAPOPT_MARK_STYLE1;
+        RepaintPreview(hDlg);
+        return TRUE;
+    }
+    switch (id) {
+    case IDC_MAPOPT_GRID:
+    case IDC_MAPOPT_LINES:
+        nWorkingGridMode = id - IDC_MAPOPT_GRID;
+        ShowGridMode(hDlg, nWorkingGridMode);
+        nGridMode = nWorkingGridMode;
+        RepaintPreview(hDlg);
+        return TRUE;
+    case IDC_MAPOPT_ANGLE:
+        dLinesAngle = ReadSetupNumber(hDlg, IDC_MAPOPT_ANGLE);
+        RepaintPreview(hDlg);
+        return TRUE;
+    case IDC_MAPOPT_VIEW: OnViewChoice(hDlg); return TRUE;
+    case IDC_MAPOPT_CURSOR_COLOR: OnColorButton(hDlg, 0); return TRUE;
+    case IDC_MAPOPT_POSITION_COLOR: OnColorButton(hDlg, 1); return TRUE;
+    case IDC_MAPOPT_UNITS: {
+        const int nUnits = SetupListIndex(hDlg, IDC_MAPOPT_UNITS);
+        if (nUnits < 0 || nUnits > 2) return TRUE;
+        nWorkingMapUnits = nUnits;
+        ShowUnitLabels(hDlg, nWorkingMapUnits,
+                       nInstrumentType == INSTRUMENT_EM31MK2 || nInstrumentType == INSTRUMENT_EM38MK2);
+        return TRUE;
+    }
+    default: return FALSE;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Preview
 // ---------------------------------------------------------------------------------------------------------------
@@ -441,63 +481,11 @@ void DrawMapPreview(HWND, const DRAWITEMSTRUCT *pItem)
 
 INT_PTR DisplayOptionsDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInit(hDlg);
-        return TRUE;
-    case WM_DRAWITEM:
+    if (message == WM_DRAWITEM) {
         if ((int)wParam != IDC_MAPOPT_PREVIEW) return FALSE;
         DrawMapPreview(hDlg, (const DRAWITEMSTRUCT *)lParam);
         return TRUE;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (id >= IDC_MAPOPT_CURSOR_SIZE1 && id < IDC_MAPOPT_CURSOR_SIZE1 + 6) {
-            nPositionSize = id - IDC_MAPOPT_CURSOR_SIZE1;
-            UpdateCursorMarkerSize();
-            RepaintPreview(hDlg);
-            return TRUE;
-        }
-        if (id >= IDC_MAPOPT_MARK_STYLE1 && id < IDC_MAPOPT_MARK_STYLE1 + 6) {
-            nCursorSize = id - IDC_MAPOPT_MARK_STYLE1;
-            RepaintPreview(hDlg);
-            return TRUE;
-        }
-        switch (id) {
-        case IDC_MAPOPT_GRID:
-        case IDC_MAPOPT_LINES:
-            nWorkingGridMode = id - IDC_MAPOPT_GRID;
-            ShowGridMode(hDlg, nWorkingGridMode);
-            nGridMode = nWorkingGridMode;
-            RepaintPreview(hDlg);
-            return TRUE;
-        case IDC_MAPOPT_ANGLE:
-            dLinesAngle = ReadSetupNumber(hDlg, IDC_MAPOPT_ANGLE);
-            RepaintPreview(hDlg);
-            return TRUE;
-        case IDC_MAPOPT_VIEW: OnViewChoice(hDlg); return TRUE;
-        case IDC_MAPOPT_CURSOR_COLOR: OnColorButton(hDlg, 0); return TRUE;
-        case IDC_MAPOPT_POSITION_COLOR: OnColorButton(hDlg, 1); return TRUE;
-        case IDC_MAPOPT_UNITS: {
-            const int nUnits = SetupListIndex(hDlg, IDC_MAPOPT_UNITS);
-            if (nUnits < 0 || nUnits > 2) return TRUE;
-            nWorkingMapUnits = nUnits;
-            ShowUnitLabels(hDlg, nWorkingMapUnits,
-                           nInstrumentType == INSTRUMENT_EM31MK2 || nInstrumentType == INSTRUMENT_EM38MK2);
-            return TRUE;
-        }
-        case IDOK:
-            OnOk(hDlg);
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            OnCancel();
-            EndDialog(hDlg, 0);
-            return TRUE;
-        default: break;
-        }
-        break;
     }
-    default: break;
-    }
-    return FALSE;
+    static const LiveDialogSteps steps = {OnInit, OnCommand, OnOk, OnCancel};
+    return LiveDialogMessage(hDlg, message, wParam, steps);
 }

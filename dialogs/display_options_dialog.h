@@ -48,6 +48,17 @@ enum {
     IDC_DRIFT_TIME = 1245,
 };
 
+// Steps of a dialog that applies while open: fill at open, a control's command (TRUE when handled), OK (the
+// dialog then ends with 1) and Cancel (every live value put back; the dialog ends with 0).
+struct LiveDialogSteps {
+    void (*pfnInit)(HWND hDlg);
+    BOOL (*pfnCommand)(HWND hDlg, int nId);
+    void (*pfnOk)(HWND hDlg);
+    void (*pfnCancel)();
+};
+// WM_INITDIALOG and WM_COMMAND of such a dialog; FALSE for anything it leaves to the default handling.
+INT_PTR LiveDialogMessage(HWND hDlg, UINT message, WPARAM wParam, const LiveDialogSteps &steps);
+
 // Template of the map display options for the build's product line and the main window's client width.
 const wchar_t *DisplayOptionsTemplateName();
 // Template of the reading-scale dialog for the build's instrument.

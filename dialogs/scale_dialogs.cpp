@@ -2,6 +2,7 @@
 #include <cwchar>
 
 #include "core/core.h"
+#include "core/logging_command.h"
 #include "core/settings.h"
 #include "dialogs/dialog_services.h"
 #include "dialogs/display_options_dialog.h"
@@ -48,10 +49,10 @@ void HideColorLegend()
 }
 
 // A live edit of one end of a scale: taken when it differs and keeps the minimum below the maximum.
-void OnScaleEdit(HWND hDlg, int nId)
+BOOL OnScaleEdit(HWND hDlg, int nId)
 {
     wchar_t sz[32];
-    GetDlgItemText(hDlg, nId, sz, 32);
+    if (GetDlgItemText(hDlg, nId, sz, 32) == 0) sz[0] = 0;
     const double v = TextToDouble(sz);
     double *pd = nullptr;
     switch (nId) {
@@ -67,11 +68,13 @@ void OnScaleEdit(HWND hDlg, int nId)
     case IDC_SCALE2_MAX:
         if (v != dScale2Max && v > dScale2Min) pd = &dScale2Max;
         break;
-    default: return;
+    default: return FALSE;
     }
-    if (!pd) return;
-    *pd = v;
-    RepaintColorLegend();
+    if (pd) {
+        *pd = v;
+        RepaintColorLegend();
+    }
+    return TRUE;
 }
 
 // A scale read back on OK: a maximum not above its minimum becomes the minimum + 100.
@@ -116,16 +119,8 @@ void ReadingScaleOk(HWND hDlg)
     switch (nInstrumentType) {
     case INSTRUMENT_GRAD601:
     case INSTRUMENT_EM61LX2:
-        dScale1PixPerUnit = ScalePixelsPerUnit(nCurveAreaHeight3, dScale1Min, dScale1Max);
-        ComputeGridLines(anGridLineY1, nCurveAreaHeight3, dScale1Min, dScale1Max, dScale1PixPerUnit,
-                         &nScale1RangeSign);
-        dScale2Min = dScale1Min;
-        dScale2Max = dScale1Max;
-        nScale2RangeSign = nScale1RangeSign;
-        dScale2PixPerUnit = dScale1PixPerUnit;
-        dScale2PixPerUnitB = dScale1PixPerUnitB;
-        ComputeGridLines(anGridLineY2B, nCurveAreaHeightB, dScale2Min, dScale2Max, dScale2PixPerUnitB,
-                         &nScale2RangeSign);
+        // Two sensors' curves share the window: scale 1 on the third curve height, scale 2 a copy of it.
+        DeriveGraphScales();
         break;
     case INSTRUMENT_EM31MK2:
     case INSTRUMENT_EM38:
@@ -228,6 +223,14 @@ void MapScaleInit(HWND hDlg)
     FillSetupList(hDlg, IDC_MAPSCALE_BAND, aszCursorBand, nCursorBand);
 }
 
+// A size of 0 or less shows 1 at once.
+BOOL OnMapScaleEdit(HWND hDlg, int nId)
+{
+    if (nId != IDC_MAPSCALE_SIZE && nId != IDC_MAPSCALE_INTERVAL) return FALSE;
+    if (ReadSetupNumber(hDlg, IDC_MAPSCALE_SIZE) <= 0) SetDlgItemText(hDlg, IDC_MAPSCALE_SIZE, L"1");
+    return TRUE;
+}
+
 void MapScaleOk(HWND hDlg)
 {
     nRedrawFlags = 0;
@@ -298,7 +301,30 @@ void DriftOk(HWND hDlg)
     SaveSettingsKeepingConfiguration();
 }
 
+void MapScaleCancel()
+{
+    nRedrawFlags = 0;
+    RestoreMapScaleDialogCopies();
+}
+
 }  // namespace
+
+INT_PTR LiveDialogMessage(HWND hDlg, UINT message, WPARAM wParam, const LiveDialogSteps &steps)
+{
+    if (message == WM_INITDIALOG) {
+        steps.pfnInit(hDlg);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    const int nId = LOWORD(wParam);
+    if (nId == IDOK || nId == IDCANCEL) {
+        if (nId == IDOK) steps.pfnOk(hDlg);
+        else steps.pfnCancel();
+        EndDialog(hDlg, nId == IDOK ? 1 : 0);
+        return TRUE;
+    }
+    return steps.pfnCommand(hDlg, nId);
+}
 
 const wchar_t *ReadingScaleTemplateName()
 {
@@ -318,28 +344,8 @@ void RestoreMapScaleDialogCopies()
 
 INT_PTR ReadingScaleDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG: ReadingScaleInit(hDlg); return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_SCALE1_MIN:
-        case IDC_SCALE1_MAX:
-        case IDC_SCALE2_MIN:
-        case IDC_SCALE2_MAX: OnScaleEdit(hDlg, LOWORD(wParam)); return TRUE;
-        case IDOK:
-            ReadingScaleOk(hDlg);
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            ReadingScaleCancel();
-            EndDialog(hDlg, 0);
-            return TRUE;
-        default: break;
-        }
-        break;
-    default: break;
-    }
-    return FALSE;
+    static const LiveDialogSteps steps = {ReadingScaleInit, OnScaleEdit, ReadingScaleOk, ReadingScaleCancel};
+    return LiveDialogMessage(hDlg, message, wParam, steps);
 }
 
 INT_PTR SpeedScaleDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
@@ -350,29 +356,8 @@ INT_PTR SpeedScaleDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 
 INT_PTR MapScaleDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG: MapScaleInit(hDlg); return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_MAPSCALE_SIZE:
-        case IDC_MAPSCALE_INTERVAL:
-            if (ReadSetupNumber(hDlg, IDC_MAPSCALE_SIZE) <= 0) SetDlgItemText(hDlg, IDC_MAPSCALE_SIZE, L"1");
-            return TRUE;
-        case IDOK:
-            MapScaleOk(hDlg);
-            EndDialog(hDlg, 1);
-            return TRUE;
-        case IDCANCEL:
-            nRedrawFlags = 0;
-            RestoreMapScaleDialogCopies();
-            EndDialog(hDlg, 0);
-            return TRUE;
-        default: break;
-        }
-        break;
-    default: break;
-    }
-    return FALSE;
+    static const LiveDialogSteps steps = {MapScaleInit, OnMapScaleEdit, MapScaleOk, MapScaleCancel};
+    return LiveDialogMessage(hDlg, message, wParam, steps);
 }
 
 INT_PTR AudioFunctionsDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)

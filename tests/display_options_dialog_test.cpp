@@ -19,7 +19,7 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "resources/resources.h"
-#include "settings_test_support.h"
+#include "option_dialogs_test_support.h"
 
 namespace {
 
@@ -68,24 +68,8 @@ protected:
         });
         return DialogBox(hInst, DisplayOptionsTemplateName(), nullptr, DisplayOptionsDlgProc);
     }
-    // Starts the program's settings again from the file, as a restart does.
-    static void Restart()
-    {
-        RestoreInitialSettings();
-        ApplyStartupDefaults();
-        LoadSaveSettingsFile(0);
-    }
 };
 
-// Lines of the configuration file that differ between two versions: their new texts, in file order.
-std::vector<std::string> ChangedLines(const std::string &before, const std::string &after)
-{
-    const std::vector<std::string> a = SplitLines(before), b = SplitLines(after);
-    std::vector<std::string> changed;
-    for (size_t i = 0; i < b.size(); i++)
-        if (i >= a.size() || a[i] != b[i]) changed.push_back(b[i]);
-    return changed;
-}
 
 void Type(HWND hDlg, int id, const std::wstring &text) { SetDlgItemText(hDlg, id, text.c_str()); }
 
@@ -152,7 +136,7 @@ TEST_F(DisplayOptionsTest, EachControlWritesItsLineAndARestartShowsIt)
         const std::string before = ReadBytes(SettingsPath());
         ASSERT_EQ(Run(c.act), 1);
         EXPECT_EQ(ChangedLines(before, ReadBytes(SettingsPath())), c.lines);
-        Restart();
+        RestartFromSettingsFile();
         PlatformScriptDialog(L"Map Display Options", [&](HWND d) {
             if (c.shown.empty()) EXPECT_EQ(IsDlgButtonChecked(d, c.nShownId), (UINT)BST_CHECKED);
             else EXPECT_EQ(PlatformDialogItemText(d, c.nShownId), c.shown);

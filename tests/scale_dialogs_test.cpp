@@ -20,7 +20,7 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "resources/resources.h"
-#include "settings_test_support.h"
+#include "option_dialogs_test_support.h"
 
 namespace {
 
@@ -68,22 +68,8 @@ protected:
         });
         return DialogBox(hInst, szTemplate, nullptr, proc);
     }
-    static void Restart()
-    {
-        RestoreInitialSettings();
-        ApplyStartupDefaults();
-        LoadSaveSettingsFile(0);
-    }
 };
 
-std::vector<std::string> ChangedLines(const std::string &before, const std::string &after)
-{
-    const std::vector<std::string> a = SplitLines(before), b = SplitLines(after);
-    std::vector<std::string> changed;
-    for (size_t i = 0; i < b.size(); i++)
-        if (i >= a.size() || a[i] != b[i]) changed.push_back(b[i]);
-    return changed;
-}
 
 void Type(HWND hDlg, int id, const std::wstring &text) { SetDlgItemText(hDlg, id, text.c_str()); }
 
@@ -148,7 +134,7 @@ TEST_F(ScaleDialogsTest, EachControlWritesItsLineARestartShowsItAndCancelLeavesT
         // OK: the control's line, and a restart shows it.
         ASSERT_EQ(Run(c.szTemplate, c.proc, c.act), 1);
         EXPECT_EQ(ChangedLines(before, ReadBytes(SettingsPath())), c.lines);
-        Restart();
+        RestartFromSettingsFile();
         Run(c.szTemplate, c.proc, [&](HWND d) {
             if (c.shown.empty()) EXPECT_EQ(IsDlgButtonChecked(d, c.nShownId), (UINT)BST_UNCHECKED);
             else EXPECT_EQ(PlatformDialogItemText(d, c.nShownId), c.shown);
