@@ -38,27 +38,14 @@ public:
 const ::testing::Environment *const gEnvironment =
     ::testing::AddGlobalTestEnvironment(new DisplayOptionsEnvironment);
 
-class DisplayOptionsTest : public SettingsRootTest {
+class DisplayOptionsTest : public OptionDialogTest {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        SettingsRootTest::SetUp();
-        Start(INSTRUMENT_EM61MK2, 0);
-    }
-    void TearDown() override { PlatformClearDialogScripts(); }
-    void Start(int nType, int bJix)
-    {
-        StartBuild(nType, bJix);
-        nRecordingState = -2;
-        nTileWidth = 398;
         nClientWidth = 1024;
-        nRedrawFlags = 0;
         CreateTrackPens(1);
-        LoadSaveSettingsFile(1);
-        PlatformClearDialogScripts();
-        PlatformClearShownDialogs();
-        PlatformAnswerDialog(L"MESSAGEOK", IDOK, true);
     }
+    void AfterStart() override { PlatformAnswerDialog(L"MESSAGEOK", IDOK, true); }
     // Opens the dialog of the build, runs `act` in it and presses `button`; returns the dialog's result.
     INT_PTR Run(const std::function<void(HWND)> &act, int button = IDOK)
     {

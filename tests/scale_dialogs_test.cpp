@@ -38,27 +38,14 @@ const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvir
 
 using Proc = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
-class ScaleDialogsTest : public SettingsRootTest {
+class ScaleDialogsTest : public OptionDialogTest {
 protected:
-    void SetUp() override
+    void Prepare() override
     {
-        SettingsRootTest::SetUp();
-        Start(INSTRUMENT_EM61MK2, 0);
-    }
-    void TearDown() override { PlatformClearDialogScripts(); }
-    void Start(int nType, int bJix)
-    {
-        StartBuild(nType, bJix);
-        nRecordingState = -2;
-        nTileWidth = 398;
         nMapViewPixels = 400;
         nSpeedBarWidth = 200;
         nCurveAreaHeight = nCurveAreaHeight3 = 300;
         nCurveAreaHeightB = 180;
-        nRedrawFlags = 0;
-        LoadSaveSettingsFile(1);
-        PlatformClearDialogScripts();
-        PlatformClearShownDialogs();
     }
     static INT_PTR Run(const wchar_t *szTemplate, Proc proc, const std::function<void(HWND)> &act, int button = IDOK)
     {
