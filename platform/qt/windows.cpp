@@ -113,12 +113,6 @@ protected:
                 e->accept();
                 return;
             }
-            // A key the focused control does not take (a button, a check box) reaches the dialog procedure;
-            // text typed into an edit box never does.
-            if (vk && CallWindowProcedure(w_, WM_KEYDOWN, (WPARAM)vk, 1)) {
-                e->accept();
-                return;
-            }
             e->ignore();
             return;
         }
