@@ -181,7 +181,9 @@ LRESULT HandleTextReading(bool bEm38)
     int yCurve[8] = {0}, yBarQ[4] = {0}, yBarI[4] = {0};
     ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
 
-    if (nRecordingState == 1 && nRecordTrigger == 1) {
+    // A frame read before recording started is neither recorded nor counted nor drawn: the screen shows what the
+    // file holds.
+    if (nRecordingState == 1 && nRecordTrigger == 1 && FrameOfThisRun(r.dwTick)) {
         // A reading without a valid channel (a range index without a row) colours nothing.
         if (r.nSlot >= 0) {
             if (bEm38) {
@@ -195,7 +197,7 @@ LRESULT HandleTextReading(bool bEm38)
         }
         BlankPastRecordLength(r.rec);
         nReadingInStation++;
-        if (FrameOfThisRun(r.dwTick)) WriteEmRawRecordOf(r.rec, r.dwTick);
+        WriteEmRawRecordOf(r.rec, r.dwTick);
         AdvanceStationAndShow(yCurve);
     }
     {
@@ -579,8 +581,10 @@ LRESULT HandleEm34Reading(HWND, UINT, WPARAM, LPARAM)
                 const int n = nReadingInStation;
                 if (n >= 2) r.rec[0] = (char)('0' + n);
                 if (nSurveyMode != 2) {
-                    if (FrameOfThisRun(r.dwTick)) WriteEmRawRecordOf(r.rec, r.dwTick);
-                    AdvanceStationAndShow(yCurve);
+                    if (FrameOfThisRun(r.dwTick)) {
+                        WriteEmRawRecordOf(r.rec, r.dwTick);
+                        AdvanceStationAndShow(yCurve);
+                    }
                 } else {
                     StoreStationReading(n, r);
                     if (n >= nPerStation) {
@@ -676,7 +680,7 @@ LRESULT HandleEm38Mk2Reading(HWND, UINT, WPARAM, LPARAM)
     StepRecordTrigger(bSwitch, nSurveyMode);
     int yCurve[8] = {0}, yBarQ[4] = {0}, yBarI[4] = {0};
     ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
-    if (nRecordingState == 1 && nRecordTrigger == 1) {
+    if (nRecordingState == 1 && nRecordTrigger == 1 && FrameOfThisRun(dwTick)) {
         double dValue = p, dMin = dScale1Min;
         switch (nColorMapView) {
         case 2: dValue = q; dMin = dScale2Min; break;
@@ -686,7 +690,7 @@ LRESULT HandleEm38Mk2Reading(HWND, UINT, WPARAM, LPARAM)
         }
         StoreColourCell(ColorScaleIndex(dValue, dMin));
         nReadingInStation++;
-        if (FrameOfThisRun(dwTick)) WriteEm38Mk2RawRecord(achFrame);
+        WriteEm38Mk2RawRecord(achFrame);
         AdvanceStationAndShow(yCurve);
     }
     ShowEm38Mk2Numbers(chDipole, p, q, r, s);

@@ -146,7 +146,10 @@ void RestoreCoefficientBackup()
 void SaveAndWriteCoefficients()
 {
     LoadSaveSettingsFile(1);
-    if (hDataFile != INVALID_HANDLE_VALUE) WriteEm384CoefficientBlock();
+    if (hDataFile == INVALID_HANDLE_VALUE) return;
+    WriteEm384CoefficientBlock();
+    // The profiles start anew at new coefficients, as after their removal (and as the redraw draws them).
+    for (int &b : abCurveHasPrev) b = 0;
 }
 
 // Sums of one collection: in-phase into [nBase..nBase + 3], conductivity into [nBase + 8..nBase + 11].
@@ -417,20 +420,7 @@ void RecordReading(const Em384Values &packet, int bInversionEmpty)
         double adValue[16];
         DecodeEm384Record(achRecord, &recorded, abValid, adValue);
         ScaleEm384Channels(adValue, anProfile, anBar1, anBar2);
-        if (hwndCurve2) {
-            HDC hdc = GetDC(hwndCurve2);
-            if (hdc) {
-                ScrollEm384Profile(hdc, anProfile, 0);
-                ReleaseDC(hwndCurve2, hdc);
-            }
-        }
-        if (nEm384DisplayMode == 0 && hwndCurve3) {
-            HDC hdc = GetDC(hwndCurve3);
-            if (hdc) {
-                ScrollEm384Profile(hdc, anProfile, 2);
-                ReleaseDC(hwndCurve3, hdc);
-            }
-        }
+        ScrollEm384Windows(hwndCurve2, hwndCurve3, anProfile);
     }
     const DWORD dwNow = GetTickCount();
     UpdateElapsedTime(dwNow);

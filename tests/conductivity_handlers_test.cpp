@@ -9,6 +9,7 @@
 #include "acquisition/acquisition.h"
 #include "core/logging_command.h"
 #include "displays/scales.h"
+#include "logscreen/logscreen.h"
 #include "map/map_replot.h"
 #include "processing/conductivity_decode.h"
 #include "processing/conductivity_handlers.h"
@@ -381,6 +382,26 @@ TEST_F(Em38Mk2CalibrationTest, DeleteCalibrationAnsweredYesWritesTheCoefficientR
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[0].substr(0, 2), "O1");
     EXPECT_EQ(records[5].substr(0, 2), "O6");
+}
+
+// The logging screen's "Delete Calibration" command (code 129): answered Yes, the offsets go and the
+// calibration-present state with them; answered No, the offsets stay.
+TEST_F(Em38Mk2CalibrationTest, DeleteCalibrationCommandClearsTheCalibrationPresentState)
+{
+    const struct {
+        int nAnswer;
+        double dOffsetAfter;
+        int nStateAfter;
+    } kCases[] = {{1, 0.0, 0}, {2, 10.5, 0}};
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.nAnswer);
+        for (int i = 0; i < 12; i++) adCalibration[i] = 0.5 + i;
+        nEm384CalibrationState = 1;
+        PlatformAnswerDialog(L"Delete Calibration", c.nAnswer);
+        RunScreenLogCommandCode(129);
+        EXPECT_EQ(adCalibration[10], c.dOffsetAfter);
+        EXPECT_EQ(nEm384CalibrationState, c.nStateAfter);
+    }
 }
 
 }  // namespace
