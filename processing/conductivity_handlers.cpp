@@ -297,14 +297,29 @@ void AcceptStation()
     if (curve.hdc) ScrollProfileGraph(curve.hdc, yCurve);
 }
 
-// One sample of a series; true when the series is complete and r holds its mean.
-bool StepSampleSeries(TextReading *r)
+}  // namespace
+
+bool CountSeriesSample()
 {
     const int nPerStation = nReadingsPerStation < 1 ? 1 : nReadingsPerStation > 999 ? 999 : nReadingsPerStation;
     bSeriesCollecting = 1;
     nSeriesSampleCount++;
     wchar_t sz[48];
     if (swprintf(sz, 48, L"Sample %-3d of %-3d", nSeriesSampleCount, nPerStation) > 0) WriteBoldBox(rcHintLine, sz);
+    if (nSeriesSampleCount < nPerStation) return false;
+    nSeriesSampleCount = 0;
+    bSeriesCollecting = 0;
+    WriteBoldBox(rcHintLine, L"Push switch RECORD");
+    return true;
+}
+
+namespace {
+
+// One sample of a series; true when the series is complete and r holds its mean.
+bool StepSampleSeries(TextReading *r)
+{
+    const int nSample = nSeriesSampleCount + 1;
+    const bool bLast = CountSeriesSample();
     char szField[6];
     memcpy(szField, r->rec + 2, 5);
     szField[5] = 0;
@@ -317,15 +332,12 @@ bool StepSampleSeries(TextReading *r)
     }
     dSeriesValueSum1 += r->v1;
     dSeriesValueSum2 += r->v2;
-    if (nSeriesSampleCount < nPerStation) return false;
-    r->v1 = dSeriesValueSum1 / nSeriesSampleCount;
-    r->v2 = dSeriesValueSum2 / nSeriesSampleCount;
-    dSeriesRawMean1 = dSeriesRawSum1 / nSeriesSampleCount;
-    dSeriesRawMean2 = dSeriesRawSum2 / nSeriesSampleCount;
-    nSeriesSampleCount = 0;
+    if (!bLast) return false;
+    r->v1 = dSeriesValueSum1 / nSample;
+    r->v2 = dSeriesValueSum2 / nSample;
+    dSeriesRawMean1 = dSeriesRawSum1 / nSample;
+    dSeriesRawMean2 = dSeriesRawSum2 / nSample;
     dSeriesRawSum1 = dSeriesRawSum2 = dSeriesValueSum1 = dSeriesValueSum2 = 0.0;
-    bSeriesCollecting = 0;
-    WriteBoldBox(rcHintLine, L"Push switch RECORD");
     return true;
 }
 

@@ -2,8 +2,6 @@
 // the profiles redrawn from the file over the live ones, and pictures of the logging screens.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -36,31 +34,6 @@ struct ArraySurvey {
     int tracesInFirstWindow;
 };
 
-// The one data file the survey left in <root>/C/data.
-std::string OnlyDataFile(const std::string &root)
-{
-    std::string dir = root + "/C/data", found;
-    DIR *d = opendir(dir.c_str());
-    if (!d) return "";
-    while (dirent *e = readdir(d))
-        if (e->d_name[0] != '.') found = dir + "/" + e->d_name;
-    closedir(d);
-    return found;
-}
-
-// Pixels of the window that differ from a copy taken before.
-std::vector<COLORREF> Pixels(HWND hwnd)
-{
-    std::vector<COLORREF> v;
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    HDC hdc = GetDC(hwnd);
-    for (int y = 0; y < rc.bottom; y++)
-        for (int x = 0; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
-    ReleaseDC(hwnd, hdc);
-    return v;
-}
-
 class ArraySurveyTest : public ::testing::TestWithParam<ArraySurvey> {};
 
 TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
@@ -90,7 +63,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
         // The profiles rebuilt from the file on freshly painted windows are the live ones, pixel for pixel.
-        const std::vector<COLORREF> live2 = Pixels(hwndCurve2), live3 = Pixels(hwndCurve3);
+        const std::vector<COLORREF> live2 = WindowPixels(hwndCurve2), live3 = WindowPixels(hwndCurve3);
         CHILD_CHECK(PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/" + s.name + "_profile_live.png"));
         for (HWND h : {hwndCurve2, hwndCurve3}) {
             InvalidateRect(h, nullptr, TRUE);
@@ -99,7 +72,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         RedrawProfileForInstrument();
         CHILD_CHECK(
             PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/" + s.name + "_profile_redrawn.png"));
-        const std::vector<COLORREF> redrawn2 = Pixels(hwndCurve2), redrawn3 = Pixels(hwndCurve3);
+        const std::vector<COLORREF> redrawn2 = WindowPixels(hwndCurve2), redrawn3 = WindowPixels(hwndCurve3);
         long nDiff = (long)(live2.size() != redrawn2.size()) + (long)(live3.size() != redrawn3.size()), nInk = 0;
         for (size_t i = 0; i < live2.size() && i < redrawn2.size(); i++) {
             nDiff += live2[i] != redrawn2[i];

@@ -3,8 +3,6 @@
 // profile pixel for pixel.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <string>
 #include <vector>
 
@@ -32,29 +30,6 @@ struct ConductivitySurvey {
     int recordLength;
     int readingBytes;  // bytes of the instrument's record at the start of a reading record (the rest up to 13 blank)
 };
-
-std::string OnlyDataFile(const std::string &root)
-{
-    std::string dir = root + "/C/data", found;
-    DIR *d = opendir(dir.c_str());
-    if (!d) return "";
-    while (dirent *e = readdir(d))
-        if (e->d_name[0] != '.') found = dir + "/" + e->d_name;
-    closedir(d);
-    return found;
-}
-
-std::vector<COLORREF> Pixels(HWND hwnd)
-{
-    std::vector<COLORREF> v;
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    HDC hdc = GetDC(hwnd);
-    for (int y = 0; y < rc.bottom; y++)
-        for (int x = 0; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
-    ReleaseDC(hwnd, hdc);
-    return v;
-}
 
 class ConductivitySurveyTest : public ::testing::TestWithParam<ConductivitySurvey> {};
 
@@ -87,13 +62,13 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedAndTheRedrawIsTheLiveProfile)
         facts.Set("readings", nTotalReadingCount);
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png + "_logging_screen.png"));
         // The profile rebuilt from the file on a freshly painted window is the live one, pixel for pixel.
-        const std::vector<COLORREF> live = Pixels(hwndCurve1);
+        const std::vector<COLORREF> live = WindowPixels(hwndCurve1);
         CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, png + "_profile_live.png"));
         InvalidateRect(hwndCurve1, nullptr, TRUE);
         UpdateWindow(hwndCurve1);
         RedrawProfileForInstrument();
         CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, png + "_profile_redrawn.png"));
-        const std::vector<COLORREF> redrawn = Pixels(hwndCurve1);
+        const std::vector<COLORREF> redrawn = WindowPixels(hwndCurve1);
         long nDiff = (long)(live.size() != redrawn.size()), nInk = 0;
         for (size_t i = 0; i < live.size() && i < redrawn.size(); i++) {
             nDiff += live[i] != redrawn[i];

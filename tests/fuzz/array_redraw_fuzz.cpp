@@ -12,6 +12,7 @@
 #include "displays/child_windows.h"
 #include "displays/grid.h"
 #include "displays/profile_redraw.h"
+#include "displays/scales.h"
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 #include "support/fuzz_support.h"

@@ -7,6 +7,7 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "datafile/datafile_state.h"
 #include "processing/em384_decode.h"
 #include "processing/em384_handler.h"
 

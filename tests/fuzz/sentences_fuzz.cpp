@@ -8,8 +8,10 @@
 
 #include "core/core.h"
 #include "core/settings.h"
+#include "datafile/datafile_state.h"
 #include "datafile/datafile.h"
 #include "datafile/record_length.h"
+#include "displays/scales.h"
 #include "map/pens.h"
 #include "processing/sentence_handlers.h"
 #include "support/fuzz_support.h"

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QTimer>
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -199,6 +201,29 @@ bool IsEm61Mk2Reading(const Record &r)
     if (r.bytes.size() != 27 || r.bytes[26] != '\n') return false;
     if (std::string("TDEFMNPQJKjk").find(r.bytes[0]) == std::string::npos) return false;
     return r.Tick() >= 0;
+}
+
+std::string OnlyDataFile(const std::string &root)
+{
+    std::string dir = root + "/C/data", found;
+    DIR *d = opendir(dir.c_str());
+    if (!d) return "";
+    while (dirent *e = readdir(d))
+        if (e->d_name[0] != '.') found = dir + "/" + e->d_name;
+    closedir(d);
+    return found;
+}
+
+std::vector<COLORREF> WindowPixels(HWND hwnd)
+{
+    std::vector<COLORREF> v;
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HDC hdc = GetDC(hwnd);
+    for (int y = 0; y < rc.bottom; y++)
+        for (int x = 0; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
+    ReleaseDC(hwnd, hdc);
+    return v;
 }
 
 }  // namespace survey

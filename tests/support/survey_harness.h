@@ -54,6 +54,10 @@ struct Facts {
 int StopSavingFacts(const Facts &facts, const std::string &root);
 
 std::string ReadFileBytes(const std::string &path);
+// The path of the one data file a survey left in <root>/C/data ("" when there is none).
+std::string OnlyDataFile(const std::string &root);
+// Every pixel of the window's client area, row by row.
+std::vector<COLORREF> WindowPixels(HWND hwnd);
 
 // One record of a data file as written (line feed included).
 struct Record {
