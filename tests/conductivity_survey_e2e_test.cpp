@@ -115,3 +115,65 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ConductivitySurvey> &info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// EM31-MK2 in MANUAL mode on both lines: the record switch held over three readings records one reading; a battery
+// frame shows "Battery Levels" in the numbers panel.
+class Em31ManualSurveyTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(Em31ManualSurveyTest, SwitchHeldOverThreeReadingsRecordsOneAndBatteryLevelsShow)
+{
+    const int jix = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("em31_manual_") + (jix ? "jix" : "zanth"));
+    emu::Emulator dev(root, {"COM4=em31mk2:static"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 80 3"));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM31MK2, jix), [&]() {
+        Facts facts;
+        UseEmulatorPorts(false);
+        nSurveyMode = 2;
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        PlatformPump(1000);
+        PlatformScriptFileChooser(L"C:\\data\\manual.dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformClickButton(hwndLogButtonsAlt[0]);
+        CHILD_CHECK(nRecordingState == 1);
+        PlatformPump(1000);  // readings without the switch: nothing recorded
+        facts.Set("before", nTotalReadingCount);
+        CHILD_CHECK(dev.ok("COM4 value 80 3 marker=3"));
+        PlatformPump(1500);
+        facts.Set("after", nTotalReadingCount);
+        PlatformClearDrawnTexts();
+        CHILD_CHECK(dev.ok("COM4 value 80 3 battery=1"));
+        CHILD_CHECK(PlatformWaitFor(
+            [] {
+                for (const DrawnText &t : PlatformDrawnTexts())
+                    if (t.window == hwndNumbers && t.text == L"Battery Levels") return true;
+                return false;
+            },
+            5000));
+        CHILD_CHECK(dev.ok("COM4 value 80 3 battery=0"));
+        return StopSavingFacts(facts, root);
+    }, 90);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("before"), 0);
+    EXPECT_EQ(facts.Get("after"), 1);
+    size_t tail = 0;
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), jix ? 24 : 27, &tail);
+    ASSERT_EQ(tail, 0u);
+    int nReadings = 0;
+    for (const Record &rec : recs) nReadings += rec.Kind() == 'T';
+    EXPECT_EQ(nReadings, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLines, Em31ManualSurveyTest, ::testing::Values(1, 0),
+                         [](const ::testing::TestParamInfo<int> &info) {
+                             return std::string(info.param ? "Jix" : "Zanth");
+                         });
+
+}  // namespace
