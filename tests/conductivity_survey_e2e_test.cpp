@@ -62,18 +62,8 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedAndTheRedrawIsTheLiveProfile)
         facts.Set("readings", nTotalReadingCount);
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png + "_logging_screen.png"));
         // The profile rebuilt from the file on a freshly painted window is the live one, pixel for pixel.
-        const std::vector<COLORREF> live = WindowPixels(hwndCurve1);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, png + "_profile_live.png"));
-        InvalidateRect(hwndCurve1, nullptr, TRUE);
-        UpdateWindow(hwndCurve1);
-        RedrawProfileForInstrument();
-        CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, png + "_profile_redrawn.png"));
-        const std::vector<COLORREF> redrawn = WindowPixels(hwndCurve1);
-        long nDiff = (long)(live.size() != redrawn.size()), nInk = 0;
-        for (size_t i = 0; i < live.size() && i < redrawn.size(); i++) {
-            nDiff += live[i] != redrawn[i];
-            nInk += live[i] != RGB(255, 255, 255);
-        }
+        long nInk = 0;
+        const long nDiff = RedrawnProfileDifference({hwndCurve1}, png, &nInk);
         facts.Set("redrawDiff", nDiff);
         facts.Set("liveInk", nInk);
         return StopSavingFacts(facts, root);
