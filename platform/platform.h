@@ -709,6 +709,9 @@ std::vector<ShownDialog> PlatformShownDialogs();
 void PlatformClearShownDialogs();
 // Window objects allocated and not yet freed (live windows and destroyed ones not yet freed).
 long PlatformWindowObjectCount();
+// Reads begun on ports so far: a test waits until a new reader is reading (past its purge on entry) before it
+// feeds the port.
+long PlatformPortReadCount();
 // Scripted answers: when a dialog whose template name or caption equals `key` opens, the handler is called after
 // WM_INITDIALOG inside the dialog's loop; it may set controls and press a button (PlatformPressDialogButton).
 // Without a matching script a dialog waits for real input. Scripts are used once each in the order added, unless

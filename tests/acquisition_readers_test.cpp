@@ -48,9 +48,11 @@ protected:
         int m = root.AddPty(4);
         EXPECT_GE(m, 0);
         EXPECT_EQ(OpenInstrumentPort(1), 1);
+        const long nReads = PlatformPortReadCount();
         HANDLE hThread = CreateThread(nullptr, 0, proc, nullptr, 0, nullptr);
         EXPECT_NE(hThread, nullptr);
-        PlatformPump(30);  // the reader purges the port on entry
+        // A reader purges its port on entry: bytes are written once it reads.
+        EXPECT_TRUE(WaitUntil([&] { return PlatformPortReadCount() > nReads; }, 5000));
         DWORD dwBefore = GetTickCount();
         WriteInPieces(m, stream, piece);
         WaitUntil([&] { return ReceivedMessages().size() >= want; }, 5000);

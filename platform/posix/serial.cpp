@@ -1,6 +1,7 @@
 // Serial ports on termios: exclusive opening, line settings, time-outs read with poll, purge, modem lines.
 #include "platform/posix/kernel_internal.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -180,7 +181,14 @@ BOOL IsSerialPort(HANDLE h) {
     return KernelHandleKind(h, &kind) && kind == KernelKind::Port ? TRUE : FALSE;
 }
 
+namespace {
+std::atomic<long> nPortReads{0};
+}  // namespace
+
+long PlatformPortReadCount() { return nPortReads.load(); }
+
 BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
+    ++nPortReads;
     if (read) *read = 0;
     KernelRef ref(h, KernelKind::Port);
     if (!ref) {
