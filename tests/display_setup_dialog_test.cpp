@@ -269,10 +269,10 @@ TEST(DisplaySetupDialog, TheSampleFollowsAtOnceAndACancelledChooserChangesNothin
             bOpened = true;
             HWND hButton = GetDlgItem(d, IDC_DISPLAYSETUP_COLOR + 1);
             CHILD_CHECK(hButton != nullptr);
-            // Thickness of the sample line at the middle column of channel 1's button.
+            // Thickness of the sample line at the middle column of channel 1's button, as painted so far.
+            InvalidateRect(hButton, nullptr, TRUE);
+            UpdateWindow(hButton);
             auto sample = [hButton](COLORREF *pclr) {
-                InvalidateRect(hButton, nullptr, TRUE);
-                UpdateWindow(hButton);
                 RECT rc;
                 GetClientRect(hButton, &rc);
                 HDC hdc = GetDC(hButton);
@@ -301,6 +301,7 @@ TEST(DisplaySetupDialog, TheSampleFollowsAtOnceAndACancelledChooserChangesNothin
             CHILD_CHECK(aclrChannel[1] == RGB(250, 10, 10));
             sample(&clr);
             CHILD_CHECK(clr == RGB(250, 10, 10));
+            CHILD_CHECK(PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/display_setup_samples.png"));
             PlatformPressDialogButton(d, IDCANCEL);
         });
         PlatformPressKey('P');
