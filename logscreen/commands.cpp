@@ -20,6 +20,8 @@
 #include "processing/conductivity_handlers.h"
 #include "dialogs/alarm_dialog.h"
 #include "acquisition/acquisition.h"
+#include "background/background_files.h"
+#include "background/background_state.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -333,6 +335,27 @@ void RunScreenButton(int nButton)
 namespace {
 
 // Code 109: the map view on or off, the screen arranged again and every status box measured again.
+// 130: a background file laid under the map; it needs the map shown, a valid position and a free slot.
+void LoadBackgroundCommand()
+{
+    if (bGpsActive != 1) {
+        Refuse(L"Option avaiable only when map is visible");
+        return;
+    }
+    if (bGpsEnabled > 0 && bGpsPositionValid != 1) {
+        ShowMessageDialog(hwndLog, L"MESSAGEOK", L"WARNING",
+                          L"Valid GPS position must be received to use this option.");
+        Repaint();
+        return;
+    }
+    if (nBackgroundFileCount >= nMaxBackgroundFiles) {
+        ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION", L"Maximum 10 background files already loaded");
+        Repaint();
+        return;
+    }
+    LoadBackgroundFile(hwndLog);
+}
+
 void ToggleMapView()
 {
     bMapUpdatesOn = 0;
@@ -487,6 +510,18 @@ void RunScreenLogCommandCode(int nCode)
     case 141:
         if (nInstrumentType == INSTRUMENT_EM384) StartEm384DriftControl();
         break;
+    case 130: {
+        CommandFrame frame;
+        LoadBackgroundCommand();
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 131: {
+        CommandFrame frame;
+        RemoveBackgroundFiles(hwndLog);
+        RedrawProfileForInstrument();
+        break;
+    }
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.
         break;

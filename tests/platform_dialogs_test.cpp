@@ -338,6 +338,50 @@ TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton)
 }
 
 namespace {
+// A procedure that uses the key "K" and leaves every other key to the control; it counts what it is offered.
+std::vector<int> keysOffered;
+INT_PTR KeyProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_KEYDOWN) {
+        keysOffered.push_back((int)wp);
+        return wp == 'K';
+    }
+    return SetupProc(d, msg, wp, lp);
+}
+}  // namespace
+
+TEST_F(DialogTest, KeysOutsideAnEditReachTheProcedureFirstAndTypingInAnEditNever)
+{
+    const struct {
+        int nFocus, nKey;
+        std::vector<int> offered;
+        const wchar_t *szEdit, *szCombo;  // what the edit and the combo box show afterwards
+    } rows[] = {
+        {101, 'K', {}, L"12.5k", L""},       // typed
+        {107, 'K', {'K'}, L"12.5", L""},     // used by the procedure: the list does not search
+        {107, 'T', {'T'}, L"12.5", L"two"},  // left to the list: it searches
+        {102, 'K', {'K'}, L"12.5", L""},
+        {102, 'T', {'T'}, L"12.5", L""},     // offered once, though the check box passes it on
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.nFocus);
+        keysOffered.clear();
+        std::wstring edit, combo;
+        PlatformScriptDialog(L"SETUPTEST", [&](HWND d) {
+            SetFocus(GetDlgItem(d, row.nFocus));
+            PlatformPressKey(row.nKey);
+            edit = PlatformDialogItemText(d, 101);
+            combo = PlatformDialogItemText(d, 107);
+            PlatformPressDialogButton(d, IDCANCEL);
+        });
+        EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyProc), IDCANCEL);
+        EXPECT_EQ(keysOffered, row.offered);
+        EXPECT_EQ(edit, row.szEdit);
+        EXPECT_EQ(combo, row.szCombo);
+    }
+}
+
+namespace {
 // Drives the real (non-native) file chooser the way an operator would: picks a name and accepts. Any second
 // modal box (an overwrite question) is counted and closed.
 struct ChooserDriver {
