@@ -188,10 +188,10 @@ TEST(MainMenuDialogs, TheCKeyClosesTheSetupDialogsButNotWhileTyping)
             });
             PlatformPressKey(c.letter);
             CHILD_CHECK(bOpened && bTyped == c.bEdit);
-            // Second opening: the key on the dialog itself ends it like Cancel.
+            // Second opening: the key pressed on a button ends the dialog like Cancel.
             bool bClosed = false;
             PlatformScriptDialog(c.szTemplate, [&bClosed](HWND d) {
-                SetFocus(d);
+                SetFocus(GetDlgItem(d, IDOK));
                 PlatformPressKey('C');
                 bClosed = !IsWindow(d) || !IsWindowVisible(d);
                 if (!bClosed) PlatformPressDialogButton(d, IDCANCEL);
