@@ -169,6 +169,50 @@ TEST_F(DialogTest, EndDialogResultComesBackFromDialogBox)
     EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), 1234);
 }
 
+namespace {
+std::vector<WPARAM> keyDowns;
+INT_PTR KeyProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_KEYDOWN) {
+        keyDowns.push_back(wp);
+        return TRUE;
+    }
+    return SetupProc(d, msg, wp, lp);
+}
+}  // namespace
+
+TEST_F(DialogTest, KeysNoControlTakesReachTheProcedureAndReadOnlyEditsTakeNoText)
+{
+    keyDowns.clear();
+    std::wstring typed, afterReadOnly, afterWritable;
+    DWORD readOnlyStyle = 0, writableStyle = ES_READONLY;
+    PlatformScriptDialog(L"SETUPTEST", [&](HWND d) {
+        SetFocus(GetDlgItem(d, 101));
+        PlatformPressKey('C');  // text for the edit box
+        typed = PlatformDialogItemText(d, 101);
+        SetFocus(GetDlgItem(d, 110));
+        PlatformPressKey('C');  // a push button takes no letter: it reaches the dialog
+        SetFocus(GetDlgItem(d, 102));
+        PlatformPressKey('Q');
+        SendDlgItemMessage(d, 101, EM_SETREADONLY, TRUE, 0);
+        readOnlyStyle = GetWindowStyle(GetDlgItem(d, 101)) & ES_READONLY;
+        PlatformTypeIntoEdit(d, 101, L"99");
+        afterReadOnly = PlatformDialogItemText(d, 101);
+        SendDlgItemMessage(d, 101, EM_SETREADONLY, FALSE, 0);
+        writableStyle = GetWindowStyle(GetDlgItem(d, 101)) & ES_READONLY;
+        PlatformTypeIntoEdit(d, 101, L"5");
+        afterWritable = PlatformDialogItemText(d, 101);
+        PlatformPressDialogButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyProc), IDCANCEL);
+    EXPECT_EQ(typed, L"12.5c");
+    EXPECT_EQ(keyDowns, (std::vector<WPARAM>{'C', 'Q'}));
+    EXPECT_EQ(readOnlyStyle, (DWORD)ES_READONLY);
+    EXPECT_EQ(afterReadOnly, L"12.5c");
+    EXPECT_EQ(writableStyle, 0u);
+    EXPECT_EQ(afterWritable, L"5");
+}
+
 TEST_F(DialogTest, OnlyUserActionsNotify)
 {
     std::vector<Command> afterInit;
