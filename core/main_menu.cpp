@@ -5,6 +5,8 @@
 #include "core/settings.h"
 #include "core/text.h"
 #include "dialogs/alarm_dialog.h"
+#include "dialogs/display_setup_dialog.h"
+#include "dialogs/setup_dialogs.h"
 
 int nHighlightedButton = 0;
 int nMenuKeyAction = -99;
@@ -17,6 +19,55 @@ void MoveHighlight(int nStep)
     SendMessage(ahMenuButton[nHighlightedButton], BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
     nHighlightedButton = (nHighlightedButton + nStep + 10) % 10;
     SendMessage(ahMenuButton[nHighlightedButton], BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+}
+
+// Templates of the setup commands by instrument and product line (-1: either line). A narrow form is opened when the
+// client width is below its limit; nullptr: the instrument has no such dialog.
+struct SetupTemplates {
+    int nInstrument, nJix;
+    const wchar_t *szSurvey;
+    const wchar_t *szSystem, *szSystemNarrow;  // narrow below 640
+    const wchar_t *szGeometry, *szGeometryNarrow;  // narrow below 600; the alarm settings on the EM61-LX2
+};
+const SetupTemplates kSetupTemplates[] = {
+    {INSTRUMENT_GRAD601, -1, L"SURVEYSETUP601", L"SYSTEM601", L"SYSTEMNARROW601", L"ARRAYGEOMETRY601", nullptr},
+    {INSTRUMENT_EM61LX2, -1, L"SURVEYSETUPLX2", L"SYSTEMLX2", L"SYSTEMLX2V", L"ALARMLX2", nullptr},
+    {INSTRUMENT_EM61MK2, 0, L"SURVEYSETUP", L"SYSTEMTILT61", L"SYSTEMTILT61NARROW", L"ARRAYGEOMETRY",
+     L"ARRAYGEOMETRYNARROW"},
+    {INSTRUMENT_EM61MK2, 1, L"SURVEYSETUP", L"SYSTEM", L"SYSTEMNARROW", L"ARRAYGEOMETRY", L"ARRAYGEOMETRYNARROW"},
+    {INSTRUMENT_EM31MK2, -1, L"SURVEYSETUP31", L"SYSTEM", L"SYSTEMNARROW", L"ARRAYGEOMETRY31", nullptr},
+    {INSTRUMENT_EM38, -1, L"SURVEYSETUP38", L"SYSTEM", L"SYSTEMNARROW", L"ARRAYGEOMETRY38", nullptr},
+    {INSTRUMENT_EM34, -1, L"SURVEYSETUP34", L"SYSTEM", L"SYSTEMNARROW", L"ARRAYGEOMETRY34", nullptr},
+    {INSTRUMENT_EM38MK2, -1, L"SURVEYSETUP38MK2", L"SYSTEM", L"SYSTEMNARROW", L"ARRAYGEOMETRY38", nullptr},
+    {INSTRUMENT_EM384, -1, L"SURVEYSETUP384", L"SYSTEM384", nullptr, L"ARRAYGEOMETRY384", nullptr},
+    {INSTRUMENT_CS21, -1, L"SURVEYSETUP38MK2", L"SYSTEMCS21", nullptr, L"ARRAYGEOMETRY384", nullptr},
+};
+// An instrument type outside the table: survey and system setup only.
+const SetupTemplates kOtherInstrument = {0, -1, L"SURVEYSETUP", L"SYSTEM", L"SYSTEMNARROW", nullptr, nullptr};
+
+const SetupTemplates &SetupTemplatesOfBuild()
+{
+    for (const SetupTemplates &t : kSetupTemplates)
+        if (t.nInstrument == nInstrumentType && (t.nJix < 0 || t.nJix == bJixProduct))
+            return t;
+    return kOtherInstrument;
+}
+
+const wchar_t *NarrowBelow(int nLimit, const wchar_t *szWide, const wchar_t *szNarrow)
+{
+    return nClientWidth < nLimit && szNarrow ? szNarrow : szWide;
+}
+
+// Opens one setup dialog modally over the main window; afterwards the start screen is drawn again with the new
+// settings (and, with bRefocus, the main window takes the keys back).
+void RunSetupDialog(HWND hwnd, const wchar_t *szTemplate, DLGPROC pfnProc, bool bRefocus = false)
+{
+    if (!szTemplate)
+        return;
+    DialogBox(hInst, szTemplate, hwnd, pfnProc);
+    InvalidateRect(hwnd, nullptr, TRUE);
+    if (bRefocus)
+        SetFocus(hwnd);
 }
 
 void ResetToDefault(HWND hwnd)
@@ -82,11 +133,36 @@ LRESULT MainOnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case 0:
         MainOnLoggingCommand(hwnd);
         break;
-    case 3:
-        if (nInstrumentType == INSTRUMENT_EM61LX2) OpenAlarmLx2Dialog(hwnd);
+    case 1:
+        RunSetupDialog(hwnd, SetupTemplatesOfBuild().szSurvey, SurveySetupDlgProc);
+        break;
+    case 2: {
+        const SetupTemplates &t = SetupTemplatesOfBuild();
+        RunSetupDialog(hwnd, NarrowBelow(640, t.szSystem, t.szSystemNarrow), SystemDlgProc);
+        break;
+    }
+    case 3: {
+        const SetupTemplates &t = SetupTemplatesOfBuild();
+        RunSetupDialog(hwnd, NarrowBelow(600, t.szGeometry, t.szGeometryNarrow),
+                       nInstrumentType == INSTRUMENT_EM61LX2 ? AlarmLx2DlgProc : ArrayGeometryDlgProc);
+        break;
+    }
+    case 4:
+        RunSetupDialog(hwnd, NarrowBelow(600, L"GPSINPUT", L"GPSINPUTNARROW"), GpsInputDlgProc);
         break;
     case 5:
         StartGpsMonitoring();
+        break;
+    case 6:
+        if (bJixProduct)
+            RunSetupDialog(hwnd, NarrowBelow(784, L"DISPLAYOPTIONS31FLD", L"DISPLAYOPTIONS31FLDNARROW"),
+                           DisplayOptionsDlgProc, true);
+        else
+            RunSetupDialog(hwnd, NarrowBelow(784, L"DISPLAYOPTIONS31", L"DISPLAYOPTIONS31NARROW"),
+                           DisplayOptionsDlgProc, true);
+        break;
+    case 7:
+        RunSetupDialog(hwnd, DisplaySetupTemplate(nInstrumentType), DisplaySetupDlgProc, true);
         break;
     case 8:
         ResetToDefault(hwnd);
@@ -95,7 +171,6 @@ LRESULT MainOnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         SendMessage(hwnd, WM_CLOSE, 0, 0);
         break;
     default:
-        // The setup dialogs arrive with their dialogs.
         break;
     }
     return 0;
