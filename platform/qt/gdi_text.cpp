@@ -16,9 +16,8 @@ std::mutex drawnTextLock;
 std::deque<DrawnText> drawnTexts;
 constexpr size_t kDrawnTextLimit = 8192;
 
-// Notes a drawn text: the cell of its visible part (leading and trailing blanks left out) and the bounds it was
-// drawn within (the paint clip aside: a repaint of part of a window cuts nothing that was not drawn before).
-// The cell of the visible part of a line whose cell's top-left corner is (0, 0); empty when all of it is blank.
+// The cell of the visible part of a line (leading and trailing blanks left out) whose cell's top-left corner is
+// (0, 0); empty when all of it is blank.
 QRect VisibleCell(const QString &s, const QFontMetrics &fm) {
     int first = 0, last = static_cast<int>(s.size());
     while (first < last && s[first].isSpace()) first++;
@@ -28,6 +27,8 @@ QRect VisibleCell(const QString &s, const QFontMetrics &fm) {
                  fm.ascent() + fm.descent());
 }
 
+// Notes a drawn text: the visible cell moved to (x, y) and the bounds it was drawn within (the paint clip aside: a
+// repaint of part of a window cuts nothing that was not drawn before).
 void NoteDrawnCell(DeviceContext *dc, const QString &s, const QRect &visible, int x, int y, const QRect *box) {
     if (visible.isNull()) return;
     const QRect cell = visible.translated(x, y);
@@ -218,18 +219,11 @@ void DrawTextLine(DeviceContext *dc, int x, int y, const QString &s, const QFont
         }
     }
     QFontMetrics fm(font);
-    const int width = fm.horizontalAdvance(s);
-    int top = 0;
-    const int left = AlignedLeft(dc, 0, width);
-    UINT vertical = dc->textAlign & TA_BASELINE;
-    if (vertical == TA_BASELINE) top = -fm.ascent();
-    else if (vertical == TA_BOTTOM) top = -CellHeight(fm);
+    int left, top;
+    CellCorner(dc, fm, fm.horizontalAdvance(s), &left, &top);
     {
         QPainter painter(dc->surface);
-        PreparePainter(dc, painter, font);
-        painter.translate(x, y);
-        if (escapement != 0) painter.rotate(-escapement / 10.0);
-        DrawCell(dc, painter, fm, s, left, top);
+        PaintTextLine(dc, painter, fm, s, font, x, y, left, top, escapement);
     }
     if (escapement == 0) NoteDrawnText(dc, s, fm, x + left, y + top, nullptr);
     DCChanged(dc);
