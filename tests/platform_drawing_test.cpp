@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -619,3 +620,91 @@ TEST(PlatformDrawing, SurfaceSavesAsPng) {
 }
 
 }  // namespace
+
+namespace {
+
+// Draws marks of kinds never seen before, so that the next figure of any kind is painted afresh.
+void ForgetRepeatedFigures() {
+    static int serial = 0;
+    Surface scratch(80, 40);
+    for (int i = 0; i < 8; i++) {
+        serial++;
+        HBRUSH brush = CreateSolidBrush(RGB(serial % 251, serial / 251 % 251, 7));
+        HPEN pen = CreatePen(PS_SOLID, 3, RGB(serial % 251, 9, serial / 251 % 251));
+        HGDIOBJ oldBrush = SelectObject(scratch.dc, brush);
+        HGDIOBJ oldPen = SelectObject(scratch.dc, pen);
+        Ellipse(scratch.dc, 2, 2, 8, 8);
+        std::wstring text = L"f" + std::to_wstring(serial);
+        TextOut(scratch.dc, 20, 5, text.c_str(), static_cast<int>(text.size()));
+        SelectObject(scratch.dc, oldBrush);
+        SelectObject(scratch.dc, oldPen);
+        DeleteObject(brush);
+        DeleteObject(pen);
+    }
+}
+
+}  // namespace
+
+// Marks and labels drawn over and over are copied from the first one drawn: at every place, the edges and a clip
+// included, the copy must set exactly the pixels the painter sets.
+TEST(PlatformDrawing, RepeatedFiguresSetTheSamePixelsAsTheFirst) {
+    struct Figure {
+        const char *name;
+        void (*draw)(HDC, int, int);
+    };
+    static const Figure figures[] = {
+        {"small dot", [](HDC dc, int x, int y) { Ellipse(dc, x - 2, y - 2, x + 2, y + 2); }},
+        {"wide ring", [](HDC dc, int x, int y) {
+             HPEN pen = CreatePen(PS_SOLID, 3, kBlue);
+             HGDIOBJ old = SelectObject(dc, pen);
+             SelectObject(dc, GetStockObject(NULL_BRUSH));
+             Ellipse(dc, x - 5, y - 5, x + 5, y + 5);
+             SelectObject(dc, old);
+             DeleteObject(pen);
+         }},
+        {"ring of two pixels", [](HDC dc, int x, int y) {
+             HPEN pen = CreatePen(PS_SOLID, 2, kRed);
+             HGDIOBJ old = SelectObject(dc, pen);
+             Ellipse(dc, x - 3, y - 3, x + 3, y + 3);
+             SelectObject(dc, old);
+             DeleteObject(pen);
+         }},
+        {"label", [](HDC dc, int x, int y) {
+             SetBkMode(dc, TRANSPARENT);
+             SetTextColor(dc, kRed);
+             TextOut(dc, x, y, L"AB", 2);
+         }},
+        {"opaque label on its baseline", [](HDC dc, int x, int y) {
+             SetBkColor(dc, kBlue);
+             SetTextAlign(dc, TA_BASELINE | TA_CENTER);
+             TextOut(dc, x, y, L" g7 ", 4);
+         }},
+    };
+    const int places[] = {-9, -2, 0, 1, 17, 37, 39, 46};
+    for (const Figure &figure : figures) {
+        for (bool clipped : {false, true}) {
+            for (int x : places) {
+                for (int y : {-3, 0, 14, 29, 33}) {
+                    SCOPED_TRACE(std::string(figure.name) + " at " + std::to_string(x) + "," + std::to_string(y) +
+                                 (clipped ? " clipped" : ""));
+                    ForgetRepeatedFigures();
+                    std::vector<COLORREF> pictures[3];
+                    for (std::vector<COLORREF> &picture : pictures) {
+                        Surface s(40, 30);
+                        SelectObject(s.dc, GetStockObject(GRAY_BRUSH));
+                        if (clipped) IntersectClipRect(s.dc, 5, 4, 30, 21);
+                        figure.draw(s.dc, x, y);
+                        for (int py = 0; py < s.h; py++)
+                            for (int px = 0; px < s.w; px++) picture.push_back(s.At(px, py));
+                    }
+                    EXPECT_EQ(pictures[1], pictures[0]);
+                    EXPECT_EQ(pictures[2], pictures[0]);
+                    if (x == 17 && y == 14) {  // inside: the figure shows
+                        EXPECT_NE(std::count(pictures[0].begin(), pictures[0].end(), kWhite),
+                                  static_cast<long>(pictures[0].size()));
+                    }
+                }
+            }
+        }
+    }
+}

@@ -275,19 +275,105 @@ BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
     return TRUE;
 }
 
+namespace {
+
+void PaintEllipse(QPainter &painter, const QRect &box, GdiObject *pen, GdiObject *brush) {
+    painter.setBrush(FillBrush(brush));
+    painter.setPen(OutlinePen(pen));
+    if (pen->penStyle == PS_NULL)
+        painter.drawEllipse(QRectF(box.left(), box.top(), box.width(), box.height()));
+    else
+        painter.drawEllipse(QRectF(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1));
+}
+
+// Stamps of small ellipses: a kind is painted normally the first time it is met and stamped from its second use.
+struct EllipseStamp {
+    int width = 0, height = 0, penStyle = 0, penWidth = 0;
+    COLORREF penColor = 0, brushColor = 0;
+    bool nullBrush = false;
+    int margin = 0;
+    QPoint corner;       // of the stamp relative to the box's top-left corner
+    bool tried = false;  // met before: the stamp is made (or found impossible) at the next use
+    QImage stamp;
+    bool operator==(const EllipseStamp &o) const {
+        return width == o.width && height == o.height && penStyle == o.penStyle && penWidth == o.penWidth &&
+               penColor == o.penColor && brushColor == o.brushColor && nullBrush == o.nullBrush;
+    }
+};
+// Circles of the map's marks; each kind was checked to set the same pixels at every place of a tile.
+constexpr int kStampedCircleSides[2] = {4, 12};
+constexpr int kStampedPenWidths[2] = {1, 3};
+thread_local EllipseStamp ellipseStamps[8];
+thread_local int nextEllipseStamp = 0;
+
+// The stamp of the ellipse kind, or nullptr when it is to be painted.
+const EllipseStamp *EllipseStampFor(const QRect &box, GdiObject *pen, GdiObject *brush) {
+    if (box.width() != box.height() || box.width() % 2 != 0 || box.width() < kStampedCircleSides[0] || box.width() > kStampedCircleSides[1] ||
+        pen->penStyle != PS_SOLID || pen->penWidth < kStampedPenWidths[0] || pen->penWidth > kStampedPenWidths[1])
+        return nullptr;
+    EllipseStamp key;
+    key.width = box.width();
+    key.height = box.height();
+    key.penStyle = pen->penStyle;
+    key.penWidth = pen->penWidth;
+    key.penColor = pen->color;
+    key.nullBrush = brush->nullBrush;
+    key.brushColor = brush->nullBrush ? 0 : brush->color;
+    for (EllipseStamp &entry : ellipseStamps) {
+        if (!entry.tried || !(entry == key)) continue;
+        if (entry.stamp.isNull() && entry.margin == 0) {
+            entry.margin = std::max(2, pen->penWidth + 2);
+            const int m = entry.margin;
+            QPoint corner;
+            entry.stamp = PaintStamp(key.width + 2 * m, key.height + 2 * m, &corner, [&](QImage &image) {
+                QPainter painter(&image);
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                PaintEllipse(painter, QRect(m, m, key.width, key.height), pen, brush);
+            });
+            entry.corner = corner - QPoint(m, m);
+        }
+        return entry.stamp.isNull() ? nullptr : &entry;
+    }
+    EllipseStamp &slot = ellipseStamps[nextEllipseStamp];
+    nextEllipseStamp = (nextEllipseStamp + 1) % 8;
+    slot = key;
+    slot.tried = true;
+    return nullptr;
+}
+
+}  // namespace
+
+bool PutStamp(QImage &target, const QRect &clip, const QImage &stamp, int x, int y) {
+    const QRect area(x, y, stamp.width(), stamp.height());
+    if (!(clip & target.rect()).contains(area.adjusted(-1, -1, 1, 1))) return false;
+    for (int row = area.top(); row <= area.bottom(); row++) {
+        const QRgb *from = reinterpret_cast<const QRgb *>(stamp.constScanLine(row - y)) + (area.left() - x);
+        QRgb *to = reinterpret_cast<QRgb *>(target.scanLine(row)) + area.left();
+        for (int i = 0; i < area.width(); i++)
+            if (qAlpha(from[i]) == 255) to[i] = from[i];
+    }
+    return true;
+}
+
 BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
     DeviceContext *dc = DrawableDC(hdc);
     if (!dc) return FALSE;
     QRect box = NormalRect(l, t, r, b);
     if (box.isEmpty()) return TRUE;
     GdiObject *pen = DCPen(dc);
-    ContextPainter cp(dc);
-    cp.painter.setBrush(FillBrush(DCBrush(dc)));
-    cp.painter.setPen(OutlinePen(pen));
-    if (pen->penStyle == PS_NULL)
-        cp.painter.drawEllipse(QRectF(box.left(), box.top(), box.width(), box.height()));
-    else
-        cp.painter.drawEllipse(QRectF(box.left() + 0.5, box.top() + 0.5, box.width() - 1, box.height() - 1));
+    GdiObject *brush = DCBrush(dc);
+    const QRect clip = DCClipRect(dc);
+    // Only an ellipse well inside what may change is stamped.
+    const int reach = std::max(1, pen->penWidth);
+    const EllipseStamp *stamp =
+        dc->surface->format() == QImage::Format_RGB32 && clip.contains(box.adjusted(-reach, -reach, reach, reach))
+            ? EllipseStampFor(box, pen, brush)
+            : nullptr;
+    if (!stamp ||
+        !PutStamp(*dc->surface, clip, stamp->stamp, box.left() + stamp->corner.x(), box.top() + stamp->corner.y())) {
+        ContextPainter cp(dc);
+        PaintEllipse(cp.painter, box, pen, brush);
+    }
     DCChanged(dc);
     return TRUE;
 }

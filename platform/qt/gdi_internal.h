@@ -11,6 +11,8 @@
 #include <QFont>
 #include <QImage>
 
+#include <algorithm>
+
 // The object behind HPEN, HBRUSH, HFONT and HBITMAP.
 struct GdiObject {
     enum Kind { Pen, Brush, Font, Bitmap };
@@ -106,3 +108,34 @@ GdiObject *DCFont(DeviceContext *);
 // Normalised [l, r) x [t, b) rectangle as a QRect (corners in either order).
 QRect NormalRect(int l, int t, int r, int b);
 inline QRgb QRgbFromColorRef(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+// Stamps of small figures that repeat by the thousand (marks and labels of the map). Aliased drawing in whole pixels
+// moves with its figure, so a figure painted once into a transparent image sets, when copied elsewhere, the very
+// pixels the painter would have set there.
+// A transparent image of w x h in which `paint` draws, cut to the pixels it set (their top-left corner in the
+// image of w x h goes to *corner); empty when it set none or left a pixel part-transparent (then the figure cannot be
+// stamped).
+template <typename Paint>
+QImage PaintStamp(int w, int h, QPoint *corner, Paint paint) {
+    QImage stamp(w, h, QImage::Format_ARGB32_Premultiplied);
+    if (stamp.isNull()) return QImage();
+    stamp.fill(Qt::transparent);
+    paint(stamp);
+    int left = w, right = -1, top = h, bottom = -1;
+    for (int y = 0; y < h; y++) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(stamp.constScanLine(y));
+        for (int x = 0; x < w; x++) {
+            if (qAlpha(line[x]) == 0) continue;
+            if (qAlpha(line[x]) != 255) return QImage();
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) return QImage();
+    *corner = QPoint(left, top);
+    return stamp.copy(left, top, right - left + 1, bottom - top + 1);
+}
+// Copies the opaque pixels of a stamp onto a 32-bit RGB surface with its top-left corner at (x, y) when the stamp
+// and a pixel around it lie inside clip; false (nothing copied) otherwise: where a figure meets the edge of what may
+// change the painter may set other pixels, so such a figure is painted.
+bool PutStamp(QImage &target, const QRect &clip, const QImage &stamp, int x, int y);

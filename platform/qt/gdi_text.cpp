@@ -16,15 +16,22 @@ std::mutex drawnTextLock;
 std::deque<DrawnText> drawnTexts;
 constexpr size_t kDrawnTextLimit = 8192;
 
-// Notes a drawn text: the cell of its visible part (leading and trailing blanks left out) and the bounds it was
-// drawn within (the paint clip aside: a repaint of part of a window cuts nothing that was not drawn before).
-void NoteDrawnText(DeviceContext *dc, const QString &s, const QFontMetrics &fm, int x, int y, const QRect *box) {
+// The cell of the visible part of a line (leading and trailing blanks left out) whose cell's top-left corner is
+// (0, 0); empty when all of it is blank.
+QRect VisibleCell(const QString &s, const QFontMetrics &fm) {
     int first = 0, last = static_cast<int>(s.size());
     while (first < last && s[first].isSpace()) first++;
     while (last > first && s[last - 1].isSpace()) last--;
-    if (first == last) return;
-    const QRect cell(x + fm.horizontalAdvance(s.left(first)), y, fm.horizontalAdvance(s.mid(first, last - first)),
-                     fm.ascent() + fm.descent());
+    if (first == last) return QRect();
+    return QRect(fm.horizontalAdvance(s.left(first)), 0, fm.horizontalAdvance(s.mid(first, last - first)),
+                 fm.ascent() + fm.descent());
+}
+
+// Notes a drawn text: the visible cell moved to (x, y) and the bounds it was drawn within (the paint clip aside: a
+// repaint of part of a window cuts nothing that was not drawn before).
+void NoteDrawnCell(DeviceContext *dc, const QString &s, const QRect &visible, int x, int y, const QRect *box) {
+    if (visible.isNull()) return;
+    const QRect cell = visible.translated(x, y);
     QRect bounds = dc->surface ? dc->surface->rect() : QRect();
     if (dc->hasClip) bounds &= NormalRect(dc->clip.left, dc->clip.top, dc->clip.right, dc->clip.bottom);
     if (box) bounds &= *box;
@@ -36,6 +43,10 @@ void NoteDrawnText(DeviceContext *dc, const QString &s, const QFontMetrics &fm, 
     std::lock_guard<std::mutex> lock(drawnTextLock);
     if (drawnTexts.size() >= kDrawnTextLimit) drawnTexts.pop_front();
     drawnTexts.push_back(std::move(t));
+}
+
+void NoteDrawnText(DeviceContext *dc, const QString &s, const QFontMetrics &fm, int x, int y, const QRect *box) {
+    NoteDrawnCell(dc, s, VisibleCell(s, fm), x, y, box);
 }
 
 QString TextOf(const wchar_t *text, int len) {
@@ -115,20 +126,104 @@ int AlignedLeft(DeviceContext *dc, int x, int width) {
     return x;
 }
 
-void DrawTextLine(DeviceContext *dc, int x, int y, const QString &s, const QFont &font, int escapement) {
-    QFontMetrics fm(font);
-    const int width = fm.horizontalAdvance(s);
-    int top = 0;
-    const int left = AlignedLeft(dc, 0, width);
+// Stamps of short texts drawn over and over (labels of the map): a text is painted normally the first time it is
+// met and stamped from its second use. The stamp holds what the painter drew around the point (x, y) of the call.
+struct TextStamp {
+    QFont font;
+    QString text;
+    COLORREF textColor = 0, bkColor = 0;
+    int bkMode = 0;
+    UINT textAlign = 0;
+    bool tried = false;   // met before: the stamp is made (or found impossible) at the next use
+    bool made = false;
+    QImage stamp;
+    QPoint origin;        // where (x, y) lies in the stamp
+    QRect visible;        // the visible cell relative to (x, y)
+    bool Matches(DeviceContext *dc, const QString &s, const QFont &f) const {
+        return tried && textColor == dc->textColor && bkMode == dc->bkMode && textAlign == dc->textAlign &&
+               (bkMode == TRANSPARENT || bkColor == dc->bkColor) && text == s && font == f;
+    }
+};
+constexpr int kStampedTextChars = 16;
+// Kept for the life of the thread and never destroyed: fonts must not outlive the application object.
+thread_local TextStamp *textStamps = new TextStamp[4];
+thread_local int nextTextStamp = 0;
+
+void PaintTextLine(DeviceContext *dc, QPainter &painter, const QFontMetrics &fm, const QString &s, const QFont &font,
+                   int x, int y, int left, int top, int escapement) {
+    PreparePainter(dc, painter, font);
+    painter.translate(x, y);
+    if (escapement != 0) painter.rotate(-escapement / 10.0);
+    DrawCell(dc, painter, fm, s, left, top);
+}
+
+// The cell's corner relative to the point of the call for the context's alignment.
+void CellCorner(DeviceContext *dc, const QFontMetrics &fm, int width, int *left, int *top) {
+    *top = 0;
+    *left = AlignedLeft(dc, 0, width);
     UINT vertical = dc->textAlign & TA_BASELINE;
-    if (vertical == TA_BASELINE) top = -fm.ascent();
-    else if (vertical == TA_BOTTOM) top = -CellHeight(fm);
+    if (vertical == TA_BASELINE) *top = -fm.ascent();
+    else if (vertical == TA_BOTTOM) *top = -CellHeight(fm);
+}
+
+// The stamp of the text in the context's state, or nullptr when it is to be painted.
+const TextStamp *TextStampFor(DeviceContext *dc, const QString &s, const QFont &font) {
+    if (s.size() > kStampedTextChars || dc->surface->format() != QImage::Format_RGB32) return nullptr;
+    for (int i = 0; i < 4; i++) {
+        TextStamp &entry = textStamps[i];
+        if (!entry.Matches(dc, s, font)) continue;
+        if (!entry.made) {
+            entry.made = true;
+            QFontMetrics fm(font);
+            const int width = fm.horizontalAdvance(s);
+            int left, top;
+            CellCorner(dc, fm, width, &left, &top);
+            // Room around the cell for glyphs that reach past it.
+            const int m = 2 * CellHeight(fm) + 2;
+            const QPoint origin(m - left, m - top);
+            entry.visible = VisibleCell(s, fm).translated(left, top);
+            DeviceContext stampDC = *dc;
+            stampDC.hasPaintClip = false;
+            stampDC.hasClip = false;
+            QPoint corner;
+            entry.stamp = PaintStamp(width + 2 * m, CellHeight(fm) + 2 * m, &corner, [&](QImage &image) {
+                stampDC.surface = &image;
+                QPainter painter(&image);
+                PaintTextLine(&stampDC, painter, fm, s, font, origin.x(), origin.y(), left, top, 0);
+            });
+            entry.origin = origin - corner;
+        }
+        return entry.stamp.isNull() ? nullptr : &entry;
+    }
+    TextStamp &slot = textStamps[nextTextStamp];
+    nextTextStamp = (nextTextStamp + 1) % 4;
+    slot = TextStamp();
+    slot.font = font;
+    slot.text = s;
+    slot.textColor = dc->textColor;
+    slot.bkColor = dc->bkColor;
+    slot.bkMode = dc->bkMode;
+    slot.textAlign = dc->textAlign;
+    slot.tried = true;
+    return nullptr;
+}
+
+void DrawTextLine(DeviceContext *dc, int x, int y, const QString &s, const QFont &font, int escapement) {
+    if (escapement == 0) {
+        const TextStamp *stamp = TextStampFor(dc, s, font);
+        if (stamp &&
+            PutStamp(*dc->surface, DCClipRect(dc), stamp->stamp, x - stamp->origin.x(), y - stamp->origin.y())) {
+            NoteDrawnCell(dc, s, stamp->visible, x, y, nullptr);
+            DCChanged(dc);
+            return;
+        }
+    }
+    QFontMetrics fm(font);
+    int left, top;
+    CellCorner(dc, fm, fm.horizontalAdvance(s), &left, &top);
     {
         QPainter painter(dc->surface);
-        PreparePainter(dc, painter, font);
-        painter.translate(x, y);
-        if (escapement != 0) painter.rotate(-escapement / 10.0);
-        DrawCell(dc, painter, fm, s, left, top);
+        PaintTextLine(dc, painter, fm, s, font, x, y, left, top, escapement);
     }
     if (escapement == 0) NoteDrawnText(dc, s, fm, x + left, y + top, nullptr);
     DCChanged(dc);
@@ -220,9 +315,23 @@ int DrawText(HDC hdc, const wchar_t *text, int len, RECT *rc, UINT format) {
 
 BOOL GetTextExtentPoint32(HDC hdc, const wchar_t *text, int len, SIZE *size) {
     if (!IsLiveDC(hdc) || !size) return FALSE;
-    QFontMetrics fm(DCFont(hdc)->font);
-    size->cx = fm.horizontalAdvance(TextOf(text, len));
-    size->cy = CellHeight(fm);
+    // The last text measured: labels are measured over and over in one font.
+    struct Measured {
+        QFont font;
+        QString text;
+        SIZE size{-1, -1};
+    };
+    thread_local Measured *last = new Measured;  // never destroyed: fonts must not outlive the application object
+    const QFont &font = DCFont(hdc)->font;
+    const QString s = TextOf(text, len);
+    if (last->size.cx < 0 || s != last->text || !(font == last->font)) {
+        QFontMetrics fm(font);
+        last->size.cx = fm.horizontalAdvance(s);
+        last->size.cy = CellHeight(fm);
+        last->font = font;
+        last->text = s;
+    }
+    *size = last->size;
     return TRUE;
 }
 
