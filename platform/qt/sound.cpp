@@ -9,6 +9,7 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -76,6 +77,8 @@ QByteArray MakeWave(const std::vector<Tone> &tones)
 
 std::mutex soundLock;
 std::vector<std::wstring> soundLog;
+std::vector<std::wstring> playedLog;
+std::atomic<bool> holdPlaying{false};
 std::map<std::wstring, QString> clipFiles;
 std::map<std::wstring, QSoundEffect *> effects;
 int audioState = -1;  // -1 unknown, 0 no device, 1 device present
@@ -93,6 +96,7 @@ void StopAll()
 
 bool AnyPlaying()
 {
+    if (holdPlaying) return true;
     for (auto &e : effects)
         if (e.second->isPlaying()) return true;
     return false;
@@ -102,8 +106,12 @@ BOOL Play(const std::wstring &name, DWORD flags)
 {
     auto file = clipFiles.find(name);
     if (file == clipFiles.end()) return FALSE;
-    if (!AudioAvailable()) return TRUE;
     if ((flags & SND_NOSTOP) && AnyPlaying()) return FALSE;
+    {
+        std::lock_guard<std::mutex> g(soundLock);
+        playedLog.push_back(name);
+    }
+    if (!AudioAvailable()) return TRUE;
     StopAll();
     QSoundEffect *&e = effects[name];
     if (!e) {
@@ -169,3 +177,11 @@ std::vector<std::wstring> PlatformSoundLog()
     std::lock_guard<std::mutex> g(soundLock);
     return soundLog;
 }
+
+std::vector<std::wstring> PlatformPlayedSounds()
+{
+    std::lock_guard<std::mutex> g(soundLock);
+    return playedLog;
+}
+
+void PlatformHoldSoundPlaying(bool hold) { holdPlaying = hold; }

@@ -108,7 +108,8 @@ protected:
         if (!IsLiveWindow(w_)) return;
         int vk = VirtualKeyFromQt(e->key(), e->modifiers());
         if (w_->kind == WindowKind::Dialog) {
-            if (vk == VK_ESCAPE || vk == VK_RETURN) {
+            // Keys the focused control did not take (an edit takes the letters typed into it) reach the dialog.
+            if (vk != 0) {
                 DeliverKeyDown(w_, vk, e->text(), e->isAutoRepeat());
                 e->accept();
                 return;
@@ -906,6 +907,8 @@ void DeliverKeyDown(HWND w, int vk, const QString &text, bool repeat)
             HWND b = GetDlgItem(w, id);
             if (b && !b->enabled) return;
             CallWindowProcedure(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)b);
+        } else {
+            CallWindowProcedure(w, WM_KEYDOWN, (WPARAM)vk, (LPARAM)(1 | (repeat ? (1 << 30) : 0)));
         }
         return;
     }
