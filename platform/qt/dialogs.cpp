@@ -216,6 +216,7 @@ BOOL EndDialog(HWND d, INT_PTR result)
     if (!IsLiveWindow(d) || d->kind != WindowKind::Dialog) return FALSE;
     d->dialogEnded = true;
     d->dialogResult = result;
+    d->visible = false;  // an ended dialog is no longer shown, even before its loop returns
     if (d->widget) d->widget->hide();
     QMetaObject::invokeMethod(qApp, [] {}, Qt::QueuedConnection);
     return TRUE;
