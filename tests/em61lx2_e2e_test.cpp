@@ -29,6 +29,8 @@ using namespace survey;
 
 namespace {
 
+ProgramStart Lx2Start(const std::string &root);
+
 // Pixels of the window's picture whose colour lies within the rectangle and equals the RGB colour (0xRRGGBB).
 int ColourInRect(HWND hwnd, const RECT &rc, COLORREF clr)
 {
@@ -49,14 +51,7 @@ TEST(Em61Lx2Survey, TwoCoilsTargetBetweenTheCoilsRingsAndLightsTheMiddleLamp)
     ASSERT_TRUE(dev.ready()) << dev.error();
     // Left coil early 100 words (2000 mV), right coil early 90 words (1800 mV): 0.2 x 2000 = 400 > 200, between.
     ASSERT_TRUE(dev.ok("COM4 value raw=100,50,90,45 range=0 letter=E current=3171 battery=10"));
-    ProgramStart start;
-    start.rootFolder = root;
-    start.instrumentType = INSTRUMENT_EM61LX2;
-    start.jixProduct = 1;
-    start.screenWidth = 1280;
-    start.screenHeight = 800;
-    start.makeFolders = {L"C:\\data", L"C:\\ProgramData\\Ulvane\\Jix61LX2"};
-    ChildResult r = RunProgramInChild(start, [&root]() {
+    ChildResult r = RunProgramInChild(Lx2Start(root), [&root]() {
         UseEmulatorPorts(false);
         nSensorsMinus1 = 1;
         nAlarmType = 1;

@@ -160,6 +160,16 @@ protected:
         Readings(bDual, nFilterReadings, anGround);
     }
     std::vector<ShownDialog> Shown() { return PlatformShownDialogs(); }
+    // An empty data file and no boxes shown or scripted, in stand-by: the next case of a table starts afresh.
+    void FreshFileInStandBy()
+    {
+        PlatformClearShownDialogs();
+        PlatformClearDialogScripts();
+        CloseDataFile();
+        std::filesystem::remove(path);
+        ASSERT_EQ(OpenDataFileHandle(), 1);
+        nRecordingState = -1;
+    }
 
     std::string path;
 };
@@ -335,12 +345,7 @@ TEST_F(Em61Lx2HandlerTest, OutOfRangeOrNoNumberFactorIsRefused)
     };
     for (const RefusalCase &c : cases) {
         SCOPED_TRACE(c.what);
-        PlatformClearShownDialogs();
-        PlatformClearDialogScripts();
-        CloseDataFile();
-        std::filesystem::remove(path);
-        ASSERT_EQ(OpenDataFileHandle(), 1);
-        nRecordingState = -1;
+        ASSERT_NO_FATAL_FAILURE(FreshFileInStandBy());
         for (int k = 0; k < 4; k++) adOffset[k] = k + 1.0;
         const double dRatioBefore = dFilterRatioLeft;
         PlatformAnswerDialog(L"Calibration Part 2", 1);
@@ -416,12 +421,7 @@ TEST_F(Em61Lx2HandlerTest, AcceptedCalibrationWithARefusedCoilWritesThatCoilsFac
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        PlatformClearShownDialogs();
-        PlatformClearDialogScripts();
-        CloseDataFile();
-        std::filesystem::remove(path);
-        ASSERT_EQ(OpenDataFileHandle(), 1);
-        nRecordingState = -1;
+        ASSERT_NO_FATAL_FAILURE(FreshFileInStandBy());
         // Both coils carry an older previous factor of 280 from a calibration long ago.
         dFilterFactorLeft = 300.0;
         dFilterFactorRight = 310.0;
