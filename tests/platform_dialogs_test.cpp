@@ -646,6 +646,9 @@ TEST_F(DialogTest, ALabelTooWideForItsControlTakesTheNarrowFaceOfTheSameHeight)
     EXPECT_EQ(longFont.family(), QStringLiteral("Liberation Sans Narrow"));
     EXPECT_EQ(longFont.pixelSize(), shortFont.pixelSize());
     // Even the narrow face cannot hold this one: the layout check reports it.
-    for (const ControlView &c : after)
-        if (c.id == 110) EXPECT_FALSE(c.labelFits);
+    for (const ControlView &c : after) {
+        if (c.id == 110) {
+            EXPECT_FALSE(c.labelFits);
+        }
+    }
 }

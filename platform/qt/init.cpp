@@ -41,7 +41,6 @@ HINSTANCE PlatformInit(int argc, char **argv)
         }
         QFont::insertSubstitution(QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"));
         QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
-        InitSounds();
         // Focus moved by the operator (clicks, Tab in dialogs) is the focus the program reads back.
         QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget *, QWidget *now) {
             if (HWND w = now ? WindowFromWidget(now) : nullptr) NoteFocus(w);

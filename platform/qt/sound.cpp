@@ -1,4 +1,4 @@
-// Sound: the program's nine clips and the beep, synthesised at start as WAVE files and played asynchronously.
+// Sound: the program's nine clips and the beep, synthesised as WAVE files when first played and played asynchronously.
 #include "platform/qt/window_internal.h"
 
 #include <QApplication>
@@ -7,11 +7,13 @@
 #include <QFile>
 #include <QMediaDevices>
 #include <QSoundEffect>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <atomic>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -80,6 +82,7 @@ std::vector<std::wstring> soundLog;
 std::vector<std::wstring> playedLog;
 std::atomic<bool> holdPlaying{false};
 std::map<std::wstring, QString> clipFiles;
+std::unique_ptr<QTemporaryDir> clipFolder;  // removed with its files when the program ends
 std::map<std::wstring, QSoundEffect *> effects;
 int audioState = -1;  // -1 unknown, 0 no device, 1 device present
 
@@ -102,42 +105,45 @@ bool AnyPlaying()
     return false;
 }
 
+// The WAVE file of a clip, written on its first use (no files at all without an audio device).
+QString ClipFile(const std::wstring &name)
+{
+    auto known = clipFiles.find(name);
+    if (known != clipFiles.end()) return known->second;
+    auto recipe = ClipRecipes().find(name);
+    if (recipe == ClipRecipes().end()) return {};
+    if (!clipFolder) clipFolder = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("fieldlogger-sounds-XXXXXX")));
+    if (!clipFolder->isValid()) return {};
+    QString path = clipFolder->filePath(QString::fromStdWString(name) + QStringLiteral(".wav"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(MakeWave(recipe->second)) < 0) return {};
+    f.close();
+    clipFiles[name] = path;
+    return path;
+}
+
 BOOL Play(const std::wstring &name, DWORD flags)
 {
-    auto file = clipFiles.find(name);
-    if (file == clipFiles.end()) return FALSE;
+    if (ClipRecipes().find(name) == ClipRecipes().end()) return FALSE;
     if ((flags & SND_NOSTOP) && AnyPlaying()) return FALSE;
     {
         std::lock_guard<std::mutex> g(soundLock);
         playedLog.push_back(name);
     }
     if (!AudioAvailable()) return TRUE;
+    const QString file = ClipFile(name);
+    if (file.isEmpty()) return FALSE;
     StopAll();
     QSoundEffect *&e = effects[name];
     if (!e) {
         e = new QSoundEffect(qApp);
-        e->setSource(QUrl::fromLocalFile(file->second));
+        e->setSource(QUrl::fromLocalFile(file));
     }
     e->play();
     return TRUE;
 }
 
 }  // namespace
-
-void InitSounds()
-{
-    QString dir = QDir::temp().filePath(QStringLiteral("fieldlogger-sounds-%1").arg(QCoreApplication::applicationPid()));
-    QDir().mkpath(dir);
-    for (const auto &r : ClipRecipes()) {
-        QString path = QDir(dir).filePath(QString::fromStdWString(r.first) + QStringLiteral(".wav"));
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly)) {
-            f.write(MakeWave(r.second));
-            f.close();
-        }
-        clipFiles[r.first] = path;
-    }
-}
 
 BOOL PlaySound(const wchar_t *name, HINSTANCE, DWORD flags)
 {

@@ -156,8 +156,6 @@ void RecordShownDialog(const std::wstring &templateName, const std::wstring &cap
 bool RunDialogScript(HWND dialog, const std::wstring &templateName, const std::wstring &caption);
 // Next scripted file chooser answer: true and the drive path when a script is waiting.
 bool TakeScriptedFileChooser(std::wstring *drivePath);
-// Generates the clips for the sound part (PlatformInit calls it).
-void InitSounds();
 // Test hook state read by RegisterClass and CreateWindow.
 bool WindowClassFails(const std::wstring &className);
 bool RegisterClassFails(const std::wstring &className);
