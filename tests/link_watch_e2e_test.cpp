@@ -104,6 +104,8 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
             StartRecording(L"silence");
             PlatformPump(800);
             const int nRingsBefore = SoundCount(L"SOUND_RING"), nPlayedBefore = PlayedCount(L"SOUND_RING");
+            // Breaks before the silence (a loaded machine may delay a frame past the time-out) are not this one.
+            const long long nBreaksBefore = (long long)CountOf(ReadDataFile(root, "silence"), "X1CONN BRK 1");
             // Another sound is still playing when the link breaks: the alarm is not skipped for it.
             PlatformHoldSoundPlaying(true);
             CHILD_CHECK(dev.ok("COM4 silence 1500"));
@@ -124,6 +126,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
             Facts facts;
             facts.Set("rings", SoundCount(L"SOUND_RING") - nRingsBefore);
             facts.Set("played", PlayedCount(L"SOUND_RING") - nPlayedBefore);
+            facts.Set("breaksBefore", nBreaksBefore);
             return StopSavingFacts(facts, root);
         }, 120);
         ASSERT_TRUE(r.exited);
@@ -133,7 +136,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
         EXPECT_EQ(facts.Get("played"), alarm ? 1 : 0);
         const std::string bytes = ReadDataFile(root, "silence");
         ASSERT_FALSE(bytes.empty());
-        EXPECT_EQ(CountOf(bytes, "X1CONN BRK 1"), 1u);
+        EXPECT_EQ((long long)CountOf(bytes, "X1CONN BRK 1") - facts.Get("breaksBefore"), 1);
         EXPECT_EQ(CountOf(bytes, "$STARTED"), 1u);
     }
 }
