@@ -1,7 +1,9 @@
 // Program entry and main window: class registration, window size for the screen, creation, message loop, exit.
+#include "background/background_state.h"
 #include "core/core.h"
 #include "core/rates.h"
 #include "core/settings.h"
+#include "core/start_screen.h"
 #include "core/text.h"
 #include "core/utm.h"
 #include "displays/scales.h"
@@ -33,10 +35,11 @@ HBRUSH hbrMainBackground = nullptr;
 
 namespace {
 
-const MessageHandlerEntry kMainMessages[7] = {
+const MessageHandlerEntry kMainMessages[8] = {
     {WM_CREATE, MainOnCreate},     {WM_SIZE, MainOnSize},       {WM_DESTROY, MainOnDestroy},
     {WM_COMMAND, MainOnCommand},   {WM_DEADCHAR, MainOnCommand}, {WM_KEYDOWN, MainOnCommand},
     {WM_PAINT, MainOnPaint},
+    {WM_UPTIME_NOTICE, MainOnUptimeNotice},
 };
 
 HFONT MakeFont(int nHeight, int nWeight, int bItalic)
@@ -309,22 +312,13 @@ LRESULT MainOnDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     (void)wParam;
     (void)lParam;
     StopLogging(1);
+    // The logging screen closes with the program: its background files' temporary copies go too.
+    ClearBackgroundSlots();
     if (hbrMainBackground) {
         DeleteObject(hbrMainBackground);
         hbrMainBackground = nullptr;
     }
     PostQuitMessage(0);
-    return 0;
-}
-
-LRESULT MainOnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    PAINTSTRUCT ps;
-    BeginPaint(hwnd, &ps);
-    EndPaint(hwnd, &ps);
     return 0;
 }
 
@@ -334,6 +328,7 @@ void LayoutMainButtons()
     const int W = nClientWidth, H = nClientHeight;
     int ax[10], ay[10], aw[10];
     int nHeight;
+    int nFirstX, nFirstY, nColumnWidth;  // the layout's first column and row, and one column's width
     if ((!bPortrait && W < 1000) || (bPortrait && H < 110)) {
         nHeight = (H - 180 - 9 * g) / 10;
         if (nHeight < 36)
@@ -343,6 +338,9 @@ void LayoutMainButtons()
             ay[i] = 30 + i * (nHeight + g);
             aw[i] = 170;
         }
+        nFirstX = W - 170 - 30;
+        nFirstY = 30;
+        nColumnWidth = 170;
     } else if (!bPortrait) {
         int nWidth = W / 6;
         int x = W - 2 * nWidth - g - 30;
@@ -354,6 +352,9 @@ void LayoutMainButtons()
             ay[i] = 30 + (i % 5) * (nHeight + g);
             aw[i] = nWidth;
         }
+        nFirstX = x;
+        nFirstY = 30;
+        nColumnWidth = nWidth;
     } else {
         int nWidth = (W - 3 * g - 40) / 4;
         int x0 = 20;
@@ -377,11 +378,16 @@ void LayoutMainButtons()
         ax[0] = x0 + nWidth + g;
         ay[0] = ay[9];
         aw[0] = 3 * nWidth + 2 * g;
+        nFirstX = x0;
+        nFirstY = y0;
+        nColumnWidth = nWidth;
     }
     for (int i = 0; i < 10; i++)
         MoveWindow(ahMenuButton[i], ax[i], ay[i], aw[i], nHeight, TRUE);
-    nMenuButtonX = ax[0];
-    nMenuButtonY = ay[0];
-    nMenuButtonWidth = aw[0];
+    // The start screen's frame and areas keep clear of the buttons from here: in portrait the first row is the one
+    // at the top (the Logging button sits in the last).
+    nMenuButtonX = nFirstX;
+    nMenuButtonY = nFirstY;
+    nMenuButtonWidth = nColumnWidth;
     nMenuButtonHeight = nHeight;
 }

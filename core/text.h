@@ -1,4 +1,4 @@
-// Shared text, field and time routines: widening, line reading, field cutting, trimming and the busy wait.
+// Shared text, field and time routines: widening, line reading, field cutting, trimming and the tick-count wait.
 #pragma once
 
 #include "platform/platform.h"
@@ -35,5 +35,6 @@ int TrimSpaces(char *szText, int nMode);
 // 1 when the text is a number: every character a digit or a point, '+' or '-' allowed only first; not empty.
 int IsNumericText(const char *szText);
 
-// Busy wait on the millisecond tick count until more than ms milliseconds have passed.
+// Waits on the millisecond tick count until more than ms milliseconds have passed (the thread sleeps meanwhile and
+// serves no messages).
 void WaitMilliseconds(int ms);

@@ -64,7 +64,8 @@ int GetSetupCheck(HWND hDlg, int nId)
 
 BOOL EndSetupDialogOnCancelKey(HWND hDlg, UINT message, WPARAM wParam)
 {
-    if (message != WM_KEYDOWN || (wParam != 'C' && wParam != 'c')) return FALSE;
+    // Both cases of the letter arrive as the virtual-key code 'C'; 'c' (99) is the code of keypad 3.
+    if (message != WM_KEYDOWN || wParam != 'C') return FALSE;
     EndDialog(hDlg, 0);
     return TRUE;
 }

@@ -27,6 +27,6 @@ double ReadSetupNumber(HWND hDlg, int nId);
 void SetSetupCheck(HWND hDlg, int nId, int bChecked);
 int GetSetupCheck(HWND hDlg, int nId);
 
-// The key that ends a setup dialog like Cancel: WM_KEYDOWN of "C" (either case). Returns TRUE when it ended the
-// dialog (with 0).
+// The key that ends a setup dialog like Cancel: WM_KEYDOWN of "C" (either case: both are the key code 'C'; code 99
+// is keypad 3). Returns TRUE when it ended the dialog (with 0).
 BOOL EndSetupDialogOnCancelKey(HWND hDlg, UINT message, WPARAM wParam);

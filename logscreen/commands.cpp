@@ -19,7 +19,11 @@
 #include "processing/em61mk2_handler.h"
 #include "processing/conductivity_handlers.h"
 #include "dialogs/alarm_dialog.h"
+#include "dialogs/display_options_dialog.h"
+#include "dialogs/setup_dialogs.h"
 #include "acquisition/acquisition.h"
+#include "background/background_files.h"
+#include "background/background_state.h"
 
 HMENU hPopupMenu = nullptr, hPopupSubMenu = nullptr;
 int nDefaultButton = 0;
@@ -333,6 +337,27 @@ void RunScreenButton(int nButton)
 namespace {
 
 // Code 109: the map view on or off, the screen arranged again and every status box measured again.
+// 130: a background file laid under the map; it needs the map shown, a valid position and a free slot.
+void LoadBackgroundCommand()
+{
+    if (bGpsActive != 1) {
+        Refuse(L"Option avaiable only when map is visible");
+        return;
+    }
+    if (bGpsEnabled > 0 && bGpsPositionValid != 1) {
+        ShowMessageDialog(hwndLog, L"MESSAGEOK", L"WARNING",
+                          L"Valid GPS position must be received to use this option.");
+        Repaint();
+        return;
+    }
+    if (nBackgroundFileCount >= nMaxBackgroundFiles) {
+        ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION", L"Maximum 10 background files already loaded");
+        Repaint();
+        return;
+    }
+    LoadBackgroundFile(hwndLog);
+}
+
 void ToggleMapView()
 {
     bMapUpdatesOn = 0;
@@ -359,6 +384,173 @@ void ToggleMapView()
     RedrawProfileForInstrument();
     if (hwndLog) SetFocus(hwndLog);
     bMapUpdatesOn = 1;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Option dialogs of the popup menu and the keys: scales, map size, map and profile display options, GPS mask,
+// audio, coordinate units and drift reminder; the map rebuilt as their redraw requests ask.
+// ---------------------------------------------------------------------------------------------------------------
+
+// 105: reading scales, with the colour legend shown beside the dialog while a colour map is chosen.
+void ReadingScaleCommand()
+{
+    const int bLegend = nColorMapView != 0 && bGpsEnabled > 0 && hwndColorBar;
+    if (bLegend) {
+        ShowWindow(hwndColorBar, SW_SHOW);
+        UpdateWindow(hwndColorBar);
+    }
+    const INT_PTR r = DialogBox(hInst, ReadingScaleTemplateName(), hwndLog, ReadingScaleDlgProc);
+    if (hwndColorBar) ShowWindow(hwndColorBar, SW_HIDE);
+    if (nInstrumentType == INSTRUMENT_EM384 || nInstrumentType == INSTRUMENT_CS21) DeriveGraphScales();
+    Repaint();
+    ActOnRedrawFlags(r == 1 && nColorMapView != 0 ? nRedrawFlags : 0);
+}
+
+// 107: the profile display dialog of the instrument.
+const wchar_t *DisplaySetupTemplateName()
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_GRAD601: return L"DISPLAYSETUP601";
+    case INSTRUMENT_EM61LX2: return L"DISPLAYSETUPLX2";
+    case INSTRUMENT_EM61MK2: return L"DISPLAYSETUP";
+    case INSTRUMENT_EM34: return L"DISPLAYSETUP34";
+    case INSTRUMENT_EM38MK2: return L"DISPLAYSETUP38MK2";
+    case INSTRUMENT_EM384: return L"DISPLAYSETUP384";
+    case INSTRUMENT_CS21: return L"DISPLAYSETUPCS21";
+    default: return L"DISPLAYSETUP31";  // EM31-MK2, EM38
+    }
+}
+
+// The map commands need GPS and the map shown.
+int MapCommandAllowed()
+{
+    if (bGpsEnabled <= 0) {
+        Refuse(L"Option avaiable only when GPS is enabled");
+        return 0;
+    }
+    if (bGpsActive != 1) {
+        Refuse(L"Option avaiable only when map is visible");
+        return 0;
+    }
+    return 1;
+}
+
+// A grid interval below half a map unit is raised to it, with a note.
+void CheckGridInterval()
+{
+    if (dGridInterval >= 0.5) return;
+    dGridInterval = 0.5;
+    ShowMessageDialog(hwndLog, L"MESSAGEOK", L"INFORMATION",
+                      L"Grid Interval must be >= 0.5 of map unit. Program assumed minimum value.");
+}
+
+// Tile of a map coordinate at the present scale, as the map plots it.
+void TileOfExtent(double dX, double dY, int *pnCol, int *pnRow)
+{
+    auto pixel = [](double d, double dOrigin) {
+        const double v = (d - dOrigin) * dMapPixelsPerUnit + 0.5;
+        if (!(v > -1.0e9)) return -1000000000;
+        if (v > 1.0e9) return 1000000000;
+        return (int)v;
+    };
+    int nOffX, nOffY;
+    MapPixelToTile(pixel(dX, dMapOriginX), pixel(dY, dMapOriginY), pnCol, pnRow, &nOffX, &nOffY);
+}
+
+// The used tile range takes in every corner of the extents of everything plotted.
+void WidenUsedTilesToExtents()
+{
+    const double adX[2] = {dExtentMinX, dExtentMaxX}, adY[2] = {dExtentMinY, dExtentMaxY};
+    for (double x : adX)
+        for (double y : adY) {
+            int col, row;
+            TileOfExtent(x, y, &col, &row);
+            if (col < nTileColMin) nTileColMin = col;
+            if (col > nTileColMax) nTileColMax = col;
+            if (row < nTileRowMin) nTileRowMin = row;
+            if (row > nTileRowMax) nTileRowMax = row;
+        }
+}
+
+// 110: map size, grid interval and cursor band. A size the survey does not fit is refused with everything the
+// dialog changed put back; the tile range grows only for an accepted size.
+void MapScaleCommand()
+{
+    if (!MapCommandAllowed()) {
+        RedrawProfileForInstrument();
+        return;
+    }
+    if (DialogBox(hInst, L"MAPSCALE", hwndLog, MapScaleDlgProc) != 1) {
+        RedrawProfileForInstrument();
+        return;
+    }
+    if (nRedrawFlags != 0) {
+        if (!ExtentsFitUsableTiles(dMapPixelsPerUnit)) {
+            RestoreMapScaleDialogCopies();
+            nRedrawFlags = 0;
+            PlaySound(L"SOUND_RING", hInst, SND_ASYNC | SND_RESOURCE | SND_NOSTOP);
+            ShowMessageDialog(hwndLog, L"MESSAGEOK", L"WARNING",
+                              L"Map Size too small\r\nPlease select Map Size option\r\nand increase the map size\r\n");
+            Repaint();
+            RedrawProfileForInstrument();
+            return;
+        }
+        nMapEdgeState = 0;
+        CheckGridInterval();
+        WidenUsedTilesToExtents();
+        DrawMapSizeText();
+    }
+    SaveSettingsKeepingConfiguration();
+    Repaint();
+    ActOnRedrawFlags(nRedrawFlags);
+}
+
+// 111: map display options.
+void DisplayOptionsCommand()
+{
+    if (!MapCommandAllowed()) {
+        RedrawProfileForInstrument();
+        return;
+    }
+    if (DialogBox(hInst, DisplayOptionsTemplateName(), hwndLog, DisplayOptionsDlgProc) != 1 || nRedrawFlags == 0) {
+        RedrawProfileForInstrument();
+        return;
+    }
+    CheckGridInterval();
+    SaveSettingsKeepingConfiguration();
+    ShowChannelCheckBoxes(1);
+    Repaint();
+    if (nRedrawFlags & REDRAW_MAP_SIZE) DrawMapSizeText();
+    ActOnRedrawFlags(nRedrawFlags);
+}
+
+// 106, 107, 112, 126, 127, 140: a dialog, a repaint after OK where the command asks for it, the profile redrawn.
+void OptionDialogCommand(int nCode)
+{
+    switch (nCode) {
+    case 106:
+        if (bGpsEnabled <= 0) Refuse(L"Option avaiable only when GPS is enabled");
+        else if (DialogBox(hInst, L"SPEEDSCALE", hwndLog, SpeedScaleDlgProc) == 1) Repaint();
+        break;
+    case 107:
+        if (!bInstrumentEnabled) Refuse(L"Option avaiable only when Instrument is enabled");
+        else DialogBox(hInst, DisplaySetupTemplateName(), hwndLog, DisplaySetupDlgProc);
+        break;
+    case 112:
+        if (bGpsEnabled <= 0) Refuse(L"Option avaiable only when GPS is enabled");
+        else DialogBox(hInst, L"GPSMASK", hwndLog, GpsMaskDlgProc);
+        break;
+    case 126:
+        ClearMenuMode();
+        if (DialogBox(hInst, L"AUDIOFUNCTIONS", hwndLog, AudioFunctionsDlgProc) == 1) Repaint();
+        break;
+    case 127:
+        if (DialogBox(hInst, L"COORDINATESUNITS", hwndLog, CoordinatesUnitsDlgProc) == 1) Repaint();
+        break;
+    case 140: DialogBox(hInst, L"DRIFTREMINDER", hwndLog, DriftReminderDlgProc); break;
+    default: return;
+    }
+    RedrawProfileForInstrument();
 }
 
 }  // namespace
@@ -486,6 +678,47 @@ void RunScreenLogCommandCode(int nCode)
         break;
     case 141:
         if (nInstrumentType == INSTRUMENT_EM384) StartEm384DriftControl();
+        break;
+    case 130: {
+        CommandFrame frame;
+        LoadBackgroundCommand();
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 131: {
+        CommandFrame frame;
+        RemoveBackgroundFiles(hwndLog);
+        RedrawProfileForInstrument();
+        break;
+    }
+    case 105: {
+        CommandFrame frame;
+        ReadingScaleCommand();
+        break;
+    }
+    case 110: {
+        CommandFrame frame;
+        MapScaleCommand();
+        break;
+    }
+    case 111: {
+        CommandFrame frame;
+        DisplayOptionsCommand();
+        break;
+    }
+    case 106:
+    case 107:
+    case 112:
+    case 126:
+    case 127: {
+        CommandFrame frame;
+        OptionDialogCommand(nCode);
+        break;
+    }
+    case 140:
+        // The map's position updates go on while the reminder time is chosen.
+        OptionDialogCommand(nCode);
+        if (hwndLog) SetFocus(hwndLog);
         break;
     default:
         // The other commands open dialogs and procedures that this screen does not offer yet.

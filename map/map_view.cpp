@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "background/background_files.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "displays/legend.h"
@@ -298,6 +299,8 @@ void RebuildMapTiles(int nTileMode)
     if (nTileMode < 0 || nTileMode > 2) return;
     if (nTileMode != 1) ComputeMapDirection();
     CreateMapTiles(nTileMode);
+    // The background files live in the base layer: drawn again whenever it was cleared.
+    if (nTileMode != 1) RedrawBackgroundFiles();
     if (nTileMode != 0) RebuildMapForInstrument();
 }
 

@@ -153,6 +153,7 @@ typedef DWORD (*THREADPROC)(void *);
 #define ES_AUTOHSCROLL 0x0080u
 #define ES_READONLY 0x0800u
 #define EM_LIMITTEXT 0x00C5
+#define EM_SETREADONLY 0x00CF  // wParam TRUE: read-only (ES_READONLY follows)
 #define EN_CHANGE 0x0300
 
 // List box

@@ -368,8 +368,8 @@ void SaveStartScreen(int screenW, int screenH, const std::string &name)
             dx = f.cx / 2;
             dy = f.cy - f.cx / 2;
         }
-        // The background between the buttons is the button-face colour, plain.
-        RECT bg = {dx + 10, dy + 10, dx + 60, dy + 25};
+        // The background above the start screen's frame is the button-face colour, plain.
+        RECT bg = {dx + 15, dy + 2, dx + 60, dy + 10};
         CHILD_CHECK(PixelsUnlike(image, bg) == 0);
         // Every button shows its label: its inner part is not one colour.
         for (int i = 0; i < 10; i++) {

@@ -169,6 +169,50 @@ TEST_F(DialogTest, EndDialogResultComesBackFromDialogBox)
     EXPECT_EQ(DialogBox(nullptr, L"PLAINTEST", nullptr, SetupProc), 1234);
 }
 
+namespace {
+std::vector<WPARAM> keyDowns;
+INT_PTR KeyProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_KEYDOWN) {
+        keyDowns.push_back(wp);
+        return TRUE;
+    }
+    return SetupProc(d, msg, wp, lp);
+}
+}  // namespace
+
+TEST_F(DialogTest, KeysNoControlTakesReachTheProcedureAndReadOnlyEditsTakeNoText)
+{
+    keyDowns.clear();
+    std::wstring typed, afterReadOnly, afterWritable;
+    DWORD readOnlyStyle = 0, writableStyle = ES_READONLY;
+    PlatformScriptDialog(L"SETUPTEST", [&](HWND d) {
+        SetFocus(GetDlgItem(d, 101));
+        PlatformPressKey('C');  // text for the edit box
+        typed = PlatformDialogItemText(d, 101);
+        SetFocus(GetDlgItem(d, 110));
+        PlatformPressKey('C');  // a push button takes no letter: it reaches the dialog
+        SetFocus(GetDlgItem(d, 102));
+        PlatformPressKey('Q');
+        SendDlgItemMessage(d, 101, EM_SETREADONLY, TRUE, 0);
+        readOnlyStyle = GetWindowStyle(GetDlgItem(d, 101)) & ES_READONLY;
+        PlatformTypeIntoEdit(d, 101, L"99");
+        afterReadOnly = PlatformDialogItemText(d, 101);
+        SendDlgItemMessage(d, 101, EM_SETREADONLY, FALSE, 0);
+        writableStyle = GetWindowStyle(GetDlgItem(d, 101)) & ES_READONLY;
+        PlatformTypeIntoEdit(d, 101, L"5");
+        afterWritable = PlatformDialogItemText(d, 101);
+        PlatformPressDialogButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyProc), IDCANCEL);
+    EXPECT_EQ(typed, L"12.5c");
+    EXPECT_EQ(keyDowns, (std::vector<WPARAM>{'C', 'Q'}));
+    EXPECT_EQ(readOnlyStyle, (DWORD)ES_READONLY);
+    EXPECT_EQ(afterReadOnly, L"12.5c");
+    EXPECT_EQ(writableStyle, 0u);
+    EXPECT_EQ(afterWritable, L"5");
+}
+
 TEST_F(DialogTest, OnlyUserActionsNotify)
 {
     std::vector<Command> afterInit;
@@ -362,6 +406,50 @@ TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton)
                   PlatformPressKey(VK_RETURN);
               }),
               IDCANCEL);
+}
+
+namespace {
+// A procedure that uses the key "K" and leaves every other key to the control; it counts what it is offered.
+std::vector<int> keysOffered;
+INT_PTR KeyProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_KEYDOWN) {
+        keysOffered.push_back((int)wp);
+        return wp == 'K';
+    }
+    return SetupProc(d, msg, wp, lp);
+}
+}  // namespace
+
+TEST_F(DialogTest, KeysOutsideAnEditReachTheProcedureFirstAndTypingInAnEditNever)
+{
+    const struct {
+        int nFocus, nKey;
+        std::vector<int> offered;
+        const wchar_t *szEdit, *szCombo;  // what the edit and the combo box show afterwards
+    } rows[] = {
+        {101, 'K', {}, L"12.5k", L""},       // typed
+        {107, 'K', {'K'}, L"12.5", L""},     // used by the procedure: the list does not search
+        {107, 'T', {'T'}, L"12.5", L"two"},  // left to the list: it searches
+        {102, 'K', {'K'}, L"12.5", L""},
+        {102, 'T', {'T'}, L"12.5", L""},     // offered once, though the check box passes it on
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.nFocus);
+        keysOffered.clear();
+        std::wstring edit, combo;
+        PlatformScriptDialog(L"SETUPTEST", [&](HWND d) {
+            SetFocus(GetDlgItem(d, row.nFocus));
+            PlatformPressKey(row.nKey);
+            edit = PlatformDialogItemText(d, 101);
+            combo = PlatformDialogItemText(d, 107);
+            PlatformPressDialogButton(d, IDCANCEL);
+        });
+        EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyProc), IDCANCEL);
+        EXPECT_EQ(keysOffered, row.offered);
+        EXPECT_EQ(edit, row.szEdit);
+        EXPECT_EQ(combo, row.szCombo);
+    }
 }
 
 namespace {

@@ -395,6 +395,11 @@ LRESULT ControlProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp)
             edit->setMaxLength(wp ? (int)std::min<WPARAM>(wp, 32767) : 32767);
             return 0;
         }
+        if (msg == EM_SETREADONLY) {
+            edit->setReadOnly(wp != 0);
+            w->style = wp ? (w->style | ES_READONLY) : (w->style & ~ES_READONLY);
+            return TRUE;
+        }
         return 0;
     }
     case WindowKind::ListBox: {

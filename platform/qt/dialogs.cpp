@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
@@ -71,6 +72,37 @@ std::wstring ShownText(HWND d)
     }
     return L"";
 }
+
+// Keys in a dialog: a key pressed while any control but an edit box has the focus (or the dialog itself) reaches
+// the dialog procedure first as WM_KEYDOWN; when the procedure returns TRUE the key is used up, else the control
+// takes it as usual. Typing in an edit box belongs to the edit box alone. Enter, Escape and Tab keep their dialog
+// meaning.
+class DialogKeyFilter : public QObject {
+public:
+    DialogKeyFilter(HWND d, QObject *parent) : QObject(parent), d_(d) {}
+
+protected:
+    bool eventFilter(QObject *receiver, QEvent *e) override
+    {
+        if (e->type() != QEvent::KeyPress || !IsLiveWindow(d_) || d_->dialogEnded) return false;
+        if (receiver == d_->widget) {
+            // A key an edit box or another control passed on to its dialog was theirs, not the dialog's.
+            QWidget *focus = QApplication::focusWidget();
+            HWND focused = GetFocus();
+            if ((focus && focus != d_->widget && focus->window() == d_->widget) ||
+                (focused && focused->parent == d_))
+                return false;
+        }
+        auto *ke = static_cast<QKeyEvent *>(e);
+        const int vk = VirtualKeyFromQt(ke->key(), ke->modifiers());
+        if (vk == 0 || vk == VK_ESCAPE || vk == VK_RETURN || vk == VK_TAB) return false;
+        const LPARAM lp = 1 | (ke->isAutoRepeat() ? (1 << 30) : 0);
+        return CallWindowProcedure(d_, WM_KEYDOWN, (WPARAM)vk, lp) != 0;
+    }
+
+private:
+    HWND d_;
+};
 
 }  // namespace
 
@@ -184,6 +216,10 @@ INT_PTR DialogBox(HINSTANCE inst, const wchar_t *templateName, HWND parent, DLGP
         if (c.kind == DC_DEFPUSHBUTTON) d->defaultButtonId = c.id;
         if (c.kind == DC_COMBOBOX) MoveWindow(ctl, px(c.x), py(c.y), px(c.cx), py(c.cy), FALSE);
     }
+    auto *keyFilter = new DialogKeyFilter(d, d->widget);
+    d->widget->installEventFilter(keyFilter);
+    for (HWND ctl : d->children)
+        if (IsLiveWindow(ctl) && ctl->widget && ctl->kind != WindowKind::Edit) ctl->widget->installEventFilter(keyFilter);
 
     HWND prevFocus = GetFocus();
     openDialogs.push_back(d);

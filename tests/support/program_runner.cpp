@@ -86,6 +86,8 @@ ChildResult RunProgramInChild(const ProgramStart &start, const std::function<int
                 PlatformFailRegisterClass(start.failRegisterClass);
             if (start.failWindowClass)
                 PlatformFailWindowClass(start.failWindowClass);
+            if (start.tickSource)
+                PlatformSetTickSource([source = start.tickSource]() { return (DWORD)source(); });
             for (const std::wstring &folder : start.makeFolders)
                 std::filesystem::create_directories(MapDrivePath(folder.c_str()));
             // The program's entry, in its steps, with the test's own steps before the message loop.

@@ -36,6 +36,8 @@ struct ProgramStart {
     const wchar_t *failWindowClass = nullptr;
     // Drive paths of folders made before the program starts (e.g. the settings folder C:\ProgramData\Ulvane\<caption>).
     std::vector<std::wstring> makeFolders;
+    // The millisecond tick count the program sees from its start (empty: the system clock).
+    std::function<unsigned int()> tickSource;
 };
 
 // A fresh empty folder under the build tree for one program start's files; returns its path.

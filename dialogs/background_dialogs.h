@@ -1,0 +1,19 @@
+// Background file dialogs: control ids of the load and remove dialogs (templates BACKGROUNDFILELOAD,
+// BACKGROUNDFILELOADZN, BACKGROUNDFILEREMOVE).
+#pragma once
+
+enum BackgroundDialogControl {
+    IDC_BG_LOADED_COUNT = 1270,
+    IDC_BG_FILE_TYPE = 1271,
+    IDC_BG_TYPE_HINT = 1272,
+    IDC_BG_COORD_TYPE = 1273,
+    IDC_BG_COLUMN_Y = 1274,
+    IDC_BG_COLUMN_X = 1275,
+    IDC_BG_DELIMITER = 1276,
+    IDC_BG_COLUMN_LABEL = 1277,
+    IDC_BG_DATUM_NOTE = 1282,
+    IDC_BG_REMOVE_TICK_FIRST = 1283,  // 1283..1292
+    IDC_BG_REMOVE_NAME_FIRST = 1293,  // 1293..1302
+    IDC_BG_SELECT_ALL = 1303,
+    IDC_BG_DISPLAY_STYLE = 1304,
+};
