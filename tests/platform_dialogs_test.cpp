@@ -411,7 +411,7 @@ TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton)
 namespace {
 // A procedure that uses the key "K" and leaves every other key to the control; it counts what it is offered.
 std::vector<int> keysOffered;
-INT_PTR KeyProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+INT_PTR KeyKProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_KEYDOWN) {
         keysOffered.push_back((int)wp);
@@ -445,7 +445,7 @@ TEST_F(DialogTest, KeysOutsideAnEditReachTheProcedureFirstAndTypingInAnEditNever
             combo = PlatformDialogItemText(d, 107);
             PlatformPressDialogButton(d, IDCANCEL);
         });
-        EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyProc), IDCANCEL);
+        EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyKProc), IDCANCEL);
         EXPECT_EQ(keysOffered, row.offered);
         EXPECT_EQ(edit, row.szEdit);
         EXPECT_EQ(combo, row.szCombo);

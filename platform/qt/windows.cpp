@@ -108,8 +108,7 @@ protected:
         if (!IsLiveWindow(w_)) return;
         int vk = VirtualKeyFromQt(e->key(), e->modifiers());
         if (w_->kind == WindowKind::Dialog) {
-            // Keys the focused control did not take (an edit takes the letters typed into it) reach the dialog.
-            if (vk != 0) {
+            if (vk == VK_ESCAPE || vk == VK_RETURN) {
                 DeliverKeyDown(w_, vk, e->text(), e->isAutoRepeat());
                 e->accept();
                 return;
@@ -907,8 +906,6 @@ void DeliverKeyDown(HWND w, int vk, const QString &text, bool repeat)
             HWND b = GetDlgItem(w, id);
             if (b && !b->enabled) return;
             CallWindowProcedure(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)b);
-        } else {
-            CallWindowProcedure(w, WM_KEYDOWN, (WPARAM)vk, (LPARAM)(1 | (repeat ? (1 << 30) : 0)));
         }
         return;
     }
