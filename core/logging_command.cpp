@@ -693,17 +693,7 @@ LRESULT MainOnLoggingCommand(HWND hwnd)
     }
     nSwathState = 0;
 
-    int bScale2 = 0;
-    if ((nInstrumentType == INSTRUMENT_EM31MK2 || nInstrumentType == INSTRUMENT_EM38) && nColorMapView == 2)
-        bScale2 = 1;
-    if ((nInstrumentType == INSTRUMENT_EM38MK2 || nInstrumentType == INSTRUMENT_EM384 ||
-         nInstrumentType == INSTRUMENT_CS21) &&
-        (nColorMapView == 2 || nColorMapView == 4))
-        bScale2 = 1;
-    if (bScale2)
-        ComputeColorStep(dScale2Min, dScale2Max);
-    else
-        ComputeColorStep(dScale1Min, dScale1Max);
+    ComputeColorStepForView();
 
     MarkDataTicksNow();
     if (bInstrumentEnabled == 1 && bSimulatedReadings == 0)

@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/displays.h"
+#include "displays/profiles.h"
 #include "displays/reading_windows.h"
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
@@ -210,56 +211,27 @@ void RedrawProfileFromFile(HWND hwnd)
 // ---------------------------------------------------------------------------------------------------------------
 namespace {
 
-// One channel's points between two flushes; a full array is drawn and carried on from its last point.
-struct ChannelTrace {
-    POINT pt[kProfilePoints];
-    int nCount;
-    int bEmpty;
-};
-
-// Draws the points in stored order (right to left) as polylines, split wherever two neighbours lie more than
-// 2 pixels apart, then empties the trace.
-void FlushChannelTrace(HWND hwnd, ChannelTrace *t, int nChannel)
-{
-    if (!t->bEmpty && t->nCount > 0) {
-        int nFirst = 0;
-        for (int i = 1; i < t->nCount; i++) {
-            if (t->pt[i - 1].x - t->pt[i].x > 2) {
-                DrawChannelPolyline(hwnd, t->pt, nFirst, i, nChannel);
-                nFirst = i;
-            }
-        }
-        DrawChannelPolyline(hwnd, t->pt, nFirst, t->nCount, nChannel);
-    }
-    t->nCount = 0;
-    t->bEmpty = 1;
-}
-
-void AddChannelPoint(HWND hwnd, ChannelTrace *t, int nChannel, int x, int y)
-{
-    if (t->nCount == kProfilePoints) {
-        const POINT last = t->pt[t->nCount - 1];
-        FlushChannelTrace(hwnd, t, nChannel);
-        // Carried on from the last point when the new one continues it; else it starts afresh.
-        if (last.x - x <= 2) {
-            t->pt[0] = last;
-            t->nCount = 1;
-            t->bEmpty = 0;
-        }
-    }
-    t->pt[t->nCount++] = POINT{x, ClampRow(y)};
-    t->bEmpty = 0;
-}
-
 // EM38-MK2 offset records in the order O1..O6: p, r, q vertical, s vertical, q horizontal, s horizontal.
 const int kEm38Mk2OffsetElement[6] = {10, 8, 2, 0, 6, 4};
+
+ProfileReplay gConductivityReplay;  // the gathered steps, newest first
+HWND ghwndConductivity;
+
+// One live step: the reading's channels (bChannelValid) scrolled into the window as the reading handler does.
+void ConductivityStep(const ProfileStep &step)
+{
+    for (int k = 0; k < 8; k++) bChannelValid[k] = step.abValid[k];
+    HDC hdc = ghwndConductivity ? GetDC(ghwndConductivity) : nullptr;
+    if (!hdc) return;
+    ScrollProfileGraph(hdc, step.anRow);
+    ReleaseDC(ghwndConductivity, hdc);
+}
 
 }  // namespace
 
 void RedrawProfileFromDataFile(HWND hwnd)
 {
-    static ProfileScan s;          // 64 KB block: kept off the stack
-    static ChannelTrace at[8];     // 38 KB of points
+    static ProfileScan s;  // 64 KB block: kept off the stack
     if (!BeginProfileScan(&s)) return;
     if (s.nLength >= 30 || s.nNewline >= 30) {  // no record of these instruments
         EndProfileScan(&s);
@@ -268,34 +240,33 @@ void RedrawProfileFromDataFile(HWND hwnd)
     const int nType = nInstrumentType;
     const bool bMk2 = nType == INSTRUMENT_EM38MK2;
     const int nChannels = bMk2 ? 8 : nType == INSTRUMENT_EM34 ? 6 : 4;
-    for (ChannelTrace &t : at) {
-        t.nCount = 0;
-        t.bEmpty = 1;
-    }
+    ProfileReplay &r = gConductivityReplay;
+    r.nCount = 0;
+    const int nWanted = ProfileReplayStepsWanted();
     double adOffset6[6];
     for (int i = 0; i < 6; i++) adOffset6[i] = adCalibration[kEm38Mk2OffsetElement[i]];
     int nRecordLength = nInstrumentRecordLength;
     if (nRecordLength < 1) nRecordLength = 1;
     if (nRecordLength > 14) nRecordLength = 14;
-    int x = nCurveWndWidth - 10;
     char nnn[DATA_RECORD_MAX + 1];
     char rob[30];
-    auto flushAll = [&](int nCount) {
-        for (int k = 0; k < nCount; k++) FlushChannelTrace(hwnd, &at[k], k);
-    };
+    // A station's readings ('2' to '6' after its 'T') make one step, as the live profile takes one step per
+    // station with the newest value of each channel; read backwards, they come before their 'T'.
+    ProfileStep *pStation = nullptr;
+    ProfileStep *pNewer = nullptr;  // the step of the next newer reading
 
-    while (x >= 0 && PreviousProfileRecord(&s, nnn)) {
+    while (PreviousProfileRecord(&s, nnn)) {
         const char c = nnn[0];
         const bool bReading = c == 'T' || (c >= '2' && c <= '6') || c == 't';
         if (bReading) {
             memset(rob, 0, sizeof rob);
             memcpy(rob, nnn, bMk2 ? 14 : (size_t)nRecordLength);
-            double ad[8];
-            int ab[8];
+            double ad[8] = {0};
+            int ab[8] = {0};
             if (bMk2) {
-                double p, q, r, sv;
+                double p, q, rr, sv;
                 char chDipole, chMarker;
-                DecodeEm38Mk2RecordBuffer(rob, ab, ad, &p, &q, &r, &sv, &chDipole, &chMarker, adOffset6[0],
+                DecodeEm38Mk2RecordBuffer(rob, ab, ad, &p, &q, &rr, &sv, &chDipole, &chMarker, adOffset6[0],
                                           adOffset6[1], adOffset6[2], adOffset6[3], adOffset6[4], adOffset6[5]);
             } else {
                 double v1, v2;
@@ -306,21 +277,35 @@ void RedrawProfileFromDataFile(HWND hwnd)
             }
             int yCurve[8] = {0};
             CurveRowsOf(ad, yCurve);
-            for (int k = 0; k < nChannels; k++)
-                if (ab[k]) AddChannelPoint(hwnd, &at[k], k, x, yCurve[k]);
-            if (c == 'T') x -= 2;
+            ProfileStep *p = pStation;
+            if (!p) {
+                if (r.nCount >= nWanted) break;
+                p = AddProfileStep(&r);
+                if (!p) break;
+            }
+            for (int k = 0; k < nChannels; k++) {
+                if (!ab[k] || p->abValid[k]) continue;  // a newer reading of the station gave this channel
+                p->abValid[k] = 1;
+                p->anRow[k] = yCurve[k];
+            }
+            pStation = c == 'T' || c == 't' ? nullptr : p;
+            pNewer = p;
         } else if (c == 'O' && bMk2) {
-            // The value in force before this record (from character 13) holds for the older readings.
+            // The value in force before this record (from character 13) holds for the older readings; the live
+            // profile started anew at the change.
             if (nnn[1] >= '1' && nnn[1] <= '6') adOffset6[nnn[1] - '1'] = TextToDouble(nnn + 13);
+            if (pNewer) pNewer->bRestart = 1;
         } else if (c == 'S' || (c == 'X' && strncmp(nnn + 1, "PAUSED", 6) == 0)) {
-            x -= 2;
-            flushAll(8);
+            // A station or a pause takes no column on the live profile; its traces start anew after it.
+            if (pNewer) pNewer->bRestart = 1;
+            pStation = nullptr;
         } else if (c == 'Z') {
             break;
         }
     }
     EndProfileScan(&s);
-    flushAll(8);
+    ghwndConductivity = hwnd;
+    ReplayProfileSteps(&r, ConductivityStep);
 }
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include "displays/bar_windows.h"
 
+#include <cstring>
+
 #include "core/settings.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
@@ -150,6 +152,110 @@ void ScrollDualEmProfile(HDC hdc, const int anProfile[8], int nFirst)
 {
     if (nFirst != 0 && nFirst != 1) return;
     ScrollSplitProfile(hdc, anProfile, nFirst, 2, anDualEmPrevY, nFirst == 0 ? 1 : 2, [](int e) { return e / 2; });
+}
+
+void ScrollEm384Windows(HWND hwnd1, HWND hwnd2, const int anProfile[16])
+{
+    if (hwnd1) {
+        HDC hdc = GetDC(hwnd1);
+        if (hdc) {
+            ScrollEm384Profile(hdc, anProfile, 0);
+            ReleaseDC(hwnd1, hdc);
+        }
+    }
+    if (nEm384DisplayMode == 0 && hwnd2) {
+        HDC hdc = GetDC(hwnd2);
+        if (hdc) {
+            ScrollEm384Profile(hdc, anProfile, 2);
+            ReleaseDC(hwnd2, hdc);
+        }
+    }
+}
+
+void ScrollDualEmWindows(HWND hwnd1, HWND hwnd2, const int anProfile[8])
+{
+    const HWND ahWnd[2] = {hwnd1, hwnd2};
+    for (int k = 0; k < 2; k++) {
+        HDC hdc = ahWnd[k] ? GetDC(ahWnd[k]) : nullptr;
+        if (!hdc) continue;
+        ScrollDualEmProfile(hdc, anProfile, k);
+        ReleaseDC(ahWnd[k], hdc);
+    }
+}
+
+void ScrollGradWindows(HWND hwnd1, HWND hwnd2, int nRow1, int nRow2)
+{
+    HDC h1 = hwnd1 ? GetDC(hwnd1) : nullptr;
+    HDC h2 = hwnd2 ? GetDC(hwnd2) : nullptr;
+    if (h1 && h2) DrawProfileCurvesGrad(h1, h2, &nRow1, &nRow2);
+    if (h1) ReleaseDC(hwnd1, h1);
+    if (h2) ReleaseDC(hwnd2, h2);
+}
+
+int ProfileReplayStepsWanted()
+{
+    const int n = (nCurveWndWidth - 10) / 2 + 6;
+    if (n < 1) return 1;
+    return n > PROFILE_REPLAY_STEPS ? PROFILE_REPLAY_STEPS : n;
+}
+
+ProfileStep *AddProfileStep(ProfileReplay *r)
+{
+    if (r->nCount < 0 || r->nCount >= PROFILE_REPLAY_STEPS) return nullptr;
+    ProfileStep *p = &r->aStep[r->nCount++];
+    *p = ProfileStep{};
+    return p;
+}
+
+namespace {
+
+// Everything the scroll routines carry from one reading to the next.
+struct ScrollState {
+    int abHasPrev[16], anPrevY[8], anPrevFlag[8], anEm61[4], anGrad1, anGrad2, anEm384[16], anDualEm[8];
+    int abValid[16];
+};
+
+void SaveScrollState(ScrollState *s)
+{
+    memcpy(s->abHasPrev, abCurveHasPrev, sizeof s->abHasPrev);
+    memcpy(s->anPrevY, anCurvePrevY, sizeof s->anPrevY);
+    memcpy(s->anPrevFlag, anCurvePrevFlag, sizeof s->anPrevFlag);
+    memcpy(s->anEm61, anEm61PrevY, sizeof s->anEm61);
+    s->anGrad1 = anGradPrevY1[0];
+    s->anGrad2 = anGradPrevY2[0];
+    memcpy(s->anEm384, anEm384PrevY, sizeof s->anEm384);
+    memcpy(s->anDualEm, anDualEmPrevY, sizeof s->anDualEm);
+    memcpy(s->abValid, bChannelValid, sizeof s->abValid);
+}
+
+void RestoreScrollState(const ScrollState &s)
+{
+    memcpy(abCurveHasPrev, s.abHasPrev, sizeof s.abHasPrev);
+    memcpy(anCurvePrevY, s.anPrevY, sizeof s.anPrevY);
+    memcpy(anCurvePrevFlag, s.anPrevFlag, sizeof s.anPrevFlag);
+    memcpy(anEm61PrevY, s.anEm61, sizeof s.anEm61);
+    anGradPrevY1[0] = s.anGrad1;
+    anGradPrevY2[0] = s.anGrad2;
+    memcpy(anEm384PrevY, s.anEm384, sizeof s.anEm384);
+    memcpy(anDualEmPrevY, s.anDualEm, sizeof s.anDualEm);
+    memcpy(bChannelValid, s.abValid, sizeof s.abValid);
+}
+
+}  // namespace
+
+void ReplayProfileSteps(const ProfileReplay *r, void (*pfnScroll)(const ProfileStep &))
+{
+    ScrollState saved;
+    SaveScrollState(&saved);
+    for (int &b : abCurveHasPrev) b = 0;
+    const int n = r->nCount < 0 ? 0 : (r->nCount > PROFILE_REPLAY_STEPS ? PROFILE_REPLAY_STEPS : r->nCount);
+    for (int i = n - 1; i >= 0; i--) {
+        const ProfileStep &step = r->aStep[i];
+        if (step.bRestart)
+            for (int &b : abCurveHasPrev) b = 0;
+        if (pfnScroll) pfnScroll(step);
+    }
+    RestoreScrollState(saved);
 }
 
 void DrawChannelBars(HDC hdc, const int anRow[], int nCount)

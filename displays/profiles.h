@@ -24,12 +24,46 @@ void ScrollEm384Profile(HDC hdc, const int anProfile[16], int nFirst);
 // entry e in the pen of trace e / 2.
 void ScrollDualEmProfile(HDC hdc, const int anProfile[8], int nFirst);
 
+// One live step of the split profiles on the windows' own contexts: the EM38-4 conductivity into the first window
+// and, in display mode 0, its in-phase into the second; the CS-21 scale-1 traces into the first and scale-2 traces
+// into the second; the Grad601 sensors into the first and the second (both windows needed, as the live handler).
+void ScrollEm384Windows(HWND hwnd1, HWND hwnd2, const int anProfile[16]);
+void ScrollDualEmWindows(HWND hwnd1, HWND hwnd2, const int anProfile[8]);
+void ScrollGradWindows(HWND hwnd1, HWND hwnd2, int nRow1, int nRow2);
+
 // Decay-window bars (EM61-MK2 4, one-coil EM61-LX2 3, one-sensor Grad601 1) on reading scale 1.
 void DrawChannelBars(HDC hdc, const int anRow[], int nCount);
 // Repaint of the stored decay-window bars.
 void DrawSmallBar(HDC hdc, int nCount);
 // Repaint of the one-sensor Grad601 bar.
 void DrawSensorBars(HDC hdc);
+
+// ---------------------------------------------------------------------------------------------------------------
+// Profile replay: a redraw from the data file gathers, newest first, one step per live scroll (the rows its
+// reading handler hands to the scroll routine), then passes them oldest first through that same routine on the
+// window's context. Pen ends, joins and crossings then fall exactly where the live profile put them.
+// ---------------------------------------------------------------------------------------------------------------
+constexpr int PROFILE_REPLAY_STEPS = 2048;
+
+struct ProfileStep {
+    int anRow[16];    // rows as the reading handler hands them over
+    int abValid[8];   // conductivity meters: the channels the reading carries
+    int bRestart;     // every run restarted before this step (a station, a pause, new coefficients)
+};
+
+struct ProfileReplay {
+    ProfileStep aStep[PROFILE_REPLAY_STEPS];  // newest first
+    int nCount;
+};
+
+// Steps the replay needs to cover a window of nCurveWndWidth: every column from its left edge to the newest point,
+// and a few beyond the left edge whose segments and pen ends reach into it. At most PROFILE_REPLAY_STEPS.
+int ProfileReplayStepsWanted();
+// A new step in front of the gathered ones (the scan reads backwards): nullptr when the replay is full.
+ProfileStep *AddProfileStep(ProfileReplay *r);
+// Passes the steps oldest first to pfnScroll, with the run flags and previous rows of every scroll routine saved
+// before and restored after, so the live profile goes on as it was.
+void ReplayProfileSteps(const ProfileReplay *r, void (*pfnScroll)(const ProfileStep &));
 
 // One polyline in the configured-width channel pen of the slot, on the window's own context.
 void DrawPolylineWithPen(HWND hwnd, const POINT *apt, int nPoints, int nPenSlot);

@@ -10,6 +10,7 @@
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "map/pens.h"
 #include "map/map_state.h"
 #include "map/map_view.h"
 #include "processing/dispatch.h"
@@ -192,6 +193,7 @@ void ChannelBoxCommand(int nCode)
     }
     if (nView < 1 || nView > ChannelBoxCount()) return;  // no such box for this instrument
     nColorMapView = nView;
+    ComputeColorStepForView();  // the live cells take the new view's class width, as the rebuild does
     ShowChannelCheckBoxes(1);
     // In review the choice lasts until the review ends (which restores the channel); the review view shows it at
     // once, under the review title of the new channel.
@@ -651,6 +653,7 @@ void RunScreenLogCommandCode(int nCode)
         ClearMenuMode();
         if (nInstrumentType == INSTRUMENT_EM38MK2) {
             RemoveEm38Mk2Calibration();
+            nEm384CalibrationState = 0;  // the calibration-present state
             for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
             if (hwndLog) {
                 InvalidateRect(hwndLog, nullptr, TRUE);

@@ -6,6 +6,7 @@
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 #include "map/map_view.h"
+#include "map/pens.h"
 #include "processing/dispatch.h"
 
 namespace {
@@ -62,6 +63,7 @@ void RestoreMapReviewCopies()
     nMapSize = nMapSizeSaved > 0 ? nMapSizeSaved : 1;
     dMapPixelsPerUnit = dSavedMapPixelsPerUnit;
     nColorMapView = nColorMapViewSaved;
+    ComputeColorStepForView();
 }
 
 void ExitMapReview()

@@ -79,8 +79,8 @@ void ReplayEm384DataFile()
 {
     gEm384Coefficients = Em384CoefficientsInForce();
     nArrayLastCell = 0;
-    // Even views show in-phase values: their class width comes from scale 2.
-    const int nScale = (nColorMapView % 2 == 0 && nColorMapView >= 2 && nColorMapView <= 8) ? 2 : 1;
+    // The class width of the live cells.
+    const int nScale = ColorStepScale();
     const ReplotMember member = {ArrayExtraRecords,
                                  nInstrumentType == INSTRUMENT_CS21 ? DualEmReadingCell : Em384ReadingCell,
                                  "23456Tt", 0, nScale};

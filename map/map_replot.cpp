@@ -324,14 +324,14 @@ int Em38Mk2ReadingCell(const char *szRecord, int *pnCell)
 void ReplotMapEm31()
 {
     nConductivityLastCell = 0;
-    const ReplotMember member = {nullptr, Em31ReadingCell, "DEFMNPQT", 0, nColorMapView == 2 ? 2 : 1, nullptr};
+    const ReplotMember member = {nullptr, Em31ReadingCell, "DEFMNPQT", 0, ColorStepScale(), nullptr};
     ReplotFromDataFile(member);
 }
 
 void ReplotMapEm38()
 {
-    // The class width of the live cells: scale 2 for view 2, else scale 1.
-    const ReplotMember member = {nullptr, Em38ReadingCell, "DEFMNPQT", 0, nColorMapView == 2 ? 2 : 1, nullptr};
+    // The class width of the live cells.
+    const ReplotMember member = {nullptr, Em38ReadingCell, "DEFMNPQT", 0, ColorStepScale(), nullptr};
     ReplotFromDataFile(member);
 }
 
@@ -344,8 +344,8 @@ void ReplotMapEm34()
 void ReplotMapEm38Mk2()
 {
     for (double &d : adEm38Mk2Offset) d = 0.0;
-    const ReplotMember member = {Em38Mk2ExtraRecords, Em38Mk2ReadingCell, "23456Tt", 0,
-                                 nColorMapView == 2 || nColorMapView == 4 ? 2 : 1, nullptr};
+    const ReplotMember member = {Em38Mk2ExtraRecords, Em38Mk2ReadingCell, "23456Tt", 0, ColorStepScale(),
+                                 nullptr};
     ReplotFromDataFile(member);
 }
 

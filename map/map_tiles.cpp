@@ -400,14 +400,17 @@ void DrawTileGrid(HDC hdc, int col, int row)
 {
     PatBlt(hdc, 0, 0, nTileWidth, nTileHeight, WHITENESS);
     double s = dGridSpacingPixels;
-    if (!(s > 0.0) || !std::isfinite(s)) return;
+    // Line numbers are counted in 64 bits: a tiny spacing (a large map size with a short interval) puts them far
+    // beyond an int.
+    if (!(s >= 1e-6) || !std::isfinite(s)) return;
     HGDIOBJ hOldPen = SelectObject(hdc, hpenGrid);
     const double L = (double)(col - 1000) * nTileWidth - nTileMaxX, R = L + nTileMaxX;
     const double B = (double)(row - 1000) * nTileHeight, T = B + nTileMaxY;
     const int nMaxLines = 10000;
     if (nGridKind == 0 || nGridKind == 2) {
-        int nFirst = (int)std::ceil(L / s), nCount = 0;
-        for (int n = nFirst; n * s <= R && nCount < nMaxLines; ++n, ++nCount) {
+        long long nFirst = (long long)std::ceil(L / s);
+        int nCount = 0;
+        for (long long n = nFirst; n * s <= R && nCount < nMaxLines; ++n, ++nCount) {
             if (n * s < L) continue;
             int x = (int)(n * s - L + 0.5);
             MoveToEx(hdc, x, -5, nullptr);
@@ -415,8 +418,9 @@ void DrawTileGrid(HDC hdc, int col, int row)
         }
     }
     if (nGridKind == 0) {
-        int nFirst = (int)std::ceil(B / s), nCount = 0;
-        for (int n = nFirst; n * s <= T && nCount < nMaxLines; ++n, ++nCount) {
+        long long nFirst = (long long)std::ceil(B / s);
+        int nCount = 0;
+        for (long long n = nFirst; n * s <= T && nCount < nMaxLines; ++n, ++nCount) {
             if (n * s < B) continue;
             int y = (int)(T - n * s + 0.5);
             MoveToEx(hdc, -5, y, nullptr);
@@ -429,9 +433,14 @@ void DrawTileGrid(HDC hdc, int col, int row)
         double yl0 = dGridSlope * xl, yr0 = dGridSlope * xr;
         double yMinAtEnds = std::min(yl0, yr0), yMaxAtEnds = std::max(yl0, yr0);
         // n s must lie in [B - 1 - yMaxAtEnds, T + 1 - yMinAtEnds] for the line to reach the tile.
-        int nLow = (int)std::floor((B - 1 - yMaxAtEnds) / s), nHigh = (int)std::ceil((T + 1 - yMinAtEnds) / s);
+        const double dLow = std::floor((B - 1 - yMaxAtEnds) / s), dHigh = std::ceil((T + 1 - yMinAtEnds) / s);
+        if (!(std::fabs(dLow) < 4e18 && std::fabs(dHigh) < 4e18)) {
+            SelectObject(hdc, hOldPen);
+            return;
+        }
+        const long long nLow = (long long)dLow, nHigh = (long long)dHigh;
         int nCount = 0;
-        for (int n = nLow; n <= nHigh && nCount < nMaxLines; ++n, ++nCount) {
+        for (long long n = nLow; n <= nHigh && nCount < nMaxLines; ++n, ++nCount) {
             int yL = (int)(nTileHeight + B - (dGridSlope * xl + n * s) + 0.5);
             int yR = (int)(nTileHeight + B - (dGridSlope * xr + n * s) + 0.5);
             MoveToEx(hdc, -5, yL, nullptr);

@@ -186,6 +186,58 @@ void FootprintStepStraight(HDC hdcMem, double x, double y)
 }
 
 // The path history starts at the position: entry 0, the segment start record, nothing drawn.
+// Adds a position to the track history (at least two entries held); false when it repeats the newest one, which
+// gives no direction and is not stored.
+bool AppendTrackPoint(double x, double y, double r, double p, double *pdStep)
+{
+    const int k = nTrackPointCount - 1;
+    if (k < 0 || k + 1 >= TRACK_HISTORY) return false;
+    const double dStep = std::hypot(x - adTrackX[k], y - adTrackY[k]);
+    if (!(dStep > 0.0)) return false;
+    adTrackX[k + 1] = x;
+    adTrackY[k + 1] = y;
+    adTrackDist[k + 1] = adTrackDist[k] + dStep;
+    adTrackRoll[k + 1] = r;
+    adTrackPitch[k + 1] = p;
+    nTrackPointCount = k + 2;
+    dTrackTotal = adTrackDist[k + 1];
+    *pdStep = dStep;
+    return true;
+}
+
+// The point dOffset behind the newest history entry along the path, and the direction of travel there: on the
+// history segment that holds it (*pnSegment: the index of its later entry), or behind the first entry along the
+// first step when the path is shorter (*pnSegment -1). False when the segment has no length.
+bool PathSamplePoint(double dOffset, double *psx, double *psy, double *pdx, double *pdy, int *pnSegment)
+{
+    *pnSegment = -1;
+    if (nTrackPointCount < 2) return false;
+    if (dOffset >= dTrackTotal) {
+        // Behind the first entry: extend the first step backwards.
+        const double ax = adTrackX[0], ay = adTrackY[0];
+        const double l = std::hypot(adTrackX[1] - ax, adTrackY[1] - ay);
+        if (!(l > 0.0)) return false;
+        *pdx = (adTrackX[1] - ax) / l;
+        *pdy = (adTrackY[1] - ay) / l;
+        *psx = ax - (dOffset - dTrackTotal) * *pdx;
+        *psy = ay - (dOffset - dTrackTotal) * *pdy;
+        return true;
+    }
+    // First entry (never the very first, so entry m - 1 exists) within the set-back of the newest one.
+    int m = 1;
+    while (m < nTrackPointCount - 1 && dTrackTotal - adTrackDist[m] > dOffset) ++m;
+    const double e = dOffset - (dTrackTotal - adTrackDist[m]);
+    const double ex = adTrackX[m] - adTrackX[m - 1], ey = adTrackY[m] - adTrackY[m - 1];
+    const double l = std::hypot(ex, ey);
+    if (!(l > 0.0)) return false;
+    *pdx = ex / l;
+    *pdy = ey / l;
+    *psx = adTrackX[m] - (e / l) * ex;
+    *psy = adTrackY[m] - (e / l) * ey;
+    *pnSegment = m;
+    return true;
+}
+
 void StartSegmentPath(double x, double y, double r, double p)
 {
     adTrackX[0] = x;
@@ -209,16 +261,8 @@ void FootprintStepPath(HDC hdcMem, double x, double y)
         StartSegmentPath(x, y, r, p);
         return;
     }
-    int k = nTrackPointCount - 1;
-    double dStep = std::hypot(x - adTrackX[k], y - adTrackY[k]);
-    if (!(dStep > 0.0)) return;  // the same position again: no direction, nothing stored or drawn
-    adTrackX[k + 1] = x;
-    adTrackY[k + 1] = y;
-    adTrackDist[k + 1] = adTrackDist[k] + dStep;
-    adTrackRoll[k + 1] = r;
-    adTrackPitch[k + 1] = p;
-    nTrackPointCount = k + 2;
-    dTrackTotal = adTrackDist[k + 1];
+    double dStep = 0.0;
+    if (!AppendTrackPoint(x, y, r, p, &dStep)) return;  // the same position again: nothing stored or drawn
 
     if (nTrackPointCount == 2) {
         double ux = (x - adTrackX[0]) / dStep, uy = (y - adTrackY[0]) / dStep;
@@ -250,29 +294,7 @@ void FootprintStepPath(HDC hdcMem, double x, double y)
         if (nTrackPointCount > TRACK_TRIM_AFTER) MoveTrackToFront(TRACK_KEEP_FROM);
         double sx, sy, dx, dy;
         int m = -1;
-        if (dGpsOffsetY >= dTrackTotal) {
-            // Behind the first entry: extend the first step backwards.
-            double ax = adTrackX[0], ay = adTrackY[0];
-            double bx = adTrackX[1], by = adTrackY[1];
-            double l = std::hypot(bx - ax, by - ay);
-            if (!(l > 0.0)) return;
-            dx = (bx - ax) / l;
-            dy = (by - ay) / l;
-            sx = ax - (dGpsOffsetY - dTrackTotal) * dx;
-            sy = ay - (dGpsOffsetY - dTrackTotal) * dy;
-        } else {
-            // First entry (never the very first, so entry m - 1 exists) within the set-back of the newest one.
-            m = 1;
-            while (m < nTrackPointCount - 1 && dTrackTotal - adTrackDist[m] > dGpsOffsetY) ++m;
-            double e = dGpsOffsetY - (dTrackTotal - adTrackDist[m]);
-            double ex = adTrackX[m] - adTrackX[m - 1], ey = adTrackY[m] - adTrackY[m - 1];
-            double l = std::hypot(ex, ey);
-            if (!(l > 0.0)) return;
-            dx = ex / l;
-            dy = ey / l;
-            sx = adTrackX[m] - (e / l) * ex;
-            sy = adTrackY[m] - (e / l) * ey;
-        }
+        if (!PathSamplePoint(dGpsOffsetY, &sx, &sy, &dx, &dy, &m)) return;
         double adNew[4];
         FootprintEnds(sx, sy, dx, dy, dSwathLeft, dSwathRight, adNew);
         StoredFootprint(adNew);
@@ -516,24 +538,36 @@ namespace {
 void StationFootprintStep(HDC hdcMem, double x, double y)
 {
     const int abShown[3] = {bEm34Sep10Shown, bEm34Sep20Shown, bEm34Sep40Shown};
+    // Path-following set-back: the stations' positions make the track history (no tilt corrections).
+    const bool bPath = nGpsOffsetSign == 1;
     if (nMapTrackState == 0) {
         dStationPrevX = x;
         dStationPrevY = y;
         for (int k = 0; k < 3; ++k) abStationPrevShown[k] = abShown[k];
-        WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
+        if (bPath) StartSegmentPath(x, y, 0.0, 0.0);  // writes the '{' record and advances the track state
+        else WriteMarkerRecords('{', 0, 0.0, 0.0, 0.0, 0.0);
         nMapTrackState = 1;
         return;
     }
     const double L = std::hypot(x - dStationPrevX, y - dStationPrevY);
     if (!(L > 0.0)) return;
     const double ux = (x - dStationPrevX) / L, uy = (y - dStationPrevY) / L;
+    if (bPath) {
+        double dStep = 0.0;
+        if (!AppendTrackPoint(x, y, 0.0, 0.0, &dStep)) return;
+        if (nTrackPointCount > TRACK_TRIM_AFTER) MoveTrackToFront(TRACK_KEEP_FROM);
+    }
     const double adOffset[3] = {dEm34Offset10, dEm34Offset20, dEm34Offset40};
     const int bFirstPair = nMapTrackState == 1;
     int anNew[3][4];
     for (int k = 0; k < 3; ++k) {
         double adNew[4], adOld[4];
         const double o = adOffset[k];
-        FootprintEnds(x - o * ux, y - o * uy, ux, uy, dSwathLeft, dSwathRight, adNew);
+        double sx = x - o * ux, sy = y - o * uy, dx = ux, dy = uy;
+        int nSegment = -1;
+        if (bPath && !PathSamplePoint(o, &sx, &sy, &dx, &dy, &nSegment)) return;
+        FootprintEnds(sx, sy, dx, dy, dSwathLeft, dSwathRight, adNew);
+        // The first pair's previous footprints lie on its first step, straight behind the previous station.
         FootprintEnds(dStationPrevX - o * ux, dStationPrevY - o * uy, ux, uy, dSwathLeft, dSwathRight, adOld);
         FootprintToPixels(adNew, anNew[k]);
         if (bFirstPair) {

@@ -210,6 +210,30 @@ void ComputeColorStep(double dMin, double dMax)
     dColorStep = (dMax - dMin) / (nColorScaleSteps + 1);
 }
 
+int ColorStepScale()
+{
+    const int v = nColorMapView;
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+        return v == 2 ? 2 : 1;
+    case INSTRUMENT_EM38MK2:
+        return v == 2 || v == 4 ? 2 : 1;
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21:
+        // Even views show in-phase values on scale 2, whichever element they take.
+        return v >= 2 && v <= 8 && v % 2 == 0 ? 2 : 1;
+    default:
+        return 1;
+    }
+}
+
+void ComputeColorStepForView()
+{
+    if (ColorStepScale() == 2) ComputeColorStep(dScale2Min, dScale2Max);
+    else ComputeColorStep(dScale1Min, dScale1Max);
+}
+
 int ColorScaleIndex(double dValue, double dScaleMin)
 {
     if (dColorStep == 0.0)

@@ -59,5 +59,11 @@ void CreateColorScalePens();
 
 // dColorStep for a scale from dMin to dMax.
 void ComputeColorStep(double dMin, double dMax);
+// Reading scale (1 or 2) whose range gives the colour class width of the current instrument and colour-map view:
+// scale 2 where the view shows an in-phase value (EM31-MK2 and EM38 view 2, EM38-MK2 views 2 and 4, EM38-4 and
+// CS-21 even views), else scale 1. The live cells and the map rebuilt from the file take it from here.
+int ColorStepScale();
+// dColorStep from the scale ColorStepScale names.
+void ComputeColorStepForView();
 // Colour index of a reading: (value - scale minimum) / dColorStep truncated toward zero, clipped to 0..49.
 int ColorScaleIndex(double dValue, double dScaleMin);

@@ -181,7 +181,9 @@ LRESULT HandleTextReading(bool bEm38)
     int yCurve[8] = {0}, yBarQ[4] = {0}, yBarI[4] = {0};
     ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
 
-    if (nRecordingState == 1 && nRecordTrigger == 1) {
+    // A frame read before recording started is neither recorded nor counted nor drawn: the screen shows what the
+    // file holds.
+    if (nRecordingState == 1 && nRecordTrigger == 1 && FrameOfThisRun(r.dwTick)) {
         // A reading without a valid channel (a range index without a row) colours nothing.
         if (r.nSlot >= 0) {
             if (bEm38) {
@@ -195,7 +197,7 @@ LRESULT HandleTextReading(bool bEm38)
         }
         BlankPastRecordLength(r.rec);
         nReadingInStation++;
-        if (FrameOfThisRun(r.dwTick)) WriteEmRawRecordOf(r.rec, r.dwTick);
+        WriteEmRawRecordOf(r.rec, r.dwTick);
         AdvanceStationAndShow(yCurve);
     }
     {
@@ -295,14 +297,29 @@ void AcceptStation()
     if (curve.hdc) ScrollProfileGraph(curve.hdc, yCurve);
 }
 
-// One sample of a series; true when the series is complete and r holds its mean.
-bool StepSampleSeries(TextReading *r)
+}  // namespace
+
+bool CountSeriesSample()
 {
     const int nPerStation = nReadingsPerStation < 1 ? 1 : nReadingsPerStation > 999 ? 999 : nReadingsPerStation;
     bSeriesCollecting = 1;
     nSeriesSampleCount++;
     wchar_t sz[48];
     if (swprintf(sz, 48, L"Sample %-3d of %-3d", nSeriesSampleCount, nPerStation) > 0) WriteBoldBox(rcHintLine, sz);
+    if (nSeriesSampleCount < nPerStation) return false;
+    nSeriesSampleCount = 0;
+    bSeriesCollecting = 0;
+    WriteBoldBox(rcHintLine, L"Push switch RECORD");
+    return true;
+}
+
+namespace {
+
+// One sample of a series; true when the series is complete and r holds its mean.
+bool StepSampleSeries(TextReading *r)
+{
+    const int nSample = nSeriesSampleCount + 1;
+    const bool bLast = CountSeriesSample();
     char szField[6];
     memcpy(szField, r->rec + 2, 5);
     szField[5] = 0;
@@ -315,15 +332,12 @@ bool StepSampleSeries(TextReading *r)
     }
     dSeriesValueSum1 += r->v1;
     dSeriesValueSum2 += r->v2;
-    if (nSeriesSampleCount < nPerStation) return false;
-    r->v1 = dSeriesValueSum1 / nSeriesSampleCount;
-    r->v2 = dSeriesValueSum2 / nSeriesSampleCount;
-    dSeriesRawMean1 = dSeriesRawSum1 / nSeriesSampleCount;
-    dSeriesRawMean2 = dSeriesRawSum2 / nSeriesSampleCount;
-    nSeriesSampleCount = 0;
+    if (!bLast) return false;
+    r->v1 = dSeriesValueSum1 / nSample;
+    r->v2 = dSeriesValueSum2 / nSample;
+    dSeriesRawMean1 = dSeriesRawSum1 / nSample;
+    dSeriesRawMean2 = dSeriesRawSum2 / nSample;
     dSeriesRawSum1 = dSeriesRawSum2 = dSeriesValueSum1 = dSeriesValueSum2 = 0.0;
-    bSeriesCollecting = 0;
-    WriteBoldBox(rcHintLine, L"Push switch RECORD");
     return true;
 }
 
@@ -579,8 +593,10 @@ LRESULT HandleEm34Reading(HWND, UINT, WPARAM, LPARAM)
                 const int n = nReadingInStation;
                 if (n >= 2) r.rec[0] = (char)('0' + n);
                 if (nSurveyMode != 2) {
-                    if (FrameOfThisRun(r.dwTick)) WriteEmRawRecordOf(r.rec, r.dwTick);
-                    AdvanceStationAndShow(yCurve);
+                    if (FrameOfThisRun(r.dwTick)) {
+                        WriteEmRawRecordOf(r.rec, r.dwTick);
+                        AdvanceStationAndShow(yCurve);
+                    }
                 } else {
                     StoreStationReading(n, r);
                     if (n >= nPerStation) {
@@ -676,7 +692,7 @@ LRESULT HandleEm38Mk2Reading(HWND, UINT, WPARAM, LPARAM)
     StepRecordTrigger(bSwitch, nSurveyMode);
     int yCurve[8] = {0}, yBarQ[4] = {0}, yBarI[4] = {0};
     ChannelValuesToScreenY(yCurve, yBarQ, yBarI);
-    if (nRecordingState == 1 && nRecordTrigger == 1) {
+    if (nRecordingState == 1 && nRecordTrigger == 1 && FrameOfThisRun(dwTick)) {
         double dValue = p, dMin = dScale1Min;
         switch (nColorMapView) {
         case 2: dValue = q; dMin = dScale2Min; break;
@@ -686,7 +702,7 @@ LRESULT HandleEm38Mk2Reading(HWND, UINT, WPARAM, LPARAM)
         }
         StoreColourCell(ColorScaleIndex(dValue, dMin));
         nReadingInStation++;
-        if (FrameOfThisRun(dwTick)) WriteEm38Mk2RawRecord(achFrame);
+        WriteEm38Mk2RawRecord(achFrame);
         AdvanceStationAndShow(yCurve);
     }
     ShowEm38Mk2Numbers(chDipole, p, q, r, s);

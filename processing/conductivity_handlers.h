@@ -15,6 +15,10 @@ extern int bEm34Sep10Shown, bEm34Sep20Shown, bEm34Sep40Shown;
 // series runs with bSeriesCollecting 1; the survey-mode setting never changes for it.
 extern int nSeriesSampleCount, bSeriesCollecting;
 extern double dSeriesRawSum1, dSeriesRawSum2, dSeriesValueSum1, dSeriesValueSum2, dSeriesRawMean1, dSeriesRawMean2;
+// One more sample of a manual series (EM34-3, EM38-4): counts it, shows "Sample %-3d of %-3d" on the hint line and
+// returns true when it completes the series of nReadingsPerStation samples; the count then starts again and the
+// hint line asks for the switch.
+bool CountSeriesSample();
 
 // EM38-MK2 calibration: state 0 normal, -1 running; phase 1 vertical sampling, 2 the steps after it; the step of
 // phase 2 (0 wait for horizontal, 1 settle, 2 horizontal sampling, 3 completed, 4..6 failed); the step's start

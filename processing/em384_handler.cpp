@@ -8,6 +8,7 @@
 
 #include "acquisition/acquisition.h"
 #include "core/core.h"
+#include "core/logging_command.h"
 #include "core/rates.h"
 #include "core/settings.h"
 #include "core/text.h"
@@ -146,7 +147,10 @@ void RestoreCoefficientBackup()
 void SaveAndWriteCoefficients()
 {
     LoadSaveSettingsFile(1);
-    if (hDataFile != INVALID_HANDLE_VALUE) WriteEm384CoefficientBlock();
+    if (hDataFile == INVALID_HANDLE_VALUE) return;
+    WriteEm384CoefficientBlock();
+    // The profiles start anew at new coefficients, as after their removal (and as the redraw draws them).
+    for (int &b : abCurveHasPrev) b = 0;
 }
 
 // Sums of one collection: in-phase into [nBase..nBase + 3], conductivity into [nBase + 8..nBase + 11].
@@ -383,6 +387,29 @@ void UpdateEm384Bars(const int *anBar1, const int *anBar2)
 
 char ChosenDipoleLetter() { return nDipoleMode == 0 ? 'V' : (nDipoleMode == 1 ? 'H' : 'B'); }
 
+// Manual sample series: the frame means of nReadingsPerStation readings are summed; the record of the series
+// carries their means with bytes 0 and 1 of its first reading.
+double adSeriesSum[12];
+char achSeriesBytes[2];
+
+// Adds the reading to the series; true when it completes the series (adFrameMean then holds the series' means and
+// szInstrumentRecord bytes 0 and 1 those of its first reading).
+bool StepEm384Series()
+{
+    const int nSample = nSeriesSampleCount + 1;
+    if (nSample == 1) {
+        achSeriesBytes[0] = szInstrumentRecord[0];
+        achSeriesBytes[1] = szInstrumentRecord[1];
+        for (double &d : adSeriesSum) d = 0.0;
+    }
+    for (int i = 0; i < 12; i++) adSeriesSum[i] += adFrameMean[i];
+    if (!CountSeriesSample()) return false;
+    for (int i = 0; i < 12; i++) adFrameMean[i] = adSeriesSum[i] / nSample;
+    szInstrumentRecord[0] = achSeriesBytes[0];
+    szInstrumentRecord[1] = achSeriesBytes[1];
+    return true;
+}
+
 void RecordReading(const Em384Values &packet, int bInversionEmpty)
 {
     Em384Values mean = packet;
@@ -417,20 +444,7 @@ void RecordReading(const Em384Values &packet, int bInversionEmpty)
         double adValue[16];
         DecodeEm384Record(achRecord, &recorded, abValid, adValue);
         ScaleEm384Channels(adValue, anProfile, anBar1, anBar2);
-        if (hwndCurve2) {
-            HDC hdc = GetDC(hwndCurve2);
-            if (hdc) {
-                ScrollEm384Profile(hdc, anProfile, 0);
-                ReleaseDC(hwndCurve2, hdc);
-            }
-        }
-        if (nEm384DisplayMode == 0 && hwndCurve3) {
-            HDC hdc = GetDC(hwndCurve3);
-            if (hdc) {
-                ScrollEm384Profile(hdc, anProfile, 2);
-                ReleaseDC(hwndCurve3, hdc);
-            }
-        }
+        ScrollEm384Windows(hwndCurve2, hwndCurve3, anProfile);
     }
     const DWORD dwNow = GetTickCount();
     UpdateElapsedTime(dwNow);
@@ -475,13 +489,16 @@ void RunNormalReading(Em384Values v)
     if (nEm384DisplayMode >= 1 && !StepReadingWindow(v, bDue, &bInversionEmpty)) return;
 
     if (bDue) {
-        if (nSurveyMode == 2) {
+        // During a manual sample series every reading counts (survey mode 0), the setting stays as it is.
+        if (nSurveyMode == 2 && !bSeriesCollecting) {
             if (v.cMode == 'M') nRecordTrigger = nRecordTrigger == 0 ? 1 : -1;
             else nRecordTrigger = 0;
         } else {
             nRecordTrigger = 1;
         }
-        if (nRecordingState == 1 && nRecordTrigger == 1) RecordReading(v, bInversionEmpty);
+        if (nRecordingState == 1 && nRecordTrigger == 1) {
+            if (bManualSampleSeries != 1 || StepEm384Series()) RecordReading(v, bInversionEmpty);
+        }
     }
 
     if (hwndNumbers) {

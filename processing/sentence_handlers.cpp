@@ -225,18 +225,7 @@ LRESULT OnDualEmReading(HWND, UINT, WPARAM, LPARAM)
     ScaleDualEmReadings(cKind, ad[0], ad[1], ad[2], ad[3], anProfile, anBarQ, anBarI);
     if (nRecordingState == 1) {
         RecordSentence(0, 0, SensorPairCell(ad[0], ad[1], nSensorsMinus1 == 1));
-        if (cKind == '2') {
-            HDC h1 = hwndCurve2 ? GetDC(hwndCurve2) : nullptr;
-            if (h1) {
-                ScrollDualEmProfile(h1, anProfile, 0);
-                ReleaseDC(hwndCurve2, h1);
-            }
-            HDC h2 = hwndCurve3 ? GetDC(hwndCurve3) : nullptr;
-            if (h2) {
-                ScrollDualEmProfile(h2, anProfile, 1);
-                ReleaseDC(hwndCurve3, h2);
-            }
-        }
+        if (cKind == '2') ScrollDualEmWindows(hwndCurve2, hwndCurve3, anProfile);
     }
     if (hwndNumbers) {
         HDC hdc = GetDC(hwndNumbers);
@@ -259,11 +248,7 @@ LRESULT OnGradReading(HWND, UINT, WPARAM, LPARAM)
     const int bTwo = nSensorsMinus1 == 1;
     if (nRecordingState == 1) {
         RecordSentence(2, 5, SensorPairCell(ad[0], ad[1], bTwo));
-        HDC h1 = hwndCurve2 ? GetDC(hwndCurve2) : nullptr;
-        HDC h2 = hwndCurve3 ? GetDC(hwndCurve3) : nullptr;
-        if (h1 && h2) DrawProfileCurvesGrad(h1, h2, &nProfile1, &nProfile2);
-        if (h1) ReleaseDC(hwndCurve2, h1);
-        if (h2) ReleaseDC(hwndCurve3, h2);
+        ScrollGradWindows(hwndCurve2, hwndCurve3, nProfile1, nProfile2);
     }
     if (hwndNumbers) {
         HDC hdc = GetDC(hwndNumbers);

@@ -30,6 +30,9 @@ struct ArrayMap {
     std::string instrumentPort;
     std::string valueCommand;
     int sensorsMinus1;
+    int colorMapView = 1;  // the view at logging start
+    int box = -1;          // a channel box clicked half-way through the walk (-1: none)
+    int viewOfBox = 0;     // the view that box chooses
 };
 
 class ArrayMapTest : public ::testing::TestWithParam<ArrayMap> {};
@@ -48,7 +51,14 @@ TEST_P(ArrayMapTest, RebuiltMapEqualsTheLiveMap)
     ChildResult r = RunProgramInChild(start, [&]() {
         UseEmulatorPorts(true);
         nGpsFormat = 1;
-        nColorMapView = 1;
+        nColorMapView = m.colorMapView;
+        if (m.instrumentType == INSTRUMENT_EM384) {
+            // Classes of 20 on scale 1 and of 1 on scale 2: an in-phase view coloured with the wrong width shows.
+            dScale1Min = 0.0;
+            dScale1Max = 1000.0;
+            dScale2Min = -20.0;
+            dScale2Max = 30.0;
+        }
         nSensorsMinus1 = m.sensorsMinus1;
         nMapSize = 40;
         PlatformPressKey('L');
@@ -61,7 +71,13 @@ TEST_P(ArrayMapTest, RebuiltMapEqualsTheLiveMap)
         PlatformPressKey('G');
         CHILD_CHECK(nRecordingState == 1);
         CHILD_CHECK(dev.ok("COM6 walk 90 8 0"));
-        PlatformPump(5000);
+        PlatformPump(m.box < 0 ? 5000 : 2500);
+        if (m.box >= 0) {
+            // Another colour-map channel while recording: the map is rebuilt in it and the walk goes on in it.
+            PlatformClickButton(hwndChannelBoxes[m.box]);
+            CHILD_CHECK(nColorMapView == m.viewOfBox);
+            PlatformPump(2500);
+        }
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
         PlatformPump(300);
@@ -98,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
     Instruments, ArrayMapTest,
     ::testing::Values(
         ArrayMap{"em384", INSTRUMENT_EM384, L"Zanth38-4", "COM4=em384:static", "COM4 value 300 5 450 -8 600 12 750 -15", 0},
+        ArrayMap{"em384_view8", INSTRUMENT_EM384, L"Zanth38-4", "COM4=em384:static",
+                 "COM4 value 300 5 450 -8 600 12 750 -15", 0, 8},
         ArrayMap{"cs21", INSTRUMENT_CS21, L"ZanthCS-21", "COM4=cs21", "COM4 value 250 -12 500 8 400 -6 650 15 anim=1", 0},
         ArrayMap{"grad601_two_sensors", INSTRUMENT_GRAD601, L"Zanth601", "COM4=grad601:sensors=2",
                  "COM4 value 700 1300 anim=1", 1}),

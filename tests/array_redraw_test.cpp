@@ -100,6 +100,7 @@ protected:
         SetDataRecordLength(nLength);
         CreateChannelPens(1);
         nCurveWndWidth = kWidth;
+        nCurveAreaHeight2 = kHeight;  // the height the live scroll moves, which the redraw replays
         dScale1Min = 0;
         dScale1Max = 100;
         dScale2Min = -10;
@@ -151,15 +152,18 @@ TEST_F(ArrayRedrawTest, Em384CoefficientRecordInMidLine)
 {
     Prepare(INSTRUMENT_EM384, 47);
     adCalibration[8] = 20.0;  // pair 1 conductivity zero in force
-    // Older readings were taken with a zero of 0: v 30 gives row 70. After the record: 30 + 20 = 50, row 50.
+    // Older readings were taken with a zero of 0: v 30 gives row 70. After the record: 30 + 20 = 50, row 50. As on
+    // the live strip, the newest segment of each run leaves out its end pixel (x = 200 and 196), and the live
+    // trace starts anew at the new coefficients.
     Write(Em384Reading(30) + Em384Reading(30) + Em384Reading(30) + Line("O1    20.000      0.000", 47) +
           Em384Reading(30) + Em384Reading(30));
     RedrawEm384ProfileFromFile(hwndCurve2, hwndCurve3);
     EXPECT_EQ(adCalibration[8], 20.0);
     const COLORREF clr = aclrChannel[0];
-    EXPECT_EQ(Pixel(hwndCurve2, 200, 50), clr);
+    EXPECT_EQ(Pixel(hwndCurve2, 199, 50), clr);
     EXPECT_EQ(Pixel(hwndCurve2, 198, 50), clr);
-    EXPECT_EQ(Pixel(hwndCurve2, 196, 70), clr);
+    EXPECT_EQ(Pixel(hwndCurve2, 195, 70), clr);
+    EXPECT_NE(Pixel(hwndCurve2, 197, 60), clr);
     EXPECT_EQ(Pixel(hwndCurve2, 194, 70), clr);
     EXPECT_NE(Pixel(hwndCurve2, 194, 50), clr);
     PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/em384_redraw_coefficient_record.png");
@@ -189,10 +193,10 @@ TEST_F(ArrayRedrawTest, DualEmOtherSentenceNumbersAddNoPoint)
           Line("T$PDLM1,1,40.0,1.0,60.0,2.0", 65) + Line("T$PDLM2,1,10.0,-1.0,20.0,-2.0", 65));
     RedrawDualEmProfileFromFile(hwndCurve2, hwndCurve3);
     // Sentence 1, field 3 (40) on scale 1: row 60 in pen 0; field 4 (1.0) on scale 2: row 45. Sentence 2's first
-    // value (10) is trace 4: row 90 in pen 2.
-    EXPECT_EQ(Pixel(hwndCurve2, 200, 60), aclrChannel[0]);
-    EXPECT_EQ(Pixel(hwndCurve3, 200, 45), aclrChannel[0]);
-    EXPECT_EQ(Pixel(hwndCurve2, 200, 90), aclrChannel[2]);
+    // value (10) is trace 4: row 90 in pen 2. The newest column is 200, whose end pixels the segments leave out.
+    EXPECT_EQ(Pixel(hwndCurve2, 199, 60), aclrChannel[0]);
+    EXPECT_EQ(Pixel(hwndCurve3, 199, 45), aclrChannel[0]);
+    EXPECT_EQ(Pixel(hwndCurve2, 199, 90), aclrChannel[2]);
 }
 
 TEST_F(ArrayRedrawTest, GradTwoSensorsEachInTheirWindow)
@@ -201,8 +205,8 @@ TEST_F(ArrayRedrawTest, GradTwoSensorsEachInTheirWindow)
     nSensorsMinus1 = 1;
     Write(Line("T$P,10.0,30.0", 27) + Line("T$P,10.0,30.0", 27) + Line("T$P,10.0,30.0", 27));
     RedrawRecentRecordsGrad(hwndCurve2, hwndCurve3);
-    EXPECT_EQ(Pixel(hwndCurve2, 200, 90), aclrChannel[0]);
-    EXPECT_EQ(Pixel(hwndCurve3, 200, 70), aclrChannel[1]);
+    EXPECT_EQ(Pixel(hwndCurve2, 199, 90), aclrChannel[0]);
+    EXPECT_EQ(Pixel(hwndCurve3, 199, 70), aclrChannel[1]);
 }
 
 }  // namespace

@@ -320,7 +320,9 @@ TEST_F(BackgroundTest, DataFileKinds)
         BgSourceFromMemory(&src, bytes.data(), bytes.size());
         DataBgInfo info;
         EXPECT_EQ(IdentifyDataFileKind(&src, &info), c.kind) << c.bytes;
-        if (c.kind >= 0) EXPECT_EQ(info.nRecordLen, c.len);
+        if (c.kind >= 0) {
+            EXPECT_EQ(info.nRecordLen, c.len);
+        }
         EXPECT_EQ(info.bCorrection, c.kind >= 2 ? 1 : 0);
     }
 }

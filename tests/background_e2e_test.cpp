@@ -116,14 +116,6 @@ int BackgroundNear(const QImage &img, double x, double y, int r = 3)
     return n;
 }
 
-int BackgroundPixels(const QImage &img)
-{
-    int n = 0;
-    for (int y = 0; y < img.height(); y++)
-        for (int x = 0; x < img.width(); x++) n += (img.pixel(x, y) & 0xFFFFFFu) == kBackgroundRgb;
-    return n;
-}
-
 std::vector<std::string> TempBackgroundFiles(const std::string &root)
 {
     std::vector<std::string> names;

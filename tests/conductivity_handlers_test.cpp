@@ -9,6 +9,7 @@
 #include "acquisition/acquisition.h"
 #include "core/logging_command.h"
 #include "displays/scales.h"
+#include "logscreen/logscreen.h"
 #include "map/map_replot.h"
 #include "processing/conductivity_decode.h"
 #include "processing/conductivity_handlers.h"
@@ -383,6 +384,26 @@ TEST_F(Em38Mk2CalibrationTest, DeleteCalibrationAnsweredYesWritesTheCoefficientR
     EXPECT_EQ(records[5].substr(0, 2), "O6");
 }
 
+// The logging screen's "Delete Calibration" command (code 129): answered Yes, the offsets go and the
+// calibration-present state with them; answered No, the offsets stay.
+TEST_F(Em38Mk2CalibrationTest, DeleteCalibrationCommandClearsTheCalibrationPresentState)
+{
+    const struct {
+        int nAnswer;
+        double dOffsetAfter;
+        int nStateAfter;
+    } kCases[] = {{1, 0.0, 0}, {2, 10.5, 0}};
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.nAnswer);
+        for (int i = 0; i < 12; i++) adCalibration[i] = 0.5 + i;
+        nEm384CalibrationState = 1;
+        PlatformAnswerDialog(L"Delete Calibration", c.nAnswer);
+        RunScreenLogCommandCode(129);
+        EXPECT_EQ(adCalibration[10], c.dOffsetAfter);
+        EXPECT_EQ(nEm384CalibrationState, c.nStateAfter);
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -613,6 +634,56 @@ TEST_F(RebuildAgainstLiveTest, StationModeMarksEachSeparationReadAtTheStation)
     CreateMapTiles(1);
     RebuildMapForInstrument();
     EXPECT_TRUE(SurveyLayer().pixels == live.pixels);
+}
+
+}  // namespace
+
+namespace {
+
+// Station mode with the path-following set-back: after a turn, a separation's mark lies on the walked path behind
+// the station, not on the straight line behind it. Stations at 0 and 10 m east, then 10 m north; the 40 m
+// separation set back 14 m lies 4 m back on the east leg.
+TEST_F(RebuildAgainstLiveTest, StationModePathFollowingSetBackFollowsTheTurn)
+{
+    const struct {
+        int nOffsetSign;
+        int xOnPath, yOnPath;    // pixels (10 a metre) of the path-following mark
+        int xStraight, yStraight;  // pixels of the straight set-back's mark
+        bool bOnPath;
+    } kCases[] = {{1, 60, 0, 100, -40, true}, {0, 60, 0, 100, -40, false}};
+    for (const auto &c : kCases) {
+        SCOPED_TRACE(c.nOffsetSign);
+        CloseDataFile();
+        OpenFile(c.nOffsetSign ? L"stationpath.T34" : L"stationstraight.T34");
+        nInstrumentType = INSTRUMENT_EM34;
+        nSurveyModePrev = 2;
+        nColorMapView = 0;
+        nCursorSize = 5;
+        dEm34Offset10 = 0.0;
+        dEm34Offset20 = 0.0;
+        dEm34Offset40 = 14.0;
+        nSensorsMinus1 = 0;
+        dGpsOffsetY = c.nOffsetSign;  // a set-back behind the antenna chooses the path-following set-back
+        dSwathLeft = dSwathRight = 0.5;
+        StartLogging(kEast, kNorth);
+        nGpsOffsetSign = c.nOffsetSign;
+        nRecordingState = 1;
+        nMapTrackState = 0;
+        nTrackPointCount = 0;
+        bEm34Sep10Shown = bEm34Sep20Shown = 0;
+        bEm34Sep40Shown = 1;
+        UpdateMapDisplayMode2(hwndMap, 1, kNorth, kEast, 0.0);  // the first position places the view
+        const double adStation[3][2] = {{0, 0}, {10, 0}, {10, 10}};
+        for (const auto &st : adStation) {
+            bMapSegmentPending = 1;
+            UpdateMapDisplayMode2(hwndMap, 1, kNorth + st[1], kEast + st[0], 10.0);
+        }
+        const COLORREF clrGreen = 0x15B535;
+        EXPECT_EQ(SurveyPixel(c.xOnPath, c.yOnPath) == clrGreen, c.bOnPath);
+        EXPECT_EQ(SurveyPixel(c.xStraight, c.yStraight) == clrGreen, !c.bOnPath);
+    }
+    nGpsOffsetSign = 0;
+    dGpsOffsetY = 0.0;
 }
 
 }  // namespace

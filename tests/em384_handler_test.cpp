@@ -21,6 +21,8 @@
 #include "map/map_state.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "core/logging_command.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/em384_decode.h"
 #include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
@@ -231,6 +233,40 @@ TEST_F(Em384HandlerTest, ManualModeRecordsTheFirstMarkedReadingOnly)
     Words w;
     for (unsigned char status : {2, 3, 3, 3, 2, 18, 3}) Packet(w, 0, status);
     EXPECT_EQ(Records().size(), 2u);
+}
+
+// A manual sample series of three readings: the switch starts it, every reading of it counts, and one record
+// carries the series' means with bytes 0 and 1 of its first reading; the survey-mode setting stays MANUAL.
+TEST_F(Em384HandlerTest, ManualSampleSeriesRecordsTheMeansOfItsReadings)
+{
+    nSurveyMode = 2;
+    bManualSampleSeries = 1;
+    nReadingsPerStation = 3;
+    nSeriesSampleCount = 0;
+    bSeriesCollecting = 0;
+    const struct {
+        double dC1;
+        unsigned char status;
+    } kPackets[] = {{10.0, 2}, {20.0, 3},  {30.0, 2},  {60.0, 2},  {70.0, 2},
+                    {100.0, 3}, {140.0, 2}, {180.0, 2}, {1.0, 2}};
+    for (const auto &p : kPackets) {
+        Words w;
+        w.c[0] = CondWord(p.dC1);
+        Packet(w, 0, p.status);
+    }
+    bManualSampleSeries = 0;
+    // 10 and 70 are not marked; the switch at 20 starts a series of 20, 30, 60; the switch at 100 one of 100,
+    // 140, 180.
+    const std::vector<std::string> r = Records();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_NEAR(Decoded(r[0]).adC[0], (20.0 + 30.0 + 60.0) / 3, 0.04);
+    EXPECT_NEAR(Decoded(r[1]).adC[0], (100.0 + 140.0 + 180.0) / 3, 0.04);
+    for (const std::string &rec : r) {
+        EXPECT_EQ(rec[0], 'T');
+        EXPECT_EQ(rec[1], 3) << "bytes 0 and 1 of the series' first reading";
+    }
+    EXPECT_EQ(nSurveyMode, 2);
+    EXPECT_EQ(bSeriesCollecting, 0);
 }
 
 // ------------------------------------------------------------------------------------------------ procedures

@@ -487,6 +487,32 @@ TEST_F(MapTest, GridLinesJoinAcrossTileBorders)
     }
 }
 
+// A spacing far below a pixel (the largest map size with the shortest interval) on the farthest tiles: the line
+// numbers lie far beyond an int, and the grid is still drawn without overflow (the sanitizer build checks the
+// conversions).
+TEST_F(MapTest, TinyGridSpacingOnFarTilesDrawsWithoutOverflow)
+{
+    StartLogging(500000.0, 5000000.0);
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    HBITMAP hbm = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
+    HGDIOBJ hOld = SelectObject(hdcMem, hbm);
+    for (int mode : {0, 1}) {
+        for (double angle : {0.0, 30.0, -60.0, 89.99}) {
+            nGridMode = mode;
+            dLinesAngle = angle;
+            nMapSize = 1000000;
+            dGridInterval = 0.5;
+            ComputeMapDirection();
+            dGridSpacingPixels = 2e-5;
+            for (int col : {3, 1996})
+                for (int row : {3, 1996}) DrawTileGrid(hdcMem, col, row);
+        }
+    }
+    SelectObject(hdcMem, hOld);
+    DeleteObject(hbm);
+    DeleteDC(hdcMem);
+}
+
 }  // namespace
 
 namespace {

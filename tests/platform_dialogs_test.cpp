@@ -171,7 +171,7 @@ TEST_F(DialogTest, EndDialogResultComesBackFromDialogBox)
 
 namespace {
 std::vector<WPARAM> keyDowns;
-INT_PTR KeyProc(HWND d, UINT msg, WPARAM wp, LPARAM lp)
+INT_PTR KeyDownRecorder(HWND d, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_KEYDOWN) {
         keyDowns.push_back(wp);
@@ -204,7 +204,7 @@ TEST_F(DialogTest, KeysNoControlTakesReachTheProcedureAndReadOnlyEditsTakeNoText
         afterWritable = PlatformDialogItemText(d, 101);
         PlatformPressDialogButton(d, IDCANCEL);
     });
-    EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyProc), IDCANCEL);
+    EXPECT_EQ(DialogBox(nullptr, L"SETUPTEST", nullptr, KeyDownRecorder), IDCANCEL);
     EXPECT_EQ(typed, L"12.5c");
     EXPECT_EQ(keyDowns, (std::vector<WPARAM>{'C', 'Q'}));
     EXPECT_EQ(readOnlyStyle, (DWORD)ES_READONLY);

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QImage>
 #include <QTimer>
+#include <dirent.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "core/settings.h"
 #include "datafile/datafile_state.h"
 #include "logscreen/logscreen.h"
+#include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 
 namespace survey {
@@ -206,6 +209,53 @@ bool IsEm61Mk2Reading(const Record &r)
     if (r.bytes.size() != 27 || r.bytes[26] != '\n') return false;
     if (std::string("TDEFMNPQJKjk").find(r.bytes[0]) == std::string::npos) return false;
     return r.Tick() >= 0;
+}
+
+std::string OnlyDataFile(const std::string &root)
+{
+    std::string dir = root + "/C/data", found;
+    DIR *d = opendir(dir.c_str());
+    if (!d) return "";
+    while (dirent *e = readdir(d))
+        if (e->d_name[0] != '.') found = dir + "/" + e->d_name;
+    closedir(d);
+    return found;
+}
+
+std::vector<COLORREF> WindowPixels(HWND hwnd)
+{
+    std::vector<COLORREF> v;
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    HDC hdc = GetDC(hwnd);
+    for (int y = 0; y < rc.bottom; y++)
+        for (int x = 0; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
+    ReleaseDC(hwnd, hdc);
+    return v;
+}
+
+long RedrawnProfileDifference(const std::vector<HWND> &windows, const std::string &pngPrefix, long *pnInk)
+{
+    std::vector<std::vector<COLORREF>> live;
+    for (HWND h : windows) live.push_back(WindowPixels(h));
+    if (!windows.empty()) PlatformSaveWindowPng(windows[0], pngPrefix + "_profile_live.png");
+    for (HWND h : windows) {
+        InvalidateRect(h, nullptr, TRUE);
+        UpdateWindow(h);
+    }
+    RedrawProfileForInstrument();
+    if (!windows.empty()) PlatformSaveWindowPng(windows[0], pngPrefix + "_profile_redrawn.png");
+    long nDiff = 0;
+    *pnInk = 0;
+    for (size_t w = 0; w < windows.size(); w++) {
+        const std::vector<COLORREF> redrawn = WindowPixels(windows[w]);
+        nDiff += (long)(redrawn.size() != live[w].size());
+        for (size_t i = 0; i < redrawn.size() && i < live[w].size(); i++) {
+            nDiff += redrawn[i] != live[w][i];
+            if (w == 0) *pnInk += live[w][i] != RGB(255, 255, 255);
+        }
+    }
+    return nDiff;
 }
 
 }  // namespace survey

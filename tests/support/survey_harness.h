@@ -56,6 +56,15 @@ struct Facts {
 int StopSavingFacts(const Facts &facts, const std::string &root);
 
 std::string ReadFileBytes(const std::string &path);
+// The path of the one data file a survey left in <root>/C/data ("" when there is none).
+std::string OnlyDataFile(const std::string &root);
+// Every pixel of the window's client area, row by row.
+std::vector<COLORREF> WindowPixels(HWND hwnd);
+// The live profile windows against the profiles redrawn from the data file: pictures of the windows, then the
+// windows painted afresh and RedrawProfileForInstrument. Returns the pixels that differ; *pnInk counts the
+// non-white pixels of the first window's live picture. PNGs of the first window, live and redrawn, go to
+// pngPrefix + "_profile_live.png" and "_profile_redrawn.png".
+long RedrawnProfileDifference(const std::vector<HWND> &windows, const std::string &pngPrefix, long *pnInk);
 
 // One record of a data file as written (line feed included).
 struct Record {
