@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "dialogs/dialog_services.h"
+#include "dialogs/setup_frame.h"
 #include "displays/displays.h"
 #include "logscreen/logscreen.h"
 #include "processing/em61mk2_handler.h"
@@ -112,6 +113,8 @@ void AcceptComment(HWND hDlg)
 
 INT_PTR GetNewLineDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 {
+    // "C" ends New Survey Line like Cancel; a "c" typed into one of its edits stays in the edit.
+    if (EndSetupDialogOnCancelKey(hDlg, message, wParam)) return TRUE;
     return OkCancelDialog(hDlg, message, wParam, InitNewLine, AcceptNewLine);
 }
 

@@ -6,6 +6,7 @@
 #include "displays/displays.h"
 #include "displays/grid.h"
 #include "logscreen/logscreen.h"
+#include "logscreen/status_panel.h"
 #include "map/map.h"
 
 int nGraphBandHeight = 0, nButtonRowHeight = 0, nLayoutMarginX = 20, nLayoutMarginY = 20, nSidePanelWidth = 110,
@@ -480,8 +481,10 @@ void ArrangeLogScreenTall()
     nButtonHeight = (H - nButtonColumnTop - nButtonGap - nBottomMargin) / 2;
     int T = (H - nButtonColumnTop - 2 * nButtonGap - nBottomMargin) / 3;
     int P = H - nBottomMargin - 2 - 2 * T;
+    // The status column beside the map buttons takes the width its station and GPS groups need.
+    nStatusColumnWidth = bGpsActive && hwndLog ? MeasureStatusColumnWidth(hwndLog) : nSideColumnWidth;
     if (bGpsActive) {
-        nButtonWidth = (W - 2 * nButtonGap - nSideColumnWidth) / 4;
+        nButtonWidth = (W - 2 * nButtonGap - nStatusColumnWidth) / 4;
         nButtonColumnX = W - 20 - 2 * nButtonWidth - nButtonGap;
         rcPauseHintArea = {nButtonColumnX, nButtonColumnTop - 2, nButtonColumnX + 2 * nButtonWidth + nButtonGap,
                            P - 1};
@@ -493,9 +496,9 @@ void ArrangeLogScreenTall()
     PlaceButtonGrid(nButtonColumnX, nButtonColumnX + nButtonWidth + nButtonGap, nButtonWidth);
     Move(hwndPauseButton, nButtonColumnX, P, 2 * nButtonWidth + nButtonGap, 2 * T + 2);
 
-    int B = (nButtonColumnX - nSideColumnWidth - 40 - nButtonGap) / 2;
+    int B = (nButtonColumnX - nStatusColumnWidth - 40 - nButtonGap) / 2;
     if (bGpsActive)
-        PlaceMapButtonsWithMap(nCurveWndX + nSideColumnWidth + 10, B);
+        PlaceMapButtonsWithMap(nCurveWndX + nStatusColumnWidth + 10, B);
     else
         PlaceMapButtonsWithoutMap();
     EnableMapButtons();

@@ -68,6 +68,9 @@ struct Measure {
 
 RECT Box(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
 
+// Room kept between a group's frame line and the texts inside it.
+constexpr int kFrameInset = 6;
+
 bool IsLx2() { return nInstrumentType == INSTRUMENT_EM61LX2; }
 
 // Height of one text row of the panel: nLineHeight - 4, but never lower than the text.
@@ -166,6 +169,10 @@ void PlaceStationGroup(Measure &m, const Group &g, int bLarge, int nLabelShift, 
     const int wl = bLarge ? m.W(hFontBold, L"Tot Time:") : m.W(hFontNormal, L"# of Stns:");
     int x = g.left + (g.width - w) / 2 - 18 + nLabelShift;
     if (nLabelShift > 0) x = g.left + nLabelShift;
+    // The widest row ends inside the group's frame, and no label starts on the frame's line.
+    const int wValues = std::max({m.W(hFontNormal, L"88888.88"), m.W(hFontBold, L"-88888.88"),
+                                  m.W(hFontNormal, L"8888888"), m.W(hFontNormal, L"00:00:00")}) + 2;
+    x = std::max(std::min(x, g.left + g.width - kFrameInset - (wl + 18 + wValues)), g.left + kFrameInset);
     const int xValue = x + wl + 18;
     const int xEnd = g.left + g.width - 5, xEndNarrow = g.left + g.width - 10;
     auto Value = [&](int nRow, int xRight, HFONT hFont, const wchar_t *szSample) {
@@ -193,22 +200,30 @@ void PlaceGpsGroup(Measure &m, const Group &g, int nCoordShift, int nEastPad, Pa
     const int rh = RowHeight(m);
     int x = g.left + (g.width - m.W(hFontNormal, L"Lon: -188 88 88.88888")) / 2 - 4;
     if (nCoordShift > 0) x = g.left + nCoordShift;
-    if (x < g.left) x = g.left;
+    // The widest row ends inside the group's frame, and no label starts on the frame's line.
+    const int wQuality = std::max(m.W(hFontBold, L"PHASE"), m.W(hFontBold, L"NO FIX")) + 4;
+    const int wDop = std::max({m.W(hFontBold, L"N/A"), m.W(hFontBold, L"88.8"), m.W(hFontBold, L" 88")}) + 4;
+    const int wCoordLabel = std::max({m.W(hFontNormal, L"Lon:"), m.W(hFontNormal, L"Lat:"), m.W(hFontNormal, L"N:"),
+                                      m.W(hFontNormal, L"E:")}) + 2;
+    const int wCoord = m.W(hFontNormal, Geodetic() ? L"W-888 88 88.888888" : L"-88888888.88 USft") + 4;
+    const int wDopLabel = m.W(hFontNormal, SlamDop() ? L"SLAM Conf.:" : L"PDOP:") + 2;
+    const int wRows = std::max({m.W(hFontNormal, L"Positions: ") + m.W(hFontNormal, L"88888") + 4,
+                                wQuality + 5 + 13 + 5 + 13,
+                                wDopLabel + 2 + wDop + 6 + m.W(hFontNormal, L"Sat:") + 2 + m.W(hFontBold, L"88") + 4,
+                                wCoordLabel + nEastPad + wCoord +
+                                    (nCoordUnits != 0 ? 4 + m.W(hFontNormal, L"Z:") + 2 + m.W(hFontNormal, L"33") + 4
+                                                      : 0)});
+    x = std::max(std::min(x, g.left + g.width - kFrameInset - wRows), g.left + kFrameInset);
     p->rcPosLabel = Box(x, g.anRowY[0], m.W(hFontNormal, L"Positions: "), rh);
     p->rcPosValue = Box(p->rcPosLabel.right, g.anRowY[0], m.W(hFontNormal, L"88888") + 4, rh);
-    const int wQuality = std::max(m.W(hFontBold, L"PHASE"), m.W(hFontBold, L"NO FIX")) + 4;
     p->rcRts = Box(x, g.anRowY[1], wQuality, rh);
     const int yLamp = g.anRowY[1] + std::max(0, (rh - 13) / 2);
     p->rcGpsLamp1 = Box(p->rcRts.right + 5, yLamp, 13, 13);
     p->rcGpsLamp2 = Box(p->rcGpsLamp1.right + 5, yLamp, 13, 13);
-    p->rcDopLabel = Box(x, g.anRowY[2], m.W(hFontNormal, SlamDop() ? L"SLAM Conf.:" : L"PDOP:") + 2, rh);
-    const int wDop = std::max({m.W(hFontBold, L"N/A"), m.W(hFontBold, L"88.8"), m.W(hFontBold, L" 88")}) + 4;
+    p->rcDopLabel = Box(x, g.anRowY[2], wDopLabel, rh);
     p->rcDopValue = Box(p->rcDopLabel.right + 2, g.anRowY[2], wDop, rh);
     p->rcSatLabel = Box(p->rcDopValue.right + 6, g.anRowY[2], m.W(hFontNormal, L"Sat:") + 2, rh);
     p->rcSatValue = Box(p->rcSatLabel.right, g.anRowY[2], m.W(hFontBold, L"88") + 4, rh);
-    const int wCoordLabel = std::max({m.W(hFontNormal, L"Lon:"), m.W(hFontNormal, L"Lat:"), m.W(hFontNormal, L"N:"),
-                                      m.W(hFontNormal, L"E:")}) + 2;
-    const int wCoord = m.W(hFontNormal, Geodetic() ? L"W-888 88 88.888888" : L"-88888888.88 USft") + 4;
     p->rcLatLabel = Box(x, g.anRowY[3], wCoordLabel, rh);
     p->rcLatValue = Box(p->rcLatLabel.right + nEastPad, g.anRowY[3], wCoord, rh);
     p->rcLonLabel = Box(x, g.anRowY[4], wCoordLabel, rh);
@@ -263,13 +278,35 @@ void CopyGrid(PanelSet *p, const int anRowY[5], const int anColumn[4], int g1, i
     p->anGroupLeft[2] = g3;
 }
 
+// The width a group's frame needs: the group placed at 0 with no width of its own, each box ending where its sample
+// ends, and the frame's inset after the rightmost.
+int GroupWidthNeeded(Measure &m, bool bGps)
+{
+    PanelSet p;
+    const Group g = {0, 0, {0, 0, 0, 0, 0}};
+    int nRight = 0;
+    if (bGps) {
+        PlaceGpsGroup(m, g, 10, 4, &p);
+        for (const RECT *prc : {&p.rcPosValue, &p.rcGpsLamp2, &p.rcDopValue, &p.rcSatValue, &p.rcLatValue,
+                                &p.rcLonValue})
+            nRight = std::max(nRight, (int)prc->right);
+        // The zone follows the east value with grid coordinates only.
+        if (nCoordUnits != 0) nRight = std::max(nRight, (int)p.rcZoneValue.right);
+    } else {
+        PlaceStationGroup(m, g, 1, 10, &p);
+        for (const RECT *prc : {&p.rcFile, &p.rcLineValue, &p.rcStationValue, &p.rcTotalValue, &p.rcTimeValue})
+            nRight = std::max(nRight, (int)prc->right);
+    }
+    return nRight + kFrameInset + 2;
+}
+
 // The map-on set, small (profile width up to 300) or large.
 void LayoutMapOnSet(HWND hwnd, int bLarge)
 {
     Measure m(hwnd);
     PanelSet &p = gMapOn;
     const int rh = RowHeight(m);
-    int r = 0, nBottomTop = 0, g1 = 0, g2 = 0, g3 = 0, nGroupWidth = 0;
+    int r = 0, nBottomTop = 0, g1 = 0, g2 = 0, g3 = 0, nGroupWidth = 0, nGpsGroupWidth = -1;
     if (!bPortrait) {
         r = bLarge ? nLineHeight + 4 : std::max(nLineHeight - 4, rh);
         // The five rows stay below the profile window, which the arrangement ends a button row above the band's
@@ -278,8 +315,15 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
         if (bLarge && nRoom / 5 < r) r = std::max(rh, nRoom / 5);
         nBottomTop = nGraphBandHeight - r - 4;
         if (bLarge) {
-            const int g = (nCurveWndWidth - 10) / 2;
-            g1 = nCurveWndX, g2 = nCurveWndX + g + 10, g3 = g2 + g, nGroupWidth = g;
+            // Two groups side by side under the profiles: halves, unless the GPS group needs more and the station
+            // group can give it.
+            int g = (nCurveWndWidth - 10) / 2, gGps = g;
+            const int nGpsNeed = GroupWidthNeeded(m, true);
+            if (g < nGpsNeed && nCurveWndWidth - 10 - nGpsNeed >= GroupWidthNeeded(m, false)) {
+                gGps = nGpsNeed;
+                g = nCurveWndWidth - 10 - nGpsNeed;
+            }
+            g1 = nCurveWndX, g2 = nCurveWndX + g + 10, g3 = g2 + gGps, nGroupWidth = g, nGpsGroupWidth = gGps;
             nButtonRowHeight = 0;
         } else {
             g1 = g2 = g3 = nCurveWndX, nGroupWidth = nCurveWndWidth;
@@ -288,7 +332,7 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
         const int e = ((nButtonGap + 2 * nButtonHeight) - (10 * nLineHeight + 20)) / 10;
         r = std::max(nLineHeight + e, rh);
         nBottomTop = nClientHeight - nBottomMargin - r - 4;
-        g1 = g2 = nCurveWndX, g3 = nCurveWndX + nSideColumnWidth, nGroupWidth = nSideColumnWidth;
+        g1 = g2 = nCurveWndX, g3 = nCurveWndX + nStatusColumnWidth, nGroupWidth = nStatusColumnWidth;
         nButtonRowHeight = 5 * r + 10;
     } else {
         r = std::max(nLineHeight - 5, rh);
@@ -296,7 +340,7 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
         g1 = g2 = g3 = nCurveWndX + nCurveWndWidth + 10;
         nGroupWidth = (nStatusPanelX - 30) - g1;
     }
-    Group gps = {g2, nGroupWidth, {}};
+    Group gps = {g2, nGpsGroupWidth >= 0 ? nGpsGroupWidth : nGroupWidth, {}};
     RowsUp(gps.anRowY, nBottomTop, r);
     Group station = {g1, nGroupWidth, {}};
     for (int i = 0; i < 5; i++) station.anRowY[i] = gps.anRowY[i] - nButtonRowHeight;
@@ -319,6 +363,18 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
                          nCurveWndX + 10 + wl + 60);
     PlaceGradientLabel(m, &p.rcGradient);
 }
+
+}  // namespace
+
+int nStatusColumnWidth = 140;
+
+int MeasureStatusColumnWidth(HWND hwnd)
+{
+    Measure m(hwnd);
+    return std::max({nSideColumnWidth, GroupWidthNeeded(m, false), GroupWidthNeeded(m, true)});
+}
+
+namespace {
 
 // Copies a set into the live boxes that the painting and the handlers use.
 void UseSet(const PanelSet &p)

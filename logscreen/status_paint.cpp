@@ -143,30 +143,10 @@ void PaintScaleLabels(HDC hdc)
 }
 
 // Step 11: the rounded frames around the station and GPS groups.
-void PaintGroupFrames(HDC hdc, int W, int H)
+void PaintGroupFrames(HDC hdc)
 {
-    const int G1 = anGpsGroupLeft[0], G2 = anGpsGroupLeft[1], G3 = anGpsGroupLeft[2];
-    const int T = anGpsRowY[0], R = nButtonRowHeight, B = H - nBottomMargin;
-    const int Hb = nBarColumnY + nCurveAreaHeightB;
     RECT a, b;
-    if (!bPortrait && bGpsActive != 1) {
-        a = RECT{G1, T - 4, G2 - 5, anGpsRowY[4] + nLineHeight + 4};
-        b = RECT{G2 + 5, T - 4, G3 - 5, B};
-    } else if (!bPortrait && nCurveWndWidth > 300) {
-        a = RECT{G1, T - 4, G2 - 10, nGraphBandHeight};
-        b = RECT{G2, T - 4, G3, nGraphBandHeight};
-    } else if (!bPortrait) {
-        a = RECT{G1, T - 4, G1 + nCurveWndWidth, nGraphBandHeight};
-        b = RECT{G2, T - 4 - R, G2 + nCurveWndWidth, nGraphBandHeight - R};
-    } else if (bGpsActive == 1) {
-        a = RECT{G1, T - 4, G1 + nSideColumnWidth, B};
-        b = RECT{G2, T - 4 - R, G2 + nSideColumnWidth, B - R};
-    } else {
-        const int D = (nBarColumnX - 10 - nCurveWndX) / 2;
-        a = RECT{G1, T - 4, G1 + D, Hb};
-        b = RECT{G2, T - 4, G2 + D, Hb};
-    }
-    (void)W;
+    StatusGroupFrames(&a, &b);
     SelectObject(hdc, hpenDarkGrey);
     SelectObject(hdc, hbrButtonFace);
     RoundRect(hdc, a.left, a.top, a.right, a.bottom, 10, 10);
@@ -344,6 +324,33 @@ int DrawStatusLine(unsigned kind)
     return ReleaseDC(hwndLog, hdc);
 }
 
+void StatusGroupFrames(RECT *prcFirst, RECT *prcSecond)
+{
+    const int G1 = anGpsGroupLeft[0], G2 = anGpsGroupLeft[1], G3 = anGpsGroupLeft[2];
+    const int T = anGpsRowY[0], R = nButtonRowHeight, B = nClientHeight - nBottomMargin;
+    const int Hb = nBarColumnY + nCurveAreaHeightB;
+    RECT a, b;
+    if (!bPortrait && bGpsActive != 1) {
+        a = RECT{G1, T - 4, G2 - 5, anGpsRowY[4] + nLineHeight + 4};
+        b = RECT{G2 + 5, T - 4, G3 - 5, B};
+    } else if (!bPortrait && nCurveWndWidth > 300) {
+        a = RECT{G1, T - 4, G2 - 10, nGraphBandHeight};
+        b = RECT{G2, T - 4, G3, nGraphBandHeight};
+    } else if (!bPortrait) {
+        a = RECT{G1, T - 4, G1 + nCurveWndWidth, nGraphBandHeight};
+        b = RECT{G2, T - 4 - R, G2 + nCurveWndWidth, nGraphBandHeight - R};
+    } else if (bGpsActive == 1) {
+        a = RECT{G1, T - 4, G1 + nStatusColumnWidth, B};
+        b = RECT{G2, T - 4 - R, G2 + nStatusColumnWidth, B - R};
+    } else {
+        const int D = (nBarColumnX - 10 - nCurveWndX) / 2;
+        a = RECT{G1, T - 4, G1 + D, Hb};
+        b = RECT{G2, T - 4, G2 + D, Hb};
+    }
+    *prcFirst = a;
+    *prcSecond = b;
+}
+
 void DrawPauseHint(int state)
 {
     if (!hwndLog) return;
@@ -445,7 +452,7 @@ LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     // 10. Reading-scale labels.
     PaintScaleLabels(hdc);
     // 11. Frames of the station and GPS groups.
-    PaintGroupFrames(hdc, W, H);
+    PaintGroupFrames(hdc);
     // 12. Mode-row labels.
     SelectObject(hdc, hFontNormal);
     PaintModeRowLabels(hdc);

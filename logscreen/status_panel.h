@@ -30,6 +30,13 @@ extern int anGpsGroupLeft[3];
 extern RECT rcSlamLabel, rcTiltRLabel, rcTiltPLabel, rcTiltYLabel;
 extern RECT rcTiltMeterLabel, rcTiltRollLabel, rcTiltPitchLabel;
 
+// Portrait with the map: the width of the column of the station and GPS groups beside the map buttons, at least
+// nSideColumnWidth and as wide as the groups' rows measured in their fonts need (set by the arrangement).
+extern int nStatusColumnWidth;
+int MeasureStatusColumnWidth(HWND hwnd);
+// The two rounded frames the paint draws around the station and GPS groups of the live arrangement.
+void StatusGroupFrames(RECT *prcFirst, RECT *prcSecond);
+
 // Layout routines, run after each arrangement in this order (LayoutStatusPanel runs them all).
 void LayoutStatusPanelRects(HWND hwnd);
 void LayoutGpsPanelRows(HWND hwnd);

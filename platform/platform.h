@@ -766,6 +766,11 @@ void PlatformPump(int ms, std::function<bool()> until = nullptr);
 bool PlatformWaitFor(std::function<bool()> pred, int ms);
 // Sounds asked for so far, by name.
 std::vector<std::wstring> PlatformSoundLog();
+// Sounds started so far, by name (with or without an audio device): a no-stop request skipped because a sound was
+// still playing is in the sound log but not here.
+std::vector<std::wstring> PlatformPlayedSounds();
+// While held, every sound reports itself playing, as an effect stuck in "playing" would.
+void PlatformHoldSoundPlaying(bool hold);
 // Writes the window's picture, children composed on top, as a PNG file; returns false on failure.
 bool PlatformSaveWindowPng(HWND, const std::string &path);
 // Texts drawn by TextOut and DrawText, newest last (the log keeps the latest few thousand): the window whose image

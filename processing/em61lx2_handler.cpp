@@ -263,8 +263,13 @@ void RunCalibrationPart2(HWND hwnd, int bDual, const Lx2Frame &f)
         // before it restores the right ones.
         WriteOffsetLines(0, 1, adOffset[0], adOffset[1], adOffset[2], adOffset[3], adSavedOffset[0],
                          adSavedOffset[1], adSavedOffset[2], adSavedOffset[3]);
-        WriteOffsetLines(1, 1, dFilterFactorLeft, bDual ? dFilterFactorRight : 0.0, 0, 0, dFilterFactorLeftPrev,
-                         dFilterFactorRightPrev, 0, 0);
+        // The same for the factors: a coil refused in this calibration kept its factor, which is then also the
+        // factor in force before it (its stored previous factor belongs to an older calibration).
+        const double dLeftBefore = bFilterLeftOk ? dFilterFactorLeftPrev : dFilterFactorLeft;
+        const double dRightBefore = !bDual ? dFilterFactorRightPrev
+                                    : bFilterRightOk ? dFilterFactorRightPrev : dFilterFactorRight;
+        WriteOffsetLines(1, 1, dFilterFactorLeft, bDual ? dFilterFactorRight : 0.0, 0, 0, dLeftBefore, dRightBefore,
+                         0, 0);
         // Both twins start the traces anew, so that the readings on the two sides of the change are not joined
         // (the redraw from the file breaks the traces there as well).
         RestartTraces();

@@ -160,6 +160,16 @@ protected:
         Readings(bDual, nFilterReadings, anGround);
     }
     std::vector<ShownDialog> Shown() { return PlatformShownDialogs(); }
+    // An empty data file and no boxes shown or scripted, in stand-by: the next case of a table starts afresh.
+    void FreshFileInStandBy()
+    {
+        PlatformClearShownDialogs();
+        PlatformClearDialogScripts();
+        CloseDataFile();
+        std::filesystem::remove(path);
+        ASSERT_EQ(OpenDataFileHandle(), 1);
+        nRecordingState = -1;
+    }
 
     std::string path;
 };
@@ -335,12 +345,7 @@ TEST_F(Em61Lx2HandlerTest, OutOfRangeOrNoNumberFactorIsRefused)
     };
     for (const RefusalCase &c : cases) {
         SCOPED_TRACE(c.what);
-        PlatformClearShownDialogs();
-        PlatformClearDialogScripts();
-        CloseDataFile();
-        std::filesystem::remove(path);
-        ASSERT_EQ(OpenDataFileHandle(), 1);
-        nRecordingState = -1;
+        ASSERT_NO_FATAL_FAILURE(FreshFileInStandBy());
         for (int k = 0; k < 4; k++) adOffset[k] = k + 1.0;
         const double dRatioBefore = dFilterRatioLeft;
         PlatformAnswerDialog(L"Calibration Part 2", 1);
@@ -397,6 +402,44 @@ TEST_F(Em61Lx2HandlerTest, TwoCoilsRightRefusedThenCancelRestores)
     EXPECT_DOUBLE_EQ(dFilterRatioRight, dRatioRight);
     for (int k = 0; k < 4; k++) EXPECT_DOUBLE_EQ(adOffset[k], 5.0) << k;
     EXPECT_EQ(FileBytes().size(), 0u);
+}
+
+// One coil refused, the calibration accepted: each "I" record's previous column holds the factor in force before
+// this calibration, which for the refused coil is its unchanged factor, not the one of an older calibration.
+TEST_F(Em61Lx2HandlerTest, AcceptedCalibrationWithARefusedCoilWritesThatCoilsFactorAsItsPrevious)
+{
+    const struct {
+        const char *what;
+        int anGround[4];
+        const wchar_t *szRefusedTitle;
+        const char *szLeft, *szRight;
+    } cases[] = {
+        {"right refused", {270, 100, 90, 100}, L"Filter Factor Right Coil", "I   309.60    300.00     1\n",
+         "I   310.00    310.00     1\n"},
+        {"left refused", {90, 100, 200, 100}, L"Filter Factor Left Coil", "I   300.00    300.00     1\n",
+         "I   234.00    310.00     1\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NO_FATAL_FAILURE(FreshFileInStandBy());
+        // Both coils carry an older previous factor of 280 from a calibration long ago.
+        dFilterFactorLeft = 300.0;
+        dFilterFactorRight = 310.0;
+        dFilterFactorLeftPrev = dFilterFactorRightPrev = 280.0;
+        dFilterRatioLeft = ConvertFilterFactor(300.0, 1);
+        dFilterRatioRight = ConvertFilterFactor(310.0, 1);
+        PlatformAnswerDialog(L"Filter Calibration Part 2", 1);
+        PlatformAnswerDialog(c.szRefusedTitle, 1);
+        PlatformAnswerDialog(L"Filter Calibration Complete", 1);
+        const int air[4] = {0, 0, 0, 0};
+        Calibrate(1, air, c.anGround);
+        ASSERT_EQ(Shown().size(), 3u);
+        EXPECT_EQ(Shown()[1].caption, c.szRefusedTitle);
+        const std::vector<std::string> v = Lines();
+        ASSERT_EQ(v.size(), 6u);
+        EXPECT_EQ(v[4], c.szLeft);
+        EXPECT_EQ(v[5], c.szRight);
+    }
 }
 
 TEST_F(Em61Lx2HandlerTest, CancelAtPartTwoBoxEndsTheCalibration)

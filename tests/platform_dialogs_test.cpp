@@ -372,6 +372,33 @@ TEST_F(DialogTest, SoundsAreLoggedAndSucceedWithoutAnAudioDevice)
     EXPECT_EQ(log[before], L"SOUND_RING");
 }
 
+// A no-stop request is skipped while another sound plays; a plain request plays in any case.
+TEST_F(DialogTest, NoStopSoundIsSkippedWhileAnotherPlaysAndAPlainOneIsNot)
+{
+    const struct {
+        bool bHeld;
+        DWORD dwFlags;
+        BOOL bResult;
+        bool bPlayed;
+    } cases[] = {
+        {false, SND_ASYNC | SND_RESOURCE | SND_NOSTOP, TRUE, true},
+        {true, SND_ASYNC | SND_RESOURCE | SND_NOSTOP, FALSE, false},
+        {true, SND_ASYNC | SND_RESOURCE, TRUE, true},
+        {false, SND_ASYNC | SND_RESOURCE, TRUE, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bHeld << " " << c.dwFlags);
+        PlatformHoldSoundPlaying(c.bHeld);
+        const size_t nAsked = PlatformSoundLog().size(), nPlayed = PlatformPlayedSounds().size();
+        EXPECT_EQ(PlaySound(L"SOUND_RESULT", nullptr, c.dwFlags), c.bResult);
+        PlatformPump(50);
+        EXPECT_EQ(PlatformSoundLog().size(), nAsked + 1);
+        ASSERT_EQ(PlatformPlayedSounds().size(), nPlayed + (c.bPlayed ? 1 : 0));
+        if (c.bPlayed) EXPECT_EQ(PlatformPlayedSounds().back(), L"SOUND_RESULT");
+    }
+    PlatformHoldSoundPlaying(false);
+}
+
 TEST_F(DialogTest, EnterOnAFocusedPushButtonPressesThatButton)
 {
     EXPECT_EQ(RunWith(L"SETUPTEST", [](HWND d) {

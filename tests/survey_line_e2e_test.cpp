@@ -116,6 +116,35 @@ TEST(SurveyLineDialogs, NewLineNewStationAndCommentWriteTheirRecordsAndCancelWri
         CHILD_CHECK(wcscmp(szSurveyLine, L"ABCDEFGHIJKL") == 0);
         CHILD_CHECK(nLineMode == 1 && nLineDirection == 1 && dStation == 40.0);
 
+        // The "C" key ends New Survey Line like Cancel; a "c" typed into its edit stays in the edit.
+        {
+            const long long nSizeBefore = FileSize(path);
+            const int nLinesNow = nLineCounter;
+            bool bOpenAfterTyping = false, bClosedByKey = false;
+            std::wstring typedName;
+            PlatformScriptDialog(L"GETNEWLINE", [&](HWND d) {
+                SetFocus(GetDlgItem(d, 1106));
+                PlatformPressKey('C');
+                bOpenAfterTyping = IsWindow(d) && IsWindowVisible(d);
+                typedName = PlatformDialogItemText(d, 1106);
+                PlatformPressDialogButton(d, IDCANCEL);
+            });
+            PlatformPressKey('E');
+            PlatformScriptDialog(L"GETNEWLINE", [&](HWND d) {
+                PlatformTypeIntoEdit(d, 1106, L"9c");
+                SetFocus(GetDlgItem(d, IDOK));
+                PlatformPressKey('C');
+                bClosedByKey = !IsWindow(d) || !IsWindowVisible(d);
+                if (!bClosedByKey) PlatformPressDialogButton(d, IDOK);  // would write a line "9c"
+            });
+            PlatformPressKey('E');
+            CHILD_CHECK(bOpenAfterTyping);
+            CHILD_CHECK(!typedName.empty() && (typedName.back() == L'c' || typedName.back() == L'C'));
+            CHILD_CHECK(bClosedByKey);
+            CHILD_CHECK(wcscmp(szSurveyLine, L"ABCDEFGHIJKL") == 0 && nLineCounter == nLinesNow);
+            CHILD_CHECK(FileSize(path) == nSizeBefore);
+        }
+
         // New Station: the dialog shows the line and stations; Cancel writes nothing; "100" writes its records.
         std::wstring line, start, current, typed;
         long long nBefore = FileSize(path);

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -78,6 +79,8 @@ QByteArray MakeWave(const std::vector<Tone> &tones)
 
 std::mutex soundLock;
 std::vector<std::wstring> soundLog;
+std::vector<std::wstring> playedLog;
+std::atomic<bool> holdPlaying{false};
 std::map<std::wstring, QString> clipFiles;
 std::unique_ptr<QTemporaryDir> clipFolder;  // removed with its files when the program ends
 std::map<std::wstring, QSoundEffect *> effects;
@@ -96,6 +99,7 @@ void StopAll()
 
 bool AnyPlaying()
 {
+    if (holdPlaying) return true;
     for (auto &e : effects)
         if (e.second->isPlaying()) return true;
     return false;
@@ -121,10 +125,14 @@ QString ClipFile(const std::wstring &name)
 BOOL Play(const std::wstring &name, DWORD flags)
 {
     if (ClipRecipes().find(name) == ClipRecipes().end()) return FALSE;
+    if ((flags & SND_NOSTOP) && AnyPlaying()) return FALSE;
+    {
+        std::lock_guard<std::mutex> g(soundLock);
+        playedLog.push_back(name);
+    }
     if (!AudioAvailable()) return TRUE;
     const QString file = ClipFile(name);
     if (file.isEmpty()) return FALSE;
-    if ((flags & SND_NOSTOP) && AnyPlaying()) return FALSE;
     StopAll();
     QSoundEffect *&e = effects[name];
     if (!e) {
@@ -175,3 +183,11 @@ std::vector<std::wstring> PlatformSoundLog()
     std::lock_guard<std::mutex> g(soundLock);
     return soundLog;
 }
+
+std::vector<std::wstring> PlatformPlayedSounds()
+{
+    std::lock_guard<std::mutex> g(soundLock);
+    return playedLog;
+}
+
+void PlatformHoldSoundPlaying(bool hold) { holdPlaying = hold; }

@@ -120,6 +120,13 @@ int SoundCount(const std::wstring &name)
     return n;
 }
 
+int PlayedCount(const std::wstring &name)
+{
+    int n = 0;
+    for (const std::wstring &s : PlatformPlayedSounds()) n += s == name;
+    return n;
+}
+
 int CountColourInWindow(HWND hwnd, unsigned rgb, const std::string &pngPath)
 {
     if (!PlatformSaveWindowPng(hwnd, pngPath)) return -1;

@@ -39,6 +39,8 @@ bool WaitNormalOperation(int ms);
 bool FramesArrive(int ms);
 // Sounds of this name asked for so far.
 int SoundCount(const std::wstring &name);
+// Sounds of this name started so far (a no-stop request skipped for a sound still playing is not counted).
+int PlayedCount(const std::wstring &name);
 // Saves a picture of the window and returns how many of its pixels have exactly this RGB colour (0xRRGGBB).
 int CountColourInWindow(HWND hwnd, unsigned rgb, const std::string &pngPath);
 
