@@ -355,7 +355,7 @@ TEST(LoggingCommand, EveryInstrumentStartsItsReaderAndTimer)
                 CHILD_CHECK(nInstrumentRecordLength == c.recordLength);
             }
             CHILD_CHECK(PlatformWaitFor(
-                [] { return dwInstrumentDataTick != 0 && GetTickCount() - dwInstrumentDataTick < 200; }, 3000));
+                [] { return dwInstrumentDataTick != 0 && GetTickCount() - dwInstrumentDataTick < 1000; }, 5000));
             CloseProgram();
             return 0;
         });
