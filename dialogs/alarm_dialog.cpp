@@ -50,14 +50,14 @@ INT_PTR AlarmLx2DlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
             EnableByType(hDlg, SetupListIndex(hDlg, IDC_ALARM_TYPE));
             return TRUE;
         case IDOK:
-            nAlarmType = SetupListIndex(hDlg, IDC_ALARM_TYPE);
-            nAlarmAudio = SetupListIndex(hDlg, IDC_ALARM_AUDIO);
-            nAlarmChannel = SetupListIndex(hDlg, IDC_ALARM_CHANNEL);
+            ReadListSetting(hDlg, IDC_ALARM_TYPE, &nAlarmType);
+            ReadListSetting(hDlg, IDC_ALARM_AUDIO, &nAlarmAudio);
+            ReadListSetting(hDlg, IDC_ALARM_CHANNEL, &nAlarmChannel);
             dAlarmLevel = ReadSetupNumber(hDlg, IDC_ALARM_LEVEL);
             dAlarmMinLevel = ReadSetupNumber(hDlg, IDC_ALARM_MIN_LEVEL);
             dAlarmMaxLevel = ReadSetupNumber(hDlg, IDC_ALARM_MAX_LEVEL);
-            nAlarmAnomalyWidth = SetupListIndex(hDlg, IDC_ALARM_WIDTH);
-            nAlarmDescending = SetupListIndex(hDlg, IDC_ALARM_DESCENDING);
+            ReadListSetting(hDlg, IDC_ALARM_WIDTH, &nAlarmAnomalyWidth);
+            ReadListSetting(hDlg, IDC_ALARM_DESCENDING, &nAlarmDescending);
             LoadSaveSettingsFile(1);
             EndDialog(hDlg, 1);
             return TRUE;

@@ -52,6 +52,26 @@ double ReadSetupNumber(HWND hDlg, int nId)
     return TextToDouble(sz);
 }
 
+void ReadListSetting(HWND hDlg, int nId, int *pSetting)
+{
+    if (!GetDlgItem(hDlg, nId)) return;
+    const int n = SetupListIndex(hDlg, nId);
+    if (n >= 0) *pSetting = n;
+}
+
+void ReadCheckSetting(HWND hDlg, int nId, int *pSetting)
+{
+    if (GetDlgItem(hDlg, nId)) *pSetting = GetSetupCheck(hDlg, nId);
+}
+
+void ReadNumberSetting(HWND hDlg, int nId, int nMaxChars, double *pSetting)
+{
+    if (!GetDlgItem(hDlg, nId)) return;
+    wchar_t sz[64];
+    if (nMaxChars < 1 || nMaxChars > 63) nMaxChars = 63;
+    *pSetting = GetDlgItemText(hDlg, nId, sz, nMaxChars + 1) > 0 ? TextToDouble(sz) : 0.0;
+}
+
 void SetSetupCheck(HWND hDlg, int nId, int bChecked)
 {
     SendDlgItemMessage(hDlg, nId, BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -23,6 +23,13 @@ void ShowSetupNumber(HWND hDlg, int nId, const char *szFormat, double dValue);
 // Reads edit box nId back as a number; text that is no number reads as 0.
 double ReadSetupNumber(HWND hDlg, int nId);
 
+// Read-back that leaves a setting alone when the dialog's template lacks the control (or, for a list, when nothing
+// is chosen), so that a narrower variant of a template never clears what it cannot show.
+void ReadListSetting(HWND hDlg, int nId, int *pSetting);
+void ReadCheckSetting(HWND hDlg, int nId, int *pSetting);
+// An edit box read as a number from at most nMaxChars characters; text that is no number reads as 0.
+void ReadNumberSetting(HWND hDlg, int nId, int nMaxChars, double *pSetting);
+
 // Check boxes map to 0/1 settings.
 void SetSetupCheck(HWND hDlg, int nId, int bChecked);
 int GetSetupCheck(HWND hDlg, int nId);

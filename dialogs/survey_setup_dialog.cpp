@@ -203,12 +203,6 @@ void StoreReadingRate(HWND hDlg)
     SetReadingRateFactors();
 }
 
-void StoreListIndex(HWND hDlg, int nId, int *pSetting)
-{
-    const int nIndex = SetupListIndex(hDlg, nId);
-    if (nIndex >= 0) *pSetting = nIndex;  // nothing chosen keeps the setting
-}
-
 void OnOk(HWND hDlg)
 {
     // 1. Survey mode and reading rate (the EM38-4 keeps both).
@@ -232,8 +226,8 @@ void OnOk(HWND hDlg)
     // 2. Component and dipole mode.
     if (nInstrumentType == INSTRUMENT_EM31MK2 || nInstrumentType == INSTRUMENT_EM38 || IsEm34() ||
         nInstrumentType == INSTRUMENT_EM38MK2) {
-        StoreListIndex(hDlg, IDC_SURVEY_COMPONENT, &nComponent);
-        StoreListIndex(hDlg, IDC_SURVEY_DIPOLE, &nDipoleMode);
+        ReadListSetting(hDlg, IDC_SURVEY_COMPONENT, &nComponent);
+        ReadListSetting(hDlg, IDC_SURVEY_DIPOLE, &nDipoleMode);
         if (IsEm34() && nSurveyMode == 0 && nDipoleMode >= 0 && nDipoleMode <= 5) {
             static const int anSeparation[3] = {10, 20, 40};
             nEm34DipoleLetter = nDipoleMode < 3 ? 'V' : 'H';
@@ -247,8 +241,8 @@ void OnOk(HWND hDlg)
     szLine[15] = 0;
     wcscpy(szSurveyLine, szLine);
     dLineIncrement = ReadSetupNumber(hDlg, IDC_SURVEY_LINE_INCREMENT);
-    StoreListIndex(hDlg, IDC_SURVEY_LINE_MODE, &nLineMode);
-    StoreListIndex(hDlg, IDC_SURVEY_LINE_DIRECTION, &nLineDirection);
+    ReadListSetting(hDlg, IDC_SURVEY_LINE_MODE, &nLineMode);
+    ReadListSetting(hDlg, IDC_SURVEY_LINE_DIRECTION, &nLineDirection);
     dStartStation = ReadSetupNumber(hDlg, IDC_SURVEY_START_STATION);
     dStation = dStartStation;
     dStartStationMk2 = dStartStation;
@@ -262,7 +256,7 @@ void OnOk(HWND hDlg)
     else if (nSurveyModeSaved == 2) dStationIncrementManual = dStationIncrementManualMk2 = dStationIncrement;
 
     // 5. Nulling.
-    StoreListIndex(hDlg, IDC_SURVEY_NULL_APPLY, &nNullApply);
+    ReadListSetting(hDlg, IDC_SURVEY_NULL_APPLY, &nNullApply);
 
     // 6. EM61-LX2 antenna offsets and the swath they move.
     if (nInstrumentType == INSTRUMENT_EM61LX2) {

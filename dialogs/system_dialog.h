@@ -61,9 +61,3 @@ enum {
 // Fills list nId with "COM1:" .. "COM99:" and selects port index nSelected.
 void FillPortList(HWND hDlg, int nId, int nSelected);
 
-// Read-back that leaves a setting alone when the dialog's template lacks the control (or, for a list, when nothing
-// is chosen), so that a narrower variant of a template never clears what it cannot show.
-void ReadListSetting(HWND hDlg, int nId, int *pSetting);
-void ReadCheckSetting(HWND hDlg, int nId, int *pSetting);
-// An edit box read as a number from at most nMaxChars characters; text that is no number reads as 0.
-void ReadNumberSetting(HWND hDlg, int nId, int nMaxChars, double *pSetting);
