@@ -15,6 +15,8 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "dialogs/alarm_dialog.h"
+#include "dialogs/setup_dialogs.h"
+#include "dialogs/system_dialog.h"
 #include "logscreen/logscreen.h"
 #include "platform/platform.h"
 #include "processing/em61lx2_alarm.h"
@@ -486,4 +488,36 @@ TEST(Em61Lx2Alarm, DialogFromMenuAndScreenThenEnhancedAndSimpleAlarmsOverEmulate
     }, 240);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
+}
+
+// Filter factors typed in System Setup reach the next data file: its pair of "I" records carries them.
+TEST(Em61Lx2Procedures, FilterFactorsOfSystemSetupReachTheNextDataFile)
+{
+    std::string root = emu::MakeTempRoot("em61lx2_system_filter_factors");
+    emu::Emulator dev(root, {"COM4=em61lx2:static,answer=OV,coils=2,rate=4"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    const std::string path = root + "/C/data/factors.TX2";
+    ChildResult r = RunProgramInChild(Lx2Start(root), []() {
+        UseEmulatorPorts(false);
+        nAlarmType = 0;
+        PlatformScriptDialog(L"SYSTEMLX2", [](HWND d) {
+            PlatformPickListItem(d, IDC_SYS_SENSORS, 1);
+            PlatformTypeIntoEdit(d, IDC_SYS_FILTER_LEFT, L"200");
+            PlatformTypeIntoEdit(d, IDC_SYS_FILTER_RIGHT, L"1000");
+            PlatformPressDialogButton(d, IDOK);
+        });
+        CHILD_CHECK(DialogBox(hInst, L"SYSTEMLX2", hwndMain, SystemDlgProc) == 1);
+        CHILD_CHECK(nSensorsMinus1 == 1);
+        CHILD_CHECK(std::fabs(dFilterFactorLeft - 200.0) < 1e-9 && std::fabs(dFilterFactorRight - 1000.0) < 1e-9);
+        LoggingInStandBy(L"factors.TX2");
+        PauseAndStop();
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    const std::vector<std::string> i = RecordsOfKind(path, 'I');
+    ASSERT_GE(i.size(), 2u);
+    EXPECT_EQ(i[0].substr(0, 10), "I   200.00");
+    EXPECT_EQ(i[1].substr(0, 10), "I  1000.00");
 }
