@@ -21,6 +21,7 @@
 #include "processing/conductivity_handlers.h"
 #include "dialogs/alarm_dialog.h"
 #include "dialogs/display_options_dialog.h"
+#include "dialogs/display_setup_dialog.h"
 #include "dialogs/setup_dialogs.h"
 #include "acquisition/acquisition.h"
 #include "background/background_files.h"
@@ -408,21 +409,6 @@ void ReadingScaleCommand()
     ActOnRedrawFlags(r == 1 && nColorMapView != 0 ? nRedrawFlags : 0);
 }
 
-// 107: the profile display dialog of the instrument.
-const wchar_t *DisplaySetupTemplateName()
-{
-    switch (nInstrumentType) {
-    case INSTRUMENT_GRAD601: return L"DISPLAYSETUP601";
-    case INSTRUMENT_EM61LX2: return L"DISPLAYSETUPLX2";
-    case INSTRUMENT_EM61MK2: return L"DISPLAYSETUP";
-    case INSTRUMENT_EM34: return L"DISPLAYSETUP34";
-    case INSTRUMENT_EM38MK2: return L"DISPLAYSETUP38MK2";
-    case INSTRUMENT_EM384: return L"DISPLAYSETUP384";
-    case INSTRUMENT_CS21: return L"DISPLAYSETUPCS21";
-    default: return L"DISPLAYSETUP31";  // EM31-MK2, EM38
-    }
-}
-
 // The map commands need GPS and the map shown.
 int MapCommandAllowed()
 {
@@ -536,7 +522,11 @@ void OptionDialogCommand(int nCode)
         break;
     case 107:
         if (!bInstrumentEnabled) Refuse(L"Option avaiable only when Instrument is enabled");
-        else DialogBox(hInst, DisplaySetupTemplateName(), hwndLog, DisplaySetupDlgProc);
+        else {
+            // An instrument without a profile display dialog has nothing to open.
+            if (const wchar_t *szTemplate = DisplaySetupTemplate(nInstrumentType))
+                DialogBox(hInst, szTemplate, hwndLog, DisplaySetupDlgProc);
+        }
         break;
     case 112:
         if (bGpsEnabled <= 0) Refuse(L"Option avaiable only when GPS is enabled");

@@ -216,6 +216,7 @@ TEST(LogScreenOptionRows, EachRowOpensItsDialogOrRefuses)
             {106, 1, 0, 1, szGps, -1},
             {106, 1, 1, 1, L"SPEEDSCALE", 0},
             {107, 0, 1, 1, szInstrument, -1},
+            {107, 1, 1, 1, L"DISPLAYSETUP", 0},
             {110, 1, 0, 1, szGps, -1},
             {110, 1, 1, 0, szMap, -1},
             {110, 1, 1, 1, L"MAPSCALE", 0},
@@ -223,6 +224,7 @@ TEST(LogScreenOptionRows, EachRowOpensItsDialogOrRefuses)
             {111, 1, 1, 0, szMap, -1},
             {111, 1, 1, 1, L"DISPLAYOPTIONS31", 0},
             {112, 1, 0, 1, szGps, -1},
+            {112, 1, 1, 1, L"GPSMASK", 0},
             {126, 1, 1, 1, L"AUDIOFUNCTIONS", 0},
             {127, 1, 1, 1, L"COORDINATESUNITS", 0},
             {140, 1, 1, 1, L"DRIFTREMINDER", 1},
@@ -230,7 +232,7 @@ TEST(LogScreenOptionRows, EachRowOpensItsDialogOrRefuses)
         PlatformAnswerDialog(L"MESSAGEOK", IDOK, true);
         int nUpdatesSeen = -1;
         for (const wchar_t *name : {L"READINGSCALE", L"SPEEDSCALE", L"MAPSCALE", L"DISPLAYOPTIONS31", L"AUDIOFUNCTIONS",
-                                    L"COORDINATESUNITS", L"DRIFTREMINDER"})
+                                    L"COORDINATESUNITS", L"DRIFTREMINDER", L"DISPLAYSETUP", L"GPSMASK"})
             PlatformScriptDialog(name, [&nUpdatesSeen](HWND d) {
                 nUpdatesSeen = bMapUpdatesOn;
                 PlatformPressDialogButton(d, IDCANCEL);
