@@ -2,6 +2,8 @@
 // records into temporary records, and RedrawBackgroundFiles with ten files of 100,000 points each.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_support.h"
+
 #include <unistd.h>
 
 #include <cmath>
@@ -34,32 +36,12 @@ void StartOnce()
     static bool started = false;
     if (started) return;
     started = true;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    root = std::filesystem::temp_directory_path().string() + "/background-bench-" + std::to_string(getpid());
-    std::filesystem::create_directories(root + "/C/data");
+    root = StartBenchProgram("background-bench");
     std::filesystem::create_directories(root + "/C/ProgramData/Ulvane/Temp");
-    setenv("ULVANE_ROOT", root.c_str(), 1);
-    static char arg0[] = "background-bench";
-    static char *argv[] = {arg0, nullptr};
-    hInst = PlatformInit(1, argv);
-    nInstrumentType = INSTRUMENT_EM61MK2;
-    bJixProduct = 0;
-    RestoreInitialSettings();
-    ApplyStartupDefaults();
     InitUtmConstants();
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
-    RegisterMapWnd(hInst);
-    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, kMapWindow + GetFrameSize().cx,
-                           kMapWindow + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
-    RECT rc;
-    GetClientRect(hwndMap, &rc);
-    nMapViewPixels = rc.right;
-    nMapWndHeight = rc.bottom;
-    nTileWidth = nMapViewPixels - 2;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxX = nTileWidth - 1;
-    nTileMaxY = nTileHeight - 1;
+    CreateBenchMapWindow(kMapWindow);
     nMapSize = 100;
     dMapPixelsPerUnit = (double)nTileWidth / nMapSize;
     dMapOriginX = kEast;

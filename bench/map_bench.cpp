@@ -3,6 +3,8 @@
 // freed tiles and into existing ones) beside a plain read of the same file.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_support.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,40 +41,19 @@ void StartOnce()
     static bool started = false;
     if (started) return;
     started = true;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    benchRoot = std::filesystem::temp_directory_path().string() + "/map-bench-" + std::to_string(getpid());
-    std::filesystem::create_directories(benchRoot + "/C/data");
-    setenv("ULVANE_ROOT", benchRoot.c_str(), 1);
-    static char arg0[] = "map-bench";
-    static char *argv[] = {arg0, nullptr};
-    hInst = PlatformInit(1, argv);
-    nInstrumentType = INSTRUMENT_EM61MK2;
-    bJixProduct = 0;
-    RestoreInitialSettings();
-    ApplyStartupDefaults();
+    benchRoot = StartBenchProgram("map-bench");
     SetDataRecordLength(27);
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
     CreateChannelPens(0);
     CreateColorScalePens();
-    RegisterMapWnd(hInst);
     nClientWidth = 1272;
     nClientHeight = 728;
     nLineHeight = 18;
     nTextHeight = 16;
     bGpsActive = 1;
     ArrangeLogScreen();
-    const int nSide = nMapViewPixels;
-    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, nSide + GetFrameSize().cx,
-                           nSide + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
-    RECT rc;
-    GetClientRect(hwndMap, &rc);
-    nMapViewPixels = rc.right;
-    nMapWndHeight = rc.bottom;
-    nTileWidth = nMapViewPixels - 2;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxX = nTileWidth - 1;
-    nTileMaxY = nTileHeight - 1;
+    CreateBenchMapWindow(nMapViewPixels);
 }
 
 // Resident memory of the process in megabytes.

@@ -2,6 +2,8 @@
 // step (the clear and the 2 x 2 tile copy) and one zoom with the rebuild from a data file of 100,000 records.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_support.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -31,33 +33,13 @@ void StartOnce()
     static bool started = false;
     if (started) return;
     started = true;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string root = std::filesystem::temp_directory_path().string() + "/map-view-bench-" + std::to_string(getpid());
-    std::filesystem::create_directories(root + "/C/data");
-    setenv("ULVANE_ROOT", root.c_str(), 1);
-    static char arg0[] = "map-view-bench";
-    static char *argv[] = {arg0, nullptr};
-    hInst = PlatformInit(1, argv);
-    nInstrumentType = INSTRUMENT_EM61MK2;
-    bJixProduct = 0;
-    RestoreInitialSettings();
-    ApplyStartupDefaults();
+    StartBenchProgram("map-view-bench");
     SetDataRecordLength(27);
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
     CreateChannelPens(0);
     CreateColorScalePens();
-    RegisterMapWnd(hInst);
-    hwndMap = CreateWindow(L"MapWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, kMapWindow + GetFrameSize().cx,
-                           kMapWindow + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
-    RECT rc;
-    GetClientRect(hwndMap, &rc);
-    nMapViewPixels = rc.right;
-    nMapWndHeight = rc.bottom;
-    nTileWidth = nMapViewPixels - 2;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxX = nTileWidth - 1;
-    nTileMaxY = nTileHeight - 1;
+    CreateBenchMapWindow(kMapWindow);
 }
 
 // One 27-byte record: up to 16 bytes of text, blanks, a tick and the line feed.

@@ -2,6 +2,8 @@
 // ten million records whose last line is GPS records only, and, beside it, a full window of readings.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_support.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -31,18 +33,8 @@ void StartOnce()
     static bool started = false;
     if (started) return;
     started = true;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    benchRoot = std::filesystem::temp_directory_path().string() + "/profile-bench-" + std::to_string(getpid());
-    std::filesystem::create_directories(benchRoot + "/C/data");
-    setenv("ULVANE_ROOT", benchRoot.c_str(), 1);
+    benchRoot = StartBenchProgram("profile-bench");
     std::atexit([] { std::filesystem::remove_all(benchRoot); });  // the ten-million-record file is 270 MB
-    static char arg0[] = "profile-bench";
-    static char *argv[] = {arg0, nullptr};
-    hInst = PlatformInit(1, argv);
-    nInstrumentType = INSTRUMENT_EM61MK2;
-    bJixProduct = 0;
-    RestoreInitialSettings();
-    ApplyStartupDefaults();
     SetDataRecordLength(27);
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
