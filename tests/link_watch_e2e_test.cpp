@@ -175,6 +175,10 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
         nSurveyMode = 0;
         StartRecording(L"replug");
         PlatformPump(800);
+        // A loaded machine may be slow to give the first readings: only the break of the unplug is counted.
+        CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 2; }, 8000));
+        CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000));
+        const long long nBreaksBefore = (long long)CountOf(ReadDataFile(root, "replug"), "X1CONN BRK 1");
         CHILD_CHECK(dev.ok("COM4 close"));
         CHILD_CHECK(PlatformWaitFor([] { return bInstrumentPortLost == 1; }, 3000));
         CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 1; }, 3000));
@@ -191,6 +195,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
         PlatformPump(1000);
         Facts facts;
         facts.Set("readingsAfter", nTotalReadingCount - nReadingsBefore);
+        facts.Set("breaksBefore", nBreaksBefore);
         return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
@@ -198,7 +203,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
     Facts facts = Facts::Load(FactsPath(root));
     const std::string bytes = ReadDataFile(root, "replug");
     ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(CountOf(bytes, "X1CONN BRK 1"), 1u);
+    EXPECT_EQ((long long)CountOf(bytes, "X1CONN BRK 1") - facts.Get("breaksBefore"), 1);
     // Readings go on after the replug.
     EXPECT_GT(facts.Get("readingsAfter"), 3);
 }
