@@ -220,21 +220,30 @@ TEST_F(Em61Lx2HandlerTest, SoftMarkerTurnsModeLettersIntoMarkerLetters)
     EXPECT_EQ(v[5][0], 'E');
 }
 
-TEST_F(Em61Lx2HandlerTest, ColourCellsOfTheLeftCoilStopAtTheRowEnd)
+// The colour cell of the filtered channel: one coil its class; two coils the right coil's class x 64 + the left
+// coil's, as the two-coil swath painter and the rebuild from the file read it. A full row takes no more cells.
+TEST_F(Em61Lx2HandlerTest, ColourCellsOfOneAndTwoCoilsStopAtTheRowEnd)
 {
     nColorMapView = 3;  // difference channel
     bSwathSampling = 1;
     nSwathRow = 0;
-    nSwathCellCount = SWATH_CELLS_PER_ROW - 1;
     dScale1Min = 0.0;
     ComputeColorStep(0.0, 500.0);  // 10 per class
     dFilterRatioLeft = 2.0;
-    const int w[4] = {30, 10, 500, 1};  // left difference 600 - 2 x 200 = 200: class 20
-    Reading(1, 'E', w);
-    EXPECT_EQ(rgColorGrid[0][SWATH_CELLS_PER_ROW - 1], 20);
-    EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
-    Reading(1, 'E', w);
-    EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
+    dFilterRatioRight = 1.0;
+    // Left 600 - 2 x 200 = 200 (class 20); right 100 - 40 = 60 (class 6).
+    const int w[4] = {30, 10, 5, 2};
+    const struct {
+        int bDual, nCell;
+    } cases[] = {{0, 20}, {1, 6 * 64 + 20}};
+    for (const auto &c : cases) {
+        nSwathCellCount = SWATH_CELLS_PER_ROW - 1;
+        Reading(c.bDual, 'E', w);
+        EXPECT_EQ(rgColorGrid[0][SWATH_CELLS_PER_ROW - 1], c.nCell) << c.bDual;
+        EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
+        Reading(c.bDual, 'E', w);
+        EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
+    }
 }
 
 TEST_F(Em61Lx2HandlerTest, NormalisationCountsUpThenButtonsWaitForGps)
