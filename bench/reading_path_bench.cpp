@@ -143,7 +143,7 @@ void BM_Em61Mk2ReadingPath(benchmark::State &state)
 BENCHMARK(BM_Em61Mk2ReadingPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // The two-coil EM61-LX2 reading path with the enhanced alarm: decode, alarm and numbers panel with the lamps,
-// both strip charts, status, colour cell and record write.
+// both strip charts, the Q and I bars, status, colour cell and record write.
 void SetUpLx2Once()
 {
     static bool bDone = false;
@@ -155,6 +155,11 @@ void SetUpLx2Once()
     const DWORD style = WS_CHILD | WS_VISIBLE;
     hwndCurve2 = CreateWindow(L"CurveWnd", L"", style, 0, 40, 700, 150, hwndLog, 600, hInst, nullptr);
     hwndCurve3 = CreateWindow(L"CurveWnd", L"", style, 0, 195, 700, 150, hwndLog, 600, hInst, nullptr);
+    // The Q and I bars of the two coils.
+    RegisterBarQWnd(hInst);
+    RegisterBarIWnd(hInst);
+    hwndBarQ = CreateWindow(L"BarQWnd", L"", style, 710, 230, 69, 180, hwndLog, 620, hInst, nullptr);
+    hwndBarI = CreateWindow(L"BarIWnd", L"", style, 781, 230, 69, 180, hwndLog, 630, hInst, nullptr);
     RECT *aprcRow[6] = {&rcLx2Row1, &rcLx2Row2, &rcLx2Row3, &rcLx2Row4, &rcLx2Row5, &rcLx2Row6};
     for (int i = 0; i < 6; i++) *aprcRow[i] = RECT{40, 7 + 18 * i, 160, 25 + 18 * i};
     rcTargetLampLeft = RECT{720, 250, 740, 270};

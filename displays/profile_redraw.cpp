@@ -310,43 +310,47 @@ void RedrawProfileFromDataFile(HWND hwnd)
 
 namespace {
 
-// The three traces of each coil of the EM61-LX2: E, L and F.
-struct CoilTraces {
-    POINT ptE[kProfilePoints], ptL[kProfilePoints], ptF[kProfilePoints];
-};
-struct TwoCoilTraces {
-    CoilTraces coil[2];
-    int nCount;
-};
+// EM61-LX2 steps: rows 0..2 the first coil's E, L and F, rows 3..5 the second coil's, and in kLx2StationRow 1 when
+// a new station restarted the first four traces before the step (the station dialog restarts those four only).
+constexpr int kLx2StationRow = 6;
+ProfileReplay gLx2Replay;  // the gathered steps, newest first
+HWND ghwndLx2First, ghwndLx2Second;
+int gbLx2TwoCoils;
 
-// One coil's traces as the live strip chart draws them: from the oldest point to the newest, one segment per
-// reading and trace in the order E, L, F, so that line ends and crossings fall on the same pixels.
-void DrawCoilSegments(HWND hwnd, const CoilTraces &c, int nCount)
+// One live step: the rows scrolled into the coils' windows as the reading handler does.
+void Lx2Step(const ProfileStep &step)
 {
-    if (!hwnd || nCount <= 0) return;
-    HDC hdc = GetDC(hwnd);
-    if (!hdc) return;
-    const POINT *const aapt[3] = {c.ptE, c.ptL, c.ptF};
-    for (int j = nCount - 1; j >= 1; j--) {
-        for (int k = 0; k < 3; k++) {
-            if (!ahChannelPen[k]) continue;
-            SelectObject(hdc, ahChannelPen[k]);
-            const POINT pt[2] = {aapt[k][j], aapt[k][j - 1]};
-            Polyline(hdc, pt, 2);
+    if (step.anRow[kLx2StationRow])
+        for (int i = 0; i < 4; i++) abCurveHasPrev[i] = 0;
+    HDC hdcFirst = ghwndLx2First ? GetDC(ghwndLx2First) : nullptr;
+    if (!hdcFirst) return;
+    if (gbLx2TwoCoils) {
+        HDC hdcSecond = ghwndLx2Second ? GetDC(ghwndLx2Second) : nullptr;
+        if (hdcSecond) {
+            ScrollStripChart4Ch(hdcFirst, hdcSecond, step.anRow, step.anRow + 3);
+            ReleaseDC(ghwndLx2Second, hdcSecond);
         }
+    } else {
+        ScrollStripChart2Ch(hdcFirst, step.anRow);
     }
-    ReleaseDC(hwnd, hdc);
+    ReleaseDC(ghwndLx2First, hdcFirst);
 }
 
-void DrawCoilTraces(HWND hwndFirst, HWND hwndSecond, int bTwoCoils, TwoCoilTraces *t)
+// An event record after which the live traces started anew: a resumed logging (and its pause) or a connection
+// break of the instrument (the tag whose two digits are 1).
+bool RestartsLx2Traces(const char *nnn)
 {
-    DrawCoilSegments(hwndFirst, t->coil[0], t->nCount);
-    if (bTwoCoils) DrawCoilSegments(hwndSecond, t->coil[1], t->nCount);
-    t->nCount = 0;
+    return strncmp(nnn + 1, "$STARTED", 8) == 0 || strncmp(nnn + 1, "PAUSED", 6) == 0 ||
+           (nnn[1] == '1' && nnn[11] == '1');
 }
 
 }  // namespace
 
+// The current line is read backwards until there is a step for every column of the strip (or the line's start),
+// each reading decoded with the offsets and filter ratios in force when it was written; the steps are then replayed
+// oldest first through the live strip chart, so pen widths, line ends and crossings fall where the live profile put
+// them. A nulling or calibration (its offset block or filter-factor pair), a resumed logging and a connection break
+// start the traces anew, as the live profile did.
 void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond)
 {
     static ProfileScan s;  // 64 KB block: kept off the stack
@@ -356,79 +360,66 @@ void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond)
         return;
     }
     const int bTwoCoils = nSensorsMinus1 == 1;
-    static TwoCoilTraces t;  // 14 KB: kept off the stack
-    t.nCount = 0;
+    gLx2Replay.nCount = 0;
+    const int nWanted = ProfileReplayStepsWanted();
     double adCurrentOffset[4] = {adOffset[0], adOffset[1], adOffset[2], adOffset[3]};
     double dRatioLeft = dFilterRatioLeft, dRatioRight = dFilterRatioRight;
-    int x = nCurveWndWidth - 10;
+    ProfileStep *pNewer = nullptr;  // the step of the next newer reading
     char nnn[DATA_RECORD_MAX + 1];
     char rob[30];
 
-    while (x >= 0 && PreviousProfileRecord(&s, nnn)) {
+    while (gLx2Replay.nCount < nWanted && PreviousProfileRecord(&s, nnn)) {
         const char c = nnn[0];
         if (c == 'I') {
             // The newer of two filter-factor records (right coil) was just read: the previous factors they hold
-            // give the ratios of the older readings. The live traces started anew at the change: so do these.
+            // give the ratios of the older readings.
             dRatioRight = ConvertFilterFactor(PreviousOffsetOf(nnn), 1);
             char rec[DATA_RECORD_MAX + 1];
             if (PreviousProfileRecord(&s, rec)) {
                 if (rec[0] == 'I') dRatioLeft = ConvertFilterFactor(PreviousOffsetOf(rec), 1);
                 else UnreadProfileRecord(&s);
             }
-            DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+            if (pNewer) pNewer->bRestart = 1;
             continue;
         }
         if (!IsProfileRecordKind(c)) continue;
         if (IsReadingKind(c)) {
             memcpy(rob, nnn, 13);
             rob[13] = 0;
-            int mk = 0;
-            int pixS[2][3], pixbS[2][3];
-            if (bTwoCoils) {
-                double e1, l1, e2, l2;
+            int mk = 0, anBar[3];
+            double e1 = 0, l1 = 0, e2 = 0, l2 = 0;
+            if (bTwoCoils)
                 DecodeReading4Ch(rob, adCurrentOffset[0], adCurrentOffset[1], adCurrentOffset[2], adCurrentOffset[3],
                                  &e1, &l1, &e2, &l2, &mk);
-                Em61Lx2DualValuesToScreenY(e1, l1, e2, l2, e1 - dRatioLeft * l1, e2 - dRatioRight * l2,
-                                           pixS[0], pixbS[0], pixS[1], pixbS[1]);
-            } else {
-                double e1, l1;
+            else
                 DecodeReading2Ch(rob, adCurrentOffset[0], adCurrentOffset[1], &e1, &l1, &mk);
-                Em61Lx2ValuesToScreenY(e1, l1, e1 - dRatioLeft * l1, pixS[0], pixbS[0]);
-            }
-            if (t.nCount == kProfilePoints) {
-                // A full stretch is drawn and carried on from its last point.
-                POINT last[2][3];
-                for (int k = 0; k < 2; k++) {
-                    last[k][0] = t.coil[k].ptE[t.nCount - 1];
-                    last[k][1] = t.coil[k].ptL[t.nCount - 1];
-                    last[k][2] = t.coil[k].ptF[t.nCount - 1];
-                }
-                DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
-                for (int k = 0; k < 2; k++) {
-                    t.coil[k].ptE[0] = last[k][0];
-                    t.coil[k].ptL[0] = last[k][1];
-                    t.coil[k].ptF[0] = last[k][2];
-                }
-                t.nCount = 1;
-            }
-            for (int k = 0; k < (bTwoCoils ? 2 : 1); k++) {
-                t.coil[k].ptE[t.nCount] = POINT{x, ClampRow(pixS[k][0])};
-                t.coil[k].ptL[t.nCount] = POINT{x, ClampRow(pixS[k][1])};
-                t.coil[k].ptF[t.nCount] = POINT{x, ClampRow(pixS[k][2])};
-            }
-            t.nCount++;
-            x -= 2;
+            ProfileStep *p = AddProfileStep(&gLx2Replay);
+            if (!p) break;
+            Em61Lx2ValuesToScreenY(e1, l1, e1 - dRatioLeft * l1, p->anRow, anBar);
+            if (bTwoCoils) Em61Lx2ValuesToScreenY(e2, l2, e2 - dRatioRight * l2, p->anRow + 3, anBar);
+            pNewer = p;
         } else if (c == 'O') {
-            // A nulling or calibration: the live traces started anew there.
             ReadOffsetBlock(&s, nnn, adCurrentOffset);
-            DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
-        } else if (c == 'S' || (c == 'X' && nnn[1] == '1' && nnn[11] == '1')) {
-            x -= 2;
-            DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+            if (pNewer) pNewer->bRestart = 1;
+        } else if (c == 'S') {
+            if (pNewer) pNewer->anRow[kLx2StationRow] = 1;
+        } else if (c == 'X') {
+            if (pNewer && RestartsLx2Traces(nnn)) pNewer->bRestart = 1;
         } else if (c == 'Z') {
             break;
         }
     }
     EndProfileScan(&s);
-    DrawCoilTraces(hwndFirst, hwndSecond, bTwoCoils, &t);
+    // The replay leaves the live run flags as they were; the previous rows too.
+    int anPrev[3], anPrevLeft[3], anPrevRight[3];
+    memcpy(anPrev, anLx2PrevY, sizeof anPrev);
+    memcpy(anPrevLeft, anLx2PrevYLeft, sizeof anPrevLeft);
+    memcpy(anPrevRight, anLx2PrevYRight, sizeof anPrevRight);
+    ghwndLx2First = hwndFirst;
+    ghwndLx2Second = hwndSecond;
+    gbLx2TwoCoils = bTwoCoils;
+    ReplayProfileSteps(&gLx2Replay, Lx2Step);
+    memcpy(anLx2PrevY, anPrev, sizeof anPrev);
+    memcpy(anLx2PrevYLeft, anPrevLeft, sizeof anPrevLeft);
+    memcpy(anLx2PrevYRight, anPrevRight, sizeof anPrevRight);
 }

@@ -54,7 +54,8 @@ void RedrawProfileFromFile(HWND hwnd);
 void RedrawProfileFromDataFile(HWND hwnd);
 // EM61-LX2: rebuilds the E, L and F traces of the current line, the first coil in the first window and, with two
 // coils, the second coil in the second window; each reading decoded with the offsets in force when it was written
-// and the filter ratios in use. Leaves the file's read position as it was; draws nothing when no file is open.
+// and the filter ratios in use, and replayed through the live strip chart. Leaves the file's read position as it
+// was; draws nothing when no file is open.
 void RedrawProfileFromFileTwoSensors(HWND hwndFirst, HWND hwndSecond);
 
 // EM38-4: conductivity (scale 1) into the first window and, in display mode 0, in-phase (scale 2) into the second,

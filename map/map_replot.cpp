@@ -354,6 +354,6 @@ void ReplotMapEm61Lx2()
     for (double &d : adLx2Offset) d = 0.0;
     for (double &d : adLx2Coefficient) d = 0.0;
     for (double &d : adLx2LastValue) d = 0.0;
-    const ReplotMember member = {Lx2ExtraRecords, Lx2ReadingCell, "DEFMNPQT", nSensorsMinus1 == 1 ? 1 : 0, 1};
+    const ReplotMember member = {Lx2ExtraRecords, Lx2ReadingCell, "DEFMNPQT", nSensorsMinus1 == 1 ? 1 : 0, 1, nullptr};
     ReplotFromDataFile(member);
 }

@@ -23,6 +23,13 @@ void RedrawProfileForInstrument()
         if (hwndCurve1) RedrawProfileFromDataFile(hwndCurve1);
         break;
     case INSTRUMENT_EM61LX2:
+        // The coils' windows painted afresh first (one coil: the second window keeps what it shows), so that a
+        // line shorter than the strip leaves its left part empty.
+        for (HWND h : {hwndCurve2, nSensorsMinus1 == 1 ? hwndCurve3 : nullptr}) {
+            if (!h) continue;
+            InvalidateRect(h, nullptr, TRUE);
+            UpdateWindow(h);
+        }
         if (hwndCurve2) RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
         break;
     case INSTRUMENT_EM384:

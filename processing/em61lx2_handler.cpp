@@ -24,6 +24,7 @@
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/filter_factor.h"
+#include "processing/sentence_handlers.h"
 
 int nFilterReadings = 200;
 double dFilterSum1 = 0.0, dFilterSum2 = 0.0, dFilterSum3 = 0.0, dFilterSum4 = 0.0;
@@ -318,7 +319,9 @@ void RunNormalReading(int bDual, char *pRecord, DWORD dwTick)
     WindowDc log = TakeDc(hwndLog);
     if (log.hdc) SetBkMode(log.hdc, TRANSPARENT);
     if (nRecordingState == 1) {
-        if (nColorMapView >= 1 && nColorMapView <= 3) StoreSwathCell(ColorScaleIndex(adLeft[nColorMapView - 1], dScale1Min));
+        // Two coils: the right coil's class x 64 + the left coil's, each half of the swath painted from its own.
+        if (nColorMapView >= 1 && nColorMapView <= 3)
+            StoreSwathCell(SensorPairCell(adLeft[nColorMapView - 1], adRight[nColorMapView - 1], bDual));
         if (dwRecordingStartTick == 0 || TickNotBefore(dwTick, dwRecordingStartTick)) WriteReadingRecord(pRecord, dwTick);
         if (bStationStarted == 1) dStation += dStationIncrement;
         nTotalReadingCount++;

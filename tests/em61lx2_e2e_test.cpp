@@ -521,3 +521,134 @@ TEST(Em61Lx2Procedures, FilterFactorsOfSystemSetupReachTheNextDataFile)
     EXPECT_EQ(i[0].substr(0, 10), "I   200.00");
     EXPECT_EQ(i[1].substr(0, 10), "I  1000.00");
 }
+
+namespace {
+
+// The progress texts of the normalisation ("%3d %") drawn in the side panel so far, as numbers.
+std::vector<int> NormalisationPercentages()
+{
+    std::vector<int> v;
+    for (const DrawnText &t : PlatformDrawnTexts()) {
+        int n = 0;
+        wchar_t chPercent = 0;
+        if (t.window == hwndNumbers && t.text.size() == 5 && swscanf(t.text.c_str(), L"%3d %lc", &n, &chPercent) == 2 &&
+            chPercent == L'%')
+            v.push_back(n);
+    }
+    return v;
+}
+
+}  // namespace
+
+// One coil, logging with GPS on: "Normalization:" counts up while the current ring fills and the buttons wait for
+// the first position; then the readings: the current and the battery in the status panel (red at 10.5 V), an arrow
+// key held marks the readings, the first reading keeps the start station and each later one advances it, and every
+// record is 27 bytes with the mean current, byte 13 cleared and the frame's tick.
+TEST(Em61Lx2Survey, OneCoilNormalisationThenReadingsMarkersStationsAndStatus)
+{
+    std::string root = emu::MakeTempRoot("em61lx2_one_coil_logging");
+    emu::Emulator dev(root, {"COM4=em61lx2:static,answer=OV,coils=1", "COM6=gps:format=1,hz=5"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok(Raw(30, 12)));
+    ASSERT_TRUE(dev.ok("COM6 silence 0"));  // no position until the test lets it come
+    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
+    const std::string path = root + "/C/data/onecoil.TX2";
+    ChildResult r = RunProgramInChild(Lx2Start(root), [&dev, &root]() {
+        Facts facts;
+        UseEmulatorPorts(true);
+        nGpsFormat = 1;
+        nSensorsMinus1 = 0;
+        nAlarmType = 0;
+        bNoCurrentNorm = 0;
+        nPauseKey = 0;  // any key pauses; the arrow and digit keys hold the soft marker
+        nSoftMarkerKey = 1;
+        PlatformClearDrawnTexts();
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(WaitNormalOperation(30000));
+        CHILD_CHECK(Drew(hwndNumbers, L"Normalization:"));
+        const std::vector<int> anPercent = NormalisationPercentages();
+        int nBetween = 0;
+        for (size_t i = 0; i < anPercent.size(); i++) {
+            CHILD_CHECK(anPercent[i] >= 0 && anPercent[i] <= 100);
+            CHILD_CHECK(i == 0 || anPercent[i] >= anPercent[i - 1]);
+            nBetween += anPercent[i] > 0 && anPercent[i] < 100;
+        }
+        facts.Set("percentagesBetween", nBetween);
+        // Normal operation, but no position yet: the buttons stay disabled until the first one.
+        PlatformPump(500);
+        CHILD_CHECK(bGpsPositionValid == 0 && !IsWindowEnabled(hwndLogButtons[0]));
+        CHILD_CHECK(dev.ok("COM6 resume"));
+        CHILD_CHECK(PlatformWaitFor([] { return IsWindowEnabled(hwndLogButtons[0]) != 0; }, 15000));
+
+        PlatformScriptFileChooser(L"C:\\data\\onecoil.TX2");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        const double dStart = dStation;
+        PlatformClearDrawnTexts();
+        PlatformPressKey('G');
+        CHILD_CHECK(nRecordingState == 1);
+        facts.Set("startTick", (long long)dwRecordingStartTick);
+        CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 20; }, 15000));
+        // 3171 x 0.0018780699 A; 12 V is above the limit.
+        CHILD_CHECK(Drew(hwndLog, L" 6.0 A"));
+        CHILD_CHECK(Drew(hwndLog, L" 12.0 V"));
+        CHILD_CHECK(ColourInRect(hwndLog, rcStatusVoltage, RGB(255, 0, 0)) == 0);
+
+        // An arrow key held: the "E" frames are recorded as "P" and "MARKER" is shown; released, "E" again.
+        PlatformClearDrawnTexts();
+        SendMessage(hwndLog, WM_KEYDOWN, VK_LEFT, 0);
+        CHILD_CHECK(bSoftMarkerDown == 1 && nRecordingState == 1);
+        int n0 = nTotalReadingCount;
+        CHILD_CHECK(PlatformWaitFor([n0] { return nTotalReadingCount >= n0 + 10; }, 10000));
+        CHILD_CHECK(Drew(hwndLog, L"MARKER"));
+        SendMessage(hwndLog, WM_KEYUP, VK_LEFT, 0);
+        CHILD_CHECK(bSoftMarkerDown == 0);
+
+        // 10.5 V is at the limit: the battery box turns red.
+        CHILD_CHECK(dev.ok("COM4 value raw=30,12,0,0 range=0 letter=E current=3171 battery=10.5"));
+        n0 = nTotalReadingCount;
+        CHILD_CHECK(PlatformWaitFor([n0] { return nTotalReadingCount >= n0 + 20; }, 10000));
+        CHILD_CHECK(ColourInRect(hwndLog, rcStatusVoltage, RGB(255, 0, 0)) > 0);
+
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        // The first reading kept the start station; each later one advanced it by the increment.
+        CHILD_CHECK(std::fabs(dStation - (dStart + (nTotalReadingCount - 1) * dStationIncrement)) < 1e-6);
+        facts.Set("readings", nTotalReadingCount);
+        return StopSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    const Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_GE(facts.Get("percentagesBetween"), 1) << "the percentage shown while the ring fills";
+
+    size_t tail = 0;
+    const std::vector<Record> recs = SplitRecords(ReadFileBytes(path), 27, &tail);
+    EXPECT_EQ(tail, 0u);
+    int nE = 0, nP = 0, nPAfterE = 0;
+    char chLast = 0;
+    for (const Record &rec : recs) {
+        const char c = rec.Kind();
+        if (c != 'E' && c != 'P') continue;
+        const std::string &b = rec.bytes;
+        nE += c == 'E';
+        nP += c == 'P';
+        nPAfterE += c == 'P' && chLast == 'E';
+        chLast = c;
+        EXPECT_EQ((unsigned char)b[1], 0);
+        EXPECT_EQ(((unsigned char)b[2] << 8) | (unsigned char)b[3], 30);
+        EXPECT_EQ(((unsigned char)b[4] << 8) | (unsigned char)b[5], 12);
+        EXPECT_EQ(((unsigned char)b[10] << 8) | (unsigned char)b[11], 3171);  // the mean current 3171.00
+        EXPECT_EQ((unsigned char)b[12], 0);
+        EXPECT_EQ(b[13], 0);
+        // Only frames that arrived after the recording start are written.
+        EXPECT_GE(rec.Tick(), facts.Get("startTick"));
+        EXPECT_EQ(b[26], '\n');
+    }
+    EXPECT_GE(nP, 5);
+    EXPECT_EQ(nPAfterE, 1) << "one run of marked readings";
+    EXPECT_GE(nE, 30);
+    // Frames older than the recording start are shown and counted but not written.
+    EXPECT_LE(nE + nP, facts.Get("readings"));
+}

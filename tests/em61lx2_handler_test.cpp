@@ -220,21 +220,30 @@ TEST_F(Em61Lx2HandlerTest, SoftMarkerTurnsModeLettersIntoMarkerLetters)
     EXPECT_EQ(v[5][0], 'E');
 }
 
-TEST_F(Em61Lx2HandlerTest, ColourCellsOfTheLeftCoilStopAtTheRowEnd)
+// The colour cell of the filtered channel: one coil its class; two coils the right coil's class x 64 + the left
+// coil's, as the two-coil swath painter and the rebuild from the file read it. A full row takes no more cells.
+TEST_F(Em61Lx2HandlerTest, ColourCellsOfOneAndTwoCoilsStopAtTheRowEnd)
 {
     nColorMapView = 3;  // difference channel
     bSwathSampling = 1;
     nSwathRow = 0;
-    nSwathCellCount = SWATH_CELLS_PER_ROW - 1;
     dScale1Min = 0.0;
     ComputeColorStep(0.0, 500.0);  // 10 per class
     dFilterRatioLeft = 2.0;
-    const int w[4] = {30, 10, 500, 1};  // left difference 600 - 2 x 200 = 200: class 20
-    Reading(1, 'E', w);
-    EXPECT_EQ(rgColorGrid[0][SWATH_CELLS_PER_ROW - 1], 20);
-    EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
-    Reading(1, 'E', w);
-    EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
+    dFilterRatioRight = 1.0;
+    // Left 600 - 2 x 200 = 200 (class 20); right 100 - 40 = 60 (class 6).
+    const int w[4] = {30, 10, 5, 2};
+    const struct {
+        int bDual, nCell;
+    } cases[] = {{0, 20}, {1, 6 * 64 + 20}};
+    for (const auto &c : cases) {
+        nSwathCellCount = SWATH_CELLS_PER_ROW - 1;
+        Reading(c.bDual, 'E', w);
+        EXPECT_EQ(rgColorGrid[0][SWATH_CELLS_PER_ROW - 1], c.nCell) << c.bDual;
+        EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
+        Reading(c.bDual, 'E', w);
+        EXPECT_EQ(nSwathCellCount, SWATH_CELLS_PER_ROW);
+    }
 }
 
 TEST_F(Em61Lx2HandlerTest, NormalisationCountsUpThenButtonsWaitForGps)
@@ -363,7 +372,9 @@ TEST_F(Em61Lx2HandlerTest, OutOfRangeOrNoNumberFactorIsRefused)
         ASSERT_EQ(shown.size(), 2u);
         EXPECT_EQ(shown[1].caption, L"Filter Factor Left Coil");
         EXPECT_EQ(shown[1].text.rfind(L"Calibration Failed.\r\n", 0), 0u);
-        if (c.szRefusedLine) EXPECT_NE(shown[1].text.find(c.szRefusedLine), std::wstring::npos);
+        if (c.szRefusedLine) {
+            EXPECT_NE(shown[1].text.find(c.szRefusedLine), std::wstring::npos);
+        }
         EXPECT_NE(shown[1].text.find(L" is out of valid range ( 125 to 1000 ).\r\nProgram restores previous value ( 310.0 )\r\n"),
                   std::wstring::npos);
     }
@@ -464,38 +475,78 @@ struct AlarmCase {
     std::vector<std::pair<int, int>> values;  // watched value of each reading, left and right coil (mV / 20)
     std::vector<std::wstring> sounds;         // sounds of the whole run
     int nActiveLeftAtEnd, nActiveRightAtEnd;
+    // Two coils: the left, middle and right target lamps after the run, R red and W white, from white lamps; "="
+    // the lamps as they were before the run; "" not looked at.
+    const char *szLamps;
 };
+
+LRESULT LampParentProc(HWND hwnd, UINT m, WPARAM w, LPARAM l) { return DefWindowProc(hwnd, m, w, l); }
+
+// The colour letter of a lamp: the centre pixel of its box.
+char LampLetter(HDC hdc, const RECT &rc)
+{
+    const COLORREF c = GetPixel(hdc, (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return c == RGB(255, 0, 0) ? 'R' : c == RGB(255, 255, 255) ? 'W' : '?';
+}
 
 TEST_F(Em61Lx2HandlerTest, AlarmTable)
 {
     const AlarmCase cases[] = {
         {"enhanced 10 30 80 60 40: slot 1 below 0.4 of the peak", 2, 1, 0, 0,
-         {{10, 0}, {30, 0}, {80, 0}, {60, 0}, {40, 0}}, {}, 0, 0},
+         {{10, 0}, {30, 0}, {80, 0}, {60, 0}, {40, 0}}, {}, 0, 0, ""},
         {"enhanced 40 60 80 70 50 fires", 2, 1, 0, 0, {{40, 0}, {60, 0}, {80, 0}, {70, 0}, {50, 0}},
-         {L"RINGINSOUND"}, 1, 0},
+         {L"RINGINSOUND"}, 1, 0, ""},
         {"enhanced with 2 samples still fires", 2, 1, 1, 0, {{40, 0}, {60, 0}, {80, 0}, {70, 0}, {50, 0}},
-         {L"RINGINSOUND"}, 1, 0},
-        {"enhanced flat window never fires", 2, 1, 0, 0, {{80, 0}, {80, 0}, {80, 0}, {80, 0}, {80, 0}}, {}, 0, 0},
+         {L"RINGINSOUND"}, 1, 0, ""},
+        {"enhanced flat window never fires", 2, 1, 0, 0, {{80, 0}, {80, 0}, {80, 0}, {80, 0}, {80, 0}}, {}, 0, 0, ""},
         {"enhanced peak 1200 over a maximum of 1000", 2, 1, 0, 0,
-         {{600, 0}, {900, 0}, {1200, 0}, {1000, 0}, {700, 0}}, {}, 0, 0},
+         {{600, 0}, {900, 0}, {1200, 0}, {1000, 0}, {700, 0}}, {}, 0, 0, ""},
         {"simple at exactly the level rings once in 21 readings", 1, 1, 0, 0,
-         std::vector<std::pair<int, int>>(21, {100, 0}), {L"SOUND_RING"}, 1, 0},
+         std::vector<std::pair<int, int>>(21, {100, 0}), {L"SOUND_RING"}, 1, 0, ""},
         {"simple rings again at the 22nd reading", 1, 1, 0, 0, std::vector<std::pair<int, int>>(22, {100, 0}),
-         {L"SOUND_RING", L"SOUND_RING"}, 1, 0},
-        {"simple below the level", 1, 1, 0, 0, {{99, 0}}, {}, 0, 0},
-        {"simple audio none", 1, 0, 0, 0, {{200, 0}}, {}, 1, 0},
-        {"two coils 100 and 90: between", 1, 1, 0, 1, {{100, 90}}, {L"BETWEENSOUND"}, 1, 0},
-        {"two coils 100 and 20: left", 1, 1, 0, 1, {{100, 20}}, {L"LEFTSOUND"}, 1, 0},
-        {"two coils 20 and 100: right", 1, 1, 0, 1, {{20, 100}}, {L"RIGHTSOUND"}, 0, 1},
-        {"two coils both active, far apart: left and right", 1, 1, 0, 1, {{500, 100}}, {L"LEFTRIGHTSOUND"}, 1, 1},
-        {"two coils ringing", 1, 2, 0, 1, {{500, 100}}, {L"SOUND_RING"}, 1, 1},
+         {L"SOUND_RING", L"SOUND_RING"}, 1, 0, ""},
+        {"simple below the level", 1, 1, 0, 0, {{99, 0}}, {}, 0, 0, ""},
+        {"simple audio none", 1, 0, 0, 0, {{200, 0}}, {}, 1, 0, ""},
+        {"two coils 100 and 90: between", 1, 1, 0, 1, {{100, 90}}, {L"BETWEENSOUND"}, 1, 0, "WRW"},
+        {"two coils 100 and 20: left", 1, 1, 0, 1, {{100, 20}}, {L"LEFTSOUND"}, 1, 0, "RWW"},
+        {"two coils 20 and 100: right", 1, 1, 0, 1, {{20, 100}}, {L"RIGHTSOUND"}, 0, 1, "WWR"},
+        {"two coils both active, far apart: left and right", 1, 1, 0, 1, {{500, 100}}, {L"LEFTRIGHTSOUND"}, 1, 1, "RWR"},
+        {"two coils ringing", 1, 2, 0, 1, {{500, 100}}, {L"SOUND_RING"}, 1, 1, "RWR"},
         {"two coils enhanced, left fires", 2, 1, 0, 1, {{40, 0}, {60, 0}, {80, 0}, {70, 0}, {50, 0}},
-         {L"LEFTSOUND"}, 1, 0},
-        {"disabled", 0, 1, 0, 1, {{500, 500}}, {}, 0, 0},
+         {L"LEFTSOUND"}, 1, 0, "RWW"},
+        {"disabled leaves the lamps as they were", 0, 1, 0, 1, {{500, 500}}, {}, 0, 0, "="},
+    };
+    // The logging screen's lamp boxes, in a window of their own.
+    CreateFixedPensAndBrushes();
+    WNDCLASS wc = {};
+    wc.lpfnWndProc = LampParentProc;
+    wc.hInstance = hInst;
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = L"Lx2LampLog";
+    RegisterClass(&wc);
+    hwndLog = CreateWindow(L"Lx2LampLog", L"Log", WS_OVERLAPPED, 0, 0, 200, 100, nullptr, 0, hInst, nullptr);
+    ASSERT_NE(hwndLog, nullptr);
+    ShowWindow(hwndLog, SW_SHOW);
+    rcTargetLampLeft = RECT{10, 10, 30, 30};
+    rcTargetLampMiddle = RECT{40, 10, 60, 30};
+    rcTargetLampRight = RECT{70, 10, 90, 30};
+    const RECT *const aprcLamp[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
+    auto Lamps = [&aprcLamp] {
+        HDC hdc = GetDC(hwndLog);
+        std::string v;
+        for (const RECT *prc : aprcLamp) v += LampLetter(hdc, *prc);
+        ReleaseDC(hwndLog, hdc);
+        return v;
     };
     nRecordingState = 0;
     for (const AlarmCase &c : cases) {
         SCOPED_TRACE(c.what);
+        const std::string lampsBefore = Lamps();
+        if (c.szLamps[0] != '=') {
+            HDC hdc = GetDC(hwndLog);
+            for (const RECT *prc : aprcLamp) FillRect(hdc, prc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+            ReleaseDC(hwndLog, hdc);
+        }
         nAlarmType = c.nType;
         nAlarmAudio = c.nAudio;
         nAlarmDescending = c.nDescending;
@@ -519,7 +570,15 @@ TEST_F(Em61Lx2HandlerTest, AlarmTable)
         EXPECT_EQ(got, c.sounds);
         EXPECT_EQ(bAlarmActive, c.nActiveLeftAtEnd);
         EXPECT_EQ(bAlarmActiveRight, c.nActiveRightAtEnd);
+        if (c.szLamps[0] == '=') {
+            EXPECT_NE(lampsBefore.find('R'), std::string::npos);
+            EXPECT_EQ(Lamps(), lampsBefore);
+        } else if (c.szLamps[0]) {
+            EXPECT_EQ(Lamps(), c.szLamps);
+        }
     }
+    DestroyWindow(hwndLog);
+    hwndLog = nullptr;
 }
 
 TEST_F(Em61Lx2HandlerTest, EnhancedSoundIsStoppedAfterNineteenReadings)

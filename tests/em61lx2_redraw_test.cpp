@@ -232,6 +232,46 @@ TEST_P(Em61Lx2RedrawTest, RedrawAfterNullingAndCalibrationEqualsTheLiveProfile)
     else EXPECT_EQ(Differing(Pixels(hwndCurve3), empty3), 0);  // one coil: the second window is left alone
 }
 
+// With the build's wide pens (2, 3 and 4 pixels), a pause and its resumed logging (every trace starts anew) and a
+// new station (the station dialog starts the first four traces anew) between the readings, and a connection break:
+// the redrawn profile is still the live one.
+TEST_P(Em61Lx2RedrawTest, WidePensPausesStationsAndBreaksRedrawAsShownLive)
+{
+    const int anWidth[3] = {2, 3, 4};
+    for (int k = 0; k < 3; k++) anChannelPenWidth[k] = anChannelPenWidth[k + 3] = anWidth[k];
+    CreateChannelPens(0);
+    auto Wave = [](int i, int k) { return 20 + ((i * 11 + k * 17) % 50) + (i % 9 == 0 ? 25 : 0); };
+    auto Event = [](const char *szText) {
+        const std::string r = TextRecord(szText);
+        ASSERT_EQ(WriteDataRecords(r.data(), 1), 1);
+    };
+    for (int i = 0; i < 170; i++) {
+        const int w[4] = {Wave(i, 0), Wave(i, 1), Wave(i, 2), Wave(i, 3)};
+        Reading(w);
+        if (i == 40) {
+            Event("XPAUSED");
+            Event("X$STARTED");
+            for (int &b : abCurveHasPrev) b = 0;  // as the resumed logging does
+        } else if (i == 80) {
+            Event("S     12.000");
+            for (int k = 0; k < 4; k++) abCurveHasPrev[k] = 0;  // as the station dialog does
+        } else if (i == 120) {
+            Event("X1CONN BRK 1");
+            for (int &b : abCurveHasPrev) b = 0;  // as the reconnection does
+        }
+    }
+    const std::vector<COLORREF> live2 = Pixels(hwndCurve2), live3 = Pixels(hwndCurve3);
+    Repaint(hwndCurve2);
+    Repaint(hwndCurve3);
+    const std::vector<COLORREF> empty3 = Pixels(hwndCurve3);
+    RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
+    EXPECT_EQ(Differing(Pixels(hwndCurve2), live2), 0);
+    if (nSensorsMinus1 == 1) EXPECT_EQ(Differing(Pixels(hwndCurve3), live3), 0);
+    else EXPECT_EQ(Differing(Pixels(hwndCurve3), empty3), 0);
+    for (int &w : anChannelPenWidth) w = 1;
+    CreateChannelPens(0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Coils, Em61Lx2RedrawTest, ::testing::Values(0, 1));
 
 }  // namespace
