@@ -394,7 +394,9 @@ TEST_F(DialogTest, NoStopSoundIsSkippedWhileAnotherPlaysAndAPlainOneIsNot)
         PlatformPump(50);
         EXPECT_EQ(PlatformSoundLog().size(), nAsked + 1);
         ASSERT_EQ(PlatformPlayedSounds().size(), nPlayed + (c.bPlayed ? 1 : 0));
-        if (c.bPlayed) EXPECT_EQ(PlatformPlayedSounds().back(), L"SOUND_RESULT");
+        if (c.bPlayed) {
+            EXPECT_EQ(PlatformPlayedSounds().back(), L"SOUND_RESULT");
+        }
     }
     PlatformHoldSoundPlaying(false);
 }
