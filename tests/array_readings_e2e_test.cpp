@@ -21,6 +21,7 @@
 #include "map/pens.h"
 #include "processing/dispatch.h"
 #include "processing/gps_position.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/handler_state.h"
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
@@ -205,6 +206,56 @@ TEST(Em384Logging, ReadingWindowAbsorbsTenPacketsAndANegativeMeanEmptiesTheInver
     EXPECT_EQ(recs[2].bytes.substr(26, 9), std::string(9, '\0'));
 }
 
+// The chosen dipole mode "Horizontal" with the array's 'V' readings: records, numbers and bars go on, the profiles
+// stay. Display mode 2 records the height set for the array in place of the measured ones.
+TEST(Em384Logging, VerticalReadingsInHorizontalModeLeaveTheProfilesAndModeTwoRecordsTheSetHeight)
+{
+    std::string root = emu::MakeTempRoot("array_readings_em384_dipole");
+    emu::Emulator dev(root, {"COM4=em384:static"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM384, 1), [&]() {
+        Facts facts;
+        UseEmulatorPorts(false);
+        nEm384DisplayMode = 2;
+        nEm384RateValue = 1;
+        nDipoleMode = 1;
+        dEm384Height = 3.0;
+        nRateChoice = 0;
+        SetReadingRateFactors();
+        StartRecording(dev, L"C:\\data\\dipole.dat");
+        const std::vector<COLORREF> q0 = WindowPixels(hwndCurve2), i0 = WindowPixels(hwndCurve3);
+        PlatformClearDrawnTexts();
+        for (int n = 0; n < 6; n++) {
+            const double adC[4] = {100.0 + 50 * n, 200, 300, 400};
+            CHILD_CHECK(SendBytes(dev, Em384Packet(adC)));
+            const double dWant = adC[0];
+            CHILD_CHECK(PlatformWaitFor([&] { return std::fabs(dChannelValue[0] - dWant) < 0.01 && szInstrumentRecord[0] == 0; },
+                                        5000));
+        }
+        bool bNumbers = false;
+        for (const DrawnText &t : PlatformDrawnTexts()) bNumbers = bNumbers || (t.window == hwndNumbers && t.text == L"C1:   350.00");
+        facts.Set("numbersShown", bNumbers);
+        facts.Set("profilesSame", WindowPixels(hwndCurve2) == q0 && WindowPixels(hwndCurve3) == i0);
+        facts.Set("barShown", anBarQTop[0] >= 0);
+        facts.Set("readings", nTotalReadingCount);
+        return StopSavingFacts(facts, root);
+    }, 60);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("numbersShown"), 1);
+    EXPECT_EQ(facts.Get("profilesSame"), 1);
+    EXPECT_EQ(facts.Get("barShown"), 1);
+    std::vector<Record> recs = ReadingRecords(root, 47, "T");
+    ASSERT_GE(recs.size(), 4u);
+    EXPECT_EQ((long long)recs.size(), facts.Get("readings"));
+    // Height words: (3.0 + 8.7 + 4) / 0.66667 truncated, not the packets' 20.
+    for (const Record &rec : recs) {
+        EXPECT_EQ(WordAt(rec, 18), 23u) << rec.index;
+        EXPECT_EQ(WordAt(rec, 20), 23u) << rec.index;
+    }
+}
+
 // ------------------------------------------------------------------------------------------------- CS-21
 
 // Waits until the count of recorded readings reaches n; the arrival tick of the sentence that did it is kept.
@@ -307,6 +358,45 @@ TEST(DualEmSentences, RowsRecordsProfilesStationAndResultSound)
     EXPECT_EQ(cut.substr(1, 53), longOne.substr(0, 53));
     EXPECT_GE(recs[4].Tick(), 0) << cut;
     EXPECT_EQ(cut[64], '\n');
+}
+
+// The CS-21 has no calibration or drift procedure: the popup menu's calibration, removal and drift items open no
+// box and stop no reading.
+TEST(DualEmSentences, CalibrationRemovalAndDriftItemsDoNothing)
+{
+    std::string root = emu::MakeTempRoot("array_readings_cs21_menu");
+    emu::Emulator dev(root, {"COM4=cs21:static"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_CS21, 1), [&]() {
+        UseEmulatorPorts(false);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        // With a data file open the menu offers all three.
+        PlatformScriptFileChooser(L"C:\\data\\cs21_menu.dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        const double adB[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        memcpy(adCalibrationB, adB, sizeof adB);
+        for (int nItem : {516, 517, 520}) {
+            PlatformClearShownDialogs();
+            PlatformScriptPopupMenu(nItem);
+            PlatformPressKey('M');
+            bool bOffered = false;
+            for (const ShownMenuItem &m : PlatformLastPopupMenu()) bOffered = bOffered || (m.id == nItem && m.enabled);
+            CHILD_CHECK(bOffered);
+            // Sentences keep coming to the handler.
+            dwInstrumentDataTick = 0;
+            CHILD_CHECK(PlatformWaitFor([] { return dwInstrumentDataTick != 0; }, 3000));
+            CHILD_CHECK(PlatformShownDialogs().empty());
+            CHILD_CHECK(nCalProcedureState == 0);
+            CHILD_CHECK(memcmp(adCalibrationB, adB, sizeof adB) == 0);
+        }
+        PauseAndStop();
+        CloseProgram();
+        return 0;
+    }, 60);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0);
 }
 
 // ------------------------------------------------------------------------------------------------- Grad601
