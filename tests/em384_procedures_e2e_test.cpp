@@ -372,13 +372,19 @@ TEST(Em384Procedures, CancelAndAStepWithoutPacketsChangeNothing)
         const std::string path = MapDrivePath(szDataFilePath);
         for (int i = 0; i < 12; i++) adCalibration[i] = 1.0 + 0.25 * i;
         for (int i = 0; i < 8; i++) adCalibrationB[i] = 0.5 + 0.1 * i;
+        for (int i = 0; i < 12; i++) adCalibrationPrev[i] = -1.0 - i;
+        for (int i = 0; i < 8; i++) adCalibrationBPrev[i] = -0.5 - 0.1 * i;
         const int nState = nEm384CalibrationState;
-        double adA[12], adB[8];
+        double adA[12], adB[8], adAPrev[12], adBPrev[8];
         memcpy(adA, adCalibration, sizeof adA);
         memcpy(adB, adCalibrationB, sizeof adB);
+        memcpy(adAPrev, adCalibrationPrev, sizeof adAPrev);
+        memcpy(adBPrev, adCalibrationBPrev, sizeof adBPrev);
+        // Every set as before, the previous ones too (the next coefficient block names them).
         auto unchanged = [&] {
             return memcmp(adA, adCalibration, sizeof adA) == 0 && memcmp(adB, adCalibrationB, sizeof adB) == 0 &&
-                   nEm384CalibrationState == nState;
+                   memcmp(adAPrev, adCalibrationPrev, sizeof adAPrev) == 0 &&
+                   memcmp(adBPrev, adCalibrationBPrev, sizeof adBPrev) == 0 && nEm384CalibrationState == nState;
         };
         const std::string settingsBefore = SettingsFileBytes();
         CHILD_CHECK(!settingsBefore.empty());
