@@ -446,6 +446,8 @@ void RecordReading(const Em384Values &packet, int bInversionEmpty)
         SetBkMode(hdcLog, TRANSPARENT);
         wchar_t sz[32];
         if (swprintf(sz, 32, L"%-11.2f", dStation) > 0) WriteStatusBox(hdcLog, rcStatusStation, hFontBold, sz);
+        // The count of recorded readings beside the station, as the other handlers keep it.
+        if (swprintf(sz, 32, L"%-7d", nTotalReadingCount) > 0) WriteStatusBox(hdcLog, rcStatusCount, hFontNormal, sz);
     }
     if (packet.cDipole == ChosenDipoleLetter()) {
         // The profiles show the values as recorded, so that a redraw from the file draws the same rows.

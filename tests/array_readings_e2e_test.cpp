@@ -134,12 +134,19 @@ TEST(Em384Logging, FourPacketMeansAndTheTickOfTheFourth)
             PlatformPump(15);  // distinct ticks
         }
         facts.Set("readings", nTotalReadingCount);
+        // The status panel counts the recorded readings as they come.
+        bool bCountShown = false;
+        for (const DrawnText &t : PlatformDrawnTexts())
+            bCountShown = bCountShown || (t.window == hwndLog && t.text == L"2      " && t.cell.left >= rcStatusCount.left &&
+                                          t.cell.top >= rcStatusCount.top && t.cell.top < rcStatusCount.bottom);
+        facts.Set("countShown", bCountShown);
         return StopSavingFacts(facts, root);
     }, 60);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
     Facts facts = Facts::Load(FactsPath(root));
     EXPECT_EQ(facts.Get("readings"), 2);
+    EXPECT_EQ(facts.Get("countShown"), 1);
     std::vector<Record> recs = ReadingRecords(root, 47, "T");
     ASSERT_EQ(recs.size(), 2u);
     // C1 of pair 1 sits at bytes 10-11: the word of the mean, within one word step.
