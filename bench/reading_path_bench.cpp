@@ -1,4 +1,4 @@
-// Reading path of the EM61-MK2 per reading: decode, normalise, profile scroll, numbers, bars, status and record write.
+// Reading paths per reading: EM61-MK2, EM61-LX2, EM38-4 packets and CS-21 sentences, from decode to the record.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -19,6 +19,7 @@
 #include "map/map_state.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61lx2_alarm.h"
 #include "processing/em61lx2_decode.h"
@@ -205,7 +206,8 @@ void BM_Em61Lx2DualReadingPath(benchmark::State &state)
 }
 BENCHMARK(BM_Em61Lx2DualReadingPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
-// EM38-4 packet while logging: decode, average (one record per packet), encode, record, profiles and numbers.
+// EM38-4 packet while logging: decode, average over the frames of a reading (Arg: frames per reading), encode,
+// record, profiles, numbers and bars. With one frame a reading every packet is recorded (the costliest case).
 void BM_Em384PacketPath(benchmark::State &state)
 {
     SetUpOnce();
@@ -215,8 +217,11 @@ void BM_Em384PacketPath(benchmark::State &state)
     dScale2Min = -25;
     dScale2Max = 25;
     dScale2PixPerUnit = 300.0 / 50.0;
-    nFrameDecimation = 1;
+    nFrameDecimation = (int)state.range(0);
+    nFrameCount = 0;
     nEm384DisplayMode = 0;
+    nCalProcedureState = 0;
+    const int nReadingsBefore = nTotalReadingCount;
     int i = 0;
     for (auto _ : state) {
         memset(szInstrumentRecord, 0, 26);
@@ -232,11 +237,14 @@ void BM_Em384PacketPath(benchmark::State &state)
         nSwathCellCount = 0;
         OnEm384Reading(hwndLog, WM_EM384_READING, 0, 0);
     }
+    // Every reading of the run was recorded.
+    if (nTotalReadingCount - nReadingsBefore != i / (int)state.range(0)) state.SkipWithError("readings not recorded");
     state.SetItemsProcessed(state.iterations());
     SetDataRecordLength(27);
+    nFrameDecimation = 1;
     nInstrumentType = INSTRUMENT_EM61MK2;
 }
-BENCHMARK(BM_Em384PacketPath)->Unit(benchmark::kMicrosecond)->Repetitions(5);
+BENCHMARK(BM_Em384PacketPath)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // CS-21 sentence while logging: values, rows, record, cell, status, profiles (on the '2' half) and numbers.
 void BM_DualEmSentencePath(benchmark::State &state)
@@ -245,6 +253,7 @@ void BM_DualEmSentencePath(benchmark::State &state)
     nInstrumentType = INSTRUMENT_CS21;
     SetDataRecordLength(65);
     hwndCurve2 = hwndCurve3 = hwndCurve1;
+    const int nReadingsBefore = nTotalReadingCount;
     int i = 0;
     for (auto _ : state) {
         char sz[128];
@@ -257,6 +266,8 @@ void BM_DualEmSentencePath(benchmark::State &state)
         nSwathCellCount = 0;
         OnDualEmReading(hwndLog, WM_DUALEM_READING, 0, 0);
     }
+    // Every sentence was recorded.
+    if (nTotalReadingCount - nReadingsBefore != i) state.SkipWithError("sentences not recorded");
     state.SetItemsProcessed(state.iterations());
     SetDataRecordLength(27);
     nInstrumentType = INSTRUMENT_EM61MK2;

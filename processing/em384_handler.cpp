@@ -34,6 +34,12 @@
 // EM38-MK2 calibration (processing/conductivity_handlers.h).
 int nCalStep = 0;
 double adCalibrationBBackup[8];
+
+namespace {
+// The previous sets and the carrier means as they stood when the calibration started: a calibration that is
+// cancelled or fails leaves every set its coefficient block records as it was.
+double adCalibrationPrevBackup[12], adCalibrationBPrevBackup[8], adCarrierFreeMeanBackup[8], adCarrierMeanBackup[8];
+}  // namespace
 int nDriftCount = 0, nDriftReadings = 10;
 double adDriftMean[8];
 RECT InversionPanelRects[7];
@@ -142,6 +148,10 @@ void RestoreCoefficientBackup()
 {
     memcpy(adCalibration, adCalibrationBackup, sizeof adCalibrationBackup);
     memcpy(adCalibrationB, adCalibrationBBackup, sizeof adCalibrationBBackup);
+    memcpy(adCalibrationPrev, adCalibrationPrevBackup, sizeof adCalibrationPrevBackup);
+    memcpy(adCalibrationBPrev, adCalibrationBPrevBackup, sizeof adCalibrationBPrevBackup);
+    memcpy(adCarrierFreeMean, adCarrierFreeMeanBackup, sizeof adCarrierFreeMeanBackup);
+    memcpy(adCarrierMean, adCarrierMeanBackup, sizeof adCarrierMeanBackup);
 }
 
 void SaveAndWriteCoefficients()
@@ -436,6 +446,8 @@ void RecordReading(const Em384Values &packet, int bInversionEmpty)
         SetBkMode(hdcLog, TRANSPARENT);
         wchar_t sz[32];
         if (swprintf(sz, 32, L"%-11.2f", dStation) > 0) WriteStatusBox(hdcLog, rcStatusStation, hFontBold, sz);
+        // The count of recorded readings beside the station, as the other handlers keep it.
+        if (swprintf(sz, 32, L"%-7d", nTotalReadingCount) > 0) WriteStatusBox(hdcLog, rcStatusCount, hFontNormal, sz);
     }
     if (packet.cDipole == ChosenDipoleLetter()) {
         // The profiles show the values as recorded, so that a redraw from the file draws the same rows.
@@ -629,6 +641,10 @@ void StartEm384Calibration()
     // Both sets are kept and cleared, so that the zeros are measured free of the old carrier terms.
     memcpy(adCalibrationBackup, adCalibration, sizeof adCalibrationBackup);
     memcpy(adCalibrationBBackup, adCalibrationB, sizeof adCalibrationBBackup);
+    memcpy(adCalibrationPrevBackup, adCalibrationPrev, sizeof adCalibrationPrevBackup);
+    memcpy(adCalibrationBPrevBackup, adCalibrationBPrev, sizeof adCalibrationBPrevBackup);
+    memcpy(adCarrierFreeMeanBackup, adCarrierFreeMean, sizeof adCarrierFreeMeanBackup);
+    memcpy(adCarrierMeanBackup, adCarrierMean, sizeof adCarrierMeanBackup);
     for (double &d : adCalibration) d = 0.0;
     for (double &d : adCalibrationB) d = 0.0;
     if (!Em384Box(L"MESSAGEYESNO", L"CALIBRATION",

@@ -32,6 +32,7 @@ struct ArraySurvey {
     int recordLength;
     int sensorsMinus1;
     int tracesInFirstWindow;
+    int displayMode = 0;  // EM38-4: 1 adds the inversion panel (and leaves the in-phase profile still)
 };
 
 class ArraySurveyTest : public ::testing::TestWithParam<ArraySurvey> {};
@@ -49,6 +50,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         Facts facts;
         UseEmulatorPorts(false);
         nSensorsMinus1 = s.sensorsMinus1;
+        nEm384DisplayMode = s.displayMode;
         PlatformPressKey('L');
         CHILD_CHECK(nActiveScreen == 1);
         CHILD_CHECK(nRecordingState == 0);
@@ -106,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ArraySurvey{"em384", INSTRUMENT_EM384, L"Jix38-4", {"COM4=em384"},
                     "COM4 value 300 5 450 -8 600 12 750 -15 anim=1", 47, 0, 4},
+        ArraySurvey{"em384_inversion_panel", INSTRUMENT_EM384, L"Jix38-4", {"COM4=em384"},
+                    "COM4 value 300 5 450 -8 600 12 750 -15 anim=1", 47, 0, 4, 1},
         ArraySurvey{"cs21", INSTRUMENT_CS21, L"JixCS-21", {"COM4=cs21"},
                     "COM4 value 250 -12 500 8 400 -6 650 15 anim=1", 65, 0, 4},
         ArraySurvey{"grad601_one_sensor", INSTRUMENT_GRAD601, L"Jix601", {"COM4=grad601:sensors=1"},
@@ -113,100 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
         ArraySurvey{"grad601_two_sensors", INSTRUMENT_GRAD601, L"Jix601", {"COM4=grad601:sensors=2"},
                     "COM4 value 700 1300 anim=1", 27, 1, 1}),
     [](const ::testing::TestParamInfo<ArraySurvey> &info) { return std::string(info.param.name); });
-
-}  // namespace
-
-namespace {
-
-// EM38-4 drift control and calibration from the popup menu with every box answered by script, on a data file in
-// stand-by; the instrument sends fixed values.
-TEST(ArrayProcedures, Em384DriftThenCalibrationWithoutCarrier)
-{
-    std::string root = emu::MakeTempRoot("array_em384_procedures");
-    emu::Emulator dev(root, {"COM4=em384:static"});
-    ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 300 5 450 -8 600 12 750 -15"));
-    const ProgramStart start = StartBuildIn(root, INSTRUMENT_EM384, 1);
-    ChildResult r = RunProgramInChild(start, [&]() {
-        Facts facts;
-        UseEmulatorPorts(false);
-        PlatformPressKey('L');
-        CHILD_CHECK(nActiveScreen == 1);
-        PlatformPump(1000);
-        PlatformScriptFileChooser(L"C:\\data\\procedures.dat");
-        PlatformPressKey('F');
-        CHILD_CHECK(nRecordingState == -1);
-
-        // Drift control: the box of the tenth packet, accepted.
-        nDriftReadings = 10;
-        PlatformClearShownDialogs();
-        PlatformAnswerDialog(L"Confirm Drift Control Procedure", 1);
-        PlatformAnswerDialog(L"Drift Procedure - DONE", 1);
-        PlatformScriptPopupMenu(520);
-        PlatformPressKey('M');
-        CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"Confirm Drift Control Procedure"); }, 3000));
-        CHILD_CHECK(ShownWith(L"Confirm Drift Control Procedure",
-                              L"Position EM38-4 in Standard Drift Control Position.\r\n"
-                              L"Tap OK to Start Procedure or  CANCEL to stop\r\n"));
-        CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"Drift Procedure - DONE"); }, 10000));
-        CHILD_CHECK(nCalProcedureState == 0);
-        facts.Set("driftC1x100", (long long)(adDriftMean[0] * 100 + 0.5));
-
-        // Calibration answered No at the carrier question, with carrier coefficients in force before.
-        for (int i = 0; i < 8; i++) adCalibrationB[i] = 0.5;
-        PlatformClearShownDialogs();
-        PlatformAnswerDialog(L"CALIBRATION", 1);
-        PlatformAnswerDialog(L"Horizontal Calibration", 1);
-        PlatformAnswerDialog(L"Instrument Calibration", 1);
-        PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 2);
-        PlatformAnswerDialog(L"Instrument Calibration Completed", 1);
-        PlatformScriptPopupMenu(516);
-        PlatformPressKey('M');
-        CHILD_CHECK(PlatformWaitFor([] { return nCalProcedureState == -1; }, 3000));
-        CHILD_CHECK(PlatformWaitFor([] { return nEm384CalibrationState == 1 && nCalProcedureState == 0; }, 30000));
-        for (int k = 0; k < 4; k++) facts.Set("zeroI" + std::to_string(k + 1) + "x100",
-                                              (long long)(adCalibration[k] * 100 + (adCalibration[k] < 0 ? -0.5 : 0.5)));
-        double adAfter[12];
-        memcpy(adAfter, adCalibration, sizeof adAfter);
-        // A rebuild from the file leaves the new coefficients in force.
-        RebuildMapForInstrument();
-        RedrawProfileForInstrument();
-        int bSame = memcmp(adAfter, adCalibration, sizeof adAfter) == 0;
-        for (double d : adCalibrationB) bSame = bSame && d == 0.0;
-        facts.Set("unchangedByRebuild", bSame);
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        PauseAndStop();
-        CloseProgram();
-        return 0;
-    }, 120);
-    ASSERT_TRUE(r.exited);
-    ASSERT_EQ(r.exitCode, 0);
-    Facts facts = Facts::Load(FactsPath(root));
-    EXPECT_NEAR(facts.Get("driftC1x100"), 30000, 5);
-    // The in-phase zeros are the values sent: a packet at the calibration place decodes to 0.
-    EXPECT_NEAR(facts.Get("zeroI1x100"), 500, 1);
-    EXPECT_NEAR(facts.Get("zeroI2x100"), -800, 1);
-    EXPECT_NEAR(facts.Get("zeroI3x100"), 1200, 1);
-    EXPECT_NEAR(facts.Get("zeroI4x100"), -1500, 1);
-    EXPECT_EQ(facts.Get("unchangedByRebuild"), 1);
-
-    const std::string bytes = ReadFileBytes(root + "/C/data/procedures.dat");
-    size_t tail = 0;
-    std::vector<Record> recs = SplitRecords(bytes, 47, &tail);
-    ASSERT_EQ(tail, 0u);
-    std::vector<Record> v, o;
-    for (const Record &rec : recs) {
-        if (rec.Kind() == 'V') v.push_back(rec);
-        if (rec.Kind() == 'O') o.push_back(rec);
-    }
-    ASSERT_EQ(v.size(), 4u);
-    EXPECT_TRUE(v[0].StartsWith("V1   300.00")) << v[0].bytes;
-    // The calibration's block is the last 28 coefficient lines; OD..OK hold the carrier terms, all zero.
-    ASSERT_GE(o.size(), 28u);
-    for (size_t n = o.size() - 28 + 12; n < o.size() - 28 + 20; n++) {
-        EXPECT_EQ(o[n].bytes.substr(2, 21), "     0.000      0.000") << o[n].bytes;
-    }
-}
 
 }  // namespace
 
@@ -268,8 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {L"   12.50", L"   -0.80", L"   30.10", L"    1.20", L"   14.00"}, true},
         PanelCase{"em384_inversion", INSTRUMENT_EM384, "COM4=em384:static", "COM4 value 300 5 450 -8 600 12 750 -15",
                   0, 1,
-                  {L"C1:   300.00", L"C4:   750.00", L"I1:     5.00", L"I4:   -15.00", L"T1: 24.19   ",
-                   L"INV: Th 0.95 ", L"Itr 6  "},
+                  {L"C1:   300.00", L"C2:   450.00", L"C3:   600.00", L"C4:   750.00", L"I1:     5.00",
+                   L"I2:    -8.00", L"I3:    12.00", L"I4:   -15.00", L"T1: 24.19   ", L"T2: 20.75   ",
+                   L"INV: Th 0.95 ", L"C1 50.0   ", L"C2 86.3   ", L"RMS 3.2    ", L"Itr 6  "},
                   true},
         PanelCase{"grad601_two_sensors", INSTRUMENT_GRAD601, "COM4=grad601:static,sensors=2", "COM4 value 700 300",
                   1, 0, {L"     700.0", L"     300.0"}, true}),

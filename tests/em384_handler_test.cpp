@@ -437,6 +437,78 @@ TEST_F(Em384ProcedureTest, CancelAtTheQuestionRestoresEveryCoefficientAndSavesNo
     EXPECT_EQ(nEm384CalibrationState, 0);
 }
 
+// Every set a coefficient block records, as it stands before a calibration.
+struct AllSets {
+    double a[12], b[8], aPrev[12], bPrev[8], free[8], on[8];
+    static AllSets Now()
+    {
+        AllSets s;
+        memcpy(s.a, adCalibration, sizeof s.a);
+        memcpy(s.b, adCalibrationB, sizeof s.b);
+        memcpy(s.aPrev, adCalibrationPrev, sizeof s.aPrev);
+        memcpy(s.bPrev, adCalibrationBPrev, sizeof s.bPrev);
+        memcpy(s.free, adCarrierFreeMean, sizeof s.free);
+        memcpy(s.on, adCarrierMean, sizeof s.on);
+        return s;
+    }
+    bool operator==(const AllSets &o) const { return memcmp(this, &o, sizeof *this) == 0; }
+};
+
+void SetOlderSets()
+{
+    for (int i = 0; i < 12; i++) adCalibrationPrev[i] = -2.0 - i;
+    for (int i = 0; i < 8; i++) {
+        adCalibrationBPrev[i] = -0.02 * (i + 1);
+        adCarrierFreeMean[i] = 100.0 + i;
+        adCarrierMean[i] = 103.0 + i;
+    }
+}
+
+// Cancel at the completion question leaves the previous sets too: the next coefficient block still names the
+// coefficients that were in force before the ones in force now.
+TEST_F(Em384ProcedureTest, CancelAtTheQuestionKeepsThePreviousSets)
+{
+    SetOldCoefficients();
+    SetOlderSets();
+    const AllSets before = AllSets::Now();
+    PlatformAnswerDialog(L"CALIBRATION", 1);
+    PlatformAnswerDialog(L"Horizontal Calibration", 1);
+    PlatformAnswerDialog(L"Instrument Calibration", 2);
+    RunToCompletion(VerticalWords(), HorizontalWords());
+    Packet(HorizontalWords());
+    EXPECT_EQ(nCalProcedureState, 0);
+    EXPECT_TRUE(AllSets::Now() == before);
+}
+
+// A carrier step in which no packet came (after the instrument calibration was accepted): the calibration ends with
+// every set as before, nothing written.
+TEST_F(Em384ProcedureTest, EmptyCarrierStepLeavesEverySetAsBefore)
+{
+    SetOldCoefficients();
+    SetOlderSets();
+    const AllSets before = AllSets::Now();
+    PlatformAnswerDialog(L"CALIBRATION", 1);
+    PlatformAnswerDialog(L"Horizontal Calibration", 1);
+    PlatformAnswerDialog(L"Instrument Calibration", 1);
+    PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 1);  // Yes
+    PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 1);  // rotate, OK
+    PlatformAnswerDialog(L"Removing Carrier Effect Calibration", 1);  // mount on the carrier, OK
+    RunToCompletion(VerticalWords(), HorizontalWords());
+    Packet(HorizontalWords());
+    ASSERT_EQ(nCalStep, 7);
+    Settle(VerticalWords());
+    Step(VerticalWords(), 5000);  // off the carrier
+    ASSERT_EQ(nCalStep, 9);
+    Settle(VerticalWords());
+    ASSERT_EQ(nCalStep, 10);
+    gTick += 5001;
+    Packet(VerticalWords());  // the first packet on the carrier comes after the step's time
+    EXPECT_EQ(nCalProcedureState, 0);
+    EXPECT_TRUE(AllSets::Now() == before);
+    EXPECT_TRUE(CoefficientLines().empty());
+    EXPECT_EQ(Shown(L"Calibration Completed"), 0);
+}
+
 TEST_F(Em384ProcedureTest, NoAtTheStartPutsTheCoefficientsBack)
 {
     SetOldCoefficients();
