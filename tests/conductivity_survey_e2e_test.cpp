@@ -1,6 +1,7 @@
 // EM31-MK2, EM38, EM34-3 and EM38-MK2 surveys through the device emulator on both product lines: reading records
-// at each build's record length, one record per reading, and the profile redrawn from the file equal to the live
-// profile pixel for pixel.
+// byte for byte at each build's record length, one record per reading interval's frames, the numbers panel, lamps
+// and bars, and the profile redrawn from the file equal to the live profile pixel for pixel; the record switch in
+// the manual mode.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "acquisition/acquisition.h"
 #include "core/core.h"
+#include "core/rates.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "logscreen/logscreen.h"
@@ -20,46 +22,116 @@
 using namespace survey;
 
 namespace {
+constexpr COLORREF kOrange = 0x0060FF;  // a lit lamp
+}  // namespace
 
+namespace {
+
+// One build's survey: the emulator's frames at a monitoring value, then counted bursts at the survey value; the
+// bytes of the reading records those give (from the instrument's record up to byte 12, or 13 for the EM38-MK2), the
+// numbers-panel texts of a reading, and a burst of the other dipole that lights the dipole lamp.
 struct ConductivitySurvey {
     const char *name;
     int instrumentType;
     int jix;
     std::string port;
-    std::string valueCommand;
+    std::string monitorCommand;  // values while monitoring
+    std::string valueCommand;    // values of the recorded bursts (a " marker=N" may follow)
+    std::string otherDipole;     // values of the last burst
+    int framesPerReading;        // the decimation at a reading interval of 0.15 s
     int recordLength;
-    int readingBytes;  // bytes of the instrument's record at the start of a reading record (the rest up to 13 blank)
+    std::string reading;         // the instrument's bytes of a reading record
+    std::string markedReading;   // the same with the record switch pressed
+    std::vector<std::wstring> numbers;
+    bool battery;                // the instrument sends battery records (EM31-MK2)
 };
+
+std::string Bytes(std::initializer_list<int> bytes)
+{
+    std::string s;
+    for (int b : bytes) s += (char)b;
+    return s;
+}
 
 class ConductivitySurveyTest : public ::testing::TestWithParam<ConductivitySurvey> {};
 
-TEST_P(ConductivitySurveyTest, ReadingsAreRecordedAndTheRedrawIsTheLiveProfile)
+TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
 {
     const ConductivitySurvey &s = GetParam();
     std::string root = emu::MakeTempRoot(std::string("conductivity_survey_") + s.name);
     emu::Emulator dev(root, {s.port});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok(s.valueCommand)) << s.valueCommand;
+    ASSERT_TRUE(dev.ok(s.monitorCommand)) << s.monitorCommand;
     const ProgramStart start = StartBuildIn(root, s.instrumentType, s.jix);
     const std::string png = std::string(TEST_OUTPUT_DIR) + "/" + s.name;
+    const int K = s.framesPerReading;
     ChildResult r = RunProgramInChild(start, [&]() {
         Facts facts;
         UseEmulatorPorts(false);
         nSurveyMode = 0;
-        nFrameDecimation = 1;
+        dSampleInterval = 0.15;
+        SetReadingRateFactors();
         PlatformPressKey('L');
         CHILD_CHECK(nActiveScreen == 1);
         CHILD_CHECK(nRecordingState == 0);
-        PlatformPump(1500);
+        CHILD_CHECK(FramesArrive(10000));
+        // The instrument falls silent; what it sent has been handled once no frame came for 300 ms.
+        CHILD_CHECK(dev.ok("COM4 silence 0"));
+        CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
         PlatformScriptFileChooser(L"C:\\data\\survey.dat");
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);
         PlatformClickButton(hwndLogButtonsAlt[0]);
         CHILD_CHECK(nRecordingState == 1);
-        CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 60; }, 30000));
+        facts.Set("framesPerReading", nFramesPerReading);
+        const long nCountBefore = dev.count("COM4");
+        int nExpected = 0;
+        // A burst of n readings' frames; true once the program has recorded them.
+        auto Burst = [&](int nReadings) {
+            nExpected += nReadings;
+            if (!dev.ok("COM4 frames " + std::to_string(nReadings * K))) return false;
+            const int nWant = nExpected;
+            return PlatformWaitFor([nWant] { return nTotalReadingCount >= nWant; }, 20000);
+        };
+
+        const std::vector<COLORREF> barQMonitoring = WindowPixels(hwndBarQ);
+        PlatformClearDrawnTexts();
+        CHILD_CHECK(dev.ok(s.valueCommand));
+        CHILD_CHECK(Burst(6));
+        for (const std::wstring &t : s.numbers) CHILD_CHECK(DrewText(hwndNumbers, t));
+        CHILD_CHECK(!DrewText(hwndLog, L"Marker"));
+        CHILD_CHECK(CountColourInRect(hwndLog, rcLamp1, kOrange) == 0);
+        CHILD_CHECK(CountColourInRect(hwndLog, rcLamp2, kOrange) == 0);
+        // The bars follow the readings: their picture changed from the monitoring value's.
+        CHILD_CHECK(WindowPixels(hwndBarQ) != barQMonitoring);
+        CHILD_CHECK(PlatformSaveWindowPng(hwndBarQ, png + "_bar_q.png"));
+
+        // The record switch pressed: the marker lamp.
+        CHILD_CHECK(dev.ok(s.valueCommand + " marker=" + std::to_string(2 * K)));
+        CHILD_CHECK(Burst(2));
+        CHILD_CHECK(DrewText(hwndLog, L"Marker"));
+
+        if (s.battery) {
+            // A battery record is recorded, shows "Battery Levels" and leaves the bars as they were.
+            const std::vector<COLORREF> barQ = WindowPixels(hwndBarQ), barI = WindowPixels(hwndBarI);
+            PlatformClearDrawnTexts();
+            CHILD_CHECK(dev.ok(s.valueCommand + " battery=1"));
+            CHILD_CHECK(Burst(1));
+            CHILD_CHECK(DrewText(hwndNumbers, L"Battery Levels"));
+            CHILD_CHECK(WindowPixels(hwndBarQ) == barQ);
+            CHILD_CHECK(WindowPixels(hwndBarI) == barI);
+            CHILD_CHECK(dev.ok(s.valueCommand + " battery=0"));
+        }
+
+        // Readings of the other dipole than the survey's light the dipole lamp.
+        CHILD_CHECK(dev.ok(s.otherDipole));
+        CHILD_CHECK(Burst(1));
+        CHILD_CHECK(CountColourInRect(hwndLog, rcLamp1, kOrange) > 0);
+        facts.Set("framesSent", dev.count("COM4") - nCountBefore);
+        facts.Set("readings", nTotalReadingCount);
+
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
-        facts.Set("readings", nTotalReadingCount);
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png + "_logging_screen.png"));
         // The profile rebuilt from the file on a freshly painted window is the live one, pixel for pixel.
         long nInk = 0;
@@ -71,6 +143,7 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedAndTheRedrawIsTheLiveProfile)
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
     Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("framesPerReading"), K);
     EXPECT_GT(facts.Get("liveInk"), 0);
     EXPECT_EQ(facts.Get("redrawDiff"), 0);
 
@@ -78,31 +151,67 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedAndTheRedrawIsTheLiveProfile)
     size_t tail = 0;
     std::vector<Record> recs = SplitRecords(bytes, (size_t)s.recordLength, &tail);
     ASSERT_EQ(tail, 0u);
-    long nReadings = 0;
-    for (const Record &rec : recs) {
-        EXPECT_EQ(rec.bytes[s.recordLength - 1], '\n') << rec.index;
-        if (rec.Kind() != 'T') continue;
-        nReadings++;
-        EXPECT_GE(rec.Tick(), 0) << rec.bytes;
-        // The instrument's bytes, then blanks up to byte 12.
-        for (int i = s.readingBytes; i < 13; i++) EXPECT_EQ(rec.bytes[i], ' ') << rec.index << " byte " << i;
+    std::vector<Record> readings;
+    for (const Record &rec : recs)
+        if (rec.Kind() == 'T') readings.push_back(rec);
+    // One reading record per K frames sent, as many as the screen counted.
+    EXPECT_EQ((long long)readings.size(), facts.Get("framesSent") / K);
+    EXPECT_EQ(facts.Get("framesSent") % K, 0);
+    EXPECT_EQ((long long)readings.size(), facts.Get("readings"));
+    ASSERT_GE(readings.size(), 8u);
+    // Byte for byte: the instrument's bytes, blanks, the tick "%10lu" and the line feed.
+    const size_t nTickAt = (size_t)s.recordLength - 11;
+    for (size_t i = 0; i < 8; i++) {
+        const std::string &want = i < 6 ? s.reading : s.markedReading;
+        std::string expected = want + std::string(nTickAt - want.size(), ' ');
+        EXPECT_EQ(readings[i].bytes.substr(0, nTickAt), expected) << "reading " << i;
+        EXPECT_GE(readings[i].Tick(), 0) << "reading " << i;
+        EXPECT_EQ(readings[i].bytes[s.recordLength - 1], '\n');
     }
-    // One reading record per reading counted on the screen.
-    EXPECT_EQ(nReadings, facts.Get("readings"));
+    for (size_t i = 1; i < readings.size(); i++) EXPECT_GE(readings[i].Tick(), readings[i - 1].Tick());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Instruments, ConductivitySurveyTest,
-    ::testing::Values(
-        ConductivitySurvey{"em31mk2_jix", INSTRUMENT_EM31MK2, 1, "COM4=em31mk2", "COM4 value 80 3", 24, 12},
-        ConductivitySurvey{"em31mk2_zanth", INSTRUMENT_EM31MK2, 0, "COM4=em31mk2", "COM4 value 80 3", 27, 12},
-        ConductivitySurvey{"em38_jix", INSTRUMENT_EM38, 1, "COM4=em38:len=7", "COM4 value 45 2", 27, 7},
-        ConductivitySurvey{"em38_zanth", INSTRUMENT_EM38, 0, "COM4=em38:len=7", "COM4 value 45 2", 27, 7},
-        ConductivitySurvey{"em34_jix", INSTRUMENT_EM34, 1, "COM4=em34", "COM4 value 25", 27, 12},
-        ConductivitySurvey{"em34_zanth", INSTRUMENT_EM34, 0, "COM4=em34", "COM4 value 25", 27, 12},
-        ConductivitySurvey{"em38mk2_jix", INSTRUMENT_EM38MK2, 1, "COM4=em38mk2", "COM4 value 40 2 60 3", 27, 13},
-        ConductivitySurvey{"em38mk2_zanth", INSTRUMENT_EM38MK2, 0, "COM4=em38mk2", "COM4 value 40 2 60 3", 27, 13}),
-    [](const ::testing::TestParamInfo<ConductivitySurvey> &info) { return std::string(info.param.name); });
+// EM31-MK2 80 mS/m and 3 ppt: range 100 (index 4) in vertical dipole, flags 32 + 4. EM38 7-character records of
+// 45 mS/m: range 100 (index 2), conductivity (4), vertical (32). EM34-3 25 mS/m at 10 m vertical: range index 4,
+// separation 16. EM38-MK2 p 40 (word 33792), q 2 (34545), r 60 (34304), s 3 (43428), status 6.
+const std::string kEm38Mk2Words = Bytes({0x86, 0x00, 0xA9, 0xA4, 0x84, 0x00, 0x86, 0xF1, 0x0A, 0x00, 0x0A, 0xFF});
+
+const std::vector<std::wstring> kEm31Numbers = {L"Dipole: Vertical", L"Gain:   100", L"C:    80.00", L"I:      3.00"};
+const std::vector<std::wstring> kEm38Numbers = {L"Dipole: Vertical", L"Gain:   100", L"C:    45.00"};
+const std::vector<std::wstring> kEm34Numbers = {L"Dipole: Vertical", L"Sep:    10 m", L"Gain:   100", L"C:    25.00"};
+const std::vector<std::wstring> kEm38Mk2Numbers = {L"CV:    40.00", L"IV:      2.00", L"cv:    60.00",
+                                                   L"iv:      3.00"};
+
+ConductivitySurvey Em31(const char *name, int jix, int nLength)
+{
+    return {name, INSTRUMENT_EM31MK2, jix, "COM4=em31mk2:static,rate=4", "COM4 value 20 1", "COM4 value 80 3",
+            "COM4 value 80 3 dipole=H", 2, nLength, "T$-3200-1200 ", "Td-3200-1200 ", kEm31Numbers, true};
+}
+ConductivitySurvey Em38(const char *name, int jix)
+{
+    return {name, INSTRUMENT_EM38, jix, "COM4=em38:len=7,static,rate=4", "COM4 value 20 1", "COM4 value 45 2",
+            "COM4 value 45 2 dipole=H", 2, 27, "T&-0450      ", "Tf-0450      ", kEm38Numbers, false};
+}
+ConductivitySurvey Em34(const char *name, int jix)
+{
+    return {name, INSTRUMENT_EM34, jix, "COM4=em34:sep=10,static,rate=4", "COM4 value 50", "COM4 value 25",
+            "COM4 value 25 dipole=H", 3, 27, "T\x14-100000000 ", "TT-100000000 ", kEm34Numbers, false};
+}
+ConductivitySurvey Em38Mk2(const char *name, int jix)
+{
+    return {name, INSTRUMENT_EM38MK2, jix, "COM4=em38mk2:static,rate=4", "COM4 value 20 1 30 2",
+            "COM4 value 40 2 60 3", "COM4 value 40 2 60 3 dipole=H", 3, 27, Bytes({'T', 6}) + kEm38Mk2Words,
+            Bytes({'T', 7}) + kEm38Mk2Words, kEm38Mk2Numbers, false};
+}
+
+INSTANTIATE_TEST_SUITE_P(Instruments, ConductivitySurveyTest,
+                         ::testing::Values(Em31("em31mk2_jix", 1, 24), Em31("em31mk2_zanth", 0, 27),
+                                           Em38("em38_jix", 1), Em38("em38_zanth", 0), Em34("em34_jix", 1),
+                                           Em34("em34_zanth", 0), Em38Mk2("em38mk2_jix", 1),
+                                           Em38Mk2("em38mk2_zanth", 0)),
+                         [](const ::testing::TestParamInfo<ConductivitySurvey> &info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 
