@@ -4,16 +4,20 @@
 // the manual mode.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "acquisition/acquisition.h"
 #include "core/core.h"
+#include "core/logging_command.h"
 #include "core/rates.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "logscreen/logscreen.h"
 #include "platform/platform.h"
+#include "processing/conductivity_handlers.h"
 #include "processing/dispatch.h"
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
@@ -274,5 +278,202 @@ INSTANTIATE_TEST_SUITE_P(BothLines, Em31ManualSurveyTest, ::testing::Values(1, 0
                          [](const ::testing::TestParamInfo<int> &info) {
                              return std::string(info.param ? "Jix" : "Zanth");
                          });
+
+}  // namespace
+
+namespace {
+
+// EM34-3 in MANUAL mode: the record switch takes one reading per press (the emulator marks the next frame).
+class Em34ManualSurvey {
+public:
+    explicit Em34ManualSurvey(emu::Emulator &dev) : dev_(dev) {}
+    // One press of the switch at these values; true once the program has handled the pressed frame and then a
+    // released one (so that the next press is a new one).
+    bool Press(const std::string &values, std::function<bool()> taken)
+    {
+        if (!PlatformWaitFor([] { return nRecordTrigger == 0; }, 10000)) return false;
+        if (!dev_.ok("COM4 value " + values + " marker=1")) return false;
+        if (!PlatformWaitFor(taken, 10000)) return false;
+        return PlatformWaitFor([] { return nRecordTrigger == 0; }, 10000);
+    }
+
+private:
+    emu::Emulator &dev_;
+};
+
+int ConfirmStationsShown()
+{
+    int n = 0;
+    for (const ShownDialog &d : PlatformShownDialogs()) n += d.templateName == L"CONFIRMSTATION";
+    return n;
+}
+
+// Three readings per station answered in "Confirm and Save Readings": Accept writes the held GPS sentence, then the
+// three readings with their own ticks, and advances the station; a reading while the dialog is open is dropped;
+// Cancel writes nothing and the station is taken again from reading 1.
+TEST(Em34ManualStations, AcceptWritesHeldGpsThenTheStationCancelWritesNothing)
+{
+    std::string root = emu::MakeTempRoot("em34_stations");
+    emu::Emulator dev(root, {"COM4=em34:static,rate=2", "COM6=gps"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 50 sep=10"));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM34, 0), [&]() {
+        Facts facts;
+        Em34ManualSurvey survey(dev);
+        UseEmulatorPorts(true);
+        nSurveyMode = 2;
+        nDipoleMode = 2;  // "3 readings"
+        nReadingsPerStation = 0;
+        dStationIncrement = 1.0;
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(FramesArrive(10000));
+        PlatformScriptFileChooser(L"C:\\data\\stations.dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        PlatformClearDrawnTexts();
+        PlatformClickButton(hwndLogButtonsAlt[0]);
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(nEm34Configuration == 3);
+        CHILD_CHECK(DrewText(hwndLog, L"Rdg: 0 of 3"));
+        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionHeld == 1; }, 15000));
+
+        PlatformScriptDialog(L"CONFIRMSTATION", [&](HWND dlg) {
+            for (int i = 0; i < 3; i++) {
+                const std::wstring row = PlatformDialogItemText(dlg, 701 + i);
+                facts.Set("row" + std::to_string(i + 1),
+                          row == std::wstring(i == 0   ? L"1      Vertical         10        100              25.00"
+                                              : i == 1 ? L"2      Vertical         20        100              30.00"
+                                                       : L"3      Vertical         40        100              35.00"));
+            }
+            facts.Set("row4Hidden", !IsWindowVisible(GetDlgItem(dlg, 704)));
+            facts.Set("stationShown", PlatformDialogItemText(dlg, 717) == L"0.000");
+            // A press while the dialog is open: shown in the numbers panel, recorded nowhere.
+            PlatformClearDrawnTexts();
+            facts.Set("duringDialogShown", survey.Press("45 sep=10", [] { return DrewText(hwndNumbers, L"C:    45.00"); }));
+            facts.Set("readingDuringDialog", nReadingInStation);
+            PlatformPressDialogButton(dlg, 1);
+        });
+        const char *const aszValues[3] = {"25 sep=10", "30 sep=20", "35 sep=40"};
+        for (int n = 1; n <= 3; n++) {
+            CHILD_CHECK(survey.Press(aszValues[n - 1], [n] { return nReadingInStation == n || nTotalReadingCount == 1; }));
+            facts.Set("tick" + std::to_string(n), adwFrameTick[n]);
+            if (n == 2) CHILD_CHECK(DrewText(hwndLog, L"Rdg: 2 of 3"));
+        }
+        CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount == 1 && bStationConfirmOpen == 0; }, 10000));
+        facts.Set("readingAfterAccept", nReadingInStation);
+        facts.Set("stationAfterAcceptCm", std::lround(dStation * 100));
+
+        // Cancel: nothing written, the same station taken again.
+        PlatformAnswerDialog(L"CONFIRMSTATION", 2);
+        for (int n = 1; n <= 3; n++)
+            CHILD_CHECK(survey.Press(aszValues[n - 1], [n] { return nReadingInStation == n || ConfirmStationsShown() == 2; }));
+        CHILD_CHECK(PlatformWaitFor([] { return ConfirmStationsShown() == 2 && bStationConfirmOpen == 0; }, 10000));
+        facts.Set("readingAfterCancel", nReadingInStation);
+        facts.Set("stationAfterCancelCm", std::lround(dStation * 100));
+        facts.Set("totalAfterCancel", nTotalReadingCount);
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/em34_manual_station_logging_screen.png"));
+        return StopSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    for (const char *key : {"row1", "row2", "row3", "row4Hidden", "stationShown", "duringDialogShown"})
+        EXPECT_EQ(facts.Get(key), 1) << key;
+    EXPECT_EQ(facts.Get("readingDuringDialog"), 3);
+    EXPECT_EQ(facts.Get("readingAfterAccept"), 0);
+    EXPECT_EQ(facts.Get("stationAfterAcceptCm"), 100);  // the first accepted station advances too
+    EXPECT_EQ(facts.Get("readingAfterCancel"), 0);
+    EXPECT_EQ(facts.Get("stationAfterCancelCm"), 100);
+    EXPECT_EQ(facts.Get("totalAfterCancel"), 1);
+
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), 27);
+    std::vector<size_t> at;
+    for (const Record &rec : recs)
+        if (rec.Kind() == 'T' || (rec.Kind() >= '1' && rec.Kind() <= '6')) at.push_back(rec.index);
+    // The accepted station only: readings 2 and 3 numbered in byte 0, each with its frame's tick, the switch bit set.
+    ASSERT_EQ(at.size(), 3u);
+    const char *const aszBytes[3] = {"TT-100000000 ", "2D-120000000 ", "3\\-140000000 "};
+    for (size_t i = 0; i < 3; i++) {
+        const Record &rec = recs[at[i]];
+        EXPECT_EQ(rec.index, at[0] + i);
+        EXPECT_EQ(rec.bytes.substr(0, 16), std::string(aszBytes[i]) + "   ") << i;
+        EXPECT_EQ(rec.Tick(), facts.Get("tick" + std::to_string(i + 1))) << i;
+    }
+    EXPECT_LT(recs[at[0]].Tick(), recs[at[1]].Tick());
+    EXPECT_LT(recs[at[1]].Tick(), recs[at[2]].Tick());
+    // Just before the station: the held position sentence, its first record "@$GPGGA" and its last one "!".
+    ASSERT_GE(at[0], 2u);
+    EXPECT_EQ(recs[at[0] - 1].Kind(), '!');
+    size_t first = at[0] - 1;
+    while (first > 0 && (recs[first - 1].Kind() == '#' || recs[first - 1].Kind() == '@')) first--;
+    EXPECT_TRUE(recs[first].StartsWith("@$GPGGA")) << recs[first].bytes;
+    // Nothing of the GPS was written before the hold was handed over.
+    for (size_t i = 0; i < first; i++) EXPECT_EQ(recs[i].bytes.find("$GP"), std::string::npos) << recs[i].bytes;
+}
+
+// A sample series in MANUAL mode: one press takes 40 readings whose mean is recorded; a raw mean of 12345 is
+// written "12345". A stop in the middle of a series leaves MANUAL in the settings file.
+TEST(Em34ManualStations, SeriesMeanOfFiveDigitsAndStopMidSeriesKeepsManualMode)
+{
+    std::string root = emu::MakeTempRoot("em34_series");
+    emu::Emulator dev(root, {"COM4=em34:static,rate=4,sep=10"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    // Range index 4 (scale -0.025): -308.625 mS/m is the field 12345.
+    ASSERT_TRUE(dev.ok("COM4 value -308.625 range=4"));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM34, 1), [&]() {
+        Facts facts;
+        Em34ManualSurvey survey(dev);
+        UseEmulatorPorts(false);
+        nSurveyMode = 2;
+        nDipoleMode = 0;  // "1 reading"
+        nReadingsPerStation = 40;
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(FramesArrive(10000));
+        PlatformScriptFileChooser(L"C:\\data\\series.dat");
+        PlatformPressKey('F');
+        PlatformClickButton(hwndLogButtonsAlt[0]);
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(bManualSampleSeries == 1);
+        PlatformAnswerDialog(L"CONFIRMSTATION", 1);
+        CHILD_CHECK(survey.Press("-308.625 range=4", [] { return nTotalReadingCount == 1; }));
+        CHILD_CHECK(DrewText(hwndLog, L"Push switch RECORD"));
+
+        // The next series is stopped after its first samples (the instrument must not fall silent: in MANUAL mode
+        // that is its battery save).
+        CHILD_CHECK(PlatformWaitFor([] { return nRecordTrigger == 0; }, 10000));
+        CHILD_CHECK(dev.ok("COM4 value -308.625 range=4 marker=1"));
+        CHILD_CHECK(PlatformWaitFor([] { return nSeriesSampleCount >= 1; }, 10000));
+        facts.Set("modeMidSeries", nSurveyMode);
+        PlatformPressKey(kKeySpace);
+        facts.Set("collectingAtPause", bSeriesCollecting);
+        PauseAndStop();
+        facts.Set("modeAfterStop", nSurveyMode);
+        // Any later save writes the survey mode in force.
+        LoadSaveSettingsFile(1);
+        nSurveyMode = 0;
+        LoadSaveSettingsFile(0);
+        facts.Set("savedMode", nSurveyMode);
+        CHILD_CHECK(facts.Save(FactsPath(root)));
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    ASSERT_EQ(facts.Get("collectingAtPause"), 1);
+    EXPECT_EQ(facts.Get("modeMidSeries"), 2);
+    EXPECT_EQ(facts.Get("modeAfterStop"), 2);
+    EXPECT_EQ(facts.Get("savedMode"), 2);
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), 27);
+    int nReadings = 0;
+    for (const Record &rec : recs) {
+        if (rec.Kind() != 'T') continue;
+        nReadings++;
+        EXPECT_EQ(rec.bytes.substr(2, 5), "12345") << rec.bytes;
+    }
+    EXPECT_EQ(nReadings, 1);
+}
 
 }  // namespace
