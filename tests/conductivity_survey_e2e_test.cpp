@@ -4,7 +4,9 @@
 // the manual mode.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
 #include "support/survey_harness.h"
+#include "settings_test_support.h"
 
 using namespace survey;
 
@@ -221,63 +224,88 @@ INSTANTIATE_TEST_SUITE_P(Instruments, ConductivitySurveyTest,
 
 namespace {
 
-// EM31-MK2 in MANUAL mode on both lines: the record switch held over three readings records one reading; a battery
-// frame shows "Battery Levels" in the numbers panel.
-class Em31ManualSurveyTest : public ::testing::TestWithParam<int> {};
+// Each build in MANUAL mode: the record switch held over three readings records one reading, and each press one
+// more; the EM34-3 station of one reading is confirmed at each press. The EM31-MK2 shows "Battery Levels" for a
+// battery record.
+struct ManualSurvey {
+    const char *name;
+    int instrumentType;
+    int jix;
+    std::string port;
+    std::string values;
+    int recordLength;
+};
 
-TEST_P(Em31ManualSurveyTest, SwitchHeldOverThreeReadingsRecordsOneAndBatteryLevelsShow)
+class ManualSurveyTest : public ::testing::TestWithParam<ManualSurvey> {};
+
+TEST_P(ManualSurveyTest, SwitchHeldOverThreeReadingsRecordsOne)
 {
-    const int jix = GetParam();
-    std::string root = emu::MakeTempRoot(std::string("em31_manual_") + (jix ? "jix" : "zanth"));
-    emu::Emulator dev(root, {"COM4=em31mk2:static"});
+    const ManualSurvey &s = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("manual_") + s.name);
+    emu::Emulator dev(root, {s.port});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok("COM4 value 80 3"));
-    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM31MK2, jix), [&]() {
+    ASSERT_TRUE(dev.ok("COM4 value " + s.values));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, s.instrumentType, s.jix), [&]() {
         Facts facts;
         UseEmulatorPorts(false);
         nSurveyMode = 2;
+        nDipoleMode = 0;  // the EM34-3: "1 reading" a station
+        nReadingsPerStation = 0;
+        PlatformAnswerDialog(L"CONFIRMSTATION", 1, true);
         PlatformPressKey('L');
         CHILD_CHECK(nActiveScreen == 1);
-        PlatformPump(1000);
+        CHILD_CHECK(FramesArrive(10000));
         PlatformScriptFileChooser(L"C:\\data\\manual.dat");
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);
         PlatformClickButton(hwndLogButtonsAlt[0]);
         CHILD_CHECK(nRecordingState == 1);
-        PlatformPump(1000);  // readings without the switch: nothing recorded
+        // Readings without the switch record nothing.
+        CHILD_CHECK(FramesArrive(10000));
+        CHILD_CHECK(FramesArrive(10000));
         facts.Set("before", nTotalReadingCount);
-        CHILD_CHECK(dev.ok("COM4 value 80 3 marker=3"));
-        PlatformPump(1500);
-        facts.Set("after", nTotalReadingCount);
-        PlatformClearDrawnTexts();
-        CHILD_CHECK(dev.ok("COM4 value 80 3 battery=1"));
-        CHILD_CHECK(PlatformWaitFor(
-            [] {
-                for (const DrawnText &t : PlatformDrawnTexts())
-                    if (t.window == hwndNumbers && t.text == L"Battery Levels") return true;
-                return false;
-            },
-            5000));
-        CHILD_CHECK(dev.ok("COM4 value 80 3 battery=0"));
+        // Three readings with the switch held, then the switch released; twice. (The instrument keeps sending: an
+        // EM34-3 falling silent in MANUAL mode is in its battery save.)
+        for (int nPress = 1; nPress <= 2; nPress++) {
+            CHILD_CHECK(PlatformWaitFor([] { return nRecordTrigger == 0; }, 10000));
+            CHILD_CHECK(dev.ok("COM4 value " + s.values + " marker=3"));
+            CHILD_CHECK(PlatformWaitFor([nPress] { return nTotalReadingCount >= nPress && nRecordTrigger == 0; }, 10000));
+            facts.Set("afterPress" + std::to_string(nPress), nTotalReadingCount);
+        }
+        if (s.instrumentType == INSTRUMENT_EM31MK2) {
+            PlatformClearDrawnTexts();
+            CHILD_CHECK(dev.ok("COM4 value " + s.values + " battery=1"));
+            CHILD_CHECK(PlatformWaitFor([] { return DrewText(hwndNumbers, L"Battery Levels"); }, 5000));
+            CHILD_CHECK(dev.ok("COM4 value " + s.values + " battery=0"));
+        }
         return StopSavingFacts(facts, root);
     }, 90);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
     Facts facts = Facts::Load(FactsPath(root));
     EXPECT_EQ(facts.Get("before"), 0);
-    EXPECT_EQ(facts.Get("after"), 1);
+    EXPECT_EQ(facts.Get("afterPress1"), 1);
+    EXPECT_EQ(facts.Get("afterPress2"), 2);
     size_t tail = 0;
-    std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), jix ? 24 : 27, &tail);
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), (size_t)s.recordLength, &tail);
     ASSERT_EQ(tail, 0u);
     int nReadings = 0;
     for (const Record &rec : recs) nReadings += rec.Kind() == 'T';
-    EXPECT_EQ(nReadings, 1);
+    EXPECT_EQ(nReadings, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLines, Em31ManualSurveyTest, ::testing::Values(1, 0),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return std::string(info.param ? "Jix" : "Zanth");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Instruments, ManualSurveyTest,
+    ::testing::Values(ManualSurvey{"em31mk2_jix", INSTRUMENT_EM31MK2, 1, "COM4=em31mk2:static,rate=2", "80 3", 24},
+                      ManualSurvey{"em31mk2_zanth", INSTRUMENT_EM31MK2, 0, "COM4=em31mk2:static,rate=2", "80 3", 27},
+                      ManualSurvey{"em38_jix", INSTRUMENT_EM38, 1, "COM4=em38:len=7,static,rate=2", "45 2", 27},
+                      ManualSurvey{"em38_zanth", INSTRUMENT_EM38, 0, "COM4=em38:len=12,static,rate=2", "45 2", 27},
+                      ManualSurvey{"em34_jix", INSTRUMENT_EM34, 1, "COM4=em34:static,rate=2", "25", 27},
+                      ManualSurvey{"em34_zanth", INSTRUMENT_EM34, 0, "COM4=em34:static,rate=2", "25", 27},
+                      ManualSurvey{"em38mk2_jix", INSTRUMENT_EM38MK2, 1, "COM4=em38mk2:static,rate=2", "40 2 60 3", 27},
+                      ManualSurvey{"em38mk2_zanth", INSTRUMENT_EM38MK2, 0, "COM4=em38mk2:static,rate=2", "40 2 60 3",
+                                   27}),
+    [](const ::testing::TestParamInfo<ManualSurvey> &info) { return std::string(info.param.name); });
 
 }  // namespace
 
@@ -474,6 +502,166 @@ TEST(Em34ManualStations, SeriesMeanOfFiveDigitsAndStopMidSeriesKeepsManualMode)
         EXPECT_EQ(rec.bytes.substr(2, 5), "12345") << rec.bytes;
     }
     EXPECT_EQ(nReadings, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The platform's clock for the EM38-MK2 calibration: held still and moved on by the test, so that each step's time
+// window holds exactly the frames the emulator was told to send.
+std::atomic<DWORD> gCalClock{0};
+
+const int kOffsetElements[6] = {10, 8, 2, 0, 6, 4};  // "O1" .. "O6"
+
+// The calibration driven from the logging screen's menu with frames of chosen dipole: 29 vertical readings fail,
+// no horizontal reading within 60 s fails, both restore the offsets and write nothing; 50 vertical then 50
+// horizontal readings set the six offsets, write them and save them, and GPS sentences flow again afterwards;
+// "Delete Calibration" answered Yes writes the cleared offsets.
+TEST(Em38Mk2CalibrationSurvey, FailuresRestoreSuccessWritesAndSavesDeleteWritesZeros)
+{
+    std::string root = emu::MakeTempRoot("em38mk2_calibration");
+    emu::Emulator dev(root, {"COM4=em38mk2:static,rate=4", "COM6=gps"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 40 2 60 3 dipole=V"));
+    const double adBefore[6] = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5};
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM38MK2, 0), [&]() {
+        Facts facts;
+        UseEmulatorPorts(true);
+        nSurveyMode = 0;
+        for (int i = 0; i < 6; i++) adCalibration[kOffsetElements[i]] = adBefore[i];
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(FramesArrive(10000));
+        PlatformScriptFileChooser(L"C:\\data\\calibration.dat");
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        CHILD_CHECK(dev.ok("COM4 silence 0"));
+        CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+        gCalClock = GetTickCount();
+        PlatformSetTickSource([] { return gCalClock.load(); });
+
+        auto Frames = [&](int n, const char *szDipole) {
+            return dev.ok(std::string("COM4 value 40 2 60 3 dipole=") + szDipole) &&
+                   dev.ok("COM4 frames " + std::to_string(n));
+        };
+        // One reading after the clock moved on by ms; true once the procedure is in this phase and step.
+        auto After = [&](DWORD ms, const char *szDipole, int nPhase, int nStep) {
+            gCalClock += ms;
+            return Frames(1, szDipole) &&
+                   PlatformWaitFor([=] { return nCalPhase == nPhase && nEm38Mk2CalStep == nStep; }, 10000);
+        };
+        auto Start = [&]() {
+            PlatformAnswerDialog(L"CALIBRATION", 1);
+            PlatformScriptPopupMenu(516);
+            PlatformPressKey('M');
+            return PlatformWaitFor([] { return nCalProcedureState == -1 && nCalPhase == 1; }, 10000);
+        };
+        auto Sampled = [&](int n, const char *szDipole) {
+            return Frames(n, szDipole) && PlatformWaitFor([n] { return nCalSampleCount == n; }, 20000);
+        };
+        // One reading within the step's time shows its prompt.
+        auto Prompted = [&](const char *szDipole, const wchar_t *szPrompt) {
+            PlatformClearDrawnTexts();
+            const std::wstring prompt = szPrompt;
+            return Frames(1, szDipole) && PlatformWaitFor([prompt] { return DrewText(hwndLog, prompt); }, 10000);
+        };
+        auto OffsetsRestored = [&]() {
+            for (int i = 0; i < 6; i++)
+                if (adCalibration[kOffsetElements[i]] != adBefore[i]) return false;
+            return true;
+        };
+        auto Ended = [&](DWORD ms, const char *szDipole) {
+            gCalClock += ms;
+            return Frames(1, szDipole) && PlatformWaitFor([] { return nCalProcedureState == 0; }, 10000);
+        };
+
+        // 29 vertical readings are too few.
+        CHILD_CHECK(Start());
+        CHILD_CHECK(Sampled(29, "V"));
+        CHILD_CHECK(After(2001, "V", 2, 4));
+        CHILD_CHECK(Prompted("V", L"Vertical Mode Failed - Wait for Beep"));
+        CHILD_CHECK(Ended(1500, "V"));
+        facts.Set("restoredAfterVertical", OffsetsRestored());
+
+        // No horizontal reading within 60 s of the prompt.
+        CHILD_CHECK(Start());
+        CHILD_CHECK(Sampled(30, "V"));
+        PlatformClearDrawnTexts();
+        CHILD_CHECK(After(2001, "V", 2, 0));
+        CHILD_CHECK(DrewText(hwndLog, L"Rotate to Horizontal Mode within 60 seconds"));
+        CHILD_CHECK(After(60001, "V", 2, 6));
+        CHILD_CHECK(Prompted("V", L"Horizontal Mode Not Detected - Wait for Beep"));
+        CHILD_CHECK(Ended(1500, "V"));
+        facts.Set("restoredAfterNoHorizontal", OffsetsRestored());
+
+        // 50 vertical, then 50 horizontal readings.
+        CHILD_CHECK(Start());
+        CHILD_CHECK(Sampled(50, "V"));
+        CHILD_CHECK(After(2001, "V", 2, 0));
+        CHILD_CHECK(After(100, "H", 2, 1));
+        CHILD_CHECK(After(1001, "H", 2, 2));
+        CHILD_CHECK(Sampled(50, "H"));
+        CHILD_CHECK(After(2001, "H", 2, 3));
+        CHILD_CHECK(Prompted("H", L"Calibration Completed - Wait for Beep"));
+        // The GPS reader rests while the procedure runs.
+        const DWORD dwGpsDuring = dwGpsDataTick;
+        CHILD_CHECK(Ended(1500, "H"));
+        facts.Set("gpsRestedDuring", dwGpsDuring != gCalClock.load() - 1500);
+        for (int i = 0; i < 6; i++) facts.Set("offset" + std::to_string(i + 1), std::lround(adCalibration[kOffsetElements[i]] * 1000));
+        gCalClock += 1000;
+        const DWORD dwAfter = gCalClock;
+        facts.Set("gpsFlowsAgain", PlatformWaitFor([dwAfter] { return dwGpsDataTick == dwAfter; }, 10000));
+        // The settings file holds the new offsets (lines 75 to 80 in the order of the records).
+        {
+            std::ifstream in(SettingsPath());
+            std::string line;
+            for (int n = 1; std::getline(in, line); n++)
+                if (n >= 75 && n <= 80) facts.Set("saved" + std::to_string(n - 74), std::lround(atof(line.c_str()) * 1000));
+        }
+
+        // "Delete Calibration" answered Yes.
+        PlatformAnswerDialog(L"Delete Calibration", 1);
+        PlatformScriptPopupMenu(517);
+        PlatformPressKey('M');
+        CHILD_CHECK(PlatformWaitFor([] { return adCalibration[10] == 0.0 && adCalibration[0] == 0.0; }, 10000));
+        PlatformSetTickSource(nullptr);
+        CHILD_CHECK(dev.ok("COM4 resume"));
+        return StopSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    EXPECT_EQ(facts.Get("restoredAfterVertical"), 1);
+    EXPECT_EQ(facts.Get("restoredAfterNoHorizontal"), 1);
+    EXPECT_EQ(facts.Get("gpsRestedDuring"), 1);
+    EXPECT_EQ(facts.Get("gpsFlowsAgain"), 1);
+    // Words p 33792, q 34545, r 34304, s 43428 in both positions: q and s offsets are their means, p and r the
+    // vertical mean less twice the horizontal one.
+    const long alOffset[6] = {-40000, -60000, 2000, 3000, 2000, 3000};
+    for (int i = 0; i < 6; i++) {
+        EXPECT_EQ(facts.Get("offset" + std::to_string(i + 1)), alOffset[i]) << "O" << i + 1;
+        EXPECT_EQ(facts.Get("saved" + std::to_string(i + 1)), alOffset[i]) << "settings line " << 75 + i;
+    }
+
+    // The header's six offset records, the calibration's six, then those of the deletion; the failed procedures
+    // wrote nothing.
+    std::vector<Record> offsets;
+    for (const Record &rec : SplitRecords(ReadFileBytes(OnlyDataFile(root)), 27))
+        if (rec.Kind() == 'O') offsets.push_back(rec);
+    ASSERT_EQ(offsets.size(), 18u);
+    EXPECT_EQ(offsets[0].bytes, "O1     1.500      0.000   \n");
+    offsets.erase(offsets.begin(), offsets.begin() + 6);
+    const char *const aszCalibrated[6] = {"O1   -40.000      1.500   \n", "O2   -60.000      2.500   \n",
+                                          "O3     2.000      3.500   \n", "O4     3.000      4.500   \n",
+                                          "O5     2.000      5.500   \n", "O6     3.000      6.500   \n"};
+    const char *const aszDeleted[6] = {"O1     0.000    -40.000   \n", "O2     0.000    -60.000   \n",
+                                       "O3     0.000      2.000   \n", "O4     0.000      3.000   \n",
+                                       "O5     0.000      2.000   \n", "O6     0.000      3.000   \n"};
+    for (int i = 0; i < 6; i++) {
+        EXPECT_EQ(offsets[i].bytes, aszCalibrated[i]);
+        EXPECT_EQ(offsets[6 + i].bytes, aszDeleted[i]);
+    }
 }
 
 }  // namespace
