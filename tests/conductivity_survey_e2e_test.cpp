@@ -17,10 +17,14 @@
 #include "core/rates.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "datafile/datafile_state.h"
 #include "logscreen/logscreen.h"
+#include "map/map.h"
 #include "platform/platform.h"
 #include "processing/conductivity_handlers.h"
 #include "processing/dispatch.h"
+#include "processing/gps_position.h"
+#include "processing/handler_state.h"
 #include "support/emulator_client.h"
 #include "support/program_runner.h"
 #include "support/survey_harness.h"
@@ -662,6 +666,108 @@ TEST(Em38Mk2CalibrationSurvey, FailuresRestoreSuccessWritesAndSavesDeleteWritesZ
         EXPECT_EQ(offsets[i].bytes, aszCalibrated[i]);
         EXPECT_EQ(offsets[6 + i].bytes, aszDeleted[i]);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The EM34-3 station mode on the map, walking east: three stations of three readings, the second with only the
+// 20 m separation; positions between the stations draw nothing. Style 5 marks each separation read at a station
+// with a bar 2 pixels wide in its colour (10 m blue, 20 m red, 40 m green).
+TEST(Em34StationMap, ThreeStationsOneWithOnlyTheTwentyMetreReading)
+{
+    std::string root = emu::MakeTempRoot("em34_station_map");
+    emu::Emulator dev(root, {"COM4=em34:static,rate=2", "COM6=gps:format=1,hz=5"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ASSERT_TRUE(dev.ok("COM4 value 50 sep=10"));
+    ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
+    ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM34, 0), [&]() {
+        Facts facts;
+        Em34ManualSurvey survey(dev);
+        UseEmulatorPorts(true);
+        nGpsFormat = 1;
+        nSurveyMode = 2;
+        nDipoleMode = 2;  // "3 readings"
+        nReadingsPerStation = 0;
+        nColorMapView = 0;
+        nCursorSize = 5;
+        nMapSize = 40;
+        dEm34Offset10 = 0.0;
+        dEm34Offset20 = 1.0;
+        dEm34Offset40 = 2.0;
+        PlatformAnswerDialog(L"CONFIRMSTATION", 1, true);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(FramesArrive(10000));
+        CHILD_CHECK(PlatformWaitFor([] { return bGpsPositionValid == 1; }, 15000));
+        PlatformScriptFileChooser(L"C:\\data\\stationmap.dat");
+        PlatformPressKey('F');
+        PlatformClickButton(hwndLogButtonsAlt[0]);
+        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(dev.ok("COM6 walk 90 3 0"));
+        const char *const aszStations[3][3] = {{"25 sep=10", "30 sep=20", "35 sep=40"},
+                                               {"30 sep=20", "30 sep=20", "30 sep=20"},
+                                               {"25 sep=10", "30 sep=20", "35 sep=40"}};
+        for (int nStation = 1; nStation <= 3; nStation++) {
+            // Positions go by without a station: 4 m of the walk.
+            const double dFrom = dGpsPrevX;
+            CHILD_CHECK(PlatformWaitFor([dFrom] { return dGpsPrevX >= dFrom + 4.0; }, 10000));
+            for (int n = 1; n <= 3; n++)
+                CHILD_CHECK(survey.Press(aszStations[nStation - 1][n - 1], [nStation, n] {
+                    return nReadingInStation == n || (n == 3 && nTotalReadingCount == nStation);
+                }));
+            CHILD_CHECK(PlatformWaitFor([nStation] { return nTotalReadingCount == nStation; }, 10000));
+            // The next position draws the station.
+            CHILD_CHECK(PlatformWaitFor([] { return bMapSegmentPending == 0; }, 10000));
+        }
+        // The bars of each colour: runs of neighbouring pixel columns that hold the colour, and their widths.
+        RECT rc;
+        GetClientRect(hwndMap, &rc);
+        const std::vector<COLORREF> pixels = WindowPixels(hwndMap);
+        const struct {
+            const char *name;
+            COLORREF clr;
+        } kColours[3] = {{"blue", 0xFF0000}, {"red", 0x0000FF}, {"green", 0x15B535}};
+        for (const auto &c : kColours) {
+            std::vector<int> columns;
+            for (int x = 0; x < rc.right; x++)
+                for (int y = 0; y < rc.bottom; y++)
+                    if (pixels[(size_t)y * rc.right + x] == c.clr) {
+                        columns.push_back(x);
+                        break;
+                    }
+            int nBars = 0, nWidth = 0, nOtherWidths = 0;
+            for (size_t i = 0; i <= columns.size(); i++) {
+                if (i < columns.size() && i > 0 && columns[i] == columns[i - 1] + 1) {
+                    nWidth++;
+                    continue;
+                }
+                if (i > 0) nOtherWidths += nWidth != 2;
+                if (i < columns.size()) nBars++;
+                nWidth = 1;
+            }
+            facts.Set(std::string(c.name) + "Bars", nBars);
+            facts.Set(std::string(c.name) + "NotTwoPixels", nOtherWidths);
+            facts.Set(std::string(c.name) + "First", columns.empty() ? -1 : columns.front());
+            facts.Set(std::string(c.name) + "Last", columns.empty() ? -1 : columns.back());
+        }
+        CHILD_CHECK(PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR) + "/em34_station_mode_map_three_stations.png"));
+        CHILD_CHECK(dev.ok("COM6 walk 0 0"));
+        return StopSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    // Walking east, the 10 m bar at the station and the 20 m and 40 m ones behind it (west).
+    EXPECT_EQ(facts.Get("blueBars"), 2);
+    EXPECT_EQ(facts.Get("redBars"), 3);
+    EXPECT_EQ(facts.Get("greenBars"), 2);
+    for (const char *c : {"blue", "red", "green"}) EXPECT_EQ(facts.Get(std::string(c) + "NotTwoPixels"), 0) << c;
+    EXPECT_LT(facts.Get("greenFirst"), facts.Get("redFirst"));
+    EXPECT_LT(facts.Get("redFirst"), facts.Get("blueFirst"));
+    EXPECT_GT(facts.Get("blueLast"), facts.Get("redLast"));
 }
 
 }  // namespace
