@@ -254,6 +254,7 @@ TEST_P(ManualSurveyTest, SwitchHeldOverThreeReadingsRecordsOne)
         UseEmulatorPorts(false);
         nSurveyMode = 2;
         nDipoleMode = 0;  // the EM34-3: "1 reading" a station
+        dwInstrumentTimeoutMs = 10000;  // a reader held up on a loaded machine is no EM34-3 battery save
         nReadingsPerStation = 0;
         PlatformAnswerDialog(L"CONFIRMSTATION", 1, true);
         PlatformPressKey('L');
@@ -355,6 +356,7 @@ TEST(Em34ManualStations, AcceptWritesHeldGpsThenTheStationCancelWritesNothing)
         UseEmulatorPorts(true);
         nSurveyMode = 2;
         nDipoleMode = 2;  // "3 readings"
+        dwInstrumentTimeoutMs = 10000;  // a reader held up on a loaded machine is no EM34-3 battery save
         nReadingsPerStation = 0;
         dStationIncrement = 1.0;
         PlatformPressKey('L');
@@ -445,7 +447,8 @@ TEST(Em34ManualStations, AcceptWritesHeldGpsThenTheStationCancelWritesNothing)
 }
 
 // A sample series in MANUAL mode: one press takes 40 readings whose mean is recorded; a raw mean of 12345 is
-// written "12345". A stop in the middle of a series leaves MANUAL in the settings file.
+// written "12345". A stop in the middle of a series leaves MANUAL in the settings file, and the next run does not
+// go on with the unfinished series.
 TEST(Em34ManualStations, SeriesMeanOfFiveDigitsAndStopMidSeriesKeepsManualMode)
 {
     std::string root = emu::MakeTempRoot("em34_series");
@@ -459,6 +462,7 @@ TEST(Em34ManualStations, SeriesMeanOfFiveDigitsAndStopMidSeriesKeepsManualMode)
         UseEmulatorPorts(false);
         nSurveyMode = 2;
         nDipoleMode = 0;  // "1 reading"
+        dwInstrumentTimeoutMs = 10000;  // a reader held up on a loaded machine is no EM34-3 battery save
         nReadingsPerStation = 40;
         PlatformPressKey('L');
         CHILD_CHECK(nActiveScreen == 1);
@@ -487,6 +491,19 @@ TEST(Em34ManualStations, SeriesMeanOfFiveDigitsAndStopMidSeriesKeepsManualMode)
         nSurveyMode = 0;
         LoadSaveSettingsFile(0);
         facts.Set("savedMode", nSurveyMode);
+        // The unfinished series is dropped: the next run records nothing until the switch is pressed.
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(FramesArrive(10000));
+        PlatformScriptFileChooser(L"C:\\data\\series2.dat");
+        PlatformPressKey('F');
+        PlatformClickButton(hwndLogButtonsAlt[0]);
+        CHILD_CHECK(nRecordingState == 1);
+        for (int i = 0; i < 5; i++) CHILD_CHECK(FramesArrive(10000));
+        facts.Set("samplesAfterRestart", nSeriesSampleCount);
+        facts.Set("collectingAfterRestart", bSeriesCollecting);
+        facts.Set("readingsAfterRestart", nTotalReadingCount);
+        PauseAndStop();
         CHILD_CHECK(facts.Save(FactsPath(root)));
         CloseProgram();
         return 0;
@@ -498,7 +515,10 @@ TEST(Em34ManualStations, SeriesMeanOfFiveDigitsAndStopMidSeriesKeepsManualMode)
     EXPECT_EQ(facts.Get("modeMidSeries"), 2);
     EXPECT_EQ(facts.Get("modeAfterStop"), 2);
     EXPECT_EQ(facts.Get("savedMode"), 2);
-    std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), 27);
+    EXPECT_EQ(facts.Get("samplesAfterRestart"), 0);
+    EXPECT_EQ(facts.Get("collectingAfterRestart"), 0);
+    EXPECT_EQ(facts.Get("readingsAfterRestart"), 0);
+    std::vector<Record> recs = SplitRecords(ReadFileBytes(root + "/C/data/series.dat"), 27);
     int nReadings = 0;
     for (const Record &rec : recs) {
         if (rec.Kind() != 'T') continue;
@@ -690,6 +710,7 @@ TEST(Em34StationMap, ThreeStationsOneWithOnlyTheTwentyMetreReading)
         nGpsFormat = 1;
         nSurveyMode = 2;
         nDipoleMode = 2;  // "3 readings"
+        dwInstrumentTimeoutMs = 10000;  // a reader held up on a loaded machine is no EM34-3 battery save
         nReadingsPerStation = 0;
         nColorMapView = 0;
         nCursorSize = 5;
