@@ -318,6 +318,7 @@ int StartLogging()
     }
     bStationConfirmOpen = 0;
     bEm34Sep10Shown = bEm34Sep20Shown = bEm34Sep40Shown = 0;
+    DropSampleSeries();
     bWriteGpsWithReading = 0;
     bInstrumentLinkUp = 1;
     nSwathCellCount = 0;

@@ -313,6 +313,13 @@ bool CountSeriesSample()
     return true;
 }
 
+void DropSampleSeries()
+{
+    nSeriesSampleCount = 0;
+    bSeriesCollecting = 0;
+    dSeriesRawSum1 = dSeriesRawSum2 = dSeriesValueSum1 = dSeriesValueSum2 = 0.0;
+}
+
 namespace {
 
 // One sample of a series; true when the series is complete and r holds its mean.

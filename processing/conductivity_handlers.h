@@ -19,6 +19,9 @@ extern double dSeriesRawSum1, dSeriesRawSum2, dSeriesValueSum1, dSeriesValueSum2
 // returns true when it completes the series of nReadingsPerStation samples; the count then starts again and the
 // hint line asks for the switch.
 bool CountSeriesSample();
+// Drops a series left unfinished by a pause or a stop, so that recording that starts again takes nothing until the
+// switch is pressed and no mean mixes samples from before with samples after.
+void DropSampleSeries();
 
 // EM38-MK2 calibration: state 0 normal, -1 running; phase 1 vertical sampling, 2 the steps after it; the step of
 // phase 2 (0 wait for horizontal, 1 settle, 2 horizontal sampling, 3 completed, 4..6 failed); the step's start

@@ -33,16 +33,7 @@ namespace {
 
 ProgramStart Lx2Start(const std::string &root);
 
-// Pixels of the window's picture whose colour lies within the rectangle and equals the RGB colour (0xRRGGBB).
-int ColourInRect(HWND hwnd, const RECT &rc, COLORREF clr)
-{
-    HDC hdc = GetDC(hwnd);
-    int n = 0;
-    for (int y = rc.top; y < rc.bottom; y++)
-        for (int x = rc.left; x < rc.right; x++) n += GetPixel(hdc, x, y) == clr;
-    ReleaseDC(hwnd, hdc);
-    return n;
-}
+int ColourInRect(HWND hwnd, const RECT &rc, COLORREF clr) { return CountColourInRect(hwnd, rc, clr); }
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 // Device emulator: frames of every device checked against the wire formats, command answers and fault injection.
+#include <algorithm>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -619,3 +620,25 @@ TEST(EmulatorLinks, StaleLinksAreReplacedRealDevicesKept) {
 }
 
 }  // namespace
+
+// "frames N" sends exactly N frames and then nothing until "resume": the count a test compares its records with.
+TEST(EmulatorFaults, FramesSendsExactlyThatManyFrames) {
+    emu::Emulator e(emu::MakeTempRoot("frames"), {"COM4=em31mk2:static,rate=5"});
+    ASSERT_TRUE(e.ready()) << e.error();
+    ASSERT_TRUE(e.ok("COM4 silence 0"));
+    Port p(e.linkPath("COM4"));
+    ASSERT_GE(p.fd, 0);
+    ASSERT_TRUE(e.waitOpened("COM4"));
+    emu::ReadFor(p.fd, 200);
+    const long before = e.count("COM4");
+    ASSERT_TRUE(e.ok("COM4 frames 7"));
+    std::string got;
+    for (int i = 0; i < 40 && std::count(got.begin(), got.end(), '\r') < 7; i++) got += emu::ReadFor(p.fd, 100);
+    got += emu::ReadFor(p.fd, 500);  // nothing more comes
+    EXPECT_EQ(std::count(got.begin(), got.end(), '\r'), 7) << got;
+    EXPECT_EQ(e.count("COM4") - before, 7);
+    ASSERT_TRUE(e.ok("COM4 frames 0"));
+    EXPECT_FALSE(e.ok("COM4 frames x"));
+    ASSERT_TRUE(e.ok("COM4 resume"));
+    EXPECT_FALSE(emu::ReadFor(p.fd, 600).empty()) << "resume sends without a limit again";
+}

@@ -222,6 +222,23 @@ std::string OnlyDataFile(const std::string &root)
     return found;
 }
 
+int CountColourInRect(HWND hwnd, const RECT &rc, COLORREF clr)
+{
+    HDC hdc = GetDC(hwnd);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; y++)
+        for (int x = rc.left; x < rc.right; x++) n += GetPixel(hdc, x, y) == clr;
+    ReleaseDC(hwnd, hdc);
+    return n;
+}
+
+bool DrewText(HWND hwnd, const std::wstring &text)
+{
+    for (const DrawnText &t : PlatformDrawnTexts())
+        if (t.window == hwnd && t.text == text) return true;
+    return false;
+}
+
 std::vector<COLORREF> WindowPixels(HWND hwnd)
 {
     std::vector<COLORREF> v;

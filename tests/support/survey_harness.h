@@ -58,6 +58,10 @@ int StopSavingFacts(const Facts &facts, const std::string &root);
 std::string ReadFileBytes(const std::string &path);
 // The path of the one data file a survey left in <root>/C/data ("" when there is none).
 std::string OnlyDataFile(const std::string &root);
+// Pixels of the window's picture within the rectangle whose colour equals clr.
+int CountColourInRect(HWND hwnd, const RECT &rc, COLORREF clr);
+// A text of this content was drawn in the window since the drawn texts were last cleared.
+bool DrewText(HWND hwnd, const std::wstring &text);
 // Every pixel of the window's client area, row by row.
 std::vector<COLORREF> WindowPixels(HWND hwnd);
 // The live profile windows against the profiles redrawn from the data file: pictures of the windows, then the

@@ -53,6 +53,7 @@ struct Port {
     bool maxRate = false;
     Ms next = 0;
     Ms silentUntil = 0;
+    long framesLeft = -1;  // periodic frames still to send after "frames N"; -1 without a limit
     long garbageBytes = 0, garbageLeft = 0;   // garbageLeft < 0: before every frame
     bool garbageRaw = false;
     bool badsum = false, torn = false;
@@ -206,6 +207,12 @@ void emitFrames(Port& p, const std::vector<std::string>& frames) {
     }
 }
 
+// The device's own frames of one time slot, counted against a "frames N" limit.
+void emitPeriodicFrames(Port& p, const std::vector<std::string>& frames) {
+    emitFrames(p, frames);
+    if (p.framesLeft > 0) p.framesLeft = std::max(0L, p.framesLeft - static_cast<long>(frames.size()));
+}
+
 void flush(Port& p) {
     while (!p.pending.empty() && p.master >= 0) {
         ssize_t n = write(p.master, p.pending.data(), p.pending.size());
@@ -226,8 +233,8 @@ std::vector<std::string> words(const std::string& line) {
 }
 
 const char* kHelp =
-    "commands: COMn silence MS | resume | garbage N [COUNT] [raw] | badsum | torn | close | reopen | rate X|max |\n"
-    "          value ... | position LAT LON | walk HEADING SPEED [LINE [SPACING]] | count | send HEX | received |\n"
+    "commands: COMn silence MS | resume | frames N | garbage N [COUNT] [raw] | badsum | torn | close | reopen |\n"
+    "          rate X|max | value ... | position LAT LON | walk HEADING SPEED [LINE [SPACING]] | count | send HEX | received |\n"
     "          state | path ; list ; quit";
 
 struct Emulator {
@@ -274,6 +281,13 @@ struct Emulator {
         }
         if (c == "resume") {
             p->silentUntil = 0;
+            p->framesLeft = -1;
+            return "OK";
+        }
+        if (c == "frames") {
+            if (args.size() != 1 || !parseInt(args[0], n) || n < 0 || n > 1000000) return "ERR frames N";
+            p->silentUntil = 0;
+            p->framesLeft = n;
             return "OK";
         }
         if (c == "garbage") {
@@ -390,16 +404,16 @@ struct Emulator {
         // Periodic frames.
         Ms period = p.dev->periodMs() / p.rate;
         if (p.maxRate) {
-            while (!silent && !p.hup && p.dev->streaming(now) && p.pending.size() < kMaxPending) {
-                emitFrames(p, p.dev->nextFrames(std::exchange(p.badsum, false)));
+            while (!silent && !p.hup && p.framesLeft != 0 && p.dev->streaming(now) && p.pending.size() < kMaxPending) {
+                emitPeriodicFrames(p, p.dev->nextFrames(std::exchange(p.badsum, false)));
                 flush(p);
             }
             p.next = now;
         } else if (now >= p.next) {
-            if (!silent && !p.hup && p.dev->streaming(now) && p.pending.size() < kMaxPending) {
+            if (!silent && !p.hup && p.framesLeft != 0 && p.dev->streaming(now) && p.pending.size() < kMaxPending) {
                 bool bad = p.badsum;
                 p.badsum = false;
-                emitFrames(p, p.dev->nextFrames(bad));
+                emitPeriodicFrames(p, p.dev->nextFrames(bad));
             }
             p.next += period;
             if (p.next < now - 1000 || p.hup) p.next = now + period;
