@@ -739,8 +739,8 @@ void LayoutGpsPanelRows(HWND hwnd)
     // frame spans the second column to the third.
     Group station = {anColumn[0], anColumn[1] - 5 - anColumn[0], {}};
     Group gps = {anColumn[1] + 5, anColumn[2] - anColumn[1] - 10, {}};
+    if (bPortrait) gps = Group{anColumn[1], anColumn[2] - anColumn[1], {}};
     for (int i = 0; i < 5; i++) station.anRowY[i] = gps.anRowY[i] = anRowY[i];
-    if (bPortrait) gps = Group{anColumn[1], anColumn[2] - anColumn[1], {}}, std::copy(anRowY, anRowY + 5, gps.anRowY);
     PlaceStationGroup(m, station, 0, 0, &p);
     PlaceGpsGroup(m, gps, 0, 4, &p);
     const int nBarX = bPortrait ? nMapWndX : nLayoutMarginX;

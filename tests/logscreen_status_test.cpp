@@ -621,12 +621,13 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                         (instrument ? "" : " GPS only");
                                     nBad += CheckSamples(what.c_str());
                                     nBad += CheckTextsInFrames(what);
-                                    if (units == 0 && pseudo == 0 && sensors == 0 && tilt == 0 && instrument)
+                                    if (units == 0 && pseudo == 0 && sensors == 0 && tilt == 0)
                                         CHILD_CHECK(PlatformSaveWindowPng(
                                             hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_frames_" + b.name + "_" +
                                                          std::to_string(nClientWidth) + "x" +
                                                          std::to_string(nClientHeight) +
-                                                         (gps > 0 ? "_map" : gps == 0 ? "_nomap" : "_nogps") + ".png"));
+                                                         (gps > 0 ? "_map" : gps == 0 ? "_nomap" : "_nogps") +
+                                                         (instrument ? "" : "_gpsonly") + ".png"));
                                     if (gps < 0 || !instrument) continue;  // the toggle is refused then
                                     // Toggle View: the boxes of a fresh arrangement of the other view.
                                     SendMessage(hwndLog, WM_COMMAND, 511, 0);
