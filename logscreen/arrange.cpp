@@ -30,6 +30,9 @@ bool HasTwoProfiles()
     return nInstrumentType == INSTRUMENT_EM61LX2 || nInstrumentType == INSTRUMENT_GRAD601 || IsEm384OrCs21();
 }
 
+// The EM61-MK2's tilt-meter row under the profiles (without the map, and in portrait above the buttons).
+int TiltRowRoom() { return nInstrumentType == INSTRUMENT_EM61MK2 && hwndLog ? nLineHeight + 4 : 0; }
+
 void Move(HWND h, int x, int y, int w, int h2)
 {
     if (h) MoveWindow(h, x, y, w, h2, TRUE);
@@ -287,6 +290,9 @@ void ArrangeLogScreen()
     nStatusPanelHeight = L * k + 10;
     nStatusPanelTop = nGraphBandHeight - nStatusPanelHeight;
     nCurveAreaHeightB = nGraphBandHeight - nStatusPanelHeight - 20 - (int)(L * f);
+    // The bar column ends where its scale label and the mode rows under it keep clear of the numbers window.
+    const int nModeRows = hwndLog ? MeasureModeRowsHeight(hwndLog) : 0;
+    if (nModeRows > 0) nCurveAreaHeightB = std::min(nCurveAreaHeightB, nStatusPanelTop - 20 - nModeRows);
     nGraphBandWidth = W - 110 - 2 * 20 - 20;
     nPanelGap = 2;
     nBarColumnX = nStatusPanelX;
@@ -297,8 +303,18 @@ void ArrangeLogScreen()
     if (bGpsActive) {
         nCurveWndTop = 20;
         int nSide = H - 14 - 20 - nSpeedBarHeight - L - 2;
-        // A square map as tall as the band would leave no room for the profiles on a narrow screen.
-        nSide = std::min(nSide, nGraphBandWidth - 6 - kMinCurveWidth);
+        // A square map as tall as the band would leave no room for the profiles on a narrow screen, nor for the
+        // status groups under them: the profile window keeps the width of the wider group (stacked, up to 300
+        // pixels) or of both side by side (wider than 300).
+        int nNeed = kMinCurveWidth, nBoth = 0;
+        if (hwndLog) {
+            const int nStation = MeasureStatusGroupWidth(hwndLog, 0), nGps = MeasureStatusGroupWidth(hwndLog, 1);
+            nNeed = std::max({nNeed, nStation, nGps, MeasureTiltLineWidth(hwndLog)});
+            nBoth = nStation + nGps + 10;
+        }
+        nSide = std::min(nSide, nGraphBandWidth - 6 - nNeed);
+        const int nCurveW = nGraphBandWidth - nSide - 6;
+        if (nCurveW > 300 && nCurveW < nBoth) nSide = std::min(nSide, nGraphBandWidth - 6 - nBoth);
         SetMapSide(nSide);
         Move(hwndMap, 20, 20, nSide, nSide);
         Show(hwndMap, 1);
@@ -310,13 +326,17 @@ void ArrangeLogScreen()
         SetSpeedScale();
         Move(hwndSpeed, nSpeedBarX, nSpeedBarY, nSpeedBarWidth, nSpeedBarHeight);
         Show(hwndSpeed, 1);
+        // Under the profile window: its scale label, the tilt-meter row and the status groups.
+        if (hwndLog) R = std::min(R, nGraphBandHeight - 20 - MeasureUnderProfile(hwndLog, nCurveWndWidth <= 300));
         nCurveAreaHeight2 = R;
         int nLow = std::min(nCurveAreaHeight2, nCurveAreaHeightB);
         nCurveAreaHeight2 = nCurveAreaHeightB = nLow;
         nCurveAreaHeight = nCurveAreaHeightB;
         nCurveWndTop = nBarColumnY;
     } else {
-        nCurveAreaHeight2 = nCurveAreaHeight = H - 20 - nButtonRowHeight - nSpeedBarHeight - nBottomMargin - 8 - L;
+        // The EM61-MK2 keeps a row for its tilt meter between the profile window and the speed row.
+        nCurveAreaHeight2 = nCurveAreaHeight =
+            H - 20 - nButtonRowHeight - nSpeedBarHeight - nBottomMargin - 8 - L - TiltRowRoom();
         nCurveWndTop = 20;
         nCurveWndX = 20;
         nCurveWndWidth = nGraphBandWidth;
@@ -331,12 +351,13 @@ void ArrangeLogScreen()
         nStatusPanelTop = 20 + nCurveAreaHeight2 - nStatusPanelHeight;
         nCurveAreaHeightB =
             nStatusPanelTop - 20 - (nInstrumentType == INSTRUMENT_EM61LX2 ? (int)(L * 1.0) : (int)(L * 3.5));
+        if (nModeRows > 0) nCurveAreaHeightB = std::min(nCurveAreaHeightB, nStatusPanelTop - 20 - nModeRows);
     }
 
     nSpeedBarYGpsOn = H - 14 - nSpeedBarHeight;
     nBarColumnHeightGpsOn = nGraphBandHeight - nStatusPanelHeight - 20 - (int)(L * f);
-    nBarColumnHeightGpsOff =
-        H - 20 - nButtonRowHeight - nSpeedBarHeight - nBottomMargin - 8 - L - nStatusPanelHeight - (int)(L * f);
+    nBarColumnHeightGpsOff = H - 20 - nButtonRowHeight - nSpeedBarHeight - nBottomMargin - 8 - L -
+                             nStatusPanelHeight - (int)(L * f) - TiltRowRoom();
     nSpeedBarYGpsOff = H - nButtonRowHeight - nSpeedBarHeight - nBottomMargin - 8;
 
     HideProfilesAndBars();
@@ -367,6 +388,10 @@ void ArrangeLogScreen()
         PlaceMapButtonsWithMap(nCurveWndX, N / 2 + 6);
     } else {
         nButtonColumnX = 20 + (2 * nGraphBandWidth) / 4 + 20;
+        // The button row starts right of the station and GPS groups, which take the width they need.
+        if (hwndLog)
+            nButtonColumnX = std::max(nButtonColumnX, 20 + MeasureStatusGroupWidth(hwndLog, 0) + 5 +
+                                                          MeasureStatusGroupWidth(hwndLog, 1) + 10 + 20);
         nButtonWidth = (nBarColumnX + nBarColumnWidth - nButtonColumnX - 3 * nButtonGap) / 4;
         nButtonColumnTop = H - nBottomMargin - (L - 4) * 5 - 12;
         nButtonHeight = H - nBottomMargin - nButtonColumnTop;
@@ -410,9 +435,12 @@ void ArrangeLogScreenTall()
 
     // The square map takes the width; on a short portrait screen it gives up height so that the panels and
     // buttons under it keep their room.
-    const int nBelowMap = (L + 2) + 8 + (L - 2) + 3 * L + nStatusPanelHeight + L;  // map bottom to button top
+    const int nToStatusBottom = (L + 2) + 8 + (L - 2) + 3 * L + nStatusPanelHeight;  // from the map bottom
+    const int nBelowMap = nToStatusBottom + L + TiltRowRoom();  // map bottom to button top
     const int nMinButtons = 2 * std::max(2 * L, 30) + nButtonGap + nBottomMargin;
     int nSide = std::min(W - 40, H - 20 - nBelowMap - nMinButtons);
+    // With the map the status groups stand stacked under the profile window down to the bottom margin.
+    if (hwndLog) nSide = std::min(nSide, H - 20 - nToStatusBottom - MeasureUnderProfile(hwndLog, 1) - nBottomMargin);
     SetMapSide(nSide);
     Move(hwndMap, 20, 20, nSide, nSide);
     nSpeedBarX = 20;
@@ -477,7 +505,7 @@ void ArrangeLogScreenTall()
     else
         nScaleStripX = nBarColumnX - 20 - nScaleStripWidth;
 
-    nButtonColumnTop = nStatusPanelTop + nStatusPanelHeight + L;
+    nButtonColumnTop = nStatusPanelTop + nStatusPanelHeight + L + TiltRowRoom();
     nButtonHeight = (H - nButtonColumnTop - nButtonGap - nBottomMargin) / 2;
     int T = (H - nButtonColumnTop - 2 * nButtonGap - nBottomMargin) / 3;
     int P = H - nBottomMargin - 2 - 2 * T;

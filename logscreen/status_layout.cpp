@@ -22,6 +22,7 @@ RECT rcLineNameLabel, rcLineNameValue, rcStationLabel, rcTotalStationsLabel, rcT
 int anGpsRowY[5];
 int anGpsColumnX[4];
 int anGpsGroupLeft[3];
+int bProfileScaleCopy = 1;
 RECT rcSlamLabel, rcTiltRLabel, rcTiltPLabel, rcTiltYLabel;
 RECT rcTiltMeterLabel, rcTiltRollLabel, rcTiltPitchLabel;
 
@@ -38,6 +39,7 @@ struct PanelSet {
     int anRowY[5];
     int anColumnX[4];
     int anGroupLeft[3];
+    int bScaleCopy;
 };
 PanelSet gMapOn, gMapOff;
 
@@ -98,6 +100,53 @@ int ModeLabelWidth(Measure &m)
     return w;
 }
 
+// Top of the numbers window as the arrangement placed it (the right-hand column is reset after it).
+int gNumbersTop = 0, gNumbersHeight = 0;
+
+// Under the bar column: the bottom scale label (2 lower for the instruments with two scales).
+int BottomScaleRow(Measure &m)
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM38MK2:
+    case INSTRUMENT_EM384:
+    case INSTRUMENT_CS21: return 2 + m.H(hFontNormal) + 1;
+    default: return m.H(hFontNormal) + 1;
+    }
+}
+
+bool HasModeRows()
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM61MK2:
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM34:
+    case INSTRUMENT_EM38MK2: return true;
+    default: return false;
+    }
+}
+
+// Landscape: the mode rows start under the bar column's bottom scale label, and end above the numbers window.
+int ModeRowsTop(Measure &m, int nSpecTop)
+{
+    const int nAfterLabel = nBarColumnY + nCurveAreaHeightB + BottomScaleRow(m);
+    return std::max(nAfterLabel, std::min(nSpecTop, gNumbersTop - 3 * RowHeight(m) - 1));
+}
+
+// Width of the widest label the paint writes before the mode row's value box.
+int ModeRowLabelWidth(Measure &m)
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM38MK2: return m.W(hFontNormal, L"Selected for file :");
+    case INSTRUMENT_EM34: return std::max(m.W(hFontNormal, L"Selected for file :"), m.W(hFontNormal, L"Survey: Manual"));
+    default: return m.W(hFontNormal, L"Mode: ");
+    }
+}
+
 // Mode row at (x, top) with the voltage and current rows under it, and the two lamps beside the voltage.
 void PlaceModeRows(Measure &m, int x, int top, RECT *prcMode, RECT *prcVoltage, RECT *prcCurrent, RECT *prcLamp1,
                    RECT *prcLamp2)
@@ -112,19 +161,42 @@ void PlaceModeRows(Measure &m, int x, int top, RECT *prcMode, RECT *prcVoltage, 
     *prcLamp2 = Box(prcVoltage->right + 10, prcVoltage->top + (nLineHeight - 4), 13, 13);
 }
 
-// EM61-LX2: battery and current on the title row, each value after its label.
+// EM61-LX2: battery and current on the title row, each value after its label (the labels shorten to "B:" and
+// "T:" over a profile window of 300 pixels or less). With the map the top scale label stands centred over the
+// profile window on this row too: both blocks keep clear of it, or, where the row has no room for that before the
+// bar column, the copy over the profile is left out (the bar column shows the same label).
 void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
 {
-    const int rh = RowHeight(m), wl = ModeLabelWidth(m), wv = m.W(hFontNormal, L"12.9 V") + 3;
-    p->rcBatteryLabel = Box(xBattery, 2, wl, rh);
-    p->rcVoltage = Box(p->rcBatteryLabel.right, 2, wv, rh);
-    if (xCurrent < p->rcVoltage.right + 40) xCurrent = p->rcVoltage.right + 40;
-    // The title row is the only row above the profiles: current and both lamps stay on it, where a row lower
-    // would lie under the profile window.
-    p->rcCurrentLabel = Box(xCurrent, 2, wl, rh);
-    p->rcCurrent = Box(p->rcCurrentLabel.right, 2, wv, rh);
-    p->rcLamp1 = Box(p->rcVoltage.right + 2, 3, 13, 13);
-    p->rcLamp2 = Box(p->rcLamp1.right + 2, 3, 13, 13);
+    const bool bShort = nCurveWndWidth <= 300;
+    const int rh = RowHeight(m), wv = m.W(hFontNormal, L"12.9 V") + 3;
+    const int wb = bShort ? m.W(hFontNormal, L"B:") + 2 : ModeLabelWidth(m);
+    const int wt = bShort ? m.W(hFontNormal, L"T:") + 2 : ModeLabelWidth(m);
+    const int wLamps = 2 * (13 + 2) + 10;
+    int nClearLeft = 0, nClearRight = 0;
+    if (bGpsActive == 1) {
+        const int ws = m.W(hFontNormal, L"-8888.8 mV"), c = nCurveWndX + nCurveWndWidth / 2;
+        nClearLeft = c - ws / 2 - 8, nClearRight = c + ws / 2 + 8;
+    }
+    const int nLimit = bGpsActive == 1 ? nBarColumnX - 4 : nClientWidth - 16;
+    auto Place = [&](bool bClear) {
+        auto Clear = [&](int x, int w) { return bClear && x < nClearRight && nClearLeft < x + w ? nClearRight : x; };
+        const int xb = Clear(xBattery, wb + wv + wLamps);
+        p->rcBatteryLabel = Box(xb, 2, wb, rh);
+        p->rcVoltage = Box(p->rcBatteryLabel.right, 2, wv, rh);
+        const int xc = Clear(std::max(xCurrent, (int)p->rcVoltage.right + wLamps), wt + wv);
+        // The title row is the only row above the profiles: current and both lamps stay on it, where a row lower
+        // would lie under the profile window.
+        p->rcCurrentLabel = Box(xc, 2, wt, rh);
+        p->rcCurrent = Box(p->rcCurrentLabel.right, 2, wv, rh);
+        p->rcLamp1 = Box(p->rcVoltage.right + 2, 3, 13, 13);
+        p->rcLamp2 = Box(p->rcLamp1.right + 2, 3, 13, 13);
+        return p->rcCurrent.right <= nLimit;
+    };
+    p->bScaleCopy = 1;
+    if (bGpsActive == 1 && !Place(true)) {
+        Place(false);
+        p->bScaleCopy = 0;
+    }
 }
 
 // The mode rows of a set: the mode row at (x, top); for the other instruments the two label boxes start at
@@ -132,20 +204,32 @@ void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
 void PlaceSetModeRows(Measure &m, PanelSet *p, int x, int top, int xLabels, int xLx2Battery, int xLx2Current)
 {
     const int wm = m.W(hFontNormal, L"    Mode: "), wl = ModeLabelWidth(m), rh = RowHeight(m);
+    if (!bPortrait) top = ModeRowsTop(m, top);
     PlaceModeRows(m, x + wm, top, &p->rcMode, &p->rcVoltage, &p->rcCurrent, &p->rcLamp1, &p->rcLamp2);
-    if (IsLx2() && !bPortrait) {
+    p->bScaleCopy = 1;
+    if (IsLx2() && !bPortrait && bInstrumentEnabled > 0) {
         PlaceLx2TitleRows(m, xLx2Battery, xLx2Current, p);
         return;
     }
     const int left = xLabels >= 0 ? xLabels : p->rcMode.left - wl;
+    // The conductivity meters' mode-row label ends where the row's value box begins: a label wider than
+    // "    Mode: " moves the box right rather than reach left of the column, where the profiles and the group
+    // frames lie. Nothing is written into that box; it keeps within the client area.
+    const int wLabel = ModeRowLabelWidth(m);
+    if (wLabel > wm) {
+        const int nRight = std::min((int)p->rcMode.right + (wLabel - wm), nClientWidth - 16);
+        p->rcMode = RECT{x + wLabel, p->rcMode.top, std::max(x + wLabel, nRight), p->rcMode.bottom};
+    }
     p->rcBatteryLabel = Box(left, p->rcVoltage.top, std::max(wl, p->rcVoltage.left - left), rh);
     p->rcCurrentLabel = Box(left, p->rcCurrent.top, std::max(wl, p->rcCurrent.left - left), rh);
 }
 
+// The Grad601's gradient label, under its numbers window (the upper half of the right-hand column as the
+// arrangement placed it).
 void PlaceGradientLabel(Measure &m, RECT *prc)
 {
     const SIZE s = m.Of(hFontNormal, L"Gradient [nT/m]");
-    const int top = nStatusPanelTop + nStatusPanelHeight - 2 * nLineHeight;
+    const int top = gNumbersTop + gNumbersHeight / 2 + 4;
     *prc = RECT{nStatusPanelX + (110 - s.cx) / 2, top, nStatusPanelX + 110, top + s.cy};
 }
 
@@ -172,8 +256,13 @@ void PlaceStationGroup(Measure &m, const Group &g, int bLarge, int nLabelShift, 
     // The widest row ends inside the group's frame, and no label starts on the frame's line.
     const int wValues = std::max({m.W(hFontNormal, L"88888.88"), m.W(hFontBold, L"-88888.88"),
                                   m.W(hFontNormal, L"8888888"), m.W(hFontNormal, L"00:00:00")}) + 2;
-    x = std::max(std::min(x, g.left + g.width - kFrameInset - (wl + 18 + wValues)), g.left + kFrameInset);
-    const int xValue = x + wl + 18;
+    // The value column stands 18 right of the label column where the group has the room, closer where it has not.
+    int wLabels = wl;
+    for (const wchar_t *sz : {L"Curr. Line:", L"Station:", L"Tot. Stns:", L"Tot. Time:"})
+        wLabels = std::max(wLabels, m.W(hFontNormal, sz));
+    const int nPad = std::max(wLabels - wl + 6, std::min(18, g.width - 2 * kFrameInset - wl - wValues));
+    x = std::max(std::min(x, g.left + g.width - kFrameInset - (wl + nPad + wValues)), g.left + kFrameInset);
+    const int xValue = x + wl + nPad;
     const int xEnd = g.left + g.width - 5, xEndNarrow = g.left + g.width - 10;
     auto Value = [&](int nRow, int xRight, HFONT hFont, const wchar_t *szSample) {
         int right = std::max(xRight, xValue + m.W(hFont, szSample) + 2);
@@ -207,12 +296,15 @@ void PlaceGpsGroup(Measure &m, const Group &g, int nCoordShift, int nEastPad, Pa
                                       m.W(hFontNormal, L"E:")}) + 2;
     const int wCoord = m.W(hFontNormal, Geodetic() ? L"W-888 88 88.888888" : L"-88888888.88 USft") + 4;
     const int wDopLabel = m.W(hFontNormal, SlamDop() ? L"SLAM Conf.:" : L"PDOP:") + 2;
-    const int wRows = std::max({m.W(hFontNormal, L"Positions: ") + m.W(hFontNormal, L"88888") + 4,
-                                wQuality + 5 + 13 + 5 + 13,
-                                wDopLabel + 2 + wDop + 6 + m.W(hFontNormal, L"Sat:") + 2 + m.W(hFontBold, L"88") + 4,
-                                wCoordLabel + nEastPad + wCoord +
-                                    (nCoordUnits != 0 ? 4 + m.W(hFontNormal, L"Z:") + 2 + m.W(hFontNormal, L"33") + 4
-                                                      : 0)});
+    // The zone follows the easting; where the group has no room for it there, it follows the positions count.
+    const int wZone = nCoordUnits != 0 ? 4 + m.W(hFontNormal, L"Z:") + 2 + m.W(hFontNormal, L"33") + 4 : 0;
+    const int wPositions = m.W(hFontNormal, L"Positions: ") + m.W(hFontNormal, L"88888") + 4;
+    const int wEast = wCoordLabel + nEastPad + wCoord;
+    const int wOthers = std::max({wQuality + 5 + 13 + 5 + 13,
+                                  wDopLabel + 2 + wDop + 6 + m.W(hFontNormal, L"Sat:") + 2 + m.W(hFontBold, L"88") + 4});
+    const bool bZoneFirstRow = wZone > 0 && g.width - 2 * kFrameInset < std::max({wOthers, wPositions, wEast + wZone});
+    const int wRows = std::max({wOthers, bZoneFirstRow ? wPositions + 2 + wZone : wPositions,
+                                bZoneFirstRow ? wEast : wEast + wZone});
     x = std::max(std::min(x, g.left + g.width - kFrameInset - wRows), g.left + kFrameInset);
     p->rcPosLabel = Box(x, g.anRowY[0], m.W(hFontNormal, L"Positions: "), rh);
     p->rcPosValue = Box(p->rcPosLabel.right, g.anRowY[0], m.W(hFontNormal, L"88888") + 4, rh);
@@ -228,8 +320,10 @@ void PlaceGpsGroup(Measure &m, const Group &g, int nCoordShift, int nEastPad, Pa
     p->rcLatValue = Box(p->rcLatLabel.right + nEastPad, g.anRowY[3], wCoord, rh);
     p->rcLonLabel = Box(x, g.anRowY[4], wCoordLabel, rh);
     p->rcLonValue = Box(p->rcLonLabel.right + nEastPad, g.anRowY[4], wCoord, rh);
-    p->rcZoneLabel = Box(p->rcLonValue.right + 4, g.anRowY[4], m.W(hFontNormal, L"Z:") + 2, rh);
-    p->rcZoneValue = Box(p->rcZoneLabel.right, g.anRowY[4], m.W(hFontNormal, L"33") + 4, rh);
+    const RECT &rcAfter = bZoneFirstRow ? p->rcPosValue : p->rcLonValue;
+    const int nZoneRow = bZoneFirstRow ? 0 : 4;
+    p->rcZoneLabel = Box(rcAfter.right + (bZoneFirstRow ? 6 : 4), g.anRowY[nZoneRow], m.W(hFontNormal, L"Z:") + 2, rh);
+    p->rcZoneValue = Box(p->rcZoneLabel.right, g.anRowY[nZoneRow], m.W(hFontNormal, L"33") + 4, rh);
 }
 
 // Speed label and value one line above the speed bar at y, centred under the span [x, x + w); the procedure
@@ -238,14 +332,18 @@ void PlaceSpeed(Measure &m, int x, int w, int ySpeedBar, PanelSet *p)
 {
     const int rh = RowHeight(m);
     const int wFull = m.W(hFontNormal, L"Speed: 88.56 ft/s"), wLabel = m.W(hFontNormal, L"Speed:");
-    const int top = ySpeedBar - nLineHeight + 1;
+    const int top = ySpeedBar - std::max(nLineHeight - 1, (int)m.H(hFontNormal));  // clear of the speed bar
     const int xLabel = x + (w - wFull) / 2;
     p->rcSpeedLabel = Box(xLabel, top, wLabel, rh);
     p->rcSpeedValue = Box(xLabel + wLabel + 5, top, m.W(hFontNormal, L"88.56 ft/s") + 40, rh);
     p->rcProcedure = Box(x, top, w, rh);
 }
 
-// Rows and columns of the GPS block without the map.
+int GroupWidthNeeded(Measure &m, bool bGps);
+
+// Rows and columns of the GPS block without the map. The second and third columns move right, where the station
+// or GPS group needs more than its quarter of the band (landscape), and the GPS group takes from the station
+// group what it needs (portrait); the arrangement leaves them that room.
 void ComputeRowsGrid(Measure &m, int anRowY[5], int anColumn[4], int *pr)
 {
     const int rh = RowHeight(m);
@@ -257,13 +355,19 @@ void ComputeRowsGrid(Measure &m, int anRowY[5], int anColumn[4], int *pr)
         anColumn[1] = nLayoutMarginX + nGraphBandWidth / 4;
         anColumn[2] = nLayoutMarginX + (2 * nGraphBandWidth) / 4;
         anColumn[3] = nLayoutMarginX + nGraphBandWidth - nGraphBandWidth / 4;
+        anColumn[1] = std::max(anColumn[1], anColumn[0] + GroupWidthNeeded(m, false) + 5);
+        anColumn[2] = std::max(anColumn[2], anColumn[1] + GroupWidthNeeded(m, true) + 10);
+        anColumn[3] = std::max(anColumn[3], anColumn[2]);
     } else {
         const int e = (nCurveAreaHeightB - (5 * nLineHeight + 10)) / 5;
         r = std::max(nLineHeight + e, rh);
         nBottomTop = nBarColumnY + nCurveAreaHeightB - 4 - nLineHeight;
         anColumn[0] = nLayoutMarginX;
         anColumn[1] = nLayoutMarginX + (nBarColumnX - 2 - nLayoutMarginX) / 2 + 2;
-        anColumn[2] = anColumn[3] = nBarColumnX - 10;
+        // The groups take the width from the frame line on the left to near the bar column.
+        anColumn[0] = nLayoutMarginX - 6;
+        anColumn[2] = anColumn[3] = nBarColumnX - 4;
+        anColumn[1] = std::min(anColumn[1], anColumn[2] - GroupWidthNeeded(m, true));
     }
     RowsUp(anRowY, nBottomTop, r);
     *pr = r;
@@ -300,6 +404,21 @@ int GroupWidthNeeded(Measure &m, bool bGps)
     return nRight + kFrameInset + 2;
 }
 
+// With the map, the rows under the profile window before the status groups: the bottom scale label, which the
+// EM61-MK2, EM61-LX2 and Grad601 repeat under the profile, and the EM61-MK2 tilt-meter row.
+bool ScaleLabelUnderProfile()
+{
+    return nInstrumentType == INSTRUMENT_EM61MK2 || nInstrumentType == INSTRUMENT_EM61LX2 ||
+           nInstrumentType == INSTRUMENT_GRAD601;
+}
+int ScaleLabelRow(Measure &m) { return m.H(hFontNormal) + 1; }
+int TiltMeterRowHeight() { return nInstrumentType == INSTRUMENT_EM61MK2 ? nLineHeight + 2 + 2 : 0; }
+
+int UnderProfileReserve(Measure &m)
+{
+    return (ScaleLabelUnderProfile() ? ScaleLabelRow(m) : 0) + TiltMeterRowHeight();
+}
+
 // The map-on set, small (profile width up to 300) or large.
 void LayoutMapOnSet(HWND hwnd, int bLarge)
 {
@@ -307,12 +426,13 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
     PanelSet &p = gMapOn;
     const int rh = RowHeight(m);
     int r = 0, nBottomTop = 0, g1 = 0, g2 = 0, g3 = 0, nGroupWidth = 0, nGpsGroupWidth = -1;
+    // The groups stand under the profile window and the rows the arrangement keeps under it.
+    const int nFreeTop = nCurveWndTop + (bPortrait ? nCurveAreaHeight : nCurveAreaHeight2) + UnderProfileReserve(m);
     if (!bPortrait) {
         r = bLarge ? nLineHeight + 4 : std::max(nLineHeight - 4, rh);
-        // The five rows stay below the profile window, which the arrangement ends a button row above the band's
-        // bottom.
-        const int nRoom = nGraphBandHeight - 8 - (nCurveWndTop + nCurveAreaHeight2);
-        if (bLarge && nRoom / 5 < r) r = std::max(rh, nRoom / 5);
+        const int nRoom = nGraphBandHeight - nFreeTop - 2;
+        if (bLarge && (nRoom - 8) / 5 < r) r = std::max(rh, (nRoom - 8) / 5);
+        if (!bLarge) nButtonRowHeight = 5 * r + 10;
         nBottomTop = nGraphBandHeight - r - 4;
         if (bLarge) {
             // Two groups side by side under the profiles: halves, unless the GPS group needs more and the station
@@ -329,8 +449,10 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
             g1 = g2 = g3 = nCurveWndX, nGroupWidth = nCurveWndWidth;
         }
     } else if (bLarge) {
+        // Both groups stacked between the rows under the profile window and the bottom margin.
         const int e = ((nButtonGap + 2 * nButtonHeight) - (10 * nLineHeight + 20)) / 10;
-        r = std::max(nLineHeight + e, rh);
+        const int nRoom = nClientHeight - nBottomMargin - nFreeTop - 2;
+        r = std::max(rh, std::min(nLineHeight + e, (nRoom - 18) / 10));
         nBottomTop = nClientHeight - nBottomMargin - r - 4;
         g1 = g2 = nCurveWndX, g3 = nCurveWndX + nStatusColumnWidth, nGroupWidth = nStatusColumnWidth;
         nButtonRowHeight = 5 * r + 10;
@@ -372,6 +494,36 @@ int MeasureStatusColumnWidth(HWND hwnd)
 {
     Measure m(hwnd);
     return std::max({nSideColumnWidth, GroupWidthNeeded(m, false), GroupWidthNeeded(m, true)});
+}
+
+int MeasureStatusGroupWidth(HWND hwnd, int bGps)
+{
+    Measure m(hwnd);
+    return GroupWidthNeeded(m, bGps != 0);
+}
+
+int MeasureTiltLineWidth(HWND hwnd)
+{
+    const int bShown = nGpsFormat == 7 && bPseudoGga == 1 && bGpsEnabled > 0 &&
+                       (nInstrumentType == INSTRUMENT_EM61MK2 || nInstrumentType == INSTRUMENT_EM38MK2 ||
+                        nInstrumentType == INSTRUMENT_EM31MK2 || nInstrumentType == INSTRUMENT_GRAD601);
+    if (!bShown) return 0;
+    Measure m(hwnd);
+    return m.W(hFontNormal, L"SLAM:") + 4 + m.W(hFontNormal, L"R:-888.888 P:-888.888 Y:-888.888") + 2 * 5 + 6 + 4;
+}
+
+int MeasureModeRowsHeight(HWND hwnd)
+{
+    if (!HasModeRows()) return 0;
+    Measure m(hwnd);
+    return BottomScaleRow(m) + 3 * RowHeight(m) + 1;
+}
+
+int MeasureUnderProfile(HWND hwnd, int bStacked)
+{
+    Measure m(hwnd);
+    const int rh = RowHeight(m);
+    return UnderProfileReserve(m) + (bStacked ? 10 * rh + 18 + 2 : 5 * rh + 8 + 2);
 }
 
 namespace {
@@ -418,6 +570,7 @@ void UseSet(const PanelSet &p)
     for (int i = 0; i < 5; i++) anGpsRowY[i] = p.anRowY[i];
     for (int i = 0; i < 4; i++) anGpsColumnX[i] = p.anColumnX[i];
     for (int i = 0; i < 3; i++) anGpsGroupLeft[i] = p.anGroupLeft[i];
+    bProfileScaleCopy = p.bScaleCopy;
 }
 
 void FiveCorners(const RECT &rc, POINT apt[5])
@@ -491,9 +644,15 @@ void LayoutStatusPanelRects(HWND hwnd)
     rcCalibText = rcDipoleModeText = rcTopValue1 = rcTopValue2 = RECT{0, 0, 0, 0};
     for (RECT &rc : arcInversionBox) rc = RECT{0, 0, 0, 0};
     if (nInstrumentType == INSTRUMENT_EM384) {
+        // On a portrait screen with the map the title row has no room for them: they take the row above the
+        // profile window, which the EM38-4 leaves free.
         const SIZE sCalib = m.Of(hFontBold, L"Calib/Offset: ON");
-        const int nCalibRight = mx + nGraphBandWidth - 5;
-        rcCalibText = RECT{nCalibRight - sCalib.cx, 2, nCalibRight, std::max(my, 2 + (int)sCalib.cy)};
+        int nCalibRight = mx + nGraphBandWidth - 5, yRow = 2;
+        if (bPortrait && bGpsActive == 1) {
+            nCalibRight = nCurveWndX + nCurveWndWidth - 5;
+            yRow = std::max(2, nCurveWndTop - (int)sCalib.cy - 1);
+        }
+        rcCalibText = RECT{nCalibRight - sCalib.cx, yRow, nCalibRight, std::max(yRow == 2 ? my : 0, yRow + (int)sCalib.cy)};
         const SIZE sTop = m.Of(hFontNormal, L"T1:999999.99 ");
         rcTopValue1 = Box(nMapWndX + nMapViewPixels + 10, 2, sTop.cx, std::max(my - 2, (int)sTop.cy));
         rcTopValue2 = Box(rcTopValue1.right + 10, 2, sTop.cx, std::max(my - 2, (int)sTop.cy));
@@ -504,15 +663,24 @@ void LayoutStatusPanelRects(HWND hwnd)
             arcInversionBox[i] = Box(x, top, m.W(hFontNormal, aszInv[i]), nLineHeight + 2);
             x = arcInversionBox[i].right + 20;
         }
+        // Centred between the profile's left and the calibration state; where the row has no room for it between
+        // its neighbours (the map size over the map, the calibration state) it is left out: the EM38-4 always
+        // reads the horizontal dipole.
         const SIZE sDipole = m.Of(hFontNormal, L"Dipole Mode: Horizontal");
-        const int nLeft = (nCurveWndX + rcCalibText.left - sDipole.cx) / 2;
-        rcDipoleModeText = RECT{nLeft, 2, nLeft + sDipole.cx, std::max(my, 2 + (int)sDipole.cy)};
+        int nLow = nCurveWndX;
+        if (yRow == 2) nLow = std::max(nLow, nTitleRight + 8);
+        if (yRow == 2 && bGpsActive == 1) nLow = std::max(nLow, mx + nMapViewPixels + 8);
+        const int nLeft = std::max(nLow, (int)(nCurveWndX + rcCalibText.left - sDipole.cx) / 2);
+        if (nLeft + sDipole.cx <= rcCalibText.left - 8)
+            rcDipoleModeText = RECT{nLeft, yRow, nLeft + sDipole.cx, rcCalibText.bottom};
     }
 
+    // The title is painted in the light font, taller than the title row: its cell ends on the row's bottom, so
+    // that no descender reaches the map under it.
     const SIZE sChannel = m.Of(hFontBold, L"Channel 4/T");
     const int nMid = (nTitleRight + rcMapSizeText.left) / 2;
-    rcMapChannelTitle = RECT{nMid - sChannel.cx / 2, 0, nMid - sChannel.cx / 2 + sChannel.cx + 2,
-                             std::max(my, (int)sChannel.cy)};
+    const int nTitleTop = std::min(0, my - (int)m.Of(hFontLight, L"Channel 4/T").cy);
+    rcMapChannelTitle = RECT{nMid - sChannel.cx / 2, nTitleTop, nMid - sChannel.cx / 2 + sChannel.cx + 2, my};
 
     // The map's busy dots (map-window coordinates).
     for (int i = 0; i < 5; i++) arcBusyDot[i] = Box(nTileMaxX / 2 - 30 + i * (12 + 5), nTileMaxY / 2 + 40, 12, 13);
@@ -535,6 +703,7 @@ void LayoutStatusPanelRects(HWND hwnd)
     }
 
     // The right-hand column: four text rows for every instrument.
+    gNumbersTop = nStatusPanelTop, gNumbersHeight = nStatusPanelHeight;
     nStatusPanelX = nClientWidth - 110 - 20;
     nStatusPanelHeight = nLineHeight * 4 + 10;
     nStatusPanelTop = nGraphBandHeight - nStatusPanelHeight;
@@ -566,10 +735,12 @@ void LayoutGpsPanelRows(HWND hwnd)
     int anRowY[5], anColumn[4], r = 0;
     ComputeRowsGrid(m, anRowY, anColumn, &r);
     nButtonRowHeight = 5 * r + 10;
+    // Landscape: the frames stand 5 either side of the second column and 5 left of the third; portrait: the GPS
+    // frame spans the second column to the third.
     Group station = {anColumn[0], anColumn[1] - 5 - anColumn[0], {}};
-    Group gps = {anColumn[1], anColumn[2] - anColumn[1], {}};
+    Group gps = {anColumn[1] + 5, anColumn[2] - anColumn[1] - 10, {}};
+    if (bPortrait) gps = Group{anColumn[1], anColumn[2] - anColumn[1], {}};
     for (int i = 0; i < 5; i++) station.anRowY[i] = gps.anRowY[i] = anRowY[i];
-    if (bPortrait) gps.width = anColumn[2] - anColumn[1] - 10;
     PlaceStationGroup(m, station, 0, 0, &p);
     PlaceGpsGroup(m, gps, 0, 4, &p);
     const int nBarX = bPortrait ? nMapWndX : nLayoutMarginX;
@@ -598,17 +769,19 @@ void LayoutTiltPanelRects(HWND hwnd)
     Measure m(hwnd);
     const int rh = RowHeight(m);
     // Tilt line above the profiles.
+    // The free width counts "SLAM:" before "R:" and the value boxes' pads too: with the map the whole line stays
+    // over the profile window, off the map size of the title row and the bar column's scale labels.
     const int wSample = m.W(hFontNormal, L"R:-888.888 P:-888.888 Y:-888.888");
-    const int nFree = nCurveWndWidth - wSample;
+    const int wSlam = m.W(hFontNormal, L"SLAM:");
+    const int nFree = nCurveWndWidth - wSample - (bGpsActive == 1 ? wSlam + 4 + 6 : 0);
     int s = nFree > 60 ? 30 : (nFree - 10) / 2;
     if (s <= 2) s = 5;
     int x = 0;
     if (bGpsActive == 1)
-        x = nCurveWndX + std::max(0, (nFree - 2 * s) / 2);
+        x = nCurveWndX + wSlam + 4 + std::max(0, (nFree - 2 * s) / 2);
     else
         x = nLayoutMarginX + nGraphBandWidth - wSample - 2 * s - 10;
     const int top = std::max(2, nCurveWndTop - nLineHeight + (bPortrait ? 2 : 0));
-    const int wSlam = m.W(hFontNormal, L"SLAM:");
     rcSlamLabel = Box(std::max(0, x - wSlam - 4), top, wSlam, rh);
     const int wValue = m.W(hFontNormal, L"-888.888") + 2;
     RECT *aprcLabel[3] = {&rcTiltRLabel, &rcTiltPLabel, &rcTiltYLabel};
@@ -624,12 +797,20 @@ void LayoutTiltPanelRects(HWND hwnd)
     if (nInstrumentType == INSTRUMENT_EM61MK2) {
         // Under the profile window beside the map; without the map (or in portrait) under the profile's left
         // end, clear of the buttons.
+        // With the map it stands under the scale label under the profile window, above the status groups; without
+        // it under the profile's left end (landscape: in the row the arrangement keeps above the speed row;
+        // portrait: between the status groups and the buttons).
         const int h = nLineHeight + 2;
-        int y = nBarColumnY + nCurveAreaHeightB + 3;
-        int xr = nMapWndX + nMapViewPixels + 10;
-        if (!(bGpsActive == 1 && !bPortrait)) {
-            xr = nCurveWndX;
-            y = bPortrait ? nButtonColumnTop - h - 2 : nCurveWndTop + nCurveAreaHeight2 + 2;
+        int y = 0, xr = nCurveWndX;
+        if (bGpsActive == 1 && !bPortrait) {
+            xr = nMapWndX + nMapViewPixels + 10;
+            y = nCurveWndTop + nCurveAreaHeight2 + ScaleLabelRow(m);
+        } else if (bGpsActive == 1) {
+            y = nCurveWndTop + nCurveAreaHeight + ScaleLabelRow(m);
+        } else if (bPortrait) {
+            y = nBarColumnY + nCurveAreaHeightB + 2;
+        } else {
+            y = nCurveWndTop + nCurveAreaHeight2 + 2;
         }
         const wchar_t *szTitle = bTiltMeterOn == 1 ? L"Tilt Meter:" : L"Tilt Meter: Disabled";
         wchar_t szValue[32];

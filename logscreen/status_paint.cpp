@@ -1,4 +1,5 @@
 // Status panel painting: the logging screen's own surface, the status line and the pause hint.
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -90,7 +91,10 @@ void PaintScaleLabels(HDC hdc)
 {
     if (bInstrumentEnabled <= 0) return;
     const int bTwo = IsTwoScaleInstrument();
-    const int yTop = nBarColumnY - nTextHeight + 1;
+    // The top label's cell ends on the column's top edge at most.
+    SIZE sCell = {0, 0};
+    GetTextExtentPoint32(hdc, L"8", 1, &sCell);
+    const int yTop = nBarColumnY - std::max((int)nTextHeight - 1, (int)sCell.cy);
     const int yBottom = nBarColumnY + nCurveAreaHeightB + (bTwo ? 2 : 0);
     const int cLeft = bPortrait ? nBarColumnX : nStatusPanelX;
     const int cWidth = bPortrait ? nBarColumnWidth : 110;
@@ -106,8 +110,11 @@ void PaintScaleLabels(HDC hdc)
             Format(sz, 64, nInstrumentType == INSTRUMENT_GRAD601 ? L"%0.1f nT/m" : L"%0.1f mV", adValue1[k]);
             const int w = TextWidth(hdc, sz);
             Text(hdc, cLeft + (cWidth - w) / 2, anY[k], sz);
+            // No copy over the profile window where the tilt line of the pseudo GGA stands there.
+            const int bTiltLine = nGpsFormat == 7 && bPseudoGga == 1 && bGpsEnabled > 0 &&
+                                  (nInstrumentType == INSTRUMENT_EM61MK2 || nInstrumentType == INSTRUMENT_GRAD601);
             const int bCopy = bGpsActive == 1 && !(nInstrumentType == INSTRUMENT_EM61MK2 && nGpsFormat == 7 &&
-                                                   bPseudoGga == 1);
+                                                   bPseudoGga == 1) && !bTiltLine && bProfileScaleCopy;
             if (bCopy) Text(hdc, nCurveWndX + (nCurveWndWidth - w) / 2, anY[k], sz);
             break;
         }
@@ -343,9 +350,10 @@ void StatusGroupFrames(RECT *prcFirst, RECT *prcSecond)
         a = RECT{G1, T - 4, G1 + nStatusColumnWidth, B};
         b = RECT{G2, T - 4 - R, G2 + nStatusColumnWidth, B - R};
     } else {
-        const int D = (nBarColumnX - 10 - nCurveWndX) / 2;
-        a = RECT{G1, T - 4, G1 + D, Hb};
-        b = RECT{G2, T - 4, G2 + D, Hb};
+        // Beside the bar column: the station group up to the second column, the GPS group from there to the
+        // third, which the rows layout moves to give the GPS group the width it needs.
+        a = RECT{G1, T - 4, G2 - 5, Hb};
+        b = RECT{G2, T - 4, G3, Hb};
     }
     *prcFirst = a;
     *prcSecond = b;
@@ -427,7 +435,7 @@ LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
     }
     // 5. Grad601: the gradient label.
     if (nInstrumentType == INSTRUMENT_GRAD601)
-        Text(hdc, rcGradientLabel.left, nStatusPanelTop + (int)(nStatusPanelHeight * 0.7), L"Gradient [nT/m]");
+        Text(hdc, rcGradientLabel.left, rcGradientLabel.top, L"Gradient [nT/m]");
     // 6. EM61-LX2 with an alarm: the target lamps and the alarm letters.
     if (nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0) DrawModeIndicator(hdc);
     // 7. Frame lines and their corner circles.

@@ -26,6 +26,9 @@ extern RECT rcLineNameLabel, rcLineNameValue, rcStationLabel, rcTotalStationsLab
 extern int anGpsRowY[5];
 extern int anGpsColumnX[4];  // last column first
 extern int anGpsGroupLeft[3];
+// Whether the scale labels of the bar column are repeated over the profile window (the EM61-LX2 title row may
+// leave them no room).
+extern int bProfileScaleCopy;
 // Tilt line (R, P, Y labels; the values are arcGpsBox' extras) and the EM61-MK2 tilt-meter row.
 extern RECT rcSlamLabel, rcTiltRLabel, rcTiltPLabel, rcTiltYLabel;
 extern RECT rcTiltMeterLabel, rcTiltRollLabel, rcTiltPitchLabel;
@@ -34,6 +37,15 @@ extern RECT rcTiltMeterLabel, rcTiltRollLabel, rcTiltPitchLabel;
 // nSideColumnWidth and as wide as the groups' rows measured in their fonts need (set by the arrangement).
 extern int nStatusColumnWidth;
 int MeasureStatusColumnWidth(HWND hwnd);
+// The width a station (bGps 0) or GPS group's frame needs, measured in the panel fonts; and, with the map, the
+// height from the profile window's bottom to the bottom of the status groups under it (stacked or side by side).
+int MeasureStatusGroupWidth(HWND hwnd, int bGps);
+int MeasureUnderProfile(HWND hwnd, int bStacked);
+// Landscape: the height from the bar column's bottom to the numbers window that its scale label and the mode,
+// voltage and current rows need (0 for the instruments without mode rows).
+int MeasureModeRowsHeight(HWND hwnd);
+// The width the tilt line of the pseudo GGA takes over the profile window (0 where it is not painted).
+int MeasureTiltLineWidth(HWND hwnd);
 // The two rounded frames the paint draws around the station and GPS groups of the live arrangement.
 void StatusGroupFrames(RECT *prcFirst, RECT *prcSecond);
 

@@ -73,6 +73,7 @@ struct Sample {
 // The boxes the painting and the handlers write into, each with the widest text it holds.
 std::vector<Sample> Samples()
 {
+    const bool bGeodetic = nCoordUnits == 0 && nGpsFormat < 7;
     std::vector<Sample> v = {
         {"state line", &rcStatusLineText, &hFontNormal, L"Monitoring (Manual)"},
         {"marker", &rcStatusMarker, &hFontBold, L"MARKER"},
@@ -87,8 +88,8 @@ std::vector<Sample> Samples()
         {"quality", &arcGpsBox[GPS_BOX_QUALITY], &hFontBold, L"NO FIX"},
         {"dop", &arcGpsBox[GPS_BOX_DOP], &hFontBold, L"N/A"},
         {"satellites", &arcGpsBox[GPS_BOX_SATELLITES], &hFontBold, L"88"},
-        {"latitude", &arcGpsBox[GPS_BOX_LATITUDE], &hFontNormal, L"W-888 88 88.888888"},
-        {"longitude", &arcGpsBox[GPS_BOX_LONGITUDE], &hFontNormal, L"W-888 88 88.888888"},
+        {"latitude", &arcGpsBox[GPS_BOX_LATITUDE], &hFontNormal, bGeodetic ? L"W-888 88 88.888888" : L"-88888888.88 USft"},
+        {"longitude", &arcGpsBox[GPS_BOX_LONGITUDE], &hFontNormal, bGeodetic ? L"W-888 88 88.888888" : L"-88888888.88 USft"},
         {"zone", &arcGpsBox[GPS_BOX_ZONE], &hFontNormal, L"33"},
         {"speed", &arcGpsBox[GPS_BOX_SPEED], &hFontNormal, L"88.56 ft/s"},
         {"tilt R", &arcGpsBox[GPS_BOX_EXTRA1], &hFontNormal, L"-888.888"},
@@ -100,10 +101,12 @@ std::vector<Sample> Samples()
     if (nInstrumentType == INSTRUMENT_EM61MK2 || nInstrumentType == INSTRUMENT_EM61LX2)
         v.push_back({"mode", &rcStatusMode, &hFontNormal, L"D"});
     if (nInstrumentType == INSTRUMENT_EM61MK2)
-        v.push_back({"tilt meter", &rcTiltMeterLabel, &hFontNormal, L"Tilt Meter: Disabled"});
+        v.push_back({"tilt meter", &rcTiltMeterLabel, &hFontNormal, bTiltMeterOn == 1 ? L"Tilt Meter:" : L"Tilt Meter: Disabled"});
     if (nInstrumentType == INSTRUMENT_EM384) {
         v.push_back({"calibration", &rcCalibText, &hFontBold, L"Calib/Offset: ON"});
-        v.push_back({"dipole mode", &rcDipoleModeText, &hFontNormal, L"Dipole Mode: Horizontal"});
+        // Left out where the title row has no room for it (it always reads Horizontal).
+        if (rcDipoleModeText.right > rcDipoleModeText.left)
+            v.push_back({"dipole mode", &rcDipoleModeText, &hFontNormal, L"Dipole Mode: Horizontal"});
     }
     if (nInstrumentType == INSTRUMENT_GRAD601) v.push_back({"gradient", &rcGradientLabel, &hFontNormal, L"Gradient [nT/m]"});
     return v;
@@ -348,84 +351,194 @@ TEST(StatusPanelLines, StatusLineAndPauseHintPerState)
 
 namespace {
 
+// Strictly inside: a box on a frame's line touches it.
 bool Inside(const RECT &inner, const RECT &outer)
 {
     return inner.left > outer.left && inner.right < outer.right && inner.top > outer.top && inner.bottom < outer.bottom;
 }
 
-// The boxes of the station and GPS groups, each as wide as its box or its sample text, whichever is wider.
-std::vector<std::pair<const char *, RECT>> GroupBoxes()
+bool Meets(const RECT &a, const RECT &b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::wstring Wide(const char *sz) { return std::wstring(sz, sz + strlen(sz)); }
+
+struct Ink {
+    const char *name;
+    RECT rc;
+};
+
+// The boxes of the station and GPS groups: a value box is filled when its value is written, so it counts whole
+// and at least as wide as its widest value; a label counts as far as its text's ink.
+std::vector<Ink> GroupBoxes()
 {
     struct Box {
         const char *name;
         const RECT *prc;
         HFONT *pFont;
         const wchar_t *text;
+        bool bValue;
     };
+    const bool bGrid = nCoordUnits != 0;
+    const bool bGeodetic = nCoordUnits == 0 && nGpsFormat < 7;
     const Box aBox[] = {
-        {"file", &rcFileNameText, &hFontNormal, L"File:        "},
-        {"line label", &rcLineNameLabel, &hFontNormal, L"Curr. Line:"},
-        {"line", &rcLineNameValue, &hFontNormal, L"88888.88"},
-        {"station label", &rcStationLabel, &hFontNormal, L"Station:"},
-        {"station", &rcStatusStation, &hFontBold, L"-88888.88"},
-        {"readings label", &rcTotalStationsLabel, &hFontNormal, L"Tot. Stns:"},
-        {"readings", &rcStatusCount, &hFontNormal, L"8888888"},
-        {"time label", &rcTotalTimeLabel, &hFontNormal, L"Tot. Time:"},
-        {"time", &rcStatusTime, &hFontNormal, L"00:00:00"},
-        {"positions label", &rcPositionsLabel, &hFontNormal, L"Positions:"},
-        {"positions", &arcGpsBox[GPS_BOX_POSITIONS], &hFontNormal, L"88888"},
-        {"quality", &arcGpsBox[GPS_BOX_QUALITY], &hFontBold, L"NO FIX"},
-        {"lamp 1", &arcGpsBox[GPS_BOX_LAMP1], &hFontNormal, L""},
-        {"lamp 2", &arcGpsBox[GPS_BOX_LAMP2], &hFontNormal, L""},
-        {"dop label", &rcDopLabel, &hFontNormal, DopLabelText()},
-        {"dop", &arcGpsBox[GPS_BOX_DOP], &hFontBold, L"88.8"},
-        {"satellites label", &rcSatLabel, &hFontNormal, L"Sat:"},
-        {"satellites", &arcGpsBox[GPS_BOX_SATELLITES], &hFontBold, L"88"},
-        {"latitude label", &rcLatLabel, &hFontNormal, L"Lat:"},
-        {"latitude", &arcGpsBox[GPS_BOX_LATITUDE], &hFontNormal, L"W-888 88 88.888888"},
-        {"longitude label", &rcLonLabel, &hFontNormal, L"Lon:"},
-        {"longitude", &arcGpsBox[GPS_BOX_LONGITUDE], &hFontNormal, L"W-888 88 88.888888"},
-        {"zone label", &rcZoneLabel, &hFontNormal, L"Z:"},  // shown with grid coordinates only
-        {"zone", &arcGpsBox[GPS_BOX_ZONE], &hFontNormal, L"33"},
+        {"file", &rcFileNameText, &hFontNormal, L"File:        ", true},
+        {"line label", &rcLineNameLabel, &hFontNormal, L"Curr. Line:", false},
+        {"line", &rcLineNameValue, &hFontNormal, L"88888.88", true},
+        {"station label", &rcStationLabel, &hFontNormal, L"Station:", false},
+        {"station", &rcStatusStation, &hFontBold, L"-88888.88", true},
+        {"readings label", &rcTotalStationsLabel, &hFontNormal, L"Tot. Stns:", false},
+        {"readings", &rcStatusCount, &hFontNormal, L"8888888", true},
+        {"time label", &rcTotalTimeLabel, &hFontNormal, L"Tot. Time:", false},
+        {"time", &rcStatusTime, &hFontNormal, L"00:00:00", true},
+        {"positions label", &rcPositionsLabel, &hFontNormal, L"Positions:", false},
+        {"positions", &arcGpsBox[GPS_BOX_POSITIONS], &hFontNormal, L"88888", true},
+        {"quality", &arcGpsBox[GPS_BOX_QUALITY], &hFontBold, L"NO FIX", true},
+        {"lamp 1", &arcGpsBox[GPS_BOX_LAMP1], &hFontNormal, L"", true},
+        {"lamp 2", &arcGpsBox[GPS_BOX_LAMP2], &hFontNormal, L"", true},
+        {"dop label", &rcDopLabel, &hFontNormal, DopLabelText(), false},
+        {"dop", &arcGpsBox[GPS_BOX_DOP], &hFontBold, bGpsEnabled > 0 ? L"88.8" : L"GPS Disabled", true},
+        {"satellites label", &rcSatLabel, &hFontNormal, L"Sat:", false},
+        {"satellites", &arcGpsBox[GPS_BOX_SATELLITES], &hFontBold, L"88", true},
+        {"latitude label", &rcLatLabel, &hFontNormal, bGeodetic ? L"Lat:" : L"N:", false},
+        {"latitude", &arcGpsBox[GPS_BOX_LATITUDE], &hFontNormal, bGeodetic ? L"W-888 88 88.888888" : L"-88888888.88 USft", true},
+        {"longitude label", &rcLonLabel, &hFontNormal, bGeodetic ? L"Lon:" : L"E:", false},
+        {"longitude", &arcGpsBox[GPS_BOX_LONGITUDE], &hFontNormal, bGeodetic ? L"W-888 88 88.888888" : L"-88888888.88 USft", true},
+        {"zone label", &rcZoneLabel, &hFontNormal, bGrid ? L"Z:" : nullptr, false},  // grid coordinates only
+        {"zone", &arcGpsBox[GPS_BOX_ZONE], &hFontNormal, bGrid ? L"33" : nullptr, true},
     };
-    std::vector<std::pair<const char *, RECT>> v;
+    std::vector<Ink> v;
     for (const Box &b : aBox) {
+        if (!b.text) continue;
+        // Without GPS the GPS group shows "GPS Disabled" in the DOP box alone.
+        if (bGpsEnabled <= 0 && (&b - aBox) >= 9 && strcmp(b.name, "dop") != 0) continue;
         RECT rc = *b.prc;
         if (*b.text) {
             const SIZE s = TextSize(hwndLog, *b.pFont, b.text);
-            rc.right = std::max(rc.right, rc.left + s.cx);
-            rc.bottom = std::max(rc.bottom, rc.top + s.cy);
+            if (b.bValue) {
+                rc.right = std::max(rc.right, rc.left + s.cx);
+                rc.bottom = std::max(rc.bottom, rc.top + s.cy);
+            } else {
+                rc = RECT{rc.left, rc.top, rc.left + s.cx, rc.top + s.cy};
+            }
         }
         v.push_back({b.name, rc});
     }
     return v;
 }
 
-// Every group box with its sample, and every text the paint drew that starts within a group frame, lies within that
-// frame; no text the paint drew is cut by its bounds.
+// The visible child windows of the logging screen, in its client coordinates.
+std::vector<std::pair<HWND, RECT>> VisibleChildren()
+{
+    std::vector<HWND> v = {hwndCurve1, hwndCurve2, hwndCurve3, hwndDecay, hwndBarQ, hwndBarI,
+                           hwndNumbers, hwndSpeed, hwndMap, hwndPauseButton};
+    for (HWND h : hwndLogButtons) v.push_back(h);
+    for (HWND h : hwndLogButtonsAlt) v.push_back(h);
+    for (HWND h : hwndMapViewButtons) v.push_back(h);
+    for (HWND h : hwndChannelBoxes) v.push_back(h);
+    for (HWND h : hwndChannelBoxes2) v.push_back(h);
+    RECT rcLog;
+    GetWindowRect(hwndLog, &rcLog);
+    std::vector<std::pair<HWND, RECT>> out;
+    for (HWND h : v) {
+        if (!h || !IsWindowVisible(h)) continue;
+        RECT rc;
+        GetWindowRect(h, &rc);
+        out.push_back({h, RECT{rc.left - rcLog.left, rc.top - rcLog.top, rc.right - rcLog.left, rc.bottom - rcLog.top}});
+    }
+    return out;
+}
+
+// The ink of a drawn text: the box of its dark pixels, drawn alone in whichever panel font gives its cell's size
+// (a text in the narrow face counts with its whole cell).
+RECT TextInk(const DrawnText &t)
+{
+    const int w = t.cell.right - t.cell.left, h = t.cell.bottom - t.cell.top;
+    for (HFONT font : {hFontNormal, hFontBold, hFontLight}) {
+        const SIZE s = TextSize(hwndLog, font, t.text);
+        if (s.cx != w || s.cy != h || w <= 0 || h <= 0) continue;
+        HDC mem = PlatformCreateMemorySurface(w, h);
+        SelectObject(mem, font);
+        SetBkMode(mem, TRANSPARENT);
+        SetTextColor(mem, RGB(0, 0, 0));
+        TextOut(mem, 0, 0, t.text.c_str(), (int)t.text.size());
+        RECT ink = {w, h, 0, 0};
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                const COLORREF c = GetPixel(mem, x, y);
+                if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 600) continue;
+                ink = RECT{std::min((int)ink.left, x), std::min((int)ink.top, y), std::max((int)ink.right, x + 1),
+                           std::max((int)ink.bottom, y + 1)};
+            }
+        DeleteDC(mem);
+        if (ink.right <= ink.left) return RECT{t.cell.left, t.cell.top, t.cell.left, t.cell.top};
+        return RECT{t.cell.left + ink.left, t.cell.top + ink.top, t.cell.left + ink.right, t.cell.top + ink.bottom};
+    }
+    return t.cell;
+}
+
+// Everything the status panel shows stays whole, apart and in its place:
+// - every group box (a value box with its widest value) lies within one of the two group frames, and no two meet;
+// - every text the paint drew lies in the client area, uncut, under no visible child window and apart from every
+//   other text; a text that starts within a group frame ends there too, and any other text keeps off both frames.
 int CheckTextsInFrames(const std::string &what)
 {
     RECT a, b;
     StatusGroupFrames(&a, &b);
+    RECT rcClient;
+    GetClientRect(hwndLog, &rcClient);
     int nBad = 0;
-    auto Report = [&](const char *kind, const std::wstring &name, const RECT &rc) {
-        fprintf(stderr, "%s: %s %ls {%d %d %d %d} outside frames {%d %d %d %d} {%d %d %d %d}\n", what.c_str(), kind,
-                name.c_str(), (int)rc.left, (int)rc.top, (int)rc.right, (int)rc.bottom, (int)a.left, (int)a.top,
-                (int)a.right, (int)a.bottom, (int)b.left, (int)b.top, (int)b.right, (int)b.bottom);
-        nBad++;
+    auto Report = [&](const char *kind, const std::wstring &name, const RECT &rc, const std::wstring &other = L"") {
+        if (nBad++ > 12) return;
+        fprintf(stderr, "%s: %s %ls {%d %d %d %d}%s%ls (frames {%d %d %d %d} {%d %d %d %d})\n", what.c_str(), kind,
+                name.c_str(), (int)rc.left, (int)rc.top, (int)rc.right, (int)rc.bottom, other.empty() ? "" : " against ",
+                other.c_str(), (int)a.left, (int)a.top, (int)a.right, (int)a.bottom, (int)b.left, (int)b.top,
+                (int)b.right, (int)b.bottom);
     };
-    for (const auto &box : GroupBoxes())
-        if (!Inside(box.second, a) && !Inside(box.second, b) && (nCoordUnits != 0 || strncmp(box.first, "zone", 4)))
-            Report("box", std::wstring(box.first, box.first + strlen(box.first)), box.second);
+    if (Meets(a, b)) Report("frames meet", L"", a);
+    const std::vector<Ink> boxes = GroupBoxes();
+    for (size_t i = 0; i < boxes.size(); i++) {
+        if (!Inside(boxes[i].rc, a) && !Inside(boxes[i].rc, b)) Report("box outside its frame", Wide(boxes[i].name), boxes[i].rc);
+        for (size_t k = i + 1; k < boxes.size(); k++)
+            if (Meets(boxes[i].rc, boxes[k].rc)) Report("boxes meet", Wide(boxes[i].name), boxes[i].rc, Wide(boxes[k].name));
+    }
+    const auto children = VisibleChildren();
+    std::vector<std::pair<std::wstring, RECT>> texts;
     for (const DrawnText &t : PlatformDrawnTexts()) {
-        if (t.window != hwndLog || t.text.empty()) continue;
-        // A text that starts within a group's frame belongs to the group: it ends there too.
-        const RECT rcStart = {t.cell.left, t.cell.top, t.cell.left + 1, t.cell.top + 1};
-        for (const RECT &frame : {a, b})
-            if (Inside(rcStart, frame) && !Inside(t.cell, frame)) Report("text", t.text, t.cell);
-        if (t.cell.left < t.bounds.left || t.cell.right > t.bounds.right || t.cell.top < t.bounds.top ||
-            t.cell.bottom > t.bounds.bottom)
-            Report("cut text", t.text, t.cell);
+        if (t.window != hwndLog) continue;
+        const RECT ink = TextInk(t);
+        if (ink.right <= ink.left) continue;  // blanks
+        bool bSeen = false;
+        for (const auto &seen : texts)
+            bSeen = bSeen || (seen.first == t.text && seen.second.left == ink.left && seen.second.top == ink.top);
+        if (bSeen) continue;
+        if (ink.left < t.bounds.left || ink.right > t.bounds.right || ink.top < t.bounds.top ||
+            ink.bottom > t.bounds.bottom)
+            Report("cut text", t.text, ink);
+        if (ink.left < 0 || ink.top < 0 || ink.right > rcClient.right || ink.bottom > rcClient.bottom)
+            Report("text off the screen", t.text, ink);
+        const RECT rcStart = {ink.left, ink.top, ink.left + 1, ink.top + 1};
+        bool bInFrame = false;
+        for (const RECT &frame : {a, b}) {
+            if (Inside(rcStart, frame)) {
+                bInFrame = true;
+                if (!Inside(ink, frame)) Report("text leaves its frame", t.text, ink);
+            }
+        }
+        if (!bInFrame)
+            for (const RECT &frame : {a, b})
+                if (Meets(ink, frame)) Report("text on a frame", t.text, ink);
+        for (const auto &child : children)
+            if (Meets(ink, child.second)) {
+                wchar_t szClass[64];
+                swprintf(szClass, 64, L"child {%d %d %d %d}", (int)child.second.left, (int)child.second.top,
+                         (int)child.second.right, (int)child.second.bottom);
+                Report("text under a window", t.text, ink, szClass);
+            }
+        for (const auto &other : texts)
+            if (Meets(ink, other.second)) Report("texts meet", t.text, ink, other.first);
+        texts.push_back({t.text, ink});
     }
     return nBad;
 }
@@ -438,39 +551,97 @@ void PrintTo(const FrameCase &c, std::ostream *os) { *os << c.name; }
 
 class StatusFrames : public ::testing::TestWithParam<FrameCase> {};
 
-// Portrait and landscape screens, with the map and without it. Not yet: the smallest portrait without the map (the
-// coordinate values have no room in their group), the smallest landscape (the first arrangement's groups are too
-// narrow for their values) and the Grad601's lower scale label on the smallest portrait (it stands on the groups).
+// Screens (the window is the screen less a 38-pixel task bar, kept within 800 x 562 .. 1280 x 762 landscape and
+// 640 x 986 .. 800 x 1242 portrait): the corners of both ranges, and each side of the large-font threshold.
+const struct {
+    int w, h;
+} kScreens[] = {
+    {800, 600},   // 800 x 562, the smallest landscape
+    {1024, 768},  // 1024 x 730, the small font
+    {1025, 600},  // 1025 x 562, the large font on the lowest landscape
+    {1280, 600},  // 1280 x 562
+    {1280, 800},  // 1280 x 762, the largest landscape
+    {640, 1024},  // 640 x 986, the smallest portrait
+    {640, 1039},  // 640 x 1001, the large font on the narrowest portrait
+    {720, 1150},  // 720 x 1112
+    {800, 1024},  // 800 x 986
+    {800, 1280},  // 800 x 1242, the largest portrait
+};
+
+// Every size, with the map and without it, with and without GPS, geodetic and grid coordinates, the pseudo GGA,
+// the tilt meter on and off, one and two sensors, the instrument enabled and disabled: every status text lies
+// within its frame, and after a map toggle every box equals that of a fresh arrangement.
 TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
 {
     const FrameCase c = GetParam();
-    const struct {
-        int w, h;
-        std::vector<int> views;  // 1 with the map, 0 without it
-    } aSize[] = {{640, 986, {1}},     {800, 1280, {1, 0}}, {1080, 1920, {1, 0}},
-                 {1280, 800, {1, 0}}, {1366, 768, {1, 0}}, {1920, 1080, {1, 0}}};
-    for (const auto &size : aSize) {
-        if (size.w == 640 && c.instrumentType == INSTRUMENT_GRAD601) continue;
-        const Build b = {c.name, c.instrumentType, size.w, size.h, 1, 1};
-        SCOPED_TRACE(testing::Message() << size.w << " x " << size.h);
-        const std::vector<int> views = size.views;
-        ChildResult r = RunProgramInChild(StartOf(b), [b, views]() {
+    for (const auto &screen : kScreens) {
+        const Build b = {c.name, c.instrumentType, screen.w, screen.h, 1, 1};
+        SCOPED_TRACE(testing::Message() << screen.w << " x " << screen.h);
+        ChildResult r = RunProgramInChild(StartOf(b), [b]() {
             PlatformAnswerDialog(L"MESSAGEOK", 1, true);
-            for (int gps : views) {
-                Build v = b;
-                v.gps = gps;
-                UseBuild(v);
-                LayOut();
-                PlatformClearDrawnTexts();
-                ShowLogScreen();
-                const std::string what = std::string(b.name) + " " + std::to_string(b.screenWidth) + "x" +
-                                         std::to_string(b.screenHeight) + (gps ? " map" : " no map");
-                if (bPortrait && gps)
-                    CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_frames_" +
-                                                                   b.name + "_" + std::to_string(b.screenWidth) +
-                                                                   "x" + std::to_string(b.screenHeight) + "_map.png"));
-                CHILD_CHECK(CheckTextsInFrames(what) == 0);
-            }
+            const bool bTwoSensors = b.instrumentType == INSTRUMENT_EM61LX2 || b.instrumentType == INSTRUMENT_GRAD601;
+            const bool bTilt = b.instrumentType == INSTRUMENT_EM61MK2;
+            const bool bModeRows = b.instrumentType == INSTRUMENT_EM61MK2 || b.instrumentType == INSTRUMENT_EM31MK2 ||
+                                   b.instrumentType == INSTRUMENT_EM38 || b.instrumentType == INSTRUMENT_EM34 ||
+                                   b.instrumentType == INSTRUMENT_EM38MK2;
+            int nBad = 0;
+            for (int gps : {1, 0, -1})  // map on, map off, no GPS
+                for (int units : {0, 1})
+                    for (int pseudo : {0, 1})
+                        for (int sensors : {0, 1})
+                            for (int tilt : {0, 1})
+                                for (int instrument : {1, 0}) {
+                                    // The GPS-only rows stand where the mode rows of the instrument stand.
+                                    if (!instrument && !bModeRows) continue;
+                                    // The title row of the smallest landscape holds the state, the map channel
+                                    // title and the map size, but not the pseudo GGA's tilt line as well.
+                                    if (pseudo && b.screenWidth == 800 && b.screenHeight == 600) continue;
+                                    if ((gps < 0 && (units || pseudo)) || (sensors && !bTwoSensors) ||
+                                        (tilt && !bTilt) || (!instrument && (gps < 0 || units || pseudo || sensors || tilt)))
+                                        continue;
+                                    Build v = b;
+                                    v.gps = gps > 0 ? 1 : 0;
+                                    v.instrument = instrument;
+                                    UseBuild(v);
+                                    bGpsEnabled = gps >= 0;
+                                    nCoordUnits = units;
+                                    nGpsFormat = pseudo ? 7 : 1;
+                                    bPseudoGga = pseudo;
+                                    nSensorsMinus1 = sensors;
+                                    bTiltMeterOn = tilt;
+                                    LayOut();
+                                    PlatformClearDrawnTexts();
+                                    ShowLogScreen();
+                                    const std::string what =
+                                        std::string(b.name) + " " + std::to_string(nClientWidth) + "x" +
+                                        std::to_string(nClientHeight) +
+                                        (gps > 0 ? " map" : gps == 0 ? " no map" : " no GPS") +
+                                        (units ? " grid" : "") + (pseudo ? " pseudo-GGA" : "") +
+                                        (sensors ? " two sensors" : "") + (tilt ? " tilt" : "") +
+                                        (instrument ? "" : " GPS only");
+                                    nBad += CheckSamples(what.c_str());
+                                    nBad += CheckTextsInFrames(what);
+                                    if (units == 0 && pseudo == 0 && sensors == 0 && tilt == 0)
+                                        CHILD_CHECK(PlatformSaveWindowPng(
+                                            hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_frames_" + b.name + "_" +
+                                                         std::to_string(nClientWidth) + "x" +
+                                                         std::to_string(nClientHeight) +
+                                                         (gps > 0 ? "_map" : gps == 0 ? "_nomap" : "_nogps") +
+                                                         (instrument ? "" : "_gpsonly") + ".png"));
+                                    if (gps < 0 || !instrument) continue;  // the toggle is refused then
+                                    // Toggle View: the boxes of a fresh arrangement of the other view.
+                                    SendMessage(hwndLog, WM_COMMAND, 511, 0);
+                                    CHILD_CHECK(bGpsActive == (gps > 0 ? 0 : 1));
+                                    const std::vector<long> toggled = Snapshot();
+                                    LayOut();
+                                    const std::vector<long> fresh = Snapshot();
+                                    for (size_t k = 0; k < fresh.size() && k < toggled.size(); k++)
+                                        if (fresh[k] != toggled[k])
+                                            fprintf(stderr, "%s toggled: value %zu toggled %ld, fresh %ld\n",
+                                                    what.c_str(), k, toggled[k], fresh[k]);
+                                    nBad += fresh != toggled;
+                                }
+            CHILD_CHECK(nBad == 0);
             PostMessage(hwndMain, WM_CLOSE, 0, 0);
             return 0;
         });

@@ -4,6 +4,7 @@
 // leaving the review, logging resumed at the end of the file; a survey walked tiles away fitted; the refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <QImage>
 #include <cstdlib>
 #include <string>
@@ -105,7 +106,8 @@ long TextBoxMismatches(const RECT &rc, const wchar_t *szText, HFONT hFont, int x
     TextOut(hdcRef, xText - rc.left, 0, szText, (int)wcslen(szText));
     HDC hdcLog = GetDC(hwndLog);
     long nBad = 0;
-    for (int y = 0; y < h; y++)
+    // A box that starts above the window (the title's cell reaches over the top edge) is compared where it is on it.
+    for (int y = std::max(0, -(int)rc.top); y < h; y++)
         for (int x = 0; x < w; x++) {
             COLORREF ref = GetPixel(hdcRef, x, y);
             nBad += GetPixel(hdcLog, rc.left + x, rc.top + y) != ref;
