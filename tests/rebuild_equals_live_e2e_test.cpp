@@ -3,6 +3,7 @@
 // writes coefficient records in mid-line, and after an append to the file.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct RebuildCase {
     MidLine midLine;
     bool driftAfterPause;     // an EM38-4 drift procedure run on the paused line (its end rebuilds)
 };
+
+void PrintTo(const RebuildCase &c, std::ostream *os) { *os << c.name; }
 
 // Pixels of the profile windows of the instrument, then of the map window.
 struct Picture {
