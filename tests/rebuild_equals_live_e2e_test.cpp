@@ -3,6 +3,7 @@
 // writes coefficient records in mid-line, and after an append to the file.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -162,6 +163,9 @@ void CompareRebuildsWithLive(const RebuildCase &c, const std::string &step, cons
 {
     const Picture live = TakePicture();
     SavePictures(png + "_" + step + "_live");
+    double adCal[12], adCalB[8];
+    memcpy(adCal, adCalibration, sizeof adCal);
+    memcpy(adCalB, adCalibrationB, sizeof adCalB);
     f->Set(step + "ProfileInk", Ink(live, false));
     f->Set(step + "MapInk", Ink(live, true));
     // Still while paused: the live picture does not move on its own.
@@ -194,6 +198,9 @@ void CompareRebuildsWithLive(const RebuildCase &c, const std::string &step, cons
         f->Set(step + "BoxProfileDiff", Difference(live, now, false));
         f->Set(step + "BoxMapDiff", Difference(live, now, true));
     }
+    // The redraws and rebuilds read older coefficients from the file; those in force stay as they were.
+    f->Set(step + "CoefficientsKept",
+           memcmp(adCal, adCalibration, sizeof adCal) == 0 && memcmp(adCalB, adCalibrationB, sizeof adCalB) == 0);
 }
 
 class RebuildEqualsLiveTest : public ::testing::TestWithParam<RebuildCase> {};
@@ -311,6 +318,7 @@ TEST_P(RebuildEqualsLiveTest, ProfilesAndMapFromTheFileAreTheLiveOnes)
         EXPECT_GT(f.Get(step + "ProfileInk"), 0) << step;
         EXPECT_GT(f.Get(step + "MapInk"), 0) << step;
         EXPECT_EQ(f.Get(step + "Steady"), 0) << step;
+        EXPECT_EQ(f.Get(step + "CoefficientsKept"), 1) << step;
         EXPECT_EQ(f.Get(step + "DialogProfileDiff"), 0) << step;
         EXPECT_EQ(f.Get(step + "DialogMapDiff"), 0) << step;
         EXPECT_EQ(f.Get(step + "RescaleProfileDiff"), 0) << step;
