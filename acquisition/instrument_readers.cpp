@@ -23,8 +23,27 @@ HANDLE hInstrumentThread = INVALID_HANDLE_VALUE, hInstrumentThread2 = INVALID_HA
 HANDLE hGpsThread = INVALID_HANDLE_VALUE, hTiltThread = INVALID_HANDLE_VALUE;
 int bDualEmFormat = 0;
 
+// Every stop of the readers ends a generation of the instrument port. A reader belongs to the generation in which
+// it first looked at the port and leaves once that one has ended, even when a later session has opened the port
+// again: a reader held up past the stop (waiting for its reading to be taken) would otherwise go on reading the new
+// port beside the new reader, the two overwriting each other's record.
+static std::atomic<unsigned> nInstrumentPortGeneration{0};
+static thread_local unsigned tnReaderGeneration = 0;
+static thread_local bool tbReaderGenerationTaken = false;
+
+static bool ReaderGenerationEnded()
+{
+    const unsigned n = nInstrumentPortGeneration.load();
+    if (!tbReaderGenerationTaken) {
+        tnReaderGeneration = n;
+        tbReaderGenerationTaken = true;
+    }
+    return tnReaderGeneration != n;
+}
+
 int InstrumentPortInUse()
 {
+    if (ReaderGenerationEnded()) return 0;
     return hInstrumentPort != INVALID_HANDLE_VALUE || bInstrumentPortLost == 1;
 }
 
@@ -32,6 +51,7 @@ int InstrumentPortInUse()
 // closed.
 static int ReadInstrumentByte(unsigned char *pb)
 {
+    if (ReaderGenerationEnded()) return -1;
     HANDLE hPort = hInstrumentPort;
     if (hPort == INVALID_HANDLE_VALUE) {
         if (bInstrumentPortLost != 1) return -1;
@@ -424,6 +444,7 @@ static void ResumeToEnd(HANDLE hThread)
 
 void StopInstrumentReaders()
 {
+    ++nInstrumentPortGeneration;
     bInstrumentPortLost = 0;
     HANDLE hPort = hInstrumentPort.exchange(INVALID_HANDLE_VALUE);
     if (hPort != INVALID_HANDLE_VALUE) CloseHandle(hPort);

@@ -118,11 +118,11 @@ void ScrollStripChart4Ch(HDC hdcLeft, HDC hdcRight, const int anRowLeft[3], cons
 void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anRow2[])
 {
     const int w = NewestX();
-    if (w == 0) return;
+    if (w == 0 || !hdc1) return;
     ShiftProfile(hdc1, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
-    if (hdc2 != hdc1) ShiftProfile(hdc2, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
+    if (hdc2 && hdc2 != hdc1) ShiftProfile(hdc2, w, nCurveAreaHeight2, dScale1Min, dScale1Max);
     AdvanceTrace(hdc1, w, 0, anRow1[0], &anGradPrevY1[0], 0, abCurveHasPrev[0] != 0);
-    AdvanceTrace(hdc2, w, 1, anRow2[0], &anGradPrevY2[0], 3, abCurveHasPrev[3] != 0);
+    if (hdc2) AdvanceTrace(hdc2, w, 1, anRow2[0], &anGradPrevY2[0], 3, abCurveHasPrev[3] != 0);
 }
 
 // Four traces of a split profile: entries nFirst, nFirst + nStep, ... of the array, each in its pen slot, with its
@@ -185,9 +185,11 @@ void ScrollDualEmWindows(HWND hwnd1, HWND hwnd2, const int anProfile[8])
 
 void ScrollGradWindows(HWND hwnd1, HWND hwnd2, int nRow1, int nRow2)
 {
+    // One sensor: its profile only; the second window (hidden in that layout) has no reading to show.
+    if (nSensorsMinus1 != 1) hwnd2 = nullptr;
     HDC h1 = hwnd1 ? GetDC(hwnd1) : nullptr;
     HDC h2 = hwnd2 ? GetDC(hwnd2) : nullptr;
-    if (h1 && h2) DrawProfileCurvesGrad(h1, h2, &nRow1, &nRow2);
+    if (h1) DrawProfileCurvesGrad(h1, h2, &nRow1, &nRow2);
     if (h1) ReleaseDC(hwnd1, h1);
     if (h2) ReleaseDC(hwnd2, h2);
 }

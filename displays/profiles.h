@@ -15,7 +15,8 @@ void ScrollCurveWindow(HDC hdc, const int anRow[4]);
 void ScrollStripChart2Ch(HDC hdc, const int anRow[3]);
 // Two-coil EM61-LX2: the left coil on hwndCurve2, the right coil on hwndCurve3.
 void ScrollStripChart4Ch(HDC hdcLeft, HDC hdcRight, const int anRowLeft[3], const int anRowRight[3]);
-// Grad601: sensor 1 in the first context, sensor 2 in the second (scrolled once when both are the same).
+// Grad601: sensor 1 in the first context, sensor 2 in the second (scrolled once when both are the same; none
+// without a second context).
 void DrawProfileCurvesGrad(HDC hdc1, HDC hdc2, const int anRow1[], const int anRow2[]);
 // EM38-4: entries nFirst, + 4, + 8, + 12 of the sixteen profile rows (0 conductivity on scale 1 in the first
 // profile window, 2 in-phase on scale 2 in the second), each in its channel's pen.
@@ -26,7 +27,7 @@ void ScrollDualEmProfile(HDC hdc, const int anProfile[8], int nFirst);
 
 // One live step of the split profiles on the windows' own contexts: the EM38-4 conductivity into the first window
 // and, in display mode 0, its in-phase into the second; the CS-21 scale-1 traces into the first and scale-2 traces
-// into the second; the Grad601 sensors into the first and the second (both windows needed, as the live handler).
+// into the second; the Grad601 sensor 1 into the first and, with two sensors, sensor 2 into the second.
 void ScrollEm384Windows(HWND hwnd1, HWND hwnd2, const int anProfile[16]);
 void ScrollDualEmWindows(HWND hwnd1, HWND hwnd2, const int anProfile[8]);
 void ScrollGradWindows(HWND hwnd1, HWND hwnd2, int nRow1, int nRow2);

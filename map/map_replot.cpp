@@ -231,6 +231,15 @@ void ReplotFromDataFile(const ReplotMember &member)
         if (EndsReadingRun(szRecord)) bCollect = false;
     }
 
+    // While recording, the readings after the last footprint are the live row still open: the reading handlers
+    // stored its cells in the view and classes in force when they came. They are the rebuild's cells now, so that
+    // the next position paints that stretch as every later rebuild will (in a channel chosen in mid-walk too).
+    if (bColour && !bEnd && nRecordingState == 1 && nSwathRow >= 0 && nSwathRow <= 1) {
+        const int n = bCollect ? nCells : 0;
+        for (int i = 0; i < n; ++i) rgColorGrid[nSwathRow][i] = anCells[i];
+        nSwathCellCount = n;
+    }
+
     dColorStep = dSavedColorStep;
     SetFilePointer(h, 0, nullptr, FILE_END);
     if (hdcMem) DeleteDC(hdcMem);
