@@ -264,7 +264,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     // Selecting what is selected already changes nothing (a selected object stays live while it is selected).
     if (dc && h && (h == dc->pen || h == dc->brush || h == dc->font || h == dc->bitmap)) return h;
     std::lock_guard<std::recursive_mutex> lock(objectLock);  // once for the lookup, the hold and the release
-    GdiObject *o = GdiLookup(h);
+    GdiObject *o = reinterpret_cast<uintptr_t>(h) <= 41 ? GdiLookup(h) : liveObjects.count(h) ? h : nullptr;
     if (!dc || !o) return nullptr;
     HGDIOBJ *slot = nullptr;
     switch (o->kind) {
@@ -278,7 +278,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     }
     GdiObject *previous = *slot;
     if (previous == o) return previous;
-    Hold(o);
+    o->selectedIn++;
     *slot = o;
     if (o->kind == GdiObject::Bitmap) dc->surface = &o->image;
     // The caller gets the previous object back to select it again later.
