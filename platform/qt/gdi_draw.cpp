@@ -449,8 +449,11 @@ Stamp StampFromImage(const QImage &image) {
                 x++;
                 continue;
             }
-            Stamp::Run run{x, y, 0, stamp.colors.size()};
-            for (; x < image.width() && qAlpha(line[x]) == 255; x++, run.n++) stamp.colors.push_back(line[x]);
+            Stamp::Run run{x, y, 0, stamp.colors.size(), true};
+            for (; x < image.width() && qAlpha(line[x]) == 255; x++, run.n++) {
+                run.uniform = run.uniform && line[x] == line[run.x];
+                stamp.colors.push_back(line[x]);
+            }
             stamp.runs.push_back(run);
         }
     }
@@ -476,7 +479,13 @@ bool PutStamp(QImage &target, const QRect &clip, const Stamp &stamp, int x, int 
             from += skip;
             first += size_t(skip);
         }
-        std::copy_n(stamp.colors.data() + first, n, to.Row(row) + from);
+        QRgb *line = to.Row(row) + from;
+        if (run.uniform) {
+            const QRgb ink = stamp.colors[first];
+            for (int i = 0; i < n; i++) line[i] = ink;
+        } else {
+            std::copy_n(stamp.colors.data() + first, n, line);
+        }
     }
     return true;
 }

@@ -117,7 +117,8 @@ inline QRgb QRgbFromColorRef(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c
 struct Stamp {
     struct Run {
         int x, y, n;
-        size_t first;  // of the run's colours in `colors`
+        size_t first;   // of the run's colours in `colors`
+        bool uniform;   // all of one colour (the ink of a mark or a glyph)
     };
     int width = 0, height = 0;
     std::vector<Run> runs;
