@@ -24,6 +24,43 @@ int SameNameIgnoringCase(const wchar_t *a, const wchar_t *b)
     return *a == *b;
 }
 
+// A coordinate field of a record: the number as TextToDouble reads it. A field of blanks, a sign, at most 15
+// digits and a point (what the records are written with) is read here exactly: its digits as a whole number, exact in
+// a double, divided by an exact power of ten give the nearest double to the decimal value, as the library's reading
+// does. Any other field is left to TextToDouble.
+double RecordField(const char *pField)
+{
+    static const double adPowers[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const int kWidth = 14;
+    int i = 0;
+    while (i < kWidth && pField[i] == ' ') i++;
+    const bool bNegative = i < kWidth && pField[i] == '-';
+    if (i < kWidth && (pField[i] == '-' || pField[i] == '+')) i++;
+    long long nDigits = 0;
+    int nCount = 0, nDecimals = -1;
+    for (; i < kWidth; i++) {
+        const char c = pField[i];
+        if (c >= '0' && c <= '9') {
+            nDigits = nDigits * 10 + (c - '0');
+            nCount++;
+            if (nDecimals >= 0) nDecimals++;
+        } else if (c == '.' && nDecimals < 0) {
+            nDecimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (i < kWidth || nCount == 0 || nCount > 15) {
+        char szField[kWidth + 1];
+        memcpy(szField, pField, kWidth);
+        szField[kWidth] = 0;
+        return TextToDouble(szField);
+    }
+    const double d = (double)nDigits / adPowers[nDecimals > 0 ? nDecimals : 0];
+    return bNegative ? -d : d;
+}
+
 }  // namespace
 
 TempFolderScope::TempFolderScope()
@@ -117,13 +154,8 @@ void FormatPenUpRecord(char *pOut) { FormatBackgroundRecord(pOut, dBackgroundPen
 
 int ParseBackgroundRecord(const char *pRecord, double *pdX, double *pdY, int *pnLabelLength, char *szLabel)
 {
-    char szField[15];
-    memcpy(szField, pRecord, 14);
-    szField[14] = 0;
-    *pdX = TextToDouble(szField);
-    memcpy(szField, pRecord + 15, 14);
-    szField[14] = 0;
-    *pdY = TextToDouble(szField);
+    *pdX = RecordField(pRecord);
+    *pdY = RecordField(pRecord + 15);
     int n = pRecord[30] >= '0' && pRecord[30] <= '5' ? pRecord[30] - '0' : 0;
     if (pnLabelLength) *pnLabelLength = n;
     if (szLabel) {

@@ -42,6 +42,8 @@ void StartOnce()
     CreateFixedPensAndBrushes();
     CreateTrackPens(0);
     CreateBenchMapWindow(kMapWindow);
+    // The labels' font, as the main window makes it.
+    hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
     nMapSize = 100;
     dMapPixelsPerUnit = (double)nTileWidth / nMapSize;
     dMapOriginX = kEast;

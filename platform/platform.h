@@ -779,6 +779,9 @@ bool PlatformSaveWindowPng(HWND, const std::string &path);
 struct DrawnText { HWND window; std::wstring text; RECT cell; RECT bounds; };
 std::vector<DrawnText> PlatformDrawnTexts();
 void PlatformClearDrawnTexts();
+// While on, every mark, label and segment is painted afresh, none copied from the same figure drawn before: a test
+// draws both ways and compares the pictures.
+void PlatformPaintEveryFigure(bool on);
 // A context on a free-standing memory surface of w x h (white), for drawing tests; read it back with GetPixel.
 HDC PlatformCreateMemorySurface(int w, int h);
 bool PlatformSaveSurfacePng(HDC, const std::string &path);

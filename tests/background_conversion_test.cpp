@@ -160,6 +160,35 @@ TEST_F(BackgroundTest, RecordLayoutAndReadBack)
         EXPECT_EQ(FormatBackgroundRecord(rec, bad, 1.0, 0, nullptr), 0) << bad;
 }
 
+// The coordinate fields are read as TextToDouble reads them, to the last bit, whatever they hold.
+TEST_F(BackgroundTest, RecordFieldsReadExactlyAsText)
+{
+    std::vector<std::string> fields = {"    500123.250", "  -5000456.501", "         0.000", "        -0.000",
+                                       "     -99999.000", "9999999999.999", "999999999999999", "1234567890123456",
+                                       "   +12.5      ", "  1.5e3       ", "      abc     ", "              ",
+                                       "\t     12.125  ", "  .5          ", "  7.          ", "  -           ",
+                                       "  12..5       ", "0.000000000001"};
+    // Values as the converters write them, over the whole range of a field.
+    unsigned seed = 12345;
+    for (int i = 0; i < 20000; i++) {
+        seed = seed * 1103515245u + 12345u;
+        const double v = ((double)(seed >> 8) / (1 << 24) - 0.5) * std::pow(10.0, i % 11);
+        char text[32];
+        snprintf(text, sizeof text, "%14.3f", v);
+        fields.push_back(text);
+    }
+    for (const std::string &field : fields) {
+        char rec[BG_RECORD_LEN + 1];
+        std::string x = (field + std::string(14, ' ')).substr(0, 14);
+        snprintf(rec, sizeof rec, "%s,%s,0,     \n", x.c_str(), x.c_str());
+        double dX = 1, dY = 1;
+        ParseBackgroundRecord(rec, &dX, &dY, nullptr, nullptr);
+        const double dText = TextToDouble(x.c_str());
+        EXPECT_EQ(std::memcmp(&dX, &dText, sizeof dX), 0) << "[" << x << "] " << dX << " " << dText;
+        EXPECT_EQ(std::memcmp(&dY, &dText, sizeof dY), 0) << "[" << x << "]";
+    }
+}
+
 TEST_F(BackgroundTest, AsciiBlankDelimiterExampleWithLabel)
 {
     AsciiBgOptions opt;

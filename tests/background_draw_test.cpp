@@ -1,7 +1,9 @@
 // Background drawing into the map's base layer: segments across tiles without gaps, lines broken by pen-ups and
-// points off the grid, the reports of a new file, and labels only for files that carry them.
+// points off the grid, the reports of a new file, labels only for files that carry them, and the same pixels whether
+// repeated marks, labels and segments are copied or each is painted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -209,6 +211,80 @@ TEST_F(BackgroundDrawTest, RedrawShowsLabelsOnlyOfFilesWithLabels)
     EXPECT_TRUE(BackgroundAt(px, py)) << "the file without labels still shows its symbol";
     ClearBackgroundSlots();
     EXPECT_FALSE(std::filesystem::exists(root + "/C/ProgramData/Ulvane/Temp/A.$00")) << "emptying the slots deletes";
+}
+
+// Every pixel of the base layers of the tiles around the origin, tile after tile.
+std::vector<COLORREF> BaseLayers()
+{
+    std::vector<COLORREF> pixels;
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    for (int col = 996; col <= 1004; col++)
+        for (int row = 996; row <= 1004; row++) {
+            if (!MapTileExists(col, row)) continue;
+            pixels.push_back((COLORREF)(col * 10000 + row));
+            SelectMapTileBitmap(hdcMem, col, row, 0);
+            for (int y = 0; y < nTileHeight; y++)
+                for (int x = 0; x < nTileWidth; x++) pixels.push_back(GetPixel(hdcMem, x, y));
+        }
+    DeleteDC(hdcMem);
+    return pixels;
+}
+
+// The redraw of every style sets the same pixels with the copies of repeated figures as with each figure painted:
+// walks over the corner of four tiles in steps of every direction and length, with labels and pen-ups.
+TEST_F(BackgroundDrawTest, RedrawSetsTheSamePixelsAsPaintingEachFigure)
+{
+    if (!hFontNormal)
+        hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+    std::filesystem::create_directories(root + "/C/ProgramData/Ulvane/Temp");
+    const std::vector<std::vector<int>> rounds = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 9, 11, 10}};
+    const char *labels[] = {"AB", "x1", "", "Q", "AB"};
+    for (const std::vector<int> &styles : rounds) {
+        ClearBackgroundSlots();
+        for (size_t f = 0; f < styles.size(); f++) {
+            std::string bytes;
+            char rec[BG_RECORD_LEN + 1];
+            double x = kE - 25 + f * 0.37, y = kN - 20 + f * 0.29;
+            unsigned seed = 77 + (unsigned)f;
+            for (int i = 0; i < 1500; i++) {
+                seed = seed * 1103515245u + 12345u;
+                const double a = (seed >> 8) % 360 * 3.14159265358979 / 180.0;
+                const double step = i % 97 == 0 ? 9.0 : 0.05 + (seed >> 20) % 20 * 0.08;  // 0.5 to 16 pixels
+                x += step * std::cos(a) + 0.02;
+                y += step * std::sin(a) + 0.015;
+                if (i % 211 == 0)
+                    FormatPenUpRecord(rec);
+                else
+                    FormatBackgroundRecord(rec, x, y, 2, labels[i % 5]);
+                bytes.append(rec, BG_RECORD_LEN);
+            }
+            swprintf(aszBackgroundTempFile[f], BACKGROUND_NAME_CHARS, L"SAME%d.$%02d", (int)f, (int)f);
+            std::ofstream(root + "/C/ProgramData/Ulvane/Temp/SAME" + std::to_string(f) + ".$" + (f < 10 ? "0" : "") +
+                              std::to_string(f),
+                          std::ios::binary)
+                << bytes;
+            aBgSlotStyle[f] = styles[f];
+            aBgSlotFileType[f] = 2;
+        }
+        nBackgroundFileCount = (int)styles.size();
+        PlatformPaintEveryFigure(true);
+        FreeMapTiles();
+        RedrawBackgroundFiles();
+        const std::vector<COLORREF> painted = BaseLayers();
+        PlatformPaintEveryFigure(false);
+        for (int pass = 0; pass < 2; pass++) {  // the kinds met in the first pass are copied in the second
+            FreeMapTiles();
+            RedrawBackgroundFiles();
+            const std::vector<COLORREF> copied = BaseLayers();
+            ASSERT_EQ(copied.size(), painted.size());
+            EXPECT_GT(painted.size(), 4u * nTileWidth * nTileHeight) << "the walks cover four tiles";
+            size_t nDiffer = 0;
+            for (size_t i = 0; i < painted.size(); i++) nDiffer += copied[i] != painted[i];
+            EXPECT_EQ(nDiffer, 0u) << "styles from " << styles[0] << ", pass " << pass;
+            EXPECT_GT(std::count(copied.begin(), copied.end(), kBackground), 10000);
+        }
+    }
+    ClearBackgroundSlots();
 }
 
 }  // namespace

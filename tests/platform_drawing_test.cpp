@@ -645,6 +645,51 @@ void ForgetRepeatedFigures() {
 
 }  // namespace
 
+// Short segments of a wide pen in every direction and of no length, from (x, y) on.
+void WideSegments(HDC dc, int x, int y, int width) {
+    static const POINT runs[] = {{5, 0}, {0, -7}, {3, 2}, {-4, 9}, {16, -16}, {-16, 3}, {1, 1}, {0, 0}, {-2, -1}};
+    HPEN pen = CreatePen(PS_SOLID, width, kRed);
+    HGDIOBJ old = SelectObject(dc, pen);
+    for (const POINT &run : runs) {
+        POINT pts[2] = {{x, y}, {x + run.x, y + run.y}};
+        Polyline(dc, pts, 2);
+        x += 1;
+    }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+}
+
+// A rectangle's one-pixel solid outline is the four lines through its corners, clipped or not.
+TEST(PlatformDrawing, SolidRectangleOutlineIsItsFourLines) {
+    for (bool clipped : {false, true}) {
+        for (int x : {-6, -1, 0, 3, 28, 36}) {
+            for (int y : {-4, 0, 9, 25}) {
+                for (int w : {2, 3, 9}) {
+                    for (int h : {2, 5}) {
+                        Surface a(40, 30), b(40, 30);
+                        for (HDC dc : {a.dc, b.dc}) {
+                            SelectObject(dc, GetStockObject(GRAY_BRUSH));
+                            if (clipped) IntersectClipRect(dc, 5, 4, 30, 21);
+                        }
+                        Rectangle(a.dc, x, y, x + w, y + h);
+                        FillRect(b.dc, std::vector<RECT>{{x + 1, y + 1, x + w - 1, y + h - 1}}.data(),
+                                 static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+                        MoveToEx(b.dc, x, y, nullptr);
+                        LineTo(b.dc, x + w - 1, y);
+                        LineTo(b.dc, x + w - 1, y + h - 1);
+                        LineTo(b.dc, x, y + h - 1);
+                        LineTo(b.dc, x, y);
+                        EXPECT_EQ(a.Dump(), b.Dump()) << x << "," << y << " " << w << "x" << h
+                                                      << (clipped ? " clipped" : "");
+                        for (int py = 0; py < a.h; py++)
+                            for (int px = 0; px < a.w; px++) ASSERT_EQ(a.At(px, py), b.At(px, py));
+                    }
+                }
+            }
+        }
+    }
+}
+
 // Marks and labels drawn over and over are copied from the first one drawn: at every place, the edges and a clip
 // included, the copy must set exactly the pixels the painter sets.
 TEST(PlatformDrawing, RepeatedFiguresSetTheSamePixelsAsTheFirst) {
@@ -679,6 +724,8 @@ TEST(PlatformDrawing, RepeatedFiguresSetTheSamePixelsAsTheFirst) {
              SetTextAlign(dc, TA_BASELINE | TA_CENTER);
              TextOut(dc, x, y, L" g7 ", 4);
          }},
+        {"segments of a pen of three", [](HDC dc, int x, int y) { WideSegments(dc, x, y, 3); }},
+        {"segments of a pen of two", [](HDC dc, int x, int y) { WideSegments(dc, x, y, 2); }},
     };
     const int places[] = {-9, -2, 0, 1, 17, 37, 39, 46};
     for (const Figure &figure : figures) {
@@ -688,8 +735,10 @@ TEST(PlatformDrawing, RepeatedFiguresSetTheSamePixelsAsTheFirst) {
                     SCOPED_TRACE(std::string(figure.name) + " at " + std::to_string(x) + "," + std::to_string(y) +
                                  (clipped ? " clipped" : ""));
                     ForgetRepeatedFigures();
-                    std::vector<COLORREF> pictures[3];
+                    // The first picture painted throughout, the others as figures come.
+                    std::vector<COLORREF> pictures[4];
                     for (std::vector<COLORREF> &picture : pictures) {
+                        PlatformPaintEveryFigure(&picture == &pictures[0]);
                         Surface s(40, 30);
                         SelectObject(s.dc, GetStockObject(GRAY_BRUSH));
                         if (clipped) IntersectClipRect(s.dc, 5, 4, 30, 21);
@@ -697,8 +746,10 @@ TEST(PlatformDrawing, RepeatedFiguresSetTheSamePixelsAsTheFirst) {
                         for (int py = 0; py < s.h; py++)
                             for (int px = 0; px < s.w; px++) picture.push_back(s.At(px, py));
                     }
+                    PlatformPaintEveryFigure(false);
                     EXPECT_EQ(pictures[1], pictures[0]);
                     EXPECT_EQ(pictures[2], pictures[0]);
+                    EXPECT_EQ(pictures[3], pictures[0]);
                     if (x == 17 && y == 14) {  // inside: the figure shows
                         EXPECT_NE(std::count(pictures[0].begin(), pictures[0].end(), kWhite),
                                   static_cast<long>(pictures[0].size()));

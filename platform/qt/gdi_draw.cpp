@@ -9,7 +9,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
+
+bool paintEveryFigure = false;
+
+void PlatformPaintEveryFigure(bool on) { paintEveryFigure = on; }
 
 namespace {
 
@@ -24,17 +29,40 @@ struct ContextPainter {
     }
 };
 
+// The pixels of a 32-bit image, row after row `stride` pixels apart.
+struct Pixels {
+    QRgb *bits;
+    qsizetype stride;
+    explicit Pixels(QImage &image)
+        : bits(reinterpret_cast<QRgb *>(image.bits())), stride(image.bytesPerLine() / qsizetype(sizeof(QRgb))) {}
+    QRgb *Row(int y) const { return bits + y * stride; }
+};
+
+// The part of `a` inside `b` (QRect's own intersection is not inlined).
+inline QRect Cut(const QRect &a, const QRect &b) {
+    return QRect(QPoint(std::max(a.left(), b.left()), std::max(a.top(), b.top())),
+                 QPoint(std::min(a.right(), b.right()), std::min(a.bottom(), b.bottom())));
+}
+
+inline bool Inside(const QRect &clip, int x, int y) {
+    return x >= clip.left() && x <= clip.right() && y >= clip.top() && y <= clip.bottom();
+}
+
 inline void PutPixel(QImage &image, const QRect &clip, int x, int y, QRgb c) {
-    if (!clip.contains(x, y)) return;
+    if (!Inside(clip, x, y)) return;
     reinterpret_cast<QRgb *>(image.scanLine(y))[x] = c;
 }
 
-void FillArea(QImage &image, const QRect &area, QRgb c) {
+void FillArea(const Pixels &pixels, const QRect &area, QRgb c) {
     if (area.isEmpty()) return;
     for (int y = area.top(); y <= area.bottom(); y++) {
-        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        QRgb *line = pixels.Row(y);
         std::fill(line + area.left(), line + area.left() + area.width(), c);
     }
+}
+
+void FillArea(QImage &image, const QRect &area, QRgb c) {
+    if (!area.isEmpty()) FillArea(Pixels(image), area, c);
 }
 
 // On/off run lengths of the dashed styles, in pixels.
@@ -108,14 +136,15 @@ void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int 
     iHi = firstAtLeast(iLo, iHi, offHi + 1) - 1;
     // The offset of the first visible step, then one addition per step.
     int64_t offset, remainder;
-    if (iLo <= iHi) MinorOffsetAt(iLo, minor, major, &offset, &remainder);
+    if (iLo > iHi) return;
+    MinorOffsetAt(iLo, minor, major, &offset, &remainder);
     const int64_t twiceMinor = 2 * minor, twiceMajor = 2 * major;
+    const Pixels pixels(image);
     for (int64_t i = iLo; i <= iHi; i++) {
         int64_t ma = ma0 + sMa * i, mi = mi0 + sMi * offset;
         int x = int(xMajor ? ma : mi), y = int(xMajor ? mi : ma);
         bool on = period == 0 || ((firstStep + i) % period) < pattern[0];
-        if (on) PutPixel(image, clip, x, y, ink);
-        else if (paintGaps) PutPixel(image, clip, x, y, gap);
+        if ((on || paintGaps) && Inside(clip, x, y)) pixels.Row(y)[x] = on ? ink : gap;
         remainder += twiceMinor;
         if (remainder >= twiceMajor) {
             remainder -= twiceMajor;
@@ -164,6 +193,70 @@ QBrush FillBrush(GdiObject *brush) {
     return QBrush(QColorFromColorRef(brush->color));
 }
 
+// Figure through the points with a pen wider than one pixel, in the painter's coordinates.
+void PaintWideFigure(QPainter &painter, GdiObject *pen, const POINT *pts, int n, bool closed) {
+    bool allSame = true;
+    for (int i = 1; i < n; i++)
+        if (pts[i].x != pts[0].x || pts[i].y != pts[0].y) allSame = false;
+    if (allSame) {
+        // A zero-length stroke with round ends is a dot as wide as the pen.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColorFromColorRef(pen->color));
+        double r = pen->penWidth / 2.0;
+        painter.drawEllipse(QPointF(pts[0].x + 0.5, pts[0].y + 0.5), r, r);
+        return;
+    }
+    QPainterPath path;
+    path.moveTo(pts[0].x + 0.5, pts[0].y + 0.5);
+    for (int i = 1; i < n; i++) path.lineTo(pts[i].x + 0.5, pts[i].y + 0.5);
+    if (closed) path.closeSubpath();
+    painter.setPen(WidePen(pen));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+}
+
+// Stamps of short wide segments (the lines of tracks): a segment of a kind, its run from start to end, pen width
+// and colour, is painted normally the first time it is met and stamped from its second use.
+struct SegmentStamp {
+    bool made = false;
+    Stamp stamp;
+    QPoint corner;  // of the stamp relative to the segment's start
+};
+constexpr int kStampedSegmentRun = 16;     // longest run stamped along either axis
+constexpr size_t kSegmentStampLimit = 4096;  // kinds kept at most; then they are forgotten and met afresh
+thread_local std::unordered_map<uint64_t, SegmentStamp> *segmentStamps = new std::unordered_map<uint64_t, SegmentStamp>;
+
+// The stamp of the segment's kind, or nullptr when it is to be painted.
+const SegmentStamp *SegmentStampFor(const POINT &a, const POINT &b, GdiObject *pen) {
+    const int dx = b.x - a.x, dy = b.y - a.y;
+    if (dx < -kStampedSegmentRun || dx > kStampedSegmentRun || dy < -kStampedSegmentRun || dy > kStampedSegmentRun ||
+        pen->penWidth > 8)
+        return nullptr;
+    const uint64_t key = (uint64_t(uint8_t(dx)) << 48) | (uint64_t(uint8_t(dy)) << 40) |
+                         (uint64_t(uint8_t(pen->penWidth)) << 32) | pen->color;
+    auto found = segmentStamps->find(key);
+    if (found == segmentStamps->end()) {
+        if (segmentStamps->size() >= kSegmentStampLimit) segmentStamps->clear();
+        segmentStamps->emplace(key, SegmentStamp());
+        return nullptr;
+    }
+    SegmentStamp &entry = found->second;
+    if (!entry.made) {
+        entry.made = true;
+        const int m = pen->penWidth + 2;
+        const POINT start{m + std::max(0, -dx), m + std::max(0, -dy)};
+        const POINT pts[2] = {start, POINT{start.x + dx, start.y + dy}};
+        QPoint corner;
+        entry.stamp = PaintStamp(std::abs(dx) + 2 * m + 1, std::abs(dy) + 2 * m + 1, &corner, [&](QImage &image) {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            PaintWideFigure(painter, pen, pts, 2, false);
+        });
+        entry.corner = corner - QPoint(start.x, start.y);
+    }
+    return entry.stamp.isNull() ? nullptr : &entry;
+}
+
 // Open or closed figure through the points with the context's pen.
 void StrokeFigure(DeviceContext *dc, const POINT *pts, int n, bool closed) {
     GdiObject *pen = DCPen(dc);
@@ -176,25 +269,19 @@ void StrokeFigure(DeviceContext *dc, const POINT *pts, int n, bool closed) {
         if (closed && n > 1) ThinLine(dc, clip, pen, pts[n - 1].x, pts[n - 1].y, pts[0].x, pts[0].y, step);
         return;
     }
-    bool allSame = true;
-    for (int i = 1; i < n; i++)
-        if (pts[i].x != pts[0].x || pts[i].y != pts[0].y) allSame = false;
-    ContextPainter cp(dc);
-    if (allSame) {
-        // A zero-length stroke with round ends is a dot as wide as the pen.
-        cp.painter.setPen(Qt::NoPen);
-        cp.painter.setBrush(QColorFromColorRef(pen->color));
-        double r = pen->penWidth / 2.0;
-        cp.painter.drawEllipse(QPointF(pts[0].x + 0.5, pts[0].y + 0.5), r, r);
-        return;
+    if (n == 2 && !closed && !paintEveryFigure && dc->surface->format() == QImage::Format_RGB32) {
+        // Only a segment well inside what may change is stamped.
+        const int reach = pen->penWidth + 1;
+        const QRect box = QRect(QPoint(std::min(pts[0].x, pts[1].x), std::min(pts[0].y, pts[1].y)),
+                                QPoint(std::max(pts[0].x, pts[1].x), std::max(pts[0].y, pts[1].y)));
+        const SegmentStamp *stamp =
+            clip.contains(box.adjusted(-reach, -reach, reach, reach)) ? SegmentStampFor(pts[0], pts[1], pen) : nullptr;
+        if (stamp && PutStamp(*dc->surface, clip, stamp->stamp, pts[0].x + stamp->corner.x(),
+                              pts[0].y + stamp->corner.y()))
+            return;
     }
-    QPainterPath path;
-    path.moveTo(pts[0].x + 0.5, pts[0].y + 0.5);
-    for (int i = 1; i < n; i++) path.lineTo(pts[i].x + 0.5, pts[i].y + 0.5);
-    if (closed) path.closeSubpath();
-    cp.painter.setPen(WidePen(pen));
-    cp.painter.setBrush(Qt::NoBrush);
-    cp.painter.drawPath(path);
+    ContextPainter cp(dc);
+    PaintWideFigure(cp.painter, pen, pts, n, closed);
 }
 
 }  // namespace
@@ -251,15 +338,23 @@ BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
     GdiObject *pen = DCPen(dc);
     GdiObject *brush = DCBrush(dc);
     bool outline = pen->penStyle != PS_NULL;
+    const Pixels pixels(*dc->surface);
     if (!brush->nullBrush) {
         QRect inside = (outline && pen->penWidth <= 1) ? box.adjusted(1, 1, -1, -1) : box;
-        FillArea(*dc->surface, inside & clip, QRgbFromColorRef(brush->color));
+        FillArea(pixels, Cut(inside, clip), QRgbFromColorRef(brush->color));
     }
     if (outline) {
         int x0 = box.left(), y0 = box.top(), x1 = box.left() + box.width() - 1, y1 = box.top() + box.height() - 1;
         if (pen->penWidth <= 1) {
+            const QRgb ink = QRgbFromColorRef(pen->color);
             if (x0 == x1 || y0 == y1) {
-                FillArea(*dc->surface, box & clip, QRgbFromColorRef(pen->color));
+                FillArea(pixels, Cut(box, clip), ink);
+            } else if (pen->penStyle == PS_SOLID) {
+                // The four sides a solid one-pixel outline sets, each pixel once.
+                FillArea(pixels, Cut(QRect(x0, y0, x1 - x0 + 1, 1), clip), ink);
+                FillArea(pixels, Cut(QRect(x0, y1, x1 - x0 + 1, 1), clip), ink);
+                FillArea(pixels, Cut(QRect(x0, y0 + 1, 1, y1 - y0 - 1), clip), ink);
+                FillArea(pixels, Cut(QRect(x1, y0 + 1, 1, y1 - y0 - 1), clip), ink);
             } else {
                 POINT corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
                 StrokeFigure(dc, corners, 4, true);
@@ -294,7 +389,7 @@ struct EllipseStamp {
     int margin = 0;
     QPoint corner;       // of the stamp relative to the box's top-left corner
     bool tried = false;  // met before: the stamp is made (or found impossible) at the next use
-    QImage stamp;
+    Stamp stamp;
     bool operator==(const EllipseStamp &o) const {
         return width == o.width && height == o.height && penStyle == o.penStyle && penWidth == o.penWidth &&
                penColor == o.penColor && brushColor == o.brushColor && nullBrush == o.nullBrush;
@@ -343,14 +438,54 @@ const EllipseStamp *EllipseStampFor(const QRect &box, GdiObject *pen, GdiObject 
 
 }  // namespace
 
-bool PutStamp(QImage &target, const QRect &clip, const QImage &stamp, int x, int y) {
-    const QRect area(x, y, stamp.width(), stamp.height());
-    if (!(clip & target.rect()).contains(area.adjusted(-1, -1, 1, 1))) return false;
-    for (int row = area.top(); row <= area.bottom(); row++) {
-        const QRgb *from = reinterpret_cast<const QRgb *>(stamp.constScanLine(row - y)) + (area.left() - x);
-        QRgb *to = reinterpret_cast<QRgb *>(target.scanLine(row)) + area.left();
-        for (int i = 0; i < area.width(); i++)
-            if (qAlpha(from[i]) == 255) to[i] = from[i];
+Stamp StampFromImage(const QImage &image) {
+    Stamp stamp;
+    stamp.width = image.width();
+    stamp.height = image.height();
+    for (int y = 0; y < image.height(); y++) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width();) {
+            if (qAlpha(line[x]) != 255) {
+                x++;
+                continue;
+            }
+            Stamp::Run run{x, y, 0, stamp.colors.size(), true};
+            for (; x < image.width() && qAlpha(line[x]) == 255; x++, run.n++) {
+                run.uniform = run.uniform && line[x] == line[run.x];
+                stamp.colors.push_back(line[x]);
+            }
+            stamp.runs.push_back(run);
+        }
+    }
+    return stamp;
+}
+
+bool PutStamp(QImage &target, const QRect &clip, const Stamp &stamp, int x, int y, bool cut) {
+    const QRect area(x, y, stamp.width, stamp.height);
+    const QRect room = Cut(clip, target.rect());
+    const bool whole = room.contains(area.adjusted(-1, -1, 1, 1));
+    if (!whole && !cut) return false;
+    if (!whole && Cut(area, room).isEmpty()) return true;
+    const Pixels to(target);
+    for (const Stamp::Run &run : stamp.runs) {
+        const int row = y + run.y;
+        int from = x + run.x, n = run.n;
+        size_t first = run.first;
+        if (!whole) {
+            if (row < room.top() || row > room.bottom()) continue;
+            const int skip = std::max(0, room.left() - from);
+            n = std::min(from + n, room.right() + 1) - from - skip;
+            if (n <= 0) continue;
+            from += skip;
+            first += size_t(skip);
+        }
+        QRgb *line = to.Row(row) + from;
+        if (run.uniform) {
+            const QRgb ink = stamp.colors[first];
+            for (int i = 0; i < n; i++) line[i] = ink;
+        } else {
+            std::copy_n(stamp.colors.data() + first, n, line);
+        }
     }
     return true;
 }
@@ -366,7 +501,8 @@ BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
     // Only an ellipse well inside what may change is stamped.
     const int reach = std::max(1, pen->penWidth);
     const EllipseStamp *stamp =
-        dc->surface->format() == QImage::Format_RGB32 && clip.contains(box.adjusted(-reach, -reach, reach, reach))
+        !paintEveryFigure && dc->surface->format() == QImage::Format_RGB32 &&
+                clip.contains(box.adjusted(-reach, -reach, reach, reach))
             ? EllipseStampFor(box, pen, brush)
             : nullptr;
     if (!stamp ||

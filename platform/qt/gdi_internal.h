@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <vector>
 
 // The object behind HPEN, HBRUSH, HFONT and HBITMAP.
 struct GdiObject {
@@ -112,30 +113,47 @@ inline QRgb QRgbFromColorRef(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c
 // Stamps of small figures that repeat by the thousand (marks and labels of the map). Aliased drawing in whole pixels
 // moves with its figure, so a figure painted once into a transparent image sets, when copied elsewhere, the very
 // pixels the painter would have set there.
+// The pixels a figure set, as runs along its rows, in a box of width x height.
+struct Stamp {
+    struct Run {
+        int x, y, n;
+        size_t first;   // of the run's colours in `colors`
+        bool uniform;   // all of one colour (the ink of a mark or a glyph)
+    };
+    int width = 0, height = 0;
+    std::vector<Run> runs;
+    std::vector<QRgb> colors;
+    bool isNull() const { return runs.empty(); }
+};
+// The runs of opaque pixels of an image cut to its opaque pixels; a null stamp when one is part-transparent.
+Stamp StampFromImage(const QImage &image);
 // A transparent image of w x h in which `paint` draws, cut to the pixels it set (their top-left corner in the
-// image of w x h goes to *corner); empty when it set none or left a pixel part-transparent (then the figure cannot be
+// image of w x h goes to *corner); null when it set none or left a pixel part-transparent (then the figure cannot be
 // stamped).
 template <typename Paint>
-QImage PaintStamp(int w, int h, QPoint *corner, Paint paint) {
-    QImage stamp(w, h, QImage::Format_ARGB32_Premultiplied);
-    if (stamp.isNull()) return QImage();
-    stamp.fill(Qt::transparent);
-    paint(stamp);
+Stamp PaintStamp(int w, int h, QPoint *corner, Paint paint) {
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return Stamp();
+    image.fill(Qt::transparent);
+    paint(image);
     int left = w, right = -1, top = h, bottom = -1;
     for (int y = 0; y < h; y++) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(stamp.constScanLine(y));
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < w; x++) {
             if (qAlpha(line[x]) == 0) continue;
-            if (qAlpha(line[x]) != 255) return QImage();
+            if (qAlpha(line[x]) != 255) return Stamp();
             left = std::min(left, x), right = std::max(right, x);
             top = std::min(top, y), bottom = std::max(bottom, y);
         }
     }
-    if (right < 0) return QImage();
+    if (right < 0) return Stamp();
     *corner = QPoint(left, top);
-    return stamp.copy(left, top, right - left + 1, bottom - top + 1);
+    return StampFromImage(image.copy(left, top, right - left + 1, bottom - top + 1));
 }
-// Copies the opaque pixels of a stamp onto a 32-bit RGB surface with its top-left corner at (x, y) when the stamp
+// Copies the pixels of a stamp onto a 32-bit RGB surface with its top-left corner at (x, y) when the stamp's box
 // and a pixel around it lie inside clip; false (nothing copied) otherwise: where a figure meets the edge of what may
-// change the painter may set other pixels, so such a figure is painted.
-bool PutStamp(QImage &target, const QRect &clip, const QImage &stamp, int x, int y);
+// change the painter may set other pixels, so such a figure is painted. With `cut` (text, whose glyphs the painter
+// copies from the font's cache and clips pixel by pixel) the part inside clip is copied instead.
+bool PutStamp(QImage &target, const QRect &clip, const Stamp &stamp, int x, int y, bool cut = false);
+// Set by PlatformPaintEveryFigure: no figure is stamped.
+extern bool paintEveryFigure;

@@ -120,8 +120,14 @@ GdiObject *DefaultBitmap() {
     return defaultBitmap;
 }
 
+// The context found last: drawing calls come by the thousand on one context.
+DeviceContext *lastLiveContext = nullptr;
+
 DeviceContext *LiveContext(HDC dc) {
-    return dc && liveContexts.count(dc) ? dc : nullptr;
+    if (dc && dc == lastLiveContext) return dc;
+    if (!dc || !liveContexts.count(dc)) return nullptr;
+    lastLiveContext = dc;
+    return dc;
 }
 
 void ReleaseSelections(DeviceContext *dc) {
@@ -255,7 +261,10 @@ QFont QFontFromHandle(HFONT h) {
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     DeviceContext *dc = LiveContext(hdc);
-    GdiObject *o = GdiLookup(h);
+    // Selecting what is selected already changes nothing (a selected object stays live while it is selected).
+    if (dc && h && (h == dc->pen || h == dc->brush || h == dc->font || h == dc->bitmap)) return h;
+    std::lock_guard<std::recursive_mutex> lock(objectLock);  // once for the lookup, the hold and the release
+    GdiObject *o = reinterpret_cast<uintptr_t>(h) <= 41 ? GdiLookup(h) : liveObjects.count(h) ? h : nullptr;
     if (!dc || !o) return nullptr;
     HGDIOBJ *slot = nullptr;
     switch (o->kind) {
@@ -269,7 +278,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     }
     GdiObject *previous = *slot;
     if (previous == o) return previous;
-    Hold(o);
+    o->selectedIn++;
     *slot = o;
     if (o->kind == GdiObject::Bitmap) dc->surface = &o->image;
     // The caller gets the previous object back to select it again later.
@@ -369,6 +378,7 @@ DeviceContext *NewImageDC(QImage *target, HWND owner) {
 void FreeImageDC(DeviceContext *dc) {
     if (!LiveContext(dc)) return;
     liveContexts.erase(dc);
+    if (lastLiveContext == dc) lastLiveContext = nullptr;
     ReleaseSelections(dc);
     delete dc;
 }
@@ -433,19 +443,15 @@ bool PlatformSaveSurfacePng(HDC hdc, const std::string &path) {
 // ---------------------------------------------------------------------------------------------------------------
 // Context state
 // ---------------------------------------------------------------------------------------------------------------
-GdiObject *DCPen(DeviceContext *dc) {
-    GdiObject *o = GdiLookup(dc->pen);
-    return o ? o : GetStockObject(BLACK_PEN);
-}
+// A selected object is held by the context and stays live until it lets go of it.
+GdiObject *DCPen(DeviceContext *dc) { return dc->pen ? dc->pen : GetStockObject(BLACK_PEN); }
 
-GdiObject *DCBrush(DeviceContext *dc) {
-    GdiObject *o = GdiLookup(dc->brush);
-    return o ? o : GetStockObject(WHITE_BRUSH);
-}
+GdiObject *DCBrush(DeviceContext *dc) { return dc->brush ? dc->brush : GetStockObject(WHITE_BRUSH); }
 
 GdiObject *DCFont(DeviceContext *dc) {
-    GdiObject *o = GdiLookup(dc->font);
-    return o ? o : GetStockObject(SYSTEM_FONT);
+    if (dc->font) return dc->font;
+    static GdiObject *const systemFont = GetStockObject(SYSTEM_FONT);  // stock objects live for the whole run
+    return systemFont;
 }
 
 DeviceContext *DrawableDC(HDC hdc) {

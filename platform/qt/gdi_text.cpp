@@ -9,6 +9,8 @@
 #include <cwchar>
 #include <deque>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -29,7 +31,7 @@ QRect VisibleCell(const QString &s, const QFontMetrics &fm) {
 
 // Notes a drawn text: the visible cell moved to (x, y) and the bounds it was drawn within (the paint clip aside: a
 // repaint of part of a window cuts nothing that was not drawn before).
-void NoteDrawnCell(DeviceContext *dc, const QString &s, const QRect &visible, int x, int y, const QRect *box) {
+void NoteDrawnCell(DeviceContext *dc, const std::wstring &s, const QRect &visible, int x, int y, const QRect *box) {
     if (visible.isNull()) return;
     const QRect cell = visible.translated(x, y);
     QRect bounds = dc->surface ? dc->surface->rect() : QRect();
@@ -37,7 +39,7 @@ void NoteDrawnCell(DeviceContext *dc, const QString &s, const QRect &visible, in
     if (box) bounds &= *box;
     DrawnText t;
     t.window = dc->owner;
-    t.text = s.toStdWString();
+    t.text = s;
     t.cell = RECT{cell.left(), cell.top(), cell.left() + cell.width(), cell.top() + cell.height()};
     t.bounds = RECT{bounds.left(), bounds.top(), bounds.left() + bounds.width(), bounds.top() + bounds.height()};
     std::lock_guard<std::mutex> lock(drawnTextLock);
@@ -46,13 +48,18 @@ void NoteDrawnCell(DeviceContext *dc, const QString &s, const QRect &visible, in
 }
 
 void NoteDrawnText(DeviceContext *dc, const QString &s, const QFontMetrics &fm, int x, int y, const QRect *box) {
-    NoteDrawnCell(dc, s, VisibleCell(s, fm), x, y, box);
+    NoteDrawnCell(dc, s.toStdWString(), VisibleCell(s, fm), x, y, box);
+}
+
+std::wstring_view WideOf(const wchar_t *text, int len) {
+    if (!text) return std::wstring_view();
+    if (len < 0) len = static_cast<int>(std::wcslen(text));
+    return std::wstring_view(text, size_t(len));
 }
 
 QString TextOf(const wchar_t *text, int len) {
-    if (!text) return QString();
-    if (len < 0) len = static_cast<int>(std::wcslen(text));
-    return QString::fromWCharArray(text, len);
+    const std::wstring_view wide = WideOf(text, len);
+    return QString::fromWCharArray(wide.data(), qsizetype(wide.size()));
 }
 
 int CellHeight(const QFontMetrics &fm) { return fm.ascent() + fm.descent(); }
@@ -130,16 +137,17 @@ int AlignedLeft(DeviceContext *dc, int x, int width) {
 // met and stamped from its second use. The stamp holds what the painter drew around the point (x, y) of the call.
 struct TextStamp {
     QFont font;
-    QString text;
+    std::wstring text;    // as the caller gave it
+    std::wstring shown;   // as the log of drawn texts shows it
     COLORREF textColor = 0, bkColor = 0;
     int bkMode = 0;
     UINT textAlign = 0;
     bool tried = false;   // met before: the stamp is made (or found impossible) at the next use
     bool made = false;
-    QImage stamp;
+    Stamp stamp;
     QPoint origin;        // where (x, y) lies in the stamp
     QRect visible;        // the visible cell relative to (x, y)
-    bool Matches(DeviceContext *dc, const QString &s, const QFont &f) const {
+    bool Matches(DeviceContext *dc, std::wstring_view s, const QFont &f) const {
         return tried && textColor == dc->textColor && bkMode == dc->bkMode && textAlign == dc->textAlign &&
                (bkMode == TRANSPARENT || bkColor == dc->bkColor) && text == s && font == f;
     }
@@ -167,13 +175,16 @@ void CellCorner(DeviceContext *dc, const QFontMetrics &fm, int width, int *left,
 }
 
 // The stamp of the text in the context's state, or nullptr when it is to be painted.
-const TextStamp *TextStampFor(DeviceContext *dc, const QString &s, const QFont &font) {
-    if (s.size() > kStampedTextChars || dc->surface->format() != QImage::Format_RGB32) return nullptr;
+const TextStamp *TextStampFor(DeviceContext *dc, std::wstring_view wide, const QFont &font) {
+    if (paintEveryFigure || wide.size() > kStampedTextChars || dc->surface->format() != QImage::Format_RGB32)
+        return nullptr;
     for (int i = 0; i < 4; i++) {
         TextStamp &entry = textStamps[i];
-        if (!entry.Matches(dc, s, font)) continue;
+        if (!entry.Matches(dc, wide, font)) continue;
         if (!entry.made) {
             entry.made = true;
+            const QString s = TextOf(wide.data(), int(wide.size()));
+            entry.shown = s.toStdWString();
             QFontMetrics fm(font);
             const int width = fm.horizontalAdvance(s);
             int left, top;
@@ -199,7 +210,7 @@ const TextStamp *TextStampFor(DeviceContext *dc, const QString &s, const QFont &
     nextTextStamp = (nextTextStamp + 1) % 4;
     slot = TextStamp();
     slot.font = font;
-    slot.text = s;
+    slot.text = wide;
     slot.textColor = dc->textColor;
     slot.bkColor = dc->bkColor;
     slot.bkMode = dc->bkMode;
@@ -208,16 +219,18 @@ const TextStamp *TextStampFor(DeviceContext *dc, const QString &s, const QFont &
     return nullptr;
 }
 
-void DrawTextLine(DeviceContext *dc, int x, int y, const QString &s, const QFont &font, int escapement) {
+// One line of text (not empty) with its cell placed at (x, y) by the context's alignment.
+void DrawTextLine(DeviceContext *dc, int x, int y, std::wstring_view wide, const QFont &font, int escapement) {
     if (escapement == 0) {
-        const TextStamp *stamp = TextStampFor(dc, s, font);
+        const TextStamp *stamp = TextStampFor(dc, wide, font);
         if (stamp &&
-            PutStamp(*dc->surface, DCClipRect(dc), stamp->stamp, x - stamp->origin.x(), y - stamp->origin.y())) {
-            NoteDrawnCell(dc, s, stamp->visible, x, y, nullptr);
+            PutStamp(*dc->surface, DCClipRect(dc), stamp->stamp, x - stamp->origin.x(), y - stamp->origin.y(), true)) {
+            NoteDrawnCell(dc, stamp->shown, stamp->visible, x, y, nullptr);
             DCChanged(dc);
             return;
         }
     }
+    const QString s = TextOf(wide.data(), int(wide.size()));
     QFontMetrics fm(font);
     int left, top;
     CellCorner(dc, fm, fm.horizontalAdvance(s), &left, &top);
@@ -235,10 +248,10 @@ BOOL TextOut(HDC hdc, int x, int y, const wchar_t *text, int len) {
     if (!IsLiveDC(hdc)) return FALSE;
     DeviceContext *dc = DrawableDC(hdc);
     if (!dc) return TRUE;
-    QString s = TextOf(text, len);
-    if (s.isEmpty()) return TRUE;
+    const std::wstring_view wide = WideOf(text, len);
+    if (wide.empty()) return TRUE;
     GdiObject *fontObject = DCFont(dc);
-    DrawTextLine(dc, x, y, s, fontObject->font, fontObject->escapement);
+    DrawTextLine(dc, x, y, wide, fontObject->font, fontObject->escapement);
     return TRUE;
 }
 
@@ -264,7 +277,7 @@ BOOL TextOutWithin(HDC hdc, int x, int y, const wchar_t *text, int len, int left
                          QFontMetrics(font).horizontalAdvance(s.left(lead));
     const int cellRight = cellLeft + QFontMetrics(font).horizontalAdvance(s.mid(lead).trimmed());
     if (cellLeft < left || cellRight > right) font = NarrowFace(font);
-    DrawTextLine(dc, x, y, s, font, fontObject->escapement);
+    DrawTextLine(dc, x, y, WideOf(text, len), font, fontObject->escapement);
     return TRUE;
 }
 
@@ -318,18 +331,19 @@ BOOL GetTextExtentPoint32(HDC hdc, const wchar_t *text, int len, SIZE *size) {
     // The last text measured: labels are measured over and over in one font.
     struct Measured {
         QFont font;
-        QString text;
+        std::wstring text;
         SIZE size{-1, -1};
     };
     thread_local Measured *last = new Measured;  // never destroyed: fonts must not outlive the application object
     const QFont &font = DCFont(hdc)->font;
-    const QString s = TextOf(text, len);
-    if (last->size.cx < 0 || s != last->text || !(font == last->font)) {
+    const std::wstring_view wide = WideOf(text, len);
+    if (last->size.cx < 0 || wide != last->text || !(font == last->font)) {
+        const QString s = TextOf(text, len);
         QFontMetrics fm(font);
         last->size.cx = fm.horizontalAdvance(s);
         last->size.cy = CellHeight(fm);
         last->font = font;
-        last->text = s;
+        last->text = wide;
     }
     *size = last->size;
     return TRUE;
