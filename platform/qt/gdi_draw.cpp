@@ -215,8 +215,9 @@ void PaintWideFigure(QPainter &painter, GdiObject *pen, const POINT *pts, int n,
     painter.drawPath(path);
 }
 
-// Stamps of short wide segments (the lines of tracks): a segment of a kind, its run from start to end, pen width
-// and colour, is painted normally the first time it is met and stamped from its second use.
+// Stamps of short wide segments (the lines of tracks and profiles): a segment of a kind, its run from start to end,
+// pen width and colour, is painted once into its stamp and every segment of that kind is stamped, so it sets the same
+// pixels wherever it lies (the stroker's round ends are not exact under translation) and whatever was drawn before.
 struct SegmentStamp {
     bool made = false;
     Stamp stamp;
@@ -237,8 +238,7 @@ const SegmentStamp *SegmentStampFor(const POINT &a, const POINT &b, GdiObject *p
     auto found = segmentStamps->find(key);
     if (found == segmentStamps->end()) {
         if (segmentStamps->size() >= kSegmentStampLimit) segmentStamps->clear();
-        segmentStamps->emplace(key, SegmentStamp());
-        return nullptr;
+        found = segmentStamps->emplace(key, SegmentStamp()).first;
     }
     SegmentStamp &entry = found->second;
     if (!entry.made) {
@@ -270,14 +270,9 @@ void StrokeFigure(DeviceContext *dc, const POINT *pts, int n, bool closed) {
         return;
     }
     if (n == 2 && !closed && !paintEveryFigure && dc->surface->format() == QImage::Format_RGB32) {
-        // Only a segment well inside what may change is stamped.
-        const int reach = pen->penWidth + 1;
-        const QRect box = QRect(QPoint(std::min(pts[0].x, pts[1].x), std::min(pts[0].y, pts[1].y)),
-                                QPoint(std::max(pts[0].x, pts[1].x), std::max(pts[0].y, pts[1].y)));
-        const SegmentStamp *stamp =
-            clip.contains(box.adjusted(-reach, -reach, reach, reach)) ? SegmentStampFor(pts[0], pts[1], pen) : nullptr;
+        const SegmentStamp *stamp = SegmentStampFor(pts[0], pts[1], pen);
         if (stamp && PutStamp(*dc->surface, clip, stamp->stamp, pts[0].x + stamp->corner.x(),
-                              pts[0].y + stamp->corner.y()))
+                              pts[0].y + stamp->corner.y(), true))
             return;
     }
     ContextPainter cp(dc);
