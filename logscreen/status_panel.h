@@ -13,8 +13,6 @@ extern RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel,
 // EM61-LX2 target lamps: the left (or only), middle and right lamp boxes; their outlines, fill rectangles and the
 // mode-letter boxes are declared with the logging screen.
 extern RECT arcTargetLampBox[3];
-// EM38-4 inversion row: the "INV" box, three value boxes and the iteration box.
-extern RECT arcInversionBox[5];
 // CS-21 value halves of the numbers window (numbers-window coordinates).
 extern RECT rcDualEmCh1Values, rcDualEmCh2Values;
 // Battery and current label boxes of the mode rows.
