@@ -129,11 +129,15 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
 
     if (nProfiles == 2) {
         nCurveAreaHeight3 = nProfileHeight / 2 - 2;
+        // The EM38-4's display mode 1 leaves the second window's place to the inversion panel, as tall as the
+        // panel needs (the first window takes the rest).
+        const int bInversion = nInstrumentType == INSTRUMENT_EM384 && nEm384DisplayMode == 1;
+        if (bInversion && hwndLog)
+            nCurveAreaHeight3 = std::max(0, std::min(nCurveAreaHeight3, nProfileHeight - 4 -
+                                                                         MeasureInversionPanelHeight(hwndLog, nCurveWndWidth)));
         Move(hwndCurve2, nCurveWndX, nProfileTop, nCurveWndWidth, nCurveAreaHeight3);
         Move(hwndCurve3, nCurveWndX, nProfileTop + nCurveAreaHeight3 + 4, nCurveWndWidth, nCurveAreaHeight3);
         Show(hwndCurve2, 1);
-        // The EM38-4's display mode 1 leaves the second window's place to the inversion panel.
-        const int bInversion = nInstrumentType == INSTRUMENT_EM384 && nEm384DisplayMode == 1;
         Show(hwndCurve3, !bInversion);
         if (bInversion && bPortraitLayout) Show(hwndCurve1, 0);
         if (IsEm384OrCs21() && !bPortraitLayout) nCurveAreaHeight = nCurveAreaHeight3;

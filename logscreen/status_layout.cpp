@@ -494,7 +494,41 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
     PlaceGradientLabel(m, &p.rcGradient);
 }
 
+// The inversion panel's boxes flowed into a place: the two top values on the first row, the inversion row under
+// them, each box as wide as the widest of its sample and its text, 20 apart, wrapped where the place ends; a
+// place too low for that takes them closer (8 apart, rows packed, inset 2). Returns the height used.
+int FlowInversionPanel(Measure &m, const RECT &rcPlace, int nFirstTry = 0)
+{
+    const wchar_t *aszSample[7] = {L"T1:999999.99 ", L"T1:999999.99 ", L"INV:   Th 99.99", L"C1 99999.9",
+                                   L"C1 99999.9",    L"C1 99999.9",    L"Itr 999"};
+    const int h = nLineHeight + 2;
+    for (int nTry = nFirstTry; nTry < 2; nTry++) {
+        const int nGap = nTry == 0 ? 20 : 8, nInset = nTry == 0 ? 10 : 2;
+        int x = rcPlace.left + nInset, y = rcPlace.top + (nTry == 0 ? 6 : 2);
+        for (int i = 0; i < 7; i++) {
+            wchar_t w[24];
+            const int wBox = std::max(m.W(hFontNormal, aszSample[i]),
+                                      InversionPanelText(i, w, 24) > 0 ? m.W(hFontNormal, w) : 0);
+            const bool bBreak = (nTry == 0 && i == 2) || x + wBox > rcPlace.right - nInset;
+            if (bBreak && x > rcPlace.left + nInset) x = rcPlace.left + nInset, y += h;
+            InversionPanelRects[i] = Box(x, y, wBox, h);
+            x += wBox + nGap;
+        }
+        if (InversionPanelRects[6].bottom <= rcPlace.bottom) break;
+    }
+    return InversionPanelRects[6].bottom + 2 - rcPlace.top;
+}
+
 }  // namespace
+
+int MeasureInversionPanelHeight(HWND hwnd, int nWidth)
+{
+    Measure m(hwnd);
+    const RECT rcPlace = {0, 0, nWidth, 1 << 20};
+    const int n = FlowInversionPanel(m, rcPlace, 1);
+    for (RECT &rc : InversionPanelRects) rc = RECT{0, 0, 0, 0};
+    return n;
+}
 
 int nStatusColumnWidth = 140;
 
@@ -668,20 +702,11 @@ void LayoutStatusPanelRects(HWND hwnd)
         // leaves to it: the two top values on the first row, the inversion row under them, each box as wide as
         // the widest of its sample and its text, 20 apart, wrapped where the place ends.
         if (nEm384DisplayMode == 1) {
-            const int nTop3 = (bPortrait ? nCurveWndTop : 20) + nCurveAreaHeight3 + 4;
-            const RECT rcPlace = {nCurveWndX, nTop3, nCurveWndX + nCurveWndWidth, nTop3 + nCurveAreaHeight3};
-            const wchar_t *aszSample[7] = {L"T1:999999.99 ", L"T1:999999.99 ", L"INV:   Th 99.99", L"C1 99999.9",
-                                           L"C1 99999.9",    L"C1 99999.9",    L"Itr 999"};
-            const int h = nLineHeight + 2;
-            int x = rcPlace.left + 10, y = rcPlace.top + 6;
-            for (int i = 0; i < 7; i++) {
-                wchar_t w[24];
-                const int wBox = std::max(m.W(hFontNormal, aszSample[i]),
-                                          InversionPanelText(i, w, 24) > 0 ? m.W(hFontNormal, w) : 0);
-                if ((i == 2 || x + wBox > rcPlace.right - 10) && x > rcPlace.left + 10) x = rcPlace.left + 10, y += h;
-                InversionPanelRects[i] = Box(x, y, wBox, h);
-                x += wBox + 20;
-            }
+            const int nProfileTop = bPortrait ? nCurveWndTop : 20;
+            const int nTop3 = nProfileTop + nCurveAreaHeight3 + 4;
+            const RECT rcPlace = {nCurveWndX, nTop3, nCurveWndX + nCurveWndWidth,
+                                  nProfileTop + (bPortrait ? nCurveAreaHeight : nCurveAreaHeight2)};
+            FlowInversionPanel(m, rcPlace);
         }
         // Centred between the profile's left and the calibration state; where the row has no room for it between
         // its neighbours (the map size over the map, the calibration state) it is left out: the EM38-4 always

@@ -44,6 +44,8 @@ int MeasureUnderProfile(HWND hwnd, int bStacked);
 int MeasureModeRowsHeight(HWND hwnd);
 // The width the tilt line of the pseudo GGA takes over the profile window (0 where it is not painted).
 int MeasureTiltLineWidth(HWND hwnd);
+// The least height the EM38-4's inversion panel needs in a place of the given width (its boxes packed).
+int MeasureInversionPanelHeight(HWND hwnd, int nWidth);
 // The two rounded frames the paint draws around the station and GPS groups of the live arrangement.
 void StatusGroupFrames(RECT *prcFirst, RECT *prcSecond);
 
