@@ -193,7 +193,9 @@ void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
         return p->rcCurrent.right <= nLimit;
     };
     p->bScaleCopy = 1;
-    if (bGpsActive == 1 && !Place(true)) {
+    if (bGpsActive != 1) {
+        Place(false);
+    } else if (!Place(true)) {
         Place(false);
         p->bScaleCopy = 0;
     }
