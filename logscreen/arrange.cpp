@@ -129,10 +129,17 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
 
     if (nProfiles == 2) {
         nCurveAreaHeight3 = nProfileHeight / 2 - 2;
+        // The EM38-4's display mode 1 leaves the second window's place to the inversion panel, as tall as the
+        // panel needs (the first window takes the rest).
+        const int bInversion = nInstrumentType == INSTRUMENT_EM384 && nEm384DisplayMode == 1;
+        if (bInversion && hwndLog)
+            nCurveAreaHeight3 = std::max(0, std::min(nCurveAreaHeight3, nProfileHeight - 4 -
+                                                                         MeasureInversionPanelHeight(hwndLog, nCurveWndWidth)));
         Move(hwndCurve2, nCurveWndX, nProfileTop, nCurveWndWidth, nCurveAreaHeight3);
         Move(hwndCurve3, nCurveWndX, nProfileTop + nCurveAreaHeight3 + 4, nCurveWndWidth, nCurveAreaHeight3);
         Show(hwndCurve2, 1);
-        Show(hwndCurve3, 1);
+        Show(hwndCurve3, !bInversion);
+        if (bInversion && bPortraitLayout) Show(hwndCurve1, 0);
         if (IsEm384OrCs21() && !bPortraitLayout) nCurveAreaHeight = nCurveAreaHeight3;
     } else if (nProfiles == 1) {
         nCurveAreaHeight3 = nProfileHeight;
@@ -144,15 +151,18 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
 void ArrangeNumbers()
 {
     Show(hwndNumbers, 0);
+    // The EM38-4 and CS-21 rows: eight, line height - 3 apart from the values' top (7), inside the window's border.
+    const int nEightRows = 7 + 7 * (nLineHeight - 3) + nTextHeight + 2;
     if (nInstrumentType == INSTRUMENT_GRAD601)
         Move(hwndNumbers, nStatusPanelX, nStatusPanelTop, 110, nStatusPanelHeight / 2);
     else if (IsEm384OrCs21() && !bPortrait)
-        Move(hwndNumbers, nStatusPanelX, nStatusPanelTop - 40, 110, nStatusPanelHeight + 50);
+        Move(hwndNumbers, nStatusPanelX, nStatusPanelTop - 40, 110, std::max(nStatusPanelHeight + 50, nEightRows));
     else if (IsEm384OrCs21())
         Move(hwndNumbers, nStatusPanelX, nBarColumnY, 110, nStatusPanelHeight);
     else
         Move(hwndNumbers, nStatusPanelX, nStatusPanelTop, 110, nStatusPanelHeight);
-    Show(hwndNumbers, 1);
+    // A build without its instrument shows no readings: the "Instrument Disabled" rows take the window's place.
+    Show(hwndNumbers, bInstrumentEnabled > 0);
 }
 
 // The four screen buttons of both rows into slots: button 0 slot 3, 1 slot 1, 2 slot 0, 3 slot 2.

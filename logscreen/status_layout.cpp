@@ -9,12 +9,12 @@
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "processing/em384_handler.h"
 #include "processing/gps_position.h"
 
 RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel, rcGradientLabel, rcTopValue1,
     rcTopValue2;
 RECT arcTargetLampBox[3];
-RECT arcInversionBox[5];
 RECT rcDualEmCh1Values, rcDualEmCh2Values;
 RECT rcBatteryLabel, rcCurrentLabel;
 RECT rcLineNameLabel, rcLineNameValue, rcStationLabel, rcTotalStationsLabel, rcTotalTimeLabel, rcPositionsLabel,
@@ -193,7 +193,9 @@ void PlaceLx2TitleRows(Measure &m, int xBattery, int xCurrent, PanelSet *p)
         return p->rcCurrent.right <= nLimit;
     };
     p->bScaleCopy = 1;
-    if (bGpsActive == 1 && !Place(true)) {
+    if (bGpsActive != 1) {
+        Place(false);
+    } else if (!Place(true)) {
         Place(false);
         p->bScaleCopy = 0;
     }
@@ -222,6 +224,14 @@ void PlaceSetModeRows(Measure &m, PanelSet *p, int x, int top, int xLabels, int 
     }
     p->rcBatteryLabel = Box(left, p->rcVoltage.top, std::max(wl, p->rcVoltage.left - left), rh);
     p->rcCurrentLabel = Box(left, p->rcCurrent.top, std::max(wl, p->rcCurrent.left - left), rh);
+    // Where the lamps beside the voltage would reach the screen's frame line, the labels fill the right-hand
+    // column: the lamps stand left of the labels (in portrait in the gap between the bar column and the
+    // right-hand column, in landscape under the gap between the profiles and the bar column).
+    if (p->rcLamp1.right > nClientWidth - 16) {
+        const int xLamp = std::min(p->rcBatteryLabel.left, p->rcCurrentLabel.left) - 4 - 13;
+        p->rcLamp1 = Box(xLamp, p->rcLamp1.top, 13, 13);
+        p->rcLamp2 = Box(xLamp, p->rcLamp2.top, 13, 13);
+    }
 }
 
 // The Grad601's gradient label, under its numbers window (the upper half of the right-hand column as the
@@ -486,7 +496,41 @@ void LayoutMapOnSet(HWND hwnd, int bLarge)
     PlaceGradientLabel(m, &p.rcGradient);
 }
 
+// The inversion panel's boxes flowed into a place: the two top values on the first row, the inversion row under
+// them, each box as wide as the widest of its sample and its text, 20 apart, wrapped where the place ends; a
+// place too low for that takes them closer (8 apart, rows packed, inset 2). Returns the height used.
+int FlowInversionPanel(Measure &m, const RECT &rcPlace, int nFirstTry = 0)
+{
+    const wchar_t *aszSample[7] = {L"T1:999999.99 ", L"T1:999999.99 ", L"INV:   Th 99.99", L"C1 99999.9",
+                                   L"C1 99999.9",    L"C1 99999.9",    L"Itr 999"};
+    const int h = nLineHeight + 2;
+    for (int nTry = nFirstTry; nTry < 2; nTry++) {
+        const int nGap = nTry == 0 ? 20 : 8, nInset = nTry == 0 ? 10 : 2;
+        int x = rcPlace.left + nInset, y = rcPlace.top + (nTry == 0 ? 6 : 2);
+        for (int i = 0; i < 7; i++) {
+            wchar_t w[24];
+            const int wBox = std::max(m.W(hFontNormal, aszSample[i]),
+                                      InversionPanelText(i, w, 24) > 0 ? m.W(hFontNormal, w) : 0);
+            const bool bBreak = (nTry == 0 && i == 2) || x + wBox > rcPlace.right - nInset;
+            if (bBreak && x > rcPlace.left + nInset) x = rcPlace.left + nInset, y += h;
+            InversionPanelRects[i] = Box(x, y, wBox, h);
+            x += wBox + nGap;
+        }
+        if (InversionPanelRects[6].bottom <= rcPlace.bottom) break;
+    }
+    return InversionPanelRects[6].bottom + 2 - rcPlace.top;
+}
+
 }  // namespace
+
+int MeasureInversionPanelHeight(HWND hwnd, int nWidth)
+{
+    Measure m(hwnd);
+    const RECT rcPlace = {0, 0, nWidth, 1 << 20};
+    const int n = FlowInversionPanel(m, rcPlace, 1);
+    for (RECT &rc : InversionPanelRects) rc = RECT{0, 0, 0, 0};
+    return n;
+}
 
 int nStatusColumnWidth = 140;
 
@@ -642,7 +686,7 @@ void LayoutStatusPanelRects(HWND hwnd)
 
     // EM38-4: calibration state, dipole mode, the two top values and the inversion row.
     rcCalibText = rcDipoleModeText = rcTopValue1 = rcTopValue2 = RECT{0, 0, 0, 0};
-    for (RECT &rc : arcInversionBox) rc = RECT{0, 0, 0, 0};
+    for (RECT &rc : InversionPanelRects) rc = RECT{0, 0, 0, 0};
     if (nInstrumentType == INSTRUMENT_EM384) {
         // On a portrait screen with the map the title row has no room for them: they take the row above the
         // profile window, which the EM38-4 leaves free.
@@ -656,12 +700,15 @@ void LayoutStatusPanelRects(HWND hwnd)
         const SIZE sTop = m.Of(hFontNormal, L"T1:999999.99 ");
         rcTopValue1 = Box(nMapWndX + nMapViewPixels + 10, 2, sTop.cx, std::max(my - 2, (int)sTop.cy));
         rcTopValue2 = Box(rcTopValue1.right + 10, 2, sTop.cx, std::max(my - 2, (int)sTop.cy));
-        const wchar_t *aszInv[5] = {L"INV:   Th 99.99", L"C1 99999.9", L"C1 99999.9", L"C1 99999.9", L"Itr 999"};
-        int x = nMapWndX + nMapViewPixels + 10;
-        const int top = nBarColumnY + nCurveAreaHeightB + 3;
-        for (int i = 0; i < 5; i++) {
-            arcInversionBox[i] = Box(x, top, m.W(hFontNormal, aszInv[i]), nLineHeight + 2);
-            x = arcInversionBox[i].right + 20;
+        // Display mode 1: the inversion panel in the place of the second profile window, which the arrangement
+        // leaves to it: the two top values on the first row, the inversion row under them, each box as wide as
+        // the widest of its sample and its text, 20 apart, wrapped where the place ends.
+        if (nEm384DisplayMode == 1) {
+            const int nProfileTop = bPortrait ? nCurveWndTop : 20;
+            const int nTop3 = nProfileTop + nCurveAreaHeight3 + 4;
+            const RECT rcPlace = {nCurveWndX, nTop3, nCurveWndX + nCurveWndWidth,
+                                  nProfileTop + (bPortrait ? nCurveAreaHeight : nCurveAreaHeight2)};
+            FlowInversionPanel(m, rcPlace);
         }
         // Centred between the profile's left and the calibration state; where the row has no room for it between
         // its neighbours (the map size over the map, the calibration state) it is left out: the EM38-4 always

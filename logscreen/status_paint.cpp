@@ -15,6 +15,7 @@
 #include "map/map.h"
 #include "map/map_view.h"
 #include "map/pens.h"
+#include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/gps_position.h"
 
@@ -418,6 +419,9 @@ LRESULT OnScreenLogPaint(HWND hwnd, UINT, WPARAM, LPARAM)
         FillAndWrite(hdc, rcCalibText, aszCalib[n]);
         SetTextColor(hdc, RGB(0, 0, 0));
         FillAndWrite(hdc, rcDipoleModeText, L"Dipole Mode: Horizontal");
+        // Display mode 1: the inversion panel in the second profile window's place.
+        if (nEm384DisplayMode == 1) DrawInversionPanelOn(hdc);
+        SelectObject(hdc, hFontNormal);
     }
     // 3. The map channel title in the light font.
     SelectObject(hdc, hFontLight);

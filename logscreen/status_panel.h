@@ -13,8 +13,6 @@ extern RECT rcActiveComponent, rcCalibText, rcDipoleModeText, rcNavigationLabel,
 // EM61-LX2 target lamps: the left (or only), middle and right lamp boxes; their outlines, fill rectangles and the
 // mode-letter boxes are declared with the logging screen.
 extern RECT arcTargetLampBox[3];
-// EM38-4 inversion row: the "INV" box, three value boxes and the iteration box.
-extern RECT arcInversionBox[5];
 // CS-21 value halves of the numbers window (numbers-window coordinates).
 extern RECT rcDualEmCh1Values, rcDualEmCh2Values;
 // Battery and current label boxes of the mode rows.
@@ -46,6 +44,8 @@ int MeasureUnderProfile(HWND hwnd, int bStacked);
 int MeasureModeRowsHeight(HWND hwnd);
 // The width the tilt line of the pseudo GGA takes over the profile window (0 where it is not painted).
 int MeasureTiltLineWidth(HWND hwnd);
+// The least height the EM38-4's inversion panel needs in a place of the given width (its boxes packed).
+int MeasureInversionPanelHeight(HWND hwnd, int nWidth);
 // The two rounded frames the paint draws around the station and GPS groups of the live arrangement.
 void StatusGroupFrames(RECT *prcFirst, RECT *prcSecond);
 

@@ -556,37 +556,52 @@ void DrawEm384Numbers(HDC hdc, char, double dC1, double dC2, double dC3, double 
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RGB(0, 0, 0));
     SetTextAlign(hdc, TA_LEFT | TA_TOP);
-    const RECT rcRows = {0, rcSidePanelValues.top, rcSidePanelValues.right, rcSidePanelValues.top + 8 * nLineHeight};
+    // Eight rows at the pitch of the channel boxes beside the window (line height - 3), as the CS-21's.
+    const int nPitch = nLineHeight - 3;
+    const RECT rcRows = {0, rcSidePanelValues.top, rcSidePanelValues.right, rcSidePanelValues.top + 8 * nPitch};
     FillRect(hdc, &rcRows, PanelBrush());
     static const char *const aszRow[8] = {"C1: %8.2f", "C2: %8.2f", "C3: %8.2f", "C4: %8.2f",
                                           "I1: %8.2f", "I2: %8.2f", "I3: %8.2f", "I4: %8.2f"};
     const double ad[8] = {dC1, dC2, dC3, dC4, dI1, dI2, dI3, dI4};
     const int x = nTextMarginX, y0 = rcSidePanelValues.top;
-    for (int k = 0; k < 8; k++) TextAtF(hdc, x, y0 + k * nLineHeight, aszRow[k], ad[k]);
-    if (nEm384DisplayMode == 1) DrawInversionPanel(hdc, x, y0 + 9 * nLineHeight);
+    for (int k = 0; k < 8; k++) TextAtF(hdc, x, y0 + k * nPitch, aszRow[k], ad[k]);
+    if (nEm384DisplayMode == 1) DrawInversionPanel();
 }
 
-void DrawInversionPanel(HDC hdc, int x, int yTop)
+void DrawInversionPanel()
 {
-    for (int k = 0; k < 7; k++)
-        InversionPanelRects[k] = RECT{x, yTop + k * nLineHeight, rcSidePanelValues.right, yTop + (k + 1) * nLineHeight};
+    HDC hdcLog = hwndLog ? GetDC(hwndLog) : nullptr;
+    if (!hdcLog) return;
+    DrawInversionPanelOn(hdcLog);
+    ReleaseDC(hwndLog, hdcLog);
+}
+
+void DrawInversionPanelOn(HDC hdc)
+{
+    if (InversionPanelRects[0].right <= InversionPanelRects[0].left) return;  // no place for it in this build
+    SelectObject(hdc, hFontNormal);
+    SetBkMode(hdc, TRANSPARENT);
+    SetTextColor(hdc, RGB(0, 0, 0));
+    for (int k = 0; k < 7; k++) {
+        FillRect(hdc, &InversionPanelRects[k], PanelBrush());
+        wchar_t w[24];
+        if (InversionPanelText(k, w, 24) > 0)
+            TextOut(hdc, InversionPanelRects[k].left, InversionPanelRects[k].top, w, (int)wcslen(w));
+    }
+}
+
+int InversionPanelText(int k, wchar_t *szOut, int nOut)
+{
     // The panel shows fixed figures.
     static const char *const aszInv[6] = {"T1: %-8.2f", "T2: %-8.2f", "INV: Th %-5.2f",
                                           "C1 %-7.1f",  "C2 %-7.1f",  "RMS %-7.1f"};
     static const double adInv[6] = {24.19, 20.75, 0.95, 50.05, 86.28, 3.25};
-    SetTextAlign(hdc, TA_LEFT | TA_TOP);
-    for (int k = 0; k < 6; k++) {
-        FillRect(hdc, &InversionPanelRects[k], PanelBrush());
-        TextAtF(hdc, InversionPanelRects[k].left, InversionPanelRects[k].top, aszInv[k], adInv[k]);
-    }
-    FillRect(hdc, &InversionPanelRects[6], PanelBrush());
-    char sz[16];
-    const int n = std::snprintf(sz, sizeof sz, "Itr %-3d", 6);
-    if (n > 0 && n < (int)sizeof sz) {
-        wchar_t w[16];
-        NarrowToWideU(sz, w);
-        TextOut(hdc, InversionPanelRects[6].left, InversionPanelRects[6].top, w, n);
-    }
+    if (k < 0 || k > 6 || nOut < 1) return 0;
+    char sz[24];
+    const int n = k < 6 ? std::snprintf(sz, sizeof sz, aszInv[k], adInv[k]) : std::snprintf(sz, sizeof sz, "Itr %-3d", 6);
+    if (n <= 0 || n >= (int)sizeof sz || n >= nOut) return 0;
+    for (int i = 0; i <= n; i++) szOut[i] = (wchar_t)(unsigned char)sz[i];
+    return n;
 }
 
 void DrawDriftControlPanel(HDC hdc, double d1, double d2, double d3, double d4, int bProgress)

@@ -34,10 +34,14 @@ void DrawEm384Numbers(HDC hdc, char cDipole, double dC1, double dC2, double dC3,
                       double dI3, double dI4);
 // Drift panel: "C1: %8.2f" .. "C4: %8.2f" and, with bProgress, "Drift Control" and "%3d of %3d".
 void DrawDriftControlPanel(HDC hdc, double d1, double d2, double d3, double d4, int bProgress);
-// The seven rectangles of the inversion panel in the numbers window, and the panel (EM38-4 and CS-21 in display
-// mode 1) from row yTop: "T1: %-8.2f" 24.19 .. "Itr %-3d" 6.
+// The seven boxes of the inversion panel on the logging screen (EM38-4 display mode 1: the place of the second
+// profile window, which the arrangement leaves to it; laid out with the status panel, empty for other builds),
+// and the panel itself: "T1: %-8.2f" 24.19 .. "Itr %-3d" 6, on the logging screen's own context or on hdc.
 extern RECT InversionPanelRects[7];
-void DrawInversionPanel(HDC hdc, int x, int yTop);
+void DrawInversionPanel();
+void DrawInversionPanelOn(HDC hdc);
+// Text k (0..6) of the inversion panel into szOut; its length, 0 when it does not fit.
+int InversionPanelText(int k, wchar_t *szOut, int nOut);
 
 // Logging-screen commands of the EM38-4: calibration start, "Delete Calibration", drift control.
 void StartEm384Calibration();

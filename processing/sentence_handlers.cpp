@@ -212,7 +212,7 @@ void DrawDualEmNumbers(HDC hdc, char cKind, double dF1, double dF2, double dF3, 
         }
         SetTextAlign(hdc, TA_LEFT | TA_TOP);
     }
-    if (nEm384DisplayMode == 1) DrawInversionPanel(hdc, rcSidePanelValues.left, rcSidePanelValues.top + 9 * nPitch);
+    if (nEm384DisplayMode == 1) DrawInversionPanel();
 }
 
 LRESULT OnDualEmReading(HWND, UINT, WPARAM, LPARAM)

@@ -131,6 +131,7 @@ struct PanelCase {
     int displayMode;
     std::vector<std::wstring> texts;  // texts the numbers window shows, in row order
     bool bQIBars;                     // the Q and I bar windows carry bars
+    std::vector<std::wstring> panelTexts = {};  // texts of the logging screen in the hidden second profile window's place
 };
 
 class ArrayPanelTest : public ::testing::TestWithParam<PanelCase> {};
@@ -161,6 +162,22 @@ TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
             CHILD_CHECK(nTop > nLastTop);
             nLastTop = nTop;
         }
+        if (!c.panelTexts.empty()) {
+            CHILD_CHECK(!IsWindowVisible(hwndCurve3));
+            RECT rcPlace, rcLog;
+            GetWindowRect(hwndCurve3, &rcPlace);
+            GetWindowRect(hwndLog, &rcLog);
+            rcPlace = RECT{rcPlace.left - rcLog.left, rcPlace.top - rcLog.top, rcPlace.right - rcLog.left,
+                           rcPlace.bottom - rcLog.top};
+            for (const std::wstring &text : c.panelTexts) {
+                bool bShown = false;
+                for (const DrawnText &t : PlatformDrawnTexts())
+                    bShown = bShown || (t.window == hwndLog && t.text == text && t.cell.left >= rcPlace.left &&
+                                        t.cell.top >= rcPlace.top && t.cell.right <= rcPlace.right &&
+                                        t.cell.bottom <= rcPlace.bottom);
+                CHILD_CHECK(bShown);
+            }
+        }
         if (c.bQIBars) CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
         PlatformPressKey('X');
         CHILD_CHECK(nRecordingState == -2);
@@ -179,9 +196,10 @@ INSTANTIATE_TEST_SUITE_P(
         PanelCase{"em384_inversion", INSTRUMENT_EM384, "COM4=em384:static", "COM4 value 300 5 450 -8 600 12 750 -15",
                   0, 1,
                   {L"C1:   300.00", L"C2:   450.00", L"C3:   600.00", L"C4:   750.00", L"I1:     5.00",
-                   L"I2:    -8.00", L"I3:    12.00", L"I4:   -15.00", L"T1: 24.19   ", L"T2: 20.75   ",
-                   L"INV: Th 0.95 ", L"C1 50.0   ", L"C2 86.3   ", L"RMS 3.2    ", L"Itr 6  "},
-                  true},
+                   L"I2:    -8.00", L"I3:    12.00", L"I4:   -15.00"},
+                  true,
+                  {L"T1: 24.19   ", L"T2: 20.75   ", L"INV: Th 0.95 ", L"C1 50.0   ", L"C2 86.3   ", L"RMS 3.2    ",
+                   L"Itr 6  "}},
         PanelCase{"grad601_two_sensors", INSTRUMENT_GRAD601, "COM4=grad601:static,sensors=2", "COM4 value 700 300",
                   1, 0, {L"     700.0", L"     300.0"}, true}),
     [](const ::testing::TestParamInfo<PanelCase> &info) { return std::string(info.param.name); });

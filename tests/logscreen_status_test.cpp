@@ -13,10 +13,14 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/displays.h"
+#include "displays/numbers.h"
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "processing/em384_handler.h"
+#include "processing/em61lx2_display.h"
 #include "processing/gps_position.h"
+#include "processing/sentence_handlers.h"
 #include "support/program_runner.h"
 #include "support/screen_text.h"
 
@@ -543,6 +547,93 @@ int CheckTextsInFrames(const std::string &what)
     return nBad;
 }
 
+// The instrument's numbers rows with its widest values, as the reading handlers write them (the conductivity
+// meters light both lamps of the logging screen on the way).
+void DrawNumbersRows()
+{
+    HDC hdc = GetDC(hwndNumbers);
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM61MK2: DrawChannelValues(hdc, -88888.8, -88888.8, -88888.8, -88888.8); break;
+    case INSTRUMENT_EM61LX2:
+        if (nSensorsMinus1 == 1) DrawEm61Lx2DualNumbers(hdc, -8888.8, -8888.8, -8888.8, -8888.8, -8888.8, -8888.8);
+        else DrawEm61Lx2Numbers(hdc, -8888.8, -8888.8, -8888.8);
+        break;
+    case INSTRUMENT_GRAD601: DrawReadingNumbersGrad(hdc, -88888.8, -88888.8); break;
+    case INSTRUMENT_EM31MK2: DrawEm31Mk2Numbers(hdc, 0, cDipoleMode == 'V' ? 'H' : 'V', 88888, -8888.88, -8888.88, 0); break;
+    case INSTRUMENT_EM34: DrawEm34Numbers(hdc, 0, 'V', 88888, -8888.88, 88); break;
+    case INSTRUMENT_EM38:
+        DrawEm38Numbers(hdc, 1, cDipoleMode == 'V' ? 'H' : 'V', 88888, -8888.88, 0);
+        DrawEm38Numbers(hdc, 0, 'V', 88888, -8888.88, 3);
+        break;
+    case INSTRUMENT_EM38MK2: DrawEm38Mk2Numbers(hdc, 'V', -8888.88, -8888.88, -8888.88, -8888.88); break;
+    case INSTRUMENT_EM384:
+        DrawEm384Numbers(hdc, 'H', -8888.88, -8888.88, -8888.88, -8888.88, -8888.88, -8888.88, -8888.88, -8888.88);
+        break;
+    case INSTRUMENT_CS21:
+        DrawDualEmNumbers(hdc, '1', -8888.88, -8888.88, -8888.88, -8888.88);
+        DrawDualEmNumbers(hdc, '2', -8888.88, -8888.88, -8888.88, -8888.88);
+        break;
+    default: break;
+    }
+    ReleaseDC(hwndNumbers, hdc);
+}
+
+// Every text of the numbers window lies wholly inside it; with the EM38-4's display mode 1 the seven texts of the
+// inversion panel are on the logging screen (where the frame check finds them whole and uncovered).
+int CheckNumbersRows(const std::string &what, int bInversion)
+{
+    RECT rc;
+    GetClientRect(hwndNumbers, &rc);
+    int nBad = 0, nPanel = 0;
+    for (const wchar_t *sz : {L"T1: 24.19   ", L"T2: 20.75   ", L"INV: Th 0.95 ", L"C1 50.0   ", L"C2 86.3   ",
+                              L"RMS 3.2    ", L"Itr 6  "}) {
+        bool bShown = false;
+        for (const DrawnText &t : PlatformDrawnTexts()) bShown = bShown || (t.window == hwndLog && t.text == sz);
+        nPanel += bShown;
+    }
+    for (const DrawnText &t : PlatformDrawnTexts()) {
+        if (t.window != hwndNumbers) continue;
+        if (t.cell.left < rc.left || t.cell.top < rc.top || t.cell.right > rc.right || t.cell.bottom > rc.bottom) {
+            fprintf(stderr, "%s: numbers row %ls {%d %d %d %d} outside the numbers window %d x %d\n", what.c_str(),
+                    t.text.c_str(), (int)t.cell.left, (int)t.cell.top, (int)t.cell.right, (int)t.cell.bottom,
+                    (int)rc.right, (int)rc.bottom);
+            nBad++;
+        }
+    }
+    if (nPanel != (bInversion ? 7 : 0)) {
+        fprintf(stderr, "%s: %d texts of the inversion panel on the logging screen\n", what.c_str(), nPanel);
+        nBad++;
+    }
+    return nBad;
+}
+
+// Both warning lamps lie wholly inside the client area, left of the frame line at the right edge, under no visible
+// child window and apart from every text of the logging screen.
+int CheckLamps(const std::string &what)
+{
+    RECT rcClient;
+    GetClientRect(hwndLog, &rcClient);
+    int nBad = 0;
+    for (const RECT *prc : {&rcLamp1, &rcLamp2}) {
+        const RECT &rc = *prc;
+        if (rc.right <= rc.left) continue;
+        std::wstring problem;
+        if (rc.left < 0 || rc.top < 0 || rc.right > rcClient.right - 15 || rc.bottom > rcClient.bottom)
+            problem = L"off the screen";
+        for (const auto &child : VisibleChildren())
+            if (Meets(rc, child.second)) problem = L"under a window";
+        if (Meets(rc, rcStatusVoltage) || Meets(rc, rcStatusCurrent)) problem = L"on the voltage or current box";
+        for (const DrawnText &t : PlatformDrawnTexts())
+            if (t.window == hwndLog && Meets(rc, TextInk(t))) problem = L"on the text " + t.text;
+        if (!problem.empty()) {
+            fprintf(stderr, "%s: lamp {%d %d %d %d} %ls\n", what.c_str(), (int)rc.left, (int)rc.top, (int)rc.right,
+                    (int)rc.bottom, problem.c_str());
+            nBad++;
+        }
+    }
+    return nBad;
+}
+
 struct FrameCase {
     const char *name;
     int instrumentType;
@@ -581,23 +672,24 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
             PlatformAnswerDialog(L"MESSAGEOK", 1, true);
             const bool bTwoSensors = b.instrumentType == INSTRUMENT_EM61LX2 || b.instrumentType == INSTRUMENT_GRAD601;
             const bool bTilt = b.instrumentType == INSTRUMENT_EM61MK2;
-            const bool bModeRows = b.instrumentType == INSTRUMENT_EM61MK2 || b.instrumentType == INSTRUMENT_EM31MK2 ||
-                                   b.instrumentType == INSTRUMENT_EM38 || b.instrumentType == INSTRUMENT_EM34 ||
-                                   b.instrumentType == INSTRUMENT_EM38MK2;
             int nBad = 0;
             for (int gps : {1, 0, -1})  // map on, map off, no GPS
                 for (int units : {0, 1})
                     for (int pseudo : {0, 1})
                         for (int sensors : {0, 1})
                             for (int tilt : {0, 1})
-                                for (int instrument : {1, 0}) {
-                                    // The GPS-only rows stand where the mode rows of the instrument stand.
-                                    if (!instrument && !bModeRows) continue;
+                                for (int instrument : {1, 0})
+                                for (int inversion : {0, 1}) {
                                     // The title row of the smallest landscape holds the state, the map channel
                                     // title and the map size, but not the pseudo GGA's tilt line as well.
                                     if (pseudo && b.screenWidth == 800 && b.screenHeight == 600) continue;
                                     if ((gps < 0 && (units || pseudo)) || (sensors && !bTwoSensors) ||
                                         (tilt && !bTilt) || (!instrument && (gps < 0 || units || pseudo || sensors || tilt)))
+                                        continue;
+                                    // The EM38-4's display mode 1 gives its second profile window to the
+                                    // inversion panel.
+                                    if (inversion && (b.instrumentType != INSTRUMENT_EM384 || !instrument || units ||
+                                                      pseudo))
                                         continue;
                                     Build v = b;
                                     v.gps = gps > 0 ? 1 : 0;
@@ -609,25 +701,34 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                     bPseudoGga = pseudo;
                                     nSensorsMinus1 = sensors;
                                     bTiltMeterOn = tilt;
+                                    nEm384DisplayMode = inversion;
                                     LayOut();
                                     PlatformClearDrawnTexts();
                                     ShowLogScreen();
+                                    if (instrument) DrawNumbersRows();
                                     const std::string what =
                                         std::string(b.name) + " " + std::to_string(nClientWidth) + "x" +
                                         std::to_string(nClientHeight) +
                                         (gps > 0 ? " map" : gps == 0 ? " no map" : " no GPS") +
                                         (units ? " grid" : "") + (pseudo ? " pseudo-GGA" : "") +
                                         (sensors ? " two sensors" : "") + (tilt ? " tilt" : "") +
-                                        (instrument ? "" : " GPS only");
+                                        (instrument ? "" : " GPS only") + (inversion ? " inversion panel" : "");
                                     nBad += CheckSamples(what.c_str());
                                     nBad += CheckTextsInFrames(what);
+                                    nBad += CheckNumbersRows(what, inversion);
+                                    // The lamps of the conductivity meters' panels.
+                                    const int t = b.instrumentType;
+                                    if (instrument && (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM34 ||
+                                                       t == INSTRUMENT_EM38 || t == INSTRUMENT_EM38MK2))
+                                        nBad += CheckLamps(what);
                                     if (units == 0 && pseudo == 0 && sensors == 0 && tilt == 0)
                                         CHILD_CHECK(PlatformSaveWindowPng(
                                             hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_frames_" + b.name + "_" +
                                                          std::to_string(nClientWidth) + "x" +
                                                          std::to_string(nClientHeight) +
                                                          (gps > 0 ? "_map" : gps == 0 ? "_nomap" : "_nogps") +
-                                                         (instrument ? "" : "_gpsonly") + ".png"));
+                                                         (instrument ? "" : "_gpsonly") +
+                                                         (inversion ? "_inversion" : "") + ".png"));
                                     if (gps < 0 || !instrument) continue;  // the toggle is refused then
                                     // Toggle View: the boxes of a fresh arrangement of the other view.
                                     SendMessage(hwndLog, WM_COMMAND, 511, 0);
