@@ -11,6 +11,8 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/bar_windows.h"
+#include "displays/displays.h"
+#include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
 #include "platform/platform.h"
 #include "processing/dispatch.h"
@@ -161,7 +163,20 @@ TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
             CHILD_CHECK(nTop > nLastTop);
             nLastTop = nTop;
         }
-        if (c.bQIBars) CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
+        if (c.bQIBars) {
+            CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
+            // The instrument falls silent; a frame reset and repaint (as a pause or a command makes) keeps the
+            // last reading's bars on both windows.
+            CHILD_CHECK(dev.ok("COM4 silence 0"));
+            CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+            const std::vector<COLORREF> barQ = WindowPixels(hwndBarQ), barI = WindowPixels(hwndBarI);
+            bBarQFrameDrawn = bBarIFrameDrawn = 0;
+            RefreshReadingWindows();
+            CHILD_CHECK(PlatformSaveWindowPng(hwndBarQ, std::string(TEST_OUTPUT_DIR) + "/" + c.name +
+                                                            "_bar_q_repainted.png"));
+            CHILD_CHECK(WindowPixels(hwndBarQ) == barQ);
+            CHILD_CHECK(WindowPixels(hwndBarI) == barI);
+        }
         PlatformPressKey('X');
         CHILD_CHECK(nRecordingState == -2);
         CloseProgram();
