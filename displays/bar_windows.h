@@ -25,7 +25,7 @@ void RedrawBarIBars(HDC hdc);
 // re-bases them; 0 once the scale or the window changed or the bars were forgotten.
 int BarQStoredBarsFit();
 int BarIStoredBarsFit();
-// No stored bar in either window any more (end of a logging session): the next session shows none before its
+// No stored bar in either window any more (a new logging session): no bar is repainted before the session's
 // first reading.
 void ForgetBarWindowBars();
 

@@ -168,7 +168,8 @@ LRESULT ChildWndsOnPaint(HWND, UINT, WPARAM, LPARAM)
     if (bDecay) {
         PaintWindow(hwndDecay, [&](HDC hdc) {
             if (!bEnabled) return;
-            const int nBars = nInstrumentType == INSTRUMENT_GRAD601 ? 1 : (nInstrumentType == INSTRUMENT_EM61MK2 ? 4 : 3);
+            const int nBars =
+                nInstrumentType == INSTRUMENT_GRAD601 ? 1 : (nInstrumentType == INSTRUMENT_EM61MK2 ? 4 : 3);
             if (bGraphFrameDrawn == 1 || DecayStoredBarsFit(nBars)) {
                 if (nInstrumentType == INSTRUMENT_GRAD601) DrawSensorBars(hdc);
                 else DrawSmallBar(hdc, nBars);
