@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "datafile/datafile_state.h"
 #include "datafile/record_length.h"
+#include "displays/bar_windows.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
 #include "displays/reading_windows.h"
@@ -706,6 +707,8 @@ LRESULT MainOnLoggingCommand(HWND hwnd)
 
     cDipoleMode = nDipoleMode == 0 ? 'V' : 'H';
     MarkDataTicksNow();
+    // The bars of an earlier session are not this one's: none is repainted before the first reading.
+    ForgetBarWindowBars();
 
     InvalidateRect(hwndMain, nullptr, TRUE);
     nActiveScreen = 1;

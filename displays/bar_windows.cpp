@@ -10,10 +10,12 @@
 #include "map/pens.h"
 
 int anBarQEnd[4], anBarIEnd[4];
-int anBarQTop[4], anBarITop[4];
+int anBarQTop[4] = {-1, -1, -1, -1}, anBarITop[4] = {-1, -1, -1, -1};
 int nBarQBase, nBarIBase;
 
 namespace {
+
+BarRowMapping gBarQStored, gBarIStored;
 
 int SafeSlot(int nSlot)
 {
@@ -63,7 +65,7 @@ const int *BarISlots(int anSlot[4])
 
 // A bar window's set: nDisplayedChannels bars across the window, on the given scale's zero row and range.
 BarSet BarWindowSet(const int *anSlot, int nZeroRow, int nRangeSign, int *anEnd, int *anTop, int *pbFrameDrawn,
-                    void (*pfnGrid)(HDC))
+                    void (*pfnGrid)(HDC), double dMin, double dMax, BarRowMapping *pStored)
 {
     BarSet bars = {};
     bars.nCount = BarWindowCount();
@@ -77,19 +79,22 @@ BarSet BarWindowSet(const int *anSlot, int nZeroRow, int nRangeSign, int *anEnd,
     bars.anTop = anTop;
     bars.pbFrameDrawn = pbFrameDrawn;
     bars.pfnGrid = pfnGrid;
+    bars.dScaleMin = dMin;
+    bars.dScaleMax = dMax;
+    bars.pStored = pStored;
     return bars;
 }
 
 BarSet BarQSet(const int *anSlot)
 {
     return BarWindowSet(anSlot, anGridLineY1B[1], nScale1RangeSign, anBarQEnd, anBarQTop, &bBarQFrameDrawn,
-                        DrawBarQGridFull);
+                        DrawBarQGridFull, dScale1Min, dScale1Max, &gBarQStored);
 }
 
 BarSet BarISet(const int *anSlot)
 {
     return BarWindowSet(anSlot, anGridLineY2B[1], nScale2RangeSign, anBarIEnd, anBarITop, &bBarIFrameDrawn,
-                        DrawBarIGrid);
+                        DrawBarIGrid, dScale2Min, dScale2Max, &gBarIStored);
 }
 
 void RedrawBarSet(HDC hdc, const BarSet &bars, int *pnBase)
@@ -102,6 +107,27 @@ void RedrawBarSet(HDC hdc, const BarSet &bars, int *pnBase)
 }
 
 }  // namespace
+
+BarRowMapping BarSetMapping(const BarSet &bars)
+{
+    BarRowMapping m = {};
+    m.dMin = bars.dScaleMin;
+    m.dMax = bars.dScaleMax;
+    m.nHeight = bars.nHeight;
+    m.nZeroRow = bars.nZeroRow;
+    m.nRangeSign = bars.nRangeSign;
+    m.nCount = bars.nCount;
+    m.bValid = 1;
+    return m;
+}
+
+int StoredBarsFit(const BarSet &bars, const BarRowMapping &stored)
+{
+    if (!stored.bValid) return 0;
+    const BarRowMapping now = BarSetMapping(bars);
+    return now.dMin == stored.dMin && now.dMax == stored.dMax && now.nHeight == stored.nHeight &&
+           now.nZeroRow == stored.nZeroRow && now.nRangeSign == stored.nRangeSign && now.nCount == stored.nCount;
+}
 
 int BarBaseRow(int nSign, int nZeroRow, int nHeight)
 {
@@ -171,6 +197,7 @@ void UpdateBarSet(HDC hdc, const BarSet &bars, const int anRow[])
         bars.anEnd[i] = r;
         bars.anTop[i] = r < 0 ? 0 : (r > H ? H : r);
     }
+    if (bars.pStored) *bars.pStored = BarSetMapping(bars);
     bars.pfnGrid(hdc);
 }
 
@@ -206,4 +233,23 @@ void RedrawBarIBars(HDC hdc)
 {
     int anSlot[4];
     RedrawBarSet(hdc, BarISet(BarISlots(anSlot)), &nBarIBase);
+}
+
+int BarQStoredBarsFit()
+{
+    int anSlot[4];
+    return StoredBarsFit(BarQSet(BarQSlots(anSlot)), gBarQStored);
+}
+
+int BarIStoredBarsFit()
+{
+    int anSlot[4];
+    return StoredBarsFit(BarISet(BarISlots(anSlot)), gBarIStored);
+}
+
+void ForgetBarWindowBars()
+{
+    for (int i = 0; i < 4; i++) anBarQTop[i] = anBarITop[i] = -1;
+    gBarQStored.bValid = 0;
+    gBarIStored.bValid = 0;
 }

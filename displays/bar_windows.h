@@ -20,10 +20,24 @@ void UpdateBarIBars(HDC hdc, const int anRow[]);
 // Repaint of the stored bars from their base row.
 void RedrawBarQBars(HDC hdc);
 void RedrawBarIBars(HDC hdc);
+// 1 while the stored bars of the window still stand for rows of its present scale, height and bar count, so that a
+// repaint after a frame reset (a pause, a toggle, a dialog) shows the last reading's bars until the next reading
+// re-bases them; 0 once the scale or the window changed or the bars were forgotten.
+int BarQStoredBarsFit();
+int BarIStoredBarsFit();
+// No stored bar in either window any more (a new logging session): no bar is repainted before the session's
+// first reading.
+void ForgetBarWindowBars();
 
 // ---------------------------------------------------------------------------------------------------------------
 // The bar step shared by the bar windows and the decay window
 // ---------------------------------------------------------------------------------------------------------------
+// What the stored rows of a bar set were computed for.
+struct BarRowMapping {
+    double dMin, dMax;  // the scale
+    int nHeight, nZeroRow, nRangeSign, nCount;
+    int bValid;  // 0: nothing stored
+};
 struct BarSet {
     int nCount;            // bars 0..nCount - 1 (at most 8)
     int nHeight;           // window height H
@@ -36,7 +50,13 @@ struct BarSet {
     int *anTop;            // that end clipped to 0..H
     int *pbFrameDrawn;     // 0: clear and re-base first
     void (*pfnGrid)(HDC);  // scale lines, drawn before and over the bars
+    double dScaleMin, dScaleMax;   // the scale the rows are on
+    BarRowMapping *pStored;        // when set: takes the mapping of the rows stored by each update
 };
+// The mapping a bar set's rows are on now.
+BarRowMapping BarSetMapping(const BarSet &bars);
+// 1 when the stored mapping holds rows and equals the set's present one.
+int StoredBarsFit(const BarSet &bars, const BarRowMapping &stored);
 void UpdateBarSet(HDC hdc, const BarSet &bars, const int anRow[]);
 
 // Base row of a bar set: the top edge when the scale lies below zero, the zero line when it spans zero, the

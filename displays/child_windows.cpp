@@ -168,22 +168,24 @@ LRESULT ChildWndsOnPaint(HWND, UINT, WPARAM, LPARAM)
     if (bDecay) {
         PaintWindow(hwndDecay, [&](HDC hdc) {
             if (!bEnabled) return;
-            if (bGraphFrameDrawn == 1) {
+            const int nBars =
+                nInstrumentType == INSTRUMENT_GRAD601 ? 1 : (nInstrumentType == INSTRUMENT_EM61MK2 ? 4 : 3);
+            if (bGraphFrameDrawn == 1 || DecayStoredBarsFit(nBars)) {
                 if (nInstrumentType == INSTRUMENT_GRAD601) DrawSensorBars(hdc);
-                else DrawSmallBar(hdc, nInstrumentType == INSTRUMENT_EM61MK2 ? 4 : 3);
+                else DrawSmallBar(hdc, nBars);
             }
             DrawCurveGridLinesMain(hdc);
         });
     } else {
         PaintWindow(hwndBarQ, [&](HDC hdc) {
             if (!bEnabled) return;
-            if (bBarQFrameDrawn == 1) RedrawBarQBars(hdc);
+            if (bBarQFrameDrawn == 1 || BarQStoredBarsFit()) RedrawBarQBars(hdc);
             DrawBarQGrid(hdc, nBarWndWidth);
         });
         if (nInstrumentType != INSTRUMENT_EM34)
             PaintWindow(hwndBarI, [&](HDC hdc) {
                 if (!bEnabled) return;
-                if (bBarIFrameDrawn == 1) RedrawBarIBars(hdc);
+                if (bBarIFrameDrawn == 1 || BarIStoredBarsFit()) RedrawBarIBars(hdc);
                 DrawBarIGrid(hdc);
             });
     }

@@ -260,7 +260,12 @@ void ReplayProfileSteps(const ProfileReplay *r, void (*pfnScroll)(const ProfileS
     RestoreScrollState(saved);
 }
 
-void DrawChannelBars(HDC hdc, const int anRow[], int nCount)
+namespace {
+
+// What the stored decay-window bar rows were drawn for.
+BarRowMapping gDecayStored;
+
+BarSet DecayBarSet(int nCount)
 {
     static const int anSlot[8] = {0, 1, 2, 3, 4, 5, 6, 7};
     BarSet bars = {};
@@ -275,7 +280,22 @@ void DrawChannelBars(HDC hdc, const int anRow[], int nCount)
     bars.anTop = anBarTop;
     bars.pbFrameDrawn = &bGraphFrameDrawn;
     bars.pfnGrid = DrawCurveGridLinesMain;
-    UpdateBarSet(hdc, bars, anRow);
+    bars.dScaleMin = dScale1Min;
+    bars.dScaleMax = dScale1Max;
+    bars.pStored = &gDecayStored;
+    return bars;
+}
+
+}  // namespace
+
+void DrawChannelBars(HDC hdc, const int anRow[], int nCount)
+{
+    UpdateBarSet(hdc, DecayBarSet(nCount), anRow);
+}
+
+int DecayStoredBarsFit(int nCount)
+{
+    return StoredBarsFit(DecayBarSet(nCount), gDecayStored);
 }
 
 void DrawSmallBar(HDC hdc, int nCount)

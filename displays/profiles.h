@@ -34,6 +34,9 @@ void ScrollGradWindows(HWND hwnd1, HWND hwnd2, int nRow1, int nRow2);
 
 // Decay-window bars (EM61-MK2 4, one-coil EM61-LX2 3, one-sensor Grad601 1) on reading scale 1.
 void DrawChannelBars(HDC hdc, const int anRow[], int nCount);
+// 1 while the stored decay-window bars (nCount of them) still stand for rows of scale 1 on the present window, so
+// that a repaint after a frame reset shows the last reading's bars until the next reading re-bases them.
+int DecayStoredBarsFit(int nCount);
 // Repaint of the stored decay-window bars.
 void DrawSmallBar(HDC hdc, int nCount);
 // Repaint of the one-sensor Grad601 bar.

@@ -2,6 +2,7 @@
 // the profiles redrawn from the file over the live ones, and pictures of the logging screens.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "displays/bar_windows.h"
+#include "displays/displays.h"
+#include "displays/reading_windows.h"
 #include "logscreen/logscreen.h"
 #include "platform/platform.h"
 #include "processing/dispatch.h"
@@ -132,6 +135,7 @@ struct PanelCase {
     std::vector<std::wstring> texts;  // texts the numbers window shows, in row order
     bool bQIBars;                     // the Q and I bar windows carry bars
     std::vector<std::wstring> panelTexts = {};  // texts of the logging screen in the hidden second profile window's place
+    bool bDecayBar = false;           // the decay window carries the one sensor's bar
 };
 
 class ArrayPanelTest : public ::testing::TestWithParam<PanelCase> {};
@@ -179,6 +183,28 @@ TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
             }
         }
         if (c.bQIBars) CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
+        if (c.bDecayBar) CHILD_CHECK(anBarTop[0] >= 0);
+        if (c.bQIBars || c.bDecayBar) {
+            // The instrument falls silent; a frame reset and repaint (as a pause or a command makes) keeps the
+            // last reading's bars.
+            CHILD_CHECK(dev.ok("COM4 silence 0"));
+            CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+            const std::vector<HWND> windows = c.bQIBars ? std::vector<HWND>{hwndBarQ, hwndBarI}
+                                                        : std::vector<HWND>{hwndDecay};
+            std::vector<std::vector<COLORREF>> before;
+            for (HWND hwnd : windows) before.push_back(WindowPixels(hwnd));
+            CHILD_CHECK(std::count_if(before[0].begin(), before[0].end(), [](COLORREF px) {
+                            return px != 0xFFFFFF && px != 0xC0C0C0 && px != 0x808080;
+                        }) > 0);
+            bGraphFrameDrawn = bBarQFrameDrawn = bBarIFrameDrawn = 0;
+            for (HWND hwnd : windows) {
+                InvalidateRect(hwnd, nullptr, TRUE);
+                UpdateWindow(hwnd);
+            }
+            CHILD_CHECK(PlatformSaveWindowPng(windows[0], std::string(TEST_OUTPUT_DIR) + "/" + c.name +
+                                                              "_bars_repainted.png"));
+            for (size_t k = 0; k < windows.size(); k++) CHILD_CHECK(WindowPixels(windows[k]) == before[k]);
+        }
         PlatformPressKey('X');
         CHILD_CHECK(nRecordingState == -2);
         CloseProgram();
@@ -201,7 +227,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {L"T1: 24.19   ", L"T2: 20.75   ", L"INV: Th 0.95 ", L"C1 50.0   ", L"C2 86.3   ", L"RMS 3.2    ",
                    L"Itr 6  "}},
         PanelCase{"grad601_two_sensors", INSTRUMENT_GRAD601, "COM4=grad601:static,sensors=2", "COM4 value 700 300",
-                  1, 0, {L"     700.0", L"     300.0"}, true}),
+                  1, 0, {L"     700.0", L"     300.0"}, true},
+        PanelCase{"grad601_one_sensor", INSTRUMENT_GRAD601, "COM4=grad601:static,sensors=1", "COM4 value 700 0", 0,
+                  0, {L"     700.0"}, false, {}, true}),
     [](const ::testing::TestParamInfo<PanelCase> &info) { return std::string(info.param.name); });
 
 }  // namespace

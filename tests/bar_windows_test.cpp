@@ -203,11 +203,55 @@ TEST_F(BarWindowsTest, RepaintRestoresStoredBarsToTheWindowEdgeAndNoneBeforeTheF
     EXPECT_TRUE(BarOver(hwndBarI, kBar0X, kChannel[2], 50, 89));
     EXPECT_TRUE(BarOver(hwndBarI, kBar1X, kChannel[3], 10, 49));
 
-    // After a frame reset the repaint shows only the scale lines.
+    // After a new session's frame reset the repaint shows only the scale lines.
+    ForgetBarWindowBars();
     bBarQFrameDrawn = 0;
     RefreshReadingWindows();
     EXPECT_EQ(Count(hwndBarQ, kChannel[0]) + Count(hwndBarQ, kChannel[1]), 0);
     EXPECT_GT(Count(hwndBarQ, 0xC0C0C0) + Count(hwndBarQ, 0x808080), 0) << "scale lines";
+}
+
+// A frame reset (a pause, a logging-screen command, a dialog) repaints the last reading's bars while their rows
+// still mean the same on the window; a changed scale, window height or bar count, or a new session, leaves only
+// the scale lines until the next reading, which then draws the bars afresh.
+TEST_F(BarWindowsTest, RepaintAfterAFrameResetKeepsTheLastBarsWhileTheirRowsStillFit)
+{
+    struct Case {
+        const char *name;
+        void (*change)();  // what happens between the reading and the repaint, frames reset
+        bool bKept;
+    } const aCase[] = {
+        {"pause: nothing else changed", [] {}, true},
+        {"scale 1 changed", [] { dScale1Min = -100; }, false},
+        {"window height changed", [] { nBarWndHeight = kSize - 10; }, false},
+        {"bar count changed", [] { nDisplayedChannels = 1; }, false},
+        {"new session", [] { ForgetBarWindowBars(); }, false},
+    };
+    for (const Case &c : aCase) {
+        SCOPED_TRACE(c.name);
+        Layout(INSTRUMENT_EM31MK2, 0, 500, -25, 25);
+        Q(250, 400);
+        I(-20, 20);
+        c.change();
+        bBarQFrameDrawn = bBarIFrameDrawn = 0;
+        RefreshReadingWindows();
+        if (c.bKept) {
+            EXPECT_TRUE(BarOver(hwndBarQ, kBar0X, kChannel[0], 50, 99));
+            EXPECT_TRUE(BarOver(hwndBarQ, kBar1X, kChannel[1], 20, 99));
+            EXPECT_TRUE(BarOver(hwndBarI, kBar0X, kChannel[2], 50, 89));
+            EXPECT_TRUE(BarOver(hwndBarI, kBar1X, kChannel[3], 10, 49));
+        } else {
+            EXPECT_EQ(Count(hwndBarQ, kChannel[0]) + Count(hwndBarQ, kChannel[1]), 0);
+        }
+        // The next reading clears the window and draws its bars from the base row, whatever was repainted.
+        nDisplayedChannels = 2;
+        nBarWndHeight = kSize;
+        Layout(INSTRUMENT_EM31MK2, 0, 500, -25, 25);
+        bBarQFrameDrawn = 0;
+        Q(100, 450);
+        EXPECT_TRUE(BarOver(hwndBarQ, kBar0X, kChannel[0], 80, 99));
+        EXPECT_TRUE(BarOver(hwndBarQ, kBar1X, kChannel[1], 10, 99));
+    }
 }
 
 TEST_F(BarWindowsTest, NoInstrumentLeavesTheBarWindowsBlank)

@@ -4,6 +4,7 @@
 // the manual mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <fstream>
@@ -141,8 +142,22 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
         facts.Set("framesSent", dev.count("COM4") - nCountBefore);
         facts.Set("readings", nTotalReadingCount);
 
+        // The pause repaints the bar windows: they keep the last reading's bars, and so does any later repaint
+        // before the next reading.
+        const std::vector<COLORREF> barQLive = WindowPixels(hwndBarQ), barILive = WindowPixels(hwndBarI);
+        facts.Set("barQInk", (long long)std::count_if(barQLive.begin(), barQLive.end(),
+                                                      [](COLORREF c) { return c != 0xFFFFFF; }));
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
+        CHILD_CHECK(PlatformSaveWindowPng(hwndBarQ, png + "_bar_q_paused.png"));
+        facts.Set("barQPausedSame", WindowPixels(hwndBarQ) == barQLive);
+        facts.Set("barIPausedSame", WindowPixels(hwndBarI) == barILive);
+        for (HWND hwnd : {hwndBarQ, hwndBarI}) {
+            InvalidateRect(hwnd, nullptr, TRUE);
+            UpdateWindow(hwnd);
+        }
+        facts.Set("barQRepaintedSame", WindowPixels(hwndBarQ) == barQLive);
+        facts.Set("barIRepaintedSame", WindowPixels(hwndBarI) == barILive);
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png + "_logging_screen.png"));
         // The profile rebuilt from the file on a freshly painted window is the live one, pixel for pixel.
         long nInk = 0;
@@ -157,6 +172,11 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
     EXPECT_EQ(facts.Get("framesPerReading"), K);
     EXPECT_GT(facts.Get("liveInk"), 0);
     EXPECT_EQ(facts.Get("redrawDiff"), 0);
+    EXPECT_GT(facts.Get("barQInk"), 0);
+    EXPECT_EQ(facts.Get("barQPausedSame"), 1) << "the Q bars after the pause";
+    EXPECT_EQ(facts.Get("barIPausedSame"), 1) << "the I bars after the pause";
+    EXPECT_EQ(facts.Get("barQRepaintedSame"), 1) << "the Q bars after a repaint";
+    EXPECT_EQ(facts.Get("barIRepaintedSame"), 1) << "the I bars after a repaint";
 
     const std::string bytes = ReadFileBytes(OnlyDataFile(root));
     size_t tail = 0;
@@ -407,6 +427,17 @@ TEST(Em34ManualStations, AcceptWritesHeldGpsThenTheStationCancelWritesNothing)
         facts.Set("stationAfterCancelCm", std::lround(dStation * 100));
         facts.Set("totalAfterCancel", nTotalReadingCount);
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/em34_manual_station_logging_screen.png"));
+
+        // The pause clears the station's reading box ("Rdg: n of 3") to the bare button face.
+        const RECT rcRdg = rcStatusCurrent;
+        const int nBoxPixels = (rcRdg.right - rcRdg.left) * (rcRdg.bottom - rcRdg.top);
+        const COLORREF clrFace = GetSysColor(COLOR_BTNFACE);
+        CHILD_CHECK(survey.Press("25 sep=10", [] { return nReadingInStation == 1; }));
+        facts.Set("rdgInkBeforePause", nBoxPixels - CountColourInRect(hwndLog, rcRdg, clrFace));
+        PlatformPressKey(kKeySpace);
+        CHILD_CHECK(nRecordingState == -1);
+        facts.Set("rdgInkAfterPause", nBoxPixels - CountColourInRect(hwndLog, rcRdg, clrFace));
+        facts.Set("rdgBoxPixels", nBoxPixels);
         return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
@@ -420,6 +451,9 @@ TEST(Em34ManualStations, AcceptWritesHeldGpsThenTheStationCancelWritesNothing)
     EXPECT_EQ(facts.Get("readingAfterCancel"), 0);
     EXPECT_EQ(facts.Get("stationAfterCancelCm"), 100);
     EXPECT_EQ(facts.Get("totalAfterCancel"), 1);
+    EXPECT_GT(facts.Get("rdgBoxPixels"), 0);
+    EXPECT_GT(facts.Get("rdgInkBeforePause"), 0) << "\"Rdg: 1 of 3\" shown while logging";
+    EXPECT_EQ(facts.Get("rdgInkAfterPause"), 0) << "the reading box is cleared at the pause";
 
     std::vector<Record> recs = SplitRecords(ReadFileBytes(OnlyDataFile(root)), 27);
     std::vector<size_t> at;
