@@ -1,6 +1,7 @@
 // Colour legend and speed bar.
 #include "displays/legend.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 
@@ -9,6 +10,7 @@
 #include "displays/displays.h"
 #include "logscreen/logscreen.h"
 #include "map/map_state.h"
+#include "map/map_view.h"
 #include "map/pens.h"
 
 namespace {
@@ -181,7 +183,7 @@ void DrawMapChannelTitle(HDC hdc)
     SelectObject(hdc, hFontLight);
     const wchar_t *szTitle =
         MapChannelTitleText(nInstrumentType, nColorMapView, bMapReviewMode, nComponent, nDipoleMode);
-    const int nLength = (int)wcslen(szTitle);
+    int nLength = (int)wcslen(szTitle);
     FillRect(hdc, &rcMapChannelTitle, hbrButtonFace);
     SIZE size = {0, 0};
     GetTextExtentPoint32(hdc, szTitle, nLength, &size);
@@ -191,10 +193,40 @@ void DrawMapChannelTitle(HDC hdc)
         nLeftEdge = nSensorsMinus1 == 1 ? rcTargetLampRight.right : rcTargetLampLeft.right;
     rcMapChannelTitle.left = (nLeftEdge + rcMapSizeText.left - size.cx) / 2;
     rcMapChannelTitle.right = rcMapChannelTitle.left + size.cx;
+    // A long title (the review ones) on a narrow map can reach the state line, the lamps or the map size text: it
+    // is then centred in the free span between them (the EM61-LX2's lamps and alarm letters count only while its
+    // alarm shows them), in the normal font on the map size text's row where the light one is wider than the span,
+    // in the narrow face where that is still too wide, and as the live title where even that is: whole, and never
+    // over its neighbours.
+    const int nGap = 6;
+    const int nSpanLeft = (nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0
+                               ? std::max(nLeftEdge, (int)rcModeIndicatorArea.right)
+                               : (int)rcStatusLineText.right) +
+                          nGap;
+    const int nSpanRight = MapSizeTextLeft(hdc) - 2;
+    const int nSpan = nSpanRight - nSpanLeft;
+    const bool bSqueezed = rcMapChannelTitle.left < nLeftEdge + nGap || rcMapChannelTitle.right > nSpanRight;
+    int y = rcMapChannelTitle.top;
+    if (bSqueezed && size.cx > nSpan) {
+        SelectObject(hdc, hFontNormal);
+        y = rcMapSizeText.top;
+        if (NarrowTextWidth(hdc, szTitle, nLength) > nSpan) {
+            szTitle = MapChannelTitleText(nInstrumentType, nColorMapView, 0, nComponent, nDipoleMode);
+            nLength = (int)wcslen(szTitle);
+        }
+        GetTextExtentPoint32(hdc, szTitle, nLength, &size);
+    }
+    if (bSqueezed) {
+        rcMapChannelTitle.left = std::max(nSpanLeft, (nSpanLeft + nSpanRight - (int)size.cx) / 2);
+        rcMapChannelTitle.right = std::max(nSpanRight, (int)rcMapChannelTitle.left + 1);
+    }
     if (bGpsActive == 1) {
         SetTextColor(hdc, RGB(0, 0, 0));
         SetTextAlign(hdc, TA_LEFT | TA_TOP);
-        TextAt(hdc, rcMapChannelTitle.left, rcMapChannelTitle.top, szTitle);
+        if (bSqueezed)
+            TextOutWithin(hdc, rcMapChannelTitle.left, y, szTitle, nLength, nSpanLeft, nSpanRight);
+        else
+            TextAt(hdc, rcMapChannelTitle.left, y, szTitle);
     }
     SelectObject(hdc, hFontNormal);
     SelectObject(hdc, hbrButtonFace);

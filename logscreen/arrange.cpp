@@ -319,7 +319,18 @@ void ArrangeLogScreen()
         int nNeed = kMinCurveWidth, nBoth = 0;
         if (hwndLog) {
             const int nStation = MeasureStatusGroupWidth(hwndLog, 0), nGps = MeasureStatusGroupWidth(hwndLog, 1);
-            nNeed = std::max({nNeed, nStation, nGps, MeasureTiltLineWidth(hwndLog)});
+            nNeed = std::max({nNeed, nStation, nGps});
+            // The pseudo GGA's tilt line stands over the profile window, which keeps its width for it, unless the
+            // map so narrowed leaves the title row over it too short for the state, the channel title and the
+            // map size: the line then takes the free row under the speed bar (the map is narrower than tall).
+            const int nTilt = MeasureTiltLineWidth(hwndLog);
+            if (nTilt > nNeed) {
+                const int nNarrowed = std::min(nSide, nGraphBandWidth - 6 - nTilt);
+                const int nWide = std::min(nSide, nGraphBandWidth - 6 - nNeed);
+                const int nRowBottom = 20 + nWide + L + 2 + nSpeedBarHeight + MeasureTiltRowUnderMap(hwndLog);
+                if (nNarrowed >= MeasureTitleRowWidth(hwndLog) || nRowBottom > H - nBottomMargin - 2)
+                    nNeed = nTilt;
+            }
             nBoth = nStation + nGps + 10;
         }
         nSide = std::min(nSide, nGraphBandWidth - 6 - nNeed);

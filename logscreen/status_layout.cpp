@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
+#include "displays/legend.h"
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
@@ -556,6 +557,26 @@ int MeasureTiltLineWidth(HWND hwnd)
     return m.W(hFontNormal, L"SLAM:") + 4 + m.W(hFontNormal, L"R:-888.888 P:-888.888 Y:-888.888") + 2 * 5 + 6 + 4;
 }
 
+int MeasureTitleRowWidth(HWND hwnd)
+{
+    Measure m(hwnd);
+    // The widest live title of the instrument's channels (views 1..8; a type without titles gives "").
+    int wTitle = 0;
+    for (int nView = 1; nView <= 8; nView++)
+        for (int nComp : {0, 1})
+            for (int nDipole : {0, 1})
+                wTitle = std::max(wTitle, m.W(hFontLight, MapChannelTitleText(nInstrumentType, nView, 0, nComp,
+                                                                              nDipole)));
+    // The state line, the title with a gap each side and the map size, as LayoutStatusPanelRects places them.
+    return m.W(hFontNormal, L"Monitoring (Manual)") + 2 + 8 + wTitle + 8 + m.W(hFontNormal, L"Map Size: 99999 meters");
+}
+
+int MeasureTiltRowUnderMap(HWND hwnd)
+{
+    Measure m(hwnd);
+    return 4 + RowHeight(m);
+}
+
 int MeasureModeRowsHeight(HWND hwnd)
 {
     if (!HasModeRows()) return 0;
@@ -828,7 +849,13 @@ void LayoutTiltPanelRects(HWND hwnd)
         x = nCurveWndX + wSlam + 4 + std::max(0, (nFree - 2 * s) / 2);
     else
         x = nLayoutMarginX + nGraphBandWidth - wSample - 2 * s - 10;
-    const int top = std::max(2, nCurveWndTop - nLineHeight + (bPortrait ? 2 : 0));
+    int top = std::max(2, nCurveWndTop - nLineHeight + (bPortrait ? 2 : 0));
+    // A landscape arrangement that kept the profile window narrower than the line (the title row over the map
+    // needs the width) puts it in the row under the speed bar, from the map's left edge.
+    if (bGpsActive == 1 && !bPortrait && nCurveWndWidth < MeasureTiltLineWidth(hwnd)) {
+        x = nSpeedBarX + wSlam + 4;
+        top = nSpeedBarY + nSpeedBarHeight + 4;
+    }
     rcSlamLabel = Box(std::max(0, x - wSlam - 4), top, wSlam, rh);
     const int wValue = m.W(hFontNormal, L"-888.888") + 2;
     RECT *aprcLabel[3] = {&rcTiltRLabel, &rcTiltPLabel, &rcTiltYLabel};

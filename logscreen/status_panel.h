@@ -44,6 +44,11 @@ int MeasureUnderProfile(HWND hwnd, int bStacked);
 int MeasureModeRowsHeight(HWND hwnd);
 // The width the tilt line of the pseudo GGA takes over the profile window (0 where it is not painted).
 int MeasureTiltLineWidth(HWND hwnd);
+// The width the title row over the map needs for the state line, the widest live map channel title of the
+// instrument and the map size.
+int MeasureTitleRowWidth(HWND hwnd);
+// The height of the row under the speed bar that takes the tilt line when the title row has no room for it.
+int MeasureTiltRowUnderMap(HWND hwnd);
 // The least height the EM38-4's inversion panel needs in a place of the given width (its boxes packed).
 int MeasureInversionPanelHeight(HWND hwnd, int nWidth);
 // The two rounded frames the paint draws around the station and GPS groups of the live arrangement.

@@ -268,12 +268,23 @@ int ExtentsFitUsableTiles(double dPixelsPerUnit)
     return 1;
 }
 
-void DrawMapSizeText(HDC hdc)
+namespace {
+
+// The map size as written on the logging screen; its length, or 0 when it could not be formatted.
+int FormatMapSizeText(wchar_t *szText, size_t nSize)
 {
     static const wchar_t *const aszUnit[3] = {L"m", L"ft", L"US-ft"};
     const wchar_t *szUnit = nMapUnits >= 0 && nMapUnits <= 2 ? aszUnit[nMapUnits] : aszUnit[0];
+    const int n = swprintf(szText, nSize, L"Map Size:%5ld %ls", (long)nMapSize, szUnit);
+    return n > 0 ? n : 0;
+}
+
+}  // namespace
+
+void DrawMapSizeText(HDC hdc)
+{
     wchar_t szText[48];
-    int n = swprintf(szText, 48, L"Map Size:%5ld %ls", (long)nMapSize, szUnit);
+    const int n = FormatMapSizeText(szText, 48);
     if (n <= 0 || !hdc) return;
     SetBkMode(hdc, TRANSPARENT);
     HGDIOBJ hOldFont = SelectObject(hdc, hFontNormal);
@@ -282,6 +293,19 @@ void DrawMapSizeText(HDC hdc)
     GetTextExtentPoint32(hdc, szText, n, &size);
     TextOut(hdc, rcMapSizeText.right - size.cx, rcMapSizeText.top, szText, n);
     SelectObject(hdc, hOldFont);
+}
+
+int MapSizeTextLeft(HDC hdc)
+{
+    wchar_t szText[48];
+    const int n = FormatMapSizeText(szText, 48);
+    SIZE size = {0, 0};
+    if (n > 0 && hdc) {
+        HGDIOBJ hOldFont = SelectObject(hdc, hFontNormal);
+        GetTextExtentPoint32(hdc, szText, n, &size);
+        SelectObject(hdc, hOldFont);
+    }
+    return rcMapSizeText.right - size.cx;
 }
 
 void DrawMapSizeText()

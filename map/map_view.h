@@ -43,6 +43,8 @@ int ExtentsFitUsableTiles(double dPixelsPerUnit);
 // face, into the logging screen's context (the paint's or a fresh one); the box keeps its width.
 void DrawMapSizeText(HDC hdcLog);
 void DrawMapSizeText();
+// Where the map size text starts on the logging screen (it is right-aligned in rcMapSizeText).
+int MapSizeTextLeft(HDC hdcLog);
 // The map channel title (its review form in review) into a fresh context of the logging screen.
 void DrawMapChannelTitleOnScreen();
 

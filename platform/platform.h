@@ -436,6 +436,8 @@ int DrawText(HDC, const wchar_t *, int len, RECT *, UINT format);
 // TextOut that keeps the text's visible part between the x bounds left and right: a text that would pass them is
 // drawn in the narrow face of the same height and weight (Liberation Sans Narrow), never cut.
 BOOL TextOutWithin(HDC, int x, int y, const wchar_t *text, int len, int left, int right);
+// The width of a text in the narrow face of the selected font.
+int NarrowTextWidth(HDC, const wchar_t *text, int len);
 BOOL GetTextExtentPoint32(HDC, const wchar_t *, int len, SIZE *);
 BOOL GetTextMetrics(HDC, TEXTMETRIC *);
 BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);  // overlapping copy = move

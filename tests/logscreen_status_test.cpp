@@ -17,6 +17,7 @@
 #include "logscreen/logscreen.h"
 #include "logscreen/status_panel.h"
 #include "map/map.h"
+#include "map/map_state.h"
 #include "processing/em384_handler.h"
 #include "processing/em61lx2_display.h"
 #include "processing/gps_position.h"
@@ -455,7 +456,7 @@ std::vector<std::pair<HWND, RECT>> VisibleChildren()
 }
 
 // The ink of a drawn text: the box of its dark pixels, drawn alone in whichever panel font gives its cell's size
-// (a text in the narrow face counts with its whole cell).
+// (for a text in the narrow face, the dark pixels the screen shows within its cell).
 RECT TextInk(const DrawnText &t)
 {
     const int w = t.cell.right - t.cell.left, h = t.cell.bottom - t.cell.top;
@@ -479,7 +480,21 @@ RECT TextInk(const DrawnText &t)
         if (ink.right <= ink.left) return RECT{t.cell.left, t.cell.top, t.cell.left, t.cell.top};
         return RECT{t.cell.left + ink.left, t.cell.top + ink.top, t.cell.left + ink.right, t.cell.top + ink.bottom};
     }
-    return t.cell;
+    // A text in the narrow face: the dark pixels the screen shows within its cell.
+    RECT rcClient;
+    GetClientRect(hwndLog, &rcClient);
+    HDC hdc = GetDC(hwndLog);
+    RECT ink = {t.cell.right, t.cell.bottom, t.cell.left, t.cell.top};
+    for (int y = std::max(0, (int)t.cell.top); y < std::min(t.cell.bottom, rcClient.bottom); y++)
+        for (int x = std::max(0, (int)t.cell.left); x < std::min(t.cell.right, rcClient.right); x++) {
+            const COLORREF c = GetPixel(hdc, x, y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 600) continue;
+            ink = RECT{std::min((int)ink.left, x), std::min((int)ink.top, y), std::max((int)ink.right, x + 1),
+                       std::max((int)ink.bottom, y + 1)};
+        }
+    ReleaseDC(hwndLog, hdc);
+    if (ink.right <= ink.left) return t.cell;
+    return ink;
 }
 
 // Everything the status panel shows stays whole, apart and in its place:
@@ -680,9 +695,6 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                             for (int tilt : {0, 1})
                                 for (int instrument : {1, 0})
                                 for (int inversion : {0, 1}) {
-                                    // The title row of the smallest landscape holds the state, the map channel
-                                    // title and the map size, but not the pseudo GGA's tilt line as well.
-                                    if (pseudo && b.screenWidth == 800 && b.screenHeight == 600) continue;
                                     if ((gps < 0 && (units || pseudo)) || (sensors && !bTwoSensors) ||
                                         (tilt && !bTilt) || (!instrument && (gps < 0 || units || pseudo || sensors || tilt)))
                                         continue;
@@ -721,14 +733,47 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                     if (instrument && (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM34 ||
                                                        t == INSTRUMENT_EM38 || t == INSTRUMENT_EM38MK2))
                                         nBad += CheckLamps(what);
-                                    if (units == 0 && pseudo == 0 && sensors == 0 && tilt == 0)
+                                    // The pseudo GGA's tilt line is shown where it moves: under the speed bar
+                                    // of the smallest landscape.
+                                    const bool bTiltLinePicture =
+                                        pseudo && b.screenWidth == 800 && b.screenHeight == 600 && gps > 0;
+                                    if (units == 0 && sensors == 0 && tilt == 0 && (pseudo == 0 || bTiltLinePicture))
                                         CHILD_CHECK(PlatformSaveWindowPng(
                                             hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_frames_" + b.name + "_" +
                                                          std::to_string(nClientWidth) + "x" +
                                                          std::to_string(nClientHeight) +
                                                          (gps > 0 ? "_map" : gps == 0 ? "_nomap" : "_nogps") +
                                                          (instrument ? "" : "_gpsonly") +
-                                                         (inversion ? "_inversion" : "") + ".png"));
+                                                         (inversion ? "_inversion" : "") +
+                                                         (pseudo ? "_pseudo_gga_tilt_line" : "") + ".png"));
+                                    // Map review: every review title stays whole and clear of its neighbours
+                                    // (the EM61-LX2's with its alarm lamps shown too); one picture of a title
+                                    // squeezed between the state line and the map size.
+                                    if (gps > 0 && instrument && !inversion && !units && !sensors && !tilt) {
+                                        const int nView = nColorMapView, nAlarm = nAlarmType;
+                                        for (int alarm : {0, 1}) {
+                                            if (alarm && b.instrumentType != INSTRUMENT_EM61LX2) continue;
+                                            nAlarmType = alarm;
+                                            for (int v = 1; v <= 8; v++) {
+                                                bMapReviewMode = 1;
+                                                nColorMapView = v;
+                                                PlatformClearDrawnTexts();
+                                                ShowLogScreen();
+                                                nBad += CheckTextsInFrames(what + " review view " + std::to_string(v) +
+                                                                           (alarm ? " alarm" : ""));
+                                                if (!pseudo && v == 3 && b.instrumentType == INSTRUMENT_EM38MK2 &&
+                                                    b.screenWidth == 800 && b.screenHeight == 600)
+                                                    CHILD_CHECK(PlatformSaveWindowPng(
+                                                        hwndLog, std::string(TEST_OUTPUT_DIR) +
+                                                                     "/status_frames_em38mk2_792x528_review_title_squeezed.png"));
+                                            }
+                                        }
+                                        nAlarmType = nAlarm;
+                                        bMapReviewMode = 0;
+                                        nColorMapView = nView;
+                                        PlatformClearDrawnTexts();
+                                        ShowLogScreen();
+                                    }
                                     if (gps < 0 || !instrument) continue;  // the toggle is refused then
                                     // Toggle View: the boxes of a fresh arrangement of the other view.
                                     SendMessage(hwndLog, WM_COMMAND, 511, 0);

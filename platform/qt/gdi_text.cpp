@@ -281,6 +281,11 @@ BOOL TextOutWithin(HDC hdc, int x, int y, const wchar_t *text, int len, int left
     return TRUE;
 }
 
+int NarrowTextWidth(HDC hdc, const wchar_t *text, int len) {
+    if (!IsLiveDC(hdc)) return 0;
+    return QFontMetrics(NarrowFace(DCFont(hdc)->font)).horizontalAdvance(TextOf(text, len));
+}
+
 int DrawText(HDC hdc, const wchar_t *text, int len, RECT *rc, UINT format) {
     if (!IsLiveDC(hdc) || !rc) return 0;
     QString s = TextOf(text, len);
