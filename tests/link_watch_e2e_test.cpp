@@ -71,6 +71,19 @@ bool ReadingsDrawnAgain()
     return false;
 }
 
+int DarkPixelsIn(HWND hwnd, const RECT &rc)
+{
+    HDC hdc = GetDC(hwnd);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; y++)
+        for (int x = rc.left; x < rc.right; x++) {
+            const COLORREF c = GetPixel(hdc, x, y);
+            n += GetRValue(c) + GetGValue(c) + GetBValue(c) < 300;
+        }
+    ReleaseDC(hwnd, hdc);
+    return n;
+}
+
 size_t CountOf(const std::string &bytes, const std::string &what)
 {
     size_t n = 0;
@@ -223,7 +236,8 @@ namespace {
 
 // EM34-3 in the manual mode: a silence is the instrument's battery save. Answered Yes, the port is opened again,
 // the reader made again and readings go on without another question; answered No, "$CONN END" is written and
-// the screen stays in stand-by with "&Go" and "&QLine" disabled (the key G starts nothing), until "E&xit".
+// the screen stays in stand-by with "&Go" and "&QLine" disabled (the key G starts nothing) and the pause hint
+// and "Push switch RECORD" erased, until "E&xit".
 TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
 {
     for (int yes : {1, 0}) {
@@ -238,6 +252,7 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
             StartRecording(L"battery");
             CHILD_CHECK(nSurveyModePrev == 2);
             PlatformPump(500);
+            CHILD_CHECK(screentext::BoxShows(hwndLog, rcHintLine, hFontBold, L"Push switch RECORD"));
             PlatformClearShownDialogs();
             PlatformScriptDialog(L"EM34-3 Battery Save Mode", [&dev, yes](HWND dialog) {
                 if (yes) dev.ok("COM4 resume");
@@ -271,6 +286,9 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
                 CHILD_CHECK(!IsWindowEnabled(hwndLogButtonsAlt[1]));
                 CHILD_CHECK(IsWindowEnabled(hwndLogButtonsAlt[2]));
                 CHILD_CHECK(screentext::BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Stand By (Manual)"));
+                // The pause hint and the record prompt are erased: no dark pixel left in either box.
+                CHILD_CHECK(DarkPixelsIn(hwndLog, rcPauseHintArea) == 0);
+                CHILD_CHECK(DarkPixelsIn(hwndLog, rcHintLine) == 0);
                 PlatformPressKey('G');
                 CHILD_CHECK(nRecordingState == -1);
                 PlatformAnswerDialog(L"Confirm Exit", 1);
