@@ -173,6 +173,7 @@ struct Replug {
     int type;
     const char *device;
 };
+void PrintTo(const Replug &c, std::ostream *os) { *os << c.name; }
 
 class LinkReplug : public ::testing::TestWithParam<Replug> {};
 
@@ -227,7 +228,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Replug{"em61mk2_triggered", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OK"},
                       Replug{"em31mk2", INSTRUMENT_EM31MK2, "em31mk2:static"},
                       Replug{"em61lx2", INSTRUMENT_EM61LX2, "em61lx2:static,answer=OV"},
-                      Replug{"grad601", INSTRUMENT_GRAD601, "grad601:static"}),
+                      Replug{"grad601", INSTRUMENT_GRAD601, "grad601:static"},
+                      Replug{"em34", INSTRUMENT_EM34, "em34:static"},
+                      Replug{"em38mk2", INSTRUMENT_EM38MK2, "em38mk2:static"},
+                      Replug{"em384", INSTRUMENT_EM384, "em384:static"}),
     [](const ::testing::TestParamInfo<Replug> &info) { return std::string(info.param.name); });
 
 }  // namespace
