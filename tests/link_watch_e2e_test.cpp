@@ -71,6 +71,19 @@ bool ReadingsDrawnAgain()
     return false;
 }
 
+int DarkPixelsIn(HWND hwnd, const RECT &rc)
+{
+    HDC hdc = GetDC(hwnd);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; y++)
+        for (int x = rc.left; x < rc.right; x++) {
+            const COLORREF c = GetPixel(hdc, x, y);
+            n += GetRValue(c) + GetGValue(c) + GetBValue(c) < 300;
+        }
+    ReleaseDC(hwnd, hdc);
+    return n;
+}
+
 size_t CountOf(const std::string &bytes, const std::string &what)
 {
     size_t n = 0;
@@ -160,6 +173,7 @@ struct Replug {
     int type;
     const char *device;
 };
+void PrintTo(const Replug &c, std::ostream *os) { *os << c.name; }
 
 class LinkReplug : public ::testing::TestWithParam<Replug> {};
 
@@ -174,6 +188,8 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
         bDisconnectAlarm = 1;
         nSurveyMode = 0;
         StartRecording(L"replug");
+        // A frame a loaded machine holds up is no break here: only the unplug's break is counted.
+        dwInstrumentTimeoutMs = 1000;
         PlatformPump(800);
         // A loaded machine may be slow to give the first readings: only the break of the unplug is counted.
         CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 2; }, 8000));
@@ -214,7 +230,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Replug{"em61mk2_triggered", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OK"},
                       Replug{"em31mk2", INSTRUMENT_EM31MK2, "em31mk2:static"},
                       Replug{"em61lx2", INSTRUMENT_EM61LX2, "em61lx2:static,answer=OV"},
-                      Replug{"grad601", INSTRUMENT_GRAD601, "grad601:static"}),
+                      Replug{"grad601", INSTRUMENT_GRAD601, "grad601:static"},
+                      Replug{"em34", INSTRUMENT_EM34, "em34:static"},
+                      Replug{"em38mk2", INSTRUMENT_EM38MK2, "em38mk2:static"},
+                      Replug{"em384", INSTRUMENT_EM384, "em384:static"}),
     [](const ::testing::TestParamInfo<Replug> &info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -223,7 +242,8 @@ namespace {
 
 // EM34-3 in the manual mode: a silence is the instrument's battery save. Answered Yes, the port is opened again,
 // the reader made again and readings go on without another question; answered No, "$CONN END" is written and
-// the screen stays in stand-by with "&Go" and "&QLine" disabled (the key G starts nothing), until "E&xit".
+// the screen stays in stand-by with "&Go" and "&QLine" disabled (the key G starts nothing) and the pause hint
+// and "Push switch RECORD" erased, until "E&xit".
 TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
 {
     for (int yes : {1, 0}) {
@@ -237,12 +257,15 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
             nSurveyMode = 2;
             StartRecording(L"battery");
             CHILD_CHECK(nSurveyModePrev == 2);
+            // A frame a loaded machine holds up is no battery save: only the emulator's silence asks.
+            dwInstrumentTimeoutMs = 1000;
             PlatformPump(500);
+            CHILD_CHECK(screentext::BoxShows(hwndLog, rcHintLine, hFontBold, L"Push switch RECORD"));
             PlatformClearShownDialogs();
             PlatformScriptDialog(L"EM34-3 Battery Save Mode", [&dev, yes](HWND dialog) {
                 if (yes) dev.ok("COM4 resume");
                 PlatformPressDialogButton(dialog, yes ? 1 : 2);
-            });
+            }, true);  // a second question is answered too (and counted) rather than left waiting
             CHILD_CHECK(dev.ok("COM4 silence 0"));
             CHILD_CHECK(PlatformWaitFor([] { return ShownWith(L"EM34-3 Battery Save Mode"); }, 4000));
             CHILD_CHECK(ShownWith(L"EM34-3 Battery Save Mode",
@@ -271,6 +294,9 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
                 CHILD_CHECK(!IsWindowEnabled(hwndLogButtonsAlt[1]));
                 CHILD_CHECK(IsWindowEnabled(hwndLogButtonsAlt[2]));
                 CHILD_CHECK(screentext::BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Stand By (Manual)"));
+                // The pause hint and the record prompt are erased: no dark pixel left in either box.
+                CHILD_CHECK(DarkPixelsIn(hwndLog, rcPauseHintArea) == 0);
+                CHILD_CHECK(DarkPixelsIn(hwndLog, rcHintLine) == 0);
                 PlatformPressKey('G');
                 CHILD_CHECK(nRecordingState == -1);
                 PlatformAnswerDialog(L"Confirm Exit", 1);

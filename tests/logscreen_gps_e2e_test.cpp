@@ -129,12 +129,24 @@ TEST(StatusPanelSurvey, ManualEm61Mk2SurveyDrawsItsTrackAndWritesMapPoints)
         PlatformScriptFileChooser(L"C:\\data\\manual.P61");
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);
+        // The track's colour on the map before the walk (the position cursor may show some of it).
+        const unsigned rgbTrack = (unsigned)((GetRValue(clrPosition) << 16) | (GetGValue(clrPosition) << 8) |
+                                             GetBValue(clrPosition));
+        const int nTrackBefore =
+            CountColourInWindow(hwndMap, rgbTrack, std::string(TEST_OUTPUT_DIR) + "/manual_em61mk2_map_before.png");
+        CHILD_CHECK(nTrackBefore >= 0);
         PlatformPressKey('G');
         CHILD_CHECK(nRecordingState == 1);
         CHILD_CHECK(BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Logging (Manual)"));
         CHILD_CHECK(dev.ok("COM6 walk 90 3 0"));
         PlatformPump(4000);
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/manual_em61mk2_track.png"));
+        // The walk of 12 m east is drawn as a track.
+        const int nTrackAfter =
+            CountColourInWindow(hwndMap, rgbTrack, std::string(TEST_OUTPUT_DIR) + "/manual_em61mk2_map_track.png");
+        if (nTrackAfter < nTrackBefore + 20)
+            fprintf(stderr, "track pixels: %d before the walk, %d after\n", nTrackBefore, nTrackAfter);
+        CHILD_CHECK(nTrackAfter >= nTrackBefore + 20);
         PauseAndStop();
         CloseProgram();
         return 0;

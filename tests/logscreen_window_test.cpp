@@ -1,5 +1,6 @@
-// Logging-screen window: its children and buttons at creation, the popup menu reaching nulling, and the link watch of
-// the triggered EM61-MK2 on a pseudo-terminal: one 'A' per idle tick, the lost-link notice, ring and break record.
+// Logging-screen window: its children and buttons at creation, the popup menu reaching nulling, the link watch of
+// the triggered EM61-MK2 on a pseudo-terminal (one 'A' per idle tick, the lost-link notice, ring and break record)
+// and which silences each instrument's watch counts.
 #include "acquisition_test_support.h"
 
 #include <filesystem>
@@ -8,9 +9,11 @@
 
 #include "core/settings.h"
 #include "datafile/datafile.h"
+#include "datafile/datafile_state.h"
 #include "datafile/record_length.h"
 #include "logscreen/logscreen.h"
 #include "processing/em61mk2_decode.h"
+#include "processing/handler_state.h"
 
 namespace {
 
@@ -217,6 +220,79 @@ TEST_F(LogScreenWindowTest, ATickStoredAfterTheTimersNowIsNoSilence)
     nInstrumentType = INSTRUMENT_EM61MK2;
     bInstrumentConnBreak = 0;
     nInstrumentCmdReply = -1;
+}
+
+// Each instrument's branch of the watch: which silences count (the EM61s in the AUTO mode only, the EM61-LX2 not
+// while a procedure box is up, the EM34-3 in the manual mode not while a station is being confirmed, the EM38-4
+// by its own time-out from the last frame and not while a calibration box is up, the EM38 and the CS-21 never),
+// and what a silence does: the notice and one ring, the EM38-4's averaging restarted even under its box.
+TEST_F(LogScreenWindowTest, EachInstrumentsSilenceCountsOnlyWhereItsBranchWatches)
+{
+    struct WatchCase {
+        const char *name;
+        int type, modeSaved, modePrev, procedureOpen, stationConfirmOpen, em384DialogOpen;
+        int frameAgeMs;  // age of the last frame (the EM38-4 measures from it); the data tick is 1000 ms old
+        int notice, averageRestarted;
+    };
+    const WatchCase aCase[] = {
+        {"EM61-MK2 AUTO", INSTRUMENT_EM61MK2, 0, 0, 0, 0, 0, 1000, 1, 0},
+        {"EM61-MK2 WHEEL", INSTRUMENT_EM61MK2, 1, 1, 0, 0, 0, 1000, 0, 0},
+        {"EM61-MK2 MANUAL", INSTRUMENT_EM61MK2, 2, 2, 0, 0, 0, 1000, 0, 0},
+        {"EM61-LX2 AUTO", INSTRUMENT_EM61LX2, 0, 0, 0, 0, 0, 1000, 1, 0},
+        {"EM61-LX2 WHEEL", INSTRUMENT_EM61LX2, 1, 1, 0, 0, 0, 1000, 0, 0},
+        {"EM61-LX2 procedure box up", INSTRUMENT_EM61LX2, 0, 0, 1, 0, 0, 1000, 0, 0},
+        {"Grad601", INSTRUMENT_GRAD601, 0, 0, 0, 0, 0, 1000, 1, 0},
+        {"EM31-MK2", INSTRUMENT_EM31MK2, 1, 1, 0, 0, 0, 1000, 1, 0},
+        {"EM38-MK2", INSTRUMENT_EM38MK2, 2, 2, 0, 0, 0, 1000, 1, 0},
+        {"EM34-3 AUTO", INSTRUMENT_EM34, 0, 0, 0, 0, 0, 1000, 1, 0},
+        {"EM34-3 manual, station being confirmed", INSTRUMENT_EM34, 2, 2, 0, 1, 0, 1000, 0, 0},
+        {"EM38-4 silent", INSTRUMENT_EM384, 0, 0, 0, 0, 0, 1500, 1, 1},
+        {"EM38-4 calibration box up", INSTRUMENT_EM384, 0, 0, 0, 0, 1, 1500, 0, 1},
+        {"EM38-4 frame within its own time-out", INSTRUMENT_EM384, 0, 0, 0, 0, 0, 500, 0, 0},
+        {"EM38-4 frame stored after the timer's now", INSTRUMENT_EM384, 0, 0, 0, 0, 0, -40, 0, 0},
+        {"EM38", INSTRUMENT_EM38, 0, 0, 0, 0, 0, 1000, 0, 0},
+        {"CS-21", INSTRUMENT_CS21, 0, 0, 0, 0, 0, 1000, 0, 0},
+    };
+    ASSERT_FALSE(hInstrumentPort.load() != nullptr && hInstrumentPort.load() != INVALID_HANDLE_VALUE);
+    bInstrumentPortLost = 0;
+    nInstrumentCmdReply = 0;
+    dwInstrumentTimeoutMs = 200;
+    dwEm384TimeoutMs = 1000;
+    bDisconnectAlarm = 1;
+    nRecordingState = 0;
+    for (const WatchCase &c : aCase) {
+        SCOPED_TRACE(c.name);
+        nInstrumentType = c.type;
+        nSurveyModeSaved = c.modeSaved;
+        nSurveyModePrev = c.modePrev;
+        bProcedureDialogOpen = c.procedureOpen;
+        bStationConfirmOpen = c.stationConfirmOpen;
+        bEm384DialogOpen = c.em384DialogOpen;
+        nEm384AverageState = 0;
+        bInstrumentConnBreak = 0;
+        bConnLostNoticeShown = 0;
+        PlatformClearShownDialogs();
+        const size_t nSoundsBefore = PlatformSoundLog().size();
+        const DWORD dwNow = GetTickCount();
+        dwInstrumentDataTick = dwNow - 1000;
+        adwFrameTick[0] = dwNow - (DWORD)c.frameAgeMs;
+        for (int i = 0; i < 3; i++) SendMessage(hwndLog, WM_TIMER, 1, 0);
+        EXPECT_EQ(bConnLostNoticeShown.load(), c.notice);
+        EXPECT_EQ(PlatformSoundLog().size() - nSoundsBefore, (size_t)c.notice) << "one ring per break";
+        EXPECT_EQ(nEm384AverageState == -1, c.averageRestarted == 1);
+        EXPECT_TRUE(PlatformShownDialogs().empty()) << "no battery-save question";
+        // Data again: the notice gives way.
+        dwInstrumentDataTick = GetTickCount();
+        adwFrameTick[0] = GetTickCount();
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        EXPECT_EQ(bConnLostNoticeShown.load(), 0);
+    }
+    bProcedureDialogOpen = bStationConfirmOpen = bEm384DialogOpen = 0;
+    nSurveyModeSaved = nSurveyModePrev = 0;
+    nEm384AverageState = 0;
+    bInstrumentConnBreak = 0;
+    nInstrumentCmdReply = -1;
+    nInstrumentType = INSTRUMENT_EM61MK2;
 }
 
 TEST_F(LogScreenWindowTest, LandscapeArrangementWithTheMapPlacesEveryWindowInside)
