@@ -206,7 +206,8 @@ void PaintModeRowLabels(HDC hdc)
             TextAt(hdc, rcBatteryLabel, sz);
         } else {
             LabelBefore(hdc, rcStatusMode, L"Selected for file :");
-            TextAt(hdc, rcBatteryLabel, nDipoleMode == 0 ? L"Dipole: Vertical" : L"Dipole: Horiz.");
+            // The EM34-3's dipole mode numbers a coil configuration (dipole and separation): the letter tells.
+            TextAt(hdc, rcBatteryLabel, nEm34DipoleLetter == 'V' ? L"Dipole: Vertical" : L"Dipole: Horiz.");
             Format(sz, 64, L"Sep: %5d m", nEm34Separation);
             TextAt(hdc, rcCurrentLabel, sz);
         }

@@ -125,6 +125,10 @@ std::vector<LabelCase> Cases()
         {"EM34-3 auto, horizontal 40 m", INSTRUMENT_EM34,
          [] { nDipoleMode = 5, nEm34DipoleLetter = 'H', nEm34Separation = 40; }, nullptr,
          {L"Dipole: Horiz.", L"Sep:    40 m"}, {L"Dipole: Vertical"}},
+        // The dipole mode numbers the coil configuration: 1 is vertical at 20 m.
+        {"EM34-3 auto, vertical 20 m", INSTRUMENT_EM34,
+         [] { nDipoleMode = 1, nEm34DipoleLetter = 'V', nEm34Separation = 20; }, nullptr,
+         {L"Dipole: Vertical", L"Sep:    20 m"}, {L"Dipole: Horiz."}},
         {"EM34-3 pseudo GGA", INSTRUMENT_EM34, Pseudo, nullptr, {}, kTiltLine},
         {"EM38-MK2", INSTRUMENT_EM38MK2, [] { nDipoleMode = 1; }, nullptr,
          {L"Selected for file :", L"Dipole: Horiz.", L"100mS/m", L"20ppt"}, {L"Component: Both", L"Comp.: Cond."}},
