@@ -28,6 +28,7 @@
 #include "displays/child_windows.h"
 #include "displays/scales.h"
 #include "processing/conductivity_handlers.h"
+#include "tests/support/map_start.h"
 
 namespace {
 
@@ -84,18 +85,7 @@ void StartSurvey()
     dGpsOffsetY = 0.0;
     dSwathLeft = dSwathRight = 0.5;
     bGpsActive = 1;
-    nMapEdgeState = 0;
-    bMapViewPlaced = 0;
-    nViewTileCol = nViewTileRow = 1000;
-    FreeMapTiles();
-    InitMapView();
-    ComputeMapDirection();
-    nMapTrackState = 0;
-    nTrackPointCount = 0;
-    dMapOriginX = kEast;
-    dMapOriginY = kNorth;
-    dExtentMinX = dExtentMaxX = kEast;
-    dExtentMinY = dExtentMaxY = kNorth;
+    ResetMapView(kEast, kNorth);
     nRecordingState = 1;
     UpdateMapDisplay(hwndMap, 1, kNorth, kEast, 0.0);
 }
