@@ -22,6 +22,7 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "processing/em384_decode.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -34,15 +35,12 @@ class ArrayRedrawEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/array-redraw-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("array-redraw");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "array-redraw-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
         CreateFixedPensAndBrushes();
         for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
         WNDCLASS wc = {};

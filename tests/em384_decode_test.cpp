@@ -21,6 +21,7 @@
 #include "processing/em384_coefficients.h"
 #include "processing/em384_decode.h"
 #include "processing/em384_handler.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -28,15 +29,12 @@ class DecodeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em384-decode-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em384-decode");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em384-decode-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new DecodeEnvironment);

@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -28,15 +29,12 @@ class HandlerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em61mk2-handler-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em61mk2-handler");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em61mk2-handler-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new HandlerEnvironment);

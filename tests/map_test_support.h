@@ -19,6 +19,7 @@
 #include "map/map.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "support/test_root.h"
 #include "support/map_start.h"
 
 // Messages the test's logging screen received.
@@ -71,12 +72,8 @@ class MapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/map-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        setenv("ULVANE_ROOT", root.c_str(), 1);
+        root = MakeTestRoot("map");
+        ASSERT_FALSE(root.empty());
         std::filesystem::create_directories(root + "/C/data");
         nInstrumentType = INSTRUMENT_EM61MK2;
         bJixProduct = 0;

@@ -25,6 +25,7 @@
 #include "platform/platform.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -42,12 +43,8 @@ class RedrawEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/profile-redraw-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        gRoot = buf.data();
-        setenv("ULVANE_ROOT", gRoot.c_str(), 1);
+        gRoot = MakeTestRoot("profile-redraw");
+        ASSERT_FALSE(gRoot.empty());
         static char arg0[] = "profile-redraw-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
