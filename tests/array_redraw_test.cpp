@@ -23,6 +23,7 @@
 #include "platform/platform.h"
 #include "processing/em384_decode.h"
 #include "support/test_root.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -43,17 +44,9 @@ public:
         std::filesystem::create_directories(root + "/C/data");
         CreateFixedPensAndBrushes();
         for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"ArrayRedrawParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
         ASSERT_EQ(RegisterCurveWnd(hInst), 0);
-        HWND parent = CreateWindow(L"ArrayRedrawParent", L"Redraw", WS_OVERLAPPED, 0, 0, 500, 300, nullptr, 0, hInst,
-                                   nullptr);
+        HWND parent = CreateStandInParent(ParentProc, L"ArrayRedrawParent", L"Redraw", 500, 300);
         ASSERT_NE(parent, nullptr);
-        ShowWindow(parent, SW_SHOW);
         hwndCurve2 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600, hInst,
                                   nullptr);
         hwndCurve3 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 110, kWidth, kHeight, parent, 600,

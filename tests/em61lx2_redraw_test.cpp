@@ -31,6 +31,7 @@
 #include "processing/filter_factor.h"
 #include "resources/resources.h"
 #include "support/test_root.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -51,22 +52,11 @@ public:
         RegisterResources();
         std::filesystem::create_directories(root + "/C/data");
         nInstrumentType = INSTRUMENT_EM61LX2;
-        CreateFixedPensAndBrushes();
-        CreateTrackPens(0);
-        for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-        CreateChannelPens(0);
+        CreateThinTracePens();
         InitProfileRecordKinds();
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"Lx2RedrawParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
         ASSERT_EQ(RegisterCurveWnd(hInst), 0);
-        HWND parent = CreateWindow(L"Lx2RedrawParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst,
-                                   nullptr);
+        HWND parent = CreateStandInParent(ParentProc, L"Lx2RedrawParent", L"Redraw", 400, 300);
         ASSERT_NE(parent, nullptr);
-        ShowWindow(parent, SW_SHOW);
         hwndCurve2 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600, hInst,
                                   nullptr);
         hwndCurve3 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 130, kWidth, kHeight, parent, 600,

@@ -26,6 +26,7 @@
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "support/test_root.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -50,23 +51,12 @@ public:
         hInst = PlatformInit(1, argv);
         std::filesystem::create_directories(gRoot + "/C/data");
         nInstrumentType = INSTRUMENT_EM61MK2;
-        CreateFixedPensAndBrushes();
-        CreateTrackPens(0);
-        for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-        CreateChannelPens(0);
+        CreateThinTracePens();
         InitProfileRecordKinds();
 
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"RedrawTestParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
         ASSERT_EQ(RegisterCurveWnd(hInst), 0);
-        HWND parent = CreateWindow(L"RedrawTestParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst,
-                                   nullptr);
+        HWND parent = CreateStandInParent(ParentProc, L"RedrawTestParent", L"Redraw", 400, 300);
         ASSERT_NE(parent, nullptr);
-        ShowWindow(parent, SW_SHOW);
         hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600,
                                   hInst, nullptr);
         ASSERT_NE(hwndCurve1, nullptr);

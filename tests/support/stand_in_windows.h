@@ -39,6 +39,15 @@ inline void CreateDisplayFontsAndPens()
     CreateColorScalePens();
 }
 
+// The fixed pens and the track pens, and channel pens drawing one-pixel traces (exact pixels to check).
+inline void CreateThinTracePens()
+{
+    CreateFixedPensAndBrushes();
+    CreateTrackPens(0);
+    for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
+    CreateChannelPens(0);
+}
+
 // Profiles nWidth wide and nHeight high (the bar column nBarColumn wide, its bars nHeightB high) on a scale 1 of
 // 0 to 2000, with their grid lines.
 inline void SetProfileArea(int nWidth, int nHeight, int nHeightB, int nBarColumn)
