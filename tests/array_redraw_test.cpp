@@ -102,10 +102,7 @@ protected:
         nSensorsMinus1 = 0;
         for (double &d : adCalibration) d = 0.0;
         for (double &d : adCalibrationB) d = 0.0;
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\arrays%03d.DAT", nFile++);
-        std::filesystem::remove(MapDrivePath(szDataFilePath));
+        NameFreshDataFile(L"arrays", L"DAT");
         ASSERT_EQ(OpenDataFileHandle(), 1);
         for (HWND h : {hwndCurve2, hwndCurve3}) {
             HDC hdc = GetDC(h);

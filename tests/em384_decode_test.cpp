@@ -244,11 +244,7 @@ protected:
     {
         Em384DecodeTest::SetUp();
         SetDataRecordLength(47);
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\em384lines%03d.T38", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"em384lines", L"T38");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override { CloseDataFile(); }

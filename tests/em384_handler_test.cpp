@@ -126,11 +126,7 @@ protected:
         bAudioTicks = 0;
         nDriftReadings = 10;
 
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\em384h%03d.T38", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"em384h", L"T38");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override

@@ -111,11 +111,7 @@ protected:
         PlatformClearDialogScripts();
         PlatformClearShownDialogs();
 
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\lx2handler%03d.TX2", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"lx2handler", L"TX2");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override

@@ -147,10 +147,7 @@ protected:
         dFilterRatioLeft = dFilterRatioRight = ConvertFilterFactor(310.0, 1);
         for (int &b : abCurveHasPrev) b = 0;
         PlatformClearDialogScripts();
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\lx2redraw%03d.TX2", nFile++);
-        std::filesystem::remove(MapDrivePath(szDataFilePath));
+        NameFreshDataFile(L"lx2redraw", L"TX2");
         ASSERT_EQ(OpenDataFileHandle(), 1);
         const std::string head = TextRecord("Z10/12/26") + TextRecord("X$STARTED        1000");
         ASSERT_EQ(WriteDataRecords(head.data(), 2), 1);

@@ -108,11 +108,7 @@ protected:
         bGpsEnabled = 0;
         bAudioTicks = 0;
 
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\handler%03d.T61", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"handler", L"T61");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override { CloseDataFile(); }

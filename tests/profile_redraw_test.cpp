@@ -183,11 +183,7 @@ protected:
         int nSign = 0;
         ComputeGridLines(anGridLineY1, kHeight, 0.0, 2000.0, 0.05, &nSign);
         for (double &d : adOffset) d = 0.0;
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\redraw%03d.T61", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"redraw", L"T61");
     }
     void TearDown() override { CloseDataFile(); }
 

@@ -69,11 +69,7 @@ protected:
         bAudioTicks = 0;
         nSensorsMinus1 = 0;
         bSimulatedReadings = 0;
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\sentence%03d.DAT", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"sentence", L"DAT");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override { CloseDataFile(); }
