@@ -5,6 +5,7 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "resources/resources.h"
+#include "tests/support/stand_in_windows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -116,15 +117,7 @@ void InitWindows()
     static bool bDone = false;
     if (bDone) return;
     bDone = true;
-    hInst = PlatformInit(0, nullptr);
-    RegisterResources();
-    WNDCLASS wc = {};
-    wc.lpfnWndProc = CountingLogWndProc;
-    wc.hInstance = hInst;
-    wc.lpszClassName = L"BenchLogWnd";
-    RegisterClass(&wc);
-    hwndMain = CreateWindow(L"BenchLogWnd", L"Main", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst, nullptr);
-    hwndLog = CreateWindow(L"BenchLogWnd", L"Log", WS_CHILD, 0, 0, 400, 300, hwndMain, 4, hInst, nullptr);
+    StartStandInLogScreen(CountingLogWndProc, L"BenchLogWnd", 400, 300);
 }
 
 double ProcessCpuSeconds()

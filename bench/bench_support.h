@@ -40,10 +40,5 @@ inline void CreateBenchMapWindow(int nSide)
                            nSide + GetFrameSize().cy, nullptr, 0, hInst, nullptr);
     RECT rc;
     GetClientRect(hwndMap, &rc);
-    nMapViewPixels = rc.right;
-    nMapWndHeight = rc.bottom;
-    nTileWidth = nMapViewPixels - 2;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxX = nTileWidth - 1;
-    nTileMaxY = nTileHeight - 1;
+    SetMapSide(rc.right);
 }

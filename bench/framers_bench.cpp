@@ -137,42 +137,38 @@ void BM_GradAltFramer(benchmark::State &state)
 }
 BENCHMARK(BM_GradAltFramer);
 
+// Frames a stream of sentences with a line framer and checks each line's checksum, the stream once an iteration.
+void FrameLinesWithChecksum(benchmark::State &state, const std::string &s,
+                            int (*pfnStep)(SentenceAccumulator *, unsigned char, char *, int *))
+{
+    char line[256];
+    long good = 0;
+    for (auto _ : state) {
+        SentenceAccumulator acc;
+        ResetSentenceAccumulator(&acc);
+        int dollar = 0;
+        for (unsigned char b : s)
+            if (pfnStep(&acc, b, line, &dollar) == FRAME_READY) good += NmeaChecksumOk(line);
+        benchmark::DoNotOptimize(line);
+    }
+    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)s.size());
+    state.counters["sentences"] = benchmark::Counter((double)good, benchmark::Counter::kIsRate);
+}
+
 // The GPS reader passes on at most one position per 910 ms by design; only its framing and checksum test count.
 void BM_GpsFramerWithChecksum(benchmark::State &state)
 {
     std::string s = Stream(1000, [](int) {
         return std::string("$GPGGA,133524,4336.5940,N,07936.6403,W,8,11,2.0,142.5,M,-35.4,M,,*74\r\n");
     });
-    char line[256];
-    long good = 0;
-    for (auto _ : state) {
-        SentenceAccumulator acc;
-        ResetSentenceAccumulator(&acc);
-        int dollar = 0;
-        for (unsigned char b : s)
-            if (StepGpsLine(&acc, b, line, &dollar) == FRAME_READY) good += NmeaChecksumOk(line);
-        benchmark::DoNotOptimize(line);
-    }
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)s.size());
-    state.counters["sentences"] = benchmark::Counter((double)good, benchmark::Counter::kIsRate);
+    FrameLinesWithChecksum(state, s, StepGpsLine);
 }
 BENCHMARK(BM_GpsFramerWithChecksum);
 
 void BM_TiltFramerWithChecksum(benchmark::State &state)
 {
     std::string s = Stream(1000, [](int) { return std::string("$PTILT,A,B,C,-1.237,0.5,T*6E\r\n"); });
-    char line[256];
-    long good = 0;
-    for (auto _ : state) {
-        SentenceAccumulator acc;
-        ResetSentenceAccumulator(&acc);
-        int dollar = 0;
-        for (unsigned char b : s)
-            if (StepTiltLine(&acc, b, line, &dollar) == FRAME_READY) good += NmeaChecksumOk(line);
-        benchmark::DoNotOptimize(line);
-    }
-    state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)s.size());
-    state.counters["sentences"] = benchmark::Counter((double)good, benchmark::Counter::kIsRate);
+    FrameLinesWithChecksum(state, s, StepTiltLine);
 }
 BENCHMARK(BM_TiltFramerWithChecksum);
 

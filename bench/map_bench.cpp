@@ -28,6 +28,8 @@
 #include "displays/child_windows.h"
 #include "displays/scales.h"
 #include "processing/conductivity_handlers.h"
+#include "tests/support/map_start.h"
+#include "tests/support/stand_in_windows.h"
 
 namespace {
 
@@ -84,18 +86,7 @@ void StartSurvey()
     dGpsOffsetY = 0.0;
     dSwathLeft = dSwathRight = 0.5;
     bGpsActive = 1;
-    nMapEdgeState = 0;
-    bMapViewPlaced = 0;
-    nViewTileCol = nViewTileRow = 1000;
-    FreeMapTiles();
-    InitMapView();
-    ComputeMapDirection();
-    nMapTrackState = 0;
-    nTrackPointCount = 0;
-    dMapOriginX = kEast;
-    dMapOriginY = kNorth;
-    dExtentMinX = dExtentMaxX = kEast;
-    dExtentMinY = dExtentMaxY = kNorth;
+    ResetMapView(kEast, kNorth);
     nRecordingState = 1;
     UpdateMapDisplay(hwndMap, 1, kNorth, kEast, 0.0);
 }
@@ -440,15 +431,7 @@ void BM_ConductivityReadingPath(benchmark::State &state)
         RegisterNumbersWnd(hInst);
         RegisterBarQWnd(hInst);
         RegisterBarIWnd(hInst);
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = DefWindowProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"ConductivityBenchLog";
-        RegisterClass(&wc);
-        hLog = CreateWindow(L"ConductivityBenchLog", L"Log", WS_OVERLAPPED, 0, 0, 1272, 728, nullptr, 0, hInst,
-                            nullptr);
-        ShowWindow(hLog, SW_SHOW);
+        hLog = CreateStandInParent(DefWindowProc, L"ConductivityBenchLog", L"Log", 1272, 728);
         const DWORD style = WS_CHILD | WS_VISIBLE;
         hCurve = CreateWindow(L"CurveWnd", L"", style, 0, 20, 1000, 200, hLog, 600, hInst, nullptr);
         hBarQ = CreateWindow(L"BarQWnd", L"", style, 1010, 20, 60, 200, hLog, 620, hInst, nullptr);

@@ -22,6 +22,7 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "processing/dispatch.h"
+#include "tests/support/stand_in_windows.h"
 
 namespace {
 
@@ -36,10 +37,7 @@ void StartOnce()
     benchRoot = StartBenchProgram("profile-bench");
     std::atexit([] { std::filesystem::remove_all(benchRoot); });  // the ten-million-record file is 270 MB
     SetDataRecordLength(27);
-    CreateFixedPensAndBrushes();
-    CreateTrackPens(0);
-    for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-    CreateChannelPens(0);
+    CreateThinTracePens();
     InitProfileRecordKinds();
     RegisterCurveWnd(hInst);
     hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 1000, 200, nullptr, 0, hInst,

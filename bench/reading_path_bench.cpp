@@ -27,6 +27,7 @@
 #include "processing/em384_handler.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/sentence_handlers.h"
+#include "tests/support/stand_in_windows.h"
 
 namespace {
 
@@ -51,42 +52,17 @@ void SetUpOnce()
     std::filesystem::create_directories(std::string(szRoot) + "/C/data");
 
     nInstrumentType = INSTRUMENT_EM61MK2;
-    hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
-    hFontBold = CreateFont(16, 0, 0, 0, 700, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
-    nLineHeight = 18;
-    CreateFixedPensAndBrushes();
-    CreateTrackPens(0);
-    CreateChannelPens(0);
-    CreateColorScalePens();
+    CreateDisplayFontsAndPens();
     RegisterCurveWnd(hInst);
     RegisterDecayWnd(hInst);
     RegisterNumbersWnd(hInst);
-    WNDCLASS wc = {};
-    wc.lpfnWndProc = ParentProc;
-    wc.hInstance = hInst;
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    wc.lpszClassName = L"BenchLog";
-    RegisterClass(&wc);
-    hwndLog = CreateWindow(L"BenchLog", L"Log", WS_OVERLAPPED, 0, 0, 1024, 600, nullptr, 0, hInst, nullptr);
-    ShowWindow(hwndLog, SW_SHOW);
+    hwndLog = CreateStandInParent(ParentProc, L"BenchLog", L"Log", 1024, 600);
     const DWORD style = WS_CHILD | WS_VISIBLE;
     hwndCurve1 = CreateWindow(L"CurveWnd", L"", style, 0, 40, 700, 300, hwndLog, 600, hInst, nullptr);
     hwndDecay = CreateWindow(L"DecayWnd", L"", style, 710, 40, 140, 180, hwndLog, 610, hInst, nullptr);
     hwndNumbers = CreateWindow(L"NumbersWnd", L"", style, 860, 40, 160, 180, hwndLog, 650, hInst, nullptr);
 
-    nCurveWndWidth = 700;
-    nGraphBandWidth = 700;
-    nCurveAreaHeight = nCurveAreaHeight2 = 300;
-    nCurveAreaHeightB = 180;
-    nBarColumnWidth = 140;
-    dScale1Min = 0;
-    dScale1Max = 2000;
-    dScale1PixPerUnit = 300.0 / 2000.0;
-    dScale1PixPerUnitB = 180.0 / 2000.0;
-    int nSign = 0;
-    ComputeGridLines(anGridLineY1, 300, 0, 2000, dScale1PixPerUnit, &nSign);
-    ComputeGridLines(anGridLineY1B, 180, 0, 2000, dScale1PixPerUnitB, &nScale1RangeSign);
-    ComputeGridLinesMain(0);
+    SetProfileArea(700, 300, 180, 140);
     for (int i = 0; i < 4; i++) anBarLeft[i] = 10 + 30 * i;
     rcSidePanel = RECT{0, 0, 160, 180};
     rcSidePanelValues = RECT{30, 7, 160, 180};

@@ -18,6 +18,18 @@ int nGraphBandHeight = 0, nButtonRowHeight = 0, nLayoutMarginX = 20, nLayoutMarg
     nBarColumnHeightGpsOff = 0, nLowerBandTop = 0;
 RECT rcPauseHintArea = {0, 0, 0, 0};
 
+void SetMapSide(int nSide)
+{
+    nMapViewPixels = nSide;
+    nMapWndHeight = nSide;
+    nMapWndX = 20;
+    nMapWndY = 20;
+    nTileWidth = nSide - 2;
+    nTileMaxX = nSide - 3;
+    nTileHeight = nSide - 2;
+    nTileMaxY = nSide - 3;
+}
+
 namespace {
 
 // The profile window keeps at least this width beside a square map on a narrow landscape screen.
@@ -46,18 +58,6 @@ void SetSpeedScale()
 {
     double dRange = dSpeedScaleMax - dSpeedScaleMin;
     dSpeedPixPerUnit = dRange != 0.0 ? nSpeedBarWidth / dRange : 0.0;
-}
-
-void SetMapSide(int nSide)
-{
-    nMapViewPixels = nSide;
-    nMapWndHeight = nSide;
-    nMapWndX = 20;
-    nMapWndY = 20;
-    nTileWidth = nSide - 2;
-    nTileMaxX = nSide - 3;
-    nTileHeight = nSide - 2;
-    nTileMaxY = nSide - 3;
 }
 
 // Bars of the bar column and the profile windows of the instruments with two profile windows (step 10).

@@ -61,6 +61,8 @@ extern int nGraphBandHeight, nButtonRowHeight, nLayoutMarginX, nLayoutMarginY, n
     nButtonColumnX, nButtonColumnTop, nButtonWidth, nButtonHeight, nButtonGap, nBottomMargin, nMapButtonHeight,
     nSpeedBarYGpsOn, nBarColumnHeightGpsOn, nSpeedBarYGpsOff, nBarColumnHeightGpsOff, nLowerBandTop;
 extern RECT rcPauseHintArea;
+// A square map window of nSide pixels at its place on the screen, and the tiles (a pixel of frame each side) it gives.
+void SetMapSide(int nSide);
 // Landscape and portrait arrangement of every child window and button for the instrument and the map flag.
 void ArrangeLogScreen();
 void ArrangeLogScreenTall();

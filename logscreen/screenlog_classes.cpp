@@ -144,12 +144,7 @@ LRESULT OnScreenLogCreate(HWND hwnd, UINT, WPARAM, LPARAM)
         (dSpeedScaleMax - dSpeedScaleMin) != 0.0 ? nSpeedBarWidth / (dSpeedScaleMax - dSpeedScaleMin) : 0.0;
 
     // Square map and the profiles beside it.
-    nMapWndHeight = nMapViewPixels = nCurveAreaHeight2;
-    nMapWndX = nMapWndY = 20;
-    nTileWidth = nMapViewPixels - 2;
-    nTileMaxX = nMapViewPixels - 3;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxY = nMapWndHeight - 3;
+    SetMapSide(nCurveAreaHeight2);
     nCurveWndX = 20 + nMapViewPixels + 5;
     nCurveWndWidth = nGraphBandWidth - nMapViewPixels - 5;
 

@@ -30,17 +30,22 @@ void DrawPolylineSegment(HDC hdc, int x1, int y1, int x2, int y2, HPEN pen)
     Polyline(hdc, apt, 2);
 }
 
-// A mark of reach r in its own tile and again in the edge neighbours it reaches into (survey layer).
+// A dot of reach r in its own tile and again in the edge neighbours it reaches into, on one layer of the tiles.
+static void PlotDotOnTileLayer(HDC hdc, int col, int row, int x, int y, int r, HPEN pen, HBRUSH brush, int nLayer)
+{
+    if (SelectMapTileBitmap(hdc, col, row, nLayer)) DrawDot(hdc, x, y, r, pen, brush);
+    if (x <= r && SelectMapTileBitmap(hdc, col - 1, row, nLayer)) DrawDot(hdc, x + nTileWidth, y, r, pen, brush);
+    if (x + r + 1 > nTileMaxX && SelectMapTileBitmap(hdc, col + 1, row, nLayer))
+        DrawDot(hdc, x - nTileWidth, y, r, pen, brush);
+    if (y <= r && SelectMapTileBitmap(hdc, col, row + 1, nLayer)) DrawDot(hdc, x, y + nTileHeight, r, pen, brush);
+    if (y + r + 1 > nTileMaxY && SelectMapTileBitmap(hdc, col, row - 1, nLayer))
+        DrawDot(hdc, x, y - nTileHeight, r, pen, brush);
+}
+
+// A mark of the cursor's reach in its own tile and the edge neighbours it reaches into (survey layer).
 void PlotDotOnTilesFilled(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush)
 {
-    int r = nCursorSize;
-    if (SelectMapTileBitmap(hdc, col, row, 1)) DrawDot(hdc, x, y, r, pen, brush);
-    if (x <= r && SelectMapTileBitmap(hdc, col - 1, row, 1)) DrawDot(hdc, x + nTileWidth, y, r, pen, brush);
-    if (x + r + 1 > nTileMaxX && SelectMapTileBitmap(hdc, col + 1, row, 1))
-        DrawDot(hdc, x - nTileWidth, y, r, pen, brush);
-    if (y <= r && SelectMapTileBitmap(hdc, col, row + 1, 1)) DrawDot(hdc, x, y + nTileHeight, r, pen, brush);
-    if (y + r + 1 > nTileMaxY && SelectMapTileBitmap(hdc, col, row - 1, 1))
-        DrawDot(hdc, x, y - nTileHeight, r, pen, brush);
+    PlotDotOnTileLayer(hdc, col, row, x, y, nCursorSize, pen, brush, 1);
 }
 
 // Does the segment come within the margin of the tile's in-tile rectangle? (Liang-Barsky clip.)
@@ -301,14 +306,7 @@ void DrawSymbol(HDC hdc, int x, int y, int h, HPEN pen, HBRUSH brush, int nKind)
 
 void PlotDotOnTiles(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush)
 {
-    int r = nBackgroundDotRadius;
-    if (SelectMapTileBitmap(hdc, col, row, 0)) DrawDot(hdc, x, y, r, pen, brush);
-    if (x <= r && SelectMapTileBitmap(hdc, col - 1, row, 0)) DrawDot(hdc, x + nTileWidth, y, r, pen, brush);
-    if (x + r + 1 > nTileMaxX && SelectMapTileBitmap(hdc, col + 1, row, 0))
-        DrawDot(hdc, x - nTileWidth, y, r, pen, brush);
-    if (y <= r && SelectMapTileBitmap(hdc, col, row + 1, 0)) DrawDot(hdc, x, y + nTileHeight, r, pen, brush);
-    if (y + r + 1 > nTileMaxY && SelectMapTileBitmap(hdc, col, row - 1, 0))
-        DrawDot(hdc, x, y - nTileHeight, r, pen, brush);
+    PlotDotOnTileLayer(hdc, col, row, x, y, nBackgroundDotRadius, pen, brush, 0);
 }
 
 void PlotLabelOnTile(HDC hdc, int col, int row, int x, int y, HPEN pen, HBRUSH brush, int nLabelLength,

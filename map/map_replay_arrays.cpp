@@ -83,13 +83,13 @@ void ReplayEm384DataFile()
     const int nScale = ColorStepScale();
     const ReplotMember member = {ArrayExtraRecords,
                                  nInstrumentType == INSTRUMENT_CS21 ? DualEmReadingCell : Em384ReadingCell,
-                                 "23456Tt", 0, nScale};
+                                 "23456Tt", 0, nScale, nullptr};
     ReplotFromDataFile(member);
 }
 
 void ReplayDataFileGrad()
 {
     for (double &d : adSensorReading) d = 0.0;
-    const ReplotMember grad = {nullptr, GradReadingCell, "DEFMNPQT", nSensorsMinus1 == 1 ? 1 : 0, 1};
+    const ReplotMember grad = {nullptr, GradReadingCell, "DEFMNPQT", nSensorsMinus1 == 1 ? 1 : 0, 1, nullptr};
     ReplotFromDataFile(grad);
 }

@@ -4,6 +4,7 @@
 #include "acquisition/acquisition.h"
 #include "core/core.h"
 #include "resources/resources.h"
+#include "support/stand_in_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -86,15 +87,7 @@ inline void InitAcquisitionTestWindows()
     static bool bDone = false;
     if (bDone) return;
     bDone = true;
-    hInst = PlatformInit(0, nullptr);
-    RegisterResources();
-    WNDCLASS wc = {};
-    wc.lpfnWndProc = RecordingLogWndProc;
-    wc.hInstance = hInst;
-    wc.lpszClassName = L"AcqTestLogWnd";
-    RegisterClass(&wc);
-    hwndMain = CreateWindow(L"AcqTestLogWnd", L"Main", WS_OVERLAPPED, 0, 0, 800, 600, nullptr, 0, hInst, nullptr);
-    hwndLog = CreateWindow(L"AcqTestLogWnd", L"Log", WS_CHILD, 0, 0, 800, 600, hwndMain, 4, hInst, nullptr);
+    StartStandInLogScreen(RecordingLogWndProc, L"AcqTestLogWnd", 800, 600);
     nClientWidth = 800;
     nClientHeight = 600;
     RegisterGpsMonitorClass(hInst);

@@ -22,6 +22,8 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "processing/em384_decode.h"
+#include "support/test_root.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -34,28 +36,17 @@ class ArrayRedrawEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/array-redraw-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("array-redraw");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "array-redraw-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
         CreateFixedPensAndBrushes();
         for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"ArrayRedrawParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
         ASSERT_EQ(RegisterCurveWnd(hInst), 0);
-        HWND parent = CreateWindow(L"ArrayRedrawParent", L"Redraw", WS_OVERLAPPED, 0, 0, 500, 300, nullptr, 0, hInst,
-                                   nullptr);
+        HWND parent = CreateStandInParent(ParentProc, L"ArrayRedrawParent", L"Redraw", 500, 300);
         ASSERT_NE(parent, nullptr);
-        ShowWindow(parent, SW_SHOW);
         hwndCurve2 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600, hInst,
                                   nullptr);
         hwndCurve3 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 110, kWidth, kHeight, parent, 600,
@@ -111,10 +102,7 @@ protected:
         nSensorsMinus1 = 0;
         for (double &d : adCalibration) d = 0.0;
         for (double &d : adCalibrationB) d = 0.0;
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\arrays%03d.DAT", nFile++);
-        std::filesystem::remove(MapDrivePath(szDataFilePath));
+        NameFreshDataFile(L"arrays", L"DAT");
         ASSERT_EQ(OpenDataFileHandle(), 1);
         for (HWND h : {hwndCurve2, hwndCurve3}) {
             HDC hdc = GetDC(h);

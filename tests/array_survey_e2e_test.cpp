@@ -46,7 +46,9 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
     std::string root = emu::MakeTempRoot(std::string("array_survey_") + s.name);
     emu::Emulator dev(root, s.ports);
     ASSERT_TRUE(dev.ready()) << dev.error();
-    if (!s.valueCommand.empty()) ASSERT_TRUE(dev.ok(s.valueCommand)) << s.valueCommand;
+    if (!s.valueCommand.empty()) {
+        ASSERT_TRUE(dev.ok(s.valueCommand)) << s.valueCommand;
+    }
     const ProgramStart start = StartBuildIn(root, s.instrumentType, 1);
     const std::string png = std::string(TEST_OUTPUT_DIR) + "/" + s.name + "_logging_screen.png";
     ChildResult r = RunProgramInChild(start, [&]() {
@@ -98,12 +100,18 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         if (rec.Kind() != 'T') continue;
         nReadings++;
         EXPECT_GE(rec.Tick(), 0) << rec.index;
-        if (s.instrumentType == INSTRUMENT_CS21) EXPECT_TRUE(rec.StartsWith("T$PDLM")) << rec.bytes;
-        if (s.instrumentType == INSTRUMENT_GRAD601) EXPECT_TRUE(rec.StartsWith("T$P,")) << rec.bytes;
+        if (s.instrumentType == INSTRUMENT_CS21) {
+            EXPECT_TRUE(rec.StartsWith("T$PDLM")) << rec.bytes;
+        }
+        if (s.instrumentType == INSTRUMENT_GRAD601) {
+            EXPECT_TRUE(rec.StartsWith("T$P,")) << rec.bytes;
+        }
     }
     EXPECT_GE(nReadings, 40);
     // The CS-21's "$PDLMA" sentences (one a second) are recorded too.
-    if (s.instrumentType == INSTRUMENT_CS21) EXPECT_GE(nOtherSentences, 1);
+    if (s.instrumentType == INSTRUMENT_CS21) {
+        EXPECT_GE(nOtherSentences, 1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

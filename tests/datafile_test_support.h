@@ -18,6 +18,7 @@
 #include "logscreen/logscreen.h"
 #include "map/map_state.h"
 #include "platform/platform.h"
+#include "support/test_root.h"
 
 inline std::string ReadFileBytes(const std::string &path)
 {
@@ -63,12 +64,8 @@ class DataFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/datafile-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        setenv("ULVANE_ROOT", root.c_str(), 1);
+        root = MakeTestRoot("datafile");
+        ASSERT_FALSE(root.empty());
         std::filesystem::create_directories(root + "/C/data");
         PlatformSetTickSource([] { return (DWORD)123456789; });
         CloseDataFile();

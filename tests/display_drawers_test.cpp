@@ -19,6 +19,7 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "processing/em61mk2_decode.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -42,10 +43,7 @@ public:
         nInstrumentType = INSTRUMENT_EM61MK2;
         hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
         nLineHeight = 18;
-        CreateFixedPensAndBrushes();
-        CreateTrackPens(0);
-        for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;  // one-pixel traces: exact pixels to check
-        CreateChannelPens(0);
+        CreateThinTracePens();
         CreateColorScalePens();
     }
 };

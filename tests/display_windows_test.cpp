@@ -20,6 +20,7 @@
 #include "processing/em61mk2_handler.h"
 #include "acquisition/acquisition.h"
 #include "datafile/datafile.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -39,13 +40,7 @@ public:
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
         nInstrumentType = INSTRUMENT_EM61MK2;
-        hFontNormal = CreateFont(16, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
-        hFontBold = CreateFont(16, 0, 0, 0, 700, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
-        nLineHeight = 18;
-        CreateFixedPensAndBrushes();
-        CreateTrackPens(0);
-        CreateChannelPens(0);
-        CreateColorScalePens();
+        CreateDisplayFontsAndPens();
         ASSERT_EQ(RegisterDecayWnd(hInst), 0);
         ASSERT_EQ(RegisterBarQWnd(hInst), 0);
         ASSERT_EQ(RegisterBarIWnd(hInst), 0);
@@ -54,15 +49,8 @@ public:
         ASSERT_EQ(RegisterSpeedWnd(hInst), 0);
         ASSERT_EQ(RegisterColorBarWnd(hInst), 0);
 
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"DisplayTestParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
-        gParent = CreateWindow(L"DisplayTestParent", L"Displays", WS_OVERLAPPED, 0, 0, 800, 600, nullptr, 0, hInst,
-                               nullptr);
-        ShowWindow(gParent, SW_SHOW);
+        gParent = CreateStandInParent(ParentProc, L"DisplayTestParent", L"Displays", 800, 600);
+        ASSERT_NE(gParent, nullptr);
         const DWORD style = WS_CHILD | WS_VISIBLE;
         hwndCurve1 = CreateWindow(L"CurveWnd", L"", style, 0, 0, 300, 120, gParent, 600, hInst, nullptr);
         hwndDecay = CreateWindow(L"DecayWnd", L"", style, 310, 0, 120, 120, gParent, 610, hInst, nullptr);
@@ -110,19 +98,7 @@ protected:
         bInstrumentEnabled = 1;
         bAltGraphScale = 0;
         nRecordingState = 0;
-        nCurveWndWidth = 300;
-        nGraphBandWidth = 300;
-        nCurveAreaHeight = nCurveAreaHeight2 = 120;
-        nCurveAreaHeightB = 120;
-        nBarColumnWidth = 120;
-        dScale1Min = 0.0;
-        dScale1Max = 2000.0;
-        dScale1PixPerUnit = 120.0 / 2000.0;
-        dScale1PixPerUnitB = 120.0 / 2000.0;
-        int nSign = 0;
-        ComputeGridLines(anGridLineY1, 120, 0.0, 2000.0, dScale1PixPerUnit, &nSign);
-        ComputeGridLines(anGridLineY1B, 120, 0.0, 2000.0, dScale1PixPerUnitB, &nScale1RangeSign);
-        ComputeGridLinesMain(0);
+        SetProfileArea(300, 120, 120, 120);
         nSpeedBarWidth = 200;
         nSpeedBarHeight = 10;
         rcSidePanel = RECT{0, 0, 150, 120};

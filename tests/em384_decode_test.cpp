@@ -21,6 +21,7 @@
 #include "processing/em384_coefficients.h"
 #include "processing/em384_decode.h"
 #include "processing/em384_handler.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -28,15 +29,12 @@ class DecodeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em384-decode-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em384-decode");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em384-decode-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new DecodeEnvironment);
@@ -246,11 +244,7 @@ protected:
     {
         Em384DecodeTest::SetUp();
         SetDataRecordLength(47);
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\em384lines%03d.T38", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"em384lines", L"T38");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override { CloseDataFile(); }

@@ -28,6 +28,7 @@
 #include "processing/em61mk2_handler.h"
 #include "processing/handler_state.h"
 #include "resources/resources.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -35,16 +36,13 @@ class HandlerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em384-handler-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em384-handler");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em384-handler-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
         RegisterResources();
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new HandlerEnvironment);
@@ -128,11 +126,7 @@ protected:
         bAudioTicks = 0;
         nDriftReadings = 10;
 
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\em384h%03d.T38", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"em384h", L"T38");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override

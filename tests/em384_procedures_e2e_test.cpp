@@ -99,14 +99,29 @@ std::vector<Record> RecordsOfKind(const std::string &path, char kind)
 double FirstValue(const Record &r) { return std::atof(r.bytes.substr(2, 10).c_str()); }
 double SecondValue(const Record &r) { return std::atof(r.bytes.substr(13, 10).c_str()); }
 
+// A root of the test's own (named after it) with the emulator's EM38-4 on COM4, giving the vertical values.
+class Em384Procedures : public ::testing::Test {
+protected:
+    Em384Procedures()
+        : root(emu::MakeTempRoot(std::string("em384_procedures_") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          dev(root, {"COM4=em384:static"})
+    {
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(dev.ready()) << dev.error();
+        ASSERT_TRUE(dev.ok(kVertical));
+    }
+
+    std::string root;
+    emu::Emulator dev;
+};
+
 // Drift control over ten packets accepted, a second one cancelled; the calibration answered No with carrier
 // coefficients in force before; then "Delete Calibration" answered Yes.
-TEST(Em384Procedures, DriftAcceptedAndCancelledCalibrationWithoutCarrierAndItsRemoval)
+TEST_F(Em384Procedures, DriftAcceptedAndCancelledCalibrationWithoutCarrierAndItsRemoval)
 {
-    std::string root = emu::MakeTempRoot("em384_procedures_no_carrier");
-    emu::Emulator dev(root, {"COM4=em384:static"});
-    ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok(kVertical));
     ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM384, 1), [&]() {
         Facts facts;
         UseEmulatorPorts(false);
@@ -258,18 +273,14 @@ TEST(Em384Procedures, DriftAcceptedAndCancelledCalibrationWithoutCarrierAndItsRe
 
 // The calibration with the carrier step: horizontal values given at the rotation box, off-carrier values at the
 // height box, on-carrier values at the mounting box; the carrier coefficients are the differences of the means.
-TEST(Em384Procedures, CalibrationWithCarrierStep)
+TEST_F(Em384Procedures, CalibrationWithCarrierStep)
 {
-    std::string root = emu::MakeTempRoot("em384_procedures_carrier");
-    emu::Emulator dev(root, {"COM4=em384:static"});
-    ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok(kVertical));
     ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM384, 1), [&]() {
         Facts facts;
         UseEmulatorPorts(false);
         OpenFileInStandBy(L"C:\\data\\carrier.dat");
         auto answerAfter = [&](const wchar_t *szKey, const char *szValues, int nButton) {
-            PlatformScriptDialog(szKey, [&dev, szValues, nButton](HWND dlg) {
+            PlatformScriptDialog(szKey, [this, szValues, nButton](HWND dlg) {
                 if (szValues) CHILD_CHECK(dev.ok(szValues));
                 PlatformPressDialogButton(dlg, nButton);
             });
@@ -359,12 +370,8 @@ TEST(Em384Procedures, CalibrationWithCarrierStep)
 
 // Cancel at the completion question puts every coefficient back and saves nothing; a collection step in which no
 // packet came ends the calibration the same way.
-TEST(Em384Procedures, CancelAndAStepWithoutPacketsChangeNothing)
+TEST_F(Em384Procedures, CancelAndAStepWithoutPacketsChangeNothing)
 {
-    std::string root = emu::MakeTempRoot("em384_procedures_cancel");
-    emu::Emulator dev(root, {"COM4=em384:static"});
-    ASSERT_TRUE(dev.ready()) << dev.error();
-    ASSERT_TRUE(dev.ok(kVertical));
     ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM384, 1), [&]() {
         Facts facts;
         UseEmulatorPorts(false);

@@ -27,6 +27,7 @@
 #include "processing/em61mk2_handler.h"
 #include "processing/filter_factor.h"
 #include "resources/resources.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -34,16 +35,13 @@ class Lx2Environment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em61lx2-handler-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em61lx2-handler");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em61lx2-handler-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
         RegisterResources();
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new Lx2Environment);
@@ -113,11 +111,7 @@ protected:
         PlatformClearDialogScripts();
         PlatformClearShownDialogs();
 
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\lx2handler%03d.TX2", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"lx2handler", L"TX2");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override

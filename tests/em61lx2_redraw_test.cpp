@@ -30,6 +30,8 @@
 #include "processing/em61mk2_handler.h"
 #include "processing/filter_factor.h"
 #include "resources/resources.h"
+#include "support/test_root.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -42,33 +44,19 @@ class Lx2RedrawEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em61lx2-redraw-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em61lx2-redraw");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em61lx2-redraw-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
         RegisterResources();
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
         nInstrumentType = INSTRUMENT_EM61LX2;
-        CreateFixedPensAndBrushes();
-        CreateTrackPens(0);
-        for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-        CreateChannelPens(0);
+        CreateThinTracePens();
         InitProfileRecordKinds();
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"Lx2RedrawParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
         ASSERT_EQ(RegisterCurveWnd(hInst), 0);
-        HWND parent = CreateWindow(L"Lx2RedrawParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst,
-                                   nullptr);
+        HWND parent = CreateStandInParent(ParentProc, L"Lx2RedrawParent", L"Redraw", 400, 300);
         ASSERT_NE(parent, nullptr);
-        ShowWindow(parent, SW_SHOW);
         hwndCurve2 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600, hInst,
                                   nullptr);
         hwndCurve3 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 130, kWidth, kHeight, parent, 600,
@@ -159,10 +147,7 @@ protected:
         dFilterRatioLeft = dFilterRatioRight = ConvertFilterFactor(310.0, 1);
         for (int &b : abCurveHasPrev) b = 0;
         PlatformClearDialogScripts();
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\lx2redraw%03d.TX2", nFile++);
-        std::filesystem::remove(MapDrivePath(szDataFilePath));
+        NameFreshDataFile(L"lx2redraw", L"TX2");
         ASSERT_EQ(OpenDataFileHandle(), 1);
         const std::string head = TextRecord("Z10/12/26") + TextRecord("X$STARTED        1000");
         ASSERT_EQ(WriteDataRecords(head.data(), 2), 1);

@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -28,15 +29,12 @@ class HandlerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/em61mk2-handler-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("em61mk2-handler");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "em61mk2-handler-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new HandlerEnvironment);
@@ -110,11 +108,7 @@ protected:
         bGpsEnabled = 0;
         bAudioTicks = 0;
 
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\handler%03d.T61", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"handler", L"T61");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override { CloseDataFile(); }

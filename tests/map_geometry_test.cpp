@@ -317,21 +317,6 @@ TEST_F(MapTest, BusyIndicatorVisitsEachPlaceOnce)
 
 namespace {
 
-COLORREF SurveyPixelAt(int px, int py);
-COLORREF LayerPixel(int px, int py)
-{
-    int col, row, ox, oy;
-    MapPixelToTile(px, py, &col, &row, &ox, &oy);
-    if (!MapTileExists(col, row)) return RGB(255, 255, 255);
-    HDC hdcMem = CreateCompatibleDC(nullptr);
-    SelectMapTileBitmap(hdcMem, col, row, 1);
-    COLORREF c = GetPixel(hdcMem, ox, oy);
-    DeleteDC(hdcMem);
-    return c;
-}
-
-COLORREF SurveyPixelAt(int px, int py) { return LayerPixel(px, py); }
-
 // Footprints 10 pixels apart: 10 lines, the first on the old footprint, line i from cell trunc(i x last / 10).
 TEST_F(MapTest, SwathSpreadsTheCellsOverTheSegment)
 {
@@ -343,9 +328,9 @@ TEST_F(MapTest, SwathSpreadsTheCellsOverTheSegment)
     HDC hdcMem = CreateCompatibleDC(nullptr);
     PlotColourSwath(hdcMem, 110, 5, 110, -5, 100, 5, 100, -5);
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(LayerPixel(100 + i, 0), aclrColorScale[i * 49 / 10]) << "line " << i;
-    EXPECT_EQ(LayerPixel(99, 0), RGB(255, 255, 255));
-    EXPECT_EQ(LayerPixel(100, 8), RGB(255, 255, 255));
+        EXPECT_EQ(SurveyPixel(100 + i, 0), aclrColorScale[i * 49 / 10]) << "line " << i;
+    EXPECT_EQ(SurveyPixel(99, 0), RGB(255, 255, 255));
+    EXPECT_EQ(SurveyPixel(100, 8), RGB(255, 255, 255));
     // The same footprint again: a segment of no length draws nothing (and makes no tile).
     FreeMapTiles();
     PlotColourSwath(hdcMem, 100, 5, 100, -5, 100, 5, 100, -5);
@@ -359,8 +344,8 @@ TEST_F(MapTest, SwathSpreadsTheCellsOverTheSegment)
     nSwathPlotLastCell = 0;
     rgColorGrid[0][0] = 131;
     PlotColourSwathTable(hdcMem, 210, 10, 210, -10, 200, 10, 200, -10);
-    EXPECT_EQ(LayerPixel(204, 6), aclrColorScale[3]);
-    EXPECT_EQ(LayerPixel(204, -6), aclrColorScale[2]);
+    EXPECT_EQ(SurveyPixel(204, 6), aclrColorScale[3]);
+    EXPECT_EQ(SurveyPixel(204, -6), aclrColorScale[2]);
     DeleteDC(hdcMem);
 }
 
@@ -376,7 +361,7 @@ TEST_F(MapTest, SegmentsAcrossTileBorders)
     EXPECT_EQ(MapTileExists(1001, 1000), 1);
     EXPECT_EQ(MapTileExists(1001, 1001), 1);
     EXPECT_EQ(MapTileExists(1000, 1001), 0);  // the line passes the corner below-right of it
-    for (int x = -10; x < 30; ++x) EXPECT_EQ(LayerPixel(x, 380 + (x + 10)), RGB(0, 0, 0)) << x;
+    for (int x = -10; x < 30; ++x) EXPECT_EQ(SurveyPixel(x, 380 + (x + 10)), RGB(0, 0, 0)) << x;
     DeleteDC(hdcMem);
 }
 
@@ -566,7 +551,7 @@ TEST_F(MapTest, CreateMapTilesKeepsWhatItsModeKeeps)
     DrawMapPixelSegment(hdcMem, 10, 10, 20, 10, hpenBlack);      // survey layer
     PlotDotOnTiles(hdcMem, 1001, 1000, 50, 50, hpenBlack, hbrRed);  // base layer (background point)
     DeleteDC(hdcMem);
-    auto survey = [] { return SurveyPixelAt(15, 10); };
+    auto survey = [] { return SurveyPixel(15, 10); };
     CreateMapTiles(0);  // grid redrawn, survey kept
     EXPECT_EQ(survey(), RGB(0, 0, 0));
     EXPECT_EQ(BasePixel(1001, 1000, 50, 50), RGB(255, 255, 255));

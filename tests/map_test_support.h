@@ -19,6 +19,8 @@
 #include "map/map.h"
 #include "map/pens.h"
 #include "platform/platform.h"
+#include "support/test_root.h"
+#include "support/map_start.h"
 
 // Messages the test's logging screen received.
 inline std::vector<UINT> &MapTestScreenMessages()
@@ -62,12 +64,7 @@ inline void StartMapPlatform(int nTile)
                            nullptr);
     RECT rc;
     GetClientRect(hwndMap, &rc);
-    nMapViewPixels = rc.right;
-    nMapWndHeight = rc.bottom;
-    nTileWidth = nMapViewPixels - 2;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxX = nTileWidth - 1;
-    nTileMaxY = nTileHeight - 1;
+    SetMapSide(rc.right);
 }
 
 // A root folder of its own and an open data file C:\data\<name> of 27-byte records.
@@ -75,12 +72,8 @@ class MapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/map-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        setenv("ULVANE_ROOT", root.c_str(), 1);
+        root = MakeTestRoot("map");
+        ASSERT_FALSE(root.empty());
         std::filesystem::create_directories(root + "/C/data");
         nInstrumentType = INSTRUMENT_EM61MK2;
         bJixProduct = 0;
@@ -101,33 +94,7 @@ protected:
     }
 
     // The state of a logging start: map size 40 (10 pixels a metre), grid far apart, origin at the first fix.
-    void StartLogging(double dOriginX, double dOriginY)
-    {
-        nMapSize = 40;
-        dGridInterval = 1000.0;
-        nGridMode = 0;
-        nCursorBandPixels = 76;
-        nCrossHairHalf = 6;
-        bGpsActive = 1;
-        nTileIndexMin = 3;
-        nTileIndexMax = 1996;
-        nMapEdgeState = 0;
-        bMapViewPlaced = 0;
-        bRecentreMap = 0;
-        nViewTileCol = nViewTileRow = 1000;
-        FreeMapTiles();
-        InitMapView();
-        ComputeMapDirection();
-        nMapTrackState = 0;
-        nTrackPointCount = 0;
-        dMapOriginX = dOriginX;
-        dMapOriginY = dOriginY;
-        dExtentMinX = dExtentMaxX = dOriginX;
-        dExtentMinY = dExtentMaxY = dOriginY;
-        nSwathRow = 0;
-        nSwathCellCount = 0;
-        bSwathHasCells = 0;
-    }
+    void StartLogging(double dOriginX, double dOriginY) { StartMapLogging(dOriginX, dOriginY); }
 
     // Hands a row of n cells of one value to the painter, as the position handler does.
     void HandOver(int nCells, int nValue)

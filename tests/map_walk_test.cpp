@@ -345,7 +345,7 @@ TEST_F(MapWalkTest, TwoSensorRebuildPaintsEachSensorOverItsHalfOfTheSwath)
     WriteFootprint(1, true);
     WriteFootprint(4, false);
     FlushDataFile();
-    const ReplotMember member = {nullptr, TwoSensorCell, "T", 1, 1};
+    const ReplotMember member = {nullptr, TwoSensorCell, "T", 1, 1, nullptr};
     ReplotFromDataFile(member);
     // The footprint runs from its first point 0.5 m north of the walk (map pixel row 5) to 0.5 m south (row -5).
     EXPECT_EQ(SurveyPixel(25, 3), aclrColorScale[10]);

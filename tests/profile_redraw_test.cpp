@@ -25,6 +25,8 @@
 #include "platform/platform.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
+#include "support/test_root.h"
+#include "support/stand_in_windows.h"
 
 namespace {
 
@@ -42,34 +44,19 @@ class RedrawEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/profile-redraw-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        gRoot = buf.data();
-        setenv("ULVANE_ROOT", gRoot.c_str(), 1);
+        gRoot = MakeTestRoot("profile-redraw");
+        ASSERT_FALSE(gRoot.empty());
         static char arg0[] = "profile-redraw-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
         std::filesystem::create_directories(gRoot + "/C/data");
         nInstrumentType = INSTRUMENT_EM61MK2;
-        CreateFixedPensAndBrushes();
-        CreateTrackPens(0);
-        for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-        CreateChannelPens(0);
+        CreateThinTracePens();
         InitProfileRecordKinds();
 
-        WNDCLASS wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = hInst;
-        wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-        wc.lpszClassName = L"RedrawTestParent";
-        ASSERT_NE(RegisterClass(&wc), 0);
         ASSERT_EQ(RegisterCurveWnd(hInst), 0);
-        HWND parent = CreateWindow(L"RedrawTestParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst,
-                                   nullptr);
+        HWND parent = CreateStandInParent(ParentProc, L"RedrawTestParent", L"Redraw", 400, 300);
         ASSERT_NE(parent, nullptr);
-        ShowWindow(parent, SW_SHOW);
         hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, kHeight, parent, 600,
                                   hInst, nullptr);
         ASSERT_NE(hwndCurve1, nullptr);
@@ -196,11 +183,7 @@ protected:
         int nSign = 0;
         ComputeGridLines(anGridLineY1, kHeight, 0.0, 2000.0, 0.05, &nSign);
         for (double &d : adOffset) d = 0.0;
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\redraw%03d.T61", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"redraw", L"T61");
     }
     void TearDown() override { CloseDataFile(); }
 

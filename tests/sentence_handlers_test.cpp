@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "processing/em61mk2_handler.h"
 #include "processing/sentence_handlers.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -29,15 +30,12 @@ class SentenceEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/sentence-handlers-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        setenv("ULVANE_ROOT", buf.data(), 1);
+        const std::string root = MakeTestRoot("sentence-handlers");
+        ASSERT_FALSE(root.empty());
         static char arg0[] = "sentence-handlers-test";
         static char *argv[] = {arg0, nullptr};
         hInst = PlatformInit(1, argv);
-        std::filesystem::create_directories(std::string(buf.data()) + "/C/data");
+        std::filesystem::create_directories(root + "/C/data");
     }
 };
 const ::testing::Environment *const gEnvironment = ::testing::AddGlobalTestEnvironment(new SentenceEnvironment);
@@ -71,11 +69,7 @@ protected:
         bAudioTicks = 0;
         nSensorsMinus1 = 0;
         bSimulatedReadings = 0;
-        static int nFile = 0;
-        CloseDataFile();
-        swprintf(szDataFilePath, 261, L"C:\\data\\sentence%03d.DAT", nFile++);
-        path = MapDrivePath(szDataFilePath);
-        std::filesystem::remove(path);
+        path = NameFreshDataFile(L"sentence", L"DAT");
         ASSERT_EQ(OpenDataFileHandle(), 1);
     }
     void TearDown() override { CloseDataFile(); }

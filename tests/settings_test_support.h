@@ -12,18 +12,15 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "platform/platform.h"
+#include "support/test_root.h"
 
 // Starts each test on an empty root folder of its own so that no test sees another's configuration files.
 class SettingsRootTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string base = std::string(TEST_OUTPUT_DIR) + "/settings-XXXXXX";
-        std::vector<char> buf(base.begin(), base.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        setenv("ULVANE_ROOT", root.c_str(), 1);
+        root = MakeTestRoot("settings");
+        ASSERT_FALSE(root.empty());
         EnsureRootFolders();
     }
     std::string root;

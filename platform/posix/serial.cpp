@@ -100,6 +100,13 @@ DWORD PortIoError(int err) {
     }
 }
 
+// A port read or write that ends early: the count done so far (where asked for) and the error; FALSE.
+BOOL FailPortIo(DWORD *pdwDone, DWORD dwDone, DWORD dwError) {
+    if (pdwDone) *pdwDone = dwDone;
+    SetLastError(dwError);
+    return FALSE;
+}
+
 struct BaudEntry { DWORD baud; speed_t code; };
 const BaudEntry kBauds[] = {
     {110, B110},       {300, B300},       {600, B600},       {1200, B1200},     {2400, B2400},
@@ -233,9 +240,7 @@ BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
         }
         if (got == len || immediate || (firstByteOnly && got > 0)) break;
         if (p->isClosed.load() || ThreadCancelPoint()) {
-            if (read) *read = got;
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return FALSE;
+            return FailPortIo(read, got, ERROR_OPERATION_ABORTED);
         }
         int waitMs = -1;
         if (totalMs > 0) waitMs = RemainingMs(totalDeadline);
@@ -248,16 +253,12 @@ BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
         int r = poll(fds, cancelFd >= 0 ? 3 : 2, waitMs);
         if (r < 0) {
             if (errno == EINTR) continue;
-            if (read) *read = got;
-            SetLastError(PortIoError(errno));
-            return FALSE;
+            return FailPortIo(read, got, PortIoError(errno));
         }
         if (r == 0) continue;  // the deadline is checked above
         if ((fds[1].revents & POLLIN) || (cancelFd >= 0 && (fds[2].revents & POLLIN))) {
             ThreadCancelPoint();
-            if (read) *read = got;
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return FALSE;
+            return FailPortIo(read, got, ERROR_OPERATION_ABORTED);
         }
         if (fds[0].revents & POLLIN) {
             uint8_t chunk[4096];
@@ -268,14 +269,10 @@ BOOL PortReadFile(HANDLE h, void *buf, DWORD len, DWORD *read) {
             }
             if (k < 0 && (errno == EAGAIN || errno == EINTR)) continue;
             // Zero bytes after "readable" is a hang-up; EIO is the other end of a pseudo-terminal gone.
-            if (read) *read = got;
-            SetLastError(k == 0 ? ERROR_GEN_FAILURE : PortIoError(errno));
-            return FALSE;
+            return FailPortIo(read, got, k == 0 ? ERROR_GEN_FAILURE : PortIoError(errno));
         }
         if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            if (read) *read = got;
-            SetLastError(ERROR_GEN_FAILURE);
-            return FALSE;
+            return FailPortIo(read, got, ERROR_GEN_FAILURE);
         }
     }
     if (read) *read = got;
@@ -301,9 +298,7 @@ BOOL PortWriteFile(HANDLE h, const void *buf, DWORD len, DWORD *written) {
     DWORD done = 0;
     while (done < len) {
         if (p->isClosed.load()) {
-            if (written) *written = done;
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return FALSE;
+            return FailPortIo(written, done, ERROR_OPERATION_ABORTED);
         }
         ssize_t k = ::write(p->fd, in + done, len - done);
         if (k > 0) {
@@ -312,32 +307,22 @@ BOOL PortWriteFile(HANDLE h, const void *buf, DWORD len, DWORD *written) {
         }
         if (k < 0 && errno == EINTR) continue;
         if (k < 0 && errno != EAGAIN) {
-            if (written) *written = done;
-            SetLastError(PortIoError(errno));
-            return FALSE;
+            return FailPortIo(written, done, PortIoError(errno));
         }
         int waitMs = totalMs > 0 ? RemainingMs(deadline) : -1;
         if (waitMs == 0) {
-            if (written) *written = done;
-            SetLastError(ERROR_SEM_TIMEOUT);
-            return FALSE;
+            return FailPortIo(written, done, ERROR_SEM_TIMEOUT);
         }
         struct pollfd fds[3] = {{p->fd, POLLOUT, 0}, {p->wakeFd, POLLIN, 0}, {cancelFd, POLLIN, 0}};
         int r = poll(fds, cancelFd >= 0 ? 3 : 2, waitMs);
         if (r < 0 && errno != EINTR) {
-            if (written) *written = done;
-            SetLastError(PortIoError(errno));
-            return FALSE;
+            return FailPortIo(written, done, PortIoError(errno));
         }
         if (r > 0 && ((fds[1].revents & POLLIN) || (cancelFd >= 0 && (fds[2].revents & POLLIN)))) {
-            if (written) *written = done;
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return FALSE;
+            return FailPortIo(written, done, ERROR_OPERATION_ABORTED);
         }
         if (r > 0 && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & POLLOUT)) {
-            if (written) *written = done;
-            SetLastError(ERROR_GEN_FAILURE);
-            return FALSE;
+            return FailPortIo(written, done, ERROR_GEN_FAILURE);
         }
     }
     if (written) *written = done;

@@ -44,6 +44,20 @@ std::condition_variable &GateChanged() {
     return *cv;
 }
 
+// Drops the threads that ended from the registry; the caller holds its lock.
+void ForgetEndedThreads() {
+    auto &all = Threads().threads;
+    for (size_t i = 0; i < all.size();) {
+        bool done;
+        {
+            std::lock_guard<std::mutex> e(all[i]->endLock);
+            done = all[i]->finished;
+        }
+        if (done) all.erase(all.begin() + (long)i);
+        else ++i;
+    }
+}
+
 std::atomic<DWORD> gNextThreadId{1000};
 thread_local ThreadObject *tCurrent = nullptr;
 thread_local bool tCancelNoticed = false;
@@ -129,18 +143,9 @@ HANDLE CreateThread(void *, size_t, THREADPROC proc, void *param, DWORD flags, D
     HANDLE h = RegisterKernelObject(t);
     {
         std::lock_guard<std::mutex> g(Threads().lock);
-        auto &all = Threads().threads;
         // Threads that ended need no cancelling any more.
-        for (size_t i = 0; i < all.size();) {
-            bool done;
-            {
-                std::lock_guard<std::mutex> e(all[i]->endLock);
-                done = all[i]->finished;
-            }
-            if (done) all.erase(all.begin() + (long)i);
-            else ++i;
-        }
-        all.push_back(t);
+        ForgetEndedThreads();
+        Threads().threads.push_back(t);
     }
     try {
         std::thread(ThreadMain, t).detach();
@@ -258,14 +263,5 @@ void CancelAllThreads() {
     }
     // Forget the threads that ended, so a later cancel (tests) does not look at them again.
     std::lock_guard<std::mutex> g(Threads().lock);
-    auto &all = Threads().threads;
-    for (size_t i = 0; i < all.size();) {
-        bool done;
-        {
-            std::lock_guard<std::mutex> e(all[i]->endLock);
-            done = all[i]->finished;
-        }
-        if (done) all.erase(all.begin() + (long)i);
-        else ++i;
-    }
+    ForgetEndedThreads();
 }

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -489,34 +490,23 @@ QRect NormalRect(int l, int t, int r, int b) {
 
 COLORREF SetTextColor(HDC hdc, COLORREF c) {
     DeviceContext *dc = LiveContext(hdc);
-    if (!dc) return CLR_INVALID;
-    COLORREF old = dc->textColor;
-    dc->textColor = c & 0xFFFFFF;
-    return old;
+    return dc ? std::exchange(dc->textColor, c & 0xFFFFFF) : CLR_INVALID;
 }
 
 COLORREF SetBkColor(HDC hdc, COLORREF c) {
     DeviceContext *dc = LiveContext(hdc);
-    if (!dc) return CLR_INVALID;
-    COLORREF old = dc->bkColor;
-    dc->bkColor = c & 0xFFFFFF;
-    return old;
+    return dc ? std::exchange(dc->bkColor, c & 0xFFFFFF) : CLR_INVALID;
 }
 
 int SetBkMode(HDC hdc, int mode) {
     DeviceContext *dc = LiveContext(hdc);
     if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-    int old = dc->bkMode;
-    dc->bkMode = mode;
-    return old;
+    return std::exchange(dc->bkMode, mode);
 }
 
 UINT SetTextAlign(HDC hdc, UINT align) {
     DeviceContext *dc = LiveContext(hdc);
-    if (!dc) return GDI_ERROR;
-    UINT old = dc->textAlign;
-    dc->textAlign = align;
-    return old;
+    return dc ? std::exchange(dc->textAlign, align) : GDI_ERROR;
 }
 
 int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {

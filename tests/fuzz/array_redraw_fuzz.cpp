@@ -16,6 +16,7 @@
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
 #include "support/fuzz_support.h"
+#include "tests/support/stand_in_windows.h"
 
 namespace {
 
@@ -32,16 +33,8 @@ void Start()
     CreateTrackPens(0);
     for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1 + i % 3;
     CreateChannelPens(0);
-    WNDCLASS wc = {};
-    wc.lpfnWndProc = ParentProc;
-    wc.hInstance = hInst;
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    wc.lpszClassName = L"ArrayRedrawFuzzParent";
-    RegisterClass(&wc);
     RegisterCurveWnd(hInst);
-    HWND parent = CreateWindow(L"ArrayRedrawFuzzParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst,
-                               nullptr);
-    ShowWindow(parent, SW_SHOW);
+    HWND parent = CreateStandInParent(ParentProc, L"ArrayRedrawFuzzParent", L"Redraw", 400, 300);
     hwndCurve2 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, 210, 100, parent, 601, hInst, nullptr);
     hwndCurve3 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 100, 210, 100, parent, 602, hInst, nullptr);
     if (!hwndCurve2 || !hwndCurve3) abort();

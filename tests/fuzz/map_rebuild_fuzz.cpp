@@ -13,6 +13,7 @@
 #include "map/pens.h"
 #include "processing/dispatch.h"
 #include "support/fuzz_support.h"
+#include "tests/support/map_start.h"
 
 static LRESULT ScreenProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
 {
@@ -42,12 +43,7 @@ static void Start()
     if (!hwndMap) abort();
     RECT rc;
     GetClientRect(hwndMap, &rc);
-    nMapViewPixels = rc.right;
-    nMapWndHeight = rc.bottom;
-    nTileWidth = nMapViewPixels - 2;
-    nTileHeight = nMapWndHeight - 2;
-    nTileMaxX = nTileWidth - 1;
-    nTileMaxY = nTileHeight - 1;
+    SetMapSide(rc.right);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
@@ -58,28 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     SetDataRecordLength(27);
     bInstrumentEnabled = 1;
     nColorMapView = 1 + pData[0] % 4;
-    nMapSize = 40;
-    dGridInterval = 1000.0;
-    nGridMode = 0;
-    nCursorBandPixels = 76;
-    nCrossHairHalf = 6;
-    bGpsActive = 1;
-    nTileIndexMin = 3;
-    nTileIndexMax = 1996;
-    nMapEdgeState = 0;
-    bMapViewPlaced = 0;
-    bRecentreMap = 0;
-    nViewTileCol = nViewTileRow = 1000;
-    FreeMapTiles();
-    InitMapView();
-    ComputeMapDirection();
-    nMapTrackState = 0;
-    nTrackPointCount = 0;
-    dMapOriginX = dExtentMinX = dExtentMaxX = 500000.0;
-    dMapOriginY = dExtentMinY = dExtentMaxY = 5400000.0;
-    nSwathRow = 0;
-    nSwathCellCount = 0;
-    bSwathHasCells = 0;
+    StartMapLogging(500000.0, 5400000.0);
     CloseDataFile();
     swprintf(szDataFilePath, 261, L"C:\\data\\rebuild.T61");
     if (!WriteFuzzFile(MapDrivePath(szDataFilePath), pData + 1, nSize - 1)) abort();

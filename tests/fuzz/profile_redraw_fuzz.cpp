@@ -16,6 +16,7 @@
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "support/fuzz_support.h"
+#include "tests/support/stand_in_windows.h"
 
 static LRESULT ParentProc(HWND hwnd, UINT m, WPARAM w, LPARAM l)
 {
@@ -29,21 +30,10 @@ static void Start()
     bJixProduct = 0;
     RestoreInitialSettings();
     ApplyStartupDefaults();
-    CreateFixedPensAndBrushes();
-    CreateTrackPens(0);
-    for (int i = 0; i < 16; i++) anChannelPenWidth[i] = 1;
-    CreateChannelPens(0);
+    CreateThinTracePens();
     InitProfileRecordKinds();
-    WNDCLASS wc = {};
-    wc.lpfnWndProc = ParentProc;
-    wc.hInstance = hInst;
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    wc.lpszClassName = L"RedrawFuzzParent";
-    RegisterClass(&wc);
     RegisterCurveWnd(hInst);
-    HWND parent =
-        CreateWindow(L"RedrawFuzzParent", L"Redraw", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, 0, hInst, nullptr);
-    ShowWindow(parent, SW_SHOW);
+    HWND parent = CreateStandInParent(ParentProc, L"RedrawFuzzParent", L"Redraw", 400, 300);
     hwndCurve1 = CreateWindow(L"CurveWnd", L"", WS_CHILD | WS_VISIBLE, 0, 0, 210, 100, parent, 600, hInst, nullptr);
     if (!hwndCurve1) abort();
 }
