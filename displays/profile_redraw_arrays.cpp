@@ -18,6 +18,9 @@ namespace {
 
 bool IsStationReadingKind(char c) { return c == 'T' || (c >= '2' && c <= '6'); }
 
+// The event record written where logging starts or resumes (the live profiles start every trace anew there).
+bool StartsLogging(const char *nnn) { return strncmp(nnn + 1, "$STARTED", 8) == 0; }
+
 ProfileScan gScan;      // 64 KB block: kept off the stack
 ProfileReplay gReplay;  // the gathered steps, newest first
 HWND ghwndFirst, ghwndSecond;
@@ -31,7 +34,7 @@ void GradStep(const ProfileStep &step) { ScrollGradWindows(ghwndFirst, ghwndSeco
 
 // Each member reads the current line backwards until it holds a step for every column of the window (or meets
 // the line's start), then replays the steps through the live scroll: the redrawn profiles are the live ones. A
-// station or a pause takes no column on the live profiles; their traces start anew after it.
+// station, a pause or a resumed logging takes no column on the live profiles; their traces start anew after it.
 
 void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
 {
@@ -66,8 +69,8 @@ void RedrawEm384ProfileFromFile(HWND hwnd1, HWND hwnd2)
             szNumber[10] = 0;
             *pd = TextToDouble(szNumber);
             if (pNewer) pNewer->bRestart = 1;
-        } else if (c == 'S') {
-            if (pNewer) pNewer->bRestart = 1;  // a new station: the live traces started anew after it
+        } else if (c == 'S' || (c == 'X' && StartsLogging(nnn))) {
+            if (pNewer) pNewer->bRestart = 1;  // a new station or a resumed logging: the live traces started anew
         } else if (c == 'Z') {
             break;
         }
@@ -84,8 +87,12 @@ void RedrawDualEmProfileFromFile(HWND hwnd1, HWND hwnd2)
     gReplay.nCount = 0;
     const int nWanted = ProfileReplayStepsWanted();
     // The live profiles scroll at each sentence '2' with the values of the last sentence '1' before it (kept
-    // across stations). Read backwards, a '2' opens a step; the next '1' met gives the first half of every step
-    // still without one. abValid[0] marks a step's first half as given.
+    // across stations) recorded since logging started or resumed. Read backwards, a '2' opens a step; the next '1'
+    // met gives the first half of every step still without one. abValid[0] marks a step's first half as given.
+    // Steps still without one where logging started took no step live (their '1' came before the key): dropped.
+    auto DropStepsWithoutFirstHalf = [] {
+        while (gReplay.nCount > 0 && !gReplay.aStep[gReplay.nCount - 1].abValid[0]) gReplay.nCount--;
+    };
     bool bFull = false;
     char nnn[DATA_RECORD_MAX + 1];
     while (PreviousProfileRecord(&gScan, nnn)) {
@@ -120,11 +127,18 @@ void RedrawDualEmProfileFromFile(HWND hwnd1, HWND hwnd2)
             }
         } else if (c == 'S') {
             if (!bFull && gReplay.nCount > 0) gReplay.aStep[gReplay.nCount - 1].bRestart = 1;
+        } else if (c == 'X' && StartsLogging(nnn)) {
+            // Logging started or resumed here: the live traces started anew after it.
+            DropStepsWithoutFirstHalf();
+            bFull = gReplay.nCount >= nWanted;
+            if (bFull) break;
+            if (gReplay.nCount > 0) gReplay.aStep[gReplay.nCount - 1].bRestart = 1;
         } else if (c == 'Z') {
             break;
         }
     }
     EndProfileScan(&gScan);
+    DropStepsWithoutFirstHalf();
     ghwndFirst = hwnd1;
     ghwndSecond = hwnd2;
     ReplayProfileSteps(&gReplay, DualEmStep);
@@ -148,7 +162,7 @@ void RedrawRecentRecordsGrad(HWND hwnd1, HWND hwnd2)
             ProfileStep *p = AddProfileStep(&gReplay);
             if (!p) break;
             ReadingsToPixelsGrad(ad[0], ad[1], &p->anRow[0], &b1, &p->anRow[1], &b2);
-        } else if (c == 'S' || (c == 'X' && nnn[1] == '1' && nnn[11] == '1')) {
+        } else if (c == 'S' || (c == 'X' && ((nnn[1] == '1' && nnn[11] == '1') || StartsLogging(nnn)))) {
             if (gReplay.nCount > 0) gReplay.aStep[gReplay.nCount - 1].bRestart = 1;
         } else if (c == 'Z') {
             break;

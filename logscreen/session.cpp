@@ -19,6 +19,7 @@
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/em61mk2_handler.h"
+#include "processing/sentence_handlers.h"
 
 int nLineReadingCount = 0, nTotalReadingCount = 0, nLineCounter = 0;
 double dLineAccum1 = 0.0, dLineAccum2 = 0.0;
@@ -79,6 +80,7 @@ void ShowButtonRow(int nRow)
 void ClearCurveContinuation()
 {
     for (int i = 0; i < 16; i++) abCurveHasPrev[i] = 0;
+    ForgetDualEmFirstHalf();
 }
 
 void MarkFramesForRedraw()

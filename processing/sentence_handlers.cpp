@@ -215,6 +215,13 @@ void DrawDualEmNumbers(HDC hdc, char cKind, double dF1, double dF2, double dF3, 
     if (nEm384DisplayMode == 1) DrawInversionPanel();
 }
 
+namespace {
+// A sentence '1' was recorded since logging last started: its values are the first half of the next profile step.
+int gbDualEmFirstHalfRecorded;
+}  // namespace
+
+void ForgetDualEmFirstHalf() { gbDualEmFirstHalfRecorded = 0; }
+
 LRESULT OnDualEmReading(HWND, UINT, WPARAM, LPARAM)
 {
     static int anProfile[8], anBarQ[4], anBarI[4];
@@ -225,7 +232,10 @@ LRESULT OnDualEmReading(HWND, UINT, WPARAM, LPARAM)
     ScaleDualEmReadings(cKind, ad[0], ad[1], ad[2], ad[3], anProfile, anBarQ, anBarI);
     if (nRecordingState == 1) {
         RecordSentence(0, 0, SensorPairCell(ad[0], ad[1], nSensorsMinus1 == 1));
-        if (cKind == '2') ScrollDualEmWindows(hwndCurve2, hwndCurve3, anProfile);
+        // A '2' whose '1' came before logging started (or resumed) is in the file without it: like the redraw
+        // from the file, the profiles take no step for it, whenever the key fell between the two sentences.
+        if (cKind == '1') gbDualEmFirstHalfRecorded = 1;
+        if (cKind == '2' && gbDualEmFirstHalfRecorded) ScrollDualEmWindows(hwndCurve2, hwndCurve3, anProfile);
     }
     if (hwndNumbers) {
         HDC hdc = GetDC(hwndNumbers);

@@ -5,6 +5,8 @@
 
 // WM_DUALEM_READING: the "$PDLM" sentence in szInstrumentRecord; returns 0.
 LRESULT OnDualEmReading(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Logging starts or resumes: the profiles wait for a recorded sentence '1' before the next '2' takes a step.
+void ForgetDualEmFirstHalf();
 // WM_GRAD601_READING: the "$PBAR" sentence in szInstrumentRecord; returns 0.
 LRESULT OnGradReading(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

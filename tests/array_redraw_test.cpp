@@ -3,17 +3,20 @@
 // cells of one and two gradiometer sensors.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "acquisition/acquisition.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
 #include "displays/child_windows.h"
+#include "displays/displays.h"
 #include "displays/profile_redraw.h"
 #include "displays/scales.h"
 #include "logscreen/logscreen.h"
@@ -22,8 +25,9 @@
 #include "map/pens.h"
 #include "platform/platform.h"
 #include "processing/em384_decode.h"
-#include "support/test_root.h"
+#include "processing/sentence_handlers.h"
 #include "support/stand_in_windows.h"
+#include "support/test_root.h"
 
 namespace {
 
@@ -123,6 +127,15 @@ protected:
         ReleaseDC(h, hdc);
         return c;
     }
+    std::vector<COLORREF> Pixels(HWND h)
+    {
+        HDC hdc = GetDC(h);
+        std::vector<COLORREF> v;
+        for (int y = 0; y < kHeight; y++)
+            for (int x = 0; x < kWidth; x++) v.push_back(GetPixel(hdc, x, y));
+        ReleaseDC(h, hdc);
+        return v;
+    }
     int PixelsOf(HWND h, COLORREF clr)
     {
         HDC hdc = GetDC(h);
@@ -185,6 +198,84 @@ TEST_F(ArrayRedrawTest, DualEmOtherSentenceNumbersAddNoPoint)
     EXPECT_EQ(Pixel(hwndCurve2, 199, 60), aclrChannel[0]);
     EXPECT_EQ(Pixel(hwndCurve3, 199, 45), aclrChannel[0]);
     EXPECT_EQ(Pixel(hwndCurve2, 199, 90), aclrChannel[2]);
+}
+
+// Logging starts or resumes between the two sentences of a pair as often as before a pair (the key falls where the
+// machine's load puts it): the live profiles and the redraw from the file are the same picture either way.
+TEST_F(ArrayRedrawTest, DualEmLiveProfilesAreTheRedrawWhereverLoggingStartsInAPair)
+{
+    for (const bool bSplit : {false, true}) {
+        SCOPED_TRACE(bSplit ? "started between 1 and 2" : "started before 1");
+        Prepare(INSTRUMENT_CS21, 65);
+        nColorMapView = 0;
+        bAudioTicks = 0;
+        bSimulatedReadings = 0;
+        int nTick = 0;
+        auto Feed = [&nTick](int nKind, double d) {
+            char sz[128];
+            std::snprintf(sz, sizeof sz, "$PDLM%d,%d,%.1f,%.1f,%.1f,%.1f", nKind, ++nTick, d, d / 20, d + 5, -d / 20);
+            memset(szInstrumentRecord, 0, sizeof szInstrumentRecord);
+            memcpy(szInstrumentRecord, sz, strlen(sz));
+            dwInstrumentDataTick = (DWORD)nTick;
+            OnDualEmReading(nullptr, 0, 0, 0);
+        };
+        auto Start = [this] {
+            nRecordingState = 1;
+            for (int &b : abCurveHasPrev) b = 0;
+            ForgetDualEmFirstHalf();
+            Write(Line("X$STARTED", 65));
+        };
+        auto Pause = [this] {
+            nRecordingState = -1;
+            Write(Line("XPAUSED", 65));
+        };
+        nRecordingState = -1;
+        Feed(1, 90);  // before the key: not recorded
+        if (!bSplit) Feed(2, 80);
+        Start();
+        if (bSplit) Feed(2, 15);
+        for (int i = 0; i < 6; i++) {
+            Feed(1, 20 + 9 * i);
+            Feed(2, 70 - 8 * i);
+        }
+        Pause();
+        Feed(1, 5);
+        Start();
+        if (bSplit) Feed(2, 95);
+        for (int i = 0; i < 4; i++) {
+            Feed(1, 60 - 7 * i);
+            Feed(2, 30 + 6 * i);
+        }
+        nRecordingState = -1;
+        const std::vector<COLORREF> live1 = Pixels(hwndCurve2), live2 = Pixels(hwndCurve3);
+        EXPECT_GT(PixelsOf(hwndCurve2, aclrChannel[0]), 0);
+        for (HWND h : {hwndCurve2, hwndCurve3}) {
+            HDC hdc = GetDC(h);
+            RECT rc = {0, 0, kWidth, kHeight};
+            FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+            ReleaseDC(h, hdc);
+        }
+        RedrawDualEmProfileFromFile(hwndCurve2, hwndCurve3);
+        EXPECT_TRUE(Pixels(hwndCurve2) == live1);
+        EXPECT_TRUE(Pixels(hwndCurve3) == live2);
+        if (bSplit) {
+            PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/dualem_redraw_started_in_a_pair.png");
+        }
+    }
+}
+
+// A resumed logging starts the gradiometer traces anew, live and in the redraw: no segment joins the readings on
+// either side of the pause.
+TEST_F(ArrayRedrawTest, GradTracesStartAnewWhereLoggingResumed)
+{
+    Prepare(INSTRUMENT_GRAD601, 27);
+    Write(Line("T$P,10.0", 27) + Line("T$P,10.0", 27) + Line("XPAUSED", 27) + Line("X$STARTED", 27) +
+          Line("T$P,50.0", 27) + Line("T$P,50.0", 27) + Line("T$P,50.0", 27));
+    RedrawRecentRecordsGrad(hwndCurve2, hwndCurve3);
+    // Rows 90 up to x = 194, then row 50 from x = 196: nothing in column 195 between them.
+    EXPECT_EQ(Pixel(hwndCurve2, 193, 90), aclrChannel[0]);
+    EXPECT_EQ(Pixel(hwndCurve2, 197, 50), aclrChannel[0]);
+    for (int y = 51; y < 90; y++) EXPECT_NE(Pixel(hwndCurve2, 195, y), aclrChannel[0]) << y;
 }
 
 TEST_F(ArrayRedrawTest, GradTwoSensorsEachInTheirWindow)
