@@ -82,13 +82,7 @@ TEST_P(ArrayMapTest, RebuiltMapEqualsTheLiveMap)
         CHILD_CHECK(nRecordingState == -1);
         PlatformPump(300);
         CHILD_CHECK(PlatformSaveWindowPng(hwndMap, out + "_map_live.png"));
-        CreateMapTiles(1);
-        RebuildMapForInstrument();
-        BlitMapView(nViewTileCol, nViewTileRow, nViewTileOffsetX, nViewTileOffsetY);
-        // The live view carries the position cursor over the survey layer.
-        HDC hdc = GetDC(hwndMap);
-        DrawCrossHair(hdc, nCursorWndX, nCursorWndY);
-        ReleaseDC(hwndMap, hdc);
+        RebuildMapViewFromFile();
         CHILD_CHECK(PlatformSaveWindowPng(hwndMap, out + "_map_rebuilt.png"));
         PauseAndStop();
         CloseProgram();

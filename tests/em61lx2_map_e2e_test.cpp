@@ -202,12 +202,7 @@ TEST_P(Em61Lx2MapSurvey, NullingAndCalibrationInMidLineRedrawAndRebuildAsShownLi
         facts.Set("profileDiff", nDiff);
 
         // The map rebuilt from the file, with the position cursor the live view carries.
-        CreateMapTiles(1);
-        RebuildMapForInstrument();
-        BlitMapView(nViewTileCol, nViewTileRow, nViewTileOffsetX, nViewTileOffsetY);
-        HDC hdc = GetDC(hwndMap);
-        DrawCrossHair(hdc, nCursorWndX, nCursorWndY);
-        ReleaseDC(hwndMap, hdc);
+        RebuildMapViewFromFile();
         CHILD_CHECK(PlatformSaveWindowPng(hwndMap, out + "_map_rebuilt.png"));
         return StopSavingFacts(facts, root);
     }, 180);

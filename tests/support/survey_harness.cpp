@@ -16,6 +16,7 @@
 #include "core/settings.h"
 #include "datafile/datafile_state.h"
 #include "logscreen/logscreen.h"
+#include "map/map.h"
 #include "processing/dispatch.h"
 #include "processing/em61mk2_decode.h"
 
@@ -249,6 +250,16 @@ std::vector<COLORREF> WindowPixels(HWND hwnd)
         for (int x = 0; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
     ReleaseDC(hwnd, hdc);
     return v;
+}
+
+void RebuildMapViewFromFile()
+{
+    CreateMapTiles(1);
+    RebuildMapForInstrument();
+    BlitMapView(nViewTileCol, nViewTileRow, nViewTileOffsetX, nViewTileOffsetY);
+    HDC hdc = GetDC(hwndMap);
+    DrawCrossHair(hdc, nCursorWndX, nCursorWndY);
+    ReleaseDC(hwndMap, hdc);
 }
 
 long RedrawnProfileDifference(const std::vector<HWND> &windows, const std::string &pngPrefix, long *pnInk)

@@ -69,6 +69,9 @@ std::vector<COLORREF> WindowPixels(HWND hwnd);
 // non-white pixels of the first window's live picture. PNGs of the first window, live and redrawn, go to
 // pngPrefix + "_profile_live.png" and "_profile_redrawn.png".
 long RedrawnProfileDifference(const std::vector<HWND> &windows, const std::string &pngPrefix, long *pnInk);
+// The map window's view made again from the data file (RebuildMapForInstrument), with the position cursor the
+// live view carries over the survey layer.
+void RebuildMapViewFromFile();
 
 // One record of a data file as written (line feed included).
 struct Record {

@@ -6,20 +6,18 @@
 #include <cwchar>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "datafile/datafile.h"
 #include "platform/platform.h"
+#include "support/emulator_client.h"
 
-// Makes <test output>/<szName>-XXXXXX and sets $ULVANE_ROOT to it; "" when it cannot be made.
+// Makes a fresh root folder named after the test (emu::MakeTempRoot) and sets $ULVANE_ROOT to it; "" when it
+// cannot be made.
 inline std::string MakeTestRoot(const char *szName)
 {
-    std::string base = std::string(TEST_OUTPUT_DIR) + "/" + szName + "-XXXXXX";
-    std::vector<char> buf(base.begin(), base.end());
-    buf.push_back(0);
-    if (!mkdtemp(buf.data())) return "";
-    setenv("ULVANE_ROOT", buf.data(), 1);
-    return buf.data();
+    const std::string root = emu::MakeTempRoot(szName);
+    if (!root.empty()) setenv("ULVANE_ROOT", root.c_str(), 1);
+    return root;
 }
 
 // Closes the open data file and names a fresh one, C:\data\<szStem><nnn>.<szExt> (nnn counting up), with no file of
