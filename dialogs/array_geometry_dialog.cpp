@@ -32,7 +32,7 @@ bool HasHeightBox()
 
 void OnInitDialog(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, hwndMain, 10);
+    PlaceDialogOnOwner(hDlg, 10);
     nWorkUnits = nGeometryUnits >= 0 && nGeometryUnits <= 3 ? nGeometryUnits : 0;
     CheckDlgButton(hDlg, IDC_GEOMETRY_METERS + nWorkUnits, BST_CHECKED);
     const double f = UnitFactor(nWorkUnits);

@@ -60,7 +60,7 @@ void ApplyEnabling(HWND hDlg)
 
 void InitLoadDialog(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, hwndLog, 10);
+    PlaceDialogOnOwner(hDlg, 10);
     wchar_t szCount[16];
     if (swprintf(szCount, 16, L"%d", nBackgroundFileCount) < 0) szCount[0] = 0;
     SetDlgItemText(hDlg, IDC_BG_LOADED_COUNT, szCount);
@@ -123,7 +123,7 @@ INT_PTR BackgroundFileRemoveDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPAR
                       : (nBackgroundFileCount > nMaxBackgroundFiles ? nMaxBackgroundFiles : nBackgroundFileCount);
     switch (message) {
     case WM_INITDIALOG:
-        PlaceDialogOnParent(hDlg, hwndLog, 10);
+        PlaceDialogOnOwner(hDlg, 10);
         for (int i = 0; i < nMaxBackgroundFiles; i++) {
             abBgRemoveTick[i] = 0;
             SetSetupCheck(hDlg, IDC_BG_REMOVE_TICK_FIRST + i, 0);

@@ -166,7 +166,7 @@ void FillViewList(HWND hDlg)
 
 void OnInit(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, GetParent(hDlg), 7);
+    PlaceDialogOnOwner(hDlg, 7);
     kept = {nMapSize,      dLinesAngle,   dGridInterval, nGridMode,     nMapUnits,     clrCursor,
             clrPosition,   nPositionSize, nCursorSize,   nColorMapView};
     nWorkingGridMode = nGridMode;

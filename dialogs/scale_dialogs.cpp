@@ -89,7 +89,7 @@ void ReadingScaleInit(HWND hDlg)
 {
     // Bits an earlier dialog left must not start a rebuild after this one.
     nRedrawFlags = 0;
-    PlaceDialogOnParent(hDlg, GetParent(hDlg), 7);
+    PlaceDialogOnOwner(hDlg, 7);
     if (nInstrumentType == INSTRUMENT_EM31MK2 || nInstrumentType == INSTRUMENT_EM38MK2) {
         RECT rc;
         if (GetWindowRect(hDlg, &rc)) MoveWindow(hDlg, rc.left + 50, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
@@ -177,7 +177,7 @@ const wchar_t *const aszSpeedUnits[] = {L"m/s", L"ft/s", L"km/h", L"mph"};
 
 void SpeedScaleInit(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, GetParent(hDlg), 7);
+    PlaceDialogOnOwner(hDlg, 7);
     ShowSetupNumber(hDlg, IDC_SPEED_CURRENT, "%.2f", dSpeedScaleMax);
     ShowSetupNumber(hDlg, IDC_SPEED_NEW, "%.2f", dSpeedScaleMax);
     FillSetupList(hDlg, IDC_SPEED_UNITS, aszSpeedUnits, nSpeedUnits);
@@ -212,7 +212,7 @@ const wchar_t *const aszMapScaleUnit[] = {L"meters", L"feet", L"US feet"};
 void MapScaleInit(HWND hDlg)
 {
     mapScaleKept = {nMapSize, dMapPixelsPerUnit, dGridInterval, nCursorBand, nCursorBandPixels};
-    PlaceDialogOnParent(hDlg, GetParent(hDlg), 8);
+    PlaceDialogOnOwner(hDlg, 8);
     wchar_t szSize[32];
     if (swprintf(szSize, 32, L"%d", nMapSize) > 0) SetDlgItemText(hDlg, IDC_MAPSCALE_SIZE, szSize);
     SetDlgItemText(hDlg, IDC_MAPSCALE_INTERVAL_LABEL, nGridMode == 1 ? L"Guide Lines Interval:" : L"Grid Lines Interval:");
@@ -255,7 +255,7 @@ int ProjectedGpsFormat() { return nGpsFormat == 3 || nGpsFormat == 4 || nGpsForm
 
 void CoordinatesUnitsInit(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, GetParent(hDlg), 10);
+    PlaceDialogOnOwner(hDlg, 10);
     if (ProjectedGpsFormat()) {
         // A stored geodetic choice shows the first entry; the setting follows only on OK.
         FillSetupList(hDlg, IDC_COORD_UNITS, aszCoordProjected, nCoordUnits >= 1 ? nCoordUnits - 1 : 0);

@@ -7,12 +7,13 @@
 #include "core/core.h"
 #include "core/text.h"
 
-void PlaceDialogOnParent(HWND hDlg, HWND hParent, int nDivisor)
+void PlaceDialogOnOwner(HWND hDlg, int nDivisor)
 {
     // Screen rectangles: a child window is measured by its top-level window.
+    HWND hParent = GetWindow(hDlg, GW_OWNER);
     while (hParent && GetParent(hParent)) hParent = GetParent(hParent);
-    RECT rcParent, rcDialog;
-    if (!hParent || nDivisor <= 0 || !GetWindowRect(hParent, &rcParent) || !GetWindowRect(hDlg, &rcDialog)) return;
+    RECT rcParent{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, rcDialog;
+    if (nDivisor <= 0 || (hParent && !GetWindowRect(hParent, &rcParent)) || !GetWindowRect(hDlg, &rcDialog)) return;
     const int w = rcDialog.right - rcDialog.left, h = rcDialog.bottom - rcDialog.top;
     const int x = rcParent.left + ((rcParent.right - rcParent.left) - w) / 2;
     const int y = rcParent.top + ((rcParent.bottom - rcParent.top) - h) / nDivisor;

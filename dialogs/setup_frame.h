@@ -3,9 +3,9 @@
 
 #include "platform/platform.h"
 
-// Places a dialog centred across its parent's window, at that window's top plus the height difference over
-// nDivisor.
-void PlaceDialogOnParent(HWND hDlg, HWND hParent, int nDivisor);
+// Places a dialog centred across the window it was opened over (its top-level window; the screen when it was opened
+// over none), at that window's top plus the height difference over nDivisor.
+void PlaceDialogOnOwner(HWND hDlg, int nDivisor);
 
 // Fills combo box nId from a fixed list of texts in order (each text passes the wide formatter, so a stored "%%"
 // shows as one percent sign) and selects nSelected (nothing selected when it is outside the list).

@@ -98,7 +98,7 @@ void AcceptNewStation(HWND hDlg)
 
 void InitComment(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, hwndLog, 6);
+    PlaceDialogOnOwner(hDlg, 6);
     SetDlgItemText(hDlg, 1190, L"");
 }
 

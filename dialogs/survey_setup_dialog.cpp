@@ -103,7 +103,7 @@ void KeepTypedRate(HWND hDlg)
 
 void OnInitDialog(HWND hDlg)
 {
-    PlaceDialogOnParent(hDlg, hwndMain, 10);
+    PlaceDialogOnOwner(hDlg, 10);
 
     // Mode list.
     if (IsEm34()) FillSetupList(hDlg, IDC_SURVEY_MODE, aszModesEm34, SurveyListIndexOfMode(nSurveyMode));

@@ -138,7 +138,7 @@ void FillInstrumentLists(HWND hDlg)
 void InitSystemDialog(HWND hDlg)
 {
     // Opened by the main menu over the main window.
-    PlaceDialogOnParent(hDlg, hwndMain, 4);
+    PlaceDialogOnOwner(hDlg, 4);
     const InstrumentLabels *pLabels = LabelsOfInstrument();
     if (pLabels && pLabels->szType) {
         SetDlgItemText(hDlg, IDC_SYS_TYPE_LABEL, pLabels->szType);

@@ -290,6 +290,9 @@ BOOL IsWindowEnabled(HWND);
 BOOL GetClientRect(HWND, RECT *);
 BOOL GetWindowRect(HWND, RECT *);  // screen coordinates of the outer frame
 HWND GetParent(HWND);
+// GW_OWNER: the window a dialog was opened over (the parent given to DialogBox), nullptr when none.
+#define GW_OWNER 4
+HWND GetWindow(HWND, UINT cmd);
 HWND GetDlgItem(HWND parent, int id);
 int GetDlgCtrlID(HWND);
 HWND SetFocus(HWND);

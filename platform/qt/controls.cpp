@@ -2,12 +2,14 @@
 #include "platform/qt/gdi_internal.h"
 #include "platform/qt/window_internal.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -81,6 +83,23 @@ QString LabelText(const std::wstring &text)
 
 bool InDialog(HWND w) { return w->parent && w->parent->kind == WindowKind::Dialog; }
 
+bool IsReadOnlyEdit(HWND w) { return w->kind == WindowKind::Edit && (w->style & ES_READONLY) != 0; }
+
+// An edit box the operator cannot type into shows so, as the system's own does: its background is the button face
+// of the dialog around it, not the white of a box that takes text.
+void ShowEditReadOnly(HWND w)
+{
+    auto *edit = static_cast<QLineEdit *>(w->widget);
+    const bool readOnly = IsReadOnlyEdit(w);
+    edit->setReadOnly(readOnly);
+    QPalette palette = QApplication::palette(edit);
+    if (readOnly) {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
+        palette.setColor(QPalette::Base, QColor(GetRValue(face), GetGValue(face), GetBValue(face)));
+    }
+    edit->setPalette(palette);
+}
+
 int CopyText(const std::wstring &text, wchar_t *buf, int max)
 {
     if (!buf || max <= 0) return 0;
@@ -91,6 +110,25 @@ int CopyText(const std::wstring &text, wchar_t *buf, int max)
 }
 
 }  // namespace
+
+void ApplyDialogTabStop(HWND w)
+{
+    if (!IsLiveWindow(w) || !w->widget || !InDialog(w)) return;
+    switch (w->kind) {
+    case WindowKind::Button:
+        if (w->buttonType == BS_GROUPBOX || w->buttonType == BS_OWNERDRAW) return;
+        break;
+    case WindowKind::Edit:
+    case WindowKind::ListBox:
+    case WindowKind::ComboBox:
+        break;
+    default:
+        return;
+    }
+    const bool stop = (w->style & WS_TABSTOP) != 0 && !IsReadOnlyEdit(w);
+    w->widget->setFocusPolicy(stop ? (w->kind == WindowKind::ComboBox ? Qt::WheelFocus : Qt::StrongFocus)
+                                   : Qt::ClickFocus);
+}
 
 void NotifyParent(HWND control, int code)
 {
@@ -251,7 +289,6 @@ void CreateControlWidget(HWND w, QWidget *parentWidget)
         DWORD align = w->style & 0x3;
         edit->setAlignment((align == ES_CENTER ? Qt::AlignHCenter : align == ES_RIGHT ? Qt::AlignRight : Qt::AlignLeft) |
                            Qt::AlignVCenter);
-        edit->setReadOnly((w->style & ES_READONLY) != 0);
         edit->setMaxLength(32767);
         QObject::connect(edit, &QLineEdit::textEdited, edit, [w] { NotifyParent(w, EN_CHANGE); });
         widget = edit;
@@ -274,6 +311,8 @@ void CreateControlWidget(HWND w, QWidget *parentWidget)
         break;
     }
     w->widget = widget;
+    if (widget && w->kind == WindowKind::Edit) ShowEditReadOnly(w);
+    ApplyDialogTabStop(w);
     if (widget && w->kind == WindowKind::Button && w->buttonType == BS_GROUPBOX) widget->lower();
 }
 
@@ -396,8 +435,9 @@ LRESULT ControlProcedure(HWND w, UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         if (msg == EM_SETREADONLY) {
-            edit->setReadOnly(wp != 0);
             w->style = wp ? (w->style | ES_READONLY) : (w->style & ~ES_READONLY);
+            ShowEditReadOnly(w);
+            ApplyDialogTabStop(w);
             return TRUE;
         }
         return 0;

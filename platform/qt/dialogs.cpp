@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
 
@@ -60,6 +61,24 @@ bool IsButtonClass(DialogControlKind k)
 {
     return k == DC_PUSHBUTTON || k == DC_DEFPUSHBUTTON || k == DC_CHECKBOX || k == DC_RADIOBUTTON ||
            k == DC_GROUPBOX || k == DC_OWNERDRAW;
+}
+
+// The control the dialog starts with: the first in template order that is a tab stop, shown and enabled.
+HWND FirstTabStop(HWND d)
+{
+    for (HWND c : d->children)
+        if (IsLiveWindow(c) && c->widget && c->visible && c->enabled && (c->widget->focusPolicy() & Qt::TabFocus))
+            return c;
+    return nullptr;
+}
+
+// Puts the keyboard into a control of the dialog; an edit box starts with all its text selected, so that what the
+// operator types at once replaces it.
+void FocusDialogControl(HWND c)
+{
+    SetFocus(c);
+    if (IsLiveWindow(c) && c->kind == WindowKind::Edit)
+        if (auto *edit = dynamic_cast<QLineEdit *>(c->widget)) edit->selectAll();
 }
 
 std::wstring ShownText(HWND d)
@@ -170,6 +189,7 @@ INT_PTR DialogBox(HINSTANCE inst, const wchar_t *templateName, HWND parent, DLGP
     d->dialogFont = font;
     d->topLevel = true;
     d->style = t->style;
+    d->owner = parent && IsLiveWindow(parent) ? parent : nullptr;
     d->text = t->caption ? t->caption : L"";
     d->background = GetSysColorBrush(COLOR_BTNFACE);
     SIZE frame = GetFrameSize();
@@ -224,11 +244,16 @@ INT_PTR DialogBox(HINSTANCE inst, const wchar_t *templateName, HWND parent, DLGP
     HWND prevFocus = GetFocus();
     openDialogs.push_back(d);
     EnterNestedLoop();
-    CallWindowProcedure(d, WM_INITDIALOG, 0, 0);
+    // TRUE from WM_INITDIALOG asks for the first tab stop (found again after the procedure has shown, hidden or
+    // disabled its controls); FALSE means the procedure put the focus where it wants it.
+    const LRESULT defaultFocus = CallWindowProcedure(d, WM_INITDIALOG, (WPARAM)FirstTabStop(d), 0);
     if (IsLiveWindow(d) && !d->dialogEnded) {
+        HWND focus = GetFocus();
+        if (defaultFocus || !focus || focus->parent != d) focus = FirstTabStop(d);
         d->visible = true;
         d->widget->show();
         RaiseAndActivate(d->widget);
+        if (focus) FocusDialogControl(focus);
         UpdateWindow(d);
         std::wstring caption = d->text;
         RecordShownDialog(t->name ? t->name : L"", caption, ShownText(d));
@@ -244,6 +269,13 @@ INT_PTR DialogBox(HINSTANCE inst, const wchar_t *templateName, HWND parent, DLGP
     if (IsLiveWindow(d)) DestroyWindow(d);
     if (prevFocus && IsLiveWindow(prevFocus)) SetFocus(prevFocus);
     return result;
+}
+
+HWND GetWindow(HWND w, UINT cmd)
+{
+    if (!IsUserInterfaceThread()) return (HWND)RunOnUiThreadAndWait([=] { return (LRESULT)GetWindow(w, cmd); });
+    if (cmd != GW_OWNER || !IsLiveWindow(w) || !IsLiveWindow(w->owner)) return nullptr;
+    return w->owner;
 }
 
 BOOL EndDialog(HWND d, INT_PTR result)

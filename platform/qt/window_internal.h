@@ -55,6 +55,7 @@ struct WindowObject {
     std::map<UINT_PTR, QTimer *> timers;
     // Dialogs
     const DialogTemplate *dialogTemplate = nullptr;
+    HWND owner = nullptr;       // the window the dialog was opened over
     bool dialogEnded = false;
     INT_PTR dialogResult = 0;
     int defaultButtonId = IDOK;
@@ -100,6 +101,9 @@ LRESULT DefDialogProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT ControlProcedure(HWND, UINT, WPARAM, LPARAM);
 // Creates the Qt widget of a control window (called by CreateWindow for the built-in classes).
 void CreateControlWidget(HWND w, QWidget *parentWidget);
+// Tab stops of a dialog's controls: a control with WS_TABSTOP takes the focus with Tab; the others (and a read-only
+// edit box, which is for reading) take it only from a click or the program.
+void ApplyDialogTabStop(HWND w);
 // The font a control shows (WM_SETFONT) is applied.
 void ApplyControlFont(HWND w);
 // Sets the font a control's label is drawn from (the dialog font or the WM_SETFONT font) and fits the label.
