@@ -152,16 +152,26 @@ TEST_F(DialogOpeningTest, TextTypedAtOnceArrivesInTheFirstBoxThatTakesText)
         dStation = 25.5;
         std::wstring typed;
         std::vector<std::wstring> before, after;
+        bool bTabSkipsReadOnly = true, bTabCameBack = false;
         PlatformScriptDialog(c.szTemplate, [&](HWND d) {
             for (int id : c.readOnly) before.push_back(PlatformDialogItemText(d, id));
             for (int vk : {'3', '7', '4'}) PlatformPressKey(vk);
             typed = PlatformDialogItemText(d, c.nBox);
             for (int id : c.readOnly) after.push_back(PlatformDialogItemText(d, id));
+            // Tab goes round the boxes that take text and the buttons, never into a read-only box.
+            for (int i = 0; i < 12; i++) {
+                PlatformPressKey(VK_TAB);
+                for (int id : c.readOnly)
+                    if (d->widget->focusWidget() == GetDlgItem(d, id)->widget) bTabSkipsReadOnly = false;
+                if (d->widget->focusWidget() == GetDlgItem(d, c.nBox)->widget) bTabCameBack = true;
+            }
             PlatformPressDialogButton(d, IDCANCEL);
         });
         DialogBox(hInst, c.szTemplate, hwndOwner, c.proc);
         EXPECT_EQ(typed, L"374");
         EXPECT_EQ(after, before);
+        EXPECT_TRUE(bTabSkipsReadOnly);
+        EXPECT_TRUE(bTabCameBack);
     }
     DestroyWindow(hwndOwner);
 }
