@@ -59,16 +59,7 @@ QRgb BackgroundOf(HWND c)
     return image.pixel(image.width() - 5, image.height() / 2) & 0xFFFFFF;
 }
 
-class DialogOpeningTest : public OptionDialogTest {
-protected:
-    void Prepare() override
-    {
-        nMapViewPixels = 400;
-        nSpeedBarWidth = 200;
-        nCurveAreaHeight = nCurveAreaHeight3 = 300;
-        nCurveAreaHeightB = 180;
-    }
-};
+class DialogOpeningTest : public OptionDialogTest {};
 
 }  // namespace
 
