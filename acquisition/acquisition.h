@@ -78,6 +78,11 @@ extern std::atomic<int> bInstrumentConnBreak, bInstrumentIdle, bConnLostNoticeSh
 // 1 while the link watch opens again a port whose device went away: the instrument readers wait for the port
 // instead of ending. StopInstrumentReaders clears it.
 extern std::atomic<int> bInstrumentPortLost;
+// What the link watch measures an instrument's silence by: the tick of the last byte the instrument port delivered
+// (stamped by the reader, also when it starts listening and when it returns to the port from the logging screen),
+// and the number of readers now waiting for the logging screen to take a reading (time that is no silence).
+extern std::atomic<DWORD> dwInstrumentByteTick;
+extern std::atomic<int> nInstrumentScreenWaits;
 // 1 while the instrument readers go on: the port is open, or being found again.
 int InstrumentPortInUse();
 extern std::atomic<HANDLE> hTriggerEvent;

@@ -17,6 +17,8 @@ std::atomic<DWORD> dwInstrumentDataTick{0};
 std::atomic<int> nInstrumentThreadState{0}, nGpsThreadState{0}, nTiltThreadState{0};
 std::atomic<int> bInstrumentConnBreak{0}, bInstrumentIdle{1}, bConnLostNoticeShown{0};
 std::atomic<int> bInstrumentPortLost{0};
+std::atomic<DWORD> dwInstrumentByteTick{0};
+std::atomic<int> nInstrumentScreenWaits{0};
 std::atomic<HANDLE> hTriggerEvent{nullptr};
 std::atomic<DWORD> dwTriggerWaitMs{55};
 HANDLE hInstrumentThread = INVALID_HANDLE_VALUE, hInstrumentThread2 = INVALID_HANDLE_VALUE;
@@ -64,8 +66,30 @@ static int ReadInstrumentByte(unsigned char *pb)
         Sleep(1);  // closed under us; the handle global follows at once
         return 0;
     }
-    return dwRead == 1 ? 1 : 0;
+    if (dwRead != 1) return 0;
+    dwInstrumentByteTick = GetTickCount();
+    return 1;
 }
+
+// A reader starts listening: the port's silence is measured from now.
+static void StartListening()
+{
+    dwInstrumentByteTick = GetTickCount();
+}
+
+// A reader waiting for the logging screen (its reading handed over, the labels drawn again) is not listening to
+// the port: the link watch counts that time as no silence, and the silence starts again when the reader returns
+// to the port.
+struct ScreenWait {
+    ScreenWait() { ++nInstrumentScreenWaits; }
+    ~ScreenWait()
+    {
+        dwInstrumentByteTick = GetTickCount();
+        --nInstrumentScreenWaits;
+    }
+    ScreenWait(const ScreenWait &) = delete;
+    ScreenWait &operator=(const ScreenWait &) = delete;
+};
 
 static void PlayTickSound()
 {
@@ -105,6 +129,13 @@ void NotifyLogScreen(UINT message)
     if (hwndLog) SendMessage(hwndLog, message, 0, 0);
 }
 
+// An instrument reading handed to the logging screen; the reader waits until the handler has taken it.
+static void SendReadingToLogScreen(UINT message)
+{
+    ScreenWait wait;
+    NotifyLogScreen(message);
+}
+
 static void PostFrameToLogScreen(UINT message, const unsigned char *pFrame, int nLength, DWORD dwTick)
 {
     if (hwndLog) PostMessageWithBytes(hwndLog, message, 0, 0, pFrame, (size_t)nLength, dwTick);
@@ -136,6 +167,7 @@ static void ReArmInstrument()
 DWORD ContinuousFrameReaderThread(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
@@ -161,6 +193,7 @@ DWORD ContinuousFrameReaderThread(void *)
         CountTickSound(&nSoundCount, 9, nSurveyModePrev == 0);
         if (bNotify) {
             adwFrameTick[0] = dwTick;
+            ScreenWait wait;
             if (nInstrumentType == INSTRUMENT_EM61LX2) {
                 RepaintChannelLabelsAfterLostLink();
                 NotifyLogScreen(nSensorsMinus1 == 0 ? WM_EM61LX2_READING : WM_EM61LX2_DUAL_READING);
@@ -177,6 +210,7 @@ DWORD ContinuousFrameReaderThread(void *)
 DWORD TriggeredFrameReaderThread(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     bInstrumentIdle = 1;
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
@@ -213,7 +247,7 @@ DWORD TriggeredFrameReaderThread(void *)
             CopyInstrumentRecord(abFrame, 14);
             CountTickSound(&nSoundCount, nFramesPerSound, nSurveyModePrev == 0);
             adwFrameTick[0] = GetTickCount();
-            NotifyLogScreen(WM_EM61MK2_READING);
+            SendReadingToLogScreen(WM_EM61MK2_READING);
             bInstrumentIdle = 1;
             if (hEvent) ResetEvent(hEvent);
             bInstrumentConnBreak = 0;
@@ -226,6 +260,7 @@ DWORD TriggeredFrameReaderThread(void *)
 DWORD FrameReaderThreadJK(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
@@ -244,7 +279,7 @@ DWORD FrameReaderThreadJK(void *)
         CopyInstrumentRecord(abFrame, 14);
         CountTickSound(&nSoundCount, nFramesPerSound, 1);
         adwFrameTick[0] = GetTickCount();
-        NotifyLogScreen(WM_EM61MK2_READING);
+        SendReadingToLogScreen(WM_EM61MK2_READING);
     }
     nInstrumentThreadState = THREAD_ENDED;
     return 0;
@@ -253,6 +288,7 @@ DWORD FrameReaderThreadJK(void *)
 DWORD TextFrameReaderThreadB(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
@@ -270,7 +306,7 @@ DWORD TextFrameReaderThreadB(void *)
         bInstrumentConnBreak = 0;
         CopyInstrumentRecord(abFrame, 12);
         adwFrameTick[0] = GetTickCount();
-        NotifyLogScreen(nInstrumentType == INSTRUMENT_EM61LX2 ? WM_EM61LX2_DUAL_READING : WM_EM61MK2_READING);
+        SendReadingToLogScreen(nInstrumentType == INSTRUMENT_EM61LX2 ? WM_EM61LX2_DUAL_READING : WM_EM61MK2_READING);
         dwInstrumentDataTick = GetTickCount();
     }
     return 0;
@@ -290,6 +326,7 @@ static void RunTextFrameReader(int bEventReader)
 {
     if (!bEventReader && nInstrumentType != INSTRUMENT_EM38) nInstrumentRecordLength = 12;
     PurgeInstrumentPort();
+    StartListening();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[128];
@@ -335,6 +372,7 @@ DWORD BinaryFrameReaderThread(void *)
 {
     nInstrumentRecordLength = 14;
     PurgeInstrumentPort();
+    StartListening();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     unsigned char abFrame[16];
@@ -349,7 +387,7 @@ DWORD BinaryFrameReaderThread(void *)
         CopyInstrumentRecord(abFrame, 14);
         CountTickSound(&nSoundCount, 10, 1);
         dwInstrumentDataTick = dwTick;
-        if (bNotify) NotifyLogScreen(WM_EM38MK2_READING);
+        if (bNotify) SendReadingToLogScreen(WM_EM38MK2_READING);
     }
     return 0;
 }
@@ -357,6 +395,7 @@ DWORD BinaryFrameReaderThread(void *)
 DWORD Em384PortThread(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     nInstrumentRecordLength = 26;
     PurgeInstrumentPort();
     FrameAccumulator acc;
@@ -369,7 +408,7 @@ DWORD Em384PortThread(void *)
         if (SoftMarkerIsDown() == 1) abPacket[1] = (unsigned char)(abPacket[1] + 8);
         CopyInstrumentRecord(abPacket, 26);
         adwFrameTick[0] = GetTickCount();
-        NotifyLogScreen(WM_EM384_READING);
+        SendReadingToLogScreen(WM_EM384_READING);
     }
     nInstrumentThreadState = THREAD_ENDED;
     return 0;
@@ -383,6 +422,7 @@ void HandOverInstrumentSentence(const char *szSentence, UINT message)
 {
     dwInstrumentDataTick = GetTickCount();
     CopyInstrumentRecord(szSentence, (int)strlen(szSentence));
+    ScreenWait wait;
     RepaintChannelLabelsAfterLostLink();
     NotifyLogScreen(message);
 }
@@ -390,6 +430,7 @@ void HandOverInstrumentSentence(const char *szSentence, UINT message)
 static void RunSentenceReader(const char *pszHeader, UINT message)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     nInstrumentRecordLength = bDualEmFormat ? 7 : 9;
     PurgeInstrumentPort();
     SentenceAccumulator acc;
@@ -420,6 +461,7 @@ DWORD GradPortReaderThread(void *)
 DWORD GradAltFormatReaderThread(void *)
 {
     nInstrumentThreadState = THREAD_RUNNING;
+    StartListening();
     FrameAccumulator acc;
     ResetFrameAccumulator(&acc);
     char szSentence[32];

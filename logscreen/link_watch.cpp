@@ -31,6 +31,15 @@ bool SilentSince(DWORD dwTick, DWORD dwTimeoutMs)
     return (int32_t)(GetTickCount() - dwTick) > nTimeout;
 }
 
+// The instrument is silent when its port delivered no byte, and no reader handed over data, for longer than the
+// time-out. A reader waiting for this thread to take its reading is not listening to the port: a screen busy with
+// a redraw or a map rebuild is no silence of the instrument.
+bool InstrumentSilentSince(DWORD dwTick, DWORD dwTimeoutMs)
+{
+    if (nInstrumentScreenWaits > 0) return false;
+    return SilentSince(dwTick, dwTimeoutMs) && SilentSince(dwInstrumentByteTick, dwTimeoutMs);
+}
+
 // The disconnection alarm; an alarm is never skipped for another sound that is playing.
 void RingForLostLink()
 {
@@ -49,11 +58,15 @@ void WriteBreakRecord()
 // one event: one record in the data file and one ring, however many ticks it lasts.
 int bBreakAnnounced = 0;
 
+// How often a silent tick draws the notice: once per break, or at every silent tick (a reading handled late, after
+// the notice was drawn, may have painted over it).
+enum NoticeDrawing { NOTICE_ONCE, NOTICE_EVERY_TICK };
+
 // A silent tick of any instrument: the notice (kept up until data returns), and once per break the record (while
 // logging) and the ring.
-void OnSilentTick(const RECT &rcNotice)
+void OnSilentTick(const RECT &rcNotice, NoticeDrawing drawing)
 {
-    if (bConnLostNoticeShown != 1) {
+    if (bConnLostNoticeShown != 1 || drawing == NOTICE_EVERY_TICK) {
         ShowLostConnectionNotice(rcNotice);
         bConnLostNoticeShown = 1;
     }
@@ -75,10 +88,10 @@ void OnLiveTick()
     ReleaseDC(hwndNumbers, hdc);
 }
 
-void WatchSilence(bool bSilent, const RECT &rcNotice)
+void WatchSilence(bool bSilent, const RECT &rcNotice, NoticeDrawing drawing)
 {
     if (bSilent)
-        OnSilentTick(rcNotice);
+        OnSilentTick(rcNotice, drawing);
     else
         OnLiveTick();
 }
@@ -184,7 +197,7 @@ void ShowLostConnectionNotice(RECT rcBox)
 LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)
 {
     const bool bLost = FindLostPort() != 0;
-    const bool bSilent = bLost || SilentSince(dwInstrumentDataTick, dwInstrumentTimeoutMs);
+    const bool bSilent = bLost || InstrumentSilentSince(dwInstrumentDataTick, dwInstrumentTimeoutMs);
     switch (nInstrumentType) {
     case INSTRUMENT_EM61MK2:
         if (nSurveyModeSaved != 0) break;
@@ -205,7 +218,7 @@ LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)
         }
         if (bSilent) {
             bInstrumentConnBreak = 1;
-            OnSilentTick(rcSidePanelValues);
+            OnSilentTick(rcSidePanelValues, NOTICE_EVERY_TICK);
         } else if (nInstrumentCmdReply != 1 || !SilentSince(adwFrameTick[0], dwInstrumentTimeoutMs)) {
             // In triggered mode the timer stamps the data tick with each request: only a frame ends a break.
             OnLiveTick();
@@ -214,16 +227,22 @@ LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)
     case INSTRUMENT_EM61LX2:
         if (nSurveyModeSaved != 0 || bProcedureDialogOpen) break;
         if (bSilent) bInstrumentConnBreak = 1;
-        WatchSilence(bSilent, rcSidePanel);
+        WatchSilence(bSilent, rcSidePanel, NOTICE_ONCE);
         break;
     case INSTRUMENT_GRAD601:
+        WatchSilence(bSilent, rcSidePanel, NOTICE_ONCE);
+        break;
     case INSTRUMENT_EM31MK2:
     case INSTRUMENT_EM38MK2:
-        WatchSilence(bSilent, rcSidePanel);
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_CS21:
+        // The EM38 and the CS-21 have no re-arm command: the notice, the ring and the record tell the operator, and
+        // their readings come back by themselves once the instrument speaks again or its port is found again.
+        WatchSilence(bSilent, rcSidePanel, NOTICE_EVERY_TICK);
         break;
     case INSTRUMENT_EM34:
         if (nSurveyModePrev != 2) {
-            WatchSilence(bSilent, rcSidePanel);
+            WatchSilence(bSilent, rcSidePanel, NOTICE_EVERY_TICK);
         } else if (bSilent && !bStationConfirmOpen) {
             OfferEm34Reconnection(hwnd);
         } else if (!bSilent) {
@@ -231,12 +250,13 @@ LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)
         }
         break;
     case INSTRUMENT_EM384: {
-        const bool bQuiet = bLost || SilentSince(adwFrameTick[0], dwEm384TimeoutMs > 0 ? (DWORD)dwEm384TimeoutMs : 0);
+        const bool bQuiet =
+            bLost || InstrumentSilentSince(adwFrameTick[0], dwEm384TimeoutMs > 0 ? (DWORD)dwEm384TimeoutMs : 0);
         if (bQuiet) nEm384AverageState = -1;
-        if (!bEm384DialogOpen) WatchSilence(bQuiet, rcSidePanel);
+        if (!bEm384DialogOpen) WatchSilence(bQuiet, rcSidePanel, NOTICE_ONCE);
         break;
     }
-    default:  // EM38 and CS-21: no watch
+    default:
         break;
     }
     return 1;

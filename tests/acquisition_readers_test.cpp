@@ -4,7 +4,10 @@
 #include "core/settings.h"
 #include "logscreen/logscreen.h"
 
+#include <cstdint>
 #include <functional>
+
+#include "support/bounded_waits.h"
 
 using namespace acqtest;
 
@@ -231,6 +234,55 @@ TEST_F(InstrumentReaders, SentenceReadersOfCs21AndGrad601)
     got = RunReader(INSTRUMENT_GRAD601, GradAltFormatReaderThread, "Tx12345ABCDE\r", 1);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].bytes, "$PBAR,12345,ABCDE");
+}
+
+// The link watch measures silence by the bytes the port delivers. A reader stamps the byte tick from its start
+// and at each byte; while it waits for the logging screen to take its reading (this thread, held meanwhile) the
+// watch sees it waiting; and once the reading is taken its silence starts again from then. For the binary frame,
+// packet and sentence readers alike.
+TEST_F(InstrumentReaders, ReaderStampsItsBytesAndShowsItsWaitForTheScreen)
+{
+    struct Case {
+        const char *name;
+        int type;
+        THREADPROC proc;
+        std::string reading;
+    };
+    const Case aCase[] = {
+        {"EM61-MK2", INSTRUMENT_EM61MK2, ContinuousFrameReaderThread, Em61Frame('T', 1)},
+        {"EM38-MK2", INSTRUMENT_EM38MK2, BinaryFrameReaderThread, std::string(1, '\0') + Em38Mk2Frame(1)},
+        {"EM38-4", INSTRUMENT_EM384, Em384PortThread, Em384Packet(1)},
+        {"CS-21", INSTRUMENT_CS21, DualEmPortThread, "$PDLM1,112345.234,1070.0,735.00\r\n"},
+    };
+    auto NotBefore = [](DWORD dwTick, DWORD dwSince) { return (int32_t)(dwTick - dwSince) >= 0; };
+    for (const Case &c : aCase) {
+        SCOPED_TRACE(c.name);
+        ReceivedMessages().clear();
+        nInstrumentType = c.type;
+        PortRoot root;
+        int m = root.AddPty(4);
+        ASSERT_GE(m, 0);
+        ASSERT_EQ(OpenInstrumentPort(1), 1);
+        const long nReads = PlatformPortReadCount();
+        const DWORD dwStart = GetTickCount();
+        HANDLE hThread = CreateThread(nullptr, 0, c.proc, nullptr, 0, nullptr);
+        ASSERT_NE(hThread, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return PlatformPortReadCount() > nReads; }, 5000));
+        EXPECT_TRUE(NotBefore(dwInstrumentByteTick, dwStart)) << "listening from its start";
+        // This thread takes no message now: the reader waits in its hand-over.
+        const DWORD dwWritten = GetTickCount();
+        ASSERT_TRUE(WriteBytes(m, c.reading));
+        EXPECT_TRUE(bounded_waits::Eventually([] { return nInstrumentScreenWaits.load() == 1; }));
+        EXPECT_TRUE(NotBefore(dwInstrumentByteTick, dwWritten)) << "the bytes stamped on arrival";
+        // The reading taken: the reader is back at the port, and its silence is measured from then.
+        const DWORD dwTaken = GetTickCount();
+        EXPECT_TRUE(WaitUntil([] { return ReceivedMessages().size() == 1 && nInstrumentScreenWaits.load() == 0; }));
+        EXPECT_TRUE(NotBefore(dwInstrumentByteTick, dwTaken));
+        HANDLE h = hInstrumentPort.exchange(INVALID_HANDLE_VALUE);
+        CloseHandle(h);
+        EXPECT_TRUE(ThreadEnds(hThread));
+        CloseHandle(hThread);
+    }
 }
 
 }  // namespace

@@ -1,17 +1,23 @@
 // The instrument link watch end to end, for every instrument it watches: the emulator falls silent during a
 // recording and speaks again (one break record, one ring only with the alarm on, the notice while silent, the
 // labels back after), its pseudo-terminal is closed and made again under the same name (the port found again and
-// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection.
+// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection. A screen held busy while
+// the EM61-MK2 streams is no silence: no break, no frame lost.
 //
 // After the link returns, every instrument's readings are handled and drawn again: the reading count grows and the
 // numbers panel draws values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "acquisition/acquisition.h"
 #include "core/core.h"
+#include "core/rates.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
@@ -162,7 +168,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Instrument{"em34", INSTRUMENT_EM34, "em34:static"},
                       Instrument{"em38mk2", INSTRUMENT_EM38MK2, "em38mk2:static"},
                       Instrument{"em384", INSTRUMENT_EM384, "em384:static"},
-                      Instrument{"grad601", INSTRUMENT_GRAD601, "grad601:static"}),
+                      Instrument{"grad601", INSTRUMENT_GRAD601, "grad601:static"},
+                      Instrument{"em38", INSTRUMENT_EM38, "em38:static"},
+                      Instrument{"cs21", INSTRUMENT_CS21, "cs21:static"}),
     [](const ::testing::TestParamInfo<Instrument> &info) { return std::string(info.param.name); });
 
 // The adapter unplugged mid-survey and plugged back: the pseudo-terminal is closed and made again under the same
@@ -233,8 +241,79 @@ INSTANTIATE_TEST_SUITE_P(
                       Replug{"grad601", INSTRUMENT_GRAD601, "grad601:static"},
                       Replug{"em34", INSTRUMENT_EM34, "em34:static"},
                       Replug{"em38mk2", INSTRUMENT_EM38MK2, "em38mk2:static"},
-                      Replug{"em384", INSTRUMENT_EM384, "em384:static"}),
+                      Replug{"em384", INSTRUMENT_EM384, "em384:static"},
+                      Replug{"em38", INSTRUMENT_EM38, "em38:static"},
+                      Replug{"cs21", INSTRUMENT_CS21, "cs21:static"}),
     [](const ::testing::TestParamInfo<Replug> &info) { return std::string(info.param.name); });
+
+// Reading records of an EM61-MK2 data file whose mode letter is `letter`, and whether a connection-break record
+// lies between the first and the last of them.
+struct LetterRun {
+    int readings = 0;
+    int breaksWithin = 0;
+};
+LetterRun ReadingsWithLetter(const std::string &bytes, char letter)
+{
+    LetterRun run;
+    const std::vector<Record> recs = SplitRecords(bytes, 27);
+    size_t first = recs.size(), last = 0;
+    for (const Record &rec : recs)
+        if (IsEm61Mk2Reading(rec) && rec.Kind() == letter) {
+            run.readings++;
+            first = std::min(first, rec.index);
+            last = std::max(last, rec.index);
+        }
+    for (size_t i = first; i < last; i++) run.breaksWithin += recs[i].StartsWith("X1CONN BRK 1");
+    return run;
+}
+
+// The screen thread held for 1.5 s (a long redraw, a map rebuild) while the EM61-MK2 streams: the reader waits to
+// hand over its reading meanwhile, which is no silence of the instrument. No break record (and so no re-arm, whose
+// purge would drop the frames waiting in the port), and every frame the instrument sent is recorded: the counted
+// frames carry the letter "E", those before them "T", and every frame is a reading record.
+TEST(LinkWatchBusyScreen, ScreenHeldWhileTheEm61Mk2StreamsIsNoBreakAndLosesNoFrame)
+{
+    constexpr int kFrames = 60;  // 3.3 s of frames: the hold lies inside the stream
+    std::string root = emu::MakeTempRoot("link_busy_screen");
+    emu::Emulator dev(root, {"COM4=em61mk2:static,answer=OV"});
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM61MK2, 1), [&dev, &root]() {
+        UseEmulatorPorts(false);
+        nSurveyMode = 0;
+        dSampleInterval = 0.05;
+        SetReadingRateFactors();
+        StartRecording(L"busy");
+        CHILD_CHECK(nFrameDecimation == 1);
+        // A reading stores the tick of the frame before it: the counted frames start after one recorded already.
+        CHILD_CHECK(PlatformWaitFor([&root] { return ReadingsWithLetter(ReadDataFile(root, "busy"), 'T').readings > 0; },
+                                    8000));
+        // The short stop while the letter changes is no break, however slow the machine.
+        dwInstrumentTimeoutMs = 10000;
+        CHILD_CHECK(dev.ok("COM4 frames 0"));
+        CHILD_CHECK(dev.ok("COM4 value letter=E"));
+        CHILD_CHECK(dev.ok("COM4 frames " + std::to_string(kFrames)));
+        auto Recorded = [&root](int n) {
+            return PlatformWaitFor(
+                [&root, n] { return ReadingsWithLetter(ReadDataFile(root, "busy"), 'E').readings >= n; }, 30000);
+        };
+        CHILD_CHECK(Recorded(1));
+        // A loaded machine may hold the reader itself up for a moment: the hold is three time-outs long.
+        dwInstrumentTimeoutMs = 500;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        // The watch's tick that fell due during the hold comes first, before the reader's waiting reading is taken.
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        Facts facts;
+        facts.Set("allRecorded", Recorded(kFrames) ? 1 : 0);
+        return StopSavingFacts(facts, root);
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+    Facts facts = Facts::Load(FactsPath(root));
+    const LetterRun run = ReadingsWithLetter(ReadDataFile(root, "busy"), 'E');
+    EXPECT_EQ(facts.Get("allRecorded"), 1);
+    EXPECT_EQ(run.readings, kFrames) << "frames lost or doubled";
+    EXPECT_EQ(run.breaksWithin, 0) << "a break (and its re-arm) while the screen was busy";
+}
 
 }  // namespace
 

@@ -1,8 +1,10 @@
 // Logging-screen window: its children and buttons at creation, the popup menu reaching nulling, the link watch of
 // the triggered EM61-MK2 on a pseudo-terminal (one 'A' per idle tick, the lost-link notice, ring and break record)
-// and which silences each instrument's watch counts.
+// and which silences each instrument's watch counts (time without a byte from the port, a reader waiting for the
+// screen not counted); the EM61-MK2 notice drawn again over a late reading.
 #include "acquisition_test_support.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,9 +13,12 @@
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
 #include "datafile/record_length.h"
+#include "displays/numbers.h"
 #include "logscreen/logscreen.h"
+#include "map/pens.h"
 #include "processing/em61mk2_decode.h"
 #include "processing/handler_state.h"
+#include "support/survey_harness.h"
 
 namespace {
 
@@ -141,6 +146,7 @@ TEST_F(LogScreenWindowTest, TriggeredLinkWatchPollsNoticesRingsAndRecords)
     nInstrumentCmdReply = 1;
     nSurveyModeSaved = 0;
     dwInstrumentTimeoutMs = 200;
+    dwInstrumentByteTick = GetTickCount() - 1000;
     bDisconnectAlarm = 1;
     bInstrumentConnBreak = 0;
     bConnLostNoticeShown = 0;
@@ -201,6 +207,7 @@ TEST_F(LogScreenWindowTest, ATickStoredAfterTheTimersNowIsNoSilence)
     nSurveyModeSaved = 0;
     nSurveyModePrev = 0;
     dwInstrumentTimeoutMs = 200;
+    dwInstrumentByteTick = GetTickCount() - 1000;
     for (int type : aTypes) {
         nInstrumentType = type;
         bInstrumentConnBreak = 0;
@@ -224,8 +231,8 @@ TEST_F(LogScreenWindowTest, ATickStoredAfterTheTimersNowIsNoSilence)
 
 // Each instrument's branch of the watch: which silences count (the EM61s in the AUTO mode only, the EM61-LX2 not
 // while a procedure box is up, the EM34-3 in the manual mode not while a station is being confirmed, the EM38-4
-// by its own time-out from the last frame and not while a calibration box is up, the EM38 and the CS-21 never),
-// and what a silence does: the notice and one ring, the EM38-4's averaging restarted even under its box.
+// by its own time-out from the last frame and not while a calibration box is up, the EM38 and the CS-21 like the
+// others), and what a silence does: the notice and one ring, the EM38-4's averaging restarted even under its box.
 TEST_F(LogScreenWindowTest, EachInstrumentsSilenceCountsOnlyWhereItsBranchWatches)
 {
     struct WatchCase {
@@ -250,8 +257,8 @@ TEST_F(LogScreenWindowTest, EachInstrumentsSilenceCountsOnlyWhereItsBranchWatche
         {"EM38-4 calibration box up", INSTRUMENT_EM384, 0, 0, 0, 0, 1, 1500, 0, 1},
         {"EM38-4 frame within its own time-out", INSTRUMENT_EM384, 0, 0, 0, 0, 0, 500, 0, 0},
         {"EM38-4 frame stored after the timer's now", INSTRUMENT_EM384, 0, 0, 0, 0, 0, -40, 0, 0},
-        {"EM38", INSTRUMENT_EM38, 0, 0, 0, 0, 0, 1000, 0, 0},
-        {"CS-21", INSTRUMENT_CS21, 0, 0, 0, 0, 0, 1000, 0, 0},
+        {"EM38", INSTRUMENT_EM38, 0, 0, 0, 0, 0, 1000, 1, 0},
+        {"CS-21", INSTRUMENT_CS21, 0, 0, 0, 0, 0, 1000, 1, 0},
     };
     ASSERT_FALSE(hInstrumentPort.load() != nullptr && hInstrumentPort.load() != INVALID_HANDLE_VALUE);
     bInstrumentPortLost = 0;
@@ -275,6 +282,7 @@ TEST_F(LogScreenWindowTest, EachInstrumentsSilenceCountsOnlyWhereItsBranchWatche
         const size_t nSoundsBefore = PlatformSoundLog().size();
         const DWORD dwNow = GetTickCount();
         dwInstrumentDataTick = dwNow - 1000;
+        dwInstrumentByteTick = dwNow - (DWORD)std::max(1000, c.frameAgeMs);
         adwFrameTick[0] = dwNow - (DWORD)c.frameAgeMs;
         for (int i = 0; i < 3; i++) SendMessage(hwndLog, WM_TIMER, 1, 0);
         EXPECT_EQ(bConnLostNoticeShown.load(), c.notice);
@@ -293,6 +301,83 @@ TEST_F(LogScreenWindowTest, EachInstrumentsSilenceCountsOnlyWhereItsBranchWatche
     bInstrumentConnBreak = 0;
     nInstrumentCmdReply = -1;
     nInstrumentType = INSTRUMENT_EM61MK2;
+}
+
+// Silence is time in which the instrument port delivered no byte. A byte within the time-out, or a reader waiting
+// for the screen to take its reading (the screen busy with a redraw or a map rebuild), is no silence, whatever
+// the age of the last reading; for every watched instrument, the EM38-4 measuring from its last frame.
+TEST_F(LogScreenWindowTest, ASilenceIsOnlyTimeInWhichThePortDeliveredNoByte)
+{
+    const int aTypes[] = {INSTRUMENT_EM61MK2, INSTRUMENT_EM61LX2, INSTRUMENT_EM31MK2, INSTRUMENT_EM34,
+                          INSTRUMENT_EM38MK2, INSTRUMENT_EM384,   INSTRUMENT_GRAD601, INSTRUMENT_EM38,
+                          INSTRUMENT_CS21};
+    ASSERT_FALSE(hInstrumentPort.load() != nullptr && hInstrumentPort.load() != INVALID_HANDLE_VALUE);
+    bInstrumentPortLost = 0;
+    nInstrumentCmdReply = 0;
+    nSurveyModeSaved = nSurveyModePrev = 0;
+    dwInstrumentTimeoutMs = 200;
+    dwEm384TimeoutMs = 1000;
+    struct Step {
+        const char *what;
+        int byteAgeMs, screenWaits, silent;
+    };
+    const Step aStep[] = {
+        {"a byte within the time-out", 50, 0, 0},
+        {"a reader waiting for the screen", 5000, 1, 0},
+        {"no byte, no reader waiting", 5000, 0, 1},
+    };
+    for (int type : aTypes) {
+        for (const Step &st : aStep) {
+            SCOPED_TRACE(std::to_string(type) + ": " + st.what);
+            nInstrumentType = type;
+            bInstrumentConnBreak = 0;
+            bConnLostNoticeShown = 0;
+            const DWORD dwNow = GetTickCount();
+            dwInstrumentDataTick = dwNow - 5000;
+            adwFrameTick[0] = dwNow - 5000;
+            dwInstrumentByteTick = dwNow - (DWORD)st.byteAgeMs;
+            nInstrumentScreenWaits = st.screenWaits;
+            SendMessage(hwndLog, WM_TIMER, 1, 0);
+            nInstrumentScreenWaits = 0;
+            EXPECT_EQ(bConnLostNoticeShown.load(), st.silent);
+            if (type == INSTRUMENT_EM61MK2 || type == INSTRUMENT_EM61LX2)
+                EXPECT_EQ(bInstrumentConnBreak.load(), st.silent) << "the re-arm request";
+        }
+    }
+    bInstrumentConnBreak = 0;
+    bConnLostNoticeShown = 0;
+    nInstrumentCmdReply = -1;
+    nInstrumentType = INSTRUMENT_EM61MK2;
+}
+
+// EM61-MK2: a reading handled late (taken from the port before the silence was noticed) paints its values over the
+// notice; the notice is drawn again at the next silent tick, as long as the silence lasts.
+TEST_F(LogScreenWindowTest, Em61Mk2NoticePaintedOverByALateReadingIsDrawnAgainAtTheNextSilentTick)
+{
+    if (!hbrRed) CreateFixedPensAndBrushes();
+    nInstrumentType = INSTRUMENT_EM61MK2;
+    nInstrumentCmdReply = 0;
+    nSurveyModeSaved = nSurveyModePrev = 0;
+    bInstrumentPortLost = 0;
+    dwInstrumentTimeoutMs = 200;
+    bConnLostNoticeShown = 0;
+    const DWORD dwNow = GetTickCount();
+    dwInstrumentDataTick = dwNow - 1000;
+    dwInstrumentByteTick = dwNow - 1000;
+    const COLORREF clrNotice = RGB(255, 0, 0);
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    ASSERT_EQ(bConnLostNoticeShown.load(), 1);
+    const int nNotice = survey::CountColourInRect(hwndNumbers, rcSidePanelValues, clrNotice);
+    ASSERT_GT(nNotice, 0);
+    HDC hdc = GetDC(hwndNumbers);
+    DrawChannelValues(hdc, 1.0, 2.0, 3.0, 4.0);
+    ReleaseDC(hwndNumbers, hdc);
+    ASSERT_LT(survey::CountColourInRect(hwndNumbers, rcSidePanelValues, clrNotice), nNotice);
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    EXPECT_EQ(survey::CountColourInRect(hwndNumbers, rcSidePanelValues, clrNotice), nNotice);
+    bInstrumentConnBreak = 0;
+    bConnLostNoticeShown = 0;
+    nInstrumentCmdReply = -1;
 }
 
 TEST_F(LogScreenWindowTest, LandscapeArrangementWithTheMapPlacesEveryWindowInside)
