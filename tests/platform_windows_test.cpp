@@ -475,7 +475,8 @@ TEST_F(WindowTest, InvalidateWithErasePaintsTheClassBackgroundAndUpdatePaintsOnl
 }
 
 // A window keeps its picture through resizes where the new size covers it; what the size adds shows the class
-// background. A window made hidden and first drawn after resizes has an image of its latest size, all background.
+// background. A window made hidden costs no image until something draws on it; then the image has its latest size,
+// all background.
 TEST_F(WindowTest, ResizedWindowsKeepTheirPictureAndShowTheBackgroundWhereTheyGrew)
 {
     HWND top = Make(nullptr, 0, 400, 300);
@@ -483,6 +484,7 @@ TEST_F(WindowTest, ResizedWindowsKeepTheirPictureAndShowTheBackgroundWhereTheyGr
     HWND w = CreateWindow(L"PlatformTestWindow", L"", WS_CHILD, 0, 0, 60, 40, top, 7, nullptr, nullptr);
     ASSERT_NE(w, nullptr);
     MoveWindow(w, 0, 0, 120, 90, FALSE);
+    EXPECT_TRUE(w->image.isNull()) << "a hidden window nothing has drawn on holds no image yet";
     HDC dc = GetDC(w);
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(dc, 119, 89), RGB(0, 0, 255)) << "the image has the latest size";
