@@ -177,13 +177,15 @@ void DrawPointRecords(HDC hdcMem, BgSource *pSrc, int nLimit, int bJix, int bLab
 }
 
 // Joined lines: a dot at every valid point, a segment from the previous one while the pen is down; pen-ups and
-// points off the grid lift the pen.
+// points off the grid lift the pen, and so does a step longer than the map draws as one segment of the survey
+// (a mistyped coordinate or a jump of a bad fix would otherwise cross thousands of tiles).
 void DrawLineRecords(HDC hdcMem, BgSource *pSrc, int nLimit, HPEN hDotPen, DrawCounts *pC)
 {
     double x, y;
     int nLabel;
     char szLabel[BG_LABEL_CHARS + 1];
     int bPenDown = 0, nPrevX = 0, nPrevY = 0;
+    double dPrevX = 0.0, dPrevY = 0.0;
     while (NextRecord(pSrc, 0, &x, &y, &nLabel, szLabel, nLimit, pC)) {
         if (x < 0.0) {
             bPenDown = 0;
@@ -198,12 +200,15 @@ void DrawLineRecords(HDC hdcMem, BgSource *pSrc, int nLimit, HPEN hDotPen, DrawC
         int px, py, px2, py2;
         WorldToMapPixels(&px, &py, &px2, &py2, x, y, x, y);
         pC->nDrawn++;
+        if (bPenDown && MapMoveBreaks(x - dPrevX, y - dPrevY)) bPenDown = 0;
         // A point on the pixel of the previous one adds nothing to the line.
         if (bPenDown && px == nPrevX && py == nPrevY) continue;
         PlotDotOnTiles(hdcMem, col, row, ox, oy, hDotPen, hbrBackgroundFile);
         if (bPenDown) DrawBackgroundSegment(hdcMem, nPrevX, nPrevY, px, py);
         nPrevX = px;
         nPrevY = py;
+        dPrevX = x;
+        dPrevY = y;
         bPenDown = 1;
     }
 }

@@ -184,3 +184,31 @@ void BM_RedrawTenFilesOf100000Points(benchmark::State &state)
 BENCHMARK(BM_RedrawTenFilesOf100000Points)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace
+
+// RedrawBackgroundFiles with one joined-line file of two points 40 km apart (a mistyped digit, a jump of a bad
+// fix): the step is longer than any segment the map draws, so only the two dots are drawn; under 50 ms.
+void BM_RedrawTwoPoints40KmApart(benchmark::State &state)
+{
+    StartOnce();
+    ClearBackgroundSlots();
+    char rec[BG_RECORD_LEN + 1];
+    std::string bytes;
+    const double d = 20000.0 / std::sqrt(2.0);
+    FormatBackgroundRecord(rec, kEast - d, kNorth - d, 0, nullptr);
+    bytes.append(rec, BG_RECORD_LEN);
+    FormatBackgroundRecord(rec, kEast + d, kNorth + d, 0, nullptr);
+    bytes.append(rec, BG_RECORD_LEN);
+    std::ofstream(root + "/C/ProgramData/Ulvane/Temp/FAR40KM.$00", std::ios::binary | std::ios::trunc) << bytes;
+    swprintf(aszBackgroundTempFile[0], BACKGROUND_NAME_CHARS, L"FAR40KM.$00");
+    swprintf(aszBackgroundFileName[0], BACKGROUND_NAME_CHARS, L"far40km.txt");
+    aBgSlotStyle[0] = 9;
+    aBgSlotFileType[0] = 1;
+    nBackgroundFileCount = 1;
+    for (auto _ : state) {
+        FreeMapTiles();
+        RedrawBackgroundFiles();
+    }
+    state.counters["tiles"] = MapTileCount();
+    nBackgroundFileCount = 0;
+}
+BENCHMARK(BM_RedrawTwoPoints40KmApart)->Unit(benchmark::kMillisecond);

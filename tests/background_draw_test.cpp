@@ -141,6 +141,64 @@ TEST_F(BackgroundDrawTest, LinesBreakAtPenUpsAndPointsOffTheGrid)
     EXPECT_EQ(LastBoxText(L"WARNING"), L"Number of points in background file: 8\r\nNumber of invalid points: 1\r\n");
 }
 
+// A joined-line step longer than the map draws as one segment of the survey is a break: the two points keep their
+// dots, nothing is drawn between them and no tile is made along the way (a pair 40 km apart crossed a thousand
+// tiles); a step within the limit is still joined. Both the drawing of a new file and the redraw after a rebuild.
+TEST_F(BackgroundDrawTest, StepsLongerThanTheMapLimitBreakTheLine)
+{
+    const double dLimit = MapSegmentLimit();
+    ASSERT_GT(dLimit, 10.0);
+    struct Case {
+        double dx, dy;
+        bool bJoined;
+    } cases[] = {
+        {0.9 * dLimit, 0.0, true},
+        {0.0, -0.9 * dLimit, true},
+        {1.1 * dLimit, 0.0, false},
+        {28000.0, 28000.0, false},  // 40 km across
+        {-38000.0, 0.0, false},
+    };
+    std::filesystem::create_directories(root + "/C/ProgramData/Ulvane/Temp");
+    for (const Case &c : cases) {
+        const double x1 = kE + 3, y1 = kN + 3, x2 = x1 + c.dx, y2 = y1 + c.dy;
+        std::string bytes = Records({{x1, y1}, {x2, y2}});
+        for (int bRedraw = 0; bRedraw <= 1; bRedraw++) {
+            FreeMapTiles();
+            if (bRedraw) {
+                ClearBackgroundSlots();
+                std::ofstream(root + "/C/ProgramData/Ulvane/Temp/FAR.$00", std::ios::binary) << bytes;
+                wcscpy(aszBackgroundTempFile[0], L"FAR.$00");
+                aBgSlotStyle[0] = 9;
+                aBgSlotFileType[0] = 1;
+                nBackgroundFileCount = 1;
+                RedrawBackgroundFiles();
+            } else {
+                BgSource src;
+                BgSourceFromMemory(&src, bytes.data(), bytes.size());
+                ASSERT_EQ(DrawBackgroundLines(hwndLog, &src, 2, L"far.txt", 9), 1);
+            }
+            const std::string what = std::to_string(c.dx) + "," + std::to_string(c.dy) + (bRedraw ? " redraw" : "");
+            int px, py;
+            Pixel(x1, y1, &px, &py);
+            EXPECT_TRUE(BackgroundAt(px, py)) << what << ": the first point keeps its dot";
+            Pixel(x2, y2, &px, &py);
+            EXPECT_TRUE(BackgroundAt(px, py)) << what << ": the second point keeps its dot";
+            for (double t : {0.25, 0.5, 0.75}) {
+                Pixel(x1 + t * c.dx, y1 + t * c.dy, &px, &py);
+                EXPECT_EQ(BackgroundAt(px, py), c.bJoined) << what << " at " << t;
+            }
+            if (!c.bJoined) {
+                EXPECT_LE(MapTileCount(), 8) << what << ": tiles of the two dots only";
+            }
+            EXPECT_GE(nTileColMin, nTileIndexMin) << what;
+            EXPECT_LE(nTileColMax, nTileIndexMax) << what;
+            EXPECT_GE(nTileRowMin, nTileIndexMin) << what;
+            EXPECT_LE(nTileRowMax, nTileIndexMax) << what;
+        }
+    }
+    ClearBackgroundSlots();
+}
+
 TEST_F(BackgroundDrawTest, ReportsOfANewFile)
 {
     struct Case {

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -471,6 +472,45 @@ TEST_F(WindowTest, InvalidateWithErasePaintsTheClassBackgroundAndUpdatePaintsOnl
     UpdateWindow(w);
     EXPECT_EQ(paintCount.load(), before);
     ReleaseDC(w, dc);
+}
+
+// A window keeps its picture through resizes where the new size covers it; what the size adds shows the class
+// background. A window made hidden costs no image until something draws on it; then the image has its latest size,
+// all background.
+TEST_F(WindowTest, ResizedWindowsKeepTheirPictureAndShowTheBackgroundWhereTheyGrew)
+{
+    HWND top = Make(nullptr, 0, 400, 300);
+    RegisterTestClass();
+    HWND w = CreateWindow(L"PlatformTestWindow", L"", WS_CHILD, 0, 0, 60, 40, top, 7, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    MoveWindow(w, 0, 0, 120, 90, FALSE);
+    EXPECT_TRUE(w->image.isNull()) << "a hidden window nothing has drawn on holds no image yet";
+    HDC dc = GetDC(w);
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 119, 89), RGB(0, 0, 255)) << "the image has the latest size";
+    EXPECT_EQ(GetPixel(dc, 120, 89), CLR_INVALID);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    RECT all{0, 0, 120, 90};
+    FillRect(dc, &all, green);
+    DeleteObject(green);
+    ReleaseDC(w, dc);
+    struct Step {
+        int width, height;
+    } steps[] = {{200, 150}, {80, 150}, {200, 60}, {200, 150}};
+    int keptW = 120, keptH = 90;  // the part still green
+    for (const Step &s : steps) {
+        MoveWindow(w, 0, 0, s.width, s.height, FALSE);
+        keptW = std::min(keptW, s.width);
+        keptH = std::min(keptH, s.height);
+        dc = GetDC(w);
+        for (int y = 0; y < s.height; y += 3)
+            for (int x = 0; x < s.width; x += 3) {
+                const COLORREF want = x < keptW && y < keptH ? RGB(0, 255, 0) : RGB(0, 0, 255);
+                ASSERT_EQ(GetPixel(dc, x, y), want) << s.width << "x" << s.height << " at " << x << "," << y;
+            }
+        EXPECT_EQ(GetPixel(dc, s.width, 0), CLR_INVALID);
+        ReleaseDC(w, dc);
+    }
 }
 
 TEST_F(WindowTest, AnExposeFromQtShowsTheImageWithoutCallingTheProgram)

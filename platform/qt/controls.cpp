@@ -328,7 +328,7 @@ void DrawOwnerButton(HWND b)
     dis.itemAction = 1;  // draw entire
     dis.itemState = b->enabled ? 0 : 4;
     dis.hwndItem = b;
-    dis.hDC = NewImageDC(&b->image, b);
+    dis.hDC = NewImageDC(WindowImage(b), b);
     dis.rcItem = RECT{0, 0, ClientWidth(b), ClientHeight(b)};
     CallWindowProcedure(b->parent, WM_DRAWITEM, (WPARAM)b->id, (LPARAM)&dis);
     FreeImageDC(dis.hDC);

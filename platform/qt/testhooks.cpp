@@ -50,7 +50,7 @@ void Compose(HWND w, QPainter &p, int x, int y)
             p.setBrush(Qt::NoBrush);
             p.drawRect(x, y, w->widget->width() - 1, w->widget->height() - 1);
         }
-        p.drawImage(x + inset, y + inset, w->image);
+        p.drawImage(x + inset, y + inset, *WindowImage(w));
     } else {
         p.drawPixmap(x, y, w->widget->grab());
         return;

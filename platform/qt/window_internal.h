@@ -91,8 +91,13 @@ int ClientInset(HWND);
 // Size of the client area.
 int ClientWidth(HWND);
 int ClientHeight(HWND);
-// Fresh retained image of the client size, filled with the class background.
+// The window keeps a retained image of its client size; called at creation and at every resize. An image already
+// drawn on is remade at the new size with what it showed kept where the size still covers it, the rest in the
+// class background; an image not made yet is left to WindowImage.
 void ResetWindowImage(HWND);
+// The retained image of a window that keeps one, made at the client size in the class background (white without
+// one) when it is first needed: windows made hidden at start cost nothing until they are drawn on or shown.
+QImage *WindowImage(HWND);
 // Calls the window's procedure (or the control's built-in handling) on the user-interface thread.
 LRESULT CallWindowProcedure(HWND, UINT, WPARAM, LPARAM);
 // Default handling of dialogs for messages the dialog procedure left alone.

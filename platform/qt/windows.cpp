@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <set>
@@ -89,7 +90,7 @@ protected:
             p.setBrush(Qt::NoBrush);
             p.drawRect(0, 0, width() - 1, height() - 1);
         }
-        p.drawImage(inset, inset, w_->image);
+        p.drawImage(inset, inset, *WindowImage(w_));
     }
     bool event(QEvent *e) override
     {
@@ -318,19 +319,55 @@ int ClientHeight(HWND w)
     return std::max(0, height);
 }
 
+namespace {
+
+// The colour a window's image starts with: its class background, else white.
+COLORREF WindowBackgroundColor(HWND w)
+{
+    COLORREF color = RGB(255, 255, 255);
+    if (w->background && !BrushColor(w->background, &color)) color = RGB(255, 255, 255);
+    return color;
+}
+
+}  // namespace
+
 void ResetWindowImage(HWND w)
 {
-    int cw = std::max(1, ClientWidth(w)), ch = std::max(1, ClientHeight(w));
-    QImage fresh = NewSurfaceImage(cw, ch);
-    if (w->background) FillImageRect(&fresh, RECT{0, 0, cw, ch}, w->background);
-    if (!w->image.isNull()) {
-        // Keep what was drawn where the new size still covers it.
+    w->hasImage = true;
+    // Not drawn on yet: the image is made at the new size when it is first needed.
+    if (w->image.isNull()) return;
+    const int cw = std::max(1, ClientWidth(w)), ch = std::max(1, ClientHeight(w));
+    if (w->image.width() == cw && w->image.height() == ch) return;
+    const QRgb fill = QRgbFromColorRef(WindowBackgroundColor(w));
+    const QImage &old = w->image;
+    QImage fresh(cw, ch, QImage::Format_RGB32);
+    if (fresh.isNull()) return;
+    // Keep what was drawn where the new size still covers it; the rest shows the class background.
+    const int kw = std::min(cw, old.width()), kh = std::min(ch, old.height());
+    if (old.format() == QImage::Format_RGB32) {
+        for (int y = 0; y < kh; y++) {
+            QRgb *row = reinterpret_cast<QRgb *>(fresh.scanLine(y));
+            std::memcpy(row, old.constScanLine(y), (size_t)kw * sizeof(QRgb));
+            std::fill(row + kw, row + cw, fill);
+        }
+        for (int y = kh; y < ch; y++) {
+            QRgb *row = reinterpret_cast<QRgb *>(fresh.scanLine(y));
+            std::fill(row, row + cw, fill);
+        }
+    } else {
+        fresh.fill(fill);
         QPainter p(&fresh);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(0, 0, w->image);
+        p.drawImage(0, 0, old);
     }
-    w->image = fresh;
-    w->hasImage = true;
+    w->image = std::move(fresh);
+}
+
+QImage *WindowImage(HWND w)
+{
+    if (w->hasImage && w->image.isNull())
+        w->image = NewSurfaceImage(std::max(1, ClientWidth(w)), std::max(1, ClientHeight(w)), WindowBackgroundColor(w));
+    return &w->image;
 }
 
 void PlatformWindowImageChanged(HWND owner)
@@ -680,7 +717,7 @@ LRESULT DefWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     case WM_ERASEBKGND: {
         if (!w->background) return 0;
         HDC dc = (HDC)wp;
-        QImage *img = dc ? ImageDCSurface(dc) : &w->image;
+        QImage *img = dc ? ImageDCSurface(dc) : WindowImage(w);
         if (!img) return 0;
         QRect b = w->invalid.isEmpty() ? QRect(0, 0, img->width(), img->height()) : w->invalid.boundingRect();
         if (dc && dc->hasPaintClip) b = QRect(dc->paintClip.left, dc->paintClip.top,
@@ -760,7 +797,7 @@ HDC BeginPaint(HWND w, PAINTSTRUCT *ps)
     bool erase = w->erasePending;
     w->invalid = QRegion();
     w->erasePending = false;
-    HDC dc = NewImageDC(&w->image, w);
+    HDC dc = NewImageDC(WindowImage(w), w);
     RECT clip{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
     if (b.isEmpty()) clip = RECT{0, 0, 0, 0};
     SetImageDCClip(dc, clip);
@@ -789,7 +826,7 @@ HDC GetDC(HWND w)
     }
     if (!IsLiveWindow(w)) return nullptr;
     if (!w->hasImage && w->image.isNull()) w->image = NewSurfaceImage(std::max(1, ClientWidth(w)), std::max(1, ClientHeight(w)));
-    return NewImageDC(&w->image, w);
+    return NewImageDC(WindowImage(w), w);
 }
 
 int ReleaseDC(HWND, HDC dc)

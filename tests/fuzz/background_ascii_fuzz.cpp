@@ -1,16 +1,28 @@
-// Fuzz target: an ASCII background file of any bytes through the block line reader and the conversion into
-// temporary records. The first byte picks the delimiter, the columns, the coordinate type and the map units.
+// Fuzz target: an ASCII background file of any bytes through the block line reader, the conversion into
+// temporary records and the redraw of those records as joined lines into the map's tiles. The first byte picks the
+// delimiter, the columns, the coordinate type and the map units.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "background/background_files.h"
+#include "background/background_state.h"
+#include "core/core.h"
+#include "map/pens.h"
 #include "support/background_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
     static const std::string path = StartBackgroundFuzz("background_ascii", "background.txt");
+    static const std::string temp = [] {
+        CreateFixedPensAndBrushes();
+        const std::string folder = path.substr(0, path.rfind("/data/")) + "/ProgramData/Ulvane/Temp";
+        std::filesystem::create_directories(folder);
+        return folder + "/FUZZ.$00";
+    }();
     if (nSize < 1) return 0;
     const uint8_t k = pData[0];
     AsciiBgOptions opt;
@@ -45,5 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
         if (!ReadBackgroundRecordXYLabel(&back, &x, &y, &nLabel, szLabel)) abort();
         if (nLabel < 0 || nLabel > 5 || strlen(szLabel) != (size_t)nLabel) abort();
     }
+    // The records redrawn as a joined line, the style whose segments run between any two points.
+    std::ofstream(temp, std::ios::binary | std::ios::trunc) << out;
+    bJixProduct = 0;
+    wcscpy(aszBackgroundTempFile[0], L"FUZZ.$00");
+    aBgSlotStyle[0] = 9;
+    aBgSlotFileType[0] = 1;
+    nBackgroundFileCount = 1;
+    FreeMapTiles();
+    RedrawBackgroundFiles();
+    FreeMapTiles();
     return 0;
 }
