@@ -430,8 +430,8 @@ int StartLogging()
     DrawPauseHint(1);
     ClearCurveContinuation();
     dwRecordingStartTick = GetTickCount();
-    if (!WriteTaggedRecord(L"$STARTED", 'X')) {
-        // The start record could not be written (the FILE ERROR box has been shown): back to stand-by.
+    if (!WriteTaggedRecord(L"$STARTED", 'X') && bDataFileWriteFailed) {
+        // The file could not take the start record (the FILE ERROR box has been shown): back to stand-by.
         DropToStandByAfterFileError();
         bMapUpdatesOn = 1;
         return nRecordingState;
