@@ -170,13 +170,10 @@ TEST_F(DataFileLossE2e, DataFolderDeletedWhileRecordingIsPutBackWithEveryReading
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
         facts.Set("readings", nTotalReadingCount);
-        PauseAndStop();
         int nWarnings = 0;
         for (const ShownDialog &d : PlatformShownDialogs()) nWarnings += d.caption == L"WARNING";
         facts.Set("warnings", nWarnings);
-        CHILD_CHECK(facts.Save(FactsPath(root)));
-        CloseProgram();
-        return 0;
+        return StopSavingFacts(facts, root);
     }, 120);
     ASSERT_TRUE(r.exited);
     ASSERT_EQ(r.exitCode, 0);
