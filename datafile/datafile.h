@@ -18,7 +18,8 @@ extern char szDataFileName[264];     // the file's name without folder and exten
 extern int bLongFileName;            // 1 when the name has more than 10 characters
 extern char szFileNameTail[16];      // characters 11 to 20 of such a name
 
-// 1 once a write or flush of the open file has failed (reported once); cleared when a file is opened.
+// 1 once a write or flush of the open file has failed (reported once); cleared when a file is opened and when
+// recording starts (BeginDataFileRun).
 extern std::atomic<int> bDataFileWriteFailed;
 
 // Posted when a write or flush failed: first to the data file's own notice window (which shows the FILE ERROR
@@ -57,9 +58,16 @@ int OpenDataFileHandle();
 void CloseDataFile();
 // Makes everything written so far durable (fsync). A failure is reported like a failed write. Returns 1 on success.
 int FlushDataFile();
-// Reports a failed write or flush once per opened file: the "FILE ERROR" box on the user-interface thread (handed
-// over when called from another thread) and WM_DATAFILE_ERROR posted to hwndLog.
+// Reports a failed write or flush once per opened file and recording run: the "FILE ERROR" box on the
+// user-interface thread (handed over when called from another thread) and WM_DATAFILE_ERROR posted to hwndLog.
 void ReportDataFileError();
+// A recording run starts: the failure flag is cleared and the next failure is reported again.
+void BeginDataFileRun();
+// User-interface thread: whether the open file is still on the disk. A file renamed or moved goes on as it is; a
+// file deleted while open (or with its folder) is written back at szDataFilePath from the open handle, its folders
+// made again, the operator told in a box, and logging goes on: 1 (also when no file is open). When it cannot be
+// written back: the "FILE ERROR" box (once per run), WM_DATAFILE_ERROR to hwndLog (drop to stand-by), 0.
+int CheckDataFileAtPath();
 
 // ---------------------------------------------------------------------------------------------------------------
 // Record building: a record is nDataRecordLength bytes, blank-filled, each field at its own index and cut to its
@@ -80,7 +88,8 @@ void PutRecordDigit(char *szRecord, int nIndex, int nValue, int nBlankBelow0 = 0
 void PutRecordTick(char *szRecord, DWORD dwTick);
 
 // Writes whole records (nCount x nDataRecordLength bytes) to the open file in one write. Returns 1 when they were
-// written, 0 when no file is open or the write failed (the failure is reported).
+// written, 0 when no file is open or the write failed (the failure is reported; the file is left at its size
+// before the write, never with a part record).
 int WriteDataRecords(const char *pRecords, int nCount);
 inline int WriteDataRecord(const char *szRecord) { return WriteDataRecords(szRecord, 1); }
 

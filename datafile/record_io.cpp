@@ -1,8 +1,9 @@
-// Data file handle: opening, closing, record building, whole-record writes, flush, failure report and scans.
+// Data file handle: opening, closing, record building, whole-record writes, flush, failure report, put-back, scans.
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "core/core.h"
 #include "datafile/datafile.h"
@@ -17,12 +18,24 @@ std::atomic<int> bDataFileWriteFailed{0};
 // Serialises every write with the closing of the handle, so that a reader thread never writes to a handle that is
 // being closed. Scans (user-interface thread, like the closing) do not take it.
 static std::mutex g_dataFileLock;
-// 1 once the failure of the open file has been reported.
+// 1 once the failure of the open file has been reported (again 0 when a file is opened or recording starts).
 static std::atomic<int> g_bFailureReported{0};
+// The size a write that failed part way could not be cut back to (-1: none); under g_dataFileLock. Nothing is
+// written after a part record: the cut is tried again before the next write, which fails while it fails.
+static int64_t g_nCutBackTo = -1;
+// 1 once a writer found the open file deleted and asked the user-interface thread to put it back.
+static std::atomic<int> g_bLossPosted{0};
 // Hidden window of the data file that shows the failure box on the user-interface thread.
 static HWND g_hwndNotice = nullptr;
 
 static const wchar_t kFileErrorText[] = L"Cannot write to the data file.\r\nCheck the card or disk.\r\nRecording is paused.";
+static const wchar_t kPutBackText[] =
+    L"The data file was deleted from the disk.\r\nIt has been written back in its place;\r\nnothing was lost.";
+static const wchar_t kNotPutBackText[] =
+    L"The data file was deleted from the disk\r\nand cannot be written back.\r\nRecording is paused.";
+
+// Posted to the notice window by a writer that found the open file deleted.
+#define WM_DATAFILE_LOST (WM_USER + 41)
 
 int DataRecordBytes()
 {
@@ -50,6 +63,8 @@ int OpenDataFileHandle()
         hDataFile = h;
         bDataFileWriteFailed = 0;
         g_bFailureReported = 0;
+        g_nCutBackTo = -1;
+        g_bLossPosted = 0;
     }
     return 1;
 }
@@ -64,10 +79,10 @@ void CloseDataFile()
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }
 
-static void ShowFileErrorBox()
+static void ShowFileErrorBox(const wchar_t *szText = kFileErrorText)
 {
     HWND owner = hwndLog ? hwndLog : hwndMain;
-    ShowMessageDialog(owner, L"MESSAGEOK", L"FILE ERROR", kFileErrorText);
+    ShowMessageDialog(owner, L"MESSAGEOK", L"FILE ERROR", szText);
     if (hwndLog) PostMessage(hwndLog, WM_DATAFILE_ERROR, 0, 0);
 }
 
@@ -75,6 +90,10 @@ static LRESULT DataFileNoticeWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 {
     if (msg == WM_DATAFILE_ERROR) {
         ShowFileErrorBox();
+        return 0;
+    }
+    if (msg == WM_DATAFILE_LOST) {
+        CheckDataFileAtPath();
         return 0;
     }
     return DefWindowProc(hwnd, msg, wParam, lParam);
@@ -110,6 +129,12 @@ void ReportDataFileError()
     }
 }
 
+void BeginDataFileRun()
+{
+    bDataFileWriteFailed = 0;
+    g_bFailureReported = 0;
+}
+
 int FlushDataFile()
 {
     std::unique_lock<std::mutex> g(g_dataFileLock);
@@ -131,14 +156,97 @@ int WriteDataRecords(const char *pRecords, int nCount)
     std::unique_lock<std::mutex> g(g_dataFileLock);
     HANDLE h = hDataFile;
     if (h == INVALID_HANDLE_VALUE) return 0;
-    DWORD written = 0;
-    BOOL ok = WriteFile(h, pRecords, len, &written, nullptr);
+    bool ok = true;
+    if (g_nCutBackTo >= 0) {
+        if (SetEndOfFileAt(h, g_nCutBackTo))
+            g_nCutBackTo = -1;
+        else
+            ok = false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (ok) ok = GetFileInformationByHandle(h, &info) != 0;
+    if (ok) {
+        DWORD written = 0;
+        ok = WriteFile(h, pRecords, len, &written, nullptr) && written == len;
+        // A write that failed part way (a full disk) is cut back to the file's size before it, the last whole
+        // record, so that nothing written later is shifted.
+        const int64_t nBefore = ((int64_t)info.nFileSizeHigh << 32) | info.nFileSizeLow;
+        if (!ok && written > 0 && !SetEndOfFileAt(h, nBefore)) g_nCutBackTo = nBefore;
+        // A file deleted while open is put back by the user-interface thread (its bytes are still all here).
+        if (info.nNumberOfLinks == 0 && g_hwndNotice && !g_bLossPosted.exchange(1))
+            PostMessage(g_hwndNotice, WM_DATAFILE_LOST, 0, 0);
+    }
     g.unlock();
-    if (!ok || written != len) {
+    if (!ok) {
         ReportDataFileError();
         return 0;
     }
     return 1;
+}
+
+// Makes every folder of a drive path (C:\a\b\name: C:, C:\a, C:\a\b) that is missing.
+static void MakeFoldersOf(const wchar_t *szPath)
+{
+    wchar_t szFolder[261];
+    for (size_t i = 1; i < 261 && szPath[i]; i++) {
+        if (szPath[i] != L'\\') continue;
+        wmemcpy(szFolder, szPath, i);
+        szFolder[i] = 0;
+        CreateDirectory(szFolder, nullptr);
+    }
+}
+
+// Writes every byte of the deleted open file hOld into a new file at szDataFilePath (its folders made again) and
+// returns the new file's handle with hOld's read offset; INVALID_HANDLE_VALUE (nothing left behind) when it fails.
+static HANDLE PutBackDataFile(HANDLE hOld)
+{
+    MakeFoldersOf(szDataFilePath);
+    HANDLE hNew = CreateFile(szDataFilePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (hNew == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
+    int64_t nReadAt = 0;
+    bool ok = SetFilePointerEx(hOld, 0, &nReadAt, FILE_CURRENT) && SetFilePointerEx(hOld, 0, nullptr, FILE_BEGIN);
+    std::vector<char> buffer(65536);
+    while (ok) {
+        DWORD got = 0, put = 0;
+        if (!ReadFile(hOld, buffer.data(), (DWORD)buffer.size(), &got, nullptr)) ok = false;
+        if (!ok || got == 0) break;
+        ok = WriteFile(hNew, buffer.data(), got, &put, nullptr) && put == got;
+    }
+    int64_t nOldSize = -1, nNewSize = -2;
+    ok = ok && GetFileSizeEx(hOld, &nOldSize) && GetFileSizeEx(hNew, &nNewSize) && nOldSize == nNewSize &&
+         FlushFileBuffers(hNew);
+    SetFilePointerEx(hOld, nReadAt, nullptr, FILE_BEGIN);
+    if (!ok) {
+        CloseHandle(hNew);
+        DeleteFile(szDataFilePath);
+        return INVALID_HANDLE_VALUE;
+    }
+    SetFilePointerEx(hNew, nReadAt, nullptr, FILE_BEGIN);
+    return hNew;
+}
+
+int CheckDataFileAtPath()
+{
+    std::unique_lock<std::mutex> g(g_dataFileLock);
+    HANDLE hOld = hDataFile;
+    BY_HANDLE_FILE_INFORMATION info;
+    // Open under its name (renamed or not): it goes on as it is.
+    if (hOld == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(hOld, &info) || info.nNumberOfLinks > 0) return 1;
+    HANDLE hNew = PutBackDataFile(hOld);
+    if (hNew != INVALID_HANDLE_VALUE) {
+        hDataFile = hNew;
+        g_bLossPosted = 0;
+        g.unlock();
+        CloseHandle(hOld);
+        ShowMessageDialog(hwndLog ? hwndLog : hwndMain, L"MESSAGEOK", L"WARNING", kPutBackText);
+        return 1;
+    }
+    g.unlock();
+    // Told once per recording run, like a failed write; the session drops to stand-by.
+    bDataFileWriteFailed = 1;
+    int expected = 0;
+    if (g_bFailureReported.compare_exchange_strong(expected, 1)) ShowFileErrorBox(kNotPutBackText);
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

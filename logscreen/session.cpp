@@ -147,6 +147,16 @@ void ReturnToMainReader()
     dwInstrumentDataTick = GetTickCount();
 }
 
+// The pause record; a file deleted meanwhile is put back, then everything written so far goes to disk. A failure
+// is reported by the data file (FILE ERROR).
+void WritePauseRecord()
+{
+    WriteTaggedRecord(nMapEdgeState == 1 ? L"PAUSED BMP" : L"PAUSED", 'X');
+    if (!IsOpen(hDataFile)) return;
+    CheckDataFileAtPath();
+    FlushDataFile();
+}
+
 // Steps of the pause after the records: reader mode, times, buttons, status. Shared with the drop after a file
 // error.
 void PauseReaderAndScreen()
@@ -318,6 +328,13 @@ int StartLogging()
                           L"Cannot start logging.\r\nPlease increase the map size\r\nby 20-25%.");
         return nRecordingState;
     }
+    // A new run: a failure of the file is told again. A file deleted since the pause is put back first; one that
+    // cannot be put back keeps the session in stand-by (the box has told why).
+    BeginDataFileRun();
+    if (!CheckDataFileAtPath()) {
+        FocusLog();
+        return nRecordingState;
+    }
     bStationConfirmOpen = 0;
     bEm34Sep10Shown = bEm34Sep20Shown = bEm34Sep40Shown = 0;
     DropSampleSeries();
@@ -413,7 +430,12 @@ int StartLogging()
     DrawPauseHint(1);
     ClearCurveContinuation();
     dwRecordingStartTick = GetTickCount();
-    WriteTaggedRecord(L"$STARTED", 'X');
+    if (!WriteTaggedRecord(L"$STARTED", 'X') && bDataFileWriteFailed) {
+        // The file could not take the start record (the FILE ERROR box has been shown): back to stand-by.
+        DropToStandByAfterFileError();
+        bMapUpdatesOn = 1;
+        return nRecordingState;
+    }
     bMapUpdatesOn = 1;
     FocusLog();
     return nRecordingState;
@@ -427,9 +449,7 @@ int PauseLogging()
     RedrawLabels();
     DrawPauseHint(-1);
     bMapUpdatesOn = 0;
-    WriteTaggedRecord(nMapEdgeState == 1 ? L"PAUSED BMP" : L"PAUSED", 'X');
-    // Everything written so far goes to disk; a failure is reported by the data file (FILE ERROR).
-    if (IsOpen(hDataFile)) FlushDataFile();
+    WritePauseRecord();
     PauseReaderAndScreen();
     if (nMapEdgeState == 1) {
         nMapEdgeState = 2;
@@ -606,8 +626,7 @@ int StopLogging(int bForced)
             // Staying: recording stops and the file stays open, as after a pause.
             nRecordingState = -1;
             DrawPauseHint(-1);
-            WriteTaggedRecord(nMapEdgeState == 1 ? L"PAUSED BMP" : L"PAUSED", 'X');
-            if (IsOpen(hDataFile)) FlushDataFile();
+            WritePauseRecord();
             PauseReaderAndScreen();
         }
         nRecordingState = -1;
@@ -619,6 +638,8 @@ int StopLogging(int bForced)
 
     if (bInstrumentEnabled && hwndLog) KillTimer(hwndLog, kTimerId);
     if (IsOpen(hDataFile)) {
+        // Closing a deleted file would lose it: it is put back first (the operator is told).
+        if (!bForced) CheckDataFileAtPath();
         FlushDataFile();
         CloseDataFile();
     }

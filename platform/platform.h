@@ -584,6 +584,19 @@ DWORD GetFileSize(HANDLE, DWORD *high);
 BOOL SetFilePointerEx(HANDLE, int64_t distance, int64_t *newOffset, DWORD method);
 BOOL GetFileSizeEx(HANDLE, int64_t *size);
 BOOL FlushFileBuffers(HANDLE);
+// Cuts the file back to `size` bytes (SetEndOfFile at that size; never grows it); the read offset stays.
+BOOL SetEndOfFileAt(HANDLE, int64_t size);
+// What the handle knows of its file: the device, the file's index on it, its size and how many names lead to it
+// (0 once it was deleted while open; its bytes stay readable through the handle until it is closed).
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+BOOL GetFileInformationByHandle(HANDLE, BY_HANDLE_FILE_INFORMATION *);
 BOOL CloseHandle(HANDLE);
 BOOL DeleteFile(const wchar_t *path);
 BOOL CreateDirectory(const wchar_t *path, void *security);

@@ -257,4 +257,74 @@ TEST_F(LogSessionTest, StopInReviewGivesBackTheMapSizeAndScale)
     EXPECT_EQ(nColorMapView, 1);
 }
 
+// Go on a file that cannot be written (a full disk, a file gone read-only): the start record fails, the FILE ERROR
+// box tells it, and the session stays in stand-by with the readers back in their stand-by mode; every further Go
+// tells it again.
+TEST_F(LogSessionTest, GoThatCannotWriteItsStartRecordStaysInStandBy)
+{
+    PlatformScriptFileChooser(L"C:\\data\\s7.T61");
+    ASSERT_EQ(CreateDataFileStep(), -1);
+    wcscpy(szDataFilePath, L"/dev/full");
+    ASSERT_EQ(OpenDataFileHandle(), 1);
+    nFramesPerReading = 4;
+    PlatformClearShownDialogs();
+    for (int go = 1; go <= 2; go++) {
+        EXPECT_EQ(StartLogging(), -1);
+        EXPECT_EQ(nRecordingState, -1);
+        EXPECT_EQ(nFrameDecimation.load(), 1);
+        std::vector<ShownDialog> boxes = MessageBoxesShown();
+        ASSERT_EQ(boxes.size(), (size_t)go);
+        EXPECT_EQ(boxes.back().caption, L"FILE ERROR");
+    }
+}
+
+// The data file, or its folder, deleted while recording: the pause puts it back at its path with every record, the
+// operator is told once, and the session goes on into the same file.
+TEST_F(LogSessionTest, FileDeletedWhileRecordingIsPutBackAtThePause)
+{
+    for (bool bFolder : {false, true}) {
+        SCOPED_TRACE(bFolder ? "folder" : "file");
+        std::filesystem::create_directories(root + "/C/data/run");
+        std::filesystem::remove(root + "/C/data/run/s8.T61");
+        PlatformScriptFileChooser(L"C:\\data\\run\\s8.T61");
+        ASSERT_EQ(CreateDataFileStep(), -1);
+        const std::string path = root + "/C/data/run/s8.T61";
+        ASSERT_EQ(StartLogging(), 1);
+        const std::string started = ReadFileBytes(path);
+        if (bFolder)
+            std::filesystem::remove_all(root + "/C/data/run");
+        else
+            std::filesystem::remove(path);
+        PlatformClearShownDialogs();
+        EXPECT_EQ(PauseLogging(), -1);
+        std::vector<ShownDialog> boxes = MessageBoxesShown();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, L"WARNING");
+        ASSERT_TRUE(std::filesystem::exists(path));
+        std::vector<std::string> recs = Records(path);
+        EXPECT_EQ(ReadFileBytes(path).compare(0, started.size(), started), 0);
+        EXPECT_EQ(Count(recs, "X$STARTED"), 1);
+        EXPECT_EQ(Count(recs, "XPAUSED "), 1);
+        EXPECT_EQ(StartLogging(), 1);
+        EXPECT_EQ(StopLogging(1), 1);
+        EXPECT_EQ(Count(Records(path), "X$STARTED"), 2);
+        EXPECT_EQ(MessageBoxesShown().size(), 1u);
+    }
+}
+
+// Deleted, and its path taken by another file: Go is refused with the box, and the other file is left alone.
+TEST_F(LogSessionTest, GoOnADeletedFileThatCannotBePutBackStaysInStandBy)
+{
+    PlatformScriptFileChooser(L"C:\\data\\s9.T61");
+    ASSERT_EQ(CreateDataFileStep(), -1);
+    std::filesystem::remove(DataPath("s9.T61"));
+    WriteFileBytes(DataPath("s9.T61"), "other");
+    PlatformClearShownDialogs();
+    EXPECT_EQ(StartLogging(), -1);
+    std::vector<ShownDialog> boxes = MessageBoxesShown();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"FILE ERROR");
+    EXPECT_EQ(ReadFileBytes(DataPath("s9.T61")), "other");
+}
+
 }  // namespace

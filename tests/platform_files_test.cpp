@@ -298,6 +298,58 @@ TEST_F(PlatformFiles, WriteToAFullDeviceFails) {
     CloseHandle(h);
 }
 
+// Cutting back: the file shrinks to the size asked for, never grows, drops what was read ahead past the new end and
+// keeps the read offset; the next write appends at the new end.
+TEST_F(PlatformFiles, SetEndOfFileAtCutsBackOnly) {
+    HANDLE h = Open(L"C:\\ProgramData\\Ulvane\\cut.txt", GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, "0123456789", 10, &n, nullptr));
+    char buf[16];
+    ASSERT_TRUE(ReadFile(h, buf, 2, &n, nullptr));  // reads ahead the whole file
+    EXPECT_FALSE(SetEndOfFileAt(h, 11));
+    EXPECT_FALSE(SetEndOfFileAt(h, -1));
+    ASSERT_TRUE(SetEndOfFileAt(h, 6));
+    ASSERT_TRUE(ReadFile(h, buf, 10, &n, nullptr));
+    EXPECT_EQ(std::string(buf, n), "2345");
+    ASSERT_TRUE(WriteFile(h, "ab", 2, &n, nullptr));
+    EXPECT_EQ(ReadWhole(root_ + "/C/ProgramData/Ulvane/cut.txt"), "012345ab");
+    CloseHandle(h);
+    EXPECT_FALSE(SetEndOfFileAt(h, 0));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
+}
+
+// The file's identity through its handle: the same device and index as its path, its names counted (0 once
+// deleted, while every byte stays readable through the handle).
+TEST_F(PlatformFiles, FileInformationCountsTheNamesOfTheOpenFile) {
+    const std::string path = root_ + "/C/ProgramData/Ulvane/id.txt";
+    HANDLE h = Open(L"C:\\ProgramData\\Ulvane\\id.txt", GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD n = 0;
+    ASSERT_TRUE(WriteFile(h, "abc", 3, &n, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    ASSERT_TRUE(GetFileInformationByHandle(h, &info));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(info.nFileIndexLow, (DWORD)(st.st_ino & 0xFFFFFFFFu));
+    EXPECT_EQ(info.nFileIndexHigh, (DWORD)((uint64_t)st.st_ino >> 32));
+    EXPECT_EQ(info.nFileSizeLow, 3u);
+    EXPECT_EQ(info.nNumberOfLinks, 1u);
+    ASSERT_EQ(link(path.c_str(), (path + ".2").c_str()), 0);
+    ASSERT_TRUE(GetFileInformationByHandle(h, &info));
+    EXPECT_EQ(info.nNumberOfLinks, 2u);
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(unlink((path + ".2").c_str()), 0);
+    ASSERT_TRUE(GetFileInformationByHandle(h, &info));
+    EXPECT_EQ(info.nNumberOfLinks, 0u);
+    char buf[8];
+    ASSERT_NE(SetFilePointer(h, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    ASSERT_TRUE(ReadFile(h, buf, sizeof buf, &n, nullptr));
+    EXPECT_EQ(std::string(buf, n), "abc");
+    CloseHandle(h);
+    EXPECT_FALSE(GetFileInformationByHandle(h, &info));
+}
+
 TEST_F(PlatformFiles, ClosingTwiceOrClosingNonsenseIsHarmless) {
     HANDLE h = Open(L"C:\\ProgramData\\Ulvane\\c.txt", GENERIC_WRITE, CREATE_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);

@@ -1,4 +1,4 @@
-// File handles: create and open with dispositions, append-only writes under one lock, own read offsets, fsync.
+// File handles: open dispositions, append-only writes under one lock, own read offsets, fsync, cut-back, identity.
 #include "platform/posix/kernel_internal.h"
 
 #include <cerrno>
@@ -285,6 +285,54 @@ BOOL FlushFileBuffers(HANDLE h) {
         SetLastError(err == ENOSPC || err == EDQUOT ? ERROR_DISK_FULL : ERROR_GEN_FAILURE);
         return FALSE;
     }
+    return TRUE;
+}
+
+BOOL SetEndOfFileAt(HANDLE h, int64_t size) {
+    KernelRef ref(h, KernelKind::File);
+    if (!ref) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    FileObject *f = ref.as<FileObject>();
+    std::lock_guard<std::mutex> g(f->writeLock);
+    struct stat st;
+    if (size < 0 || fstat(f->fd, &st) != 0 || size > (int64_t)st.st_size) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    while (ftruncate(f->fd, (off_t)size) != 0) {
+        if (errno == EINTR) continue;
+        SetLastError(ErrnoToError(errno));
+        return FALSE;
+    }
+    {
+        // Bytes read ahead past the new end are gone.
+        std::lock_guard<std::mutex> r(f->readLock);
+        f->buffer.clear();
+    }
+    return TRUE;
+}
+
+BOOL GetFileInformationByHandle(HANDLE h, BY_HANDLE_FILE_INFORMATION *info) {
+    KernelRef ref(h, KernelKind::File);
+    if (!ref || !info) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    struct stat st;
+    if (fstat(ref.as<FileObject>()->fd, &st) != 0) {
+        SetLastError(ErrnoToError(errno));
+        return FALSE;
+    }
+    const uint64_t dev = (uint64_t)st.st_dev, ino = (uint64_t)st.st_ino, size = (uint64_t)st.st_size;
+    info->dwVolumeSerialNumber = (DWORD)(dev ^ (dev >> 32));
+    info->nFileSizeHigh = (DWORD)(size >> 32);
+    info->nFileSizeLow = (DWORD)(size & 0xFFFFFFFFu);
+    info->nNumberOfLinks = (DWORD)st.st_nlink;
+    info->nFileIndexHigh = (DWORD)(ino >> 32);
+    info->nFileIndexLow = (DWORD)(ino & 0xFFFFFFFFu);
+    SetLastError(ERROR_SUCCESS);
     return TRUE;
 }
 
