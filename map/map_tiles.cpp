@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -33,15 +38,20 @@ namespace {
 
 const int TILE_TABLE_SIZE = 2000;
 
+struct PackJob;
+
 // One layer of a tile. While it is in use it is a bitmap that the drawing code selects; out of use its pixels are
 // held compressed, or not held at all while it still shows only what it was made with (a white survey layer, a
-// base layer with nothing but the guide grid), since that picture is made again in a moment.
+// base layer with nothing but the guide grid), since that picture is made again in a moment. Between the two a
+// layer may wait on the packer: its pixels being compressed (taken out of use), or unpacked ahead of use.
 struct TileLayer {
     HBITMAP hBitmap = nullptr;             // while in use
     std::vector<unsigned char> packed;     // compressed pixels (valid while bPackedCurrent)
     int nWidth = 0, nHeight = 0;           // pixels, fixed when the tile is made
     bool bPlain = true;                    // nothing but the initial picture
     bool bPackedCurrent = false;           // packed holds the picture (nothing handed out since it was unpacked)
+    bool bPackedRaw = false;               // packed holds the pixels uncompressed (they could not be packed)
+    PackJob *pJob = nullptr;               // the packer's work on this layer, if any
     uint64_t nLastUse = 0;
     int col = 0, row = 0, nLayer = 0;
 };
@@ -67,9 +77,201 @@ std::vector<SpareBitmap> spareBitmaps;
 uint64_t nUseClock = 0;
 // A memory context of the store's own for restoring pictures, and the scratch pixels of packing.
 HDC hdcStore = nullptr;
-std::vector<unsigned char> scratchPixels, scratchPacked;
-ZSTD_CCtx *pPacker = nullptr;
+std::vector<unsigned char> scratchPixels;
 ZSTD_DCtx *pUnpacker = nullptr;
+
+// ---------------------------------------------------------------------------------------------------------------
+// The packer: a thread of the store's own that compresses the pixels of layers taken out of use and unpacks those
+// the view will soon need, so that the screen thread only copies pixels in and out of bitmaps. The thread sees
+// nothing but the jobs' own buffers (never a bitmap or a tile); a job belongs to the thread from Submit until it is
+// done, and its layer (pLayer, screen thread only) takes the result when the screen thread collects it.
+// ---------------------------------------------------------------------------------------------------------------
+struct PackJob {
+    enum Kind { PACK, UNPACK } kind = PACK;
+    std::vector<unsigned char> raw;     // PACK: the pixels to pack (read by both threads); UNPACK: the result
+    std::vector<unsigned char> packed;  // PACK: the result; UNPACK: the compressed pixels
+    bool bDone = false, bOk = false;    // under the packer's lock
+    TileLayer *pLayer = nullptr;        // screen thread only: null when no layer waits for the result any more
+};
+
+// Jobs at most on the way at once (the pixels each holds are one layer's).
+const size_t PACK_JOBS_AT_MOST = 12;
+
+class TilePacker {
+public:
+    void Submit(PackJob *pJob)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!bStarted) {
+            // The thread lives as long as the process: it waits for work and holds nothing of the program's.
+            std::thread(&TilePacker::Run, this).detach();
+            bStarted = true;
+        }
+        queue.push_back(pJob);
+        cvWork.notify_one();
+    }
+    bool IsDone(PackJob *pJob)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return pJob->bDone;
+    }
+    // Waits for one job (its work is one layer's pixels).
+    void Wait(PackJob *pJob)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        cvDone.wait(lock, [pJob] { return pJob->bDone; });
+    }
+
+private:
+    void Run()
+    {
+        ZSTD_CCtx *pc = ZSTD_createCCtx();
+        ZSTD_DCtx *pd = ZSTD_createDCtx();
+        std::vector<unsigned char> out;
+        for (;;) {
+            PackJob *pJob = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                cvWork.wait(lock, [this] { return !queue.empty(); });
+                // Unpacking first: the view waits for those.
+                auto it = std::find_if(queue.begin(), queue.end(), [](PackJob *j) { return j->kind == PackJob::UNPACK; });
+                if (it == queue.end()) it = queue.begin();
+                pJob = *it;
+                queue.erase(it);
+            }
+            bool bOk = false;
+            if (pJob->kind == PackJob::PACK) {
+                out.resize(ZSTD_compressBound(pJob->raw.size()));
+                size_t n = pc ? ZSTD_compressCCtx(pc, out.data(), out.size(), pJob->raw.data(), pJob->raw.size(), 1) : 0;
+                bOk = pc && !ZSTD_isError(n);
+                if (bOk) pJob->packed.assign(out.begin(), out.begin() + (long)n);
+            } else {
+                size_t n = pd ? ZSTD_decompressDCtx(pd, pJob->raw.data(), pJob->raw.size(), pJob->packed.data(),
+                                                    pJob->packed.size())
+                              : 0;
+                bOk = pd && !ZSTD_isError(n) && n == pJob->raw.size();
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            pJob->bOk = bOk;
+            pJob->bDone = true;
+            cvDone.notify_all();
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable cvWork, cvDone;
+    std::deque<PackJob *> queue;
+    bool bStarted = false;
+};
+
+// Made once and never destroyed: the thread may still wait on it while the process ends.
+TilePacker &Packer()
+{
+    static TilePacker *pPacker = new TilePacker;
+    return *pPacker;
+}
+
+// Jobs handed to the packer and not yet collected (screen thread), and pixel buffers kept for the next jobs: new
+// memory costs far more to touch the first time than memory used before, and a walk takes layers in and out of
+// use all the time.
+std::vector<PackJob *> jobsOnTheWay;
+std::vector<std::vector<unsigned char>> spareBuffers;
+
+size_t HotLayerLimit();
+
+// A buffer of the size, from the spares when one has room (its bytes are not cleared).
+void TakeBuffer(std::vector<unsigned char> &buffer, size_t nBytes)
+{
+    for (size_t i = spareBuffers.size(); i-- > 0;) {
+        if (spareBuffers[i].capacity() < nBytes) continue;
+        buffer.swap(spareBuffers[i]);
+        spareBuffers[i].swap(spareBuffers.back());
+        spareBuffers.pop_back();
+        break;
+    }
+    buffer.resize(nBytes);
+}
+
+// As many as the jobs on the way use, beside a store of many layers in use; one otherwise.
+size_t SpareBuffersKept() { return HotLayerLimit() >= 40 ? 2 * PACK_JOBS_AT_MOST : 1; }
+
+void GiveBackBuffer(std::vector<unsigned char> &buffer)
+{
+    if (buffer.capacity() > 0 && spareBuffers.size() < SpareBuffersKept()) spareBuffers.push_back(std::move(buffer));
+    std::vector<unsigned char>().swap(buffer);
+}
+
+PackJob *NewJob(PackJob::Kind kind, size_t nRawBytes)
+{
+    PackJob *pJob = new PackJob;
+    pJob->kind = kind;
+    TakeBuffer(pJob->raw, nRawBytes);
+    return pJob;
+}
+
+void FreeJob(PackJob *pJob)
+{
+    GiveBackBuffer(pJob->raw);
+    if (pJob->kind == PackJob::UNPACK) GiveBackBuffer(pJob->packed);
+    delete pJob;
+}
+
+// The layer stops waiting for its job; the job is freed when it is done.
+void DetachJob(TileLayer &layer)
+{
+    if (!layer.pJob) return;
+    layer.pJob->pLayer = nullptr;
+    layer.pJob = nullptr;
+}
+
+// Takes the results of the jobs done (bWait: of every job, waiting for those on the way). A packed layer keeps
+// its compressed pixels; pixels unpacked ahead wait in their job until the layer is used or given up.
+void CollectJobs(bool bWait)
+{
+    size_t nKept = 0;
+    for (PackJob *pJob : jobsOnTheWay) {
+        if (bWait) Packer().Wait(pJob);
+        else if (!Packer().IsDone(pJob)) {
+            jobsOnTheWay[nKept++] = pJob;
+            continue;
+        }
+        TileLayer *pLayer = pJob->pLayer;
+        if (pLayer && pJob->kind == PackJob::UNPACK) {
+            jobsOnTheWay[nKept++] = pJob;  // done: its pixels wait for the layer's use
+            continue;
+        }
+        if (pLayer && pJob->kind == PackJob::PACK) {
+            pLayer->pJob = nullptr;
+            // Pixels that could not be packed are kept as they are.
+            pLayer->bPackedRaw = !pJob->bOk;
+            pLayer->packed.swap(pJob->bOk ? pJob->packed : pJob->raw);
+            pLayer->bPackedCurrent = true;
+        }
+        if (pLayer && pJob->kind == PackJob::UNPACK) pLayer->pJob = nullptr;
+        FreeJob(pJob);
+    }
+    jobsOnTheWay.resize(nKept);
+}
+
+void SubmitJob(TileLayer &layer, PackJob *pJob)
+{
+    // Bounded: with too many on the way, the oldest is waited for.
+    while (jobsOnTheWay.size() >= PACK_JOBS_AT_MOST) {
+        Packer().Wait(jobsOnTheWay.front());
+        size_t nBefore = jobsOnTheWay.size();
+        CollectJobs(false);
+        if (jobsOnTheWay.size() == nBefore) {
+            // Only unpacked pixels waiting for their layers: the oldest is given up (the layer stays packed).
+            PackJob *pOldest = jobsOnTheWay.front();
+            if (pOldest->pLayer) DetachJob(*pOldest->pLayer);
+            CollectJobs(false);
+        }
+    }
+    pJob->pLayer = &layer;
+    layer.pJob = pJob;
+    jobsOnTheWay.push_back(pJob);
+    Packer().Submit(pJob);
+}
 
 // Grid pictures of tiles that hold no bitmaps, kept for the view copy (made again when the grid changes).
 enum { GRID_CACHE_SIZE = 4 };
@@ -112,6 +314,9 @@ void ForgetGridCache()
     nGridCacheNext = 0;
 }
 
+// The grid lines of a tile over what its bitmap holds (white).
+void DrawTileGridLines(HDC hdc, int col, int row);
+
 // The grid picture of a tile without bitmaps, selected into hdcMem.
 void SelectGridPicture(HDC hdcMem, int col, int row)
 {
@@ -124,15 +329,20 @@ void SelectGridPicture(HDC hdcMem, int col, int row)
     }
     GridCacheEntry &entry = aGridCache[nGridCacheNext];
     nGridCacheNext = (nGridCacheNext + 1) % GRID_CACHE_SIZE;
-    if (entry.hBitmap) DeleteObject(entry.hBitmap);
-    entry.hBitmap = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
+    // The oldest picture's bitmap is drawn over when it has the size (a new one is white already).
+    const bool bReuse = entry.hBitmap && entry.nWidth == nTileWidth && entry.nHeight == nTileHeight;
+    if (!bReuse) {
+        if (entry.hBitmap) DeleteObject(entry.hBitmap);
+        entry.hBitmap = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
+    }
     entry.col = col;
     entry.row = row;
     entry.nWidth = nTileWidth;
     entry.nHeight = nTileHeight;
     if (!entry.hBitmap) return;
     SelectObject(hdcMem, entry.hBitmap);
-    DrawTileGrid(hdcMem, col, row);
+    if (bReuse) PatBlt(hdcMem, 0, 0, nTileWidth, nTileHeight, WHITENESS);
+    DrawTileGridLines(hdcMem, col, row);
 }
 
 size_t LayerBytes(const TileLayer &layer) { return (size_t)layer.nWidth * (size_t)layer.nHeight * 4; }
@@ -153,27 +363,39 @@ void FreeLayerPacked(TileLayer &layer)
 {
     std::vector<unsigned char>().swap(layer.packed);
     layer.bPackedCurrent = false;
+    layer.bPackedRaw = false;
 }
 
-// Packs a layer in use (unless its picture is plain or already packed) and puts its bitmap on the spare list.
-// Returns false when the pixels could not be packed: the layer then stays in use.
-bool PackLayer(TileLayer &layer)
+// Takes a layer out of use: its pixels go to the packer (unless its picture is plain or already packed) and its
+// bitmap to the spare list. Returns false when the pixels could not be read: the layer then stays in use.
+bool EvictLayer(TileLayer &layer)
 {
     if (!layer.bPlain && !layer.bPackedCurrent) {
         size_t nBytes = LayerBytes(layer);
-        scratchPixels.resize(nBytes);
-        if ((size_t)GetBitmapBits(layer.hBitmap, (int32_t)nBytes, scratchPixels.data()) != nBytes) return false;
-        if (!pPacker) pPacker = ZSTD_createCCtx();
-        if (!pPacker) return false;
-        scratchPacked.resize(ZSTD_compressBound(nBytes));
-        size_t nPacked = ZSTD_compressCCtx(pPacker, scratchPacked.data(), scratchPacked.size(), scratchPixels.data(),
-                                           nBytes, 1);
-        if (ZSTD_isError(nPacked)) return false;
-        layer.packed.assign(scratchPacked.begin(), scratchPacked.begin() + (long)nPacked);
-        layer.bPackedCurrent = true;
+        PackJob *pJob = NewJob(PackJob::PACK, nBytes);
+        if ((size_t)GetBitmapBits(layer.hBitmap, (int32_t)nBytes, pJob->raw.data()) != nBytes) {
+            FreeJob(pJob);
+            return false;
+        }
+        SubmitJob(layer, pJob);
     }
     spareBitmaps.push_back({layer.hBitmap, layer.nWidth, layer.nHeight});
     layer.hBitmap = nullptr;
+    return true;
+}
+
+// Takes the least recently used layer out of use (none of the layers the caller keeps, when given); false when
+// none could be.
+bool EvictOldestLayer(bool (*pfnKeep)(const TileLayer &) = nullptr)
+{
+    size_t nOldest = hotLayers.size();
+    for (size_t i = 0; i < hotLayers.size(); ++i) {
+        if (pfnKeep && pfnKeep(*hotLayers[i])) continue;
+        if (nOldest == hotLayers.size() || hotLayers[i]->nLastUse < hotLayers[nOldest]->nLastUse) nOldest = i;
+    }
+    if (nOldest == hotLayers.size() || !EvictLayer(*hotLayers[nOldest])) return false;
+    hotLayers[nOldest] = hotLayers.back();
+    hotLayers.pop_back();
     return true;
 }
 
@@ -181,14 +403,8 @@ bool PackLayer(TileLayer &layer)
 void MakeRoomForLayer()
 {
     size_t nLimit = HotLayerLimit();
-    while (hotLayers.size() >= nLimit) {
-        size_t nOldest = 0;
-        for (size_t i = 1; i < hotLayers.size(); ++i)
-            if (hotLayers[i]->nLastUse < hotLayers[nOldest]->nLastUse) nOldest = i;
-        if (!PackLayer(*hotLayers[nOldest])) return;  // cannot pack: the store grows instead
-        hotLayers[nOldest] = hotLayers.back();
-        hotLayers.pop_back();
-    }
+    while (hotLayers.size() >= nLimit)
+        if (!EvictOldestLayer()) return;  // cannot pack: the store grows instead
 }
 
 // A bitmap of the size: a spare one, or a new one (*pbWhite set: it is white already).
@@ -206,6 +422,31 @@ HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
     return CreateCompatibleBitmap(StoreContext(), nWidth, nHeight);
 }
 
+// The picture of a layer out of use into the bitmap h: from the pixels its job holds (taken out of use a moment
+// ago, or unpacked ahead), else unpacked here. False when it cannot be had back.
+bool RestoreLayerPixels(TileLayer &layer, HBITMAP h)
+{
+    const size_t nBytes = LayerBytes(layer);
+    if (PackJob *pJob = layer.pJob) {
+        // Pixels being packed are read as they are; pixels being unpacked are waited for (one layer's work).
+        if (pJob->kind == PackJob::UNPACK) Packer().Wait(pJob);
+        bool bOk = (pJob->kind == PackJob::PACK || pJob->bOk) && pJob->raw.size() == nBytes &&
+                   (size_t)SetBitmapBits(h, (int32_t)nBytes, pJob->raw.data()) == nBytes;
+        DetachJob(layer);
+        if (bOk) return true;
+        if (!layer.bPackedCurrent) return false;
+    }
+    if (layer.bPackedRaw)
+        return layer.packed.size() == nBytes && (size_t)SetBitmapBits(h, (int32_t)nBytes, layer.packed.data()) == nBytes;
+    scratchPixels.resize(nBytes);
+    if (!pUnpacker) pUnpacker = ZSTD_createDCtx();
+    size_t nGot = pUnpacker ? ZSTD_decompressDCtx(pUnpacker, scratchPixels.data(), nBytes, layer.packed.data(),
+                                                  layer.packed.size())
+                            : 0;
+    return pUnpacker && !ZSTD_isError(nGot) && nGot == nBytes &&
+           (size_t)SetBitmapBits(h, (int32_t)nBytes, scratchPixels.data()) == nBytes;
+}
+
 // The layer as a bitmap holding its picture; false when no bitmap could be had.
 bool UseLayer(TileLayer &layer)
 {
@@ -219,19 +460,10 @@ bool UseLayer(TileLayer &layer)
     if (layer.bPlain) {
         HDC hdc = StoreContext();
         SelectObject(hdc, h);
-        if (layer.nLayer == 0)
-            DrawTileGrid(hdc, layer.col, layer.row);
-        else if (!bWhite)
-            PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
+        if (!bWhite) PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
+        if (layer.nLayer == 0) DrawTileGridLines(hdc, layer.col, layer.row);
     } else {
-        size_t nBytes = LayerBytes(layer);
-        scratchPixels.resize(nBytes);
-        if (!pUnpacker) pUnpacker = ZSTD_createDCtx();
-        size_t nGot = pUnpacker ? ZSTD_decompressDCtx(pUnpacker, scratchPixels.data(), nBytes, layer.packed.data(),
-                                                      layer.packed.size())
-                                : 0;
-        bRestored = pUnpacker && !ZSTD_isError(nGot) && nGot == nBytes &&
-                    (size_t)SetBitmapBits(h, (int32_t)nBytes, scratchPixels.data()) == nBytes;
+        bRestored = RestoreLayerPixels(layer, h);
     }
     if (!bRestored) {
         // The packed picture cannot be had back: the layer keeps its bitmap's spare pixels out of sight.
@@ -253,6 +485,7 @@ void LayerHandedOut(TileLayer &layer)
 // Makes a layer plain again (white survey layer, or the grid drawn anew).
 void ResetLayer(TileLayer &layer)
 {
+    DetachJob(layer);
     FreeLayerPacked(layer);
     layer.bPlain = true;
     if (!layer.hBitmap) return;
@@ -287,6 +520,18 @@ MapTile *FindTile(int col, int row, bool bMake)
     return &tile;
 }
 
+// The tiles kept ready around the view: the 4 x 4 tiles around the 2 x 2 block whose top-left tile is
+// (nReadyCol, nReadyRow).
+int nReadyCol = 1000, nReadyRow = 1000;
+bool NearView(const TileLayer &layer)
+{
+    return layer.col >= nReadyCol - 1 && layer.col <= nReadyCol + 2 && layer.row <= nReadyRow + 1 &&
+           layer.row >= nReadyRow - 2;
+}
+// Layers in use kept free for the tiles the view moves onto, and the fewest layers in use with which keeping
+// tiles ready pays (the 16 tiles around the view, the free ones and the view's own drawing).
+const size_t HOT_LAYERS_FREE = 4, HOT_LAYERS_TO_PREPARE = 40;
+
 }  // namespace
 
 int MapTileCount() { return (int)mapTiles.size(); }
@@ -297,10 +542,13 @@ size_t MapTileLayerBytes() { return (size_t)(nTileWidth > 0 ? nTileWidth : 1) * 
 
 size_t MapTileStoreBytes()
 {
+    CollectJobs(true);  // what the store settles at
     size_t n = 0;
     for (const TileLayer *layer : hotLayers) n += LayerBytes(*layer);
     for (const SpareBitmap &spare : spareBitmaps) n += (size_t)spare.nWidth * spare.nHeight * 4;
     for (const auto &entry : mapTiles) n += entry.second.grid.packed.capacity() + entry.second.blank.packed.capacity();
+    for (const PackJob *pJob : jobsOnTheWay) n += pJob->raw.capacity() + pJob->packed.capacity();
+    for (const auto &buffer : spareBuffers) n += buffer.capacity();
     return n;
 }
 
@@ -343,6 +591,12 @@ int SelectMapTileBitmap(HDC hdcMem, int col, int row, int nLayer)
 
 void FreeMapTiles()
 {
+    // The packer finishes what it holds; nothing of it is wanted any more.
+    for (auto &entry : mapTiles) {
+        DetachJob(entry.second.grid);
+        DetachJob(entry.second.blank);
+    }
+    CollectJobs(true);
     if (hdcStore) {
         DeleteDC(hdcStore);
         hdcStore = nullptr;
@@ -361,7 +615,7 @@ void FreeMapTiles()
     spareBitmaps.resize(nKept);
     mapTiles.clear();
     std::vector<unsigned char>().swap(scratchPixels);
-    std::vector<unsigned char>().swap(scratchPacked);
+    if (spareBuffers.size() > SpareBuffersKept()) spareBuffers.resize(SpareBuffersKept());
     ForgetGridCache();
     nTileColMin = nTileColMax = nViewTileCol;
     nTileRowMin = nTileRowMax = nViewTileRow;
@@ -399,6 +653,13 @@ void ComputeMapDirection()
 void DrawTileGrid(HDC hdc, int col, int row)
 {
     PatBlt(hdc, 0, 0, nTileWidth, nTileHeight, WHITENESS);
+    DrawTileGridLines(hdc, col, row);
+}
+
+namespace {
+
+void DrawTileGridLines(HDC hdc, int col, int row)
+{
     double s = dGridSpacingPixels;
     // Line numbers are counted in 64 bits: a tiny spacing (a large map size with a short interval) puts them far
     // beyond an int.
@@ -449,6 +710,8 @@ void DrawTileGrid(HDC hdc, int col, int row)
     }
     SelectObject(hdc, hOldPen);
 }
+
+}  // namespace
 
 void BlitMapView(int col, int row, int offX, int offY)
 {
@@ -502,4 +765,47 @@ void InitMapView()
     dMapPixelsPerUnit = (double)nTileWidth / (nMapSize > 0 ? nMapSize : 1);
     if (dSpeedScaleMax - dSpeedScaleMin != 0.0) dSpeedPixPerUnit = nSpeedBarWidth / (dSpeedScaleMax - dSpeedScaleMin);
     nGpsOffsetSign = dGpsOffsetY > 0 ? 1 : (dGpsOffsetY < 0 ? -1 : 0);
+}
+
+void PrepareMapTilesAround(int col, int row)
+{
+    CollectJobs(false);
+    const size_t nLimit = HotLayerLimit();
+    if (nLimit < HOT_LAYERS_TO_PREPARE) return;
+    nReadyCol = col;
+    nReadyRow = row;
+    // Pixels unpacked ahead for tiles the view has left are given up.
+    for (PackJob *pJob : jobsOnTheWay)
+        if (pJob->pLayer && pJob->kind == PackJob::UNPACK && !NearView(*pJob->pLayer)) DetachJob(*pJob->pLayer);
+    // The packed layers around the view go to the packer (their compressed pixels are copied, a small part of a
+    // layer); the first layer that can be brought into use without unpacking here is noted.
+    TileLayer *pReady = nullptr;
+    int nHandedOver = 0;
+    for (int c = col - 1; c <= col + 2; ++c) {
+        for (int r = row + 1; r >= row - 2; --r) {
+            MapTile *pTile = FindTile(c, r, false);
+            if (!pTile) continue;
+            for (TileLayer *pLayer : {&pTile->blank, &pTile->grid}) {
+                if (pLayer->hBitmap) continue;
+                if (pLayer->pJob) {
+                    if (!pReady && pLayer->pJob->kind == PackJob::UNPACK && Packer().IsDone(pLayer->pJob))
+                        pReady = pLayer;
+                } else if (pLayer->bPlain || pLayer->bPackedRaw) {
+                    if (!pReady) pReady = pLayer;
+                } else if (pLayer->bPackedCurrent && nHandedOver < 2 && jobsOnTheWay.size() < PACK_JOBS_AT_MOST) {
+                    PackJob *pJob = NewJob(PackJob::UNPACK, LayerBytes(*pLayer));
+                    TakeBuffer(pJob->packed, pLayer->packed.size());
+                    memcpy(pJob->packed.data(), pLayer->packed.data(), pLayer->packed.size());
+                    SubmitJob(*pLayer, pJob);
+                    ++nHandedOver;
+                }
+            }
+        }
+    }
+    // One layer's pixels moved at most: room kept for the tiles ahead, else one of them brought into use.
+    if (hotLayers.size() + HOT_LAYERS_FREE > nLimit) {
+        EvictOldestLayer(NearView);
+        return;
+    }
+    if (pReady) UseLayer(*pReady);
 }
