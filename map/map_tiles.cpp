@@ -81,21 +81,28 @@ std::vector<unsigned char> scratchPixels;
 ZSTD_DCtx *pUnpacker = nullptr;
 
 // ---------------------------------------------------------------------------------------------------------------
-// The packer: a thread of the store's own that compresses the pixels of layers taken out of use and unpacks those
-// the view will soon need, so that the screen thread only copies pixels in and out of bitmaps. The thread sees
-// nothing but the jobs' own buffers (never a bitmap or a tile); a job belongs to the thread from Submit until it is
-// done, and its layer (pLayer, screen thread only) takes the result when the screen thread collects it.
+// The packer: a thread of the store's own that packs the layers taken out of use and unpacks those the view will
+// soon need, so that the screen thread neither compresses nor copies pixels. A job holds one bitmap that no tile
+// holds and the screen thread leaves alone while the job is on the way: the packer reads its pixels (packing),
+// or writes them (unpacking, or filling white for a base layer whose grid is drawn over it), or makes the bitmap
+// when the job brings none. From Submit until the job is done only the packer touches the job and its bitmap; the
+// screen thread then takes the result (pLayer, screen thread only, is the layer waiting for it).
 // ---------------------------------------------------------------------------------------------------------------
 struct PackJob {
-    enum Kind { PACK, UNPACK } kind = PACK;
-    std::vector<unsigned char> raw;     // PACK: the pixels to pack (read by both threads); UNPACK: the result
-    std::vector<unsigned char> packed;  // PACK: the result; UNPACK: the compressed pixels
-    bool bDone = false, bOk = false;    // under the packer's lock
-    TileLayer *pLayer = nullptr;        // screen thread only: null when no layer waits for the result any more
+    enum Kind { PACK, UNPACK, WHITE } kind = PACK;
+    HBITMAP hBitmap = nullptr;                     // PACK: the picture; UNPACK, WHITE: receives it (made if null)
+    int nWidth = 0, nHeight = 0;                   // of the bitmap
+    std::vector<unsigned char> packed;             // PACK: the result
+    const std::vector<unsigned char> *pPacked = nullptr;  // UNPACK: the layer's packed pixels (left alone meanwhile)
+    bool bDone = false, bOk = false;               // under the packer's lock
+    TileLayer *pLayer = nullptr;                   // screen thread only: null when no layer waits for the result
 };
 
-// Jobs at most on the way at once (the pixels each holds are one layer's).
+// Jobs at most on the way at once (each holds one layer's bitmap).
 const size_t PACK_JOBS_AT_MOST = 12;
+// Layers in use kept free for the tiles the view moves onto, and the fewest layers in use with which keeping
+// tiles ready pays (the 16 tiles around the view, the free ones and the view's own drawing).
+const size_t HOT_LAYERS_FREE = 4, HOT_LAYERS_TO_PREPARE = 40;
 
 class TilePacker {
 public:
@@ -127,29 +134,40 @@ private:
     {
         ZSTD_CCtx *pc = ZSTD_createCCtx();
         ZSTD_DCtx *pd = ZSTD_createDCtx();
-        std::vector<unsigned char> out;
+        std::vector<unsigned char> pixels, out, white;
         for (;;) {
             PackJob *pJob = nullptr;
             {
                 std::unique_lock<std::mutex> lock(mutex);
                 cvWork.wait(lock, [this] { return !queue.empty(); });
-                // Unpacking first: the view waits for those.
-                auto it = std::find_if(queue.begin(), queue.end(), [](PackJob *j) { return j->kind == PackJob::UNPACK; });
-                if (it == queue.end()) it = queue.begin();
-                pJob = *it;
-                queue.erase(it);
+                pJob = queue.front();
+                queue.pop_front();
             }
+            const size_t nBytes = (size_t)pJob->nWidth * (size_t)pJob->nHeight * 4;
             bool bOk = false;
             if (pJob->kind == PackJob::PACK) {
-                out.resize(ZSTD_compressBound(pJob->raw.size()));
-                size_t n = pc ? ZSTD_compressCCtx(pc, out.data(), out.size(), pJob->raw.data(), pJob->raw.size(), 1) : 0;
-                bOk = pc && !ZSTD_isError(n);
+                pixels.resize(nBytes);
+                out.resize(ZSTD_compressBound(nBytes));
+                size_t n = 0;
+                bOk = pc && (size_t)GetBitmapBits(pJob->hBitmap, (int32_t)nBytes, pixels.data()) == nBytes;
+                if (bOk) n = ZSTD_compressCCtx(pc, out.data(), out.size(), pixels.data(), nBytes, 1);
+                bOk = bOk && !ZSTD_isError(n);
                 if (bOk) pJob->packed.assign(out.begin(), out.begin() + (long)n);
             } else {
-                size_t n = pd ? ZSTD_decompressDCtx(pd, pJob->raw.data(), pJob->raw.size(), pJob->packed.data(),
-                                                    pJob->packed.size())
-                              : 0;
-                bOk = pd && !ZSTD_isError(n) && n == pJob->raw.size();
+                if (!pJob->hBitmap) pJob->hBitmap = CreateCompatibleBitmap(nullptr, pJob->nWidth, pJob->nHeight);
+                const unsigned char *pSource = nullptr;
+                if (pJob->kind == PackJob::UNPACK) {
+                    pixels.resize(nBytes);
+                    size_t n = pd ? ZSTD_decompressDCtx(pd, pixels.data(), nBytes, pJob->pPacked->data(),
+                                                        pJob->pPacked->size())
+                                  : 0;
+                    if (pd && !ZSTD_isError(n) && n == nBytes) pSource = pixels.data();
+                } else {
+                    if (white.size() != nBytes) white.assign(nBytes, 0xFF);
+                    pSource = white.data();
+                }
+                bOk = pJob->hBitmap && pSource &&
+                      (size_t)SetBitmapBits(pJob->hBitmap, (int32_t)nBytes, pSource) == nBytes;
             }
             std::lock_guard<std::mutex> lock(mutex);
             pJob->bOk = bOk;
@@ -171,52 +189,15 @@ TilePacker &Packer()
     return *pPacker;
 }
 
-// Jobs handed to the packer and not yet collected (screen thread), and pixel buffers kept for the next jobs: new
-// memory costs far more to touch the first time than memory used before, and a walk takes layers in and out of
-// use all the time.
+// Jobs handed to the packer and not yet taken back (screen thread).
 std::vector<PackJob *> jobsOnTheWay;
-std::vector<std::vector<unsigned char>> spareBuffers;
 
 size_t HotLayerLimit();
+void GiveBackBitmap(HBITMAP h, int nWidth, int nHeight);
+void DrawTileGridLines(HDC hdc, int col, int row);
+HDC StoreContext();
 
-// A buffer of the size, from the spares when one has room (its bytes are not cleared).
-void TakeBuffer(std::vector<unsigned char> &buffer, size_t nBytes)
-{
-    for (size_t i = spareBuffers.size(); i-- > 0;) {
-        if (spareBuffers[i].capacity() < nBytes) continue;
-        buffer.swap(spareBuffers[i]);
-        spareBuffers[i].swap(spareBuffers.back());
-        spareBuffers.pop_back();
-        break;
-    }
-    buffer.resize(nBytes);
-}
-
-// As many as the jobs on the way use, beside a store of many layers in use; one otherwise.
-size_t SpareBuffersKept() { return HotLayerLimit() >= 40 ? 2 * PACK_JOBS_AT_MOST : 1; }
-
-void GiveBackBuffer(std::vector<unsigned char> &buffer)
-{
-    if (buffer.capacity() > 0 && spareBuffers.size() < SpareBuffersKept()) spareBuffers.push_back(std::move(buffer));
-    std::vector<unsigned char>().swap(buffer);
-}
-
-PackJob *NewJob(PackJob::Kind kind, size_t nRawBytes)
-{
-    PackJob *pJob = new PackJob;
-    pJob->kind = kind;
-    TakeBuffer(pJob->raw, nRawBytes);
-    return pJob;
-}
-
-void FreeJob(PackJob *pJob)
-{
-    GiveBackBuffer(pJob->raw);
-    if (pJob->kind == PackJob::UNPACK) GiveBackBuffer(pJob->packed);
-    delete pJob;
-}
-
-// The layer stops waiting for its job; the job is freed when it is done.
+// The layer stops waiting for its job; the job's bitmap goes to the spares when it is done.
 void DetachJob(TileLayer &layer)
 {
     if (!layer.pJob) return;
@@ -224,51 +205,58 @@ void DetachJob(TileLayer &layer)
     layer.pJob = nullptr;
 }
 
-// Takes the results of the jobs done (bWait: of every job, waiting for those on the way). A packed layer keeps
-// its compressed pixels; pixels unpacked ahead wait in their job until the layer is used or given up.
-void CollectJobs(bool bWait)
+// Takes a job done out of the list: a packed layer keeps its compressed pixels (the bitmap goes to the spares, or
+// back to the layer when the packing failed or bKeepBitmap asks for it), a layer unpacked or filled ahead takes
+// its bitmap into use.
+void TakeJobResult(PackJob *pJob, bool bKeepBitmap = false)
 {
-    size_t nKept = 0;
-    for (PackJob *pJob : jobsOnTheWay) {
-        if (bWait) Packer().Wait(pJob);
-        else if (!Packer().IsDone(pJob)) {
-            jobsOnTheWay[nKept++] = pJob;
-            continue;
-        }
-        TileLayer *pLayer = pJob->pLayer;
-        if (pLayer && pJob->kind == PackJob::UNPACK) {
-            jobsOnTheWay[nKept++] = pJob;  // done: its pixels wait for the layer's use
-            continue;
-        }
-        if (pLayer && pJob->kind == PackJob::PACK) {
-            pLayer->pJob = nullptr;
-            // Pixels that could not be packed are kept as they are.
-            pLayer->bPackedRaw = !pJob->bOk;
-            pLayer->packed.swap(pJob->bOk ? pJob->packed : pJob->raw);
-            pLayer->bPackedCurrent = true;
-        }
-        if (pLayer && pJob->kind == PackJob::UNPACK) pLayer->pJob = nullptr;
-        FreeJob(pJob);
+    jobsOnTheWay.erase(std::find(jobsOnTheWay.begin(), jobsOnTheWay.end(), pJob));
+    TileLayer *pLayer = pJob->pLayer;
+    if (pLayer) pLayer->pJob = nullptr;
+    HBITMAP h = pJob->hBitmap;
+    if (pLayer && pJob->kind == PackJob::PACK && pJob->bOk) {
+        pLayer->packed.swap(pJob->packed);
+        pLayer->bPackedCurrent = true;
+        if (!bKeepBitmap) pLayer = nullptr;  // the bitmap is spare
+    } else if (pLayer && !pJob->bOk && pJob->kind == PackJob::UNPACK) {
+        pLayer = nullptr;  // the layer stays packed, to be unpacked when it is used
     }
-    jobsOnTheWay.resize(nKept);
+    if (pLayer && h) {
+        // The picture is the layer's: kept after a failed packing, unpacked, or white with the grid to draw.
+        pLayer->hBitmap = h;
+        pLayer->nLastUse = ++nUseClock;
+        hotLayers.push_back(pLayer);
+        if (pJob->kind == PackJob::WHITE && pLayer->nLayer == 0) {
+            HDC hdc = StoreContext();
+            SelectObject(hdc, h);
+            DrawTileGridLines(hdc, pLayer->col, pLayer->row);
+        }
+    } else if (h) {
+        GiveBackBitmap(h, pJob->nWidth, pJob->nHeight);
+    }
+    delete pJob;
 }
 
-void SubmitJob(TileLayer &layer, PackJob *pJob)
+// Takes the results of the jobs done (bWait: of every job, waiting for those on the way).
+void CollectJobs(bool bWait)
+{
+    std::vector<PackJob *> done;
+    for (PackJob *pJob : jobsOnTheWay) {
+        if (bWait) Packer().Wait(pJob);
+        if (bWait || Packer().IsDone(pJob)) done.push_back(pJob);
+    }
+    for (PackJob *pJob : done) TakeJobResult(pJob);
+}
+
+void SubmitJob(TileLayer *pLayer, PackJob *pJob)
 {
     // Bounded: with too many on the way, the oldest is waited for.
-    while (jobsOnTheWay.size() >= PACK_JOBS_AT_MOST) {
+    if (jobsOnTheWay.size() >= PACK_JOBS_AT_MOST) {
         Packer().Wait(jobsOnTheWay.front());
-        size_t nBefore = jobsOnTheWay.size();
         CollectJobs(false);
-        if (jobsOnTheWay.size() == nBefore) {
-            // Only unpacked pixels waiting for their layers: the oldest is given up (the layer stays packed).
-            PackJob *pOldest = jobsOnTheWay.front();
-            if (pOldest->pLayer) DetachJob(*pOldest->pLayer);
-            CollectJobs(false);
-        }
     }
-    pJob->pLayer = &layer;
-    layer.pJob = pJob;
+    pJob->pLayer = pLayer;
+    if (pLayer) pLayer->pJob = pJob;
     jobsOnTheWay.push_back(pJob);
     Packer().Submit(pJob);
 }
@@ -366,22 +354,21 @@ void FreeLayerPacked(TileLayer &layer)
     layer.bPackedRaw = false;
 }
 
-// Takes a layer out of use: its pixels go to the packer (unless its picture is plain or already packed) and its
-// bitmap to the spare list. Returns false when the pixels could not be read: the layer then stays in use.
-bool EvictLayer(TileLayer &layer)
+// Takes a layer out of use: its bitmap goes to the packer (unless its picture is plain or already packed: then to
+// the spares).
+void EvictLayer(TileLayer &layer)
 {
     if (!layer.bPlain && !layer.bPackedCurrent) {
-        size_t nBytes = LayerBytes(layer);
-        PackJob *pJob = NewJob(PackJob::PACK, nBytes);
-        if ((size_t)GetBitmapBits(layer.hBitmap, (int32_t)nBytes, pJob->raw.data()) != nBytes) {
-            FreeJob(pJob);
-            return false;
-        }
-        SubmitJob(layer, pJob);
+        PackJob *pJob = new PackJob;
+        pJob->kind = PackJob::PACK;
+        pJob->hBitmap = layer.hBitmap;
+        pJob->nWidth = layer.nWidth;
+        pJob->nHeight = layer.nHeight;
+        SubmitJob(&layer, pJob);
+    } else {
+        GiveBackBitmap(layer.hBitmap, layer.nWidth, layer.nHeight);
     }
-    spareBitmaps.push_back({layer.hBitmap, layer.nWidth, layer.nHeight});
     layer.hBitmap = nullptr;
-    return true;
 }
 
 // Takes the least recently used layer out of use (none of the layers the caller keeps, when given); false when
@@ -393,9 +380,11 @@ bool EvictOldestLayer(bool (*pfnKeep)(const TileLayer &) = nullptr)
         if (pfnKeep && pfnKeep(*hotLayers[i])) continue;
         if (nOldest == hotLayers.size() || hotLayers[i]->nLastUse < hotLayers[nOldest]->nLastUse) nOldest = i;
     }
-    if (nOldest == hotLayers.size() || !EvictLayer(*hotLayers[nOldest])) return false;
+    if (nOldest == hotLayers.size()) return false;
+    TileLayer &layer = *hotLayers[nOldest];
     hotLayers[nOldest] = hotLayers.back();
     hotLayers.pop_back();
+    EvictLayer(layer);
     return true;
 }
 
@@ -407,10 +396,21 @@ void MakeRoomForLayer()
         if (!EvictOldestLayer()) return;  // cannot pack: the store grows instead
 }
 
-// A bitmap of the size: a spare one, or a new one (*pbWhite set: it is white already).
-HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
+// A bitmap out of use waits for the next layer of its size; beyond what the packer and the tiles around the view
+// take in turn (one beside a store of a few layers in use), it is freed.
+void GiveBackBitmap(HBITMAP h, int nWidth, int nHeight)
 {
-    *pbWhite = false;
+    const size_t nKept = HotLayerLimit() >= HOT_LAYERS_TO_PREPARE ? PACK_JOBS_AT_MOST + 2 * HOT_LAYERS_FREE : 1;
+    if (spareBitmaps.size() >= nKept) {
+        DeleteObject(h);
+        return;
+    }
+    spareBitmaps.push_back({h, nWidth, nHeight});
+}
+
+// A spare bitmap of the size, or nullptr.
+HBITMAP TakeSpareBitmap(int nWidth, int nHeight)
+{
     for (size_t i = spareBitmaps.size(); i-- > 0;) {
         SpareBitmap spare = spareBitmaps[i];
         spareBitmaps[i] = spareBitmaps.back();
@@ -418,24 +418,22 @@ HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
         if (spare.nWidth == nWidth && spare.nHeight == nHeight) return spare.hBitmap;
         DeleteObject(spare.hBitmap);  // of a size no longer in use
     }
+    return nullptr;
+}
+
+// A bitmap of the size: a spare one, or a new one (*pbWhite set: it is white already).
+HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
+{
+    *pbWhite = false;
+    if (HBITMAP h = TakeSpareBitmap(nWidth, nHeight)) return h;
     *pbWhite = true;
     return CreateCompatibleBitmap(StoreContext(), nWidth, nHeight);
 }
 
-// The picture of a layer out of use into the bitmap h: from the pixels its job holds (taken out of use a moment
-// ago, or unpacked ahead), else unpacked here. False when it cannot be had back.
-bool RestoreLayerPixels(TileLayer &layer, HBITMAP h)
+// The packed picture of a layer out of use into the bitmap h; false when it cannot be had back.
+bool UnpackLayer(TileLayer &layer, HBITMAP h)
 {
     const size_t nBytes = LayerBytes(layer);
-    if (PackJob *pJob = layer.pJob) {
-        // Pixels being packed are read as they are; pixels being unpacked are waited for (one layer's work).
-        if (pJob->kind == PackJob::UNPACK) Packer().Wait(pJob);
-        bool bOk = (pJob->kind == PackJob::PACK || pJob->bOk) && pJob->raw.size() == nBytes &&
-                   (size_t)SetBitmapBits(h, (int32_t)nBytes, pJob->raw.data()) == nBytes;
-        DetachJob(layer);
-        if (bOk) return true;
-        if (!layer.bPackedCurrent) return false;
-    }
     if (layer.bPackedRaw)
         return layer.packed.size() == nBytes && (size_t)SetBitmapBits(h, (int32_t)nBytes, layer.packed.data()) == nBytes;
     scratchPixels.resize(nBytes);
@@ -452,6 +450,16 @@ bool UseLayer(TileLayer &layer)
 {
     layer.nLastUse = ++nUseClock;
     if (layer.hBitmap) return true;
+    if (layer.pJob) {
+        // On the packer's way: a layer being packed takes its bitmap back, one being unpacked or made ready takes
+        // the bitmap the packer filled (one layer's work to wait for).
+        Packer().Wait(layer.pJob);
+        TakeJobResult(layer.pJob, true);
+        if (layer.hBitmap) {
+            layer.nLastUse = ++nUseClock;
+            return true;
+        }
+    }
     MakeRoomForLayer();
     bool bWhite = false;
     HBITMAP h = TakeBitmap(layer.nWidth, layer.nHeight, &bWhite);
@@ -463,11 +471,11 @@ bool UseLayer(TileLayer &layer)
         if (!bWhite) PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
         if (layer.nLayer == 0) DrawTileGridLines(hdc, layer.col, layer.row);
     } else {
-        bRestored = RestoreLayerPixels(layer, h);
+        bRestored = UnpackLayer(layer, h);
     }
     if (!bRestored) {
         // The packed picture cannot be had back: the layer keeps its bitmap's spare pixels out of sight.
-        spareBitmaps.push_back({h, layer.nWidth, layer.nHeight});
+        GiveBackBitmap(h, layer.nWidth, layer.nHeight);
         return false;
     }
     layer.hBitmap = h;
@@ -485,7 +493,11 @@ void LayerHandedOut(TileLayer &layer)
 // Makes a layer plain again (white survey layer, or the grid drawn anew).
 void ResetLayer(TileLayer &layer)
 {
-    DetachJob(layer);
+    if (layer.pJob) {
+        // An unpacking reads the packed pixels: it ends before they go.
+        Packer().Wait(layer.pJob);
+        DetachJob(layer);
+    }
     FreeLayerPacked(layer);
     layer.bPlain = true;
     if (!layer.hBitmap) return;
@@ -528,9 +540,6 @@ bool NearView(const TileLayer &layer)
     return layer.col >= nReadyCol - 1 && layer.col <= nReadyCol + 2 && layer.row <= nReadyRow + 1 &&
            layer.row >= nReadyRow - 2;
 }
-// Layers in use kept free for the tiles the view moves onto, and the fewest layers in use with which keeping
-// tiles ready pays (the 16 tiles around the view, the free ones and the view's own drawing).
-const size_t HOT_LAYERS_FREE = 4, HOT_LAYERS_TO_PREPARE = 40;
 
 }  // namespace
 
@@ -547,8 +556,7 @@ size_t MapTileStoreBytes()
     for (const TileLayer *layer : hotLayers) n += LayerBytes(*layer);
     for (const SpareBitmap &spare : spareBitmaps) n += (size_t)spare.nWidth * spare.nHeight * 4;
     for (const auto &entry : mapTiles) n += entry.second.grid.packed.capacity() + entry.second.blank.packed.capacity();
-    for (const PackJob *pJob : jobsOnTheWay) n += pJob->raw.capacity() + pJob->packed.capacity();
-    for (const auto &buffer : spareBuffers) n += buffer.capacity();
+    for (const PackJob *pJob : jobsOnTheWay) n += (size_t)pJob->nWidth * pJob->nHeight * 4 + pJob->packed.capacity();
     return n;
 }
 
@@ -615,7 +623,6 @@ void FreeMapTiles()
     spareBitmaps.resize(nKept);
     mapTiles.clear();
     std::vector<unsigned char>().swap(scratchPixels);
-    if (spareBuffers.size() > SpareBuffersKept()) spareBuffers.resize(SpareBuffersKept());
     ForgetGridCache();
     nTileColMin = nTileColMax = nViewTileCol;
     nTileRowMin = nTileRowMax = nViewTileRow;
@@ -774,38 +781,39 @@ void PrepareMapTilesAround(int col, int row)
     if (nLimit < HOT_LAYERS_TO_PREPARE) return;
     nReadyCol = col;
     nReadyRow = row;
-    // Pixels unpacked ahead for tiles the view has left are given up.
-    for (PackJob *pJob : jobsOnTheWay)
-        if (pJob->pLayer && pJob->kind == PackJob::UNPACK && !NearView(*pJob->pLayer)) DetachJob(*pJob->pLayer);
-    // The packed layers around the view go to the packer (their compressed pixels are copied, a small part of a
-    // layer); the first layer that can be brought into use without unpacking here is noted.
-    TileLayer *pReady = nullptr;
-    int nHandedOver = 0;
+    // Room for the tiles ahead: the oldest layer away from the view goes to the packer.
+    if (hotLayers.size() + jobsOnTheWay.size() + HOT_LAYERS_FREE > nLimit) EvictOldestLayer(NearView);
+    // One layer around the view that is out of use goes to the packer to be unpacked (or made white for its grid),
+    // into a spare bitmap or one the packer makes.
+    if (jobsOnTheWay.size() >= PACK_JOBS_AT_MOST / 2 || hotLayers.size() + jobsOnTheWay.size() >= nLimit) return;
+    // A few spare bitmaps made ahead by the packer while the store grows, so that new tiles do not wait for new
+    // memory here.
+    size_t nMaking = 0;
+    for (const PackJob *pJob : jobsOnTheWay) nMaking += !pJob->pLayer && pJob->kind == PackJob::WHITE;
+    if (spareBitmaps.size() + nMaking < 2 * HOT_LAYERS_FREE &&
+        hotLayers.size() + jobsOnTheWay.size() + spareBitmaps.size() + HOT_LAYERS_FREE <= nLimit) {
+        PackJob *pJob = new PackJob;
+        pJob->kind = PackJob::WHITE;
+        pJob->nWidth = nTileWidth > 0 ? nTileWidth : 1;
+        pJob->nHeight = nTileHeight > 0 ? nTileHeight : 1;
+        SubmitJob(nullptr, pJob);
+    }
     for (int c = col - 1; c <= col + 2; ++c) {
         for (int r = row + 1; r >= row - 2; --r) {
             MapTile *pTile = FindTile(c, r, false);
             if (!pTile) continue;
             for (TileLayer *pLayer : {&pTile->blank, &pTile->grid}) {
-                if (pLayer->hBitmap) continue;
-                if (pLayer->pJob) {
-                    if (!pReady && pLayer->pJob->kind == PackJob::UNPACK && Packer().IsDone(pLayer->pJob))
-                        pReady = pLayer;
-                } else if (pLayer->bPlain || pLayer->bPackedRaw) {
-                    if (!pReady) pReady = pLayer;
-                } else if (pLayer->bPackedCurrent && nHandedOver < 2 && jobsOnTheWay.size() < PACK_JOBS_AT_MOST) {
-                    PackJob *pJob = NewJob(PackJob::UNPACK, LayerBytes(*pLayer));
-                    TakeBuffer(pJob->packed, pLayer->packed.size());
-                    memcpy(pJob->packed.data(), pLayer->packed.data(), pLayer->packed.size());
-                    SubmitJob(*pLayer, pJob);
-                    ++nHandedOver;
-                }
+                if (pLayer->hBitmap || pLayer->pJob || pLayer->bPackedRaw) continue;
+                if (!pLayer->bPlain && !pLayer->bPackedCurrent) continue;
+                PackJob *pJob = new PackJob;
+                pJob->kind = pLayer->bPlain ? PackJob::WHITE : PackJob::UNPACK;
+                pJob->hBitmap = TakeSpareBitmap(pLayer->nWidth, pLayer->nHeight);
+                pJob->nWidth = pLayer->nWidth;
+                pJob->nHeight = pLayer->nHeight;
+                pJob->pPacked = &pLayer->packed;
+                SubmitJob(pLayer, pJob);
+                return;
             }
         }
     }
-    // One layer's pixels moved at most: room kept for the tiles ahead, else one of them brought into use.
-    if (hotLayers.size() + HOT_LAYERS_FREE > nLimit) {
-        EvictOldestLayer(NearView);
-        return;
-    }
-    if (pReady) UseLayer(*pReady);
 }

@@ -119,43 +119,4 @@ TEST_F(TileStoreTest, CreateMapTilesReachesPackedTiles)
     }
 }
 
-// Tiles kept ready around the view (unpacked on the store's own thread, brought into use a layer at a time) and
-// tiles taken back while their pixels are still being packed show what was drawn into them, pixel for pixel.
-TEST_F(TileStoreTest, TilesKeptReadyAroundTheViewComeBackPixelForPixel)
-{
-    nTileLayerBudgetBytes = 44 * MapTileLayerBytes();  // enough to keep the tiles around the view ready
-    auto draw = [this](int col, int nLayer) {
-        ASSERT_EQ(SelectMapTileBitmap(hdcMem, col, 1000, nLayer), 1);
-        for (int i = 0; i < 3000; ++i) {
-            const uint32_t h = (uint32_t)(i * 2654435761u) ^ (uint32_t)col * 40503u;
-            SetPixel(hdcMem, (int)(h % (uint32_t)nTileWidth), (int)((h >> 12) % (uint32_t)nTileHeight),
-                     PatternColour(i, col, nLayer));
-        }
-    };
-    // The view's tiles first, then a row of others long enough that every layer drawn before is packed.
-    std::vector<std::vector<COLORREF>> drawn;
-    for (int col = 999; col <= 1002; ++col) {
-        for (int nLayer : {0, 1}) {
-            draw(col, nLayer);
-            drawn.push_back(LayerPixels(col, 1000, nLayer));
-        }
-    }
-    for (int col = 1003; col < 1040; ++col)
-        for (int nLayer : {0, 1}) draw(col, nLayer);
-    // Positions come: the store readies the tiles around the view a little at each.
-    for (int i = 0; i < 120; ++i) PrepareMapTilesAround(1000, 1000);
-    size_t k = 0;
-    for (int col = 999; col <= 1002; ++col)
-        for (int nLayer : {0, 1}) EXPECT_TRUE(LayerPixels(col, 1000, nLayer) == drawn[k++]) << col << " " << nLayer;
-
-    // Taken out of use and straight back, while the packer may still hold the pixels.
-    for (int round = 0; round < 3; ++round) {
-        draw(1000 + round, 1);
-        std::vector<COLORREF> before = LayerPixels(1000 + round, 1000, 1);
-        for (int col = 1003; col < 1040; ++col)
-            for (int nLayer : {0, 1}) ASSERT_EQ(SelectMapTileBitmap(hdcMem, col, 1000, nLayer), 1);
-        EXPECT_TRUE(LayerPixels(1000 + round, 1000, 1) == before) << round;
-    }
-}
-
 }  // namespace
