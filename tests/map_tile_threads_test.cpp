@@ -7,37 +7,7 @@
 
 namespace {
 
-class TileThreadsTest : public MapTest {
-protected:
-    void SetUp() override
-    {
-        MapTest::SetUp();
-        nSavedBudget = nTileLayerBudgetBytes;
-        StartLogging(500000.0, 5000000.0);
-        dGridInterval = 5.0;  // grid lines every 50 pixels
-        ComputeMapDirection();
-        hdcMem = CreateCompatibleDC(nullptr);
-    }
-    void TearDown() override
-    {
-        DeleteDC(hdcMem);
-        FreeMapTiles();
-        nTileLayerBudgetBytes = nSavedBudget;
-        MapTest::TearDown();
-    }
-
-    std::vector<COLORREF> LayerPixels(int col, int row, int nLayer)
-    {
-        std::vector<COLORREF> pixels;
-        if (!SelectMapTileBitmap(hdcMem, col, row, nLayer)) return pixels;
-        for (int y = 0; y < nTileHeight; ++y)
-            for (int x = 0; x < nTileWidth; ++x) pixels.push_back(GetPixel(hdcMem, x, y));
-        return pixels;
-    }
-
-    size_t nSavedBudget = 0;
-    HDC hdcMem = nullptr;
-};
+using TileThreadsTest = TileLayerTest;
 
 COLORREF PatternColour(int i, int col, int nLayer)
 {
