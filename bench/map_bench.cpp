@@ -8,9 +8,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -56,6 +59,14 @@ void StartOnce()
     bGpsActive = 1;
     ArrangeLogScreen();
     CreateBenchMapWindow(nMapViewPixels);
+}
+
+// Processor time of the calling thread in milliseconds.
+double ThreadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 // Resident memory of the process in megabytes.
@@ -111,51 +122,98 @@ void LawnMowerPosition(long n, int nLineSteps, double dStep, double *pdEast, dou
     *pdNorth = kNorth + nLine * dLineSpacing;
 }
 
+// Layers the tile store keeps as bitmaps at the map window of the benchmarks.
+double HotLayers() { return (double)nTileLayerBudgetBytes / (double)MapTileLayerBytes(); }
+
+// Positions of a walk with a full swath: lines 1 km long, 2 m apart, a position every range / 10 metres. The
+// benchmark runs a fixed number of positions, enough that the walk leaves the tiles kept as bitmaps and comes
+// back to tiles held packed on every line, as a survey longer than a few tiles does.
 void BM_UpdateMapDisplayFullSwath(benchmark::State &state)
 {
     StartOnce();
     OpenBenchFile(L"update.T61");
     StartSurvey();
+    dSwathLeft = dSwathRight = 1.0;
     const double dStep = state.range(0) / 10.0;  // metres between positions
     long n = 1;
     for (auto _ : state) {
         double e, no;
-        LawnMowerPosition(n++, (int)(100.0 / dStep), dStep, &e, &no);
+        LawnMowerPosition(n++, (int)(1000.0 / dStep), dStep, &e, &no, 2.0);
         HandOverFullRow();
         UpdateMapDisplay(hwndMap, 1, no, e, dStep);
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["tiles"] = MapTileCount();
+    state.counters["hot_layers"] = HotLayers();
+    if (MapTileCount() * 2 <= HotLayers()) state.SkipWithError("the walk stayed within the tiles kept as bitmaps");
     CloseDataFile();
+    FreeMapTiles();
 }
-BENCHMARK(BM_UpdateMapDisplayFullSwath)->Arg(2)->Arg(10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UpdateMapDisplayFullSwath)->Arg(2)->Arg(10)->Iterations(25000)->Unit(benchmark::kMicrosecond);
 
 // A survey of one square kilometre at the default map size (40 m a tile): lawn-mower lines 1 km long, 2 m apart,
 // a swath 2 m wide, a position every 2 m with a full row of cells; the map copied into the window at every
-// position. Resident memory after the survey, beside what the process held before it.
+// position. Far more tiles than stay bitmaps, so the walk keeps leaving the tiles in use and coming back to tiles
+// held packed, as an operator's does. Each call of UpdateMapDisplay is timed: the median, the 99th percentile and
+// the slowest call in milliseconds; resident memory after the survey, beside what the process held before it.
 void BM_LawnMowerSquareKilometre(benchmark::State &state)
 {
     StartOnce();
     const double dStep = 2.0, dLineSpacing = 2.0;
     const int nLineSteps = 500, nLines = 500;
     double dResidentBefore = 0.0;
+    std::vector<double> adCallMs, adCpuMs;
+    adCallMs.reserve((size_t)nLines * (nLineSteps + 1));
+    adCpuMs.reserve((size_t)nLines * (nLineSteps + 1));
     for (auto _ : state) {
         OpenBenchFile(L"square.T61");
         StartSurvey();
         dSwathLeft = dSwathRight = dLineSpacing / 2;
         dResidentBefore = ResidentMegabytes();
+        adCallMs.clear();
+        adCpuMs.clear();
         for (long n = 1; n < (long)nLines * (nLineSteps + 1); ++n) {
             double e, no;
             LawnMowerPosition(n, nLineSteps, dStep, &e, &no, dLineSpacing);
             HandOverFullRow();
+            const auto t0 = std::chrono::steady_clock::now();
+            const double dCpu0 = ThreadCpuMs();
             UpdateMapDisplay(hwndMap, 1, no, e, dStep);
+            adCpuMs.push_back(ThreadCpuMs() - dCpu0);
+            adCallMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
         }
         CloseDataFile();
     }
+    // The survey must have drawn every tile of the square and gone far beyond the tiles kept as bitmaps.
+    const int nTiles = MapTileCount();
+    if (nTiles < 25 * 25) state.SkipWithError("the survey did not draw the square kilometre");
+    if ((size_t)nTiles * 2 * MapTileLayerBytes() <= 4 * nTileLayerBudgetBytes)
+        state.SkipWithError("the survey stayed within the tiles kept as bitmaps");
+    std::sort(adCallMs.begin(), adCallMs.end());
+    std::sort(adCpuMs.begin(), adCpuMs.end());
+    auto percentile = [](const std::vector<double> &ad, double p) {
+        return ad.empty() ? 0.0 : ad[std::min(ad.size() - 1, (size_t)(p * ad.size()))];
+    };
     state.counters["positions"] = (double)nLines * (nLineSteps + 1);
-    state.counters["tiles"] = MapTileCount();
+    state.counters["tiles"] = nTiles;
     state.counters["tile_px"] = nTileWidth;
-    state.counters["bitmaps_would_MB"] = MapTileCount() * 2.0 * MapTileLayerBytes() / 1e6;
+    // Wall-clock time of a call, and the screen thread's own processor time in it (a busy machine stretches the
+    // first with time the thread waits for a processor).
+    state.counters["p50_ms"] = percentile(adCallMs, 0.5);
+    state.counters["p99_ms"] = percentile(adCallMs, 0.99);
+    state.counters["p999_ms"] = percentile(adCallMs, 0.999);
+    state.counters["max_ms"] = adCallMs.empty() ? 0.0 : adCallMs.back();
+    state.counters["cpu_p50_ms"] = percentile(adCpuMs, 0.5);
+    state.counters["cpu_p99_ms"] = percentile(adCpuMs, 0.99);
+    state.counters["cpu_max_ms"] = adCpuMs.empty() ? 0.0 : adCpuMs.back();
+    size_t nOver1 = 0, nOver20 = 0;
+    for (double d : adCallMs) {
+        nOver1 += d > 1.0;
+        nOver20 += d > 20.0;
+    }
+    state.counters["calls_over_1ms"] = (double)nOver1;
+    state.counters["calls_over_20ms"] = (double)nOver20;
+    state.counters["bitmaps_would_MB"] = nTiles * 2.0 * MapTileLayerBytes() / 1e6;
     state.counters["store_MB"] = MapTileStoreBytes() / 1e6;
     state.counters["resident_before_MB"] = dResidentBefore;
     state.counters["resident_MB"] = ResidentMegabytes();
@@ -228,23 +286,31 @@ void BM_RebuildMillionRecords(benchmark::State &state)
     dScale1Min = 0.0;
     dScale1Max = 40000.0;
     ComputeColorStep(dScale1Min, dScale1Max);
-    // As after a logging start or a zoom: no tile exists, the rebuild makes every one it draws into.
-    const bool bFreed = state.range(1) != 0;
+    // As after a logging start or a zoom: no tile exists, the rebuild makes every one it draws into (1: from the
+    // bitmaps the store kept when it freed the tiles; 2: from new bitmaps, as the first rebuild of a run).
+    const int nFreed = (int)state.range(1);
     for (auto _ : state) {
-        if (bFreed) {
+        if (nFreed) {
             state.PauseTiming();
+            const size_t nBudget = nTileLayerBudgetBytes;
+            if (nFreed == 2) nTileLayerBudgetBytes = 0;  // no bitmap kept for the next tiles
             FreeMapTiles();
+            nTileLayerBudgetBytes = nBudget;
             state.ResumeTiming();
         }
         ReplotMapEm61Mk2();
     }
     state.SetItemsProcessed(state.iterations() * 1000000);
     state.counters["tiles"] = MapTileCount();
+    state.counters["tile_px"] = nTileWidth;
+    if (MapTileCount() == 0) state.SkipWithError("the rebuild drew nothing");
     CloseDataFile();
 }
-// Arguments: colour view (1) or track (0); tiles freed before each rebuild (1) or redrawn into (0).
+// Arguments: colour view (1) or track (0); tiles freed before each rebuild (1, 2 with no bitmap kept) or redrawn
+// into (0).
 BENCHMARK(BM_RebuildMillionRecords)
     ->Args({1, 1})
+    ->Args({1, 2})
     ->Args({0, 1})
     ->Args({1, 0})
     ->Args({0, 0})

@@ -342,10 +342,33 @@ int ReadMapPointValue(const char *szRecord, double *pdValue)
     const int nStop = i;
     for (; i < nl; ++i)
         if (szRecord[i] != ' ') return 0;
+    if (!pdValue) return 1;
+    // The digits as one whole number and the count of decimals: with at most 15 digits the number is exact in a
+    // double, and so is a power of ten up to 10^22, so one division rounds as the text conversion does and gives
+    // the same value bit for bit. The field holds at most 14 characters; longer numbers go the slow way.
+    if (nDigits <= 15) {
+        long long nWhole = 0;
+        int nDecimals = 0;
+        bool bPoint = false;
+        for (int k = nStart; k < nStop; ++k) {
+            char c = szRecord[k];
+            if (c == '.') {
+                bPoint = true;
+            } else if (c >= '0' && c <= '9') {
+                nWhole = nWhole * 10 + (c - '0');
+                if (bPoint) ++nDecimals;
+            }
+        }
+        static const double adPowerOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        double d = (double)nWhole / adPowerOfTen[nDecimals];
+        *pdValue = szRecord[nStart] == '-' ? -d : d;
+        return 1;
+    }
     char szNumber[16];
     memcpy(szNumber, szRecord + nStart, (size_t)(nStop - nStart));
     szNumber[nStop - nStart] = 0;
-    if (pdValue) *pdValue = TextToDouble(szNumber);
+    *pdValue = TextToDouble(szNumber);
     return 1;
 }
 

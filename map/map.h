@@ -54,6 +54,10 @@ size_t MapTileStoreBytes();
 extern size_t nTileLayerBudgetBytes;
 // 1 when the tile was made (something was drawn into it).
 int MapTileExists(int col, int row);
+// Keeps the tiles around the view block at (col, row) ready for the view, a little at each position: the packed
+// layers of the 4 x 4 tiles around it are unpacked on the store's own thread, and at most one layer's pixels are
+// moved here (a layer brought into use ahead of the view, or one taken out of use to keep room for them).
+void PrepareMapTilesAround(int col, int row);
 
 // ---------------------------------------------------------------------------------------------------------------
 // Tile store and geometry

@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -33,15 +38,20 @@ namespace {
 
 const int TILE_TABLE_SIZE = 2000;
 
+struct PackJob;
+
 // One layer of a tile. While it is in use it is a bitmap that the drawing code selects; out of use its pixels are
 // held compressed, or not held at all while it still shows only what it was made with (a white survey layer, a
-// base layer with nothing but the guide grid), since that picture is made again in a moment.
+// base layer with nothing but the guide grid), since that picture is made again in a moment. Between the two a
+// layer may wait on the packer: its pixels being compressed (taken out of use), or unpacked ahead of use.
 struct TileLayer {
     HBITMAP hBitmap = nullptr;             // while in use
     std::vector<unsigned char> packed;     // compressed pixels (valid while bPackedCurrent)
     int nWidth = 0, nHeight = 0;           // pixels, fixed when the tile is made
     bool bPlain = true;                    // nothing but the initial picture
     bool bPackedCurrent = false;           // packed holds the picture (nothing handed out since it was unpacked)
+    bool bPackedRaw = false;               // packed holds the pixels uncompressed (they could not be packed)
+    PackJob *pJob = nullptr;               // the packer's work on this layer, if any
     uint64_t nLastUse = 0;
     int col = 0, row = 0, nLayer = 0;
 };
@@ -67,9 +77,189 @@ std::vector<SpareBitmap> spareBitmaps;
 uint64_t nUseClock = 0;
 // A memory context of the store's own for restoring pictures, and the scratch pixels of packing.
 HDC hdcStore = nullptr;
-std::vector<unsigned char> scratchPixels, scratchPacked;
-ZSTD_CCtx *pPacker = nullptr;
+std::vector<unsigned char> scratchPixels;
 ZSTD_DCtx *pUnpacker = nullptr;
+
+// ---------------------------------------------------------------------------------------------------------------
+// The packer: a thread of the store's own that packs the layers taken out of use and unpacks those the view will
+// soon need, so that the screen thread neither compresses nor copies pixels. A job holds one bitmap that no tile
+// holds and the screen thread leaves alone while the job is on the way: the packer reads its pixels (packing),
+// or writes them (unpacking, or filling white for a base layer whose grid is drawn over it), or makes the bitmap
+// when the job brings none. From Submit until the job is done only the packer touches the job and its bitmap; the
+// screen thread then takes the result (pLayer, screen thread only, is the layer waiting for it).
+// ---------------------------------------------------------------------------------------------------------------
+struct PackJob {
+    enum Kind { PACK, UNPACK, WHITE } kind = PACK;
+    HBITMAP hBitmap = nullptr;                     // PACK: the picture; UNPACK, WHITE: receives it (made if null)
+    int nWidth = 0, nHeight = 0;                   // of the bitmap
+    std::vector<unsigned char> packed;             // PACK: the result
+    const std::vector<unsigned char> *pPacked = nullptr;  // UNPACK: the layer's packed pixels (left alone meanwhile)
+    bool bDone = false, bOk = false;               // under the packer's lock
+    TileLayer *pLayer = nullptr;                   // screen thread only: null when no layer waits for the result
+};
+
+// Jobs at most on the way at once (each holds one layer's bitmap).
+const size_t PACK_JOBS_AT_MOST = 12;
+// Layers in use kept free for the tiles the view moves onto, and the fewest layers in use with which keeping
+// tiles ready pays (the 16 tiles around the view, the free ones and the view's own drawing).
+const size_t HOT_LAYERS_FREE = 4, HOT_LAYERS_TO_PREPARE = 40;
+
+class TilePacker {
+public:
+    void Submit(PackJob *pJob)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!bStarted) {
+            // The thread lives as long as the process: it waits for work and holds nothing of the program's.
+            std::thread(&TilePacker::Run, this).detach();
+            bStarted = true;
+        }
+        queue.push_back(pJob);
+        cvWork.notify_one();
+    }
+    bool IsDone(PackJob *pJob)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return pJob->bDone;
+    }
+    // Waits for one job (its work is one layer's pixels).
+    void Wait(PackJob *pJob)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        cvDone.wait(lock, [pJob] { return pJob->bDone; });
+    }
+
+private:
+    void Run()
+    {
+        ZSTD_CCtx *pc = ZSTD_createCCtx();
+        ZSTD_DCtx *pd = ZSTD_createDCtx();
+        std::vector<unsigned char> pixels, out, white;
+        for (;;) {
+            PackJob *pJob = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                cvWork.wait(lock, [this] { return !queue.empty(); });
+                pJob = queue.front();
+                queue.pop_front();
+            }
+            const size_t nBytes = (size_t)pJob->nWidth * (size_t)pJob->nHeight * 4;
+            bool bOk = false;
+            if (pJob->kind == PackJob::PACK) {
+                pixels.resize(nBytes);
+                out.resize(ZSTD_compressBound(nBytes));
+                size_t n = 0;
+                bOk = pc && (size_t)GetBitmapBits(pJob->hBitmap, (int32_t)nBytes, pixels.data()) == nBytes;
+                if (bOk) n = ZSTD_compressCCtx(pc, out.data(), out.size(), pixels.data(), nBytes, 1);
+                bOk = bOk && !ZSTD_isError(n);
+                if (bOk) pJob->packed.assign(out.begin(), out.begin() + (long)n);
+            } else {
+                if (!pJob->hBitmap) pJob->hBitmap = CreateCompatibleBitmap(nullptr, pJob->nWidth, pJob->nHeight);
+                const unsigned char *pSource = nullptr;
+                if (pJob->kind == PackJob::UNPACK) {
+                    pixels.resize(nBytes);
+                    size_t n = pd ? ZSTD_decompressDCtx(pd, pixels.data(), nBytes, pJob->pPacked->data(),
+                                                        pJob->pPacked->size())
+                                  : 0;
+                    if (pd && !ZSTD_isError(n) && n == nBytes) pSource = pixels.data();
+                } else {
+                    if (white.size() != nBytes) white.assign(nBytes, 0xFF);
+                    pSource = white.data();
+                }
+                bOk = pJob->hBitmap && pSource &&
+                      (size_t)SetBitmapBits(pJob->hBitmap, (int32_t)nBytes, pSource) == nBytes;
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            pJob->bOk = bOk;
+            pJob->bDone = true;
+            cvDone.notify_all();
+        }
+    }
+
+    std::mutex mutex;
+    std::condition_variable cvWork, cvDone;
+    std::deque<PackJob *> queue;
+    bool bStarted = false;
+};
+
+// Made once and never destroyed: the thread may still wait on it while the process ends.
+TilePacker &Packer()
+{
+    static TilePacker *pPacker = new TilePacker;
+    return *pPacker;
+}
+
+// Jobs handed to the packer and not yet taken back (screen thread).
+std::vector<PackJob *> jobsOnTheWay;
+
+size_t HotLayerLimit();
+void GiveBackBitmap(HBITMAP h, int nWidth, int nHeight);
+void DrawTileGridLines(HDC hdc, int col, int row);
+HDC StoreContext();
+
+// The layer stops waiting for its job; the job's bitmap goes to the spares when it is done.
+void DetachJob(TileLayer &layer)
+{
+    if (!layer.pJob) return;
+    layer.pJob->pLayer = nullptr;
+    layer.pJob = nullptr;
+}
+
+// Takes a job done out of the list: a packed layer keeps its compressed pixels (the bitmap goes to the spares, or
+// back to the layer when the packing failed or bKeepBitmap asks for it), a layer unpacked or filled ahead takes
+// its bitmap into use.
+void TakeJobResult(PackJob *pJob, bool bKeepBitmap = false)
+{
+    jobsOnTheWay.erase(std::find(jobsOnTheWay.begin(), jobsOnTheWay.end(), pJob));
+    TileLayer *pLayer = pJob->pLayer;
+    if (pLayer) pLayer->pJob = nullptr;
+    HBITMAP h = pJob->hBitmap;
+    if (pLayer && pJob->kind == PackJob::PACK && pJob->bOk) {
+        pLayer->packed.swap(pJob->packed);
+        pLayer->bPackedCurrent = true;
+        if (!bKeepBitmap) pLayer = nullptr;  // the bitmap is spare
+    } else if (pLayer && !pJob->bOk && pJob->kind == PackJob::UNPACK) {
+        pLayer = nullptr;  // the layer stays packed, to be unpacked when it is used
+    }
+    if (pLayer && h) {
+        // The picture is the layer's: kept after a failed packing, unpacked, or white with the grid to draw.
+        pLayer->hBitmap = h;
+        pLayer->nLastUse = ++nUseClock;
+        hotLayers.push_back(pLayer);
+        if (pJob->kind == PackJob::WHITE && pLayer->nLayer == 0) {
+            HDC hdc = StoreContext();
+            SelectObject(hdc, h);
+            DrawTileGridLines(hdc, pLayer->col, pLayer->row);
+        }
+    } else if (h) {
+        GiveBackBitmap(h, pJob->nWidth, pJob->nHeight);
+    }
+    delete pJob;
+}
+
+// Takes the results of the jobs done (bWait: of every job, waiting for those on the way).
+void CollectJobs(bool bWait)
+{
+    std::vector<PackJob *> done;
+    for (PackJob *pJob : jobsOnTheWay) {
+        if (bWait) Packer().Wait(pJob);
+        if (bWait || Packer().IsDone(pJob)) done.push_back(pJob);
+    }
+    for (PackJob *pJob : done) TakeJobResult(pJob);
+}
+
+void SubmitJob(TileLayer *pLayer, PackJob *pJob)
+{
+    // Bounded: with too many on the way, the oldest is waited for.
+    if (jobsOnTheWay.size() >= PACK_JOBS_AT_MOST) {
+        Packer().Wait(jobsOnTheWay.front());
+        CollectJobs(false);
+    }
+    pJob->pLayer = pLayer;
+    if (pLayer) pLayer->pJob = pJob;
+    jobsOnTheWay.push_back(pJob);
+    Packer().Submit(pJob);
+}
 
 // Grid pictures of tiles that hold no bitmaps, kept for the view copy (made again when the grid changes).
 enum { GRID_CACHE_SIZE = 4 };
@@ -112,6 +302,9 @@ void ForgetGridCache()
     nGridCacheNext = 0;
 }
 
+// The grid lines of a tile over what its bitmap holds (white).
+void DrawTileGridLines(HDC hdc, int col, int row);
+
 // The grid picture of a tile without bitmaps, selected into hdcMem.
 void SelectGridPicture(HDC hdcMem, int col, int row)
 {
@@ -124,15 +317,20 @@ void SelectGridPicture(HDC hdcMem, int col, int row)
     }
     GridCacheEntry &entry = aGridCache[nGridCacheNext];
     nGridCacheNext = (nGridCacheNext + 1) % GRID_CACHE_SIZE;
-    if (entry.hBitmap) DeleteObject(entry.hBitmap);
-    entry.hBitmap = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
+    // The oldest picture's bitmap is drawn over when it has the size (a new one is white already).
+    const bool bReuse = entry.hBitmap && entry.nWidth == nTileWidth && entry.nHeight == nTileHeight;
+    if (!bReuse) {
+        if (entry.hBitmap) DeleteObject(entry.hBitmap);
+        entry.hBitmap = CreateCompatibleBitmap(hdcMem, nTileWidth, nTileHeight);
+    }
     entry.col = col;
     entry.row = row;
     entry.nWidth = nTileWidth;
     entry.nHeight = nTileHeight;
     if (!entry.hBitmap) return;
     SelectObject(hdcMem, entry.hBitmap);
-    DrawTileGrid(hdcMem, col, row);
+    if (bReuse) PatBlt(hdcMem, 0, 0, nTileWidth, nTileHeight, WHITENESS);
+    DrawTileGridLines(hdcMem, col, row);
 }
 
 size_t LayerBytes(const TileLayer &layer) { return (size_t)layer.nWidth * (size_t)layer.nHeight * 4; }
@@ -153,27 +351,40 @@ void FreeLayerPacked(TileLayer &layer)
 {
     std::vector<unsigned char>().swap(layer.packed);
     layer.bPackedCurrent = false;
+    layer.bPackedRaw = false;
 }
 
-// Packs a layer in use (unless its picture is plain or already packed) and puts its bitmap on the spare list.
-// Returns false when the pixels could not be packed: the layer then stays in use.
-bool PackLayer(TileLayer &layer)
+// Takes a layer out of use: its bitmap goes to the packer (unless its picture is plain or already packed: then to
+// the spares).
+void EvictLayer(TileLayer &layer)
 {
     if (!layer.bPlain && !layer.bPackedCurrent) {
-        size_t nBytes = LayerBytes(layer);
-        scratchPixels.resize(nBytes);
-        if ((size_t)GetBitmapBits(layer.hBitmap, (int32_t)nBytes, scratchPixels.data()) != nBytes) return false;
-        if (!pPacker) pPacker = ZSTD_createCCtx();
-        if (!pPacker) return false;
-        scratchPacked.resize(ZSTD_compressBound(nBytes));
-        size_t nPacked = ZSTD_compressCCtx(pPacker, scratchPacked.data(), scratchPacked.size(), scratchPixels.data(),
-                                           nBytes, 1);
-        if (ZSTD_isError(nPacked)) return false;
-        layer.packed.assign(scratchPacked.begin(), scratchPacked.begin() + (long)nPacked);
-        layer.bPackedCurrent = true;
+        PackJob *pJob = new PackJob;
+        pJob->kind = PackJob::PACK;
+        pJob->hBitmap = layer.hBitmap;
+        pJob->nWidth = layer.nWidth;
+        pJob->nHeight = layer.nHeight;
+        SubmitJob(&layer, pJob);
+    } else {
+        GiveBackBitmap(layer.hBitmap, layer.nWidth, layer.nHeight);
     }
-    spareBitmaps.push_back({layer.hBitmap, layer.nWidth, layer.nHeight});
     layer.hBitmap = nullptr;
+}
+
+// Takes the least recently used layer out of use (none of the layers the caller keeps, when given); false when
+// none could be.
+bool EvictOldestLayer(bool (*pfnKeep)(const TileLayer &) = nullptr)
+{
+    size_t nOldest = hotLayers.size();
+    for (size_t i = 0; i < hotLayers.size(); ++i) {
+        if (pfnKeep && pfnKeep(*hotLayers[i])) continue;
+        if (nOldest == hotLayers.size() || hotLayers[i]->nLastUse < hotLayers[nOldest]->nLastUse) nOldest = i;
+    }
+    if (nOldest == hotLayers.size()) return false;
+    TileLayer &layer = *hotLayers[nOldest];
+    hotLayers[nOldest] = hotLayers.back();
+    hotLayers.pop_back();
+    EvictLayer(layer);
     return true;
 }
 
@@ -181,20 +392,25 @@ bool PackLayer(TileLayer &layer)
 void MakeRoomForLayer()
 {
     size_t nLimit = HotLayerLimit();
-    while (hotLayers.size() >= nLimit) {
-        size_t nOldest = 0;
-        for (size_t i = 1; i < hotLayers.size(); ++i)
-            if (hotLayers[i]->nLastUse < hotLayers[nOldest]->nLastUse) nOldest = i;
-        if (!PackLayer(*hotLayers[nOldest])) return;  // cannot pack: the store grows instead
-        hotLayers[nOldest] = hotLayers.back();
-        hotLayers.pop_back();
-    }
+    while (hotLayers.size() >= nLimit)
+        if (!EvictOldestLayer()) return;  // cannot pack: the store grows instead
 }
 
-// A bitmap of the size: a spare one, or a new one (*pbWhite set: it is white already).
-HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
+// A bitmap out of use waits for the next layer of its size; beyond what the packer and the tiles around the view
+// take in turn (one beside a store of a few layers in use), it is freed.
+void GiveBackBitmap(HBITMAP h, int nWidth, int nHeight)
 {
-    *pbWhite = false;
+    const size_t nKept = HotLayerLimit() >= HOT_LAYERS_TO_PREPARE ? PACK_JOBS_AT_MOST + 2 * HOT_LAYERS_FREE : 1;
+    if (spareBitmaps.size() >= nKept) {
+        DeleteObject(h);
+        return;
+    }
+    spareBitmaps.push_back({h, nWidth, nHeight});
+}
+
+// A spare bitmap of the size, or nullptr.
+HBITMAP TakeSpareBitmap(int nWidth, int nHeight)
+{
     for (size_t i = spareBitmaps.size(); i-- > 0;) {
         SpareBitmap spare = spareBitmaps[i];
         spareBitmaps[i] = spareBitmaps.back();
@@ -202,8 +418,31 @@ HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
         if (spare.nWidth == nWidth && spare.nHeight == nHeight) return spare.hBitmap;
         DeleteObject(spare.hBitmap);  // of a size no longer in use
     }
+    return nullptr;
+}
+
+// A bitmap of the size: a spare one, or a new one (*pbWhite set: it is white already).
+HBITMAP TakeBitmap(int nWidth, int nHeight, bool *pbWhite)
+{
+    *pbWhite = false;
+    if (HBITMAP h = TakeSpareBitmap(nWidth, nHeight)) return h;
     *pbWhite = true;
     return CreateCompatibleBitmap(StoreContext(), nWidth, nHeight);
+}
+
+// The packed picture of a layer out of use into the bitmap h; false when it cannot be had back.
+bool UnpackLayer(TileLayer &layer, HBITMAP h)
+{
+    const size_t nBytes = LayerBytes(layer);
+    if (layer.bPackedRaw)
+        return layer.packed.size() == nBytes && (size_t)SetBitmapBits(h, (int32_t)nBytes, layer.packed.data()) == nBytes;
+    scratchPixels.resize(nBytes);
+    if (!pUnpacker) pUnpacker = ZSTD_createDCtx();
+    size_t nGot = pUnpacker ? ZSTD_decompressDCtx(pUnpacker, scratchPixels.data(), nBytes, layer.packed.data(),
+                                                  layer.packed.size())
+                            : 0;
+    return pUnpacker && !ZSTD_isError(nGot) && nGot == nBytes &&
+           (size_t)SetBitmapBits(h, (int32_t)nBytes, scratchPixels.data()) == nBytes;
 }
 
 // The layer as a bitmap holding its picture; false when no bitmap could be had.
@@ -211,6 +450,16 @@ bool UseLayer(TileLayer &layer)
 {
     layer.nLastUse = ++nUseClock;
     if (layer.hBitmap) return true;
+    if (layer.pJob) {
+        // On the packer's way: a layer being packed takes its bitmap back, one being unpacked or made ready takes
+        // the bitmap the packer filled (one layer's work to wait for).
+        Packer().Wait(layer.pJob);
+        TakeJobResult(layer.pJob, true);
+        if (layer.hBitmap) {
+            layer.nLastUse = ++nUseClock;
+            return true;
+        }
+    }
     MakeRoomForLayer();
     bool bWhite = false;
     HBITMAP h = TakeBitmap(layer.nWidth, layer.nHeight, &bWhite);
@@ -219,23 +468,14 @@ bool UseLayer(TileLayer &layer)
     if (layer.bPlain) {
         HDC hdc = StoreContext();
         SelectObject(hdc, h);
-        if (layer.nLayer == 0)
-            DrawTileGrid(hdc, layer.col, layer.row);
-        else if (!bWhite)
-            PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
+        if (!bWhite) PatBlt(hdc, 0, 0, layer.nWidth, layer.nHeight, WHITENESS);
+        if (layer.nLayer == 0) DrawTileGridLines(hdc, layer.col, layer.row);
     } else {
-        size_t nBytes = LayerBytes(layer);
-        scratchPixels.resize(nBytes);
-        if (!pUnpacker) pUnpacker = ZSTD_createDCtx();
-        size_t nGot = pUnpacker ? ZSTD_decompressDCtx(pUnpacker, scratchPixels.data(), nBytes, layer.packed.data(),
-                                                      layer.packed.size())
-                                : 0;
-        bRestored = pUnpacker && !ZSTD_isError(nGot) && nGot == nBytes &&
-                    (size_t)SetBitmapBits(h, (int32_t)nBytes, scratchPixels.data()) == nBytes;
+        bRestored = UnpackLayer(layer, h);
     }
     if (!bRestored) {
         // The packed picture cannot be had back: the layer keeps its bitmap's spare pixels out of sight.
-        spareBitmaps.push_back({h, layer.nWidth, layer.nHeight});
+        GiveBackBitmap(h, layer.nWidth, layer.nHeight);
         return false;
     }
     layer.hBitmap = h;
@@ -253,6 +493,11 @@ void LayerHandedOut(TileLayer &layer)
 // Makes a layer plain again (white survey layer, or the grid drawn anew).
 void ResetLayer(TileLayer &layer)
 {
+    if (layer.pJob) {
+        // An unpacking reads the packed pixels: it ends before they go.
+        Packer().Wait(layer.pJob);
+        DetachJob(layer);
+    }
     FreeLayerPacked(layer);
     layer.bPlain = true;
     if (!layer.hBitmap) return;
@@ -287,6 +532,15 @@ MapTile *FindTile(int col, int row, bool bMake)
     return &tile;
 }
 
+// The tiles kept ready around the view: the 4 x 4 tiles around the 2 x 2 block whose top-left tile is
+// (nReadyCol, nReadyRow).
+int nReadyCol = 1000, nReadyRow = 1000;
+bool NearView(const TileLayer &layer)
+{
+    return layer.col >= nReadyCol - 1 && layer.col <= nReadyCol + 2 && layer.row <= nReadyRow + 1 &&
+           layer.row >= nReadyRow - 2;
+}
+
 }  // namespace
 
 int MapTileCount() { return (int)mapTiles.size(); }
@@ -297,10 +551,12 @@ size_t MapTileLayerBytes() { return (size_t)(nTileWidth > 0 ? nTileWidth : 1) * 
 
 size_t MapTileStoreBytes()
 {
+    CollectJobs(true);  // what the store settles at
     size_t n = 0;
     for (const TileLayer *layer : hotLayers) n += LayerBytes(*layer);
     for (const SpareBitmap &spare : spareBitmaps) n += (size_t)spare.nWidth * spare.nHeight * 4;
     for (const auto &entry : mapTiles) n += entry.second.grid.packed.capacity() + entry.second.blank.packed.capacity();
+    for (const PackJob *pJob : jobsOnTheWay) n += (size_t)pJob->nWidth * pJob->nHeight * 4 + pJob->packed.capacity();
     return n;
 }
 
@@ -343,6 +599,12 @@ int SelectMapTileBitmap(HDC hdcMem, int col, int row, int nLayer)
 
 void FreeMapTiles()
 {
+    // The packer finishes what it holds; nothing of it is wanted any more.
+    for (auto &entry : mapTiles) {
+        DetachJob(entry.second.grid);
+        DetachJob(entry.second.blank);
+    }
+    CollectJobs(true);
     if (hdcStore) {
         DeleteDC(hdcStore);
         hdcStore = nullptr;
@@ -361,7 +623,6 @@ void FreeMapTiles()
     spareBitmaps.resize(nKept);
     mapTiles.clear();
     std::vector<unsigned char>().swap(scratchPixels);
-    std::vector<unsigned char>().swap(scratchPacked);
     ForgetGridCache();
     nTileColMin = nTileColMax = nViewTileCol;
     nTileRowMin = nTileRowMax = nViewTileRow;
@@ -399,6 +660,13 @@ void ComputeMapDirection()
 void DrawTileGrid(HDC hdc, int col, int row)
 {
     PatBlt(hdc, 0, 0, nTileWidth, nTileHeight, WHITENESS);
+    DrawTileGridLines(hdc, col, row);
+}
+
+namespace {
+
+void DrawTileGridLines(HDC hdc, int col, int row)
+{
     double s = dGridSpacingPixels;
     // Line numbers are counted in 64 bits: a tiny spacing (a large map size with a short interval) puts them far
     // beyond an int.
@@ -449,6 +717,8 @@ void DrawTileGrid(HDC hdc, int col, int row)
     }
     SelectObject(hdc, hOldPen);
 }
+
+}  // namespace
 
 void BlitMapView(int col, int row, int offX, int offY)
 {
@@ -502,4 +772,48 @@ void InitMapView()
     dMapPixelsPerUnit = (double)nTileWidth / (nMapSize > 0 ? nMapSize : 1);
     if (dSpeedScaleMax - dSpeedScaleMin != 0.0) dSpeedPixPerUnit = nSpeedBarWidth / (dSpeedScaleMax - dSpeedScaleMin);
     nGpsOffsetSign = dGpsOffsetY > 0 ? 1 : (dGpsOffsetY < 0 ? -1 : 0);
+}
+
+void PrepareMapTilesAround(int col, int row)
+{
+    CollectJobs(false);
+    const size_t nLimit = HotLayerLimit();
+    if (nLimit < HOT_LAYERS_TO_PREPARE) return;
+    nReadyCol = col;
+    nReadyRow = row;
+    // Room for the tiles ahead: the oldest layer away from the view goes to the packer.
+    if (hotLayers.size() + jobsOnTheWay.size() + HOT_LAYERS_FREE > nLimit) EvictOldestLayer(NearView);
+    // One layer around the view that is out of use goes to the packer to be unpacked (or made white for its grid),
+    // into a spare bitmap or one the packer makes.
+    if (jobsOnTheWay.size() >= PACK_JOBS_AT_MOST / 2 || hotLayers.size() + jobsOnTheWay.size() >= nLimit) return;
+    // A few spare bitmaps made ahead by the packer while the store grows, so that new tiles do not wait for new
+    // memory here.
+    size_t nMaking = 0;
+    for (const PackJob *pJob : jobsOnTheWay) nMaking += !pJob->pLayer && pJob->kind == PackJob::WHITE;
+    if (spareBitmaps.size() + nMaking < 2 * HOT_LAYERS_FREE &&
+        hotLayers.size() + jobsOnTheWay.size() + spareBitmaps.size() + HOT_LAYERS_FREE <= nLimit) {
+        PackJob *pJob = new PackJob;
+        pJob->kind = PackJob::WHITE;
+        pJob->nWidth = nTileWidth > 0 ? nTileWidth : 1;
+        pJob->nHeight = nTileHeight > 0 ? nTileHeight : 1;
+        SubmitJob(nullptr, pJob);
+    }
+    for (int c = col - 1; c <= col + 2; ++c) {
+        for (int r = row + 1; r >= row - 2; --r) {
+            MapTile *pTile = FindTile(c, r, false);
+            if (!pTile) continue;
+            for (TileLayer *pLayer : {&pTile->blank, &pTile->grid}) {
+                if (pLayer->hBitmap || pLayer->pJob || pLayer->bPackedRaw) continue;
+                if (!pLayer->bPlain && !pLayer->bPackedCurrent) continue;
+                PackJob *pJob = new PackJob;
+                pJob->kind = pLayer->bPlain ? PackJob::WHITE : PackJob::UNPACK;
+                pJob->hBitmap = TakeSpareBitmap(pLayer->nWidth, pLayer->nHeight);
+                pJob->nWidth = pLayer->nWidth;
+                pJob->nHeight = pLayer->nHeight;
+                pJob->pPacked = &pLayer->packed;
+                SubmitJob(pLayer, pJob);
+                return;
+            }
+        }
+    }
 }

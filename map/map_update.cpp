@@ -480,6 +480,7 @@ bool PlaceViewAtPosition(HWND hwndMapWindow, double dNorthing, double dEasting, 
 void FinishPositionUpdate(HWND hwndMapWindow, int px, int py)
 {
     if (bGpsActive == 1) ShowViewWithCursor(hwndMapWindow);
+    PrepareMapTilesAround(nViewTileCol, nViewTileRow);
 
     if ((nTileColMin < nTileIndexMin || nTileRowMin < nTileIndexMin || nTileColMax > nTileIndexMax ||
          nTileRowMax > nTileIndexMax) &&

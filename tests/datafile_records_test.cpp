@@ -2,6 +2,9 @@
 // compared byte for byte with hand-written fixtures; field isolation, long names, tick rules, map tiles.
 #include "datafile_test_support.h"
 
+#include <cstring>
+#include <random>
+
 #include "processing/em384_coefficients.h"
 #include "processing/em61lx2_offsets.h"
 
@@ -352,6 +355,36 @@ TEST(MapPixelToTileTest, EdgesOfTheOriginTiles)
 }  // namespace
 
 namespace {
+
+// Every coordinate the writers put in the field ("%14.3f", and the shorter forms a damaged or older file may hold)
+// reads back as the very double the text conversion gives, bit for bit, negative zero included.
+TEST(MapPointValueTest, FieldReadsAsTheTextConversionBitForBit)
+{
+    SetDataRecordLength(27);
+    std::mt19937_64 random(20261211);
+    std::uniform_real_distribution<double> wide(-9999999.0, 99999999.0), near(-2.0, 2.0);
+    const char *const aszFormat[] = {"%14.3f", "%14.1f", "%14.2f", "%14.0f", "%+14.3f", "%.3f", "%14.5f"};
+    auto check = [](const std::string &field) {
+        std::string rec = "{e" + field;
+        rec.resize(26, ' ');
+        double d = 1.0;
+        ASSERT_EQ(ReadMapPointValue(rec.c_str(), &d), 1) << field;
+        std::string number = field.substr(field.find_first_not_of(' '));
+        number = number.substr(0, number.find(' '));
+        const double expected = TextToDouble(number.c_str());
+        EXPECT_EQ(memcmp(&d, &expected, sizeof d), 0) << field << " read " << d << " not " << expected;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const double v = i % 4 == 0 ? near(random) : wide(random);
+        char sz[64];
+        const int n = snprintf(sz, sizeof sz, aszFormat[i % 7], v);
+        if (n <= 0 || n > 14) continue;
+        check(sz);
+    }
+    for (const char *sz : {"        -0.000", "         0.000", "            .5", "            5.", "             0",
+                           "99999999999999", "-9999999999999", "  0.0000000001", "     4503599.627370497"})
+        check(std::string(sz).substr(0, 14));
+}
 
 // The one reader of a map-point record's coordinate: the number in characters 2..15 and nothing after it.
 TEST(MapPointValueTest, FieldReadOnlyWhenNothingStandsBeyondIt)

@@ -161,3 +161,40 @@ inline COLORREF SurveyPixel(int px, int py)
     DeleteDC(hdcMem);
     return c;
 }
+
+// The tile store at a logging start with a grid line every 50 pixels and a memory context to draw with; the layers
+// kept as bitmaps are LayerBudget()'s (put back afterwards).
+class TileLayerTest : public MapTest {
+protected:
+    virtual size_t LayerBudget() { return nTileLayerBudgetBytes; }
+    void SetUp() override
+    {
+        MapTest::SetUp();
+        nSavedBudget = nTileLayerBudgetBytes;
+        nTileLayerBudgetBytes = LayerBudget();
+        StartLogging(500000.0, 5000000.0);
+        dGridInterval = 5.0;
+        ComputeMapDirection();
+        hdcMem = CreateCompatibleDC(nullptr);
+    }
+    void TearDown() override
+    {
+        DeleteDC(hdcMem);
+        FreeMapTiles();
+        nTileLayerBudgetBytes = nSavedBudget;
+        MapTest::TearDown();
+    }
+
+    // Every pixel of one layer of a tile (the layer is handed out as for drawing).
+    std::vector<COLORREF> LayerPixels(int col, int row, int nLayer)
+    {
+        std::vector<COLORREF> pixels;
+        if (!SelectMapTileBitmap(hdcMem, col, row, nLayer)) return pixels;
+        for (int y = 0; y < nTileHeight; ++y)
+            for (int x = 0; x < nTileWidth; ++x) pixels.push_back(GetPixel(hdcMem, x, y));
+        return pixels;
+    }
+
+    size_t nSavedBudget = 0;
+    HDC hdcMem = nullptr;
+};

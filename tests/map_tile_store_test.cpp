@@ -6,25 +6,9 @@
 
 namespace {
 
-class TileStoreTest : public MapTest {
+class TileStoreTest : public TileLayerTest {
 protected:
-    void SetUp() override
-    {
-        MapTest::SetUp();
-        nSavedBudget = nTileLayerBudgetBytes;
-        nTileLayerBudgetBytes = 0;  // only the four most recently used layers stay bitmaps
-        StartLogging(500000.0, 5000000.0);
-        dGridInterval = 5.0;  // grid lines every 50 pixels
-        ComputeMapDirection();
-        hdcMem = CreateCompatibleDC(nullptr);
-    }
-    void TearDown() override
-    {
-        DeleteDC(hdcMem);
-        FreeMapTiles();
-        nTileLayerBudgetBytes = nSavedBudget;
-        MapTest::TearDown();
-    }
+    size_t LayerBudget() override { return 0; }  // only the four most recently used layers stay bitmaps
 
     // Uses both layers of eight other tiles, so that every layer used before is packed.
     void UseOtherTiles()
@@ -35,18 +19,6 @@ protected:
             ASSERT_EQ(SelectMapTileBitmap(hdcMem, 1010 + i, 1010, 0), 1);
         }
     }
-
-    std::vector<COLORREF> LayerPixels(int col, int row, int nLayer)
-    {
-        std::vector<COLORREF> pixels;
-        if (!SelectMapTileBitmap(hdcMem, col, row, nLayer)) return pixels;
-        for (int y = 0; y < nTileHeight; ++y)
-            for (int x = 0; x < nTileWidth; ++x) pixels.push_back(GetPixel(hdcMem, x, y));
-        return pixels;
-    }
-
-    size_t nSavedBudget = 0;
-    HDC hdcMem = nullptr;
 };
 
 // A picture that packs badly: every pixel of the upper half its own colour, bands below.
