@@ -147,8 +147,9 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
 void ArrangeNumbers()
 {
     Show(hwndNumbers, 0);
-    // The EM38-4 and CS-21 rows: eight, line height - 3 apart from the values' top (7), inside the window's border.
-    const int nEightRows = 7 + 7 * (nLineHeight - 3) + nTextHeight + 2;
+    // The EM38-4 and CS-21 rows: eight, line height - 3 apart from the values' top (7), inside the window's border,
+    // with room for a value in the narrow face (its cell is a pixel or two taller).
+    const int nEightRows = 7 + 7 * (nLineHeight - 3) + nTextHeight + 4;
     if (nInstrumentType == INSTRUMENT_GRAD601)
         Move(hwndNumbers, nStatusPanelX, nStatusPanelTop, 110, nStatusPanelHeight / 2);
     else if (IsEm384OrCs21() && !bPortrait)
