@@ -50,10 +50,10 @@ const DialogControl kDisplayOptions[] = {
     {IDC_MAPOPT_POSITION_COLOR, DC_PUSHBUTTON, L"&Position Color", 142, 18, 60, 13, kTab},
     {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 142, 34, 60, 72, 0},
     {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 142, 108, 60, 52, 0},
-    {IDOK, DC_DEFPUSHBUTTON, L"OK", 142, 163, 28, 14, kTab},
-    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 172, 163, 30, 14, kTab},
+    {IDOK, DC_DEFPUSHBUTTON, L"OK", 142, 179, 28, 14, kTab},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 172, 179, 30, 14, kTab},
     {IDC_MAPOPT_VIEW, DC_COMBOBOX, L"", 4, 135, 134, 100, kList},
-    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 134, 30, 0},
+    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 134, 46, 0},
 };
 
 // The narrow screen's variant: the same rows, closer radio buttons and a narrower preview column.
@@ -93,10 +93,10 @@ const DialogControl kDisplayOptionsNarrow[] = {
     {IDC_MAPOPT_POSITION_COLOR, DC_PUSHBUTTON, L"&Position Color", 130, 18, 60, 13, kTab},
     {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 130, 34, 60, 72, 0},
     {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 130, 108, 60, 52, 0},
-    {IDOK, DC_DEFPUSHBUTTON, L"OK", 130, 163, 28, 14, kTab},
-    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 160, 163, 30, 14, kTab},
+    {IDOK, DC_DEFPUSHBUTTON, L"OK", 130, 179, 28, 14, kTab},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 160, 179, 30, 14, kTab},
     {IDC_MAPOPT_VIEW, DC_COMBOBOX, L"", 4, 135, 122, 100, kList},
-    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 122, 30, 0},
+    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 122, 46, 0},
 };
 
 const int kDisplayOptionsCount = sizeof kDisplayOptions / sizeof kDisplayOptions[0];
@@ -186,13 +186,13 @@ const DialogControl kDriftReminder[] = {
 const wchar_t kFace[] = L"Microsoft Sans Serif";
 
 const DialogTemplate kTemplates[] = {
-    {L"DISPLAYOPTIONS31", L"Map Display Options", 206, 181, 16, kFace, kStyle, kDisplayOptions,
+    {L"DISPLAYOPTIONS31", L"Map Display Options", 206, 197, 16, kFace, kStyle, kDisplayOptions,
      kDisplayOptionsCount},
-    {L"DISPLAYOPTIONS31NARROW", L"Map Display Options", 194, 181, 16, kFace, kStyle, kDisplayOptionsNarrow,
+    {L"DISPLAYOPTIONS31NARROW", L"Map Display Options", 194, 197, 16, kFace, kStyle, kDisplayOptionsNarrow,
      kDisplayOptionsNarrowCount},
-    {L"DISPLAYOPTIONS31FLD", L"Map Display Options", 206, 181, 16, kFace, kStyle, kDisplayOptions,
+    {L"DISPLAYOPTIONS31FLD", L"Map Display Options", 206, 197, 16, kFace, kStyle, kDisplayOptions,
      kDisplayOptionsCount - 2},
-    {L"DISPLAYOPTIONS31FLDNARROW", L"Map Display Options", 194, 181, 16, kFace, kStyle, kDisplayOptionsNarrow,
+    {L"DISPLAYOPTIONS31FLDNARROW", L"Map Display Options", 194, 197, 16, kFace, kStyle, kDisplayOptionsNarrow,
      kDisplayOptionsNarrowCount - 2},
     {L"READINGSCALE", L"Readings Scale", 140, 72, 16, kFace, kStyle, CONTROLS(kReadingScale)},
     {L"READINGSCALE31", L"Conductivity/Inphase Readings Scales", 140, 118, 16, kFace, kStyle,
