@@ -11,7 +11,8 @@ const DWORD kList = WS_TABSTOP | WS_VSCROLL;
 const DWORD kTab = WS_TABSTOP;
 
 // Map display options. Left: the two size rows, the grid or lines, map size, units and swath, the colour-map view;
-// right: the colour buttons, the preview and the swath note; the view description and the buttons at the bottom.
+// right: the colour buttons, the preview, the swath note and the buttons; the view description across the bottom
+// (its longest texts need the whole width).
 // The colour-map view list and its description come last, so that the logging-line templates are the same rows
 // without them.
 const DialogControl kDisplayOptions[] = {
@@ -48,12 +49,12 @@ const DialogControl kDisplayOptions[] = {
     {IDC_MAPOPT_SWATH_UNIT, DC_LTEXT, L"metres", 92, 122, 46, 9, 0},
     {IDC_MAPOPT_CURSOR_COLOR, DC_PUSHBUTTON, L"C&ursor Color", 142, 3, 60, 13, kTab},
     {IDC_MAPOPT_POSITION_COLOR, DC_PUSHBUTTON, L"&Position Color", 142, 18, 60, 13, kTab},
-    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 142, 34, 60, 72, 0},
-    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 142, 108, 60, 52, 0},
-    {IDOK, DC_DEFPUSHBUTTON, L"OK", 142, 179, 28, 14, kTab},
-    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 172, 179, 30, 14, kTab},
+    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 142, 34, 60, 50, 0},
+    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 142, 86, 60, 45, 0},
+    {IDOK, DC_DEFPUSHBUTTON, L"OK", 142, 133, 28, 14, kTab},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 172, 133, 30, 14, kTab},
     {IDC_MAPOPT_VIEW, DC_COMBOBOX, L"", 4, 135, 134, 100, kList},
-    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 134, 46, 0},
+    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 198, 30, 0},
 };
 
 // The narrow screen's variant: the same rows, closer radio buttons and a narrower preview column.
@@ -91,12 +92,12 @@ const DialogControl kDisplayOptionsNarrow[] = {
     {IDC_MAPOPT_SWATH_UNIT, DC_LTEXT, L"metres", 86, 122, 40, 9, 0},
     {IDC_MAPOPT_CURSOR_COLOR, DC_PUSHBUTTON, L"C&ursor Color", 130, 3, 60, 13, kTab},
     {IDC_MAPOPT_POSITION_COLOR, DC_PUSHBUTTON, L"&Position Color", 130, 18, 60, 13, kTab},
-    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 130, 34, 60, 72, 0},
-    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 130, 108, 60, 52, 0},
-    {IDOK, DC_DEFPUSHBUTTON, L"OK", 130, 179, 28, 14, kTab},
-    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 160, 179, 30, 14, kTab},
+    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 130, 34, 60, 50, 0},
+    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 130, 86, 60, 45, 0},
+    {IDOK, DC_DEFPUSHBUTTON, L"OK", 130, 133, 28, 14, kTab},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 160, 133, 30, 14, kTab},
     {IDC_MAPOPT_VIEW, DC_COMBOBOX, L"", 4, 135, 122, 100, kList},
-    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 122, 46, 0},
+    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 186, 30, 0},
 };
 
 const int kDisplayOptionsCount = sizeof kDisplayOptions / sizeof kDisplayOptions[0];
@@ -186,13 +187,13 @@ const DialogControl kDriftReminder[] = {
 const wchar_t kFace[] = L"Microsoft Sans Serif";
 
 const DialogTemplate kTemplates[] = {
-    {L"DISPLAYOPTIONS31", L"Map Display Options", 206, 197, 16, kFace, kStyle, kDisplayOptions,
+    {L"DISPLAYOPTIONS31", L"Map Display Options", 206, 181, 16, kFace, kStyle, kDisplayOptions,
      kDisplayOptionsCount},
-    {L"DISPLAYOPTIONS31NARROW", L"Map Display Options", 194, 197, 16, kFace, kStyle, kDisplayOptionsNarrow,
+    {L"DISPLAYOPTIONS31NARROW", L"Map Display Options", 194, 181, 16, kFace, kStyle, kDisplayOptionsNarrow,
      kDisplayOptionsNarrowCount},
-    {L"DISPLAYOPTIONS31FLD", L"Map Display Options", 206, 197, 16, kFace, kStyle, kDisplayOptions,
+    {L"DISPLAYOPTIONS31FLD", L"Map Display Options", 206, 181, 16, kFace, kStyle, kDisplayOptions,
      kDisplayOptionsCount - 2},
-    {L"DISPLAYOPTIONS31FLDNARROW", L"Map Display Options", 194, 197, 16, kFace, kStyle, kDisplayOptionsNarrow,
+    {L"DISPLAYOPTIONS31FLDNARROW", L"Map Display Options", 194, 181, 16, kFace, kStyle, kDisplayOptionsNarrow,
      kDisplayOptionsNarrowCount - 2},
     {L"READINGSCALE", L"Readings Scale", 140, 72, 16, kFace, kStyle, CONTROLS(kReadingScale)},
     {L"READINGSCALE31", L"Conductivity/Inphase Readings Scales", 140, 118, 16, kFace, kStyle,
