@@ -809,7 +809,12 @@ void LayoutStatusPanelRects(HWND hwnd)
     if (nInstrumentType != INSTRUMENT_GRAD601) rcGradientLabel = RECT{0, 0, 0, 0};
     int nValuesLeft = nTextMarginX + ((nClientWidth > 1000 || nClientHeight > 900) ? 22 : 20);
     if (nInstrumentType == INSTRUMENT_CS21) nValuesLeft += 10;
-    rcSidePanelValues = RECT{nValuesLeft, 7, 110, nStatusPanelTop + nStatusPanelHeight};
+    // The panel's texts end inside the numbers window's border (its client area is narrower than the column).
+    int nPanelRight = 110;
+    RECT rcNumbersClient;
+    if (hwndNumbers && GetClientRect(hwndNumbers, &rcNumbersClient) && rcNumbersClient.right > nValuesLeft)
+        nPanelRight = std::min(110, (int)rcNumbersClient.right);
+    rcSidePanelValues = RECT{nValuesLeft, 7, nPanelRight, nStatusPanelTop + nStatusPanelHeight};
     RECT *aprcRow[6] = {&rcLx2Row1, &rcLx2Row2, &rcLx2Row3, &rcLx2Row4, &rcLx2Row5, &rcLx2Row6};
     for (int k = 0; k < 6; k++) {
         const int bShown = IsLx2() && (k < 3 || nSensorsMinus1 == 1);
@@ -817,7 +822,7 @@ void LayoutStatusPanelRects(HWND hwnd)
         *aprcRow[k] = bShown ? RECT{rcSidePanelValues.left + 10, top, rcSidePanelValues.right, top + nLineHeight}
                              : RECT{0, 0, 0, 0};
     }
-    rcSidePanel = RECT{0, 0, 110, nStatusPanelTop + nStatusPanelHeight};
+    rcSidePanel = RECT{0, 0, nPanelRight, nStatusPanelTop + nStatusPanelHeight};
     rcDualEmCh1Values = rcDualEmCh2Values = RECT{0, 0, 0, 0};
     if (nInstrumentType == INSTRUMENT_CS21) {
         const int nSplit = rcSidePanelValues.top + 4 * nLineHeight - 12;

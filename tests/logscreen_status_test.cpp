@@ -669,6 +669,48 @@ int CheckModeRowTexts(const std::string &what)
     return nBad;
 }
 
+// The lost-link notice over the numbers window, in the box the link watch gives the instrument: each line whole in
+// the box; then data returns (the labels, as the watch and the readers draw them, and a reading): nothing of its
+// red is left.
+int CheckLostLinkNotice(const std::string &what)
+{
+    if (!IsWindowVisible(hwndNumbers)) return 0;
+    int nBad = 0;
+    const RECT rcBox = nInstrumentType == INSTRUMENT_EM61MK2 ? rcSidePanelValues : rcSidePanel;
+    RECT rcWindow;
+    GetClientRect(hwndNumbers, &rcWindow);
+    PlatformClearDrawnTexts();
+    ShowLostConnectionNotice(rcBox);
+    for (const DrawnText &t : PlatformDrawnTexts()) {
+        if (t.window != hwndNumbers) continue;
+        const RECT ink = TextInk(t);
+        // The ink within the box, the cell within the window (the window shows no more of it).
+        if (ink.left < rcBox.left || ink.right > rcBox.right || ink.top < rcBox.top || ink.bottom > rcBox.bottom ||
+            t.cell.left < rcWindow.left || t.cell.right > rcWindow.right || t.cell.top < rcWindow.top ||
+            t.cell.bottom > rcWindow.bottom) {
+            fprintf(stderr, "%s: notice text %ls {%d %d %d %d} leaves its box {%d %d %d %d} or its window %d x %d\n",
+                    what.c_str(), t.text.c_str(), (int)t.cell.left, (int)t.cell.top, (int)t.cell.right, (int)t.cell.bottom,
+                    (int)rcBox.left, (int)rcBox.top, (int)rcBox.right, (int)rcBox.bottom, (int)rcWindow.right,
+                    (int)rcWindow.bottom);
+            nBad++;
+        }
+    }
+    HDC hdc = GetDC(hwndNumbers);
+    DrawChannelLabels(hdc);
+    ReleaseDC(hwndNumbers, hdc);
+    DrawNumbersRows();
+    hdc = GetDC(hwndNumbers);
+    int nRed = 0;
+    for (int y = 0; y < rcWindow.bottom; y++)
+        for (int x = 0; x < rcWindow.right; x++) nRed += GetPixel(hdc, x, y) == RGB(255, 0, 0);
+    ReleaseDC(hwndNumbers, hdc);
+    if (nRed) {
+        fprintf(stderr, "%s: %d pixels of the notice's red left on the numbers panel\n", what.c_str(), nRed);
+        nBad++;
+    }
+    return nBad;
+}
+
 // Both warning lamps lie wholly inside the client area, left of the frame line at the right edge, under no visible
 // child window and apart from every text of the logging screen.
 int CheckLamps(const std::string &what)
@@ -776,6 +818,7 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                     nBad += CheckSamples(what.c_str());
                                     nBad += CheckTextsInFrames(what);
                                     nBad += CheckNumbersRows(what, inversion);
+                                    if (instrument && !units && !pseudo && !tilt) nBad += CheckLostLinkNotice(what);
                                     // The lamps of the conductivity meters' panels.
                                     const int t = b.instrumentType;
                                     if (instrument && (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM34 ||
