@@ -825,6 +825,21 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                                        t == INSTRUMENT_EM38 || t == INSTRUMENT_EM38MK2)) {
                                         nBad += CheckLamps(what);
                                         nBad += CheckModeRowTexts(what);
+                                        // Every component's text of the EM31-MK2 and the EM38 ("Component:
+                                        // Conductivity" the longest).
+                                        if (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM38) {
+                                            const int nComp = nComponent;
+                                            for (int comp = 0; comp <= (t == INSTRUMENT_EM38 ? 1 : 2); comp++) {
+                                                nComponent = comp;
+                                                PlatformClearDrawnTexts();
+                                                ShowLogScreen();
+                                                nBad += CheckModeRowTexts(what + " component " + std::to_string(comp));
+                                            }
+                                            nComponent = nComp;
+                                            PlatformClearDrawnTexts();
+                                            ShowLogScreen();
+                                            DrawNumbersRows();
+                                        }
                                     }
                                     // The pseudo GGA's tilt line is shown where it moves: under the speed bar
                                     // of the smallest landscape.
