@@ -191,6 +191,11 @@ void DrawMapChannelTitle(HDC hdc)
     int nLeftEdge = rcStatusLineText.right;
     if (nInstrumentType == INSTRUMENT_EM61LX2)
         nLeftEdge = nSensorsMinus1 == 1 ? rcTargetLampRight.right : rcTargetLampLeft.right;
+    // Every reading fills the marker box on this row: where it lies before the map size text, the title starts
+    // after it (on a small map it would be wiped from its left end).
+    const int nMarkerRight =
+        rcStatusMarker.right > rcStatusMarker.left && rcStatusMarker.right < rcMapSizeText.left ? rcStatusMarker.right : 0;
+    nLeftEdge = std::max(nLeftEdge, nMarkerRight);
     rcMapChannelTitle.left = (nLeftEdge + rcMapSizeText.left - size.cx) / 2;
     rcMapChannelTitle.right = rcMapChannelTitle.left + size.cx;
     // A long title (the review ones) on a narrow map can reach the state line, the lamps or the map size text: it
@@ -199,9 +204,10 @@ void DrawMapChannelTitle(HDC hdc)
     // in the narrow face where that is still too wide, and as the live title where even that is: whole, and never
     // over its neighbours.
     const int nGap = 6;
-    const int nSpanLeft = (nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0
-                               ? std::max(nLeftEdge, (int)rcModeIndicatorArea.right)
-                               : (int)rcStatusLineText.right) +
+    const int nSpanLeft = std::max(nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0
+                                       ? std::max(nLeftEdge, (int)rcModeIndicatorArea.right)
+                                       : (int)rcStatusLineText.right,
+                                   nMarkerRight) +
                           nGap;
     const int nSpanRight = MapSizeTextLeft(hdc) - 2;
     const int nSpan = nSpanRight - nSpanLeft;

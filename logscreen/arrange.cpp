@@ -93,11 +93,8 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
         break;
     case INSTRUMENT_EM384:
     case INSTRUMENT_CS21:
-        bSplit = 1, bRoundedStep = 1, m = 4, nProfiles = 2;
-        if (bPortraitLayout)
-            u = (nHalf - 2) / 16.0, nBars = 3;
-        else
-            u = (nHalf - 2) / 21.0, nBars = 4;
+        // Four channels a window on either screen: the tall screen's bar windows are as wide as the landscape's.
+        u = (nHalf - 2) / 21.0, m = 4, nBars = 4, bSplit = 1, bRoundedStep = 1, nProfiles = 2;
         break;
     default:  // EM31-MK2, EM38
         u = (nHalf - 2) / 21.0, m = 9, nBars = 2, bSplit = 1;
@@ -111,7 +108,6 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
         anBarLeft[i] = nLeft;
         if (bAllSame) continue;
         double d = bRoundedStep ? nBarWidth : m * u;
-        if (IsEm384OrCs21() && bPortraitLayout) d = 4 * u;
         nLeft = (int)(nLeft + d + u + 0.5);
     }
 
@@ -151,8 +147,9 @@ void ArrangeBarsAndProfiles(int nProfileTop, int nProfileHeight, int bPortraitLa
 void ArrangeNumbers()
 {
     Show(hwndNumbers, 0);
-    // The EM38-4 and CS-21 rows: eight, line height - 3 apart from the values' top (7), inside the window's border.
-    const int nEightRows = 7 + 7 * (nLineHeight - 3) + nTextHeight + 2;
+    // The EM38-4 and CS-21 rows: eight, line height - 3 apart from the values' top (7), inside the window's border,
+    // with room for a value in the narrow face (its cell is a pixel or two taller).
+    const int nEightRows = 7 + 7 * (nLineHeight - 3) + nTextHeight + 4;
     if (nInstrumentType == INSTRUMENT_GRAD601)
         Move(hwndNumbers, nStatusPanelX, nStatusPanelTop, 110, nStatusPanelHeight / 2);
     else if (IsEm384OrCs21() && !bPortrait)

@@ -1,6 +1,7 @@
 // Status panel geometry: every status box measured from its sample string in the font that paints it.
 #include <algorithm>
 #include <cwchar>
+#include <initializer_list>
 
 #include "core/core.h"
 #include "core/settings.h"
@@ -225,10 +226,39 @@ void PlaceSetModeRows(Measure &m, PanelSet *p, int x, int top, int xLabels, int 
     }
     p->rcBatteryLabel = Box(left, p->rcVoltage.top, std::max(wl, p->rcVoltage.left - left), rh);
     p->rcCurrentLabel = Box(left, p->rcCurrent.top, std::max(wl, p->rcCurrent.left - left), rh);
-    // Where the lamps beside the voltage would reach the screen's frame line, the labels fill the right-hand
-    // column: the lamps stand left of the labels (in portrait in the gap between the bar column and the
-    // right-hand column, in landscape under the gap between the profiles and the bar column).
-    if (p->rcLamp1.right > nClientWidth - 16) {
+    // The conductivity meters write whole texts on these two rows ("Component: Both", "Dipole: Vertical"):
+    // each box reaches as far as its widest text, short of the frame line.
+    const int nFrameLimit = nClientWidth - 16;
+    auto Widen = [&](RECT *prc, std::initializer_list<const wchar_t *> texts) {
+        int w = 0;
+        for (const wchar_t *sz : texts) w = std::max(w, m.W(hFontNormal, sz));
+        prc->right = std::max((int)prc->right, std::min(nFrameLimit, (int)prc->left + w));
+    };
+    static const std::initializer_list<const wchar_t *> kDipoles = {L"Dipole: Vertical", L"Dipole: Horiz."};
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM31MK2:
+        Widen(&p->rcBatteryLabel, kDipoles);
+        Widen(&p->rcCurrentLabel, {L"Component: Both", L"Component: Inph.", L"Component: Conductivity"});
+        break;
+    case INSTRUMENT_EM38:
+        Widen(&p->rcBatteryLabel, kDipoles);
+        Widen(&p->rcCurrentLabel, {L"Comp.: Cond.", L"Comp.: Inph."});
+        break;
+    case INSTRUMENT_EM34:
+        Widen(&p->rcBatteryLabel, {L"Dipole: Vertical", L"Dipole: Horiz.", L"8888  Readings"});
+        Widen(&p->rcCurrentLabel, {L"Sep: 88888 m"});
+        break;
+    case INSTRUMENT_EM38MK2: Widen(&p->rcBatteryLabel, kDipoles); break;
+    default: break;
+    }
+    // Where the lamps beside the voltage would reach the screen's frame line or the labels' texts, the labels fill
+    // the right-hand column: the lamps stand left of the labels (in portrait in the gap between the bar column and
+    // the right-hand column, in landscape under the gap between the profiles and the bar column).
+    auto Meets = [](const RECT &a, const RECT &b) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
+    if (p->rcLamp1.right > nFrameLimit || Meets(p->rcLamp1, p->rcBatteryLabel) || Meets(p->rcLamp1, p->rcCurrentLabel) ||
+        Meets(p->rcLamp2, p->rcBatteryLabel) || Meets(p->rcLamp2, p->rcCurrentLabel)) {
         const int xLamp = std::min(p->rcBatteryLabel.left, p->rcCurrentLabel.left) - 4 - 13;
         p->rcLamp1 = Box(xLamp, p->rcLamp1.top, 13, 13);
         p->rcLamp2 = Box(xLamp, p->rcLamp2.top, 13, 13);
@@ -779,7 +809,12 @@ void LayoutStatusPanelRects(HWND hwnd)
     if (nInstrumentType != INSTRUMENT_GRAD601) rcGradientLabel = RECT{0, 0, 0, 0};
     int nValuesLeft = nTextMarginX + ((nClientWidth > 1000 || nClientHeight > 900) ? 22 : 20);
     if (nInstrumentType == INSTRUMENT_CS21) nValuesLeft += 10;
-    rcSidePanelValues = RECT{nValuesLeft, 7, 110, nStatusPanelTop + nStatusPanelHeight};
+    // The panel's texts end inside the numbers window's border (its client area is narrower than the column).
+    int nPanelRight = 110;
+    RECT rcNumbersClient;
+    if (hwndNumbers && GetClientRect(hwndNumbers, &rcNumbersClient) && rcNumbersClient.right > nValuesLeft)
+        nPanelRight = std::min(110, (int)rcNumbersClient.right);
+    rcSidePanelValues = RECT{nValuesLeft, 7, nPanelRight, nStatusPanelTop + nStatusPanelHeight};
     RECT *aprcRow[6] = {&rcLx2Row1, &rcLx2Row2, &rcLx2Row3, &rcLx2Row4, &rcLx2Row5, &rcLx2Row6};
     for (int k = 0; k < 6; k++) {
         const int bShown = IsLx2() && (k < 3 || nSensorsMinus1 == 1);
@@ -787,7 +822,7 @@ void LayoutStatusPanelRects(HWND hwnd)
         *aprcRow[k] = bShown ? RECT{rcSidePanelValues.left + 10, top, rcSidePanelValues.right, top + nLineHeight}
                              : RECT{0, 0, 0, 0};
     }
-    rcSidePanel = RECT{0, 0, 110, nStatusPanelTop + nStatusPanelHeight};
+    rcSidePanel = RECT{0, 0, nPanelRight, nStatusPanelTop + nStatusPanelHeight};
     rcDualEmCh1Values = rcDualEmCh2Values = RECT{0, 0, 0, 0};
     if (nInstrumentType == INSTRUMENT_CS21) {
         const int nSplit = rcSidePanelValues.top + 4 * nLineHeight - 12;

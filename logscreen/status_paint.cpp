@@ -42,6 +42,12 @@ void TextAt(HDC hdc, const RECT &rc, const wchar_t *sz)
     if (rc.right > rc.left || rc.bottom > rc.top) Text(hdc, rc.left, rc.top, sz);
 }
 
+// A text that keeps within its box: one wider than the box takes the narrow face.
+void TextWithin(HDC hdc, const RECT &rc, const wchar_t *sz)
+{
+    if (rc.right > rc.left) TextOutWithin(hdc, rc.left, rc.top, sz, (int)wcslen(sz), rc.left, rc.right);
+}
+
 // A box holding a changing text: filled with the button face, the text clipped to it.
 void FillAndWrite(HDC hdc, const RECT &rc, const wchar_t *sz)
 {
@@ -190,31 +196,31 @@ void PaintModeRowLabels(HDC hdc)
         static const wchar_t *const aszComponent[3] = {L"Component: Both", L"Component: Inph.",
                                                        L"Component: Conductivity"};
         LabelBefore(hdc, rcStatusMode, L"Selected for file :");
-        TextAt(hdc, rcBatteryLabel, szDipole);
-        if (nComponent >= 0 && nComponent <= 2) TextAt(hdc, rcCurrentLabel, aszComponent[nComponent]);
+        TextWithin(hdc, rcBatteryLabel, szDipole);
+        if (nComponent >= 0 && nComponent <= 2) TextWithin(hdc, rcCurrentLabel, aszComponent[nComponent]);
         break;
     }
     case INSTRUMENT_EM38:
         LabelBefore(hdc, rcStatusMode, L"Selected for file :");
-        TextAt(hdc, rcBatteryLabel, szDipole);
-        TextAt(hdc, rcCurrentLabel, nComponent == 0 ? L"Comp.: Cond." : L"Comp.: Inph.");
+        TextWithin(hdc, rcBatteryLabel, szDipole);
+        TextWithin(hdc, rcCurrentLabel, nComponent == 0 ? L"Comp.: Cond." : L"Comp.: Inph.");
         break;
     case INSTRUMENT_EM34:
         if (nSurveyModePrev == 2) {
             LabelBefore(hdc, rcStatusMode, L"Survey: Manual");
             Format(sz, 64, L"%4d  Readings", nEm34Configuration);
-            TextAt(hdc, rcBatteryLabel, sz);
+            TextWithin(hdc, rcBatteryLabel, sz);
         } else {
             LabelBefore(hdc, rcStatusMode, L"Selected for file :");
             // The EM34-3's dipole mode numbers a coil configuration (dipole and separation): the letter tells.
-            TextAt(hdc, rcBatteryLabel, nEm34DipoleLetter == 'V' ? L"Dipole: Vertical" : L"Dipole: Horiz.");
+            TextWithin(hdc, rcBatteryLabel, nEm34DipoleLetter == 'V' ? L"Dipole: Vertical" : L"Dipole: Horiz.");
             Format(sz, 64, L"Sep: %5d m", nEm34Separation);
-            TextAt(hdc, rcCurrentLabel, sz);
+            TextWithin(hdc, rcCurrentLabel, sz);
         }
         break;
     case INSTRUMENT_EM38MK2:
         LabelBefore(hdc, rcStatusMode, L"Selected for file :");
-        TextAt(hdc, rcBatteryLabel, szDipole);
+        TextWithin(hdc, rcBatteryLabel, szDipole);
         break;
     default: break;  // Grad601, EM38-4, CS-21: no mode rows
     }

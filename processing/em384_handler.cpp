@@ -556,10 +556,10 @@ void DrawEm384Numbers(HDC hdc, char, double dC1, double dC2, double dC3, double 
     SetBkMode(hdc, TRANSPARENT);
     SetTextColor(hdc, RGB(0, 0, 0));
     SetTextAlign(hdc, TA_LEFT | TA_TOP);
-    // Eight rows at the pitch of the channel boxes beside the window (line height - 3), as the CS-21's.
+    // Eight rows at the pitch of the channel boxes beside the window (line height - 3), as the CS-21's, on a
+    // panel cleared from edge to edge (green while logging, without a white band above or below the rows).
     const int nPitch = nLineHeight - 3;
-    const RECT rcRows = {0, rcSidePanelValues.top, rcSidePanelValues.right, rcSidePanelValues.top + 8 * nPitch};
-    FillRect(hdc, &rcRows, PanelBrush());
+    FillRect(hdc, &rcSidePanel, PanelBrush());
     static const char *const aszRow[8] = {"C1: %8.2f", "C2: %8.2f", "C3: %8.2f", "C4: %8.2f",
                                           "I1: %8.2f", "I2: %8.2f", "I3: %8.2f", "I4: %8.2f"};
     const double ad[8] = {dC1, dC2, dC3, dC4, dI1, dI2, dI3, dI4};

@@ -208,7 +208,9 @@ void DrawDualEmNumbers(HDC hdc, char cKind, double dF1, double dF2, double dF3, 
             if (n <= 0 || n >= (int)sizeof sz) continue;
             wchar_t w[48];
             NarrowToWideU(sz, w);
-            TextOut(hdc, rcSidePanelValues.right - 10, rc.top + k * nPitch, w, n);
+            // A value too wide for the room beside its label takes the narrow face rather than cover the label.
+            TextOutWithin(hdc, rcSidePanelValues.right - 10, rc.top + k * nPitch, w, n, rc.left,
+                          rcSidePanelValues.right - 10);
         }
         SetTextAlign(hdc, TA_LEFT | TA_TOP);
     }

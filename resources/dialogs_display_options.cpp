@@ -11,7 +11,8 @@ const DWORD kList = WS_TABSTOP | WS_VSCROLL;
 const DWORD kTab = WS_TABSTOP;
 
 // Map display options. Left: the two size rows, the grid or lines, map size, units and swath, the colour-map view;
-// right: the colour buttons, the preview and the swath note; the view description and the buttons at the bottom.
+// right: the colour buttons, the preview, the swath note and the buttons; the view description across the bottom
+// (its longest texts need the whole width).
 // The colour-map view list and its description come last, so that the logging-line templates are the same rows
 // without them.
 const DialogControl kDisplayOptions[] = {
@@ -48,12 +49,12 @@ const DialogControl kDisplayOptions[] = {
     {IDC_MAPOPT_SWATH_UNIT, DC_LTEXT, L"metres", 92, 122, 46, 9, 0},
     {IDC_MAPOPT_CURSOR_COLOR, DC_PUSHBUTTON, L"C&ursor Color", 142, 3, 60, 13, kTab},
     {IDC_MAPOPT_POSITION_COLOR, DC_PUSHBUTTON, L"&Position Color", 142, 18, 60, 13, kTab},
-    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 142, 34, 60, 72, 0},
-    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 142, 108, 60, 52, 0},
-    {IDOK, DC_DEFPUSHBUTTON, L"OK", 142, 163, 28, 14, kTab},
-    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 172, 163, 30, 14, kTab},
+    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 142, 34, 60, 50, 0},
+    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 142, 86, 60, 45, 0},
+    {IDOK, DC_DEFPUSHBUTTON, L"OK", 142, 133, 28, 14, kTab},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 172, 133, 30, 14, kTab},
     {IDC_MAPOPT_VIEW, DC_COMBOBOX, L"", 4, 135, 134, 100, kList},
-    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 134, 30, 0},
+    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 198, 30, 0},
 };
 
 // The narrow screen's variant: the same rows, closer radio buttons and a narrower preview column.
@@ -91,12 +92,12 @@ const DialogControl kDisplayOptionsNarrow[] = {
     {IDC_MAPOPT_SWATH_UNIT, DC_LTEXT, L"metres", 86, 122, 40, 9, 0},
     {IDC_MAPOPT_CURSOR_COLOR, DC_PUSHBUTTON, L"C&ursor Color", 130, 3, 60, 13, kTab},
     {IDC_MAPOPT_POSITION_COLOR, DC_PUSHBUTTON, L"&Position Color", 130, 18, 60, 13, kTab},
-    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 130, 34, 60, 72, 0},
-    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 130, 108, 60, 52, 0},
-    {IDOK, DC_DEFPUSHBUTTON, L"OK", 130, 163, 28, 14, kTab},
-    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 160, 163, 30, 14, kTab},
+    {IDC_MAPOPT_PREVIEW, DC_OWNERDRAW, L"", 130, 34, 60, 50, 0},
+    {IDC_MAPOPT_SWATH_TEXT, DC_LTEXT, L"", 130, 86, 60, 45, 0},
+    {IDOK, DC_DEFPUSHBUTTON, L"OK", 130, 133, 28, 14, kTab},
+    {IDCANCEL, DC_PUSHBUTTON, L"Cancel", 160, 133, 30, 14, kTab},
     {IDC_MAPOPT_VIEW, DC_COMBOBOX, L"", 4, 135, 122, 100, kList},
-    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 122, 30, 0},
+    {IDC_MAPOPT_VIEW_TEXT, DC_LTEXT, L"", 4, 149, 186, 30, 0},
 };
 
 const int kDisplayOptionsCount = sizeof kDisplayOptions / sizeof kDisplayOptions[0];

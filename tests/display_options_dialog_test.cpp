@@ -417,6 +417,30 @@ TEST_F(DisplayOptionsTest, TemplateByProductLineAndClientWidth)
     }
 }
 
+// Every text of the dialog whole for each instrument's lists and descriptions, on the wide and the narrow
+// template (a picture of each).
+TEST_F(DisplayOptionsTest, EveryTextIsWholeForEveryInstrument)
+{
+    const struct {
+        int nType;
+        const char *name;
+    } aType[] = {{INSTRUMENT_GRAD601, "grad601"}, {INSTRUMENT_EM61LX2, "em61lx2"}, {INSTRUMENT_EM61MK2, "em61mk2"},
+                 {INSTRUMENT_EM31MK2, "em31mk2"}, {INSTRUMENT_EM38, "em38"},       {INSTRUMENT_EM34, "em34"},
+                 {INSTRUMENT_EM38MK2, "em38mk2"}, {INSTRUMENT_EM384, "em384"},     {INSTRUMENT_CS21, "cs21"}};
+    for (const auto &t : aType)
+        for (int nWidth : {1024, 783}) {
+            SCOPED_TRACE(testing::Message() << t.name << " " << nWidth);
+            Start(t.nType, 0);
+            nClientWidth = nWidth;
+            Run([&](HWND d) {
+                for (const ControlView &c : PlatformChildControls(d))
+                    EXPECT_TRUE(c.labelFits) << "control " << c.id << " cut";
+                PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/map_display_options_" + t.name +
+                                             (nWidth < 784 ? "_narrow" : "") + ".png");
+            }, IDCANCEL);
+        }
+}
+
 // The preview drawn onto a surface of its own, as the dialog hands it over.
 std::vector<COLORREF> PreviewPixels(double dAngle, int nMode)
 {

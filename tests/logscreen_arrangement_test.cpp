@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "displays/displays.h"
 #include "displays/grid.h"
+#include "displays/scales.h"
 #include "logscreen/logscreen.h"
 #include "map/map.h"
 
@@ -73,6 +74,35 @@ TEST(LogScreenArrangement, SplitBarColumnGivesHalfWidthBarWindows)
     Screen(1272, 728, 18, 0, 1);
     Arrange();
     EXPECT_EQ(nBarWndWidth, 54);  // (110 - 2) / 2
+}
+
+// Every bar a window shows (erased one pixel wider on each side) lies inside the window and clear of its neighbours,
+// landscape and portrait, for every instrument: the EM38-4's and CS-21's four bars too on the tall screen.
+TEST(LogScreenArrangement, EveryBarLiesInItsWindowApartFromTheOthers)
+{
+    const int aTypes[9] = {INSTRUMENT_GRAD601, INSTRUMENT_EM61LX2, INSTRUMENT_EM61MK2, INSTRUMENT_EM31MK2,
+                           INSTRUMENT_EM38,    INSTRUMENT_EM34,    INSTRUMENT_EM38MK2, INSTRUMENT_EM384,
+                           INSTRUMENT_CS21};
+    for (int portrait : {0, 1})
+        for (int type : aTypes)
+            for (int sensors : {0, 1}) {
+                nInstrumentType = type;
+                if (portrait) Screen(632, 952, 18, 1, 1);
+                else Screen(1272, 728, 18, 0, 1);
+                nSensorsMinus1 = sensors;
+                Arrange();
+                SetupReadingScales();
+                SCOPED_TRACE(testing::Message() << (portrait ? "portrait" : "landscape") << " type " << type
+                                                << " sensors " << sensors);
+                ASSERT_GT(nDisplayedChannels, 0);
+                for (int i = 0; i < nDisplayedChannels; i++) {
+                    EXPECT_GE(anBarLeft[i] - 1, 0) << "bar " << i;
+                    EXPECT_LE(anBarLeft[i] + nBarWidth + 1, nBarWndWidth) << "bar " << i;
+                    // The EM34-3 shows one bar at a time, all in one place.
+                    if (i > 0 && type != INSTRUMENT_EM34)
+                        EXPECT_GT(anBarLeft[i], anBarLeft[i - 1] + nBarWidth) << "bar " << i << " meets bar " << i - 1;
+                }
+            }
 }
 
 TEST(LogScreenArrangement, ButtonRoomAndExtraWidthThresholds)

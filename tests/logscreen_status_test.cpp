@@ -480,10 +480,10 @@ RECT TextInk(const DrawnText &t)
         if (ink.right <= ink.left) return RECT{t.cell.left, t.cell.top, t.cell.left, t.cell.top};
         return RECT{t.cell.left + ink.left, t.cell.top + ink.top, t.cell.left + ink.right, t.cell.top + ink.bottom};
     }
-    // A text in the narrow face: the dark pixels the screen shows within its cell.
+    // A text in the narrow face: the dark pixels its window shows within its cell.
     RECT rcClient;
-    GetClientRect(hwndLog, &rcClient);
-    HDC hdc = GetDC(hwndLog);
+    GetClientRect(t.window, &rcClient);
+    HDC hdc = GetDC(t.window);
     RECT ink = {t.cell.right, t.cell.bottom, t.cell.left, t.cell.top};
     for (int y = std::max(0, (int)t.cell.top); y < std::min(t.cell.bottom, rcClient.bottom); y++)
         for (int x = std::max(0, (int)t.cell.left); x < std::min(t.cell.right, rcClient.right); x++) {
@@ -492,15 +492,16 @@ RECT TextInk(const DrawnText &t)
             ink = RECT{std::min((int)ink.left, x), std::min((int)ink.top, y), std::max((int)ink.right, x + 1),
                        std::max((int)ink.bottom, y + 1)};
         }
-    ReleaseDC(hwndLog, hdc);
+    ReleaseDC(t.window, hdc);
     if (ink.right <= ink.left) return t.cell;
     return ink;
 }
 
 // Everything the status panel shows stays whole, apart and in its place:
 // - every group box (a value box with its widest value) lies within one of the two group frames, and no two meet;
-// - every text the paint drew lies in the client area, uncut, under no visible child window and apart from every
-//   other text; a text that starts within a group frame ends there too, and any other text keeps off both frames.
+// - every text the paint drew lies in the client area, uncut, under no visible child window, off the marker box and
+//   apart from every other text; a text that starts within a group frame ends there too, and any other text keeps
+//   off both frames.
 int CheckTextsInFrames(const std::string &what)
 {
     RECT a, b;
@@ -557,6 +558,13 @@ int CheckTextsInFrames(const std::string &what)
             }
         for (const auto &other : texts)
             if (Meets(ink, other.second)) Report("texts meet", t.text, ink, other.first);
+        // The marker box is filled by every reading between paints (the EM61-MK2 and the conductivity meters but
+        // the EM38-4): nothing the paint writes may lie under it. Left out: the EM61-LX2, whose target lamps share
+        // the title row, and the pseudo GGA's tilt line, which takes the title row over a tall screen's profiles.
+        const int type = nInstrumentType;
+        const bool bMarkerBox = type != INSTRUMENT_EM384 && type != INSTRUMENT_CS21 && type != INSTRUMENT_GRAD601 &&
+                                type != INSTRUMENT_EM61LX2 && !(nGpsFormat == 7 && bPseudoGga == 1);
+        if (bMarkerBox && Meets(ink, rcStatusMarker)) Report("text under the marker box", t.text, ink);
         texts.push_back({t.text, ink});
     }
     return nBad;
@@ -615,8 +623,89 @@ int CheckNumbersRows(const std::string &what, int bInversion)
             nBad++;
         }
     }
+    // No two texts of the numbers window meet: labels and values stay apart and whole (a row written again in
+    // its place replaces the old one).
+    struct Written {
+        std::wstring text;
+        RECT ink, cell;
+    };
+    std::vector<Written> inks;
+    for (const DrawnText &t : PlatformDrawnTexts()) {
+        if (t.window != hwndNumbers) continue;
+        const RECT ink = TextInk(t);
+        if (ink.right <= ink.left) continue;
+        for (const Written &other : inks)
+            if (Meets(ink, other.ink) && !(other.cell.left == t.cell.left && other.cell.top == t.cell.top)) {
+                fprintf(stderr, "%s: numbers text %ls {%d %d %d %d} meets %ls\n", what.c_str(), t.text.c_str(),
+                        (int)ink.left, (int)ink.top, (int)ink.right, (int)ink.bottom, other.text.c_str());
+                nBad++;
+            }
+        inks.push_back({t.text, ink, t.cell});
+    }
     if (nPanel != (bInversion ? 7 : 0)) {
         fprintf(stderr, "%s: %d texts of the inversion panel on the logging screen\n", what.c_str(), nPanel);
+        nBad++;
+    }
+    return nBad;
+}
+
+// The texts of the conductivity meters' dipole and component rows keep within their boxes.
+int CheckModeRowTexts(const std::string &what)
+{
+    int nBad = 0;
+    for (const DrawnText &t : PlatformDrawnTexts()) {
+        if (t.window != hwndLog) continue;
+        for (const RECT *prc : {&rcBatteryLabel, &rcCurrentLabel}) {
+            if (t.cell.left != prc->left || t.cell.top != prc->top) continue;
+            const RECT ink = TextInk(t);
+            if (ink.right > prc->right || ink.left < prc->left) {
+                fprintf(stderr, "%s: %ls {%d %d %d %d} runs past its box {%d %d %d %d}\n", what.c_str(),
+                        t.text.c_str(), (int)ink.left, (int)ink.top, (int)ink.right, (int)ink.bottom, (int)prc->left,
+                        (int)prc->top, (int)prc->right, (int)prc->bottom);
+                nBad++;
+            }
+        }
+    }
+    return nBad;
+}
+
+// The lost-link notice over the numbers window, in the box the link watch gives the instrument: each line whole in
+// the box; then data returns (the labels, as the watch and the readers draw them, and a reading): nothing of its
+// red is left.
+int CheckLostLinkNotice(const std::string &what)
+{
+    if (!IsWindowVisible(hwndNumbers)) return 0;
+    int nBad = 0;
+    const RECT rcBox = nInstrumentType == INSTRUMENT_EM61MK2 ? rcSidePanelValues : rcSidePanel;
+    RECT rcWindow;
+    GetClientRect(hwndNumbers, &rcWindow);
+    PlatformClearDrawnTexts();
+    ShowLostConnectionNotice(rcBox);
+    for (const DrawnText &t : PlatformDrawnTexts()) {
+        if (t.window != hwndNumbers) continue;
+        const RECT ink = TextInk(t);
+        // The ink within the box, the cell within the window (the window shows no more of it).
+        if (ink.left < rcBox.left || ink.right > rcBox.right || ink.top < rcBox.top || ink.bottom > rcBox.bottom ||
+            t.cell.left < rcWindow.left || t.cell.right > rcWindow.right || t.cell.top < rcWindow.top ||
+            t.cell.bottom > rcWindow.bottom) {
+            fprintf(stderr, "%s: notice text %ls {%d %d %d %d} leaves its box {%d %d %d %d} or its window %d x %d\n",
+                    what.c_str(), t.text.c_str(), (int)t.cell.left, (int)t.cell.top, (int)t.cell.right, (int)t.cell.bottom,
+                    (int)rcBox.left, (int)rcBox.top, (int)rcBox.right, (int)rcBox.bottom, (int)rcWindow.right,
+                    (int)rcWindow.bottom);
+            nBad++;
+        }
+    }
+    HDC hdc = GetDC(hwndNumbers);
+    DrawChannelLabels(hdc);
+    ReleaseDC(hwndNumbers, hdc);
+    DrawNumbersRows();
+    hdc = GetDC(hwndNumbers);
+    int nRed = 0;
+    for (int y = 0; y < rcWindow.bottom; y++)
+        for (int x = 0; x < rcWindow.right; x++) nRed += GetPixel(hdc, x, y) == RGB(255, 0, 0);
+    ReleaseDC(hwndNumbers, hdc);
+    if (nRed) {
+        fprintf(stderr, "%s: %d pixels of the notice's red left on the numbers panel\n", what.c_str(), nRed);
         nBad++;
     }
     return nBad;
@@ -663,6 +752,7 @@ const struct {
     int w, h;
 } kScreens[] = {
     {800, 600},   // 800 x 562, the smallest landscape
+    {1024, 600},  // 1024 x 562, the small font on the lowest landscape
     {1024, 768},  // 1024 x 730, the small font
     {1025, 600},  // 1025 x 562, the large font on the lowest landscape
     {1280, 600},  // 1280 x 562
@@ -728,11 +818,29 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                     nBad += CheckSamples(what.c_str());
                                     nBad += CheckTextsInFrames(what);
                                     nBad += CheckNumbersRows(what, inversion);
+                                    if (instrument && !units && !pseudo && !tilt) nBad += CheckLostLinkNotice(what);
                                     // The lamps of the conductivity meters' panels.
                                     const int t = b.instrumentType;
                                     if (instrument && (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM34 ||
-                                                       t == INSTRUMENT_EM38 || t == INSTRUMENT_EM38MK2))
+                                                       t == INSTRUMENT_EM38 || t == INSTRUMENT_EM38MK2)) {
                                         nBad += CheckLamps(what);
+                                        nBad += CheckModeRowTexts(what);
+                                        // Every component's text of the EM31-MK2 and the EM38 ("Component:
+                                        // Conductivity" the longest).
+                                        if (t == INSTRUMENT_EM31MK2 || t == INSTRUMENT_EM38) {
+                                            const int nComp = nComponent;
+                                            for (int comp = 0; comp <= (t == INSTRUMENT_EM38 ? 1 : 2); comp++) {
+                                                nComponent = comp;
+                                                PlatformClearDrawnTexts();
+                                                ShowLogScreen();
+                                                nBad += CheckModeRowTexts(what + " component " + std::to_string(comp));
+                                            }
+                                            nComponent = nComp;
+                                            PlatformClearDrawnTexts();
+                                            ShowLogScreen();
+                                            DrawNumbersRows();
+                                        }
+                                    }
                                     // The pseudo GGA's tilt line is shown where it moves: under the speed bar
                                     // of the smallest landscape.
                                     const bool bTiltLinePicture =
@@ -746,26 +854,36 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                                          (instrument ? "" : "_gpsonly") +
                                                          (inversion ? "_inversion" : "") +
                                                          (pseudo ? "_pseudo_gga_tilt_line" : "") + ".png"));
-                                    // Map review: every review title stays whole and clear of its neighbours
-                                    // (the EM61-LX2's with its alarm lamps shown too); one picture of a title
-                                    // squeezed between the state line and the map size.
+                                    // The map channel title of every view, live and in map review: whole and
+                                    // clear of its neighbours (the EM61-LX2's with its alarm lamps shown too);
+                                    // one picture of a title squeezed between the state line and the map size,
+                                    // and one of the EM31-MK2's live title on the lowest small-font screen.
                                     if (gps > 0 && instrument && !inversion && !units && !sensors && !tilt) {
                                         const int nView = nColorMapView, nAlarm = nAlarmType;
                                         for (int alarm : {0, 1}) {
                                             if (alarm && b.instrumentType != INSTRUMENT_EM61LX2) continue;
                                             nAlarmType = alarm;
+                                            for (int review : {1, 0})
                                             for (int v = 1; v <= 8; v++) {
-                                                bMapReviewMode = 1;
+                                                bMapReviewMode = review;
                                                 nColorMapView = v;
                                                 PlatformClearDrawnTexts();
                                                 ShowLogScreen();
-                                                nBad += CheckTextsInFrames(what + " review view " + std::to_string(v) +
+                                                nBad += CheckTextsInFrames(what + (review ? " review" : " live") +
+                                                                           " view " + std::to_string(v) +
                                                                            (alarm ? " alarm" : ""));
-                                                if (!pseudo && v == 3 && b.instrumentType == INSTRUMENT_EM38MK2 &&
-                                                    b.screenWidth == 800 && b.screenHeight == 600)
+                                                if (!pseudo && review && v == 3 &&
+                                                    b.instrumentType == INSTRUMENT_EM38MK2 && b.screenWidth == 800 &&
+                                                    b.screenHeight == 600)
                                                     CHILD_CHECK(PlatformSaveWindowPng(
                                                         hwndLog, std::string(TEST_OUTPUT_DIR) +
                                                                      "/status_frames_em38mk2_792x528_review_title_squeezed.png"));
+                                                if (!pseudo && !review && v == 1 &&
+                                                    b.instrumentType == INSTRUMENT_EM31MK2 && b.screenWidth == 1024 &&
+                                                    b.screenHeight == 600)
+                                                    CHILD_CHECK(PlatformSaveWindowPng(
+                                                        hwndLog, std::string(TEST_OUTPUT_DIR) +
+                                                                     "/status_frames_em31mk2_1016x528_live_title.png"));
                                             }
                                         }
                                         nAlarmType = nAlarm;

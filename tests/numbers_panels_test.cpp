@@ -14,6 +14,7 @@
 #include "map/map_state.h"
 #include "logscreen/logscreen.h"
 #include "map/pens.h"
+#include "processing/em384_handler.h"
 #include "platform/platform.h"
 
 namespace {
@@ -196,6 +197,30 @@ TEST(NumbersPanels, RowsLampsAndFillPerInstrument)
         EXPECT_EQ(PixelOf(hwndLog, 206, 17), c.lamp1) << "lamp 1";
         EXPECT_EQ(PixelOf(hwndLog, 206, 37), c.lamp2) << "lamp 2";
     }
+    nRecordingState = 0;
+}
+
+// While logging the EM38-4's eight rows stand on a green panel from edge to edge: no band of the window is left
+// white above or below them.
+TEST(NumbersPanels, Em384PanelIsGreenFromEdgeToEdgeWhileLogging)
+{
+    nInstrumentType = INSTRUMENT_EM384;
+    nRecordingState = 1;
+    nEm384DisplayMode = 0;
+    rcSidePanel = RECT{0, 0, 110, 400};  // down to the right-hand column's bottom, past the window's
+    rcSidePanelValues = RECT{32, 7, 110, 400};
+    nTextMarginX = 10;
+    HDC hdc = GetDC(hwndNumbers);
+    RECT rcWindow;
+    GetClientRect(hwndNumbers, &rcWindow);
+    FillRect(hdc, &rcWindow, hbrWhite);
+    DrawEm384Numbers(hdc, 'H', 1, 2, 3, 4, 5, 6, 7, 8);
+    int nWhite = 0;
+    for (int y = 0; y < rcWindow.bottom; y++)
+        for (int x = 0; x < rcWindow.right; x++) nWhite += GetPixel(hdc, x, y) == kWhite;
+    ReleaseDC(hwndNumbers, hdc);
+    PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR) + "/numbers_panel_em384_logging.png");
+    EXPECT_EQ(nWhite, 0);
     nRecordingState = 0;
 }
 

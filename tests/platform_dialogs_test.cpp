@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -464,6 +467,10 @@ struct ChooserDriver {
     bool sawChooser = false;
     QStringList listed;
     int listingWaits = 0;
+    QStringList filterTexts;  // the texts of the chooser's file-type list
+    QStringList cutFilters;   // those the list's field shows cut
+    std::string png;          // a picture of the chooser, when named
+
     void Arm()
     {
         QTimer::singleShot(100, qApp, [this] { Step(); });
@@ -494,6 +501,19 @@ struct ChooserDriver {
             for (int i = 0; i < view->model()->rowCount(view->rootIndex()); ++i)
                 listed << view->model()->index(i, 0, view->rootIndex()).data().toString();
         }
+        if (auto *combo = fd->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))) {
+            QStyleOptionComboBox option;
+            option.initFrom(combo);
+            option.editable = combo->isEditable();
+            const int field = combo->style()
+                                  ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
+                                  .width();
+            for (int i = 0; i < combo->count(); ++i) {
+                filterTexts << combo->itemText(i);
+                if (combo->fontMetrics().horizontalAdvance(combo->itemText(i)) > field) cutFilters << combo->itemText(i);
+            }
+        }
+        if (!png.empty()) fd->grab().save(QString::fromStdString(png));
         // The operator types the name into the chooser's name field.
         if (auto *edit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) edit->setText(pick);
         else fd->selectFile(pick);
@@ -550,6 +570,51 @@ TEST_F(DialogTest, RealSaveChooserTakesAnExistingFileWithoutAskingAndMatchesFilt
         EXPECT_TRUE(open.listed.contains(QStringLiteral("LINE1.R61")));
         EXPECT_TRUE(open.listed.contains(QStringLiteral("line2.r61")));
         EXPECT_FALSE(open.listed.contains(QStringLiteral("other.txt")));
+    }
+}
+
+// The file-type list shows each filter's own text ("Jix61MK2 Files (*.P61)", "ASCII Files (*.ASC,*.TXT,*.DAT,
+// *.XYZ)") whole, while the chooser matches its patterns regardless of case.
+TEST_F(DialogTest, RealChooserShowsTheFilterTextsWholeAndMatchesTheirPatterns)
+{
+    std::string dir = MapDrivePath(L"C:\\FilterTest");
+    QDir().mkpath(QString::fromStdString(dir));
+    for (const char *name : {"/a.TXT", "/b.asc", "/c.Dat", "/d.xyz", "/e.csv", "/f.p61"}) {
+        QFile f(QString::fromStdString(dir + name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    const struct {
+        const wchar_t *filter;
+        QStringList texts, listed;
+        const char *png;
+    } aCase[] = {
+        {L"ASCII Files (*.ASC,*.TXT,*.DAT,*.XYZ)\0*.TXT;*.ASC;*.DAT;*.XYZ\0\0",
+         {QStringLiteral("ASCII Files (*.ASC,*.TXT,*.DAT,*.XYZ)")},
+         {QStringLiteral("a.TXT"), QStringLiteral("b.asc"), QStringLiteral("c.Dat"), QStringLiteral("d.xyz")},
+         "file_chooser_ascii_filter.png"},
+        {L"Jix61MK2 Files (*.P61)\0*.P61\0\0", {QStringLiteral("Jix61MK2 Files (*.P61)")}, {QStringLiteral("f.p61")},
+         "file_chooser_data_file_filter.png"},
+    };
+    for (const auto &c : aCase) {
+        SCOPED_TRACE(c.png);
+        ChooserDriver driver;
+        driver.pick = c.listed.front();
+        driver.png = std::string(TEST_OUTPUT_DIR) + "/" + c.png;
+        driver.Arm();
+        wchar_t file[260] = L"";
+        OPENFILENAME ofn{};
+        ofn.lpstrFile = file;
+        ofn.nMaxFile = 260;
+        ofn.lpstrFilter = c.filter;
+        ofn.lpstrInitialDir = L"C:\\FilterTest";
+        ASSERT_TRUE(GetOpenFileName(&ofn));
+        PlatformPump(300);
+        EXPECT_EQ(driver.filterTexts.join("|").toStdString(), c.texts.join("|").toStdString());
+        EXPECT_TRUE(driver.cutFilters.isEmpty()) << driver.cutFilters.join(",").toStdString();
+        QStringList listed = driver.listed;
+        listed.sort();
+        EXPECT_EQ(listed, c.listed) << listed.join(",").toStdString();
     }
 }
 

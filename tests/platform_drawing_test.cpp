@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -433,6 +434,26 @@ TEST(PlatformDrawing, TextInkLiesBelowAndRightOfItsOriginAndExtentGrows) {
     SIZE empty{-1, -1};
     GetTextExtentPoint32(s.dc, L"", 0, &empty);
     EXPECT_EQ(empty.cx, 0);
+}
+
+// A text kept between two x bounds: the narrow face where that fits, a smaller one where even that passes them;
+// its ink never leaves the bounds.
+TEST(PlatformDrawing, TextOutWithinKeepsTheInkBetweenItsBoundsEvenWhereTheNarrowFacePasses) {
+    HFONT bold = CreateFont(18, 0, 0, 0, FW_BOLD, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, L"Microsoft Sans Serif");
+    const wchar_t *text = L"Component: Conductivity";
+    const int len = (int)wcslen(text);
+    for (int room : {400, 150, 110}) {
+        SCOPED_TRACE(room);
+        Surface s(420, 40);
+        SetBkMode(s.dc, TRANSPARENT);
+        SelectObject(s.dc, bold);
+        ASSERT_TRUE(TextOutWithin(s.dc, 10, 10, text, len, 10, 10 + room));
+        RECT box;
+        ASSERT_GT(s.Ink(&box), 20);
+        EXPECT_GE(box.left, 10);
+        EXPECT_LE(box.right, 10 + room);
+    }
+    DeleteObject(bold);
 }
 
 TEST(PlatformDrawing, TextAlignmentPlacesTheCellAroundTheOrigin) {

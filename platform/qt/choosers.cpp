@@ -5,9 +5,13 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -30,11 +34,16 @@ QString CaseFreePattern(const QString &pattern)
     return out;
 }
 
-// "Description\0*.A;*.B\0...\0\0" to Qt name filters "Description (*.[aA] *.[bB])".
-QStringList NameFilters(const wchar_t *filter)
+// The chooser's filters from "Text\0*.A;*.B\0...\0\0": the texts the file-type list shows, as the program gives
+// them, and for each the Qt name filter the chooser matches with, "Text (*.[aA] *.[bB])".
+struct ChooserFilters {
+    QStringList shown, matching;
+};
+
+ChooserFilters NameFilters(const wchar_t *filter)
 {
-    QStringList list;
-    if (!filter) return list;
+    ChooserFilters out;
+    if (!filter) return out;
     const wchar_t *p = filter;
     while (*p) {
         std::wstring desc = p;
@@ -45,12 +54,35 @@ QStringList NameFilters(const wchar_t *filter)
         QStringList parts;
         for (const QString &s : QString::fromStdWString(pats).split(';', Qt::SkipEmptyParts))
             parts << CaseFreePattern(s.trimmed());
-        QString d = QString::fromStdWString(desc);
+        const QString text = QString::fromStdWString(desc);
+        QString d = text;
         int paren = d.indexOf('(');
         if (paren > 0) d = d.left(paren).trimmed();
-        list << QStringLiteral("%1 (%2)").arg(d, parts.join(' '));
+        out.shown << text;
+        out.matching << QStringLiteral("%1 (%2)").arg(d, parts.join(' '));
     }
-    return list;
+    return out;
+}
+
+// The file-type list shows the program's own filter texts (the chooser keeps matching by the filters it was
+// given, by position), each whole.
+void ShowFilterTexts(QFileDialog &dlg, const QStringList &shown)
+{
+    auto *combo = dlg.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    if (!combo) return;
+    int widest = 0;
+    for (int i = 0; i < combo->count() && i < shown.size(); ++i) {
+        combo->setItemText(i, shown[i]);
+        widest = std::max(widest, combo->fontMetrics().horizontalAdvance(shown[i]));
+    }
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    const int field =
+        combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo).width();
+    if (field < widest) {
+        combo->setMinimumWidth(combo->width() + widest - field);
+        dlg.resize(std::max(dlg.width(), dlg.sizeHint().width()), dlg.height());
+    }
 }
 
 // A real path under the root folder back to its drive path (<root>/C/x/y to C:\x\y).
@@ -93,8 +125,11 @@ BOOL RunFileChooser(OPENFILENAME *ofn, bool save)
         dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (save) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-        QStringList filters = NameFilters(ofn->lpstrFilter);
-        if (!filters.isEmpty()) dlg.setNameFilters(filters);
+        const ChooserFilters filters = NameFilters(ofn->lpstrFilter);
+        if (!filters.matching.isEmpty()) {
+            dlg.setNameFilters(filters.matching);
+            ShowFilterTexts(dlg, filters.shown);
+        }
         QString proposed = QString::fromStdWString(ofn->lpstrFile);
         QString dir = RealPath(ofn->lpstrInitialDir);
         if (proposed.contains('\\') || proposed.contains(':')) {

@@ -273,10 +273,17 @@ BOOL TextOutWithin(HDC hdc, int x, int y, const wchar_t *text, int len, int left
     QString visible = s;
     int lead = 0;
     while (lead < visible.size() && visible[lead].isSpace()) lead++;
-    const int cellLeft = AlignedLeft(dc, x, QFontMetrics(font).horizontalAdvance(s)) +
-                         QFontMetrics(font).horizontalAdvance(s.left(lead));
-    const int cellRight = cellLeft + QFontMetrics(font).horizontalAdvance(s.mid(lead).trimmed());
-    if (cellLeft < left || cellRight > right) font = NarrowFace(font);
+    auto Passes = [&](const QFont &f) {
+        const QFontMetrics fm(f);
+        const int cellLeft = AlignedLeft(dc, x, fm.horizontalAdvance(s)) + fm.horizontalAdvance(s.left(lead));
+        const int cellRight = cellLeft + fm.horizontalAdvance(s.mid(lead).trimmed());
+        return cellLeft < left || cellRight > right;
+    };
+    if (Passes(font)) {
+        font = NarrowFace(font);
+        // Where even the narrow face passes the bounds, it is made a pixel smaller at a time (down to 6 pixels).
+        while (Passes(font) && font.pixelSize() > 6) font.setPixelSize(font.pixelSize() - 1);
+    }
     DrawTextLine(dc, x, y, WideOf(text, len), font, fontObject->escapement);
     return TRUE;
 }
