@@ -233,13 +233,17 @@ TEST_P(SurveyRun, WholeSurveyByKeysAndButtons)
         CHILD_CHECK(IsWindowVisible(hwndLogButtonsAlt[0]));
         facts.Set("framesPerReading", nFramesPerReading);
 
-        // Run 1: "&Go" by its button, paused by any key.
+        // Run 1: "&Go" by its button, paused by any key. The frames of a run are those the emulator sent between
+        // the two counts; before the start and the pause the program has read what was sent up to the count, so
+        // that a reader held up on a loaded machine does not move frames across the boundaries.
         long c0 = dev.count("COM4");
+        CHILD_CHECK(InstrumentPortDrained(10000));
         PlatformClickButton(hwndLogButtonsAlt[0]);
         CHILD_CHECK(nRecordingState == 1);
         CHILD_CHECK(IsWindowVisible(hwndPauseButton));
         PlatformPump(2000);
         long c1 = dev.count("COM4");
+        CHILD_CHECK(InstrumentPortDrained(10000));
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
         facts.Set("run1Frames", c1 - c0);
@@ -255,10 +259,12 @@ TEST_P(SurveyRun, WholeSurveyByKeysAndButtons)
 
         // Run 2: resumed by key G, paused by the "P A U S E" button.
         long c2 = dev.count("COM4");
+        CHILD_CHECK(InstrumentPortDrained(10000));
         PlatformPressKey('G');
         CHILD_CHECK(nRecordingState == 1);
         PlatformPump(2000);
         long c3 = dev.count("COM4");
+        CHILD_CHECK(InstrumentPortDrained(10000));
         PlatformClickButton(hwndPauseButton);
         CHILD_CHECK(nRecordingState == -1);
         facts.Set("run2Frames", c3 - c2);
@@ -442,7 +448,7 @@ TEST(SurveyNulling, FiftyReadingsGiveTheOffsetsTheirRecordsAndNulledProfiles)
         PlatformPressKey('G');
         CHILD_CHECK(nRecordingState == 1);
         PlatformPump(2500);
-        std::string png = std::string(TEST_OUTPUT_DIR) + "/logscreen_nulled_profile.png";
+        std::string png = std::string(TEST_OUTPUT_DIR "/logscreen_nulled_profile.png");
         CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, png));
         QImage img(QString::fromStdString(png));
         CHILD_CHECK(!img.isNull());
@@ -637,7 +643,7 @@ TEST(SurveyPictures, LoggingScreenOnLandscapeAndPortraitShowsTheFourChannelColou
             PlatformPressKey('G');
             CHILD_CHECK(nRecordingState == 1);
             PlatformPump(3000);
-            std::string dir = std::string(TEST_OUTPUT_DIR) + "/";
+            std::string dir = std::string(TEST_OUTPUT_DIR "/");
             CHILD_CHECK(PlatformSaveWindowPng(hwndLog, dir + "logscreen_survey_" + s.name + ".png"));
             std::string curve = dir + "logscreen_survey_" + s.name + "_profile.png";
             Facts facts;
@@ -745,7 +751,7 @@ TEST(SurveyProfileRedraw, RedrawFromTheFileLiesOnTheLiveTraces)
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
         PlatformPump(300);
-        std::string dir = std::string(TEST_OUTPUT_DIR) + "/";
+        std::string dir = std::string(TEST_OUTPUT_DIR "/");
         CHILD_CHECK(PlatformSaveWindowPng(hwndCurve1, dir + "profile_live.png"));
         PlatformClearShownDialogs();
         PlatformAnswerDialog(L"Quick Line", 2);

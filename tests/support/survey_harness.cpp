@@ -80,6 +80,20 @@ void UseColourMapOfChannel1()
 
 bool IsOpenHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 
+static bool InstrumentPortEmpty()
+{
+    DWORD dwErrors = 0;
+    COMSTAT stat{};
+    return IsOpenHandle(hInstrumentPort) && ClearCommError(hInstrumentPort, &dwErrors, &stat) && stat.cbInQue == 0;
+}
+
+bool InstrumentPortDrained(int ms) { return PlatformWaitFor(InstrumentPortEmpty, ms); }
+
+bool InstrumentSilentAndHandled(int ms)
+{
+    return PlatformWaitFor([] { return InstrumentPortEmpty() && GetTickCount() - adwFrameTick[0] > 300; }, ms);
+}
+
 std::vector<int> ActiveTimerPeriods()
 {
     std::vector<int> v;

@@ -463,7 +463,7 @@ bool parsePortSpec(const std::string& spec, Port& p, Options& opts, std::string&
         while (std::getline(ss, o, ',')) {
             if (o.empty()) continue;
             auto e2 = o.find('=');
-            if (e2 == std::string::npos) opts[o] = "1";
+            if (e2 == std::string::npos) opts[o].assign(1, '1');   // a bare flag
             else opts[o.substr(0, e2)] = o.substr(e2 + 1);
         }
     }
