@@ -45,13 +45,7 @@ TEST(DefaultRun, DemoSurveyMovesOverTheDefaultScale)
     ASSERT_TRUE(dev.ok("COM6 walk 0 2"));
     ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev]() {
         UseEmulatorPorts(true);
-        PlatformPressKey('L');
-        CHILD_CHECK(nActiveScreen == 1);
-        CHILD_CHECK(WaitNormalOperation(15000));
-        PlatformScriptFileChooser(L"C:\\data\\demo.P61");
-        PlatformPressKey('F');
-        PlatformPressKey('G');
-        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(StartLoggingTo(L"C:\\data\\demo.P61"));
         const long nStart = dev.count("COM6");
         CHILD_CHECK(PlatformWaitFor([&dev, nStart] { return dev.count("COM6") >= nStart + 14; }, 60000));
         PlatformPump(500);

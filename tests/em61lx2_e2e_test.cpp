@@ -438,13 +438,7 @@ TEST(Em61Lx2Alarm, DialogFromMenuAndScreenThenEnhancedAndSimpleAlarmsOverEmulate
         CHILD_CHECK(dAlarmMinLevel == 50.0 && dAlarmMaxLevel == 1000.0);
         CHILD_CHECK(SettingsFiles(root) != settings);
 
-        PlatformPressKey('L');
-        CHILD_CHECK(nActiveScreen == 1);
-        CHILD_CHECK(WaitNormalOperation(30000));
-        PlatformScriptFileChooser(L"C:\\data\\alarm.TX2");
-        PlatformPressKey('F');
-        PlatformPressKey('G');
-        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(StartLoggingTo(L"C:\\data\\alarm.TX2", 30000));
         CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 5; }, 10000));
         dwInstrumentTimeoutMs = 10000;  // the stream held still while chosen frames are sent is no lost link
         nFrameDecimation = 1;  // every frame a reading, as after a filter calibration

@@ -122,6 +122,16 @@ bool WaitNormalOperation(int ms)
     return PlatformWaitFor([] { return nEm61ProcedureState == 1; }, ms);
 }
 
+bool StartLoggingTo(const std::wstring &file, int msNormal)
+{
+    PlatformPressKey('L');
+    if (nActiveScreen != 1 || !WaitNormalOperation(msNormal)) return false;
+    PlatformScriptFileChooser(file);
+    PlatformPressKey('F');
+    PlatformPressKey('G');
+    return nRecordingState == 1;
+}
+
 bool FramesArrive(int ms)
 {
     adwFrameTick[0] = 0;

@@ -35,6 +35,9 @@ bool HasTimer(int ms);
 bool ShownWith(const std::wstring &caption, const std::wstring &text = L"");
 // The logging screen's procedure state reached normal operation (normalisation done) within ms.
 bool WaitNormalOperation(int ms);
+// "&Logging" (key L) until normal operation (within msNormal), a data file by key F (the chooser answered with
+// file), then "&Go" by key G; true once logging.
+bool StartLoggingTo(const std::wstring &file, int msNormal = 15000);
 // Frames reach the reading handler again (the reader stamps adwFrameTick[0] with each one it hands over).
 bool FramesArrive(int ms);
 // Every byte the instrument has sent so far was taken from its port by the reader (nothing waits in the port or the
