@@ -714,7 +714,7 @@ void RunScreenLogCommandCode(int nCode)
         if (hwndLog) SetFocus(hwndLog);
         break;
     default:
-        // The other commands open dialogs and procedures that this screen does not offer yet.
+        // Codes that no menu entry or key of this screen gives do nothing.
         break;
     }
 }

@@ -45,7 +45,7 @@ void RedrawProfileForInstrument()
         else RedrawRecentRecordsGrad(hwndCurve2, hwndCurve3);
         break;
     default:
-        // The other instruments' redraws come with their decoders.
+        // Every instrument is handled above: another type has no redraw.
         break;
     }
 }

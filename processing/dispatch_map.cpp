@@ -35,7 +35,7 @@ void RebuildMapForInstrument()
         ReplayDataFileGrad();
         break;
     default:
-        // The other instruments' replots come with their decoders.
+        // Every instrument is handled above: another type has no replot.
         break;
     }
 }

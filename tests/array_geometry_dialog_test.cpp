@@ -251,7 +251,7 @@ TEST(ArrayGeometryDialog, EachTemplateDrawsItsArray)
                     if (t.text == L"GPS" || t.text == L"X" || t.text == L"Y") nNames++;
                 }
                 CHILD_CHECK(nNames == 3);
-                const std::string png = std::string(TEST_OUTPUT_DIR) + "/array_geometry_" + name + ".png";
+                const std::string png = std::string(TEST_OUTPUT_DIR "/array_geometry_") + name + ".png";
                 CHILD_CHECK(PlatformSaveWindowPng(d, png));
                 PlatformPressDialogButton(d, IDCANCEL);
             });

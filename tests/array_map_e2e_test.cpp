@@ -47,7 +47,7 @@ TEST_P(ArrayMapTest, RebuiltMapEqualsTheLiveMap)
     ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
     const ProgramStart start = StartBuildIn(root, m.instrumentType, 0);
-    const std::string out = std::string(TEST_OUTPUT_DIR) + "/" + m.name;
+    const std::string out = std::string(TEST_OUTPUT_DIR "/") + m.name;
     ChildResult r = RunProgramInChild(start, [&]() {
         UseEmulatorPorts(true);
         nGpsFormat = 1;

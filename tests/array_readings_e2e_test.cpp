@@ -332,7 +332,7 @@ TEST(DualEmSentences, RowsRecordsProfilesStationAndResultSound)
         facts.Set("soundsAfterFive", PlayedCount(L"SOUND_RESULT") - nPlayedBefore);
         facts.Set("readings", nTotalReadingCount);
         for (size_t n = 0; n < gArrivalTicks.size(); n++) facts.Set("tick" + std::to_string(n), gArrivalTicks[n]);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/cs21_chosen_sentences_logging_screen.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/cs21_chosen_sentences_logging_screen.png")));
         return StopSavingFacts(facts, root);
     }, 60);
     ASSERT_TRUE(r.exited);
@@ -443,7 +443,7 @@ TEST(GradSentences, OneSensorRecordAndDecayBar)
         CHILD_CHECK(ReadingsReach(2));
         const std::vector<COLORREF> mid = WindowPixels(hwndDecay);
         facts.Set("decayMovedForMid", mid != after);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/grad601_one_sensor_chosen_logging_screen.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/grad601_one_sensor_chosen_logging_screen.png")));
         return StopSavingFacts(facts, root);
     }, 60);
     ASSERT_TRUE(r.exited);

@@ -167,7 +167,7 @@ TEST_F(ArrayRedrawTest, Em384CoefficientRecordInMidLine)
     EXPECT_NE(Pixel(hwndCurve2, 197, 60), clr);
     EXPECT_EQ(Pixel(hwndCurve2, 194, 70), clr);
     EXPECT_NE(Pixel(hwndCurve2, 194, 50), clr);
-    PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/em384_redraw_coefficient_record.png");
+    PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR "/em384_redraw_coefficient_record.png"));
 }
 
 // The rebuild reads the coefficient in force when the later readings were taken (the first value) into its own
@@ -259,7 +259,7 @@ TEST_F(ArrayRedrawTest, DualEmLiveProfilesAreTheRedrawWhereverLoggingStartsInAPa
         EXPECT_TRUE(Pixels(hwndCurve2) == live1);
         EXPECT_TRUE(Pixels(hwndCurve3) == live2);
         if (bSplit) {
-            PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/dualem_redraw_started_in_a_pair.png");
+            PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR "/dualem_redraw_started_in_a_pair.png"));
         }
     }
 }

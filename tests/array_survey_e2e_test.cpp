@@ -50,7 +50,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         ASSERT_TRUE(dev.ok(s.valueCommand)) << s.valueCommand;
     }
     const ProgramStart start = StartBuildIn(root, s.instrumentType, 1);
-    const std::string png = std::string(TEST_OUTPUT_DIR) + "/" + s.name + "_logging_screen.png";
+    const std::string png = std::string(TEST_OUTPUT_DIR "/") + s.name + "_logging_screen.png";
     ChildResult r = RunProgramInChild(start, [&]() {
         Facts facts;
         UseEmulatorPorts(false);
@@ -74,7 +74,7 @@ TEST_P(ArraySurveyTest, ReadingsAreRecordedShownAndRedrawn)
         std::vector<HWND> windows = {hwndCurve2};
         if (s.instrumentType != INSTRUMENT_GRAD601 || s.sensorsMinus1 == 1) windows.push_back(hwndCurve3);
         long nInk = 0;
-        const long nDiff = RedrawnProfileDifference(windows, std::string(TEST_OUTPUT_DIR) + "/" + s.name, &nInk);
+        const long nDiff = RedrawnProfileDifference(windows, std::string(TEST_OUTPUT_DIR "/") + s.name, &nInk);
         facts.Set("redrawDiff", nDiff);
         facts.Set("liveInk", nInk);
         facts.Set("readings", nTotalReadingCount);
@@ -196,7 +196,7 @@ TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
             // The instrument falls silent; a frame reset and repaint (as a pause or a command makes) keeps the
             // last reading's bars.
             CHILD_CHECK(dev.ok("COM4 silence 0"));
-            CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+            CHILD_CHECK(InstrumentSilentAndHandled(10000));
             const std::vector<HWND> windows = c.bQIBars ? std::vector<HWND>{hwndBarQ, hwndBarI}
                                                         : std::vector<HWND>{hwndDecay};
             std::vector<std::vector<COLORREF>> before;
@@ -209,7 +209,7 @@ TEST_P(ArrayPanelTest, NumbersAndBarsOfTheValuesSent)
                 InvalidateRect(hwnd, nullptr, TRUE);
                 UpdateWindow(hwnd);
             }
-            CHILD_CHECK(PlatformSaveWindowPng(windows[0], std::string(TEST_OUTPUT_DIR) + "/" + c.name +
+            CHILD_CHECK(PlatformSaveWindowPng(windows[0], std::string(TEST_OUTPUT_DIR "/") + c.name +
                                                               "_bars_repainted.png"));
             for (size_t k = 0; k < windows.size(); k++) CHILD_CHECK(WindowPixels(windows[k]) == before[k]);
         }

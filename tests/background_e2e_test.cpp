@@ -99,7 +99,7 @@ void WindowOf(double x, double y, int *wx, int *wy)
 
 QImage MapPicture(const std::string &name)
 {
-    std::string png = std::string(TEST_OUTPUT_DIR) + "/" + name + ".png";
+    std::string png = std::string(TEST_OUTPUT_DIR "/") + name + ".png";
     if (!PlatformSaveWindowPng(hwndMap, png)) return QImage();
     return QImage(QString::fromStdString(png));
 }

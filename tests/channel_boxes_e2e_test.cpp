@@ -41,8 +41,8 @@ TEST(ChannelBoxes, ABoxRebuildsTheMapInItsChannelAndWithoutGpsIsRefused)
     // Channel 1 high, channel 2 low: the two maps differ in colour.
     ASSERT_TRUE(dev.ok("COM4 value 1800 100 50 20 letter=T"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
-    const std::string before = std::string(TEST_OUTPUT_DIR) + "/channel_boxes_map_channel1.png";
-    const std::string after = std::string(TEST_OUTPUT_DIR) + "/channel_boxes_map_channel2.png";
+    const std::string before = std::string(TEST_OUTPUT_DIR "/channel_boxes_map_channel1.png");
+    const std::string after = std::string(TEST_OUTPUT_DIR "/channel_boxes_map_channel2.png");
     ChildResult r = RunProgramInChild(StartIn(root, 0), [&dev, &before, &after]() {
         UseEmulatorPorts(true);
         nGpsFormat = 1;

@@ -627,7 +627,7 @@ TEST_F(RebuildAgainstLiveTest, StationModeMarksEachSeparationReadAtTheStation)
     int col, row, ox, oy;
     MapPixelToTile(0, 0, &col, &row, &ox, &oy);
     SelectMapTileBitmap(hdcMem, col, row, 1);
-    PlatformSaveSurfacePng(hdcMem, std::string(TEST_OUTPUT_DIR) + "/station_mode_map_three_stations.png");
+    PlatformSaveSurfacePng(hdcMem, std::string(TEST_OUTPUT_DIR "/station_mode_map_three_stations.png"));
     DeleteDC(hdcMem);
 
     const LayerPicture live = SurveyLayer();

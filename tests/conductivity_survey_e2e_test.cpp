@@ -75,7 +75,7 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
     ASSERT_TRUE(dev.ready()) << dev.error();
     ASSERT_TRUE(dev.ok(s.monitorCommand)) << s.monitorCommand;
     const ProgramStart start = StartBuildIn(root, s.instrumentType, s.jix);
-    const std::string png = std::string(TEST_OUTPUT_DIR) + "/" + s.name;
+    const std::string png = std::string(TEST_OUTPUT_DIR "/") + s.name;
     const int K = s.framesPerReading;
     ChildResult r = RunProgramInChild(start, [&]() {
         Facts facts;
@@ -87,9 +87,10 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
         CHILD_CHECK(nActiveScreen == 1);
         CHILD_CHECK(nRecordingState == 0);
         CHILD_CHECK(FramesArrive(10000));
-        // The instrument falls silent; what it sent has been handled once no frame came for 300 ms.
+        // The instrument falls silent; what it sent has been handled once its port is drained and no frame came for
+        // 300 ms.
         CHILD_CHECK(dev.ok("COM4 silence 0"));
-        CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+        CHILD_CHECK(InstrumentSilentAndHandled(10000));
         PlatformScriptFileChooser(L"C:\\data\\survey.dat");
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);
@@ -110,7 +111,9 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
         PlatformClearDrawnTexts();
         CHILD_CHECK(dev.ok(s.valueCommand));
         CHILD_CHECK(Burst(6));
-        for (const std::wstring &t : s.numbers) CHILD_CHECK(DrewText(hwndNumbers, t));
+        // The readings are counted before their numbers are drawn: the numbers are waited for.
+        for (const std::wstring &t : s.numbers)
+            CHILD_CHECK(PlatformWaitFor([&t] { return DrewText(hwndNumbers, t); }, 10000));
         CHILD_CHECK(!DrewText(hwndLog, L"Marker"));
         CHILD_CHECK(CountColourInRect(hwndLog, rcLamp1, kOrange) == 0);
         CHILD_CHECK(CountColourInRect(hwndLog, rcLamp2, kOrange) == 0);
@@ -121,7 +124,7 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
         // The record switch pressed: the marker lamp.
         CHILD_CHECK(dev.ok(s.valueCommand + " marker=" + std::to_string(2 * K)));
         CHILD_CHECK(Burst(2));
-        CHILD_CHECK(DrewText(hwndLog, L"Marker"));
+        CHILD_CHECK(PlatformWaitFor([] { return DrewText(hwndLog, L"Marker"); }, 10000));
 
         if (s.battery) {
             // A battery record is recorded, shows "Battery Levels" and leaves the bars as they were.
@@ -129,7 +132,7 @@ TEST_P(ConductivitySurveyTest, ReadingsAreRecordedShownAndRedrawnFromTheFile)
             PlatformClearDrawnTexts();
             CHILD_CHECK(dev.ok(s.valueCommand + " battery=1"));
             CHILD_CHECK(Burst(1));
-            CHILD_CHECK(DrewText(hwndNumbers, L"Battery Levels"));
+            CHILD_CHECK(PlatformWaitFor([] { return DrewText(hwndNumbers, L"Battery Levels"); }, 10000));
             CHILD_CHECK(WindowPixels(hwndBarQ) == barQ);
             CHILD_CHECK(WindowPixels(hwndBarI) == barI);
             CHILD_CHECK(dev.ok(s.valueCommand + " battery=0"));
@@ -429,7 +432,7 @@ TEST(Em34ManualStations, AcceptWritesHeldGpsThenTheStationCancelWritesNothing)
         facts.Set("readingAfterCancel", nReadingInStation);
         facts.Set("stationAfterCancelCm", std::lround(dStation * 100));
         facts.Set("totalAfterCancel", nTotalReadingCount);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/em34_manual_station_logging_screen.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/em34_manual_station_logging_screen.png")));
 
         // The pause clears the station's reading box ("Rdg: n of 3") to the bare button face.
         const RECT rcRdg = rcStatusCurrent;
@@ -598,7 +601,7 @@ TEST(Em38Mk2CalibrationSurvey, FailuresRestoreSuccessWritesAndSavesDeleteWritesZ
         PlatformPressKey('F');
         CHILD_CHECK(nRecordingState == -1);
         CHILD_CHECK(dev.ok("COM4 silence 0"));
-        CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+        CHILD_CHECK(InstrumentSilentAndHandled(10000));
         gCalClock = GetTickCount();
         PlatformSetTickSource([] { return gCalClock.load(); });
 
@@ -811,7 +814,7 @@ TEST(Em34StationMap, ThreeStationsOneWithOnlyTheTwentyMetreReading)
             facts.Set(std::string(c.name) + "First", columns.empty() ? -1 : columns.front());
             facts.Set(std::string(c.name) + "Last", columns.empty() ? -1 : columns.back());
         }
-        CHILD_CHECK(PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR) + "/em34_station_mode_map_three_stations.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR "/em34_station_mode_map_three_stations.png")));
         CHILD_CHECK(dev.ok("COM6 walk 0 0"));
         return StopSavingFacts(facts, root);
     }, 120);

@@ -36,7 +36,7 @@ inline void WriteFileBytes(const std::string &path, const std::string &bytes)
 
 inline std::string FixtureBytes(const std::string &name)
 {
-    return ReadFileBytes(std::string(TEST_FIXTURE_DIR) + "/datafile/" + name);
+    return ReadFileBytes(std::string(TEST_FIXTURE_DIR "/datafile/") + name);
 }
 
 // Byte-exact comparison; a '`' in the expected bytes stands for one digit of the local clock.

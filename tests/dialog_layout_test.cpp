@@ -110,7 +110,7 @@ void CheckEveryTemplate(Findings &f)
                                  std::to_string(rcMain.top) + "-" + std::to_string(rcMain.right) + "," +
                                  std::to_string(rcMain.bottom));
             CheckControls(PlatformChildControls(d), rcClient, where, f);
-            const std::string png = std::string(TEST_OUTPUT_DIR) + "/dialog_" + Narrow(name) + "_" +
+            const std::string png = std::string(TEST_OUTPUT_DIR "/dialog_") + Narrow(name) + "_" +
                                     SizeName(nMainWidth, nMainHeight) + ".png";
             if (!PlatformSaveWindowPng(d, png)) f.Add(where, "no picture");
             EndDialog(d, IDCANCEL);

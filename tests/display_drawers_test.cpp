@@ -338,7 +338,7 @@ TEST(ProfileScroll, WriteAPictureOfScrolledProfileSteps)
         ChannelValuesToScreen(adValue, anRow, anDecay);
         ScrollCurveWindow(hdc, anRow);
     }
-    EXPECT_TRUE(PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR) + "/em61mk2_profile_scroll.png"));
+    EXPECT_TRUE(PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR "/em61mk2_profile_scroll.png")));
     MakeChannelPens(false);
 }
 
@@ -707,7 +707,7 @@ TEST(ColorLegend, CellsFromTheLowestColourAtTheBottomAndFiveLabels)
     EXPECT_NE(InkColumns(hdc, 60, 28 + 5 - 6, 28 + 5 + 10, kWhite, kWhite).first, -1);
     EXPECT_EQ(InkColumns(hdc, 60, 0, 15, kWhite, kWhite).first, -1);  // no titles on the EM61-MK2
     EXPECT_EQ(GetPixel(hdc, 217, 150), kWhite);                       // and no second legend
-    EXPECT_TRUE(PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR) + "/em61mk2_colour_legend.png"));
+    EXPECT_TRUE(PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR "/em61mk2_colour_legend.png")));
 
     nInstrumentType = INSTRUMENT_EM38MK2;
     dScale2Min = 0;
@@ -717,7 +717,7 @@ TEST(ColorLegend, CellsFromTheLowestColourAtTheBottomAndFiveLabels)
     EXPECT_EQ(GetPixel(hdc2, 217, 275), aclrColorScale[0]);
     EXPECT_EQ(GetPixel(hdc2, 217, 30), aclrColorScale[49]);
     EXPECT_NE(InkColumns(hdc2, 300, 0, 15, kWhite, kWhite).first, -1);  // titles
-    EXPECT_TRUE(PlatformSaveSurfacePng(hdc2, std::string(TEST_OUTPUT_DIR) + "/em38mk2_colour_legends.png"));
+    EXPECT_TRUE(PlatformSaveSurfacePng(hdc2, std::string(TEST_OUTPUT_DIR "/em38mk2_colour_legends.png")));
     nInstrumentType = INSTRUMENT_EM61MK2;
 }
 

@@ -435,7 +435,7 @@ TEST_F(DisplayOptionsTest, EveryTextIsWholeForEveryInstrument)
             Run([&](HWND d) {
                 for (const ControlView &c : PlatformChildControls(d))
                     EXPECT_TRUE(c.labelFits) << "control " << c.id << " cut";
-                PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/map_display_options_" + t.name +
+                PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR "/map_display_options_") + t.name +
                                              (nWidth < 784 ? "_narrow" : "") + ".png");
             }, IDCANCEL);
         }

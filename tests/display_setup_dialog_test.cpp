@@ -301,7 +301,7 @@ TEST(DisplaySetupDialog, TheSampleFollowsAtOnceAndACancelledChooserChangesNothin
             CHILD_CHECK(aclrChannel[1] == RGB(250, 10, 10));
             sample(&clr);
             CHILD_CHECK(clr == RGB(250, 10, 10));
-            CHILD_CHECK(PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/display_setup_samples.png"));
+            CHILD_CHECK(PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR "/display_setup_samples.png")));
             PlatformPressDialogButton(d, IDCANCEL);
         });
         PlatformPressKey('P');

@@ -228,7 +228,7 @@ TEST_F(DisplayWindowsTest, ReadingsScrollTheProfileFillTheBarsAndShowTheValues)
     // The value column of the numbers window is green while logging and holds the values' text.
     EXPECT_GT(PixelsOf(hwndNumbers, 150, 120, RGB(0, 255, 0)), 100);
     EXPECT_GT(PixelsOf(hwndNumbers, 150, 120, RGB(0, 0, 0)), 20);
-    PlatformSaveWindowPng(gParent, std::string(TEST_OUTPUT_DIR) + "/em61mk2_live_displays.png");
+    PlatformSaveWindowPng(gParent, std::string(TEST_OUTPUT_DIR "/em61mk2_live_displays.png"));
     nRecordingState = 0;
 }
 

@@ -45,7 +45,7 @@ TEST(Em61Lx2Survey, TwoCoilsTargetBetweenTheCoilsRingsAndLightsTheMiddleLamp)
     ASSERT_TRUE(dev.ready()) << dev.error();
     // Left coil early 100 words (2000 mV), right coil early 90 words (1800 mV): 0.2 x 2000 = 400 > 200, between.
     ASSERT_TRUE(dev.ok("COM4 value raw=100,50,90,45 range=0 letter=E current=3171 battery=10"));
-    ChildResult r = RunProgramInChild(Lx2Start(root), [&root, &dev]() {
+    ChildResult r = RunProgramInChild(Lx2Start(root), [&dev]() {
         UseEmulatorPorts(false);
         nSensorsMinus1 = 1;
         nAlarmType = 1;
@@ -69,13 +69,13 @@ TEST(Em61Lx2Survey, TwoCoilsTargetBetweenTheCoilsRingsAndLightsTheMiddleLamp)
         CHILD_CHECK(bAlarmActive == 1 && bAlarmActiveRight == 1);
         CHILD_CHECK(ColourInRect(hwndLog, rcTargetLampMiddle, RGB(255, 0, 0)) > 0);
         CHILD_CHECK(ColourInRect(hwndLog, rcTargetLampLeft, RGB(255, 0, 0)) == 0);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/logscreen_em61lx2_two_coils_alarm.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/logscreen_em61lx2_two_coils_alarm.png")));
         // 10 V of battery is at or below the 10.5 V limit: the battery box is red.
         CHILD_CHECK(ColourInRect(hwndLog, rcStatusVoltage, RGB(255, 0, 0)) > 0);
         CHILD_CHECK(SoundCount(L"LEFTSOUND") == 0);
         // The instrument falls silent: the pause and any later repaint keep the last reading's coil bars.
         CHILD_CHECK(dev.ok("COM4 silence 0"));
-        CHILD_CHECK(PlatformWaitFor([] { return GetTickCount() - adwFrameTick[0] > 300; }, 10000));
+        CHILD_CHECK(InstrumentSilentAndHandled(10000));
         const std::vector<COLORREF> barQ = WindowPixels(hwndBarQ), barI = WindowPixels(hwndBarI);
         CHILD_CHECK(anBarQTop[0] >= 0 && anBarITop[0] >= 0);
         PlatformPressKey(kKeySpace);
@@ -84,7 +84,7 @@ TEST(Em61Lx2Survey, TwoCoilsTargetBetweenTheCoilsRingsAndLightsTheMiddleLamp)
             InvalidateRect(hwnd, nullptr, TRUE);
             UpdateWindow(hwnd);
         }
-        CHILD_CHECK(PlatformSaveWindowPng(hwndBarQ, std::string(TEST_OUTPUT_DIR) + "/em61lx2_two_coils_bar_q_paused.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndBarQ, std::string(TEST_OUTPUT_DIR "/em61lx2_two_coils_bar_q_paused.png")));
         CHILD_CHECK(WindowPixels(hwndBarQ) == barQ);
         CHILD_CHECK(WindowPixels(hwndBarI) == barI);
         PauseAndStop();
@@ -438,13 +438,7 @@ TEST(Em61Lx2Alarm, DialogFromMenuAndScreenThenEnhancedAndSimpleAlarmsOverEmulate
         CHILD_CHECK(dAlarmMinLevel == 50.0 && dAlarmMaxLevel == 1000.0);
         CHILD_CHECK(SettingsFiles(root) != settings);
 
-        PlatformPressKey('L');
-        CHILD_CHECK(nActiveScreen == 1);
-        CHILD_CHECK(WaitNormalOperation(30000));
-        PlatformScriptFileChooser(L"C:\\data\\alarm.TX2");
-        PlatformPressKey('F');
-        PlatformPressKey('G');
-        CHILD_CHECK(nRecordingState == 1);
+        CHILD_CHECK(StartLoggingTo(L"C:\\data\\alarm.TX2", 30000));
         CHILD_CHECK(PlatformWaitFor([] { return nTotalReadingCount >= 5; }, 10000));
         dwInstrumentTimeoutMs = 10000;  // the stream held still while chosen frames are sent is no lost link
         nFrameDecimation = 1;  // every frame a reading, as after a filter calibration

@@ -99,7 +99,7 @@ TEST_P(Em61Lx2MapSurvey, NullingAndCalibrationInMidLineRedrawAndRebuildAsShownLi
     ASSERT_TRUE(dev.ok(kAir));
     ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
-    const std::string out = std::string(TEST_OUTPUT_DIR) + "/" + name;
+    const std::string out = std::string(TEST_OUTPUT_DIR "/") + name;
     ChildResult r = RunProgramInChild(StartBuildIn(root, INSTRUMENT_EM61LX2, 0), [&]() {
         Facts facts;
         UseEmulatorPorts(true);

@@ -205,13 +205,13 @@ TEST_P(Em61Lx2RedrawTest, RedrawAfterNullingAndCalibrationEqualsTheLiveProfile)
     }
     const std::vector<COLORREF> live2 = Pixels(hwndCurve2), live3 = Pixels(hwndCurve3);
     const std::string name = nSensorsMinus1 == 1 ? "two_coils" : "one_coil";
-    PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/em61lx2_live_" + name + ".png");
+    PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR "/em61lx2_live_") + name + ".png");
 
     Repaint(hwndCurve2);
     Repaint(hwndCurve3);
     const std::vector<COLORREF> empty3 = Pixels(hwndCurve3);
     RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
-    PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR) + "/em61lx2_redrawn_" + name + ".png");
+    PlatformSaveWindowPng(hwndCurve2, std::string(TEST_OUTPUT_DIR "/em61lx2_redrawn_") + name + ".png");
     EXPECT_EQ(Differing(Pixels(hwndCurve2), live2), 0);
     if (nSensorsMinus1 == 1) EXPECT_EQ(Differing(Pixels(hwndCurve3), live3), 0);
     else EXPECT_EQ(Differing(Pixels(hwndCurve3), empty3), 0);  // one coil: the second window is left alone

@@ -297,6 +297,15 @@ TEST(EmulatorTextMeters, FramesFollowTheRecordLayout) {
     }
 }
 
+// EM38-MK2 frames (letter .. second end mark) in the order they came; a partial first frame is dropped.
+std::vector<std::string> Em38Mk2Frames(const std::string& s) {
+    std::vector<std::string> out;
+    for (size_t end = s.find("\xFF\xFF"); end != std::string::npos; end = s.find("\xFF\xFF", end + 2)) {
+        if (end >= 13) out.push_back(s.substr(end - 13, 15));
+    }
+    return out;
+}
+
 TEST(EmulatorEm38Mk2, BinaryFramesDecodeToTheValuesSet) {
     emu::Emulator e(emu::MakeTempRoot("em38mk2"), {"COM5=em38mk2:static"});
     ASSERT_TRUE(e.ready()) << e.error();
@@ -304,8 +313,7 @@ TEST(EmulatorEm38Mk2, BinaryFramesDecodeToTheValuesSet) {
     Port p(e.linkPath("COM5"));
     std::string s = emu::ReadFor(p.fd, 500);
     int found = 0;
-    for (size_t end = s.find("\xFF\xFF"); end != std::string::npos && end >= 13; end = s.find("\xFF\xFF", end + 2)) {
-        std::string f = s.substr(end - 13, 15);   // letter .. second end mark
+    for (const std::string& f : Em38Mk2Frames(s)) {
         ASSERT_EQ(f[0], 'T');
         EXPECT_EQ(f[1], 6) << "vertical dipole, no marker";
         EXPECT_NEAR(WordValue(Word(f, 6)), 30, 0.04);              // p
@@ -315,13 +323,22 @@ TEST(EmulatorEm38Mk2, BinaryFramesDecodeToTheValuesSet) {
         ++found;
     }
     EXPECT_GE(found, 5);
+    // Frames sent before the change may still wait in the port, however long the read above took: the change shows
+    // as the first frame with another status byte, and is waited for (bounded) until it and the frame after it came.
     ASSERT_TRUE(e.ok("COM5 value marker=1 dipole=H"));
-    s = emu::ReadFor(p.fd, 300);
-    size_t end = s.find("\xFF\xFF");
-    ASSERT_NE(end, std::string::npos);
-    ASSERT_GE(end, 13u);
-    int status = s[end - 12];
-    EXPECT_TRUE(status == 3 || status == 2) << status;
+    std::vector<std::string> frames;
+    size_t changed = 0;
+    s.clear();
+    for (int i = 0; i < 100; ++i) {
+        s += emu::ReadFor(p.fd, 50);
+        frames = Em38Mk2Frames(s);
+        changed = std::find_if(frames.begin(), frames.end(), [](const std::string& f) { return f[1] != 6; }) -
+                  frames.begin();
+        if (changed + 2 <= frames.size()) break;
+    }
+    ASSERT_LT(changed + 1, frames.size()) << "the changed frames never came";
+    EXPECT_EQ(frames[changed][1], 3) << "the first frame after the change: horizontal dipole with the marker";
+    EXPECT_EQ(frames[changed + 1][1], 2) << "then horizontal dipole without it";
 }
 
 TEST(EmulatorEm384, PacketsCarryFourCoilPairs) {
@@ -641,4 +658,114 @@ TEST(EmulatorFaults, FramesSendsExactlyThatManyFrames) {
     EXPECT_FALSE(e.ok("COM4 frames x"));
     ASSERT_TRUE(e.ok("COM4 resume"));
     EXPECT_FALSE(emu::ReadFor(p.fd, 600).empty()) << "resume sends without a limit again";
+}
+
+namespace {
+
+// The scale-1 reading of every whole frame in a stream (channel 1, conductivity of the first coil pair, sensor 1),
+// decoded by the wire format of each device.
+std::vector<double> MainReadings(const std::string& kind, const std::string& s) {
+    std::vector<double> out;
+    if (kind == "em61mk2" || kind == "em61lx2") {
+        for (const auto& f : Em61Frames(s)) {
+            int g[4];
+            Gains(static_cast<unsigned char>(f[1]), g);
+            if (kind == "em61mk2") {
+                out.push_back(SignedWord(f, 2) * 4.8333 / g[0] * 2);   // letter T, Standard type
+            } else {
+                int current = SignedWord(f, 10);
+                out.push_back(SignedWord(f, 2) * 20.0 / g[0] * (current > 2212 ? 3171.2 : 1585.6) / current);
+            }
+        }
+    } else if (kind == "em31mk2" || kind == "em38" || kind == "em34") {
+        size_t at = s.find('\r');
+        for (size_t cr; at != std::string::npos && (cr = s.find('\r', at + 1)) != std::string::npos; at = cr) {
+            std::string f = s.substr(at + 1, cr - at - 1);
+            if (f.size() < 7 || f[0] != 'T') continue;
+            char dipole;
+            int sep;
+            double v1, v2;
+            DecodeText(kind, f, dipole, sep, v1, v2);
+            out.push_back(v1);
+        }
+    } else if (kind == "em38mk2") {
+        for (const auto& f : Em38Mk2Frames(s)) out.push_back(WordValue(Word(f, 6)));
+    } else if (kind == "em384") {
+        for (size_t end = s.find("\xFF\xFF"); end != std::string::npos; end = s.find("\xFF\xFF", end + 2)) {
+            if (end >= 26 && s[end - 26] == 'T') out.push_back(WordValue(Word(s, end - 26 + 10)));   // pair 1
+        }
+    } else {
+        for (const auto& l : Lines(s)) {
+            auto f = Fields(l);
+            if (kind == "cs21" && f[0] == "$PDLM1" && f.size() >= 6) out.push_back(std::atof(f[2].c_str()));
+            if (kind == "grad601" && f[0] == "$PBAR" && f.size() >= 2) out.push_back(std::atof(f[1].c_str()));
+        }
+    }
+    return out;
+}
+
+struct DemoCase {
+    const char* device;
+    double scaleMin, scaleMax;   // the build's default scale of these readings
+};
+
+}  // namespace
+
+// --demo: the readings follow the ground along the GPS walk. On the default scale of each build they move (a tenth of
+// the scale at least), stay on it, and a target shows as a peak that rises a tenth of the scale above the usual
+// readings and falls back. The walk is fast (10 m/s, frames ten times faster) and read until both were seen.
+TEST(EmulatorDemo, ReadingsMoveOverTheDefaultScaleWithAnomaliesAlongTheWalk) {
+    const DemoCase cases[] = {
+        {"em61mk2", 0, 2000}, {"em61lx2", 0, 2000}, {"em31mk2", 0, 500}, {"em38", 0, 500}, {"em34", 0, 500},
+        {"em38mk2", 0, 1000}, {"em384", 0, 1000},   {"cs21", 0, 1000},   {"grad601", 0, 2000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        std::string kind = c.device;
+        std::string options = kind == "em61mk2" || kind == "em61lx2" ? ":commanded,rate=10" : ":rate=10";
+        emu::Emulator e(emu::MakeTempRoot("demo"), {"COM4=" + kind + options, "COM6=gps:hz=20"}, {"--demo"});
+        ASSERT_TRUE(e.ready()) << e.error();
+        ASSERT_TRUE(e.ok("COM6 walk 0 10"));
+        Port gps(e.linkPath("COM6")), instrument(e.linkPath("COM4"));
+        ASSERT_GE(instrument.fd, 0);
+        const double tenth = (c.scaleMax - c.scaleMin) / 10;
+        std::string s;
+        std::vector<double> v;
+        bool moved = false, peak = false;
+        for (int i = 0; i < 300 && !(moved && peak); ++i) {
+            emu::ReadFor(gps.fd, 1);   // the GPS walks while its port is read
+            s += emu::ReadFor(instrument.fd, 100);
+            v = MainReadings(kind, s);
+            if (v.size() < 20) continue;
+            std::vector<double> sorted = v;
+            std::sort(sorted.begin(), sorted.end());
+            double usual = sorted[sorted.size() / 2];
+            moved = sorted.back() - sorted.front() >= tenth;
+            // A peak: above the usual readings by a tenth of the scale, then back near them.
+            size_t top = std::find_if(v.begin(), v.end(), [&](double x) { return x >= usual + tenth; }) - v.begin();
+            peak = std::find_if(v.begin() + static_cast<long>(std::min(top, v.size())), v.end(),
+                                [&](double x) { return x < usual + tenth / 2; }) != v.end();
+        }
+        EXPECT_TRUE(moved) << v.size() << " readings";
+        EXPECT_TRUE(peak) << v.size() << " readings";
+        ASSERT_FALSE(v.empty());
+        EXPECT_GE(*std::min_element(v.begin(), v.end()), c.scaleMin - tenth / 2) << "on the default scale";
+        EXPECT_LE(*std::max_element(v.begin(), v.end()), c.scaleMax) << "on the default scale";
+    }
+}
+
+// Without --demo the readings stay as the tests above rely on: the values set, or the small default ones.
+TEST(EmulatorDemo, WithoutTheFlagTheDefaultReadingsStay) {
+    emu::Emulator e(emu::MakeTempRoot("nodemo"), {"COM4=em61mk2:commanded,rate=10", "COM6=gps:hz=20"});
+    ASSERT_TRUE(e.ready()) << e.error();
+    ASSERT_TRUE(e.ok("COM6 walk 0 10"));
+    Port gps(e.linkPath("COM6")), instrument(e.linkPath("COM4"));
+    std::string s;
+    for (int i = 0; i < 30; ++i) {
+        emu::ReadFor(gps.fd, 1);
+        s += emu::ReadFor(instrument.fd, 100);
+    }
+    auto v = MainReadings("em61mk2", s);
+    ASSERT_GE(v.size(), 100u);
+    for (double x : v) EXPECT_LT(x, 8 + 150 + 5) << "the default 8 mV with its slow peak";
 }

@@ -54,7 +54,7 @@ TEST_F(GpsMonitor, LiveSentencesAreListed)
 {
     EXPECT_EQ(nActiveScreen, 2);
     EXPECT_TRUE(IsWindowVisible(hwndGpsMonitor));
-    ASSERT_TRUE(WriteBytes(m_, std::string("noise") + kGga + "\r\n$GPGSA,A,3*30\r\n"));
+    ASSERT_TRUE(WriteBytes(m_, std::string("noise").append(kGga).append("\r\n$GPGSA,A,3*30\r\n")));
     ASSERT_TRUE(WaitUntil([&] { return Lines() >= 2; }, 3000));
     EXPECT_EQ(Line(0), L"$GPGGA,133524,4336.5940,N,07936.6403,W,8,11,2.0,142.5,M,-35.4,M,,*74");
     EXPECT_EQ(Line(1), L"$GPGSA,A,3*30");
@@ -83,7 +83,7 @@ TEST_F(GpsMonitor, PauseStopsTheListingAndGoResumesIt)
     EXPECT_FALSE(Shown(751));
     EXPECT_TRUE(IsDefault(750)) << "the default moves from Pause to Go";
     EXPECT_EQ(bGpsMonitorPaused.load(), 1);
-    ASSERT_TRUE(WriteBytes(m_, std::string(kGga) + "\r\n"));
+    ASSERT_TRUE(WriteBytes(m_, std::string(kGga).append("\r\n")));
     PlatformPump(400);
     EXPECT_EQ(Lines(), 0);
     // Tab from Send goes to Exit, then to Go (the hidden Pause is skipped).
@@ -96,7 +96,7 @@ TEST_F(GpsMonitor, PauseStopsTheListingAndGoResumesIt)
     Key(VK_RETURN);  // presses Go
     EXPECT_EQ(bGpsMonitorPaused.load(), 0);
     EXPECT_TRUE(Shown(751));
-    ASSERT_TRUE(WriteBytes(m_, std::string(kGga) + "\r\n"));
+    ASSERT_TRUE(WriteBytes(m_, std::string(kGga).append("\r\n")));
     EXPECT_TRUE(WaitUntil([&] { return Lines() == 1; }, 3000));
 }
 

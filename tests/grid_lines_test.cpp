@@ -141,7 +141,7 @@ TEST_F(GridDrawTest, SpanningScaleDrawsAThickZeroLine)
     ComputeGridLines(grid, 200, -25, 25, 4.0, &sign);
     nCurveWndWidth = 250;
     DrawCurveGridLines(hdc, grid, -25, 25);
-    PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR) + "/grid_lines_symmetric_scale.png");
+    PlatformSaveSurfacePng(hdc, std::string(TEST_OUTPUT_DIR "/grid_lines_symmetric_scale.png"));
     std::vector<int> rows = GreyRows(hdc, 120, 200);
     // Width-2 zero line at 100 covers two rows; the six others one row each.
     EXPECT_EQ(rows.size(), 8u);

@@ -68,7 +68,7 @@ TEST(StatusPanelSurvey, BoxesShowTheEmulatorsValuesAndTheLinesFollowTheState)
     ASSERT_TRUE(dev.ok("COM6 position 52.5 13.25"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
     ASSERT_TRUE(dev.ok("COM6 value quality=1 sats=9 pdop=1.7 hdop=0.9"));
-    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev]() {
+    ChildResult r = RunProgramInChild(StartIn(root, 1), []() {
         UseEmulatorPorts(true);
         nGpsFormat = 0;
         nCoordUnits = 0;
@@ -85,7 +85,7 @@ TEST(StatusPanelSurvey, BoxesShowTheEmulatorsValuesAndTheLinesFollowTheState)
         CHILD_CHECK(BoxShows(hwndLog, arcGpsBox[GPS_BOX_LATITUDE], hFontNormal, L"N52\u00B030'0.0000 \""));
         CHILD_CHECK(BoxShows(hwndLog, arcGpsBox[GPS_BOX_LONGITUDE], hFontNormal, L"E013\u00B015'0.0000 \""));
         CHILD_CHECK(HasInk(hwndLog, arcGpsBox[GPS_BOX_SPEED]));
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_panel_survey_monitoring.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/status_panel_survey_monitoring.png")));
 
         PlatformScriptFileChooser(L"C:\\data\\status.P61");
         PlatformPressKey('F');
@@ -97,7 +97,7 @@ TEST(StatusPanelSurvey, BoxesShowTheEmulatorsValuesAndTheLinesFollowTheState)
         CHILD_CHECK(BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Logging (Auto)"));
         CHILD_CHECK(HintShows(L"<Space Bar> to pause"));
         PlatformPump(1500);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_panel_survey_logging.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/status_panel_survey_logging.png")));
         PlatformPressKey(kKeySpace);
         CHILD_CHECK(nRecordingState == -1);
         CHILD_CHECK(BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Stand By (Auto)"));
@@ -133,17 +133,17 @@ TEST(StatusPanelSurvey, ManualEm61Mk2SurveyDrawsItsTrackAndWritesMapPoints)
         const unsigned rgbTrack = (unsigned)((GetRValue(clrPosition) << 16) | (GetGValue(clrPosition) << 8) |
                                              GetBValue(clrPosition));
         const int nTrackBefore =
-            CountColourInWindow(hwndMap, rgbTrack, std::string(TEST_OUTPUT_DIR) + "/manual_em61mk2_map_before.png");
+            CountColourInWindow(hwndMap, rgbTrack, std::string(TEST_OUTPUT_DIR "/manual_em61mk2_map_before.png"));
         CHILD_CHECK(nTrackBefore >= 0);
         PlatformPressKey('G');
         CHILD_CHECK(nRecordingState == 1);
         CHILD_CHECK(BoxShows(hwndLog, rcStatusLineText, hFontNormal, L"Logging (Manual)"));
         CHILD_CHECK(dev.ok("COM6 walk 90 3 0"));
         PlatformPump(4000);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/manual_em61mk2_track.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/manual_em61mk2_track.png")));
         // The walk of 12 m east is drawn as a track.
         const int nTrackAfter =
-            CountColourInWindow(hwndMap, rgbTrack, std::string(TEST_OUTPUT_DIR) + "/manual_em61mk2_map_track.png");
+            CountColourInWindow(hwndMap, rgbTrack, std::string(TEST_OUTPUT_DIR "/manual_em61mk2_map_track.png"));
         if (nTrackAfter < nTrackBefore + 20)
             fprintf(stderr, "track pixels: %d before the walk, %d after\n", nTrackBefore, nTrackAfter);
         CHILD_CHECK(nTrackAfter >= nTrackBefore + 20);

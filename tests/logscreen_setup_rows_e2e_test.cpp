@@ -30,7 +30,7 @@ unsigned RgbOf(COLORREF c) { return (unsigned)((GetRValue(c) << 16) | (GetGValue
 // Pixels of the map window of exactly this colour, its picture saved under the name.
 int MapPixelsOf(COLORREF clr, const std::string &name)
 {
-    return CountColourInWindow(hwndMap, RgbOf(clr), std::string(TEST_OUTPUT_DIR) + "/" + name + ".png");
+    return CountColourInWindow(hwndMap, RgbOf(clr), std::string(TEST_OUTPUT_DIR "/") + name + ".png");
 }
 
 // Channel 1 reads 255 five times the real rate; the receiver stands still until the test walks it.

@@ -194,7 +194,7 @@ TEST_P(StatusPanelBuild, EveryBoxHoldsItsSampleAndTheToggleGivesAFreshArrangemen
         if (nInstrumentType == INSTRUMENT_EM61MK2 && b.instrument)
             CHILD_CHECK(screentext::ShowsText(hwndLog, rcStatusVoltage.left - TextSize(hwndLog, hFontNormal, L"Battery: ").cx,
                                               rcStatusVoltage.top, hFontNormal, L"Battery:"));
-        const std::string png = std::string(TEST_OUTPUT_DIR) + "/status_panel_" + b.name + ".png";
+        const std::string png = std::string(TEST_OUTPUT_DIR "/status_panel_") + b.name + ".png";
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png));
 
         // Toggle View (popup item 511) both ways: each time the boxes of a fresh arrangement of that view.
@@ -211,7 +211,7 @@ TEST_P(StatusPanelBuild, EveryBoxHoldsItsSampleAndTheToggleGivesAFreshArrangemen
                 CHILD_CHECK(fresh == toggled);
                 CHILD_CHECK(CheckSamples(b.name) == 0);
             }
-            const std::string pngOff = std::string(TEST_OUTPUT_DIR) + "/status_panel_" + b.name + "_toggled_twice.png";
+            const std::string pngOff = std::string(TEST_OUTPUT_DIR "/status_panel_") + b.name + "_toggled_twice.png";
             CHILD_CHECK(PlatformSaveWindowPng(hwndLog, pngOff));
         }
         PostMessage(hwndMain, WM_CLOSE, 0, 0);
@@ -847,7 +847,7 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                         pseudo && b.screenWidth == 800 && b.screenHeight == 600 && gps > 0;
                                     if (units == 0 && sensors == 0 && tilt == 0 && (pseudo == 0 || bTiltLinePicture))
                                         CHILD_CHECK(PlatformSaveWindowPng(
-                                            hwndLog, std::string(TEST_OUTPUT_DIR) + "/status_frames_" + b.name + "_" +
+                                            hwndLog, std::string(TEST_OUTPUT_DIR "/status_frames_") + b.name + "_" +
                                                          std::to_string(nClientWidth) + "x" +
                                                          std::to_string(nClientHeight) +
                                                          (gps > 0 ? "_map" : gps == 0 ? "_nomap" : "_nogps") +
@@ -876,14 +876,14 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                                     b.instrumentType == INSTRUMENT_EM38MK2 && b.screenWidth == 800 &&
                                                     b.screenHeight == 600)
                                                     CHILD_CHECK(PlatformSaveWindowPng(
-                                                        hwndLog, std::string(TEST_OUTPUT_DIR) +
-                                                                     "/status_frames_em38mk2_792x528_review_title_squeezed.png"));
+                                                        hwndLog, std::string(TEST_OUTPUT_DIR
+                                                                             "/status_frames_em38mk2_792x528_review_title_squeezed.png")));
                                                 if (!pseudo && !review && v == 1 &&
                                                     b.instrumentType == INSTRUMENT_EM31MK2 && b.screenWidth == 1024 &&
                                                     b.screenHeight == 600)
                                                     CHILD_CHECK(PlatformSaveWindowPng(
-                                                        hwndLog, std::string(TEST_OUTPUT_DIR) +
-                                                                     "/status_frames_em31mk2_1016x528_live_title.png"));
+                                                        hwndLog, std::string(TEST_OUTPUT_DIR
+                                                                             "/status_frames_em31mk2_1016x528_live_title.png")));
                                             }
                                         }
                                         nAlarmType = nAlarm;

@@ -398,7 +398,7 @@ TEST_F(LogScreenWindowTest, LandscapeArrangementWithTheMapPlacesEveryWindowInsid
         EXPECT_GT(r.bottom, r.top);
         EXPECT_LE(r.right - rp.left, rp.right - rp.left + 1);
     }
-    EXPECT_TRUE(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/logscreen_arranged_landscape_map.png"));
+    EXPECT_TRUE(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/logscreen_arranged_landscape_map.png")));
     ShowWindow(hwndLog, SW_HIDE);
     bGpsEnabled = 0;
     bGpsActive = 0;

@@ -354,7 +354,7 @@ void SaveStartScreen(int screenW, int screenH, const std::string &name)
     ProgramStart start;
     start.screenWidth = screenW;
     start.screenHeight = screenH;
-    std::string path = std::string(TEST_OUTPUT_DIR) + "/" + name;
+    std::string path = std::string(TEST_OUTPUT_DIR "/") + name;
     ChildResult r = RunProgramInChild(start, [&path]() {
         CHILD_CHECK(PlatformSaveWindowPng(hwndMain, path));
         QImage image(QString::fromStdString(path));

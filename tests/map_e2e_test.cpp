@@ -78,7 +78,7 @@ TEST(MapWalk, SwathOfAKnownReadingAlongTheWalkRecordsAndScrolling)
         facts.Set("tileWidth", nTileWidth);
         facts.Set("swathAcrossMm", std::llround((dSwathLeft + dSwathRight) * 1000));
         facts.Set("edgeState", nMapEdgeState);
-        std::string png = std::string(TEST_OUTPUT_DIR) + "/map_walk_swath.png";
+        std::string png = std::string(TEST_OUTPUT_DIR "/map_walk_swath.png");
         CHILD_CHECK(PlatformSaveWindowPng(hwndMap, png));
         QImage img(QString::fromStdString(png));
         CHILD_CHECK(!img.isNull());
@@ -184,7 +184,7 @@ TEST(MapFirstFix, FileWaitsForTheFirstFixThenASurveyWithPositionsRuns)
         CHILD_CHECK(nRecordingState == 1);
         CHILD_CHECK(dev.ok("COM6 walk 90 3 0"));
         PlatformPump(3000);
-        std::string png = std::string(TEST_OUTPUT_DIR) + "/map_first_fix_track.png";
+        std::string png = std::string(TEST_OUTPUT_DIR "/map_first_fix_track.png");
         CHILD_CHECK(PlatformSaveWindowPng(hwndLog, png));
         return StopSavingFacts(facts, root);
     }, 120);

@@ -36,7 +36,7 @@ const unsigned kRgbChannel1 = 0x40FF00u;  // aclrColorScale[25] as 0xRRGGBB
 
 QImage MapPicture(const std::string &name)
 {
-    std::string png = std::string(TEST_OUTPUT_DIR) + "/" + name + ".png";
+    std::string png = std::string(TEST_OUTPUT_DIR "/") + name + ".png";
     if (!PlatformSaveWindowPng(hwndMap, png)) return QImage();
     return QImage(QString::fromStdString(png));
 }
@@ -192,7 +192,7 @@ TEST(MapReview, ReviewPanZoomFitChannelAndBack)
         facts.Set("reviewTitleBad",
                   TextBoxMismatches(rcMapChannelTitle, L"Review Ch1", hFontLight, rcMapChannelTitle.left, &nInk));
         facts.Set("reviewTitleInk", nInk);
-        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR) + "/map_review_logging_screen.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/map_review_logging_screen.png")));
 
         // Positions keep arriving: neither view moves, the picture stays.
         QImage entered = MapPicture("map_review_entered");
@@ -467,7 +467,7 @@ TEST(MapReview, LoggingLineHasNoReviewButPans)
     ASSERT_TRUE(dev.ready()) << dev.error();
     ASSERT_TRUE(dev.ok("COM4 rate 5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
-    ChildResult r = RunProgramInChild(StartIn(root, 1), [&dev, &root]() {
+    ChildResult r = RunProgramInChild(StartIn(root, 1), [&root]() {
         Facts facts;
         UseEmulatorPorts(true);
         nGpsFormat = 1;

@@ -287,7 +287,7 @@ TEST_F(MapViewTest, FitShowsTheWholeSurveyWhereverItLies)
         EXPECT_LT(nBrowseTileOffsetX, nTileWidth);
         EXPECT_GE(nBrowseTileOffsetY, 0);
         EXPECT_LT(nBrowseTileOffsetY, nTileHeight);
-        PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR) + "/map_view_fit_" + std::to_string((int)c.x0) +
+        PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR "/map_view_fit_") + std::to_string((int)c.x0) +
                                            ".png");
         CloseDataFile();
     }

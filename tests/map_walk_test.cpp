@@ -114,7 +114,7 @@ TEST_F(MapWalkTest, SwathOfKnownReadingsRecordsAndScrolling)
     EXPECT_EQ(nCursorWndX, 700 - nViewLeft);
     EXPECT_GT(nCursorWndX, 0);
     EXPECT_LT(nCursorWndX, nMapViewPixels);
-    ASSERT_TRUE(PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR) + "/map_swath_walk.png"));
+    ASSERT_TRUE(PlatformSaveWindowPng(hwndMap, std::string(TEST_OUTPUT_DIR "/map_swath_walk.png")));
 
     // Along the track behind the cursor: index 25 of the colour scale, the colour 0x00FF40.
     EXPECT_EQ(aclrColorScale[25], (COLORREF)0x00FF40);

@@ -219,7 +219,7 @@ TEST(NumbersPanels, Em384PanelIsGreenFromEdgeToEdgeWhileLogging)
     for (int y = 0; y < rcWindow.bottom; y++)
         for (int x = 0; x < rcWindow.right; x++) nWhite += GetPixel(hdc, x, y) == kWhite;
     ReleaseDC(hwndNumbers, hdc);
-    PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR) + "/numbers_panel_em384_logging.png");
+    PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR "/numbers_panel_em384_logging.png"));
     EXPECT_EQ(nWhite, 0);
     nRecordingState = 0;
 }

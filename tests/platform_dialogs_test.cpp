@@ -29,7 +29,7 @@ public:
     void SetUp() override
     {
         // A root folder of this test's own under the build tree.
-        std::string root = std::string(TEST_OUTPUT_DIR) + "/platform_dialogs_root";
+        std::string root = std::string(TEST_OUTPUT_DIR "/platform_dialogs_root");
         setenv("ULVANE_ROOT", root.c_str(), 1);
         PlatformInit(0, nullptr);
     }
@@ -600,7 +600,7 @@ TEST_F(DialogTest, RealChooserShowsTheFilterTextsWholeAndMatchesTheirPatterns)
         SCOPED_TRACE(c.png);
         ChooserDriver driver;
         driver.pick = c.listed.front();
-        driver.png = std::string(TEST_OUTPUT_DIR) + "/" + c.png;
+        driver.png = std::string(TEST_OUTPUT_DIR "/") + c.png;
         driver.Arm();
         wchar_t file[260] = L"";
         OPENFILENAME ofn{};
@@ -661,7 +661,7 @@ TEST_F(DialogTest, OwnerDrawnButtonIsDrawnByTheDialogAndClicksLikeAButton)
         PlatformClickButton(b);
         InvalidateRect(b, nullptr, TRUE);
         UpdateWindow(b);
-        saved = PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/platform_owner_drawn_dialog.png");
+        saved = PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR "/platform_owner_drawn_dialog.png"));
         PlatformPressDialogButton(d, IDCANCEL);
     });
     EXPECT_EQ(DialogBox(nullptr, L"OWNERTEST", nullptr, OwnerDialogProc), IDCANCEL);
@@ -670,7 +670,7 @@ TEST_F(DialogTest, OwnerDrawnButtonIsDrawnByTheDialogAndClicksLikeAButton)
     EXPECT_EQ(commands[0].id, 300);
     EXPECT_EQ(commands[0].code, BN_CLICKED);
     ASSERT_TRUE(saved);
-    QImage img(QString::fromStdString(std::string(TEST_OUTPUT_DIR) + "/platform_owner_drawn_dialog.png"));
+    QImage img(QString::fromStdString(std::string(TEST_OUTPUT_DIR "/platform_owner_drawn_dialog.png")));
     ASSERT_FALSE(img.isNull());
     // The button sits at (5, 5) dialog units; its middle is red.
     QFont f(QStringLiteral("Liberation Sans"));

@@ -631,7 +631,7 @@ TEST(PlatformDrawing, SurfaceSavesAsPng) {
     Ellipse(s.dc, 4, 4, 28, 28);
     SelectObject(s.dc, old);
     TextOut(s.dc, 32, 8, L"Ab", 2);
-    std::string path = std::string(TEST_OUTPUT_DIR) + "/drawing_ellipse_and_text.png";
+    std::string path = std::string(TEST_OUTPUT_DIR "/drawing_ellipse_and_text.png");
     ASSERT_TRUE(PlatformSaveSurfacePng(s.dc, path));
     QImage back(QString::fromStdString(path));
     ASSERT_FALSE(back.isNull());

@@ -576,7 +576,7 @@ TEST_F(WindowTest, WindowPictureIsSavedWithItsChildren)
     FillRect(dc, &all, red);
     DeleteObject(red);
     ReleaseDC(child, dc);
-    std::string path = std::string(TEST_OUTPUT_DIR) + "/platform_window_with_children.png";
+    std::string path = std::string(TEST_OUTPUT_DIR "/platform_window_with_children.png");
     ASSERT_TRUE(PlatformSaveWindowPng(top, path));
     QImage img(QString::fromStdString(path));
     ASSERT_FALSE(img.isNull());

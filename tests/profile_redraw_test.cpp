@@ -220,8 +220,8 @@ protected:
         int nDiff = 0;
         for (int y = 0; y < kHeight; y++)
             for (int x = 0; x < kWidth; x++) nDiff += GetPixel(hdc, x, y) != GetPixel(hdcExpected, x, y);
-        PlatformSaveWindowPng(hwndCurve1, std::string(TEST_OUTPUT_DIR) + "/profile_redraw_" + name + ".png");
-        PlatformSaveSurfacePng(hdcExpected, std::string(TEST_OUTPUT_DIR) + "/profile_redraw_" + name + "_expected.png");
+        PlatformSaveWindowPng(hwndCurve1, std::string(TEST_OUTPUT_DIR "/profile_redraw_") + name + ".png");
+        PlatformSaveSurfacePng(hdcExpected, std::string(TEST_OUTPUT_DIR "/profile_redraw_") + name + "_expected.png");
         ReleaseDC(hwndCurve1, hdc);
         DeleteDC(hdcExpected);
         return nDiff;
@@ -583,7 +583,7 @@ TEST_F(ConductivityRedrawTest, Em34StationReadingsShareTheColumnOfTheirFirstRead
     // Ten columns: 200 down to 182; nothing left of them.
     for (int x = 0; x < 180; x++)
         for (int y : {25, 50, 75}) ASSERT_NE(Pixel(x, y), aclrChannel[0]) << x;
-    PlatformSaveWindowPng(hwndCurve1, std::string(TEST_OUTPUT_DIR) + "/profile_redraw_em34_stations.png");
+    PlatformSaveWindowPng(hwndCurve1, std::string(TEST_OUTPUT_DIR "/profile_redraw_em34_stations.png"));
 }
 
 TEST_F(ConductivityRedrawTest, Em38Mk2OffsetRecordInMidLineAppliesToTheOlderReadings)

@@ -214,7 +214,7 @@ TEST_P(RebuildEqualsLiveTest, ProfilesAndMapFromTheFileAreTheLiveOnes)
     ASSERT_TRUE(dev.ok(c.valueCommand)) << c.valueCommand;
     ASSERT_TRUE(dev.ok("COM6 position 45.5 -75.5"));
     ASSERT_TRUE(dev.ok("COM6 walk 0 0"));
-    const std::string png = std::string(TEST_OUTPUT_DIR) + "/rebuild_live_" + c.name;
+    const std::string png = std::string(TEST_OUTPUT_DIR "/rebuild_live_") + c.name;
     const std::wstring file = L"C:\\data\\rebuild.dat";
     ChildResult r = RunProgramInChild(StartBuildIn(root, c.instrumentType, 0), [&]() {
         Facts facts;

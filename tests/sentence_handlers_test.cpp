@@ -187,7 +187,7 @@ TEST_F(SentenceHandlerTest, GradOneSensorRecordAndCell)
     Sentence("$PBAR,12345,-0123", 4321, OnGradReading);
     const std::string f = ReadAll(path);
     ASSERT_EQ(f.size(), 27u);
-    EXPECT_EQ(f, std::string("T$P,12345,-0123 ") + "      4321" + "\n");
+    EXPECT_EQ(f, std::string("T$P,12345,-0123       4321\n"));
     EXPECT_EQ(rgColorGrid[0][0], 49);  // 12345 clipped to the last class; field 3 not read
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 std::string Fixture(const std::string &name)
 {
-    return ReadBytes(std::string(TEST_FIXTURE_DIR) + "/settings/" + name);
+    return ReadBytes(std::string(TEST_FIXTURE_DIR "/settings/") + name);
 }
 
 struct DefaultFileCase {

@@ -46,7 +46,7 @@ TEST(SettingsReset, CancelKeepsTheFileAndOkDeletesIt)
     start.rootFolder = MakeTestRootFolder("settings-reset");
     setenv("ULVANE_ROOT", start.rootFolder.c_str(), 1);
     const std::string path = MapDrivePath(L"C:\\ProgramData\\Ulvane\\Jix61MK2\\Jix61MK2_225.INI");
-    const std::string defaults = ReadAll(std::string(TEST_FIXTURE_DIR) + "/settings/Jix61MK2_225.INI");
+    const std::string defaults = ReadAll(std::string(TEST_FIXTURE_DIR "/settings/Jix61MK2_225.INI"));
     ASSERT_FALSE(defaults.empty());
 
     // First start: the default file is written.

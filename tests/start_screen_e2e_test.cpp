@@ -129,7 +129,7 @@ TEST(StartScreen, PicturesOfEveryInstrumentInLandscapeAndPortrait)
             start.jixProduct = jix;
             start.screenWidth = screen.w;
             start.screenHeight = screen.h;
-            const std::string path = std::string(TEST_OUTPUT_DIR) + "/start_screen_" + inst.name + "_" +
+            const std::string path = std::string(TEST_OUTPUT_DIR "/start_screen_") + inst.name + "_" +
                                      (jix ? "Jix_" : "Zanth_") + screen.name + ".png";
             SCOPED_TRACE(path);
             ChildResult r = RunProgramInChild(start, [&path]() {
@@ -466,7 +466,7 @@ TEST(StartScreen, HandHeldCoilWithTheAntennaTwoMetresAhead)
         ProgramStart start;  // Jix EM61-MK2
         start.screenWidth = portrait ? 1080 : 1920;
         start.screenHeight = portrait ? 1920 : 1080;
-        const std::string path = std::string(TEST_OUTPUT_DIR) + "/start_screen_hand_held_coil_antenna_2m_ahead_" +
+        const std::string path = std::string(TEST_OUTPUT_DIR "/start_screen_hand_held_coil_antenna_2m_ahead_") +
                                  (portrait ? "portrait" : "landscape") + ".png";
         ChildResult r = RunProgramInChild(start, [&path]() {
             nSensorSize = 4;
@@ -508,7 +508,7 @@ TEST(StartScreen, GpsDisabledDrawsNoAntennaAndNoGpsData)
         CHILD_CHECK(PixelsOf(kAntennaRed).count > 20);
         bGpsEnabled = 0;
         const std::vector<Row> rows = SummaryRows(RepaintAndReadTexts());
-        CHILD_CHECK(PlatformSaveWindowPng(hwndMain, std::string(TEST_OUTPUT_DIR) + "/start_screen_gps_disabled.png"));
+        CHILD_CHECK(PlatformSaveWindowPng(hwndMain, std::string(TEST_OUTPUT_DIR "/start_screen_gps_disabled.png")));
         CHILD_CHECK(rows.size() == 6 && rows[5][2] == L"GPS Data:" && rows[5][3] == L"N/A");
         CHILD_CHECK(PixelsOf(kAntennaRed).count == 0);
         CHILD_CHECK(PixelsOf(kCoilYellow).count > 50);  // the coil is still drawn
@@ -579,7 +579,7 @@ TEST(StartScreen, HostileOffsetsInTheConfigurationFileKeepTheDiagramInItsBox)
         }
         std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
         // Second start reads them and paints.
-        const std::string png = std::string(TEST_OUTPUT_DIR) + "/start_screen_hostile_offsets_" + c.caption + ".png";
+        const std::string png = std::string(TEST_OUTPUT_DIR "/start_screen_hostile_offsets_") + c.caption + ".png";
         r = RunProgramInChild(start, [&png]() {
             RepaintAndReadTexts();
             CHILD_CHECK(PlatformSaveWindowPng(hwndMain, png));

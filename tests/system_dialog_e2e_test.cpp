@@ -370,7 +370,7 @@ TEST(SystemDialogE2E, LabelsAndPlacementByInstrument)
                     CHILD_CHECK(PlatformListItems(d, IDC_SYS_INSTRUMENT_PORT).back() == L"COM99:");
                     for (const ControlView &c : PlatformChildControls(d))
                         CHILD_EXPECT_EQ(c.labelFits, true, "label cut: " + Narrow(c.text));
-                    CHILD_CHECK(PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR) + "/system_setup_filled_" +
+                    CHILD_CHECK(PlatformSaveWindowPng(d, std::string(TEST_OUTPUT_DIR "/system_setup_filled_") +
                                                              Narrow(row.szTemplate) + ".png"));
                     RECT rcMain, rcDialog;
                     GetWindowRect(hwndMain, &rcMain);

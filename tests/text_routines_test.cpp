@@ -28,7 +28,7 @@ struct ReadFileLineCase {
 HANDLE OpenBytes(const std::string &bytes)
 {
     static int n = 0;
-    std::string root = std::string(TEST_OUTPUT_DIR) + "/roots/text_routines";
+    std::string root = std::string(TEST_OUTPUT_DIR "/roots/text_routines");
     setenv("ULVANE_ROOT", root.c_str(), 1);
     std::wstring drivePath = L"C:\\ProgramData\\Ulvane\\Temp\\lines" + std::to_wstring(++n) + L".txt";
     std::string path = MapDrivePath(drivePath.c_str());
@@ -50,8 +50,8 @@ TEST(TextRoutines, ReadFileLineTable)
         {"carriage return inside a line stays", "a\rb\r\n", 256, {{3, "a\rb"}, {-1, ""}}},
         {"long line is cut to the buffer, next line intact", longLine + "\r\nnext\r\n", 16,
          {{15, std::string(15, 'x')}, {4, "next"}, {-1, ""}}},
-        {"line exactly filling the buffer", std::string(15, 'y') + "\r\n", 16, {{15, std::string(15, 'y')}, {-1, ""}}},
-        {"cut line ended by bare line feed", std::string(20, 'q') + "\n", 8, {{7, std::string(7, 'q')}, {-1, ""}}},
+        {"line exactly filling the buffer", std::string(15, 'y').append("\r\n"), 16, {{15, std::string(15, 'y')}, {-1, ""}}},
+        {"cut line ended by bare line feed", std::string(20, 'q').append("\n"), 8, {{7, std::string(7, 'q')}, {-1, ""}}},
         {"buffer of one byte", "abc\r\n", 1, {{0, ""}, {-1, ""}}},
     };
     for (const ReadFileLineCase &c : cases) {

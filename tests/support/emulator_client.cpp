@@ -38,7 +38,7 @@ void mkdirs(const std::string& path) {
 }  // namespace
 
 std::string MakeTempRoot(const std::string& name) {
-    std::string base = std::string(TEST_OUTPUT_DIR) + "/roots";
+    std::string base = std::string(TEST_OUTPUT_DIR "/roots");
     mkdirs(base);
     std::string tmpl = base + "/" + name + "-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
@@ -55,7 +55,7 @@ Emulator::Emulator(const std::string& root, const std::vector<std::string>& port
         error_ = std::string("pipe: ") + std::strerror(errno);
         return;
     }
-    std::vector<std::string> args = {std::string(TEST_BINARY_DIR) + "/tools/devemu", "--root", root};
+    std::vector<std::string> args = {std::string(TEST_BINARY_DIR "/tools/devemu"), "--root", root};
     for (const auto& p : ports) {
         args.push_back("--port");
         args.push_back(p);

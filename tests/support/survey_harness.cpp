@@ -80,6 +80,20 @@ void UseColourMapOfChannel1()
 
 bool IsOpenHandle(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 
+static bool InstrumentPortEmpty()
+{
+    DWORD dwErrors = 0;
+    COMSTAT stat{};
+    return IsOpenHandle(hInstrumentPort) && ClearCommError(hInstrumentPort, &dwErrors, &stat) && stat.cbInQue == 0;
+}
+
+bool InstrumentPortDrained(int ms) { return PlatformWaitFor(InstrumentPortEmpty, ms); }
+
+bool InstrumentSilentAndHandled(int ms)
+{
+    return PlatformWaitFor([] { return InstrumentPortEmpty() && GetTickCount() - adwFrameTick[0] > 300; }, ms);
+}
+
 std::vector<int> ActiveTimerPeriods()
 {
     std::vector<int> v;
@@ -106,6 +120,16 @@ bool ShownWith(const std::wstring &caption, const std::wstring &text)
 bool WaitNormalOperation(int ms)
 {
     return PlatformWaitFor([] { return nEm61ProcedureState == 1; }, ms);
+}
+
+bool StartLoggingTo(const std::wstring &file, int msNormal)
+{
+    PlatformPressKey('L');
+    if (nActiveScreen != 1 || !WaitNormalOperation(msNormal)) return false;
+    PlatformScriptFileChooser(file);
+    PlatformPressKey('F');
+    PlatformPressKey('G');
+    return nRecordingState == 1;
 }
 
 bool FramesArrive(int ms)

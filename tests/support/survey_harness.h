@@ -35,8 +35,17 @@ bool HasTimer(int ms);
 bool ShownWith(const std::wstring &caption, const std::wstring &text = L"");
 // The logging screen's procedure state reached normal operation (normalisation done) within ms.
 bool WaitNormalOperation(int ms);
+// "&Logging" (key L) until normal operation (within msNormal), a data file by key F (the chooser answered with
+// file), then "&Go" by key G; true once logging.
+bool StartLoggingTo(const std::wstring &file, int msNormal = 15000);
 // Frames reach the reading handler again (the reader stamps adwFrameTick[0] with each one it hands over).
 bool FramesArrive(int ms);
+// Every byte the instrument has sent so far was taken from its port by the reader (nothing waits in the port or the
+// platform's buffer), within ms; the frames read are handled as the pump goes on.
+bool InstrumentPortDrained(int ms);
+// The instrument fell silent (the emulator's "silence 0"): its port is drained and no frame was handed over for
+// 300 ms of pumping, so that every frame it sent has been handled, however long the reader was held up.
+bool InstrumentSilentAndHandled(int ms);
 // Sounds of this name asked for so far.
 int SoundCount(const std::wstring &name);
 // Sounds of this name started so far (a no-stop request skipped for a sound still playing is not counted).

@@ -23,6 +23,26 @@ struct Timed {
 // Options of a --port argument: "key=value" pairs and bare flags (value "1").
 using Options = std::map<std::string, std::string>;
 
+// The ground of the demo survey (--demo): the GPS tells where the walk is, and the instruments read the ground there,
+// soil that changes over tens of metres, buried targets a few metres apart and a pipe across the lines, so that the
+// profiles and the map look like a survey.
+class Ground {
+public:
+    // The GPS's place after a step: metres east and north of where it started, heading (degrees) and speed (m/s).
+    void walked(double east, double north, double headingDeg, double speed);
+    // The place now, moved on from the GPS's last step; without a GPS, a walk north at 1 m/s.
+    void place(double& east, double& north);
+    // Soil below a place, 0..1, varying smoothly over tens of metres; each layer (coil, channel) its own pattern.
+    static double soil(double east, double north, int layer);
+    // Response of the buried targets at a place: 0 far from them, about 1 right above the strongest.
+    static double targets(double east, double north);
+
+private:
+    bool walking = false;
+    double east0 = 0, north0 = 0, heading = 0, speed = 0;
+    Ms at = 0, start = 0;
+};
+
 class Device {
 public:
     explicit Device(uint32_t seed) : rng(seed) {}
@@ -51,6 +71,9 @@ public:
 
     // Values vary slowly with noise and an occasional peak unless switched off.
     bool animate = true;
+    // The demo survey's ground (--demo), shared by all ports; null otherwise. While animate is on, instruments read
+    // it in place of the slow variation, and the GPS tells it where the walk is.
+    Ground* ground = nullptr;
 
 protected:
     double noise(double amplitude) {

@@ -210,10 +210,14 @@ private:
         return sentence(b, false);
     }
 
-    // Moves along the walk for dt seconds: straight lines of lineLength, turning back onto the next line.
+    // One epoch of dt seconds: the clock goes on, the walk moves, and the demo survey's ground learns the place.
     void step(double dt) {
         clock += dt;
-        if (speed <= 0) return;
+        if (speed > 0) walk(dt);
+        if (ground) ground->walked(walkedEast, walkedNorth, heading, speed);
+    }
+    // Moves along the walk for dt seconds: straight lines of lineLength, turning back onto the next line.
+    void walk(double dt) {
         double dist = speed * dt;
         double h = heading * kDeg;
         move(dist * std::sin(h), dist * std::cos(h));
@@ -226,6 +230,8 @@ private:
         }
     }
     void move(double east, double north) {
+        walkedEast += east;
+        walkedNorth += north;
         double phi = latDeg * kDeg;
         double mPerDegLat = 111132.954 - 559.822 * std::cos(2 * phi) + 1.175 * std::cos(4 * phi);
         double mPerDegLon = kPi / 180 * 6378137.0 * std::cos(phi) / std::sqrt(1 - 0.00669437999014 * std::sin(phi) * std::sin(phi));
@@ -238,6 +244,7 @@ private:
     bool extra = false, feet = false;
     double latDeg = 43 + 36.5940 / 60, lonDeg = -(79 + 36.6403 / 60);
     double heading = 0, speed = 1.0, lineLength = 40, spacing = 2, along = 0;
+    double walkedEast = 0, walkedNorth = 0;   // metres moved since the start, for the demo survey's ground
     int quality = 4, sats = 11;
     double hdop = 0.9, pdop = 1.6, vdop = 1.3, alt = 142.5, geoid = -35.4;
     double clock = 0;

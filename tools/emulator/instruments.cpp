@@ -121,8 +121,22 @@ protected:
         if (!animate) return base;
         return base + noise(noiseAmp) + peakAmp * peak(seconds());
     }
+    // Demo survey: true while the ground gives this frame's readings (--demo, values not fixed); it takes the place
+    // below the walk now.
+    bool readGround() {
+        if (!ground || !animate) return false;
+        ground->place(east, north);
+        return true;
+    }
+    // A reading of the demo survey at the place of readGround: lo..hi with the soil of the layer, plus `target` right
+    // above the strongest buried target, plus noise.
+    double survey(double lo, double hi, double target, double noiseAmp, int layer) {
+        return lo + (hi - lo) * Ground::soil(east, north, layer) + target * Ground::targets(east, north) +
+               noise(noiseAmp);
+    }
     long markerFrames = 0;
     long frameNo = 0;
+    double east = 0, north = 0;   // place of the demo survey's readings
 };
 
 // ---------------------------------------------------------------------------------------------- EM61
@@ -215,9 +229,13 @@ public:
 
     std::vector<std::string> nextFrames(bool) override {
         double v[4];
+        // Demo survey: millivolts of mineralised soil, and metal that decays slower than the soil over the gates.
+        static const double soilDecay[4] = {1, 0.6, 0.35, 0.18}, metalDecay[4] = {1, 0.7, 0.45, 0.28};
+        bool demo = readGround();
         for (int i = 0; i < 4; ++i) {
             double base = ch[i];
-            v[i] = anim(base, 0.02 * std::fabs(base) + 0.3, lx2 ? 60.0 / (i + 1) : 150.0 / (i + 1));
+            v[i] = demo ? survey(20 * soilDecay[i], 90 * soilDecay[i], 700 * metalDecay[i], 1 + soilDecay[i], 0)
+                        : anim(base, 0.02 * std::fabs(base) + 0.3, lx2 ? 60.0 / (i + 1) : 150.0 / (i + 1));
         }
         if (lx2 && coils == 1) v[2] = v[3] = 0;
         char letterNow = takeMarker() ? markerLetter(letter) : letter;
@@ -383,8 +401,14 @@ public:
     std::string markerBytes() const override { return "T\r"; }
 
     std::vector<std::string> nextFrames(bool) override {
-        double c = anim(cond, 0.05 + 0.01 * std::fabs(cond), 15);
-        double ip = anim(inphase, 0.02, 2);
+        // Demo survey: conductivity (mS/m) of the soil with metal above it, in-phase (ppt) about zero with metal
+        // far above it.
+        bool demo = readGround();
+        double c = demo ? (kind == EM34 ? survey(20, 160, 150, 0.5, 2)
+                                        : kind == EM31 ? survey(30, 180, 120, 0.5, 0) : survey(20, 150, 100, 0.5, 0))
+                        : anim(cond, 0.05 + 0.01 * std::fabs(cond), 15);
+        double ip = demo ? (kind == EM31 ? survey(-4, 4, 18, 0.05, 1) : survey(-3, 3, 15, 0.05, 1))
+                         : anim(inphase, 0.02, 2);
         bool marker = takeMarker();
         int f = marker ? 64 : 0;
         std::string fields;
@@ -498,7 +522,15 @@ public:
     std::string markerBytes() const override { return std::string(1, '\xFF'); }
 
     std::vector<std::string> nextFrames(bool) override {
-        double pv = anim(p, 0.1, 20), qv = anim(q, 0.02, 1), rv = anim(r, 0.1, 12), sv = anim(s, 0.01, 0.5);
+        double pv, qv, rv, sv;
+        if (readGround()) {   // demo survey: the in-phase words hold at most about 36 (q) and 9 (s) ppt
+            pv = survey(60, 350, 250, 0.5, 0);
+            qv = survey(0, 6, 25, 0.05, 1);
+            rv = survey(80, 400, 200, 0.5, 2);
+            sv = survey(0, 2, 6, 0.02, 3);
+        } else {
+            pv = anim(p, 0.1, 20), qv = anim(q, 0.02, 1), rv = anim(r, 0.1, 12), sv = anim(s, 0.01, 0.5);
+        }
         bool marker = takeMarker();
         int status = dipoleV ? 6 : 2;
         if (marker) status += 1;
@@ -562,9 +594,11 @@ public:
     std::vector<std::string> nextFrames(bool) override {
         static const double f[4] = {0.00716, 0.0161, 0.0286, 0.0222};
         double c[4], in[4];
+        bool demo = readGround();
         for (int k = 0; k < 4; ++k) {
-            c[k] = anim(cond[k], 0.1, 10);
-            in[k] = anim(inph[k], 0.02, 1);
+            // Demo survey: the in-phase of a pair stays within what its word holds (1270 times its factor).
+            c[k] = demo ? survey(60 + 10 * k, 300 + 30 * k, 250, 0.5, k) : anim(cond[k], 0.1, 10);
+            in[k] = demo ? survey(-3, 3, std::min(18.0, 1000 * f[k]), 0.05, 4 + k) : anim(inph[k], 0.02, 1);
         }
         bool marker = takeMarker();
         std::string pk;
@@ -629,11 +663,22 @@ public:
         char tbuf[32];
         std::snprintf(tbuf, sizeof tbuf, "%02ld%02ld%02ld.%03ld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
         std::vector<std::string> out;
+        bool demo = readGround();
         for (int half = 0; half < 2; ++half) {
             char body[160];
             const double* v = half == 0 ? m1 : m2;
-            std::snprintf(body, sizeof body, "PDLM%d,%s,%.3f,%.3f,%.3f,%.3f", half + 1, tbuf, anim(v[0], 0.1, 10),
-                          anim(v[1], 0.02, 1), anim(v[2], 0.1, 12), anim(v[3], 0.02, 1.5));
+            double x[4];
+            if (demo) {   // demo survey: conductivity (mS/m) and in-phase (ppt) of two coil pairs per sentence
+                int l = 4 * half;
+                x[0] = survey(60 + 20 * half, 300 + 50 * half, 250 - 50 * half, 0.5, l);
+                x[1] = survey(-3, 3, 18 - 4 * half, 0.05, l + 1);
+                x[2] = survey(70 + 20 * half, 330 + 50 * half, 200 - 40 * half, 0.5, l + 2);
+                x[3] = survey(-2, 2, 12 - 2 * half, 0.05, l + 3);
+            } else {
+                x[0] = anim(v[0], 0.1, 10), x[1] = anim(v[1], 0.02, 1), x[2] = anim(v[2], 0.1, 12);
+                x[3] = anim(v[3], 0.02, 1.5);
+            }
+            std::snprintf(body, sizeof body, "PDLM%d,%s,%.3f,%.3f,%.3f,%.3f", half + 1, tbuf, x[0], x[1], x[2], x[3]);
             out.push_back(sentence(body, badsum && half == 0));
         }
         if (frameNo % 10 == 0) {
@@ -683,8 +728,10 @@ public:
             std::snprintf(b, sizeof b, "%+.1f", v);
             return std::string(b);
         };
-        std::string s = "$PBAR," + fmt(anim(s1, 0.3, 40));
-        if (sensors == 2) s += "," + fmt(anim(s2, 0.3, 25));
+        // Demo survey: gradients (nT) of the soil a few nT, of iron hundreds.
+        bool demo = readGround();
+        std::string s = "$PBAR," + fmt(demo ? survey(-5, 25, 900, 0.5, 0) : anim(s1, 0.3, 40));
+        if (sensors == 2) s += "," + fmt(demo ? survey(-5, 25, 700, 0.5, 1) : anim(s2, 0.3, 25));
         std::snprintf(buf, sizeof buf, "%s\r\n", s.c_str());
         ++frameNo;
         return {buf};

@@ -436,7 +436,7 @@ struct Emulator {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: devemu [--root DIR] [--port COMn=DEVICE[:opt,opt=value...]]... [--seed N] [--no-stdin]\n"
+                 "usage: devemu [--root DIR] [--port COMn=DEVICE[:opt,opt=value...]]... [--seed N] [--no-stdin] [--demo]\n"
                  "devices: %s\n"
                  "without --port: COM4=em61mk2 COM6=gps COM7=tilt (the default ports of the EM61-MK2 build)\n%s\n",
                  deviceKinds(), kHelp);
@@ -463,7 +463,7 @@ bool parsePortSpec(const std::string& spec, Port& p, Options& opts, std::string&
         while (std::getline(ss, o, ',')) {
             if (o.empty()) continue;
             auto e2 = o.find('=');
-            if (e2 == std::string::npos) opts[o] = "1";
+            if (e2 == std::string::npos) opts[o].assign(1, '1');   // a bare flag
             else opts[o.substr(0, e2)] = o.substr(e2 + 1);
         }
     }
@@ -485,7 +485,7 @@ int main(int argc, char** argv) {
     std::string root;
     std::vector<std::string> specs;
     uint32_t seed = 1;
-    bool useStdin = true, force = false;
+    bool useStdin = true, force = false, demo = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&](std::string& out) {
@@ -499,6 +499,7 @@ int main(int argc, char** argv) {
         else if (a == "--seed" && value(v)) seed = static_cast<uint32_t>(std::strtoul(v.c_str(), nullptr, 10));
         else if (a == "--no-stdin") useStdin = false;
         else if (a == "--force") force = true;
+        else if (a == "--demo") demo = true;
         else if (a == "--help" || a == "-h") {
             usage();
             return 0;
@@ -528,6 +529,7 @@ int main(int argc, char** argv) {
 
     Emulator emu;
     emu.root = root;
+    Ground ground;   // the demo survey's, shared by the GPS and the instruments
     std::string devDir = root + "/dev";
     if (!mkdirs(devDir)) {
         std::fprintf(stderr, "devemu: cannot create %s: %s\n", devDir.c_str(), std::strerror(errno));
@@ -560,6 +562,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
         }
+        if (demo) p->dev->ground = &ground;
         p->rngState = seed * 2654435761u + 17 * (k + 1);
         if (p->rngState == 0) p->rngState = 1;
         ++k;

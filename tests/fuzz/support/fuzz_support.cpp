@@ -14,7 +14,7 @@ std::string StartFuzzPlatform(const char *szTarget)
     static std::string root;
     if (!root.empty()) return root;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string base = std::string(FUZZ_WORK_DIR) + "/" + szTarget + "-XXXXXX";
+    std::string base = std::string(FUZZ_WORK_DIR "/") + szTarget + "-XXXXXX";
     std::vector<char> buf(base.begin(), base.end());
     buf.push_back(0);
     if (!mkdtemp(buf.data())) {
