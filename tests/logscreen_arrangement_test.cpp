@@ -99,8 +99,9 @@ TEST(LogScreenArrangement, EveryBarLiesInItsWindowApartFromTheOthers)
                     EXPECT_GE(anBarLeft[i] - 1, 0) << "bar " << i;
                     EXPECT_LE(anBarLeft[i] + nBarWidth + 1, nBarWndWidth) << "bar " << i;
                     // The EM34-3 shows one bar at a time, all in one place.
-                    if (i > 0 && type != INSTRUMENT_EM34)
+                    if (i > 0 && type != INSTRUMENT_EM34) {
                         EXPECT_GT(anBarLeft[i], anBarLeft[i - 1] + nBarWidth) << "bar " << i << " meets bar " << i - 1;
+                    }
                 }
             }
 }

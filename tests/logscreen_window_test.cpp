@@ -340,8 +340,9 @@ TEST_F(LogScreenWindowTest, ASilenceIsOnlyTimeInWhichThePortDeliveredNoByte)
             SendMessage(hwndLog, WM_TIMER, 1, 0);
             nInstrumentScreenWaits = 0;
             EXPECT_EQ(bConnLostNoticeShown.load(), st.silent);
-            if (type == INSTRUMENT_EM61MK2 || type == INSTRUMENT_EM61LX2)
+            if (type == INSTRUMENT_EM61MK2 || type == INSTRUMENT_EM61LX2) {
                 EXPECT_EQ(bInstrumentConnBreak.load(), st.silent) << "the re-arm request";
+            }
         }
     }
     bInstrumentConnBreak = 0;
