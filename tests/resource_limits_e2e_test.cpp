@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <new>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include "core/core.h"
 #include "core/settings.h"
 #include "platform/platform.h"
+#include "settings_test_support.h"
 #include "support/program_runner.h"
 
 // Allocations through operator new fail once this count, armed in a child, runs down to zero (memory running out
@@ -30,14 +30,6 @@ void operator delete(void *p) noexcept { std::free(p); }
 void operator delete(void *p, size_t) noexcept { std::free(p); }
 
 namespace {
-
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 size_t CountLines(const std::string &bytes)
 {
@@ -80,7 +72,7 @@ TEST(DamagedSettingsFile, ProgramStartsAndWritesTheFileWhole)
     std::filesystem::remove(path);
     ChildResult first = RunProgramInChild(Jix38Mk2In(root), PressExit);
     ASSERT_TRUE(first.exited);
-    const std::string fresh = ReadAll(path);
+    const std::string fresh = ReadBytes(path);
     ASSERT_GT(CountLines(fresh), 50u);
 
     const size_t nFolderEnd = fresh.find("\r\n", fresh.find("\r\n") + 2);
@@ -101,7 +93,7 @@ TEST(DamagedSettingsFile, ProgramStartsAndWritesTheFileWhole)
         });
         EXPECT_TRUE(r.exited);
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_EQ(ReadAll(casePath), fresh);
+        EXPECT_EQ(ReadBytes(casePath), fresh);
     }
 }
 
