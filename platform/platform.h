@@ -631,7 +631,7 @@ void CancelAllThreads();
 
 // Serial ports: "COMn" resolves to <root>/dev/COMn when that path exists, else to /dev/ttyS<n-1>. The port is
 // taken exclusively (TIOCEXCL and an advisory lock); errors map to 2 (no such device), 5 (permission denied),
-// 32 (busy or already open), 121 (time-out), others passed on. After CloseHandle, reads fail at once.
+// 32 (busy or already open), 121 (time-out), any other errno to its code as for files. Reads fail after CloseHandle.
 #define NOPARITY 0
 #define ODDPARITY 1
 #define EVENPARITY 2
