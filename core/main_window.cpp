@@ -103,7 +103,8 @@ int RunProgram(int instrumentType, int jixProduct, int argc, char **argv)
     } catch (const std::exception &e) {
         const wchar_t *szCaption = CaptionForBuild(instrumentType, jixProduct);
         const bool bNoMemory = dynamic_cast<const std::bad_alloc *>(&e) != nullptr;
-        fprintf(stderr, "%ls: cannot go on: %s\n", szCaption ? szCaption : L"", bNoMemory ? "not enough memory" : e.what());
+        fprintf(stderr, "%ls: cannot go on: %s\n", szCaption ? szCaption : L"",
+                bNoMemory ? "not enough memory" : e.what());
         fflush(nullptr);
         _exit(nExitNoResources);
     }
