@@ -11,6 +11,11 @@
 #include "map/pens.h"
 #include "resources/resources.h"
 
+#include <cstdio>
+#include <new>
+#include <stdexcept>
+#include <unistd.h>
+
 int nInstrumentType = INSTRUMENT_EM61MK2;
 int bJixProduct = 1;
 
@@ -78,6 +83,9 @@ const wchar_t *MainMenuButtonLabel(int i)
     return aszLabels[i];
 }
 
+// The exit code when memory or another resource of the system ran out (told on the error output).
+static const int nExitNoResources = 3;
+
 int RunProgram(int instrumentType, int jixProduct, int argc, char **argv)
 {
     nInstrumentType = instrumentType;
@@ -86,8 +94,20 @@ int RunProgram(int instrumentType, int jixProduct, int argc, char **argv)
     bSimulateInstrument = 1;
     bSimulateGps = 1;
 #endif
-    HINSTANCE inst = PlatformInit(argc, argv);
-    return wWinMain(inst, nullptr, nullptr, SW_SHOWNORMAL);
+    // The toolkit throws when memory runs out (a process limit, a small tablet); the operator is told and the
+    // program ends with its own code instead of an abort. The data file needs no flush (its writes are unbuffered);
+    // the half-made toolkit is left alone on the way out.
+    try {
+        HINSTANCE inst = PlatformInit(argc, argv);
+        return wWinMain(inst, nullptr, nullptr, SW_SHOWNORMAL);
+    } catch (const std::exception &e) {
+        const wchar_t *szCaption = CaptionForBuild(instrumentType, jixProduct);
+        const bool bNoMemory = dynamic_cast<const std::bad_alloc *>(&e) != nullptr;
+        fprintf(stderr, "%ls: cannot go on: %s\n", szCaption ? szCaption : L"",
+                bNoMemory ? "not enough memory" : e.what());
+        fflush(nullptr);
+        _exit(nExitNoResources);
+    }
 }
 
 int wWinMain(HINSTANCE inst, HINSTANCE prev, wchar_t *cmdLine, int show)

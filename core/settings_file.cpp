@@ -84,11 +84,18 @@ int GetSettingsFilePath(wchar_t *szPath, int nPathSize)
 // ---------------------------------------------------------------------------------------------------------------
 // Value conversions
 // ---------------------------------------------------------------------------------------------------------------
+// Failed writes since the save began: a save with any failure leaves the old file in place.
+static int nFailedWrites = 0;
+// Set by the line reader when the file ends before the family's last line.
+static int bFileEndedEarly = 0;
+
 static int WriteText(HANDLE hFile, const char *szText)
 {
     DWORD dwWritten = 0;
     DWORD dwLength = (DWORD)strlen(szText);
-    return WriteFile(hFile, szText, dwLength, &dwWritten, nullptr) && dwWritten == dwLength;
+    if (WriteFile(hFile, szText, dwLength, &dwWritten, nullptr) && dwWritten == dwLength) return 1;
+    nFailedWrites++;
+    return 0;
 }
 
 // Decimal to 32-bit integer: leading blanks and a sign, digits up to the first other character, 0 when none;
@@ -355,7 +362,7 @@ void ReadSettingsLines(HANDLE hFile, const SettingsLine *aLines, int nLines)
     int bEnded = 0;
     for (int i = 0; i < nLines; i++) {
         const SettingsLine &line = aLines[i];
-        if (!bEnded && ReadFileLine(hFile, szLine, (int)sizeof szLine) < 0) bEnded = 1;
+        if (!bEnded && ReadFileLine(hFile, szLine, (int)sizeof szLine) < 0) bEnded = bFileEndedEarly = 1;
         if (!bEnded) {
             switch (line.kind) {
             case SL_FOLDER: {
@@ -428,19 +435,36 @@ static void ReadFamilySettings(HANDLE hFile)
     }
 }
 
-// Creates the file anew (its folder too when missing) and writes every line from memory; returns the close flag.
+// No file this program writes comes near this size (every line of the longest family at the longest line): a
+// larger file is not one of ours and is not read at all.
+static const int64_t nSettingsFileMaxBytes = (int64_t)(SETTINGS_LINES_MAX + 1) * 302;
+
+// Writes every line from memory into a new file beside the settings file, forces it to the disk and only then
+// puts it in place of the old one, so that a kill or a power cut at any moment leaves either the old file or the
+// new one whole (creating the folder when missing). Returns the close flag; a failed write or flush keeps the old
+// file and returns 0.
 static int WriteWholeFile(const wchar_t *szPath, const char *szVersionLine)
 {
     wchar_t szFolder[261];
     CreateDirectory(L"C:\\ProgramData\\Ulvane\\", nullptr);
     if (GetSettingsFolder(szFolder, 261)) CreateDirectory(szFolder, nullptr);
-    HANDLE hFile = CreateFile(szPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    wchar_t szNew[272];
+    int n = swprintf(szNew, 272, L"%ls.new", szPath);
+    if (n <= 0 || n >= 272) return 0;
+    HANDLE hFile = CreateFile(szNew, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) return 0;
+    nFailedWrites = 0;
     char szOut[16];
     snprintf(szOut, sizeof szOut, "%s\r\n", szVersionLine);
     WriteText(hFile, szOut);
     WriteFamilySettings(hFile);
-    return CloseHandle(hFile) ? 1 : 0;
+    int bWritten = nFailedWrites == 0 && FlushFileBuffers(hFile);
+    int bClosed = CloseHandle(hFile) ? 1 : 0;
+    if (!bWritten || !bClosed || !MoveFileEx(szNew, szPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFile(szNew);
+        return 0;
+    }
+    return bClosed;
 }
 
 int LoadSaveSettingsFile(int mode)
@@ -453,15 +477,26 @@ int LoadSaveSettingsFile(int mode)
     if (mode == 0) {
         HANDLE hFile = CreateFile(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (hFile == INVALID_HANDLE_VALUE) return WriteWholeFile(szPath, szVersionLine);
-        char szFirst[261];
-        int n = ReadFileLine(hFile, szFirst, (int)sizeof szFirst);
-        if (n != (int)strlen(szVersionLine) || strcmp(szFirst, szVersionLine) != 0) {
+        int64_t nSize = 0;
+        if (!GetFileSizeEx(hFile, &nSize) || nSize > nSettingsFileMaxBytes) {
             CloseHandle(hFile);
-            DeleteFile(szPath);
             return WriteWholeFile(szPath, szVersionLine);
         }
+        char szFirst[261];
+        int n = ReadFileLine(hFile, szFirst, (int)sizeof szFirst);
+        // A wrong version line (another program's file, or a damaged one): nothing of it is read; it is written
+        // anew from the settings in memory.
+        if (n != (int)strlen(szVersionLine) || strcmp(szFirst, szVersionLine) != 0) {
+            CloseHandle(hFile);
+            return WriteWholeFile(szPath, szVersionLine);
+        }
+        bFileEndedEarly = 0;
         ReadFamilySettings(hFile);
-        return CloseHandle(hFile) ? 1 : 0;
+        int bClosed = CloseHandle(hFile) ? 1 : 0;
+        // A file cut short (a save that never finished): the lines it holds were taken, the rest stay as they
+        // were in memory, and the file is made whole again.
+        if (bFileEndedEarly) return WriteWholeFile(szPath, szVersionLine);
+        return bClosed;
     }
     if (mode == 2) {
         HANDLE hFile = CreateFile(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

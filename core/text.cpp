@@ -42,28 +42,35 @@ int NarrowToWideU(const char *szSource, wchar_t *szDest)
 
 int ReadFileLine(HANDLE hFile, char *szLine, int nBufferSize)
 {
+    char block[4096];
     int nStored = 0;
     int bLastStoredCR = 0;  // the byte read just before is a carriage return that was stored
     for (;;) {
-        char c = 0;
         DWORD dwRead = 0;
-        if (!ReadFile(hFile, &c, 1, &dwRead, nullptr) || dwRead == 0) {
+        if (!ReadFile(hFile, block, (DWORD)sizeof block, &dwRead, nullptr) || dwRead == 0) {
             if (nBufferSize > 0)
                 szLine[nStored] = 0;
             return -1;
         }
-        if (c == '\n') {
-            if (bLastStoredCR)
-                nStored--;
-            if (nBufferSize > 0)
-                szLine[nStored] = 0;
-            return nStored;
-        }
-        if (nStored < nBufferSize - 1) {
-            szLine[nStored++] = c;
-            bLastStoredCR = (c == '\r');
-        } else {
-            bLastStoredCR = 0;  // the line is longer than the buffer: the rest is dropped
+        for (DWORD i = 0; i < dwRead; i++) {
+            char c = block[i];
+            if (c == '\n') {
+                // The bytes after the line go back to the file: the next read starts on the next line.
+                DWORD dwAfter = dwRead - i - 1;
+                if (dwAfter > 0)
+                    SetFilePointer(hFile, -(int32_t)dwAfter, nullptr, FILE_CURRENT);
+                if (bLastStoredCR)
+                    nStored--;
+                if (nBufferSize > 0)
+                    szLine[nStored] = 0;
+                return nStored;
+            }
+            if (nStored < nBufferSize - 1) {
+                szLine[nStored++] = c;
+                bLastStoredCR = (c == '\r');
+            } else {
+                bLastStoredCR = 0;  // the line is longer than the buffer: the rest is dropped
+            }
         }
     }
 }

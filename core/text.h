@@ -13,9 +13,10 @@ int NarrowToWideU(const char *szSource, wchar_t *szDest);
 // of the range the box is made for) gives "N/A" (cut to the buffer) in its place. Returns 1 when the text fits.
 int FormatBoxText(wchar_t *szText, size_t nSize, const wchar_t *szFormat, ...);
 
-// Reads one line from an open file, one byte per read. The line feed ends the line; a carriage return right
-// before it is dropped. At most nBufferSize - 1 characters are stored and the line is always terminated; the rest
-// of a longer line is read and dropped. Returns the number of characters stored, or -1 when a read delivers no
+// Reads one line from an open file, in blocks; the bytes read past the line feed are given back (the file's read
+// offset ends just after the line). The line feed ends the line; a carriage return right before it is dropped. At
+// most nBufferSize - 1 characters are stored and the line is always terminated; the rest of a longer line is read
+// and dropped. Returns the number of characters stored, or -1 when a read delivers no
 // byte (end of file): a last line without a line feed is not returned (its stored part is terminated).
 int ReadFileLine(HANDLE hFile, char *szLine, int nBufferSize);
 

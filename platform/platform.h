@@ -558,6 +558,15 @@ BOOL ChooseColor(CHOOSECOLOR *);
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_NEGATIVE_SEEK 131
 #define ERROR_OPERATION_ABORTED 995   // a blocked port read or write ended by CloseHandle or CancelAllThreads
+#define ERROR_TOO_MANY_OPEN_FILES 4
+#define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_NOT_SAME_DEVICE 17
+#define ERROR_NOT_READY 21
+#define ERROR_NOT_SUPPORTED 50
+#define ERROR_DIR_NOT_EMPTY 145
+#define ERROR_FILE_TOO_LARGE 223
+#define ERROR_NOACCESS 998
+#define ERROR_CANT_RESOLVE_FILENAME 1921
 
 DWORD GetLastError();
 void SetLastError(DWORD);
@@ -599,6 +608,11 @@ struct BY_HANDLE_FILE_INFORMATION {
 BOOL GetFileInformationByHandle(HANDLE, BY_HANDLE_FILE_INFORMATION *);
 BOOL CloseHandle(HANDLE);
 BOOL DeleteFile(const wchar_t *path);
+// Renames a file; with MOVEFILE_REPLACE_EXISTING an existing target is replaced in one step (a reader sees the old
+// file or the new one, never a mix); with MOVEFILE_WRITE_THROUGH the rename is on the disk when the call returns.
+#define MOVEFILE_REPLACE_EXISTING 0x1u
+#define MOVEFILE_WRITE_THROUGH 0x8u
+BOOL MoveFileEx(const wchar_t *from, const wchar_t *to, DWORD flags);
 BOOL CreateDirectory(const wchar_t *path, void *security);
 // True when a file of that name exists in its folder, letter case ignored.
 BOOL FileExistsIgnoreCase(const wchar_t *path);
@@ -633,7 +647,7 @@ void CancelAllThreads();
 
 // Serial ports: "COMn" resolves to <root>/dev/COMn when that path exists, else to /dev/ttyS<n-1>. The port is
 // taken exclusively (TIOCEXCL and an advisory lock); errors map to 2 (no such device), 5 (permission denied),
-// 32 (busy or already open), 121 (time-out), others passed on. After CloseHandle, reads fail at once.
+// 32 (busy or already open), 121 (time-out), any other errno to its code as for files. Reads fail after CloseHandle.
 #define NOPARITY 0
 #define ODDPARITY 1
 #define EVENPARITY 2

@@ -3,15 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/posix/kernel_internal.h"
 #include "support/bounded_waits.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -102,6 +106,49 @@ TEST_F(PlatformSerial, MissingDeviceIsErrorTwo) {
     EXPECT_EQ(MapDrivePath("COM3"), "/dev/ttyS2");
     AddPty(3);
     EXPECT_EQ(MapDrivePath("COM3"), root_ + "/dev/COM3");
+}
+
+// A port that cannot be opened reports one of the program's own error codes, never a bare errno that the operator
+// would look up as a code of the other system.
+TEST_F(PlatformSerial, OpenFailuresGiveTheProgramsErrorCodes) {
+    ASSERT_EQ(mkdir((root_ + "/dev/COM6").c_str(), 0755), 0);  // a folder in place of the device
+    EXPECT_EQ(OpenSerialPort(L"COM6"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+    ASSERT_EQ(symlink("COM8", (root_ + "/dev/COM8").c_str()), 0);  // a link that names itself
+    EXPECT_EQ(OpenSerialPort(L"COM8"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_CANT_RESOLVE_FILENAME);
+    // No descriptor left for the process.
+    AddPty(2);
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    int lowestFree = dup(0);
+    ASSERT_GE(lowestFree, 0);
+    close(lowestFree);
+    struct rlimit low = old;
+    low.rlim_cur = (rlim_t)lowestFree;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    HANDLE h = OpenSerialPort(L"COM2");
+    DWORD error = GetLastError();
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &old), 0);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(error, (DWORD)ERROR_TOO_MANY_OPEN_FILES);
+}
+
+// Every errno the system can give maps to a code the program knows.
+TEST(ErrnoMapping, EveryErrnoGivesAKnownCode) {
+    const DWORD known[] = {ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+                           ERROR_INVALID_HANDLE, ERROR_SHARING_VIOLATION, ERROR_FILE_EXISTS, ERROR_SEM_TIMEOUT,
+                           ERROR_DISK_FULL, ERROR_GEN_FAILURE, ERROR_INVALID_FUNCTION, ERROR_INVALID_PARAMETER,
+                           ERROR_OPERATION_ABORTED, ERROR_TOO_MANY_OPEN_FILES, ERROR_NOT_ENOUGH_MEMORY,
+                           ERROR_NOT_SAME_DEVICE, ERROR_NOT_READY, ERROR_NOT_SUPPORTED, ERROR_DIR_NOT_EMPTY,
+                           ERROR_FILE_TOO_LARGE, ERROR_NOACCESS, ERROR_CANT_RESOLVE_FILENAME};
+    for (int err = 1; err < 134; err++) {
+        DWORD code = ErrnoToError(err);
+        EXPECT_NE(std::find(std::begin(known), std::end(known), code), std::end(known)) << "errno " << err;
+    }
+    EXPECT_EQ(ErrnoToError(EISDIR), (DWORD)ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ErrnoToError(ENFILE), (DWORD)ERROR_TOO_MANY_OPEN_FILES);
+    EXPECT_EQ(ErrnoToError(ENOMEM), (DWORD)ERROR_NOT_ENOUGH_MEMORY);
 }
 
 TEST_F(PlatformSerial, SecondOpenIsBusy) {

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace acqtest;
@@ -71,6 +72,19 @@ TEST_F(SerialPorts, MissingDeviceReportsCode2)
     EXPECT_EQ(shown[0].templateName, L"MESSAGEOK");
     EXPECT_EQ(shown[0].caption, L"Serial Port");
     EXPECT_EQ(shown[0].text, L"Port COM6 does not exists");
+}
+
+// A folder in place of the port: the operator reads the text of a known code, never a bare errno ("Error #21")
+// presented as a code of the other system.
+TEST_F(SerialPorts, FolderInPlaceOfThePortReportsAKnownCode)
+{
+    PortRoot root;
+    ASSERT_EQ(mkdir((root.root() + "/dev/COM6").c_str(), 0755), 0);
+    EXPECT_EQ(OpenGpsPort(), 0);
+    EXPECT_EQ(hGpsPort.load(), INVALID_HANDLE_VALUE);
+    std::vector<ShownDialog> shown = PlatformShownDialogs();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, L"COM6 is already open by another process, or insufficient permission is provided");
 }
 
 TEST_F(SerialPorts, PortHeldByAnotherProcessReportsCode32)

@@ -2,7 +2,10 @@
 #include "settings_test_support.h"
 
 #include <cmath>
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "core/rates.h"
@@ -101,6 +104,121 @@ TEST_F(SettingsRootTest, TruncatedFilesKeepTheRestInMemory)
         StartBuild(type, 0);
         LoadSaveSettingsFile(0);
         EXPECT_EQ(nGpsPort, 20);
+    }
+}
+
+// A file that ends before its last line (a save cut short) is damaged: the lines it holds are taken and the file is
+// written whole again from the settings in memory, as for a wrong version line.
+TEST_F(SettingsRootTest, FileCutShortIsWrittenWholeAgain)
+{
+    for (int type : kTypes) {
+        for (int jix : {0, 1}) {
+            SCOPED_TRACE(std::to_string(type) + (jix ? " Jix" : " Zanth"));
+            StartBuild(type, jix);
+            nGpsPort = 20;
+            LoadSaveSettingsFile(1);
+            const std::string full = ReadBytes(SettingsPath());
+            const std::vector<std::string> lines = SplitLines(full);
+            // Only the version line, as a save killed right after its first write leaves it.
+            WriteBytes(SettingsPath(), JoinLines({lines[0]}));
+            StartBuild(type, jix);
+            LoadSaveSettingsFile(0);
+            EXPECT_NE(nGpsPort, 20);
+            std::string rewritten = ReadBytes(SettingsPath());
+            EXPECT_EQ(SplitLines(rewritten).size(), lines.size());
+            LoadSaveSettingsFile(1);
+            EXPECT_EQ(rewritten, ReadBytes(SettingsPath()));  // the start-up settings, every line
+            // Cut in the middle of the last line: every line before it is taken and kept.
+            WriteBytes(SettingsPath(), full.substr(0, full.size() - 3));
+            StartBuild(type, jix);
+            LoadSaveSettingsFile(0);
+            EXPECT_EQ(nGpsPort, 20);
+            EXPECT_EQ(SplitLines(ReadBytes(SettingsPath())).size(), lines.size());
+            EXPECT_EQ(SplitLines(ReadBytes(SettingsPath()))[0], lines[0]);
+        }
+    }
+}
+
+// A save killed part-way (here by the file-size limit, whose signal ends the process in the middle of the writes)
+// leaves the old file whole: the next start reads every setting of it.
+TEST_F(SettingsRootTest, SaveKilledPartWayLeavesTheOldFileWhole)
+{
+    StartBuild(INSTRUMENT_EM38MK2, 1);
+    nGpsPort = 20;
+    LoadSaveSettingsFile(1);
+    const std::string before = ReadBytes(SettingsPath());
+    ASSERT_GT(before.size(), 200u);
+    nGpsPort = 21;
+    fflush(stdout);
+    fflush(stderr);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_DFL);
+        struct rlimit limit = {100, 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        LoadSaveSettingsFile(1);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));  // the save was ended in the middle
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_EQ(ReadBytes(SettingsPath()), before);
+    StartBuild(INSTRUMENT_EM38MK2, 1);
+    LoadSaveSettingsFile(0);
+    EXPECT_EQ(nGpsPort, 20);
+    // The next save goes through and takes the place of the old file.
+    nGpsPort = 22;
+    LoadSaveSettingsFile(1);
+    StartBuild(INSTRUMENT_EM38MK2, 1);
+    LoadSaveSettingsFile(0);
+    EXPECT_EQ(nGpsPort, 22);
+}
+
+// A save whose writes fail (the disk full) keeps the old file.
+TEST_F(SettingsRootTest, FailedSaveKeepsTheOldFile)
+{
+    StartBuild(INSTRUMENT_CS21, 0);
+    nGpsPort = 20;
+    LoadSaveSettingsFile(1);
+    const std::string before = ReadBytes(SettingsPath());
+    signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG instead of ending the process
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit limit = old;
+    limit.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    nGpsPort = 21;
+    int result = LoadSaveSettingsFile(1);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &old), 0);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(SettingsPath()), before);
+}
+
+// A file far larger than any settings file (a line of megabytes) is not read at all: it is written anew from the
+// settings in memory, as for a wrong version line.
+TEST_F(SettingsRootTest, HugeFileIsWrittenAnewWithoutReadingIt)
+{
+    for (int firstLine : {1, 0}) {
+        SCOPED_TRACE(firstLine ? "huge version line" : "huge folder line");
+        StartBuild(INSTRUMENT_EM61MK2, 1);
+        LoadSaveSettingsFile(1);
+        const std::string fresh = ReadBytes(SettingsPath());
+        std::vector<std::string> lines = SplitLines(fresh);
+        lines[firstLine ? 0 : 1] = (firstLine ? lines[0] : std::string()) + std::string(4 * 1024 * 1024, 'A');
+        lines[35] = "9";  // nGpsPort: not taken
+        WriteBytes(SettingsPath(), JoinLines(lines));
+        lines.clear();
+        StartBuild(INSTRUMENT_EM61MK2, 1);
+        nGpsPort = 7;
+        LoadSaveSettingsFile(0);
+        EXPECT_EQ(nGpsPort, 7);
+        ExpectSoundValues();
+        std::string after = ReadBytes(SettingsPath());
+        EXPECT_LT(after.size(), 10000u);
+        EXPECT_EQ(SplitLines(after).size(), SplitLines(fresh).size());
     }
 }
 

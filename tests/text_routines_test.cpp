@@ -70,6 +70,25 @@ TEST(TextRoutines, ReadFileLineTable)
     }
 }
 
+// The line is read in blocks, and the bytes read past it go back to the file: the next read of the handle starts
+// right after the line feed, as after a read of one byte at a time.
+TEST(TextRoutines, ReadFileLineLeavesTheFileRightAfterTheLine)
+{
+    const std::string longLine(10000, 'z');
+    HANDLE h = OpenBytes("abc\r\n" + longLine + "\r\nrest");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char szLine[261];
+    EXPECT_EQ(ReadFileLine(h, szLine, (int)sizeof szLine), 3);
+    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 5u);
+    EXPECT_EQ(ReadFileLine(h, szLine, (int)sizeof szLine), 260);
+    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 5u + longLine.size() + 2);
+    char rest[8] = {};
+    DWORD dwRead = 0;
+    EXPECT_TRUE(ReadFile(h, rest, 7, &dwRead, nullptr));
+    EXPECT_EQ(std::string(rest, dwRead), "rest");
+    CloseHandle(h);
+}
+
 struct FieldCase {
     const char *routine;  // "delimited", "numeric" or "after"
     const char *line;

@@ -116,6 +116,7 @@ DWORD ErrnoToError(int err) {
     case EROFS: return ERROR_ACCESS_DENIED;
     case EBADF: return ERROR_INVALID_HANDLE;
     case EBUSY:
+    case ETXTBSY:
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
     case EEXIST: return ERROR_FILE_EXISTS;
     case ENOSPC:
@@ -124,6 +125,21 @@ DWORD ErrnoToError(int err) {
     case EIO: return ERROR_GEN_FAILURE;
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case ENOTTY: return ERROR_INVALID_FUNCTION;
-    default: return (DWORD)err;
+    case EMFILE:
+    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOMEM:
+    case ENOLCK: return ERROR_NOT_ENOUGH_MEMORY;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
+    case EFBIG:
+    case EOVERFLOW: return ERROR_FILE_TOO_LARGE;
+    case EOPNOTSUPP:
+    case ENOSYS: return ERROR_NOT_SUPPORTED;
+    case EFAULT: return ERROR_NOACCESS;
+    case EINTR: return ERROR_OPERATION_ABORTED;
+    case EXDEV: return ERROR_NOT_SAME_DEVICE;
+    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case ENOMEDIUM: return ERROR_NOT_READY;
+    // Never a bare errno: the operator would read it as a code of the other system.
+    default: return ERROR_GEN_FAILURE;
     }
 }

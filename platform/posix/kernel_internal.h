@@ -60,7 +60,8 @@ private:
 // The kind of a registered handle; false for anything else (nothing is dereferenced for unknown values).
 bool KernelHandleKind(HANDLE h, KernelKind *kind);
 
-// errno to the program's error codes (2, 3, 5, 32, 80, 112, 121, ...).
+// errno to the program's error codes (2, 3, 5, 32, 80, 112, 121, ...); every errno maps to one of them, one the
+// table does not name to ERROR_GEN_FAILURE.
 DWORD ErrnoToError(int err);
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,6 +152,46 @@ static void MakeFolders(const std::string &path) {
 }
 
 void EnsureRootFolders() { MakeFolders(MapDrivePath("C:\\ProgramData\\Ulvane")); }
+
+BOOL MoveFileEx(const wchar_t *from, const wchar_t *to, DWORD flags) {
+    std::string src = MapDrivePath(from);
+    std::string dst = MapDrivePath(to);
+    if (src.empty() || dst.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    int r = (flags & MOVEFILE_REPLACE_EXISTING)
+                ? rename(src.c_str(), dst.c_str())
+                : renameat2(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE);
+    if (r != 0) {
+        int err = errno;
+        SetLastError(err == EEXIST ? ERROR_ALREADY_EXISTS : ErrnoToError(err));
+        return FALSE;
+    }
+    if (flags & MOVEFILE_WRITE_THROUGH) {
+        // The rename lives in the folder: it is on the disk once the folder is.
+        size_t slash = dst.rfind('/');
+        std::string folder = slash == std::string::npos ? std::string(".")
+                             : slash == 0               ? std::string("/")
+                                                        : dst.substr(0, slash);
+        int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            SetLastError(ErrnoToError(errno));
+            return FALSE;
+        }
+        int s;
+        while ((s = fsync(fd)) != 0 && errno == EINTR) {
+        }
+        int err = errno;
+        close(fd);
+        if (s != 0 && err != EINVAL && err != EROFS) {
+            SetLastError(ErrnoToError(err));
+            return FALSE;
+        }
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
 
 BOOL SetCurrentDirectory(const wchar_t *drivePath) {
     std::string p = MapDrivePath(drivePath);

@@ -75,19 +75,6 @@ struct PortObject : KernelObject {
     }
 };
 
-DWORD PortOpenError(int err) {
-    switch (err) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO: return ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM: return ERROR_ACCESS_DENIED;
-    case EBUSY:
-    case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
-    case ETIMEDOUT: return ERROR_SEM_TIMEOUT;
-    default: return (DWORD)err;
-    }
-}
 
 // Failure of a read or write on an open port: a vanished or hung-up device is a broken link.
 DWORD PortIoError(int err) {
@@ -148,14 +135,14 @@ HANDLE OpenSerialPort(const wchar_t *name) {
     std::string path = ResolveComPortPath(n);
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        SetLastError(PortOpenError(errno));
+        SetLastError(ErrnoToError(errno));
         return INVALID_HANDLE_VALUE;
     }
     // The advisory lock keeps out a second opener even when it runs as root (which TIOCEXCL does not).
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int err = errno;
         close(fd);
-        SetLastError(err == EWOULDBLOCK ? ERROR_SHARING_VIOLATION : PortOpenError(err));
+        SetLastError(ErrnoToError(err));
         return INVALID_HANDLE_VALUE;
     }
     if (ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY) {

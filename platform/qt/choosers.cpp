@@ -12,7 +12,11 @@
 #include <QStyleOptionComboBox>
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -107,6 +111,21 @@ QString RealPath(const wchar_t *drivePath)
     return QString::fromStdString(MapDrivePath(drivePath));
 }
 
+// The file chooser lists folders on helper threads of the toolkit, and a thread of the toolkit that gets no
+// descriptor for its wake-up ends the whole process. True when that many descriptors can still be opened.
+bool DescriptorsAvailable(int count)
+{
+    std::vector<int> fds;
+    for (int i = 0; i < count; i++) {
+        int fd = eventfd(0, EFD_CLOEXEC);
+        if (fd < 0) break;
+        fds.push_back(fd);
+    }
+    bool ok = (int)fds.size() == count;
+    for (int fd : fds) close(fd);
+    return ok;
+}
+
 BOOL RunFileChooser(OPENFILENAME *ofn, bool save)
 {
     if (!ofn || !ofn->lpstrFile || ofn->nMaxFile == 0) return FALSE;
@@ -118,6 +137,13 @@ BOOL RunFileChooser(OPENFILENAME *ofn, bool save)
         if (scripted.empty()) return FALSE;
         result = scripted;
     } else {
+        // Without descriptors to spare the chooser is not opened: the call fails as a cancel would, with the
+        // reason as the last error, and the program goes on.
+        if (!DescriptorsAvailable(16)) {
+            fprintf(stderr, "%ls: too many files open for the file chooser\n", title.c_str());
+            SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+            return FALSE;
+        }
         QWidget *parent = IsLiveWindow(ofn->hwndOwner) && ofn->hwndOwner->widget ? ofn->hwndOwner->widget->window()
                                                                                  : nullptr;
         QFileDialog dlg(parent, QString::fromStdWString(title));
