@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/acquisition.h"
 #include "background/background_files.h"
 #include "background/background_state.h"
 #include "core/core.h"
@@ -222,10 +223,12 @@ TEST(BackgroundFiles, LoadDrawRedrawRemoveAndStop)
         // A short walk south while logging draws the track across the line; the pause brings stand-by back.
         PlatformPressKey('G');
         CHILD_CHECK(nRecordingState == 1);
+        // Three positions of the walk plotted, however slowly a loaded machine takes them.
+        const int nBeforeWalk = nGpsPositionCount;
         CHILD_CHECK(dev.ok("COM6 walk 180 5"));
-        PlatformPump(2500);
+        CHILD_CHECK(PlatformWaitFor([&] { return nGpsPositionCount >= nBeforeWalk + 3; }, 30000));
         CHILD_CHECK(dev.ok("COM6 walk 0 0"));
-        PlatformPump(1000);
+        PlatformPump(300);
         QImage img = MapPicture("background_symbols_and_lines_under_the_track");
         CHILD_CHECK(!img.isNull());
         PlatformPressKey(kKeySpace);
