@@ -246,6 +246,35 @@ TEST(PlatformDrawing, VeryLongLinesKeepTheirExactPixels) {
     }
 }
 
+// Lines that lie wholly on the surface, at every slope and in every direction: each pixel of step i sits at the
+// minor offset round(i x minor / major), and nothing else is inked.
+TEST(PlatformDrawing, LinesInsideTheSurfaceKeepTheirExactPixelsAtEverySlope) {
+    std::vector<POINT> ends;
+    for (int k = 0; k < 20; k++) {
+        ends.push_back({k, 0});
+        ends.push_back({20, k});
+        ends.push_back({20 - k, 20});
+        ends.push_back({0, 20 - k});
+    }
+    for (const POINT &end : ends)
+        for (bool outward : {true, false}) {
+            const POINT a = outward ? POINT{10, 10} : end, b = outward ? end : POINT{10, 10};
+            Surface s(21, 21);
+            MoveToEx(s.dc, a.x, a.y, nullptr);
+            LineTo(s.dc, b.x, b.y);
+            const int adx = std::abs(b.x - a.x), ady = std::abs(b.y - a.y);
+            const bool xMajor = adx >= ady;
+            const int major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+            const int sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
+            for (int i = 0; i < major; i++) {
+                const int off = (2 * i * minor + major) / (2 * major);
+                const int x = a.x + sx * (xMajor ? i : off), y = a.y + sy * (xMajor ? off : i);
+                EXPECT_EQ(s.At(x, y), kBlack) << a.x << "," << a.y << " -> " << b.x << "," << b.y << " step " << i;
+            }
+            EXPECT_EQ(s.Ink(), major) << a.x << "," << a.y << " -> " << b.x << "," << b.y << "\n" << s.Dump();
+        }
+}
+
 TEST(PlatformDrawing, WidePenDrawsADotForAZeroLengthSegment) {
     Surface s(21, 21);
     HPEN pen = CreatePen(PS_SOLID, 5, kRed);

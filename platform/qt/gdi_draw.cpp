@@ -114,32 +114,52 @@ void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int 
         return offset;
     };
     // Steps whose major coordinate lies inside the clip.
-    const int64_t maLo = xMajor ? clip.left() : clip.top(), maHi = xMajor ? clip.right() : clip.bottom();
-    const int64_t miLo = xMajor ? clip.top() : clip.left(), miHi = xMajor ? clip.bottom() : clip.right();
-    int64_t iLo = sMa > 0 ? maLo - ma0 : ma0 - maHi;
-    int64_t iHi = sMa > 0 ? maHi - ma0 : ma0 - maLo;
-    iLo = std::max<int64_t>(iLo, 0);
-    iHi = std::min<int64_t>(iHi, major - 1);
-    if (iLo > iHi) return;
-    // The minor offset grows with i: narrow the range to the steps inside the clip's minor extent.
-    const int64_t offLo = sMi > 0 ? miLo - mi0 : mi0 - miHi;  // wanted offsets [offLo, offHi]
-    const int64_t offHi = sMi > 0 ? miHi - mi0 : mi0 - miLo;
-    auto firstAtLeast = [&](int64_t lo, int64_t hi, int64_t off) {  // first i in [lo, hi+1] with offset >= off
-        while (lo <= hi) {
-            int64_t mid = lo + (hi - lo) / 2;
-            if (minorOffset(mid) >= off) hi = mid - 1;
-            else lo = mid + 1;
-        }
-        return lo;
-    };
-    iLo = firstAtLeast(iLo, iHi, offLo);
-    iHi = firstAtLeast(iLo, iHi, offHi + 1) - 1;
+    int64_t iLo = 0, iHi = major - 1;
+    // Every pixel lies in the box of the two ends: a line with both ends inside the clip needs no narrowing.
+    if (!Inside(clip, x0, y0) || !Inside(clip, x1, y1)) {
+        const int64_t maLo = xMajor ? clip.left() : clip.top(), maHi = xMajor ? clip.right() : clip.bottom();
+        const int64_t miLo = xMajor ? clip.top() : clip.left(), miHi = xMajor ? clip.bottom() : clip.right();
+        iLo = std::max<int64_t>(sMa > 0 ? maLo - ma0 : ma0 - maHi, 0);
+        iHi = std::min<int64_t>(sMa > 0 ? maHi - ma0 : ma0 - maLo, major - 1);
+        if (iLo > iHi) return;
+        // The minor offset grows with i: narrow the range to the steps inside the clip's minor extent.
+        const int64_t offLo = sMi > 0 ? miLo - mi0 : mi0 - miHi;  // wanted offsets [offLo, offHi]
+        const int64_t offHi = sMi > 0 ? miHi - mi0 : mi0 - miLo;
+        auto firstAtLeast = [&](int64_t lo, int64_t hi, int64_t off) {  // first i in [lo, hi+1] with offset >= off
+            while (lo <= hi) {
+                int64_t mid = lo + (hi - lo) / 2;
+                if (minorOffset(mid) >= off) hi = mid - 1;
+                else lo = mid + 1;
+            }
+            return lo;
+        };
+        iLo = firstAtLeast(iLo, iHi, offLo);
+        iHi = firstAtLeast(iLo, iHi, offHi + 1) - 1;
+        if (iLo > iHi) return;
+    }
     // The offset of the first visible step, then one addition per step.
     int64_t offset, remainder;
-    if (iLo > iHi) return;
     MinorOffsetAt(iLo, minor, major, &offset, &remainder);
     const int64_t twiceMinor = 2 * minor, twiceMajor = 2 * major;
     const Pixels pixels(image);
+    if (period == 0) {
+        // Solid: every visible step is inside the clip, so walk a pointer through the pixels.
+        const int64_t ma = ma0 + sMa * iLo, mi = mi0 + sMi * offset;
+        QRgb *at = pixels.Row(int(xMajor ? mi : ma)) + int(xMajor ? ma : mi);
+        const qsizetype alongMajor = xMajor ? sMa : sMa * pixels.stride;
+        const qsizetype alongMinor = xMajor ? sMi * pixels.stride : sMi;
+        for (int64_t left = iHi - iLo;; left--) {
+            *at = ink;
+            if (left == 0) break;  // no step past the last pixel
+            at += alongMajor;
+            remainder += twiceMinor;
+            if (remainder >= twiceMajor) {
+                remainder -= twiceMajor;
+                at += alongMinor;
+            }
+        }
+        return;
+    }
     for (int64_t i = iLo; i <= iHi; i++) {
         int64_t ma = ma0 + sMa * i, mi = mi0 + sMi * offset;
         int x = int(xMajor ? ma : mi), y = int(xMajor ? mi : ma);
