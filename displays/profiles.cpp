@@ -22,20 +22,36 @@ int GridCount(const int anGrid[10])
     return n > 9 ? 9 : n;
 }
 
-// Steps 1 to 3 of a scroll: move the picture 2 pixels left, clear the three newest columns and put the grid
-// pixels of the new column back. The first grid row is the zero line when the range spans zero.
+// The last column a scroll clears: the newest point's column and the one after it, and as far right as the widest
+// channel pen reaches past the newest point. Those margin columns never scroll; the end of a wide trace left there
+// would stay for good, where a profile redrawn from the file holds only the ends of the readings it replays.
+int LastClearedColumn(int w)
+{
+    int nWidest = 1;
+    for (int nWidth : anChannelPenWidth) nWidest = nWidth > nWidest ? nWidth : nWidest;
+    if (nWidest > 16) nWidest = 16;
+    int nLast = w + nWidest / 2 + 1;
+    if (nLast < w + 1) nLast = w + 1;
+    // The window's right frame column stays.
+    if (nLast > nCurveWndWidth - 2 && nCurveWndWidth - 2 >= w + 1) nLast = nCurveWndWidth - 2;
+    return nLast;
+}
+
+// Steps 1 to 3 of a scroll: move the picture 2 pixels left, clear the newest columns and put the grid pixels of the
+// cleared columns back. The first grid row is the zero line when the range spans zero.
 void ShiftProfile(HDC hdc, int w, int nCopyHeight, double dMin, double dMax, const int *anGrid = anGridLineY1)
 {
     BitBlt(hdc, 0, 0, w - 1, nCopyHeight, hdc, 2, 0, SRCCOPY);
     SelectObject(hdc, hpenWhite);
-    for (int x = w - 1; x <= w + 1; x++) {
+    const int nLast = LastClearedColumn(w);
+    for (int x = w - 1; x <= nLast; x++) {
         MoveToEx(hdc, x, 0, nullptr);
         LineTo(hdc, x, nCurveAreaHeight2);
     }
     const int n = GridCount(anGrid);
     for (int k = 1; k <= n; k++) {
         SelectObject(hdc, (k == 1 && dMin < 0 && 0 < dMax) ? hpenZeroLine : hpenGrid);
-        POINT pt[2] = {{w - 1, anGrid[k]}, {w + 1, anGrid[k]}};
+        POINT pt[2] = {{w - 1, anGrid[k]}, {nLast, anGrid[k]}};
         Polyline(hdc, pt, 2);
     }
 }

@@ -257,6 +257,28 @@ TEST_P(Em61Lx2RedrawTest, WidePensPausesStationsAndBreaksRedrawAsShownLive)
     CreateChannelPens(0);
 }
 
+// Wide pens reach past the newest column into the margin that never scrolls: readings far up the window, then more
+// readings low down than the strip holds. The redraw replays only the strip's readings, so the live profile may keep
+// no end of the older ones in the margin.
+TEST_P(Em61Lx2RedrawTest, WidePenEndsOfReadingsOlderThanTheStripDoNotStay)
+{
+    const int anWidth[3] = {4, 5, 6};
+    for (int k = 0; k < 3; k++) anChannelPenWidth[k] = anChannelPenWidth[k + 3] = anWidth[k];
+    CreateChannelPens(0);
+    const int high[4] = {120, 40, 110, 35};
+    const int low[4] = {25, 8, 22, 7};
+    for (int i = 0; i < 30; i++) Reading(high);
+    for (int i = 0; i < kWidth; i++) Reading(low);
+    const std::vector<COLORREF> live2 = Pixels(hwndCurve2), live3 = Pixels(hwndCurve3);
+    Repaint(hwndCurve2);
+    Repaint(hwndCurve3);
+    RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
+    EXPECT_EQ(Differing(Pixels(hwndCurve2), live2), 0);
+    if (nSensorsMinus1 == 1) EXPECT_EQ(Differing(Pixels(hwndCurve3), live3), 0);
+    for (int &w : anChannelPenWidth) w = 1;
+    CreateChannelPens(0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Coils, Em61Lx2RedrawTest, ::testing::Values(0, 1));
 
 }  // namespace
