@@ -274,7 +274,9 @@ TEST_P(Em61Lx2RedrawTest, WidePenEndsOfReadingsOlderThanTheStripDoNotStay)
     Repaint(hwndCurve3);
     RedrawProfileFromFileTwoSensors(hwndCurve2, hwndCurve3);
     EXPECT_EQ(Differing(Pixels(hwndCurve2), live2), 0);
-    if (nSensorsMinus1 == 1) EXPECT_EQ(Differing(Pixels(hwndCurve3), live3), 0);
+    if (nSensorsMinus1 == 1) {
+        EXPECT_EQ(Differing(Pixels(hwndCurve3), live3), 0);
+    }
     for (int &w : anChannelPenWidth) w = 1;
     CreateChannelPens(0);
 }
