@@ -1,6 +1,14 @@
 // Map replot from the data file: the frame every rebuild shares (rewind, header skip, record loop, busy dot, end
 // at the file's end), its track branch, and the EM61-MK2 colour rebuild.
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <memory>
+#include <new>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "core/core.h"
 #include "core/settings.h"
@@ -129,16 +137,101 @@ bool EndsReadingRun(const char *szRecord)
 
 }  // namespace
 
-void ReplotFromDataFile(const ReplotMember &member)
+// ---------------------------------------------------------------------------------------------------------------
+// The rebuild in two halves: the reading half scans the data file and turns its records into drawing steps (the
+// positions in map pixels and the colour cells of each swath); the drawing half draws the steps into the tiles in
+// the order they were read and paces the busy indicator. On a survey of a million records each half is about half
+// the work, so the reading half runs on a thread of its own while the screen thread draws.
+// ---------------------------------------------------------------------------------------------------------------
+namespace {
+
+struct ReplotStep {
+    enum Kind : unsigned char { PLOT_SET, TRACK_POINT, SWATH } kind;
+    unsigned char nSet;  // PLOT_SET: the set of four map-point records
+    unsigned nRecords;   // records read since the step before
+    int anEdge[4], anPrevEdge[4];
+    int nFirstCell, nCells;  // SWATH: its cells in the batch's cell list
+};
+
+// Steps handed over together, with the cells of their swaths and the records read after the last of them.
+struct ReplotBatch {
+    std::vector<ReplotStep> steps;
+    std::vector<int> cells;
+    unsigned nRecordsAfter = 0;
+    void Clear()
+    {
+        steps.clear();
+        cells.clear();
+        nRecordsAfter = 0;
+    }
+};
+const size_t REPLOT_BATCH_STEPS = 2048;
+
+// What the reading half leaves at the end: whether the file ended inside the header or an offset run, and the
+// cells of the row still open.
+struct ReplotEnd {
+    bool bEnd = false, bCollect = false;
+    int nCells = 0;
+    int anCells[SWATH_CELLS_PER_ROW];
+};
+
+// Full batches from the reading half to the drawing half, emptied ones back; at most a few on the way, so the
+// reading half never runs far ahead of the drawing.
+class ReplotHandOver {
+public:
+    // Reading half: hands the full batch over (the last one with bLast) and gets an empty one back.
+    void Hand(ReplotBatch &batch, bool bLast)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        cvRoom.wait(lock, [this] { return full.size() < BATCHES_ON_THE_WAY; });
+        full.push_back(std::move(batch));
+        if (empty.empty()) {
+            batch = ReplotBatch();
+        } else {
+            batch = std::move(empty.back());
+            empty.pop_back();
+        }
+        if (bLast) bLastHanded = true;
+        cvFull.notify_one();
+    }
+    // Reading half, when it cannot go on (no memory for a batch): what was handed over is all there is.
+    void Finish()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        bLastHanded = true;
+        cvFull.notify_one();
+    }
+    // Drawing half: the next full batch into batch (whose steps were drawn); false after the last.
+    bool Take(ReplotBatch &batch)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        cvFull.wait(lock, [this] { return !full.empty() || bLastHanded; });
+        if (full.empty()) return false;
+        batch.Clear();
+        empty.push_back(std::move(batch));
+        batch = std::move(full.front());
+        full.pop_front();
+        cvRoom.notify_one();
+        return true;
+    }
+
+private:
+    static constexpr size_t BATCHES_ON_THE_WAY = 3;
+    std::mutex mutex;
+    std::condition_variable cvRoom, cvFull;
+    std::deque<ReplotBatch> full;
+    std::vector<ReplotBatch> empty;
+    bool bLastHanded = false;
+};
+
+// The reading half: the header up to the logging start (keeping the member's extra records on the way), then the
+// records as drawing steps, handed over through hand in batches (the last one with its second argument true).
+template <typename Hand>
+void ReadReplotSteps(const ReplotMember &member, DataFileScan *pScan, bool bColour, ReplotEnd *pEnd, Hand hand)
 {
-    HANDLE h = hDataFile;
-    if (h == INVALID_HANDLE_VALUE) return;
-    DataFileScan *pScan = new DataFileScan;
-    BeginDataFileScan(pScan);
     char szRecord[DATA_RECORD_MAX];
     bool bEnd = false;
-
-    // Header: up to the logging start event, at most 300 reads; offsets and the like are kept on the way.
+    ReplotBatch batch;
     for (int nRead = 0; nRead < HEADER_SKIP_RECORDS; ++nRead) {
         if (!NextScanRecord(pScan, szRecord)) {
             bEnd = true;
@@ -152,17 +245,8 @@ void ReplotFromDataFile(const ReplotMember &member)
         if (strstr(szRecord, "X$START")) break;
     }
 
-    HDC hdcWindow = hwndMap ? GetDC(hwndMap) : nullptr;
-    HDC hdcMem = CreateCompatibleDC(hdcWindow);
-    BusyPacer pacer;
-    BeginBusyPacer(&pacer);
-    const bool bColour = nColorMapView != 0;
-    double dSavedColorStep = dColorStep;
-    if (member.nColorStepScale == 2) ComputeColorStep(dScale2Min, dScale2Max);
-    else ComputeColorStep(dScale1Min, dScale1Max);
-
     // The rebuild's own cells: the live handlers' rows are never touched.
-    int anCells[SWATH_CELLS_PER_ROW];
+    int *anCells = pEnd->anCells;
     int nCells = 0;
     bool bCollect = false;
     // The set being read (four coordinates, a bit for each read whole) and the previous edge (none after a break).
@@ -170,13 +254,24 @@ void ReplotFromDataFile(const ReplotMember &member)
     int nSetItems = 0;
     bool bPrevEdge = false;
     int anPrevEdge[4] = {0, 0, 0, 0}, anEdge[4];
+    unsigned nRecords = 0;
+    auto step = [&](ReplotStep::Kind kind) -> ReplotStep & {
+        batch.steps.push_back(ReplotStep{});
+        ReplotStep &s = batch.steps.back();
+        s.kind = kind;
+        s.nRecords = nRecords;
+        nRecords = 0;
+        for (int i = 0; i < 4; ++i) s.anEdge[i] = anEdge[i];
+        return s;
+    };
 
     // Station marks are drawn only on the track; with a colour view such a rebuild draws nothing.
     if (member.pfnPlotSet && bColour) bEnd = true;
 
-    while (!bEnd && hdcMem) {
+    while (!bEnd) {
+        if (batch.steps.size() >= REPLOT_BATCH_STEPS) hand(batch, false);
         if (!NextScanRecord(pScan, szRecord)) break;
-        PaceBusyIndicator(&pacer);
+        ++nRecords;
         char c = szRecord[0];
         if (c == '{') {
             char chLetter = szRecord[1];
@@ -198,14 +293,18 @@ void ReplotFromDataFile(const ReplotMember &member)
             }
             WorldToMapPixels(&anEdge[0], &anEdge[1], &anEdge[2], &anEdge[3], adSet[0], adSet[1], adSet[2], adSet[3]);
             if (member.pfnPlotSet) {
-                member.pfnPlotSet(hdcMem, (chLetter - 'a') / 4, anEdge);
+                step(ReplotStep::PLOT_SET).nSet = (unsigned char)((chLetter - 'a') / 4);
             } else if (!bColour) {
-                PlotTrackPoint(hdcMem, anEdge[0], anEdge[1], anEdge[2], anEdge[3]);
+                step(ReplotStep::TRACK_POINT);
             } else if (chLetter == 'h') {
                 // Nothing is filled across a jump farther than any walk between two fixes.
-                if (bPrevEdge && !MapFootprintBreaks(adPrevEdge, adSet))
-                    SpreadSwathCells(hdcMem, anCells, nCells, member.bTwoSensors ? 1 : 0, anEdge[0], anEdge[1],
-                                     anEdge[2], anEdge[3], anPrevEdge[0], anPrevEdge[1], anPrevEdge[2], anPrevEdge[3]);
+                if (bPrevEdge && !MapFootprintBreaks(adPrevEdge, adSet) && nCells > 0) {
+                    ReplotStep &s = step(ReplotStep::SWATH);
+                    for (int i = 0; i < 4; ++i) s.anPrevEdge[i] = anPrevEdge[i];
+                    s.nFirstCell = (int)batch.cells.size();
+                    s.nCells = nCells;
+                    batch.cells.insert(batch.cells.end(), anCells, anCells + nCells);
+                }
                 nCells = 0;
             }
             for (int i = 0; i < 4; ++i) {
@@ -230,13 +329,85 @@ void ReplotFromDataFile(const ReplotMember &member)
         }
         if (EndsReadingRun(szRecord)) bCollect = false;
     }
+    pEnd->bEnd = bEnd;
+    pEnd->bCollect = bCollect;
+    pEnd->nCells = nCells;
+    batch.nRecordsAfter = nRecords;
+    hand(batch, true);
+}
+
+// The drawing half: one batch of steps into the tiles.
+void DrawReplotBatch(HDC hdcMem, const ReplotMember &member, const ReplotBatch &batch, BusyPacer *pPacer)
+{
+    for (const ReplotStep &s : batch.steps) {
+        for (unsigned i = 0; i < s.nRecords; ++i) PaceBusyIndicator(pPacer);
+        const int *e = s.anEdge;
+        switch (s.kind) {
+        case ReplotStep::PLOT_SET: member.pfnPlotSet(hdcMem, s.nSet, e); break;
+        case ReplotStep::TRACK_POINT: PlotTrackPoint(hdcMem, e[0], e[1], e[2], e[3]); break;
+        case ReplotStep::SWATH: {
+            const int *p = s.anPrevEdge;
+            SpreadSwathCells(hdcMem, batch.cells.data() + s.nFirstCell, s.nCells, member.bTwoSensors ? 1 : 0, e[0],
+                             e[1], e[2], e[3], p[0], p[1], p[2], p[3]);
+            break;
+        }
+        }
+    }
+    for (unsigned i = 0; i < batch.nRecordsAfter; ++i) PaceBusyIndicator(pPacer);
+}
+
+}  // namespace
+
+void ReplotFromDataFile(const ReplotMember &member)
+{
+    HANDLE h = hDataFile;
+    if (h == INVALID_HANDLE_VALUE) return;
+    HDC hdcWindow = hwndMap ? GetDC(hwndMap) : nullptr;
+    HDC hdcMem = CreateCompatibleDC(hdcWindow);
+    std::unique_ptr<DataFileScan> scan(new DataFileScan);
+    BeginDataFileScan(scan.get());
+    BusyPacer pacer;
+    BeginBusyPacer(&pacer);
+    const bool bColour = nColorMapView != 0;
+    double dSavedColorStep = dColorStep;
+    if (member.nColorStepScale == 2) ComputeColorStep(dScale2Min, dScale2Max);
+    else ComputeColorStep(dScale1Min, dScale1Max);
+
+    std::unique_ptr<ReplotEnd> end(new ReplotEnd);
+    if (hdcMem) {
+        // The reading half on its own thread; should none be had, it reads and the screen thread draws in turns.
+        ReplotHandOver handOver;
+        std::thread reader;
+        try {
+            reader = std::thread([&] {
+                try {
+                    ReadReplotSteps(member, scan.get(), bColour, end.get(),
+                                    [&handOver](ReplotBatch &batch, bool bLast) { handOver.Hand(batch, bLast); });
+                } catch (const std::bad_alloc &) {
+                    end->bEnd = true;  // the open row is not known: the live row stays as the handlers left it
+                    handOver.Finish();
+                }
+            });
+        } catch (const std::system_error &) {
+        }
+        if (reader.joinable()) {
+            ReplotBatch batch;
+            while (handOver.Take(batch)) DrawReplotBatch(hdcMem, member, batch, &pacer);
+            reader.join();
+        } else {
+            ReadReplotSteps(member, scan.get(), bColour, end.get(), [&](ReplotBatch &batch, bool) {
+                DrawReplotBatch(hdcMem, member, batch, &pacer);
+                batch.Clear();
+            });
+        }
+    }
 
     // While recording, the readings after the last footprint are the live row still open: the reading handlers
     // stored its cells in the view and classes in force when they came. They are the rebuild's cells now, so that
     // the next position paints that stretch as every later rebuild will (in a channel chosen in mid-walk too).
-    if (bColour && !bEnd && nRecordingState == 1 && nSwathRow >= 0 && nSwathRow <= 1) {
-        const int n = bCollect ? nCells : 0;
-        for (int i = 0; i < n; ++i) rgColorGrid[nSwathRow][i] = anCells[i];
+    if (hdcMem && bColour && !end->bEnd && nRecordingState == 1 && nSwathRow >= 0 && nSwathRow <= 1) {
+        const int n = end->bCollect ? end->nCells : 0;
+        for (int i = 0; i < n; ++i) rgColorGrid[nSwathRow][i] = end->anCells[i];
         nSwathCellCount = n;
     }
 
@@ -244,7 +415,6 @@ void ReplotFromDataFile(const ReplotMember &member)
     SetFilePointer(h, 0, nullptr, FILE_END);
     if (hdcMem) DeleteDC(hdcMem);
     if (hdcWindow) ReleaseDC(hwndMap, hdcWindow);
-    delete pScan;
 }
 
 void ReplotMapEm61Mk2()

@@ -28,12 +28,26 @@ void MapPixelToTile(int px, int py, int *pnCol, int *pnRow, int *pnOffX, int *pn
 {
     int w = nTileWidth > 0 ? nTileWidth : 1;
     int h = nTileHeight > 0 ? nTileHeight : 1;
-    int col = 1001 + FloorDiv(px - 1, w);
-    int row = 1000 + FloorDiv(py, h);
-    *pnCol = col;
-    *pnRow = row;
-    *pnOffX = (px - 1) - (col - 1001) * w;
-    *pnOffY = (h - 1) - (py - (row - 1000) * h);
+    // The points of a line, a swath or a rebuild come in runs inside one tile: the tile of the last call is tried
+    // before the two divisions.
+    struct LastTile {
+        int w = 0, h = 0, col = 0, row = 0;
+        long long x0 = 0, y0 = 0;  // map pixels (px - 1, py) of the tile's first column and row
+    };
+    static thread_local LastTile last;
+    const long long x = (long long)px - 1, y = py;
+    if (w != last.w || h != last.h || x < last.x0 || x >= last.x0 + w || y < last.y0 || y >= last.y0 + h) {
+        last.w = w;
+        last.h = h;
+        last.col = 1001 + FloorDiv(px - 1, w);
+        last.row = 1000 + FloorDiv(py, h);
+        last.x0 = (long long)(last.col - 1001) * w;
+        last.y0 = (long long)(last.row - 1000) * h;
+    }
+    *pnCol = last.col;
+    *pnRow = last.row;
+    *pnOffX = (int)(x - last.x0);
+    *pnOffY = (h - 1) - (int)(y - last.y0);
 }
 
 int rgColorGrid[2][SWATH_CELLS_PER_ROW];

@@ -487,7 +487,7 @@ bool UseLayer(TileLayer &layer)
 void LayerHandedOut(TileLayer &layer)
 {
     layer.bPlain = false;
-    FreeLayerPacked(layer);
+    if (layer.bPackedCurrent || layer.bPackedRaw || layer.packed.capacity()) FreeLayerPacked(layer);
 }
 
 // Makes a layer plain again (white survey layer, or the grid drawn anew).
@@ -519,17 +519,28 @@ void InitLayer(TileLayer &layer, int col, int row, int nLayer)
 }
 
 // The tile at (col, row), made (both layers, plain) when missing and usable; nullptr otherwise.
+// The tile found last (nodes never move; FreeMapTiles forgets it with the tiles): a line or a swath asks for the
+// same tile many times running.
+int nLastTileKey = -1;
+MapTile *pLastTile = nullptr;
+
 MapTile *FindTile(int col, int row, bool bMake)
 {
     if (!TileInTable(col, row)) return nullptr;
-    auto it = mapTiles.find(TileKey(col, row));
-    if (it != mapTiles.end()) return &it->second;
-    if (!bMake || !TileUsable(col, row)) return nullptr;
-    MapTile &tile = mapTiles[TileKey(col, row)];
-    InitLayer(tile.blank, col, row, 1);
-    InitLayer(tile.grid, col, row, 0);
-    WidenUsedRange(col, row);
-    return &tile;
+    const int nKey = TileKey(col, row);
+    if (nKey == nLastTileKey && pLastTile) return pLastTile;
+    auto it = mapTiles.find(nKey);
+    if (it == mapTiles.end()) {
+        if (!bMake || !TileUsable(col, row)) return nullptr;
+        MapTile &tile = mapTiles[nKey];
+        InitLayer(tile.blank, col, row, 1);
+        InitLayer(tile.grid, col, row, 0);
+        WidenUsedRange(col, row);
+        it = mapTiles.find(nKey);
+    }
+    nLastTileKey = nKey;
+    pLastTile = &it->second;
+    return pLastTile;
 }
 
 // The tiles kept ready around the view: the 4 x 4 tiles around the 2 x 2 block whose top-left tile is
@@ -622,6 +633,8 @@ void FreeMapTiles()
     }
     spareBitmaps.resize(nKept);
     mapTiles.clear();
+    nLastTileKey = -1;
+    pLastTile = nullptr;
     std::vector<unsigned char>().swap(scratchPixels);
     ForgetGridCache();
     nTileColMin = nTileColMax = nViewTileCol;

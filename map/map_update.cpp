@@ -41,8 +41,11 @@ double MapSegmentLimit()
 
 int MapMoveBreaks(double dx, double dy)
 {
+    const double dLimit = MapSegmentLimit();
+    // The distance is at most |dx| + |dy|: most steps are that short and need no root.
+    if (std::fabs(dx) + std::fabs(dy) <= dLimit) return 0;
     double d = std::hypot(dx, dy);
-    return d <= MapSegmentLimit() ? 0 : 1;  // a distance that is no number breaks too
+    return d <= dLimit ? 0 : 1;  // a distance that is no number breaks too
 }
 
 int MapFootprintBreaks(const double *pdOld, const double *pdNew)
