@@ -1,4 +1,5 @@
 // Data file handle: opening, closing, record building, whole-record writes, flush, failure report, put-back, scans.
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -322,43 +323,42 @@ int ReadMapPointValue(const char *szRecord, double *pdValue)
     const int nFirst = 2, nWidth = 14, nl = NewlineIndex();
     if (!szRecord || nl < nFirst + nWidth) return 0;
     // Leading blanks, a sign, digits with at most one point, and nothing but blanks after the number: first to the
-    // end of the field, then up to the line feed.
+    // end of the field, then up to the line feed. The digits are gathered on the way as one whole number with its
+    // count of decimals.
     int i = nFirst;
     const int nEnd = nFirst + nWidth;
     while (i < nEnd && szRecord[i] == ' ') ++i;
     const int nStart = i;
     if (i < nEnd && (szRecord[i] == '+' || szRecord[i] == '-')) ++i;
-    int nDigits = 0, nPoints = 0;
+    int nDigits = 0, nDecimals = 0;
+    bool bPoint = false;
+    long long nWhole = 0;
     for (; i < nEnd; ++i) {
-        char c = szRecord[i];
-        if (c >= '0' && c <= '9')
-            ++nDigits;
-        else if (c == '.' && nPoints == 0)
-            ++nPoints;
-        else
+        const unsigned nDigit = (unsigned)(unsigned char)szRecord[i] - '0';
+        if (nDigit <= 9) {
+            if (++nDigits <= 15) {
+                nWhole = nWhole * 10 + nDigit;
+                nDecimals += bPoint;
+            }
+        } else if (szRecord[i] == '.' && !bPoint) {
+            bPoint = true;
+        } else {
             break;
+        }
     }
     if (nDigits == 0) return 0;
     const int nStop = i;
-    for (; i < nl; ++i)
-        if (szRecord[i] != ' ') return 0;
+    static const std::array<char, DATA_RECORD_MAX> achBlanks = [] {
+        std::array<char, DATA_RECORD_MAX> a;
+        a.fill(' ');
+        return a;
+    }();
+    if (nl > nStop && memcmp(szRecord + nStop, achBlanks.data(), (size_t)(nl - nStop)) != 0) return 0;
     if (!pdValue) return 1;
-    // The digits as one whole number and the count of decimals: with at most 15 digits the number is exact in a
-    // double, and so is a power of ten up to 10^22, so one division rounds as the text conversion does and gives
-    // the same value bit for bit. The field holds at most 14 characters; longer numbers go the slow way.
+    // With at most 15 digits the whole number is exact in a double, and so is a power of ten up to 10^22, so one
+    // division rounds as the text conversion does and gives the same value bit for bit. The field holds at most 14
+    // characters; longer numbers go the slow way.
     if (nDigits <= 15) {
-        long long nWhole = 0;
-        int nDecimals = 0;
-        bool bPoint = false;
-        for (int k = nStart; k < nStop; ++k) {
-            char c = szRecord[k];
-            if (c == '.') {
-                bPoint = true;
-            } else if (c >= '0' && c <= '9') {
-                nWhole = nWhole * 10 + (c - '0');
-                if (bPoint) ++nDecimals;
-            }
-        }
         static const double adPowerOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         double d = (double)nWhole / adPowerOfTen[nDecimals];

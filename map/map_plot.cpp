@@ -160,11 +160,27 @@ static HPEN SwathPen(int nIndex)
 static void DrawSwathLine(HDC hdc, int px1, int py1, int px2, int py2, int nIndex)
 {
     HPEN pen = SwathPen(nIndex);
+    const bool bAlongX = std::abs(px2 - px1) > std::abs(py2 - py1);
+    const int sx = bAlongX ? 0 : 1, sy = bAlongX ? -1 : 0;
+    // Most swath lines lie inside one tile with a pixel to spare on every side: both lines go into that tile's
+    // bitmap at once, as DrawMapPixelSegment would draw each.
+    int col1, row1, ox1, oy1, col2, row2, ox2, oy2;
+    MapPixelToTile(px1, py1, &col1, &row1, &ox1, &oy1);
+    MapPixelToTile(px2, py2, &col2, &row2, &ox2, &oy2);
+    if (col1 == col2 && row1 == row2 && std::min(ox1, ox2) >= 1 && std::max(ox1, ox2) < nTileWidth - 1 &&
+        std::min(oy1, oy2) >= 1 && std::max(oy1, oy2) < nTileHeight - 1) {
+        if (!SelectMapTileBitmap(hdc, col1, row1, 1)) return;
+        SelectObject(hdc, pen);
+        POINT apt[2] = {{ox1, oy1}, {ox2, oy2}};
+        Polyline(hdc, apt, 2);
+        // The neighbour in map pixels (y grows upward) is the neighbour in the tile's pixels with y turned over.
+        apt[0] = {ox1 + sx, oy1 - sy};
+        apt[1] = {ox2 + sx, oy2 - sy};
+        Polyline(hdc, apt, 2);
+        return;
+    }
     DrawMapPixelSegment(hdc, px1, py1, px2, py2, pen);
-    if (std::abs(px2 - px1) > std::abs(py2 - py1))
-        DrawMapPixelSegment(hdc, px1, py1 - 1, px2, py2 - 1, pen);
-    else
-        DrawMapPixelSegment(hdc, px1 + 1, py1, px2 + 1, py2, pen);
+    DrawMapPixelSegment(hdc, px1 + sx, py1 + sy, px2 + sx, py2 + sy, pen);
 }
 
 void SpreadSwathCells(HDC hdc, const int *pnCells, int nCells, int bTwoSensors, int nlx, int nly, int nrx, int nry,

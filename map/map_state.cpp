@@ -34,7 +34,7 @@ void MapPixelToTile(int px, int py, int *pnCol, int *pnRow, int *pnOffX, int *pn
         int w = 0, h = 0, col = 0, row = 0;
         long long x0 = 0, y0 = 0;  // map pixels (px - 1, py) of the tile's first column and row
     };
-    static thread_local LastTile last;
+    static LastTile last;  // the screen thread's (every map drawing is done there)
     const long long x = (long long)px - 1, y = py;
     if (w != last.w || h != last.h || x < last.x0 || x >= last.x0 + w || y < last.y0 || y >= last.y0 + h) {
         last.w = w;

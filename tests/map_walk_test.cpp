@@ -2,6 +2,7 @@
 // map-point records, the view following the walk, and the rebuild from the data file matching the live map.
 #include "map_test_support.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "map/map_replot.h"
@@ -201,6 +202,41 @@ TEST_F(MapWalkTest, RebuildFromTheFileEqualsTheLiveSurveyLayerAndChangesNoSettin
     EXPECT_TRUE(std::equal(cells.begin(), cells.end(), &rgColorGrid[0][0]));
 
     // The file is left at its end: logging appends after the last record.
+    char rec[DATA_RECORD_MAX];
+    EXPECT_EQ(ReadDataRecord(rec), 0);
+}
+
+// A lawn-mower survey of 7200 footprints with readings between them: long enough that the rebuild reads the file
+// ahead of its drawing in several batches. From freed tiles (as after a zoom) it draws what the live map drew, pixel
+// for pixel, and leaves the file at its end.
+TEST_F(MapWalkTest, RebuildOfALongLawnMowerSurveyFromFreedTilesEqualsTheLiveSurveyLayer)
+{
+    OpenFile(L"lawn.T61");
+    SetUpSurvey();
+    WriteDataRecord(HeaderStart().c_str());
+    UpdateMapDisplay(hwndMap, 1, kNorth, kEast, 0.0);
+    for (int nLine = 0; nLine < 30; ++nLine) {
+        for (int k = 1; k <= 240; ++k) {
+            const double e = kEast + (nLine % 2 == 0 ? k * 0.25 : 60.0 - k * 0.25);
+            const int nWord = (nLine / 3 + k / 40) % 2 == 0 ? kWordA : kWordB;
+            const int nReadings = nLine == 0 && k == 1 ? 0 : 3;  // before the segment start: not drawn
+            for (int r = 0; r < nReadings; ++r) WriteDataRecord(ReadingRecord(nWord).c_str());
+            HandOver(nReadings, nWord == kWordA ? 25 : nIndexB);
+            UpdateMapDisplay(hwndMap, 1, kNorth + nLine * 1.5, e, 0.25);
+        }
+    }
+    FlushDataFile();
+    LayerPicture live = SurveyLayer();
+    ASSERT_GE(live.tiles.size(), 2u);
+
+    FreeMapTiles();
+    ReplotMapEm61Mk2();
+    LayerPicture rebuilt = SurveyLayer();
+    EXPECT_EQ(rebuilt.tiles, live.tiles);
+    ASSERT_EQ(rebuilt.pixels.size(), live.pixels.size());
+    size_t nDiffer = 0;
+    for (size_t i = 0; i < live.pixels.size(); ++i) nDiffer += live.pixels[i] != rebuilt.pixels[i];
+    EXPECT_EQ(nDiffer, 0u);
     char rec[DATA_RECORD_MAX];
     EXPECT_EQ(ReadDataRecord(rec), 0);
 }
@@ -549,6 +585,44 @@ TEST_F(MapWalkTest, RebuildBreaksAtFootprintsFarAwayOrDamaged)
 
 // The swath painter refuses an edge longer than any segment between two fixes before it counts its lines, so a
 // far footprint neither overflows the count nor fills the map.
+// A swath looks the same wherever it lies against the tile borders: drawn in the middle of a tile and again across
+// a tile corner (its lines then drawn into every tile they cross), pixel for pixel, for walks in sixteen directions.
+TEST_F(MapTest, SwathIsTheSameInsideATileAndAcrossATileCorner)
+{
+    StartLogging(500000.0, 5000000.0);
+    const int cells[4] = {5, 25, 40, 12};
+    HDC hdcMem = CreateCompatibleDC(nullptr);
+    // The swath between two footprints 10 pixels wide and 12 pixels apart, the first centred on (x0, y0); the map
+    // pixels around it.
+    auto swath = [&](int nDirection, int x0, int y0) {
+        const double a = nDirection * 3.14159265358979 / 8, wx = std::cos(a), wy = std::sin(a);
+        auto foot = [&](double along, int *e) {
+            const double cx = along * wx, cy = along * wy;
+            e[0] = x0 + (int)std::lround(cx - 5 * wy);
+            e[1] = y0 + (int)std::lround(cy + 5 * wx);
+            e[2] = x0 + (int)std::lround(cx + 5 * wy);
+            e[3] = y0 + (int)std::lround(cy - 5 * wx);
+        };
+        int o[4], n[4];
+        foot(0.0, o);
+        foot(12.0, n);
+        FreeMapTiles();
+        SpreadSwathCells(hdcMem, cells, 4, 0, n[0], n[1], n[2], n[3], o[0], o[1], o[2], o[3]);
+        std::vector<COLORREF> pixels;
+        for (int y = y0 - 20; y <= y0 + 20; ++y)
+            for (int x = x0 - 20; x <= x0 + 20; ++x) pixels.push_back(SurveyPixel(x, y));
+        return pixels;
+    };
+    for (int nDirection = 0; nDirection < 16; ++nDirection) {
+        const std::vector<COLORREF> inside = swath(nDirection, nTileWidth / 2, nTileHeight / 2);
+        EXPECT_NE(std::count(inside.begin(), inside.end(), RGB(255, 255, 255)), (long)inside.size());
+        // The corner of four tiles: map x nTileWidth + 1 starts a column, map y nTileHeight a row.
+        EXPECT_TRUE(swath(nDirection, nTileWidth + 1, nTileHeight) == inside) << nDirection;
+        EXPECT_TRUE(swath(nDirection, nTileWidth - 2, nTileHeight + 3) == inside) << nDirection;
+    }
+    DeleteDC(hdcMem);
+}
+
 TEST_F(MapTest, SwathEdgesLongerThanAnySegmentDrawNothing)
 {
     StartLogging(500000.0, 5000000.0);

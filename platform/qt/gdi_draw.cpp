@@ -137,9 +137,10 @@ void ThinLine(DeviceContext *dc, const QRect &clip, GdiObject *pen, int x0, int 
         iHi = firstAtLeast(iLo, iHi, offHi + 1) - 1;
         if (iLo > iHi) return;
     }
-    // The offset of the first visible step, then one addition per step.
-    int64_t offset, remainder;
-    MinorOffsetAt(iLo, minor, major, &offset, &remainder);
+    // The offset of the first visible step (at the first end: none, with half a step's remainder), then one
+    // addition per step.
+    int64_t offset = 0, remainder = major;
+    if (iLo > 0) MinorOffsetAt(iLo, minor, major, &offset, &remainder);
     const int64_t twiceMinor = 2 * minor, twiceMajor = 2 * major;
     const Pixels pixels(image);
     if (period == 0) {
