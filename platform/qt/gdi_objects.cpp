@@ -22,6 +22,20 @@ std::map<int, GdiObject *> stockObjects;
 std::map<int, GdiObject *> sysColorBrushes;
 GdiObject *defaultBitmap = nullptr;
 
+// Objects found live lately (under objectLock): a drawing loop selects the same few pens, brushes and bitmaps over
+// and over, and each selection asks after the object it selects and the one it lets go of.
+GdiObject *recentLive[4] = {};
+unsigned nRecentLive = 0;
+
+bool IsLiveObject(GdiObject *o) {
+    if (!o) return false;
+    for (GdiObject *r : recentLive)
+        if (r == o) return true;
+    if (liveObjects.count(o) == 0) return false;
+    recentLive[nRecentLive++ % 4] = o;
+    return true;
+}
+
 GdiObject *NewObject(GdiObject::Kind kind) {
     std::lock_guard<std::recursive_mutex> lock(objectLock);
     GdiObject *o = new GdiObject;
@@ -33,13 +47,15 @@ GdiObject *NewObject(GdiObject::Kind kind) {
 void FreeObject(GdiObject *o) {
     std::lock_guard<std::recursive_mutex> lock(objectLock);
     liveObjects.erase(o);
+    for (GdiObject *&r : recentLive)
+        if (r == o) r = nullptr;
     delete o;
 }
 
 // A context lets go of an object; a deletion asked for while it was selected happens now.
 void Release(GdiObject *o) {
     std::lock_guard<std::recursive_mutex> lock(objectLock);
-    if (!o || liveObjects.count(o) == 0) return;
+    if (!IsLiveObject(o)) return;
     if (o->selectedIn > 0) o->selectedIn--;
     if (o->selectedIn == 0 && o->deletePending && !o->stock) FreeObject(o);
 }
@@ -144,7 +160,7 @@ void ReleaseSelections(DeviceContext *dc) {
         GdiObject *b = dc->ownedBitmap;
         dc->ownedBitmap = nullptr;
         std::lock_guard<std::recursive_mutex> lock(objectLock);
-        if (liveObjects.count(b)) {
+        if (IsLiveObject(b)) {
             if (b->selectedIn == 0) FreeObject(b);
             else b->deletePending = true;
         }
@@ -212,7 +228,7 @@ GdiObject *GdiLookup(HGDIOBJ h) {
     if (v == 0) return nullptr;
     if (v <= 41) return GetSysColorBrush(static_cast<int>(v) - 1);  // (HBRUSH)(COLOR_xxx + 1)
     std::lock_guard<std::recursive_mutex> lock(objectLock);
-    return liveObjects.count(h) ? h : nullptr;
+    return IsLiveObject(h) ? h : nullptr;
 }
 
 bool BrushColor(HBRUSH brush, COLORREF *color) {
@@ -268,7 +284,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
     // Selecting what is selected already changes nothing (a selected object stays live while it is selected).
     if (dc && h && (h == dc->pen || h == dc->brush || h == dc->font || h == dc->bitmap)) return h;
     std::lock_guard<std::recursive_mutex> lock(objectLock);  // once for the lookup, the hold and the release
-    GdiObject *o = reinterpret_cast<uintptr_t>(h) <= 41 ? GdiLookup(h) : liveObjects.count(h) ? h : nullptr;
+    GdiObject *o = reinterpret_cast<uintptr_t>(h) <= 41 ? GdiLookup(h) : IsLiveObject(h) ? h : nullptr;
     if (!dc || !o) return nullptr;
     HGDIOBJ *slot = nullptr;
     switch (o->kind) {
@@ -296,7 +312,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
 BOOL DeleteObject(HGDIOBJ h) {
     if (!h || reinterpret_cast<uintptr_t>(h) <= 41) return FALSE;
     std::lock_guard<std::recursive_mutex> lock(objectLock);
-    if (liveObjects.count(h) == 0) return FALSE;
+    if (!IsLiveObject(h)) return FALSE;
     GdiObject *o = h;
     if (o->stock) return TRUE;  // stock objects live for the whole run
     if (o->selectedIn > 0) {
