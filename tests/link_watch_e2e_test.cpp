@@ -5,7 +5,7 @@
 // the EM61-MK2 streams is no silence: no break, no frame lost.
 //
 // After the link returns, every instrument's readings are handled and drawn again: the reading count grows and the
-// numbers panel draws values.
+// numbers panel draws values, with no red of the notice left anywhere in it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +90,29 @@ int DarkPixelsIn(HWND hwnd, const RECT &rc)
     return n;
 }
 
+// Pixels of the lost-link notice's red left anywhere in the window's client area.
+int NoticeRedPixelsIn(HWND hwnd)
+{
+    RECT rc = {0, 0, 0, 0};
+    if (!GetClientRect(hwnd, &rc)) return -1;
+    return CountColourInRect(hwnd, rc, RGB(255, 0, 0));
+}
+
+// Once the notice has given way (a break a loaded machine adds meanwhile is waited out), no pixel of its red is left
+// anywhere in the numbers window. The window is written to <build>/test-output/<name>.png.
+bool NoNoticeLeftInNumbers(const std::string &name)
+{
+    if (!PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000)) {
+        fprintf(stderr, "the notice stays up (%s)\n", name.c_str());
+        return false;
+    }
+    const int nRed = NoticeRedPixelsIn(hwndNumbers);
+    PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR "/") + name + ".png");
+    if (nRed == 0) return true;
+    fprintf(stderr, "%d notice-red pixels left in the numbers window (%s)\n", nRed, name.c_str());
+    return false;
+}
+
 size_t CountOf(const std::string &bytes, const std::string &what)
 {
     size_t n = 0;
@@ -116,7 +139,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
         std::string root = emu::MakeTempRoot(std::string("link_silence_") + inst.name + (alarm ? "_alarm" : ""));
         emu::Emulator dev(root, {std::string("COM4=") + inst.device});
         ASSERT_TRUE(dev.ready()) << dev.error();
-        ChildResult r = RunProgramInChild(StartBuildIn(root, inst.type, 1), [&dev, &root, alarm]() {
+        ChildResult r = RunProgramInChild(StartBuildIn(root, inst.type, 1), [&dev, &root, &inst, alarm]() {
             UseEmulatorPorts(false);
             bDisconnectAlarm = alarm;
             nSurveyMode = 0;
@@ -141,6 +164,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
             CHILD_CHECK(DataArrives(3000));
             CHILD_CHECK(ReadingsDrawnAgain());
             PlatformPump(600);
+            CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_silence_numbers_after_") + inst.name));
             PlatformHoldSoundPlaying(false);
             Facts facts;
             facts.Set("rings", SoundCount(L"SOUND_RING") - nRingsBefore);
@@ -163,6 +187,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
 INSTANTIATE_TEST_SUITE_P(
     Instruments, LinkWatch,
     ::testing::Values(Instrument{"em61mk2", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OV"},
+                      Instrument{"em61mk2_triggered", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OK"},
                       Instrument{"em61lx2", INSTRUMENT_EM61LX2, "em61lx2:static,answer=OV"},
                       Instrument{"em31mk2", INSTRUMENT_EM31MK2, "em31mk2:static"},
                       Instrument{"em34", INSTRUMENT_EM34, "em34:static"},
@@ -191,7 +216,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
     std::string root = emu::MakeTempRoot(std::string("link_replug_") + c.name);
     emu::Emulator dev(root, {std::string("COM4=") + c.device});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &root]() {
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &root, &c]() {
         UseEmulatorPorts(false);
         bDisconnectAlarm = 1;
         nSurveyMode = 0;
@@ -217,6 +242,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
         CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000));
         CHILD_CHECK(ReadingsDrawnAgain());
         PlatformPump(1000);
+        CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_replug_numbers_after_") + c.name));
         Facts facts;
         facts.Set("readingsAfter", nTotalReadingCount - nReadingsBefore);
         facts.Set("breaksBefore", nBreaksBefore);
@@ -358,6 +384,7 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
                 CHILD_CHECK(HasTimer(300));
                 CHILD_CHECK(DataArrives(3000));
                 PlatformPump(1500);
+                CHILD_CHECK(NoNoticeLeftInNumbers("link_em34_battery_save_numbers_after_reconnection"));
                 // Readings went on: no second question.
                 int nQuestions = 0;
                 for (const ShownDialog &d : PlatformShownDialogs()) nQuestions += d.caption == L"EM34-3 Battery Save Mode";
