@@ -1,8 +1,9 @@
 // The instrument link watch end to end, for every instrument it watches: the emulator falls silent during a
 // recording and speaks again (one break record, one ring only with the alarm on, the notice while silent, the
 // labels back after), its pseudo-terminal is closed and made again under the same name (the port found again and
-// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection. A screen held busy while
-// the EM61-MK2 streams is no silence: no break, no frame lost.
+// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection. A numbers panel drawn
+// afresh while the link is lost shows the notice again. A screen held busy while the EM61-MK2 streams is no
+// silence: no break, no frame lost.
 //
 // After the link returns, every instrument's readings are handled and drawn again: the reading count grows and the
 // numbers panel draws values, with no red of the notice left anywhere in it.
@@ -197,6 +198,77 @@ INSTANTIATE_TEST_SUITE_P(
                       Instrument{"em38", INSTRUMENT_EM38, "em38:static"},
                       Instrument{"cs21", INSTRUMENT_CS21, "cs21:static"}),
     [](const ::testing::TestParamInfo<Instrument> &info) { return std::string(info.param.name); });
+
+// The numbers panel drawn afresh while the link is still lost: the labels of "&Go" (Grad601, EM61-LX2, EM61-MK2)
+// or the window arranged again when the map is switched on or off. The instruments that draw the notice once per
+// break draw it again at the next silent tick; once the link is back no notice red is left in the numbers window.
+struct Redrawn {
+    const char *name;
+    int type;
+    const char *device;
+    bool bMapToggle;  // the map switched (else "&Go")
+};
+void PrintTo(const Redrawn &c, std::ostream *os) { *os << c.name; }
+
+class LinkWatchRedrawn : public ::testing::TestWithParam<Redrawn> {};
+
+TEST_P(LinkWatchRedrawn, PanelDrawnAfreshWhileSilentShowsTheNoticeAgainAndNoRedAfter)
+{
+    const Redrawn c = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("link_redrawn_") + c.name);
+    std::vector<std::string> devices = {std::string("COM4=") + c.device};
+    if (c.bMapToggle) devices.push_back("COM6=gps:format=1,hz=5");
+    emu::Emulator dev(root, devices);
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &c]() {
+        UseEmulatorPorts(c.bMapToggle);
+        nGpsFormat = 1;
+        bDisconnectAlarm = 0;
+        nSurveyMode = 0;
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(DataArrives(8000));
+        PlatformScriptFileChooser(std::wstring(L"C:\\data\\redrawn.") + DataFileExtension());
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        CHILD_CHECK(dev.ok("COM4 silence 0"));
+        CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 1; }, 3000));
+        CHILD_CHECK(NoticeRedPixelsIn(hwndNumbers) > 0);
+        if (c.bMapToggle) {
+            const int bMapBefore = bGpsActive;
+            PlatformScriptPopupMenu(511);
+            PlatformPressKey('M');
+            CHILD_CHECK(PlatformWaitFor([bMapBefore] { return bGpsActive != bMapBefore; }, 3000));
+        } else {
+            PlatformPressKey('G');
+            CHILD_CHECK(nRecordingState == 1);
+        }
+        // Still silent: the notice is shown again.
+        const bool bShownAgain = PlatformWaitFor([] { return NoticeRedPixelsIn(hwndNumbers) > 0; }, 3000);
+        PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR "/link_redrawn_numbers_while_silent_") +
+                                               c.name + ".png");
+        CHILD_CHECK(bShownAgain);
+        CHILD_CHECK(dev.ok("COM4 resume"));
+        CHILD_CHECK(DataArrives(8000));
+        CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_redrawn_numbers_after_") + c.name));
+        if (nRecordingState == 1) PlatformPressKey(kKeySpace);
+        PlatformAnswerDialog(L"Confirm Exit", 1);
+        PlatformPressKey('X');
+        CHILD_CHECK(nRecordingState == -2);
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, LinkWatchRedrawn,
+    ::testing::Values(Redrawn{"grad601_go", INSTRUMENT_GRAD601, "grad601:static", false},
+                      Redrawn{"em384_map_switched", INSTRUMENT_EM384, "em384:static", true},
+                      Redrawn{"grad601_map_switched", INSTRUMENT_GRAD601, "grad601:static", true}),
+    [](const ::testing::TestParamInfo<Redrawn> &info) { return std::string(info.param.name); });
 
 // The adapter unplugged mid-survey and plugged back: the pseudo-terminal is closed and made again under the same
 // COM name. The watch closes the dead port, opens it again by name once it is back and re-arms; one break record;
