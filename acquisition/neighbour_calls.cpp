@@ -2,7 +2,6 @@
 #include "acquisition/neighbour_calls.h"
 #include "acquisition/acquisition.h"
 #include "datafile/datafile.h"
-#include "displays/numbers.h"
 #include "logscreen/logscreen.h"
 
 int CallWriteTextRecord(const char *szText, DWORD dwTick, char chFirst, char chNext, char chEnd, char chFlag)
@@ -25,19 +24,18 @@ int SoftMarkerIsDown()
     return bSoftMarkerDown;
 }
 
-static void DrawChannelLabelsOnUi(LPARAM)
+static void ClearLostConnectionNoticeOnUi(LPARAM)
 {
-    if (!hwndNumbers) return;
-    HDC hdc = GetDC(hwndNumbers);
-    DrawChannelLabels(hdc);
-    ReleaseDC(hwndNumbers, hdc);
+    ClearLostConnectionNotice();
 }
 
+// The flag is tested and cleared on the user-interface thread, with the drawing of the labels: a silent tick handled
+// there between the labels and this thread's return draws the notice again and keeps its flag (cleared here
+// afterwards, the notice would stay red with the flag down and no live tick would clear it).
 void RepaintChannelLabelsAfterLostLink()
 {
     if (bConnLostNoticeShown != 1) return;
-    RunOnUserInterfaceThread(DrawChannelLabelsOnUi, 0);
-    bConnLostNoticeShown = 0;
+    RunOnUserInterfaceThread(ClearLostConnectionNoticeOnUi, 0);
 }
 
 static void FillGpsFieldsOnUi(LPARAM)

@@ -10,7 +10,7 @@ int CallWriteTaggedRecord(const wchar_t *szLabel, char chKind);
 int InstrumentLinkIsUp();
 int SoftMarkerIsDown();
 // The lost-link repaint: when bConnLostNoticeShown is 1, the channel labels replace the notice in the numbers
-// window (drawn by the user-interface thread) and the flag is cleared.
+// window and the flag is cleared, both by the user-interface thread.
 void RepaintChannelLabelsAfterLostLink();
 // Red GPS value fields of the status panel after a GPS break; red tilt attitude fields after tilt silence.
 void PaintGpsFieldsRed();

@@ -1,6 +1,7 @@
 // Logging-screen arrangement: places the map, profiles, bars, numbers, buttons and channel boxes for the screen.
 #include <algorithm>
 
+#include "acquisition/acquisition.h"
 #include "core/core.h"
 #include "core/settings.h"
 #include "displays/displays.h"
@@ -160,6 +161,9 @@ void ArrangeNumbers()
         Move(hwndNumbers, nStatusPanelX, nStatusPanelTop, 110, nStatusPanelHeight);
     // A build without its instrument shows no readings: the "Instrument Disabled" rows take the window's place.
     Show(hwndNumbers, bInstrumentEnabled > 0);
+    // Shown again, the window is painted afresh: a lost-link notice that was up goes, and the next silent tick
+    // draws it again.
+    bConnLostNoticeShown = 0;
 }
 
 // The four screen buttons of both rows into slots: button 0 slot 3, 1 slot 1, 2 slot 0, 3 slot 2.

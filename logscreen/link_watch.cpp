@@ -80,12 +80,7 @@ void OnSilentTick(const RECT &rcNotice, NoticeDrawing drawing)
 void OnLiveTick()
 {
     bBreakAnnounced = 0;
-    if (bConnLostNoticeShown != 1) return;
-    bConnLostNoticeShown = 0;
-    if (!hwndNumbers) return;
-    HDC hdc = GetDC(hwndNumbers);
-    DrawChannelLabels(hdc);
-    ReleaseDC(hwndNumbers, hdc);
+    ClearLostConnectionNotice();
 }
 
 void WatchSilence(bool bSilent, const RECT &rcNotice, NoticeDrawing drawing)
@@ -192,6 +187,16 @@ void ShowLostConnectionNotice(RECT rcBox)
         InvalidateRect(hwndDecay, nullptr, FALSE);
     }
     if (hwndLog) SetFocus(hwndLog);
+}
+
+void ClearLostConnectionNotice()
+{
+    if (bConnLostNoticeShown != 1) return;
+    bConnLostNoticeShown = 0;
+    if (!hwndNumbers) return;
+    HDC hdc = GetDC(hwndNumbers);
+    DrawChannelLabels(hdc);
+    ReleaseDC(hwndNumbers, hdc);
 }
 
 LRESULT OnScreenLogTimer(HWND hwnd, UINT, WPARAM, LPARAM)

@@ -163,6 +163,9 @@ void RestoreMapReviewCopies();
 // Link watch
 // ---------------------------------------------------------------------------------------------------------------
 void ShowLostConnectionNotice(RECT rcBox);
+// User-interface thread only: a notice that is up (bConnLostNoticeShown 1) gives way to the channel labels, and
+// the flag is cleared with the drawing, so that a notice drawn after the labels always keeps its flag.
+void ClearLostConnectionNotice();
 // The longest silence of the EM38-4, measured from its last frame (1000 ms).
 extern int dwEm384TimeoutMs;
 // The operator gave up the instrument link (EM34-3 battery save answered No): "$CONN END" unless monitoring, then

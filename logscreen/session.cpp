@@ -99,6 +99,9 @@ void RedrawLabels()
     HDC hdc = GetDC(hwndNumbers);
     DrawChannelLabels(hdc);
     ReleaseDC(hwndNumbers, hdc);
+    // The labels cover the whole panel: a lost-link notice that was up is gone, and the next silent tick draws it
+    // again.
+    bConnLostNoticeShown = 0;
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // The instrument link watch end to end, for every instrument it watches: the emulator falls silent during a
 // recording and speaks again (one break record, one ring only with the alarm on, the notice while silent, the
 // labels back after), its pseudo-terminal is closed and made again under the same name (the port found again and
-// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection. A screen held busy while
-// the EM61-MK2 streams is no silence: no break, no frame lost.
+// readings resume), and the EM34-3 in the manual mode offers its battery-save reconnection. A numbers panel drawn
+// afresh while the link is lost shows the notice again. A screen held busy while the EM61-MK2 streams is no
+// silence: no break, no frame lost.
 //
 // After the link returns, every instrument's readings are handled and drawn again: the reading count grows and the
-// numbers panel draws values.
+// numbers panel draws values, with no red of the notice left anywhere in it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +91,29 @@ int DarkPixelsIn(HWND hwnd, const RECT &rc)
     return n;
 }
 
+// Pixels of the lost-link notice's red left anywhere in the window's client area.
+int NoticeRedPixelsIn(HWND hwnd)
+{
+    RECT rc = {0, 0, 0, 0};
+    if (!GetClientRect(hwnd, &rc)) return -1;
+    return CountColourInRect(hwnd, rc, RGB(255, 0, 0));
+}
+
+// Once the notice has given way (a break a loaded machine adds meanwhile is waited out), no pixel of its red is left
+// anywhere in the numbers window. The window is written to <build>/test-output/<name>.png.
+bool NoNoticeLeftInNumbers(const std::string &name)
+{
+    if (!PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000)) {
+        fprintf(stderr, "the notice stays up (%s)\n", name.c_str());
+        return false;
+    }
+    const int nRed = NoticeRedPixelsIn(hwndNumbers);
+    PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR "/") + name + ".png");
+    if (nRed == 0) return true;
+    fprintf(stderr, "%d notice-red pixels left in the numbers window (%s)\n", nRed, name.c_str());
+    return false;
+}
+
 size_t CountOf(const std::string &bytes, const std::string &what)
 {
     size_t n = 0;
@@ -116,7 +140,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
         std::string root = emu::MakeTempRoot(std::string("link_silence_") + inst.name + (alarm ? "_alarm" : ""));
         emu::Emulator dev(root, {std::string("COM4=") + inst.device});
         ASSERT_TRUE(dev.ready()) << dev.error();
-        ChildResult r = RunProgramInChild(StartBuildIn(root, inst.type, 1), [&dev, &root, alarm]() {
+        ChildResult r = RunProgramInChild(StartBuildIn(root, inst.type, 1), [&dev, &root, &inst, alarm]() {
             UseEmulatorPorts(false);
             bDisconnectAlarm = alarm;
             nSurveyMode = 0;
@@ -141,6 +165,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
             CHILD_CHECK(DataArrives(3000));
             CHILD_CHECK(ReadingsDrawnAgain());
             PlatformPump(600);
+            CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_silence_numbers_after_") + inst.name));
             PlatformHoldSoundPlaying(false);
             Facts facts;
             facts.Set("rings", SoundCount(L"SOUND_RING") - nRingsBefore);
@@ -163,6 +188,7 @@ TEST_P(LinkWatch, SilenceThenBackIsOneBreakOneRingAndTheNoticeUntilDataReturns)
 INSTANTIATE_TEST_SUITE_P(
     Instruments, LinkWatch,
     ::testing::Values(Instrument{"em61mk2", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OV"},
+                      Instrument{"em61mk2_triggered", INSTRUMENT_EM61MK2, "em61mk2:static,answer=OK"},
                       Instrument{"em61lx2", INSTRUMENT_EM61LX2, "em61lx2:static,answer=OV"},
                       Instrument{"em31mk2", INSTRUMENT_EM31MK2, "em31mk2:static"},
                       Instrument{"em34", INSTRUMENT_EM34, "em34:static"},
@@ -172,6 +198,77 @@ INSTANTIATE_TEST_SUITE_P(
                       Instrument{"em38", INSTRUMENT_EM38, "em38:static"},
                       Instrument{"cs21", INSTRUMENT_CS21, "cs21:static"}),
     [](const ::testing::TestParamInfo<Instrument> &info) { return std::string(info.param.name); });
+
+// The numbers panel drawn afresh while the link is still lost: the labels of "&Go" (Grad601, EM61-LX2, EM61-MK2)
+// or the window arranged again when the map is switched on or off. The instruments that draw the notice once per
+// break draw it again at the next silent tick; once the link is back no notice red is left in the numbers window.
+struct Redrawn {
+    const char *name;
+    int type;
+    const char *device;
+    bool bMapToggle;  // the map switched (else "&Go")
+};
+void PrintTo(const Redrawn &c, std::ostream *os) { *os << c.name; }
+
+class LinkWatchRedrawn : public ::testing::TestWithParam<Redrawn> {};
+
+TEST_P(LinkWatchRedrawn, PanelDrawnAfreshWhileSilentShowsTheNoticeAgainAndNoRedAfter)
+{
+    const Redrawn c = GetParam();
+    std::string root = emu::MakeTempRoot(std::string("link_redrawn_") + c.name);
+    std::vector<std::string> devices = {std::string("COM4=") + c.device};
+    if (c.bMapToggle) devices.push_back("COM6=gps:format=1,hz=5");
+    emu::Emulator dev(root, devices);
+    ASSERT_TRUE(dev.ready()) << dev.error();
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &c]() {
+        UseEmulatorPorts(c.bMapToggle);
+        nGpsFormat = 1;
+        bDisconnectAlarm = 0;
+        nSurveyMode = 0;
+        PlatformAnswerDialog(L"MESSAGEOK", 1, true);
+        PlatformPressKey('L');
+        CHILD_CHECK(nActiveScreen == 1);
+        CHILD_CHECK(DataArrives(8000));
+        PlatformScriptFileChooser(std::wstring(L"C:\\data\\redrawn.") + DataFileExtension());
+        PlatformPressKey('F');
+        CHILD_CHECK(nRecordingState == -1);
+        CHILD_CHECK(dev.ok("COM4 silence 0"));
+        CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 1; }, 3000));
+        CHILD_CHECK(NoticeRedPixelsIn(hwndNumbers) > 0);
+        if (c.bMapToggle) {
+            const int bMapBefore = bGpsActive;
+            PlatformScriptPopupMenu(511);
+            PlatformPressKey('M');
+            CHILD_CHECK(PlatformWaitFor([bMapBefore] { return bGpsActive != bMapBefore; }, 3000));
+        } else {
+            PlatformPressKey('G');
+            CHILD_CHECK(nRecordingState == 1);
+        }
+        // Still silent: the notice is shown again.
+        const bool bShownAgain = PlatformWaitFor([] { return NoticeRedPixelsIn(hwndNumbers) > 0; }, 3000);
+        PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR "/link_redrawn_numbers_while_silent_") +
+                                               c.name + ".png");
+        CHILD_CHECK(bShownAgain);
+        CHILD_CHECK(dev.ok("COM4 resume"));
+        CHILD_CHECK(DataArrives(8000));
+        CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_redrawn_numbers_after_") + c.name));
+        if (nRecordingState == 1) PlatformPressKey(kKeySpace);
+        PlatformAnswerDialog(L"Confirm Exit", 1);
+        PlatformPressKey('X');
+        CHILD_CHECK(nRecordingState == -2);
+        CloseProgram();
+        return 0;
+    }, 120);
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, LinkWatchRedrawn,
+    ::testing::Values(Redrawn{"grad601_go", INSTRUMENT_GRAD601, "grad601:static", false},
+                      Redrawn{"em384_map_switched", INSTRUMENT_EM384, "em384:static", true},
+                      Redrawn{"grad601_map_switched", INSTRUMENT_GRAD601, "grad601:static", true}),
+    [](const ::testing::TestParamInfo<Redrawn> &info) { return std::string(info.param.name); });
 
 // The adapter unplugged mid-survey and plugged back: the pseudo-terminal is closed and made again under the same
 // COM name. The watch closes the dead port, opens it again by name once it is back and re-arms; one break record;
@@ -191,7 +288,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
     std::string root = emu::MakeTempRoot(std::string("link_replug_") + c.name);
     emu::Emulator dev(root, {std::string("COM4=") + c.device});
     ASSERT_TRUE(dev.ready()) << dev.error();
-    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &root]() {
+    ChildResult r = RunProgramInChild(StartBuildIn(root, c.type, 1), [&dev, &root, &c]() {
         UseEmulatorPorts(false);
         bDisconnectAlarm = 1;
         nSurveyMode = 0;
@@ -217,6 +314,7 @@ TEST_P(LinkReplug, PortClosedAndMadeAgainIsFoundAgainAndReadingsResume)
         CHILD_CHECK(PlatformWaitFor([] { return bConnLostNoticeShown == 0; }, 6000));
         CHILD_CHECK(ReadingsDrawnAgain());
         PlatformPump(1000);
+        CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_replug_numbers_after_") + c.name));
         Facts facts;
         facts.Set("readingsAfter", nTotalReadingCount - nReadingsBefore);
         facts.Set("breaksBefore", nBreaksBefore);
@@ -358,6 +456,7 @@ TEST(LinkWatchEm34, BatterySaveAnsweredYesReconnectsAndNoLeavesStandBy)
                 CHILD_CHECK(HasTimer(300));
                 CHILD_CHECK(DataArrives(3000));
                 PlatformPump(1500);
+                CHILD_CHECK(NoNoticeLeftInNumbers("link_em34_battery_save_numbers_after_reconnection"));
                 // Readings went on: no second question.
                 int nQuestions = 0;
                 for (const ShownDialog &d : PlatformShownDialogs()) nQuestions += d.caption == L"EM34-3 Battery Save Mode";

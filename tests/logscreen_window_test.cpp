@@ -1,14 +1,18 @@
 // Logging-screen window: its children and buttons at creation, the popup menu reaching nulling, the link watch of
 // the triggered EM61-MK2 on a pseudo-terminal (one 'A' per idle tick, the lost-link notice, ring and break record)
 // and which silences each instrument's watch counts (time without a byte from the port, a reader waiting for the
-// screen not counted); the EM61-MK2 notice drawn again over a late reading.
+// screen not counted); the EM61-MK2 notice drawn again over a late reading; a notice drawn between a sentence
+// reader's lost-link repaint and its return cleared by the next live tick.
 #include "acquisition_test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "acquisition/reader_common.h"
 #include "core/settings.h"
 #include "datafile/datafile.h"
 #include "datafile/datafile_state.h"
@@ -379,6 +383,86 @@ TEST_F(LogScreenWindowTest, Em61Mk2NoticePaintedOverByALateReadingIsDrawnAgainAt
     bInstrumentConnBreak = 0;
     bConnLostNoticeShown = 0;
     nInstrumentCmdReply = -1;
+}
+
+// A stand-in GPS monitor that carries the readers' calls to this thread: after each call the screen handles a tick
+// of the link watch before the calling reader runs again, and at that tick the port is found missing (a loose
+// plug); the next tick finds it again.
+LRESULT PortMissingTickAfterHandedOverCallProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_RUN_ON_UI_THREAD) return DefWindowProc(hwnd, message, wParam, lParam);
+    RunHandedOverCall(hwnd, message, wParam, lParam);
+    bInstrumentPortLost = 1;
+    SendMessage(hwndLog, WM_TIMER, 1, 0);
+    bInstrumentPortLost = 0;
+    return 0;
+}
+
+// The sentence readers clear the notice with their first sentence after a silence (the labels drawn on this
+// thread). When the screen's tick between those labels and the reader's return draws the notice again (the port
+// missing there, the CS-21 drawing it at each silent tick), the notice keeps its flag: the link back at the next
+// tick clears it and no notice red is left anywhere in the numbers window (the sentence's values fill only their
+// column beside the labels).
+TEST_F(LogScreenWindowTest, ANoticeDrawnBetweenAReadersLabelsAndItsReturnIsClearedByTheNextLiveTick)
+{
+    if (!hbrRed) CreateFixedPensAndBrushes();
+    WNDCLASS wc = {};
+    wc.lpfnWndProc = PortMissingTickAfterHandedOverCallProc;
+    wc.hInstance = hInst;
+    wc.lpszClassName = L"PortMissingTickMonitorWnd";
+    RegisterClass(&wc);
+    HWND hwndMonitor = CreateWindow(L"PortMissingTickMonitorWnd", L"", WS_CHILD, 0, 0, 10, 10, hwndLog, 781, hInst,
+                                    nullptr);
+    ASSERT_NE(hwndMonitor, nullptr);
+    const HWND hwndMonitorBefore = hwndGpsMonitor;
+    hwndGpsMonitor = hwndMonitor;
+    const int nPortBefore = nInstrumentPort;
+    nInstrumentPort = 8;  // COM9: no such port
+    nSurveyModeSaved = nSurveyModePrev = 0;
+    bInstrumentPortLost = 0;
+    nInstrumentScreenWaits = 0;
+    bDisconnectAlarm = 0;
+    nEm384DisplayMode = 0;
+    dwInstrumentTimeoutMs = 200;
+    RECT rcClient;
+    ASSERT_TRUE(GetClientRect(hwndNumbers, &rcClient));
+    struct SentenceCase {
+        int type;
+        UINT message;
+        const char *szSentence;
+    };
+    const SentenceCase aCases[2] = {{INSTRUMENT_CS21, WM_DUALEM_READING, "$PDLM1,112345.234,12.5,-0.8,30.1,1.2"},
+                                    {INSTRUMENT_GRAD601, WM_GRAD601_READING, "$PBAR,+12.3,+45.6"}};
+    for (const SentenceCase &c : aCases) {
+        SCOPED_TRACE(c.type);
+        nInstrumentType = c.type;
+        bConnLostNoticeShown = 0;
+        dwInstrumentDataTick = dwInstrumentByteTick = GetTickCount() - 1000;
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        ASSERT_EQ(bConnLostNoticeShown.load(), 1);
+        ASSERT_GT(survey::CountColourInRect(hwndNumbers, rcClient, RGB(255, 0, 0)), 0);
+        // The first sentence after the silence, handed over by a reader thread.
+        std::atomic<bool> bReturned{false};
+        std::thread reader([&bReturned, &c] {
+            HandOverInstrumentSentence(c.szSentence, c.message);
+            bReturned = true;
+        });
+        const bool bDone = PlatformWaitFor([&bReturned] { return bReturned.load(); }, 5000);
+        reader.join();
+        ASSERT_TRUE(bDone);
+        // The port is there again at the next tick, the sentence's tick fresh: the link is live.
+        SendMessage(hwndLog, WM_TIMER, 1, 0);
+        EXPECT_EQ(bConnLostNoticeShown.load(), 0);
+        EXPECT_EQ(survey::CountColourInRect(hwndNumbers, rcClient, RGB(255, 0, 0)), 0);
+        PlatformSaveWindowPng(hwndNumbers, std::string(TEST_OUTPUT_DIR "/lost_link_numbers_after_port_missing_tick_") +
+                                               (c.type == INSTRUMENT_CS21 ? "cs21" : "grad601") + ".png");
+    }
+    hwndGpsMonitor = hwndMonitorBefore;
+    DestroyWindow(hwndMonitor);
+    nInstrumentPort = nPortBefore;
+    bInstrumentConnBreak = 0;
+    bConnLostNoticeShown = 0;
+    nInstrumentType = INSTRUMENT_EM61MK2;
 }
 
 TEST_F(LogScreenWindowTest, LandscapeArrangementWithTheMapPlacesEveryWindowInside)
