@@ -678,7 +678,7 @@ void FiveCorners(const RECT &rc, POINT apt[5])
     apt[4] = apt[0];
 }
 
-void LayoutTargetLamps(Measure &m)
+void LayoutTargetLamps(Measure &m, int nLeftLimit, int nRightLimit)
 {
     POINT *aptOutline[3] = {aptLampOutline1, aptLampOutline2, aptLampOutline3};
     RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
@@ -688,7 +688,14 @@ void LayoutTargetLamps(Measure &m)
     }
     rcModeLetterBox1 = rcModeLetterBox2 = rcModeIndicatorArea = RECT{0, 0, 0, 0};
     if (!IsLx2()) return;
-    const int c = nMapWndX + nMapViewPixels / 2;
+    // Centred on the map; on a small map the right letter would reach into the map size's box (nRightLimit), which
+    // is filled whenever the map size is written: the lamps then end before it, where the row has room for that
+    // after nLeftLimit.
+    const SIZE e = m.Of(hFontNormal, L"E");
+    const int nHalf = nSensorsMinus1 == 1 ? 52 : 32, nExtent = nHalf + 3 + e.cx + 1;
+    int c = nMapWndX + nMapViewPixels / 2;
+    if (c + nExtent >= nRightLimit && nRightLimit - 1 - nExtent - nHalf - 1 - (e.cx + 2) > nLeftLimit)
+        c = nRightLimit - 1 - nExtent;
     int nLast = 0;
     if (nSensorsMinus1 == 1) {
         arcTargetLampBox[0] = RECT{c - 52, 1, c - 12, 18};
@@ -703,7 +710,6 @@ void LayoutTargetLamps(Measure &m)
         FiveCorners(b, aptOutline[i]);
         *aprcFill[i] = RECT{b.left + 1, b.top + 1, b.right, b.bottom};
     }
-    const SIZE e = m.Of(hFontNormal, L"E");
     const int nBottom = 1 + std::max(17, (int)e.cy);
     rcModeLetterBox1 = RECT{arcTargetLampBox[0].left - 1 - (e.cx + 2), 1, arcTargetLampBox[0].left - 1, nBottom};
     rcModeLetterBox2 = RECT{arcTargetLampBox[nLast].right + 3, 1, arcTargetLampBox[nLast].right + 3 + e.cx + 1, nBottom};
@@ -824,11 +830,11 @@ void LayoutStatusPanelRects(HWND hwnd)
     const int nTitleRight = rcStatusLineText.right;
     const int wActive = m.W(hFontNormal, L"Active: Cond Horizontal");
     rcActiveComponent = RECT{nTitleRight + 15, 3, nTitleRight + 15 + wActive + 5, std::max(my, 3 + rh)};
-    LayoutTargetLamps(m);
-    rcStatusMarker = DefaultMarkerBox(m);
     const SIZE sMapSize = m.Of(hFontNormal, L"Map Size: 99999 meters");
     const int nMapRight = mx + nMapViewPixels;
     rcMapSizeText = RECT{nMapRight - sMapSize.cx, 2, nMapRight, std::max(my, 2 + (int)sMapSize.cy)};
+    LayoutTargetLamps(m, nTitleRight + 2, bGpsActive == 1 ? (int)rcMapSizeText.left : nClientWidth);
+    rcStatusMarker = DefaultMarkerBox(m);
     const SIZE sHint = m.Of(hFontBold, L"Push switch RECORD");
     const int nHintLeft = (nTitleRight + rcMapSizeText.left - sHint.cx) / 2;
     rcHintLine = RECT{nHintLeft, 2, nHintLeft + sHint.cx + 2, std::max(my, 2 + (int)sHint.cy)};

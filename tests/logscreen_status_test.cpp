@@ -18,6 +18,7 @@
 #include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_state.h"
+#include "map/map_view.h"
 #include "processing/em384_handler.h"
 #include "processing/em61lx2_display.h"
 #include "processing/em61mk2_handler.h"
@@ -572,7 +573,8 @@ int CheckMarkerBox(const std::string &what)
 }
 
 // A reading lights "MARKER" in its box: it shows whole, and the texts beside it still show: the EM61-LX2's alarm
-// letters with its alarm set, the pseudo GGA's "SLAM:" where the tilt line is painted. A picture where one is named.
+// letters with its alarm set (also after the map size is written beside them), the pseudo GGA's "SLAM:" where the
+// tilt line is painted. A picture where one is named.
 int CheckMarkerLit(const std::string &what, const std::string &png = "")
 {
     if (!WritesMarkerBox() || bInstrumentEnabled <= 0) return 0;
@@ -588,13 +590,19 @@ int CheckMarkerLit(const std::string &what, const std::string &png = "")
         nBad++;
     };
     Expect(BoxShows(hwndLog, rcStatusMarker, hFontBold, L"MARKER"), "MARKER");
+    if (!png.empty()) CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/") + png));
     if (nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0) {
         const wchar_t *szLetter = nAlarmChannel == 0 ? L"E" : nAlarmChannel == 1 ? L"L" : L"F";
         Expect(BoxShows(hwndLog, rcModeLetterBox1, hFontNormal, szLetter), "the left alarm letter");
         Expect(BoxShows(hwndLog, rcModeLetterBox2, hFontNormal, szLetter), "the right alarm letter");
+        // The map size, written again (a zoom), fills its box beside them.
+        if (bGpsActive == 1) {
+            DrawMapSizeText();
+            Expect(BoxShows(hwndLog, rcModeLetterBox2, hFontNormal, szLetter),
+                   "the right alarm letter beside the map size");
+        }
     }
     if (MeasureTiltLineWidth(hwndLog) > 0) Expect(BoxShows(hwndLog, rcSlamLabel, hFontNormal, L"SLAM:"), "SLAM:");
-    if (!png.empty()) CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/") + png));
     return nBad;
 }
 
@@ -941,6 +949,16 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                                   "x" + std::to_string(nClientHeight) + "_map" +
                                                   (sensors ? "_two_sensors" : "") + "_alarm_marker_lit.png";
                                         nBad += CheckMarkerLit(what + " alarm", png);
+                                        // The map size's box, filled whenever the map size is written, keeps off
+                                        // the lamps and letters.
+                                        for (const RECT *prc : {&arcTargetLampBox[0], &arcTargetLampBox[1],
+                                                                &arcTargetLampBox[2], &rcModeLetterBox1, &rcModeLetterBox2})
+                                            if (gps > 0 && prc->right > prc->left && Meets(*prc, rcMapSizeText)) {
+                                                fprintf(stderr, "%s: map size box {%d %d} on the alarm lamps {%d %d}\n",
+                                                        what.c_str(), (int)rcMapSizeText.left, (int)rcMapSizeText.right,
+                                                        (int)prc->left, (int)prc->right);
+                                                nBad++;
+                                            }
                                         nAlarmType = nAlarm;
                                         PlatformClearDrawnTexts();
                                         ShowLogScreen();
