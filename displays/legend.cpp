@@ -191,10 +191,12 @@ void DrawMapChannelTitle(HDC hdc)
     int nLeftEdge = rcStatusLineText.right;
     if (nInstrumentType == INSTRUMENT_EM61LX2)
         nLeftEdge = nSensorsMinus1 == 1 ? rcTargetLampRight.right : rcTargetLampLeft.right;
-    // Every reading fills the marker box on this row: where it lies before the map size text, the title starts
+    // Every reading fills the marker box: where it lies on this row before the map size text, the title starts
     // after it (on a small map it would be wiped from its left end).
-    const int nMarkerRight =
-        rcStatusMarker.right > rcStatusMarker.left && rcStatusMarker.right < rcMapSizeText.left ? rcStatusMarker.right : 0;
+    const int nMarkerRight = rcStatusMarker.right > rcStatusMarker.left && rcStatusMarker.right < rcMapSizeText.left &&
+                                     rcStatusMarker.top < rcMapSizeText.bottom
+                                 ? rcStatusMarker.right
+                                 : 0;
     nLeftEdge = std::max(nLeftEdge, nMarkerRight);
     rcMapChannelTitle.left = (nLeftEdge + rcMapSizeText.left - size.cx) / 2;
     rcMapChannelTitle.right = rcMapChannelTitle.left + size.cx;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <initializer_list>
+#include <vector>
 
 #include "core/core.h"
 #include "core/settings.h"
@@ -677,7 +678,7 @@ void FiveCorners(const RECT &rc, POINT apt[5])
     apt[4] = apt[0];
 }
 
-void LayoutTargetLamps(Measure &m)
+void LayoutTargetLamps(Measure &m, int nLeftLimit, int nRightLimit)
 {
     POINT *aptOutline[3] = {aptLampOutline1, aptLampOutline2, aptLampOutline3};
     RECT *aprcFill[3] = {&rcTargetLampLeft, &rcTargetLampMiddle, &rcTargetLampRight};
@@ -687,7 +688,14 @@ void LayoutTargetLamps(Measure &m)
     }
     rcModeLetterBox1 = rcModeLetterBox2 = rcModeIndicatorArea = RECT{0, 0, 0, 0};
     if (!IsLx2()) return;
-    const int c = nMapWndX + nMapViewPixels / 2;
+    // Centred on the map; on a small map the right letter would reach into the map size's box (nRightLimit), which
+    // is filled whenever the map size is written: the lamps then end before it, where the row has room for that
+    // after nLeftLimit.
+    const SIZE e = m.Of(hFontNormal, L"E");
+    const int nHalf = nSensorsMinus1 == 1 ? 52 : 32, nExtent = nHalf + 3 + e.cx + 1;
+    int c = nMapWndX + nMapViewPixels / 2;
+    if (c + nExtent >= nRightLimit && nRightLimit - 1 - nExtent - nHalf - 1 - (e.cx + 2) > nLeftLimit)
+        c = nRightLimit - 1 - nExtent;
     int nLast = 0;
     if (nSensorsMinus1 == 1) {
         arcTargetLampBox[0] = RECT{c - 52, 1, c - 12, 18};
@@ -702,11 +710,110 @@ void LayoutTargetLamps(Measure &m)
         FiveCorners(b, aptOutline[i]);
         *aprcFill[i] = RECT{b.left + 1, b.top + 1, b.right, b.bottom};
     }
-    const SIZE e = m.Of(hFontNormal, L"E");
     const int nBottom = 1 + std::max(17, (int)e.cy);
     rcModeLetterBox1 = RECT{arcTargetLampBox[0].left - 1 - (e.cx + 2), 1, arcTargetLampBox[0].left - 1, nBottom};
     rcModeLetterBox2 = RECT{arcTargetLampBox[nLast].right + 3, 1, arcTargetLampBox[nLast].right + 3 + e.cx + 1, nBottom};
     rcModeIndicatorArea = RECT{rcModeLetterBox1.left, 0, rcModeLetterBox2.right, nBottom + 1};
+}
+
+// The marker box's own place: on the title row, 20 after the state line (but for the EM61-LX2, 175 after it with
+// bJixProduct on a screen at least 1000 wide).
+RECT DefaultMarkerBox(Measure &m)
+{
+    const int nTitleRight = rcStatusLineText.right;
+    const SIZE sMarker = m.Of(hFontBold, L"MARKER");
+    int nMarkerLeft = nTitleRight + 20;
+    if (!IsLx2() && nClientWidth >= 1000 && bJixProduct == 1) nMarkerLeft = nTitleRight + 175;
+    return RECT{nMarkerLeft, 0, nMarkerLeft + sMarker.cx + 2, std::max(nLayoutMarginY, (int)sMarker.cy)};
+}
+
+bool Meet(const RECT &a, const RECT &b)
+{
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The marker box is filled by every reading between paints, so it may lie on nothing else. It keeps its place on
+// the title row after the state line where that is free; where the EM61-LX2's alarm lamps and letters (centred on
+// a small map), the pseudo GGA's tilt line, the EM34-3's manual-mode hint or a box of the title row take it, it
+// moves to the first free place on that row, short of the frame line; where the row has none, to the row under the
+// speed bar of a landscape map (a map so narrowed leaves it free).
+void PlaceMarkerBox(Measure &m)
+{
+    const RECT rcDefault = DefaultMarkerBox(m);
+    rcStatusMarker = rcDefault;
+    // The EM38-4, the CS-21 and the Grad601 leave the box empty.
+    const int type = nInstrumentType;
+    if (type == INSTRUMENT_EM384 || type == INSTRUMENT_CS21 || type == INSTRUMENT_GRAD601) return;
+    const int w = rcDefault.right - rcDefault.left, nGap = 8;
+    std::vector<RECT> taken = {rcStatusLineText, rcModeIndicatorArea, rcStatusMode, rcStatusVoltage, rcStatusCurrent,
+                               rcBatteryLabel, rcCurrentLabel, rcLamp1, rcLamp2, rcTiltMeterLabel, rcTiltRollValue,
+                               rcTiltPitchValue};
+    if (bGpsActive == 1) taken.push_back(rcMapSizeText);
+    // The pseudo GGA's extras are written for every instrument but the EM61-LX2; the tilt line's labels are
+    // painted where it is shown.
+    if (bGpsEnabled > 0 && nGpsFormat == 7 && bPseudoGga == 1 && !IsLx2())
+        for (int i = GPS_BOX_EXTRA1; i <= GPS_BOX_EXTRA3; i++) taken.push_back(arcGpsBox[i]);
+    if (MeasureTiltLineWidth(m.hwnd) > 0)
+        taken.push_back(RECT{rcSlamLabel.left, rcSlamLabel.top, arcGpsBox[GPS_BOX_EXTRA3].right, rcSlamLabel.bottom});
+    if (bInstrumentEnabled > 0) {
+        // The bar column's top scale label, and its copy centred over the profile window with the map.
+        const int yLabel = nBarColumnY - m.H(hFontNormal) - 1;
+        const int xColumn = bPortrait ? nBarColumnX : nStatusPanelX;
+        taken.push_back(RECT{xColumn - 10, yLabel, xColumn + (bPortrait ? nBarColumnWidth : 110), nBarColumnY});
+        if (bGpsActive == 1 && bProfileScaleCopy) {
+            const int ws = m.W(hFontNormal, L"-8888.8 mV"), c = nCurveWndX + nCurveWndWidth / 2;
+            taken.push_back(RECT{c - ws / 2 - 2, yLabel, c + ws / 2 + 2, nBarColumnY});
+        }
+    }
+    auto Free = [&](const RECT &rc) {
+        for (const RECT &t : taken)
+            if (t.right > t.left && t.bottom > t.top && Meet(rc, t)) return false;
+        return true;
+    };
+    // The first free place of a box of width wBox on a row, ending by nRight: at x, else the leftmost from xFrom on
+    // that starts just right of a box in the way.
+    auto FirstFree = [&](int wBox, int x, int xFrom, int top, int bottom, int nRight, RECT *prc) {
+        std::vector<int> lefts = {xFrom};
+        for (const RECT &t : taken)
+            if (t.right + nGap > xFrom) lefts.push_back(t.right + nGap);
+        std::sort(lefts.begin(), lefts.end());
+        lefts.insert(lefts.begin(), x);
+        for (int left : lefts) {
+            const RECT rcTry = {left, top, left + wBox, bottom};
+            if (rcTry.right <= nRight && Free(rcTry)) {
+                *prc = rcTry;
+                return true;
+            }
+        }
+        return false;
+    };
+    RECT rc;
+    // The EM34-3's manual mode writes "Push switch RECORD" on the title row while logging, centred between the
+    // state line and the map size: where the marker box stands in it, it is centred between the marker box and the
+    // map size instead, or takes the first free place right of the marker box, when the row has room for it.
+    if (nInstrumentType == INSTRUMENT_EM34 && nSurveyMode == 2) {
+        const int wHint = rcHintLine.right - rcHintLine.left;
+        const int nCentred =
+            std::max((int)rcDefault.right + nGap, (int)(rcDefault.right + rcMapSizeText.left - wHint) / 2);
+        taken.push_back(rcDefault);  // the marker box's own place, while the hint looks for room
+        if (Meet(rcHintLine, rcDefault) && FirstFree(wHint, nCentred, rcDefault.right + nGap, rcHintLine.top,
+                                                     rcHintLine.bottom, nClientWidth - 16, &rc))
+            rcHintLine = rc;
+        taken.back() = rcHintLine;
+    }
+    if (FirstFree(w, rcDefault.left, rcStatusLineText.right + nGap, rcDefault.top, rcDefault.bottom, nClientWidth - 16,
+                  &rc)) {
+        rcStatusMarker = rc;
+        return;
+    }
+    if (bGpsActive == 1 && !bPortrait) {
+        const int top = nSpeedBarY + nSpeedBarHeight + 4, h = m.H(hFontBold);
+        if (top + h <= nClientHeight - 2 &&
+            FirstFree(w, nSpeedBarX, nSpeedBarX, top, top + h, nSpeedBarX + nSpeedBarWidth, &rc)) {
+            rcStatusMarker = rc;
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -723,14 +830,11 @@ void LayoutStatusPanelRects(HWND hwnd)
     const int nTitleRight = rcStatusLineText.right;
     const int wActive = m.W(hFontNormal, L"Active: Cond Horizontal");
     rcActiveComponent = RECT{nTitleRight + 15, 3, nTitleRight + 15 + wActive + 5, std::max(my, 3 + rh)};
-    LayoutTargetLamps(m);
-    const SIZE sMarker = m.Of(hFontBold, L"MARKER");
-    int nMarkerLeft = nTitleRight + 20;
-    if (!IsLx2() && nClientWidth >= 1000 && bJixProduct == 1) nMarkerLeft = nTitleRight + 175;
-    rcStatusMarker = RECT{nMarkerLeft, 0, nMarkerLeft + sMarker.cx + 2, std::max(my, (int)sMarker.cy)};
     const SIZE sMapSize = m.Of(hFontNormal, L"Map Size: 99999 meters");
     const int nMapRight = mx + nMapViewPixels;
     rcMapSizeText = RECT{nMapRight - sMapSize.cx, 2, nMapRight, std::max(my, 2 + (int)sMapSize.cy)};
+    LayoutTargetLamps(m, nTitleRight + 2, bGpsActive == 1 ? (int)rcMapSizeText.left : nClientWidth);
+    rcStatusMarker = DefaultMarkerBox(m);
     const SIZE sHint = m.Of(hFontBold, L"Push switch RECORD");
     const int nHintLeft = (nTitleRight + rcMapSizeText.left - sHint.cx) / 2;
     rcHintLine = RECT{nHintLeft, 2, nHintLeft + sHint.cx + 2, std::max(my, 2 + (int)sHint.cy)};
@@ -932,6 +1036,9 @@ void LayoutTiltPanelRects(HWND hwnd)
             rcTiltPitchValue = Box(rcTiltPitchLabel.right + 10, y, m.W(hFontNormal, szValue) + 2, h);
         }
     }
+
+    // The marker box last, clear of every box laid out before it.
+    PlaceMarkerBox(m);
 }
 
 void LayoutStatusPanel(HWND hwnd)

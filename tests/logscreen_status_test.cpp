@@ -18,8 +18,10 @@
 #include "logscreen/status_panel.h"
 #include "map/map.h"
 #include "map/map_state.h"
+#include "map/map_view.h"
 #include "processing/em384_handler.h"
 #include "processing/em61lx2_display.h"
+#include "processing/em61mk2_handler.h"
 #include "processing/gps_position.h"
 #include "processing/sentence_handlers.h"
 #include "support/program_runner.h"
@@ -497,6 +499,113 @@ RECT TextInk(const DrawnText &t)
     return ink;
 }
 
+// The instruments whose readings fill the marker box (the EM61s and the conductivity meters but the EM38-4).
+bool WritesMarkerBox()
+{
+    switch (nInstrumentType) {
+    case INSTRUMENT_EM61MK2:
+    case INSTRUMENT_EM61LX2:
+    case INSTRUMENT_EM31MK2:
+    case INSTRUMENT_EM34:
+    case INSTRUMENT_EM38:
+    case INSTRUMENT_EM38MK2: return true;
+    default: return false;
+    }
+}
+
+// The marker box, filled by every reading, lies in the client area under no visible child window and apart from
+// every other box filled between paints: the EM61-LX2's target lamps and alarm letters (shown whenever the alarm
+// is set, with no new arrangement), the map size (with the map), the mode, voltage, current and lamp boxes, the
+// tilt values, the GPS boxes and the EM34-3's "Push switch RECORD" hint of the manual mode.
+int CheckMarkerBox(const std::string &what)
+{
+    if (!WritesMarkerBox() || bInstrumentEnabled <= 0) return 0;
+    const RECT &rcMarker = rcStatusMarker;
+    RECT rcClient;
+    GetClientRect(hwndLog, &rcClient);
+    int nBad = 0;
+    auto Report = [&](const char *problem, const RECT &rc) {
+        fprintf(stderr, "%s: marker box {%d %d %d %d} %s {%d %d %d %d}\n", what.c_str(), (int)rcMarker.left,
+                (int)rcMarker.top, (int)rcMarker.right, (int)rcMarker.bottom, problem, (int)rc.left, (int)rc.top,
+                (int)rc.right, (int)rc.bottom);
+        nBad++;
+    };
+    if (rcMarker.left < 0 || rcMarker.top < 0 || rcMarker.right > rcClient.right - 15 ||
+        rcMarker.bottom > rcClient.bottom)
+        Report("off the screen", rcClient);
+    for (const auto &child : VisibleChildren())
+        if (Meets(rcMarker, child.second)) Report("under a window", child.second);
+    struct Named {
+        const char *name;
+        const RECT *prc;
+    };
+    std::vector<Named> boxes = {{"on the target lamp", &arcTargetLampBox[0]},
+                                {"on the target lamp", &arcTargetLampBox[1]},
+                                {"on the target lamp", &arcTargetLampBox[2]},
+                                {"on the alarm letter", &rcModeLetterBox1},
+                                {"on the alarm letter", &rcModeLetterBox2},
+                                {"on the mode", &rcStatusMode},
+                                {"on the voltage", &rcStatusVoltage},
+                                {"on the current", &rcStatusCurrent},
+                                {"on the lamp", &rcLamp1},
+                                {"on the lamp", &rcLamp2},
+                                {"on the tilt roll", &rcTiltRollValue},
+                                {"on the tilt pitch", &rcTiltPitchValue},
+                                {"on the station", &rcStatusStation},
+                                {"on the readings", &rcStatusCount},
+                                {"on the time", &rcStatusTime}};
+    if (bGpsActive == 1) boxes.push_back({"on the map size", &rcMapSizeText});
+    // The pseudo GGA's extras are written for every instrument but the EM61-LX2.
+    const bool bExtras = nGpsFormat == 7 && bPseudoGga == 1 && nInstrumentType != INSTRUMENT_EM61LX2;
+    // Left as it is: without the map on the narrowest screens the extras leave the title row before them too short
+    // for the state line, the hint and the marker box.
+    const int nRoom = arcGpsBox[GPS_BOX_EXTRA1].left - rcStatusLineText.right;
+    const bool bNoRoom = bExtras && bGpsActive != 1 &&
+                         nRoom < (rcHintLine.right - rcHintLine.left) + (rcMarker.right - rcMarker.left) + 16;
+    if (nInstrumentType == INSTRUMENT_EM34 && nSurveyMode == 2 && !bNoRoom)
+        boxes.push_back({"on the manual mode's hint", &rcHintLine});
+    if (bGpsEnabled > 0)
+        for (int i = 0; i < GPS_BOX_COUNT; i++)
+            if (bExtras || i < GPS_BOX_EXTRA1 || i > GPS_BOX_EXTRA3) boxes.push_back({"on a GPS box", &arcGpsBox[i]});
+    for (const Named &b : boxes)
+        if (b.prc->right > b.prc->left && b.prc->bottom > b.prc->top && Meets(rcMarker, *b.prc)) Report(b.name, *b.prc);
+    return nBad;
+}
+
+// A reading lights "MARKER" in its box: it shows whole, and the texts beside it still show: the EM61-LX2's alarm
+// letters with its alarm set (also after the map size is written beside them), the pseudo GGA's "SLAM:" where the
+// tilt line is painted. A picture where one is named.
+int CheckMarkerLit(const std::string &what, const std::string &png = "")
+{
+    if (!WritesMarkerBox() || bInstrumentEnabled <= 0) return 0;
+    HDC hdc = GetDC(hwndLog);
+    WriteStatusBox(hdc, rcStatusMarker, hFontBold, L"MARKER");
+    ReleaseDC(hwndLog, hdc);
+    int nBad = 0;
+    auto Expect = [&](bool bShown, const char *text) {
+        if (bShown) return;
+        const RECT &rc = rcStatusMarker;
+        fprintf(stderr, "%s: %s not shown with the marker lit in {%d %d %d %d}\n", what.c_str(), text, (int)rc.left,
+                (int)rc.top, (int)rc.right, (int)rc.bottom);
+        nBad++;
+    };
+    Expect(BoxShows(hwndLog, rcStatusMarker, hFontBold, L"MARKER"), "MARKER");
+    if (!png.empty()) CHILD_CHECK(PlatformSaveWindowPng(hwndLog, std::string(TEST_OUTPUT_DIR "/") + png));
+    if (nInstrumentType == INSTRUMENT_EM61LX2 && nAlarmType > 0) {
+        const wchar_t *szLetter = nAlarmChannel == 0 ? L"E" : nAlarmChannel == 1 ? L"L" : L"F";
+        Expect(BoxShows(hwndLog, rcModeLetterBox1, hFontNormal, szLetter), "the left alarm letter");
+        Expect(BoxShows(hwndLog, rcModeLetterBox2, hFontNormal, szLetter), "the right alarm letter");
+        // The map size, written again (a zoom), fills its box beside them.
+        if (bGpsActive == 1) {
+            DrawMapSizeText();
+            Expect(BoxShows(hwndLog, rcModeLetterBox2, hFontNormal, szLetter),
+                   "the right alarm letter beside the map size");
+        }
+    }
+    if (MeasureTiltLineWidth(hwndLog) > 0) Expect(BoxShows(hwndLog, rcSlamLabel, hFontNormal, L"SLAM:"), "SLAM:");
+    return nBad;
+}
+
 // Everything the status panel shows stays whole, apart and in its place:
 // - every group box (a value box with its widest value) lies within one of the two group frames, and no two meet;
 // - every text the paint drew lies in the client area, uncut, under no visible child window, off the marker box and
@@ -558,13 +667,9 @@ int CheckTextsInFrames(const std::string &what)
             }
         for (const auto &other : texts)
             if (Meets(ink, other.second)) Report("texts meet", t.text, ink, other.first);
-        // The marker box is filled by every reading between paints (the EM61-MK2 and the conductivity meters but
-        // the EM38-4): nothing the paint writes may lie under it. Left out: the EM61-LX2, whose target lamps share
-        // the title row, and the pseudo GGA's tilt line, which takes the title row over a tall screen's profiles.
-        const int type = nInstrumentType;
-        const bool bMarkerBox = type != INSTRUMENT_EM384 && type != INSTRUMENT_CS21 && type != INSTRUMENT_GRAD601 &&
-                                type != INSTRUMENT_EM61LX2 && !(nGpsFormat == 7 && bPseudoGga == 1);
-        if (bMarkerBox && Meets(ink, rcStatusMarker)) Report("text under the marker box", t.text, ink);
+        // The marker box is filled by every reading between paints: nothing the paint writes may lie under it
+        // (the EM61-LX2's alarm letters and the pseudo GGA's tilt line among them).
+        if (WritesMarkerBox() && Meets(ink, rcStatusMarker)) Report("text under the marker box", t.text, ink);
         texts.push_back({t.text, ink});
     }
     return nBad;
@@ -766,7 +871,9 @@ const struct {
 
 // Every size, with the map and without it, with and without GPS, geodetic and grid coordinates, the pseudo GGA,
 // the tilt meter on and off, one and two sensors, the instrument enabled and disabled: every status text lies
-// within its frame, and after a map toggle every box equals that of a fresh arrangement.
+// within its frame, the marker box keeps off everything else and, lit, leaves its neighbours whole (with the
+// EM61-LX2's alarm set and in the EM34-3's manual mode too), and after a map toggle every box equals that of a
+// fresh arrangement.
 TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
 {
     const FrameCase c = GetParam();
@@ -817,6 +924,62 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                         (instrument ? "" : " GPS only") + (inversion ? " inversion panel" : "");
                                     nBad += CheckSamples(what.c_str());
                                     nBad += CheckTextsInFrames(what);
+                                    nBad += CheckMarkerBox(what);
+                                    // The tilt line under the marker box on a narrow portrait screen without the
+                                    // map, before it moved.
+                                    const bool bPortraitTiltPicture = b.instrumentType == INSTRUMENT_EM61MK2 &&
+                                                                      b.screenWidth == 640 && b.screenHeight == 1024 &&
+                                                                      gps == 0 && pseudo && !units && !tilt;
+                                    nBad += CheckMarkerLit(what, bPortraitTiltPicture
+                                                                     ? "status_frames_em61mk2_632x952_nomap_pseudo_gga_marker_lit.png"
+                                                                     : "");
+                                    // The EM61-LX2's alarm: its letters are painted on the title row; pictures of
+                                    // the marker lit beside them on the small maps, where it moved.
+                                    if (b.instrumentType == INSTRUMENT_EM61LX2 && instrument) {
+                                        const int nAlarm = nAlarmType;
+                                        nAlarmType = 1;
+                                        nAlarmChannel = 0;
+                                        PlatformClearDrawnTexts();
+                                        ShowLogScreen();
+                                        nBad += CheckTextsInFrames(what + " alarm");
+                                        std::string png;
+                                        if (gps > 0 && !units && !pseudo && b.screenHeight == 600 &&
+                                            (b.screenWidth == 800 || b.screenWidth == 1280))
+                                            png = std::string("status_frames_em61lx2_") + std::to_string(nClientWidth) +
+                                                  "x" + std::to_string(nClientHeight) + "_map" +
+                                                  (sensors ? "_two_sensors" : "") + "_alarm_marker_lit.png";
+                                        nBad += CheckMarkerLit(what + " alarm", png);
+                                        // The map size's box, filled whenever the map size is written, keeps off
+                                        // the lamps and letters.
+                                        for (const RECT *prc : {&arcTargetLampBox[0], &arcTargetLampBox[1],
+                                                                &arcTargetLampBox[2], &rcModeLetterBox1, &rcModeLetterBox2})
+                                            if (gps > 0 && prc->right > prc->left && Meets(*prc, rcMapSizeText)) {
+                                                fprintf(stderr, "%s: map size box {%d %d} on the alarm lamps {%d %d}\n",
+                                                        what.c_str(), (int)rcMapSizeText.left, (int)rcMapSizeText.right,
+                                                        (int)prc->left, (int)prc->right);
+                                                nBad++;
+                                            }
+                                        nAlarmType = nAlarm;
+                                        PlatformClearDrawnTexts();
+                                        ShowLogScreen();
+                                        DrawNumbersRows();
+                                    }
+                                    // The EM34-3's manual mode, which writes "Push switch RECORD" into its box
+                                    // on the title row while logging.
+                                    if (b.instrumentType == INSTRUMENT_EM34 && instrument) {
+                                        const int nMode = nSurveyMode;
+                                        nSurveyMode = 2;
+                                        LayOut();
+                                        PlatformClearDrawnTexts();
+                                        ShowLogScreen();
+                                        nBad += CheckTextsInFrames(what + " manual");
+                                        nBad += CheckMarkerBox(what + " manual");
+                                        nSurveyMode = nMode;
+                                        LayOut();
+                                        PlatformClearDrawnTexts();
+                                        ShowLogScreen();
+                                        DrawNumbersRows();
+                                    }
                                     nBad += CheckNumbersRows(what, inversion);
                                     if (instrument && !units && !pseudo && !tilt) nBad += CheckLostLinkNotice(what);
                                     // The lamps of the conductivity meters' panels.
