@@ -293,6 +293,10 @@ void DrawMapSizeText(HDC hdc)
     GetTextExtentPoint32(hdc, szText, n, &size);
     TextOut(hdc, rcMapSizeText.right - size.cx, rcMapSizeText.top, szText, n);
     SelectObject(hdc, hOldFont);
+    // The box is as wide as the widest map size: on a small map the channel title may stand in the part the text
+    // leaves free, and is written again beside the new text.
+    const RECT &t = rcMapChannelTitle, &b = rcMapSizeText;
+    if (t.left < b.right && b.left < t.right && t.top < b.bottom && b.top < t.bottom) DrawMapChannelTitle(hdc);
 }
 
 int MapSizeTextLeft(HDC hdc)

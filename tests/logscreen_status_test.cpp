@@ -606,6 +606,29 @@ int CheckMarkerLit(const std::string &what, const std::string &png = "")
     return nBad;
 }
 
+// The map size written again (a zoom) leaves the map channel title beside it as it was, pixel for pixel: on a small
+// map the title may stand in the part of the map size's box that the text leaves free.
+int CheckTitleBesideMapSize(const std::string &what)
+{
+    if (bGpsActive != 1) return 0;
+    const RECT rc = rcMapChannelTitle;
+    auto pixels = [&rc] {
+        std::vector<COLORREF> v;
+        HDC hdc = GetDC(hwndLog);
+        for (int y = rc.top; y < rc.bottom; y++)
+            for (int x = rc.left; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
+        ReleaseDC(hwndLog, hdc);
+        return v;
+    };
+    const std::vector<COLORREF> before = pixels();
+    DrawMapSizeText();
+    if (pixels() == before) return 0;
+    fprintf(stderr, "%s: the map size written again changed the map channel title {%d %d %d %d} (map size box {%d %d})\n",
+            what.c_str(), (int)rc.left, (int)rc.top, (int)rc.right, (int)rc.bottom, (int)rcMapSizeText.left,
+            (int)rcMapSizeText.right);
+    return 1;
+}
+
 // Everything the status panel shows stays whole, apart and in its place:
 // - every group box (a value box with its widest value) lies within one of the two group frames, and no two meet;
 // - every text the paint drew lies in the client area, uncut, under no visible child window, off the marker box and
@@ -925,6 +948,7 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                     nBad += CheckSamples(what.c_str());
                                     nBad += CheckTextsInFrames(what);
                                     nBad += CheckMarkerBox(what);
+                                    nBad += CheckTitleBesideMapSize(what);
                                     // The tilt line under the marker box on a narrow portrait screen without the
                                     // map, before it moved.
                                     const bool bPortraitTiltPicture = b.instrumentType == INSTRUMENT_EM61MK2 &&
