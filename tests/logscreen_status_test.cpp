@@ -608,21 +608,23 @@ int CheckMarkerLit(const std::string &what, const std::string &png = "")
 
 // The map size written again (a zoom) leaves the map channel title beside it as it was, pixel for pixel: on a small
 // map the title may stand in the part of the map size's box that the text leaves free.
+std::vector<COLORREF> LogScreenPixels(const RECT &rc)
+{
+    std::vector<COLORREF> v;
+    HDC hdc = GetDC(hwndLog);
+    for (int y = rc.top; y < rc.bottom; y++)
+        for (int x = rc.left; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
+    ReleaseDC(hwndLog, hdc);
+    return v;
+}
+
 int CheckTitleBesideMapSize(const std::string &what)
 {
     if (bGpsActive != 1) return 0;
     const RECT rc = rcMapChannelTitle;
-    auto pixels = [&rc] {
-        std::vector<COLORREF> v;
-        HDC hdc = GetDC(hwndLog);
-        for (int y = rc.top; y < rc.bottom; y++)
-            for (int x = rc.left; x < rc.right; x++) v.push_back(GetPixel(hdc, x, y));
-        ReleaseDC(hwndLog, hdc);
-        return v;
-    };
-    const std::vector<COLORREF> before = pixels();
+    const std::vector<COLORREF> before = LogScreenPixels(rc);
     DrawMapSizeText();
-    if (pixels() == before) return 0;
+    if (LogScreenPixels(rc) == before) return 0;
     fprintf(stderr, "%s: the map size written again changed the map channel title {%d %d %d %d} (map size box {%d %d})\n",
             what.c_str(), (int)rc.left, (int)rc.top, (int)rc.right, (int)rc.bottom, (int)rcMapSizeText.left,
             (int)rcMapSizeText.right);
