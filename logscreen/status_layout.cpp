@@ -735,8 +735,8 @@ bool Meet(const RECT &a, const RECT &b)
 // The marker box is filled by every reading between paints, so it may lie on nothing else. It keeps its place on
 // the title row after the state line where that is free; where the EM61-LX2's alarm lamps and letters (centred on
 // a small map), the pseudo GGA's tilt line, the EM34-3's manual-mode hint or a box of the title row take it, it
-// moves to the first free place on that row, short of the frame line; where the row has none, to the row under the
-// speed bar of a landscape map (a map so narrowed leaves it free).
+// moves to the first free place on that row, short of the frame line; where the row has none, to a spare row that
+// nothing else fills between paints (SpareRow below).
 void PlaceMarkerBox(Measure &m)
 {
     const RECT rcDefault = DefaultMarkerBox(m);
@@ -787,33 +787,60 @@ void PlaceMarkerBox(Measure &m)
         }
         return false;
     };
+    // Rows nothing else fills between paints, for a box the title row has no room for: with a landscape map the row
+    // under the speed bar (a map so narrowed leaves it free); on a portrait screen without the map the row under the
+    // speed bar, left of the bar column and above the status groups; on a landscape screen without the map the
+    // corner under the numbers window, right of the speed bar and above the buttons.
+    auto SpareRow = [&](int wBox, RECT *prc) {
+        const int h = m.H(hFontBold), top = nSpeedBarY + nSpeedBarHeight + 4;
+        if (bGpsActive == 1 && !bPortrait)
+            return top + h <= nClientHeight - 2 &&
+                   FirstFree(wBox, nSpeedBarX, nSpeedBarX, top, top + h, nSpeedBarX + nSpeedBarWidth, prc);
+        if (bGpsActive == 1) return false;
+        if (bPortrait) {
+            RECT a, b;
+            StatusGroupFrames(&a, &b);
+            return top + h <= std::min(a.top, b.top) - 2 &&
+                   FirstFree(wBox, nSpeedBarX, nSpeedBarX, top, top + h,
+                             std::min(nSpeedBarX + nSpeedBarWidth, nBarColumnX - 10), prc);
+        }
+        const int nUnderNumbers = gNumbersTop + gNumbersHeight + 2;
+        return nUnderNumbers + h <= nButtonColumnTop - 2 &&
+               FirstFree(wBox, nStatusPanelX, std::max(nStatusPanelX, nSpeedBarX + nSpeedBarWidth + nGap),
+                         nUnderNumbers, nUnderNumbers + h, nClientWidth - 16, prc);
+    };
     RECT rc;
     // The EM34-3's manual mode writes "Push switch RECORD" on the title row while logging, centred between the
-    // state line and the map size: where the marker box stands in it, it is centred between the marker box and the
-    // map size instead, or takes the first free place right of the marker box, when the row has room for it.
+    // state line and the map size. Where the marker box stands in it, it is centred between the marker box and the
+    // map size instead, or takes the first free place right of the marker box, when the row has room for it; where
+    // the row has none, it stays, and the marker box moves. Where another box filled between paints stands in it
+    // too (the map size, the pseudo GGA's extras), it takes the first free place on the row from the state line on,
+    // the marker box moving, or, where the row has none, a spare row.
     if (nInstrumentType == INSTRUMENT_EM34 && nSurveyMode == 2) {
         const int wHint = rcHintLine.right - rcHintLine.left;
         const int nCentred =
             std::max((int)rcDefault.right + nGap, (int)(rcDefault.right + rcMapSizeText.left - wHint) / 2);
+        const bool bFreeOfOthers = Free(rcHintLine);
         taken.push_back(rcDefault);  // the marker box's own place, while the hint looks for room
-        if (Meet(rcHintLine, rcDefault) && FirstFree(wHint, nCentred, rcDefault.right + nGap, rcHintLine.top,
-                                                     rcHintLine.bottom, nClientWidth - 16, &rc))
-            rcHintLine = rc;
+        if (!Free(rcHintLine)) {
+            if (FirstFree(wHint, nCentred, rcDefault.right + nGap, rcHintLine.top, rcHintLine.bottom,
+                          nClientWidth - 16, &rc)) {
+                rcHintLine = rc;
+            } else if (!bFreeOfOthers) {
+                taken.pop_back();
+                if (FirstFree(wHint, rcHintLine.left, rcStatusLineText.right, rcHintLine.top, rcHintLine.bottom,
+                              nClientWidth - 16, &rc) ||
+                    SpareRow(wHint, &rc))
+                    rcHintLine = rc;
+                taken.push_back(rcDefault);
+            }
+        }
         taken.back() = rcHintLine;
     }
     if (FirstFree(w, rcDefault.left, rcStatusLineText.right + nGap, rcDefault.top, rcDefault.bottom, nClientWidth - 16,
-                  &rc)) {
+                  &rc) ||
+        SpareRow(w, &rc))
         rcStatusMarker = rc;
-        return;
-    }
-    if (bGpsActive == 1 && !bPortrait) {
-        const int top = nSpeedBarY + nSpeedBarHeight + 4, h = m.H(hFontBold);
-        if (top + h <= nClientHeight - 2 &&
-            FirstFree(w, nSpeedBarX, nSpeedBarX, top, top + h, nSpeedBarX + nSpeedBarWidth, &rc)) {
-            rcStatusMarker = rc;
-            return;
-        }
-    }
 }
 
 }  // namespace

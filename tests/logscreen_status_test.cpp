@@ -86,6 +86,7 @@ std::vector<Sample> Samples()
         {"marker", &rcStatusMarker, &hFontBold, L"MARKER"},
         {"map size", &rcMapSizeText, &hFontNormal, L"Map Size: 99999 meters"},
         {"hint line", &rcHintLine, &hFontBold, L"Push switch RECORD"},
+        {"hint line in a sample series", &rcHintLine, &hFontBold, L"Sample 999 of 999"},
         {"file", &rcFileNameText, &hFontNormal, L"File:        "},
         {"line", &rcLineNameValue, &hFontNormal, L"88888.88"},
         {"station", &rcStatusStation, &hFontBold, L"-88888.88"},
@@ -513,69 +514,99 @@ bool WritesMarkerBox()
     }
 }
 
-// The marker box, filled by every reading, lies in the client area under no visible child window and apart from
-// every other box filled between paints: the EM61-LX2's target lamps and alarm letters (shown whenever the alarm
-// is set, with no new arrangement), the map size (with the map), the mode, voltage, current and lamp boxes, the
-// tilt values, the GPS boxes and the EM34-3's "Push switch RECORD" hint of the manual mode.
-int CheckMarkerBox(const std::string &what)
+struct NamedBox {
+    const char *name;
+    const RECT *prc;
+};
+
+// The boxes filled between paints but the marker box and the EM34-3's manual-mode hint: the EM61-LX2's target lamps
+// and alarm letters (shown whenever the alarm is set, with no new arrangement), the map size (with the map), the
+// mode, voltage, current and lamp boxes, the tilt values and the GPS boxes (the pseudo GGA's extras where written).
+std::vector<NamedBox> BoxesFilledBetweenPaints()
 {
-    if (!WritesMarkerBox() || bInstrumentEnabled <= 0) return 0;
-    const RECT &rcMarker = rcStatusMarker;
+    std::vector<NamedBox> boxes = {{"on the target lamp", &arcTargetLampBox[0]},
+                                   {"on the target lamp", &arcTargetLampBox[1]},
+                                   {"on the target lamp", &arcTargetLampBox[2]},
+                                   {"on the alarm letter", &rcModeLetterBox1},
+                                   {"on the alarm letter", &rcModeLetterBox2},
+                                   {"on the mode", &rcStatusMode},
+                                   {"on the voltage", &rcStatusVoltage},
+                                   {"on the current", &rcStatusCurrent},
+                                   {"on the lamp", &rcLamp1},
+                                   {"on the lamp", &rcLamp2},
+                                   {"on the tilt roll", &rcTiltRollValue},
+                                   {"on the tilt pitch", &rcTiltPitchValue},
+                                   {"on the station", &rcStatusStation},
+                                   {"on the readings", &rcStatusCount},
+                                   {"on the time", &rcStatusTime}};
+    if (bGpsActive == 1) boxes.push_back({"on the map size", &rcMapSizeText});
+    // The pseudo GGA's extras are written for every instrument but the EM61-LX2.
+    const bool bExtras = nGpsFormat == 7 && bPseudoGga == 1 && nInstrumentType != INSTRUMENT_EM61LX2;
+    if (bGpsEnabled > 0)
+        for (int i = 0; i < GPS_BOX_COUNT; i++)
+            if (bExtras || i < GPS_BOX_EXTRA1 || i > GPS_BOX_EXTRA3) boxes.push_back({"on a GPS box", &arcGpsBox[i]});
+    return boxes;
+}
+
+// A box filled between paints lies in the client area short of the frame line, under no visible child window, off
+// both status group frames and apart from each of the boxes given.
+int CheckBoxApart(const std::string &what, const char *szBox, const RECT &rcBox, const std::vector<NamedBox> &boxes)
+{
     RECT rcClient;
     GetClientRect(hwndLog, &rcClient);
     int nBad = 0;
     auto Report = [&](const char *problem, const RECT &rc) {
-        fprintf(stderr, "%s: marker box {%d %d %d %d} %s {%d %d %d %d}\n", what.c_str(), (int)rcMarker.left,
-                (int)rcMarker.top, (int)rcMarker.right, (int)rcMarker.bottom, problem, (int)rc.left, (int)rc.top,
+        fprintf(stderr, "%s: %s {%d %d %d %d} %s {%d %d %d %d}\n", what.c_str(), szBox, (int)rcBox.left,
+                (int)rcBox.top, (int)rcBox.right, (int)rcBox.bottom, problem, (int)rc.left, (int)rc.top,
                 (int)rc.right, (int)rc.bottom);
         nBad++;
     };
-    if (rcMarker.left < 0 || rcMarker.top < 0 || rcMarker.right > rcClient.right - 15 ||
-        rcMarker.bottom > rcClient.bottom)
+    if (rcBox.left < 0 || rcBox.top < 0 || rcBox.right > rcClient.right - 15 || rcBox.bottom > rcClient.bottom)
         Report("off the screen", rcClient);
     for (const auto &child : VisibleChildren())
-        if (Meets(rcMarker, child.second)) Report("under a window", child.second);
-    struct Named {
-        const char *name;
-        const RECT *prc;
-    };
-    std::vector<Named> boxes = {{"on the target lamp", &arcTargetLampBox[0]},
-                                {"on the target lamp", &arcTargetLampBox[1]},
-                                {"on the target lamp", &arcTargetLampBox[2]},
-                                {"on the alarm letter", &rcModeLetterBox1},
-                                {"on the alarm letter", &rcModeLetterBox2},
-                                {"on the mode", &rcStatusMode},
-                                {"on the voltage", &rcStatusVoltage},
-                                {"on the current", &rcStatusCurrent},
-                                {"on the lamp", &rcLamp1},
-                                {"on the lamp", &rcLamp2},
-                                {"on the tilt roll", &rcTiltRollValue},
-                                {"on the tilt pitch", &rcTiltPitchValue},
-                                {"on the station", &rcStatusStation},
-                                {"on the readings", &rcStatusCount},
-                                {"on the time", &rcStatusTime}};
-    if (bGpsActive == 1) boxes.push_back({"on the map size", &rcMapSizeText});
-    // The pseudo GGA's extras are written for every instrument but the EM61-LX2.
-    const bool bExtras = nGpsFormat == 7 && bPseudoGga == 1 && nInstrumentType != INSTRUMENT_EM61LX2;
-    // Left as it is: without the map on the narrowest screens the extras leave the title row before them too short
-    // for the state line, the hint and the marker box.
-    const int nRoom = arcGpsBox[GPS_BOX_EXTRA1].left - rcStatusLineText.right;
-    const bool bNoRoom = bExtras && bGpsActive != 1 &&
-                         nRoom < (rcHintLine.right - rcHintLine.left) + (rcMarker.right - rcMarker.left) + 16;
-    if (nInstrumentType == INSTRUMENT_EM34 && nSurveyMode == 2 && !bNoRoom)
-        boxes.push_back({"on the manual mode's hint", &rcHintLine});
-    if (bGpsEnabled > 0)
-        for (int i = 0; i < GPS_BOX_COUNT; i++)
-            if (bExtras || i < GPS_BOX_EXTRA1 || i > GPS_BOX_EXTRA3) boxes.push_back({"on a GPS box", &arcGpsBox[i]});
-    for (const Named &b : boxes)
-        if (b.prc->right > b.prc->left && b.prc->bottom > b.prc->top && Meets(rcMarker, *b.prc)) Report(b.name, *b.prc);
+        if (Meets(rcBox, child.second)) Report("under a window", child.second);
+    RECT a, b;
+    StatusGroupFrames(&a, &b);
+    for (const RECT &frame : {a, b}) {
+        const RECT aLine[4] = {{frame.left, frame.top, frame.right, frame.top + 1},
+                               {frame.left, frame.bottom - 1, frame.right, frame.bottom},
+                               {frame.left, frame.top, frame.left + 1, frame.bottom},
+                               {frame.right - 1, frame.top, frame.right, frame.bottom}};
+        for (const RECT &line : aLine)
+            if (Meets(rcBox, line)) Report("on a group frame", frame);
+    }
+    for (const NamedBox &n : boxes)
+        if (n.prc->right > n.prc->left && n.prc->bottom > n.prc->top && Meets(rcBox, *n.prc)) Report(n.name, *n.prc);
     return nBad;
+}
+
+bool Em34Manual() { return nInstrumentType == INSTRUMENT_EM34 && nSurveyMode == 2; }
+
+// The marker box, filled by every reading, keeps apart from every other box filled between paints and from the
+// EM34-3's "Push switch RECORD" hint of the manual mode.
+int CheckMarkerBox(const std::string &what)
+{
+    if (!WritesMarkerBox() || bInstrumentEnabled <= 0) return 0;
+    std::vector<NamedBox> boxes = BoxesFilledBetweenPaints();
+    if (Em34Manual()) boxes.push_back({"on the manual mode's hint", &rcHintLine});
+    return CheckBoxApart(what, "marker box", rcStatusMarker, boxes);
+}
+
+// The EM34-3's manual mode writes "Push switch RECORD" (and "Sample %-3d of %-3d" during a sample series) into its
+// box while logging: the box keeps apart from the marker box and every other box filled between paints.
+int CheckHintLine(const std::string &what)
+{
+    if (!Em34Manual() || bInstrumentEnabled <= 0) return 0;
+    std::vector<NamedBox> boxes = BoxesFilledBetweenPaints();
+    boxes.push_back({"on the marker box", &rcStatusMarker});
+    return CheckBoxApart(what, "manual mode's hint", rcHintLine, boxes);
 }
 
 // A reading lights "MARKER" in its box: it shows whole, and the texts beside it still show: the EM61-LX2's alarm
 // letters with its alarm set (also after the map size is written beside them), the pseudo GGA's "SLAM:" where the
-// tilt line is painted. A picture where one is named.
-int CheckMarkerLit(const std::string &what, const std::string &png = "")
+// tilt line is painted, the EM34-3's "Push switch RECORD" where bHintShown says it was written. A picture where one
+// is named.
+int CheckMarkerLit(const std::string &what, const std::string &png = "", bool bHintShown = false)
 {
     if (!WritesMarkerBox() || bInstrumentEnabled <= 0) return 0;
     HDC hdc = GetDC(hwndLog);
@@ -603,6 +634,8 @@ int CheckMarkerLit(const std::string &what, const std::string &png = "")
         }
     }
     if (MeasureTiltLineWidth(hwndLog) > 0) Expect(BoxShows(hwndLog, rcSlamLabel, hFontNormal, L"SLAM:"), "SLAM:");
+    if (bHintShown)
+        Expect(BoxShows(hwndLog, rcHintLine, hFontBold, L"Push switch RECORD"), "the manual mode's hint");
     return nBad;
 }
 
@@ -695,6 +728,9 @@ int CheckTextsInFrames(const std::string &what)
         // The marker box is filled by every reading between paints: nothing the paint writes may lie under it
         // (the EM61-LX2's alarm letters and the pseudo GGA's tilt line among them).
         if (WritesMarkerBox() && Meets(ink, rcStatusMarker)) Report("text under the marker box", t.text, ink);
+        // So is the EM34-3's manual-mode hint while logging.
+        if (Em34Manual() && t.text != L"Push switch RECORD" && Meets(ink, rcHintLine))
+            Report("text under the manual mode's hint", t.text, ink);
         texts.push_back({t.text, ink});
     }
     return nBad;
@@ -1000,6 +1036,23 @@ TEST_P(StatusFrames, EveryStatusTextLiesWithinItsFrame)
                                         ShowLogScreen();
                                         nBad += CheckTextsInFrames(what + " manual");
                                         nBad += CheckMarkerBox(what + " manual");
+                                        nBad += CheckHintLine(what + " manual");
+                                        // Logging: the hint is written, a GPS reading writes the pseudo GGA's
+                                        // extras, then a reading lights the marker: the hint still shows whole. A
+                                        // picture where the title row has no room for all of them (no map): on the
+                                        // smallest landscape and the narrowest portrait.
+                                        std::string png;
+                                        if (gps == 0 && pseudo && !units && b.screenWidth == 800 && b.screenHeight == 600)
+                                            png = "status_frames_em34_792x528_nomap_pseudo_gga_manual_hint_marker_lit.png";
+                                        if (gps == 0 && pseudo && !units && b.screenWidth == 640 && b.screenHeight == 1024)
+                                            png = "status_frames_em34_632x952_nomap_pseudo_gga_manual_hint_marker_lit.png";
+                                        HDC hdc = GetDC(hwndLog);
+                                        WriteStatusBox(hdc, rcHintLine, hFontBold, L"Push switch RECORD");
+                                        if (pseudo)  // a GPS reading writes the pseudo GGA's extras
+                                            for (int i = GPS_BOX_EXTRA1; i <= GPS_BOX_EXTRA3; i++)
+                                                WriteStatusBox(hdc, arcGpsBox[i], hFontNormal, L"-888.888");
+                                        ReleaseDC(hwndLog, hdc);
+                                        nBad += CheckMarkerLit(what + " manual", png, true);
                                         nSurveyMode = nMode;
                                         LayOut();
                                         PlatformClearDrawnTexts();
