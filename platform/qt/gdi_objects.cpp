@@ -1,8 +1,6 @@
 // Drawing objects and device contexts: pens, brushes, fonts, bitmaps, stock objects, system colours, selection.
 #include "platform/qt/gdi_internal.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -377,51 +375,13 @@ int32_t SetBitmapBits(HBITMAP h, int32_t bytes, const void *bits) {
     return int32_t(copied);
 }
 
-namespace {
-
-// Pixels of a large surface (a map tile is one to two megabytes) in memory of its own that the system may back by
-// huge pages: memory touched for the first time costs a fault per page, and a tile made anew would otherwise take
-// hundreds of them. Null when no such memory could be had.
-struct LargeSurfaceMemory {
-    void *p;
-    size_t nBytes;
-};
-
-const size_t kHugePage = size_t(2) << 20;
-
-LargeSurfaceMemory *NewLargeSurfaceMemory(size_t nBytes) {
-    const size_t nLength = (nBytes + kHugePage - 1) / kHugePage * kHugePage;
-    void *p = mmap(nullptr, nLength + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) return nullptr;
-    // Aligned on a huge page: the part before and after it goes back.
-    const uintptr_t start = reinterpret_cast<uintptr_t>(p), aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
-    if (aligned > start) munmap(p, aligned - start);
-    if (start + nLength + kHugePage > aligned + nLength)
-        munmap(reinterpret_cast<void *>(aligned + nLength), start + nLength + kHugePage - (aligned + nLength));
-    madvise(reinterpret_cast<void *>(aligned), nLength, MADV_HUGEPAGE);
-    return new LargeSurfaceMemory{reinterpret_cast<void *>(aligned), nLength};
-}
-
-void FreeLargeSurfaceMemory(void *info) {
-    LargeSurfaceMemory *m = static_cast<LargeSurfaceMemory *>(info);
-    munmap(m->p, m->nBytes);
-    delete m;
-}
-
-}  // namespace
-
 QImage NewSurfaceImage(int w, int h, COLORREF fill) {
     w = std::max(1, w);
     h = std::max(1, h);
-    const size_t nBytes = size_t(w) * size_t(h) * 4;
-    QImage image;
-    if (nBytes >= kHugePage / 2) {
-        if (LargeSurfaceMemory *m = NewLargeSurfaceMemory(nBytes)) {
-            image = QImage(static_cast<uchar *>(m->p), w, h, w * 4, QImage::Format_RGB32, FreeLargeSurfaceMemory, m);
-            if (image.isNull()) FreeLargeSurfaceMemory(m);
-        }
-    }
-    if (image.isNull()) image = QImage(w, h, QImage::Format_RGB32);
+    // Pixels from the ordinary heap, which keeps the memory of freed surfaces (a map tile is one to two megabytes)
+    // for the next ones. Memory asked of the system with huge pages is zeroed in two-megabyte faults that can hold
+    // the screen thread for tens of milliseconds when a map tile is made.
+    QImage image(w, h, QImage::Format_RGB32);
     if (!image.isNull()) image.fill(QRgbFromColorRef(fill));
     return image;
 }
