@@ -794,7 +794,7 @@ void PlatformScriptColorChooser(COLORREF color, bool ok = true);
 void PlatformPressKey(int virtualKey);
 // Runs the event loop for `ms` milliseconds (or until `until` is true), serving posted and sent messages.
 void PlatformPump(int ms, std::function<bool()> until = nullptr);
-// Runs the event loop until the predicate holds or ms passes; returns the predicate's last value.
+// Runs the event loop until the predicate holds or ms passes; true when it held (even for a moment only).
 bool PlatformWaitFor(std::function<bool()> pred, int ms);
 // Sounds asked for so far, by name.
 std::vector<std::wstring> PlatformSoundLog();

@@ -395,6 +395,10 @@ void PlatformPump(int ms, std::function<bool()> until)
 
 bool PlatformWaitFor(std::function<bool()> pred, int ms)
 {
-    PlatformPump(ms, pred);
-    return pred ? pred() : false;
+    if (!pred) return false;
+    // The value that ended the wait: a condition that holds for a moment only (a port drained while its device
+    // goes on sending) is not asked again after it held.
+    bool bHeld = false;
+    PlatformPump(ms, [&pred, &bHeld] { return bHeld = pred(); });
+    return bHeld || pred();
 }
