@@ -211,13 +211,13 @@ void DrawBarIGrid(HDC hdc)
     DrawBarGrid(hdc, anGridLineY2B, dScale2Min, dScale2Max, nBarWndWidth);
 }
 
-void UpdateBarQBars(HDC hdc, const int anRow[])
+void UpdateBarQBars(HDC hdc, const int anRow[4])
 {
     int anSlot[4];
     UpdateBarSet(hdc, BarQSet(BarQSlots(anSlot)), anRow);
 }
 
-void UpdateBarIBars(HDC hdc, const int anRow[])
+void UpdateBarIBars(HDC hdc, const int anRow[4])
 {
     int anSlot[4];
     UpdateBarSet(hdc, BarISet(BarISlots(anSlot)), anRow);

@@ -13,10 +13,10 @@ extern int nBarQBase, nBarIBase;        // base row used by the last repaint
 // Scale lines of the Q window from x = 0 to nRight, of the I window across nBarWndWidth.
 void DrawBarQGrid(HDC hdc, int nRight);
 void DrawBarIGrid(HDC hdc);
-// Per reading: the bars move from their old ends to the new rows (nDisplayedChannels of them), drawing only the
-// difference; a cleared frame flag clears the window and re-bases the bars first.
-void UpdateBarQBars(HDC hdc, const int anRow[]);
-void UpdateBarIBars(HDC hdc, const int anRow[]);
+// Per reading: the bars move from their old ends to the new rows (nDisplayedChannels of them, at most four: anRow
+// holds four), drawing only the difference; a cleared frame flag clears the window and re-bases the bars first.
+void UpdateBarQBars(HDC hdc, const int anRow[4]);
+void UpdateBarIBars(HDC hdc, const int anRow[4]);
 // Repaint of the stored bars from their base row.
 void RedrawBarQBars(HDC hdc);
 void RedrawBarIBars(HDC hdc);

@@ -311,7 +311,8 @@ void RunNormalReading(int bDual, char *pRecord, DWORD dwTick)
     HoldAlarmSound(bDual ? &nAlarmHoldCountDual : &nAlarmHoldCount);
     const double adLeft[3] = {f.ch[0], f.ch[1], f.ch[0] - dFilterRatioLeft * f.ch[1]};
     const double adRight[3] = {f.ch[2], f.ch[3], f.ch[2] - dFilterRatioRight * f.ch[3]};
-    int anLeftY[3], anLeftBarY[3], anRightY[3], anRightBarY[3];
+    // The bar rows have a fourth entry: a bar window reads a row for each bar it can show.
+    int anLeftY[3], anLeftBarY[4] = {}, anRightY[3], anRightBarY[4] = {};
     Em61Lx2ValuesToScreenY(adLeft[0], adLeft[1], adLeft[2], anLeftY, anLeftBarY);
     if (bDual) Em61Lx2ValuesToScreenY(adRight[0], adRight[1], adRight[2], anRightY, anRightBarY);
     if (bSoftMarkerDown) pRecord[0] = SoftMarkerLetter(pRecord[0]);

@@ -270,7 +270,9 @@ LRESULT OnGradReading(HWND, UINT, WPARAM, LPARAM)
         }
     }
     if (bTwo) {
-        UpdateQAndIBars(&nBar1, &nBar2);
+        // One bar a window; a bar window reads a row for each bar it can show.
+        const int anBarQ[4] = {nBar1, nBar1, nBar1, nBar1}, anBarI[4] = {nBar2, nBar2, nBar2, nBar2};
+        UpdateQAndIBars(anBarQ, anBarI);
     } else if (hwndDecay) {
         HDC hdc = GetDC(hwndDecay);
         if (hdc) {

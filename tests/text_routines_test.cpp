@@ -1,6 +1,8 @@
 // Text, field and time routines: widening, line reading (bounded, CR only before LF), fields, trimming, busy wait.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -28,7 +30,8 @@ struct ReadFileLineCase {
 HANDLE OpenBytes(const std::string &bytes)
 {
     static int n = 0;
-    std::string root = std::string(TEST_OUTPUT_DIR "/roots/text_routines");
+    // A root of this process's own: the cases run as processes side by side, each counting its files from 1.
+    std::string root = std::string(TEST_OUTPUT_DIR "/roots/text_routines_") + std::to_string(getpid());
     setenv("ULVANE_ROOT", root.c_str(), 1);
     std::wstring drivePath = L"C:\\ProgramData\\Ulvane\\Temp\\lines" + std::to_wstring(++n) + L".txt";
     std::string path = MapDrivePath(drivePath.c_str());
