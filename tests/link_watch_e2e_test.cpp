@@ -252,10 +252,7 @@ TEST_P(LinkWatchRedrawn, PanelDrawnAfreshWhileSilentShowsTheNoticeAgainAndNoRedA
         CHILD_CHECK(dev.ok("COM4 resume"));
         CHILD_CHECK(DataArrives(8000));
         CHILD_CHECK(NoNoticeLeftInNumbers(std::string("link_redrawn_numbers_after_") + c.name));
-        if (nRecordingState == 1) PlatformPressKey(kKeySpace);
-        PlatformAnswerDialog(L"Confirm Exit", 1);
-        PlatformPressKey('X');
-        CHILD_CHECK(nRecordingState == -2);
+        PauseAndStop();
         CloseProgram();
         return 0;
     }, 120);
